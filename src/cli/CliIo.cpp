@@ -1,0 +1,75 @@
+#include "cli/CliIo.h"
+
+#include "core/Texts.h"
+
+#include <cstdio>
+
+void CliIo::out(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void CliIo::outLine(const QString &text)
+{
+    out(text + u'\n');
+}
+
+void CliIo::errLine(const QString &text)
+{
+    const QByteArray bytes = (text + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+QByteArray CliIo::readStandardInput()
+{
+    QByteArray data;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
+        data.append(buffer, qsizetype(n));
+    return data;
+}
+
+QString CliIo::readStandardInputText()
+{
+    return QString::fromUtf8(readStandardInput());
+}
+
+int CliIo::usageError(const QString &command, const QString &problem)
+{
+    errLine(Texts::format(u"Cli_BadArguments", {command, problem, command}));
+    return 2;
+}
+
+std::optional<QString> CliIo::takeOption(QStringList &args, const QString &name,
+                                         bool &missingValue)
+{
+    missingValue = false;
+    const QString prefix = name + u'=';
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == name) {
+            if (i + 1 >= args.size()) {
+                missingValue = true;
+                args.removeAt(i);
+                return std::nullopt;
+            }
+            QString value = args.at(i + 1);
+            args.remove(i, 2);
+            return value;
+        }
+        if (args.at(i).startsWith(prefix)) {
+            QString value = args.at(i).mid(prefix.size());
+            args.removeAt(i);
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+bool CliIo::takeFlag(QStringList &args, const QString &name)
+{
+    return args.removeAll(name) > 0;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Output and argument helpers shared by the commands of quirefold-cli.
+// Text goes out as UTF-8; nothing is buffered past a call.
+class CliIo
+{
+public:
+    static void out(const QString &text);    // to standard output, as it stands
+    static void outLine(const QString &text); // with a line feed
+    static void errLine(const QString &text); // to standard error, with a line feed
+    static QByteArray readStandardInput();
+    static QString readStandardInputText(); // decoded as UTF-8
+
+    // Prints the keyed "bad arguments" line for `command` and answers 2.
+    static int usageError(const QString &command, const QString &problem);
+
+    // Takes "--name VALUE" (or "--name=VALUE") out of `args`; empty when absent.
+    // `missingValue` is set when the option is last and has no value.
+    static std::optional<QString> takeOption(QStringList &args, const QString &name,
+                                             bool &missingValue);
+    // Takes the flag "--name" out of `args`; answers whether it was there.
+    static bool takeFlag(QStringList &args, const QString &name);
+};

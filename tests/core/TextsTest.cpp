@@ -1,0 +1,73 @@
+#include "core/Texts.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every key the code looks up or marks with QF_KEY, with the file it is in.
+QStringList keysUsedInSources()
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        R"re((?:Texts::(?:text|format|contains)\(\s*u"|QF_KEY\(\s*")([^"]+)")re"));
+    QStringList found;
+    QDirIterator it(QStringLiteral(QF_SOURCE_DIR "/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QString source = QString::fromUtf8(file.readAll());
+        auto matches = pattern.globalMatch(source);
+        while (matches.hasNext())
+            found << matches.next().captured(1) + u'\t' + path;
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(Texts, everyKeyUsedInTheCodeIsInTheTable)
+{
+    const QStringList used = keysUsedInSources();
+    ASSERT_FALSE(used.isEmpty());
+    for (const QString &entry : used) {
+        const QString key = entry.section(u'\t', 0, 0);
+        EXPECT_TRUE(Texts::contains(key)) << qPrintable(entry);
+    }
+}
+
+TEST(Texts, missingKeyAnswersTheKeyItself)
+{
+    EXPECT_EQ(Texts::text(u"NoSuchKey_Anywhere"), QStringLiteral("NoSuchKey_Anywhere"));
+    EXPECT_FALSE(Texts::contains(u"NoSuchKey_Anywhere"));
+}
+
+TEST(Texts, substituteFillsPlaceholdersInOrder)
+{
+    struct Row
+    {
+        const char *pattern;
+        QStringList args;
+        const char *expected;
+    };
+    const Row rows[] = {
+        {"plain", {}, "plain"},
+        {"%@ and %@", {QStringLiteral("a"), QStringLiteral("b")}, "a and b"},
+        {"%d of %ld", {QStringLiteral("3"), QStringLiteral("7")}, "3 of 7"},
+        {"%2$@ before %1$@", {QStringLiteral("x"), QStringLiteral("y")}, "y before x"},
+        {"100%% of %@", {QStringLiteral("it")}, "100% of it"},
+        {"missing %@ %@", {QStringLiteral("one")}, "missing one "},
+        {"trailing %", {}, "trailing %"},
+        {"%q", {}, "%q"},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(Texts::substitute(QString::fromUtf8(row.pattern), row.args),
+                  QString::fromUtf8(row.expected))
+            << row.pattern;
+    }
+}
