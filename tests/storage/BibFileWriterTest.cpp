@@ -150,3 +150,27 @@ TEST(BibFileWriterFinish, replacesNoBreakSpacesAndYenForJapaneseEncodingsOnly)
         EXPECT_EQ(out.contains(yen), row.yen) << row.name;
     }
 }
+
+TEST(BibFileWriterEncode, lossyButNeverFailingForKnownEncodings)
+{
+    struct Row
+    {
+        const char *name;
+        quint32 code;
+        QString text;
+        QByteArray expected;
+    };
+    const Row rows[] = {
+        {"utf-8", 4, u"Gr\u00fc\u00df"_s, QByteArray("Gr\xc3\xbc\xc3\x9f")},
+        {"ascii drops accents", 1, u"Ren\u00e9"_s, QByteArray("Rene")},
+        {"shift_jis yen becomes 0x5c", 0x80000A01u, u"\\a"_s,
+         QByteArray("\x5c"
+                    "a")},
+    };
+    for (const Row &row : rows) {
+        const auto bytes = BibFileWriter::finishAndEncode(row.text, row.code);
+        ASSERT_TRUE(bytes.has_value()) << row.name;
+        EXPECT_EQ(*bytes, row.expected) << row.name;
+    }
+    EXPECT_FALSE(BibFileWriter::encodeText(u"x"_s, 0x7fff1234u).has_value());
+}
