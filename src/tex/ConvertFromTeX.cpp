@@ -35,32 +35,33 @@ QString fill(const QString &format, const QString &argument)
     return result;
 }
 
+// The ASCII characters with a meaning to the main loop in text mode, NUL
+// included, as a bit table.
+constexpr std::uint64_t kSpecialLow = (std::uint64_t(1) << 0) | (std::uint64_t(1) << '!') |
+                                      (std::uint64_t(1) << '$') | (std::uint64_t(1) << '\'') |
+                                      (std::uint64_t(1) << '-') | (std::uint64_t(1) << '<') |
+                                      (std::uint64_t(1) << '>') | (std::uint64_t(1) << '?');
+constexpr std::uint64_t kSpecialHigh =
+    (std::uint64_t(1) << ('\\' - 64)) | (std::uint64_t(1) << ('^' - 64)) |
+    (std::uint64_t(1) << ('`' - 64)) | (std::uint64_t(1) << ('{' - 64)) |
+    (std::uint64_t(1) << ('|' - 64)) | (std::uint64_t(1) << ('}' - 64)) |
+    (std::uint64_t(1) << ('~' - 64));
+
 // Whether `string` reads in text mode exactly as it stands: it holds no
-// character that the main loop or the stream treats specially.
+// character that the main loop or the stream treats specially (the stream
+// reads the no-break and ideographic spaces as spaces).
 bool isPlainText(const QString &string)
 {
     for (const QChar c : string) {
-        switch (c.unicode()) {
-        case 0:
-        case u'\\':
-        case u'{':
-        case u'}':
-        case u'$':
-        case u'~':
-        case u'|':
-        case u'`':
-        case u'\'':
-        case u'-':
-        case u'!':
-        case u'?':
-        case u'<':
-        case u'>':
-        case u'^':
-        case 0x00A0:
-        case 0x3000:
+        const char16_t u = c.unicode();
+        if (u < 64) {
+            if ((kSpecialLow >> u) & 1u)
+                return false;
+        } else if (u < 128) {
+            if ((kSpecialHigh >> (u - 64)) & 1u)
+                return false;
+        } else if (u == 0x00A0 || u == 0x3000) {
             return false;
-        default:
-            break;
         }
     }
     return true;
