@@ -4,6 +4,8 @@
 #include "core/StringInputStream.h"
 #include "core/StringOutputStream.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -150,7 +152,10 @@ QString ConvertFromTeX::convertStream(StringInputStream &stream, bool mathMode) 
     // followed with counters instead of recursion: `groups` counts the groups
     // opened since this call began; math mode, once entered at group level
     // `mathFrom`, lasts until that level is closed again.
-    StringOutputStream output;
+    // The output is rarely longer than the input; a buffer of that size
+    // saves clearing a large one for every short value.
+    const qsizetype remaining = stream.length() - stream.position();
+    StringOutputStream output(int(std::clamp<qsizetype>(remaining + 8, 16, 1024)));
     bool math = mathMode;
     qsizetype groups = 0;
     qsizetype mathFrom = mathMode ? 0 : -1;
