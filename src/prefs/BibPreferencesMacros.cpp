@@ -7,24 +7,39 @@
 #define QF_HAVE_MACRO_LIST 1
 #endif
 
-MacroList *BibPreferences::macroList()
+#ifdef QF_HAVE_MACRO_LIST
+
+const MacroList &BibPreferences::macroList() const
 {
-    return m_commonMacro.get();
+    return *m_commonMacro;
+}
+
+MacroList &BibPreferences::macroList()
+{
+    return *m_commonMacro;
 }
 
 void BibPreferences::rebuildCommonMacro()
 {
-#ifdef QF_HAVE_MACRO_LIST
-    m_commonMacro =
-        std::make_shared<MacroList>(MacroList::macroListWithMacroDefs(macroDefinition(), true));
-#endif
+    const std::optional<MacroDefinition> definition =
+        MacroDefinition::fromVariant(QVariant(macroDefinition()));
+    m_commonMacro = std::make_shared<MacroList>(
+        definition ? MacroList::macroListWithMacroDefs(*definition, true)
+                   : MacroList::predefinedMacroList());
 }
 
 void BibPreferences::macroListChanged()
 {
-#ifdef QF_HAVE_MACRO_LIST
-    if (m_commonMacro)
-        put(kPredefinedMacros, m_commonMacro->macroDefinition());
-#endif
+    put(kPredefinedMacros, m_commonMacro->macroDefinition().toVariant());
+}
+
+#else
+
+void BibPreferences::rebuildCommonMacro() {}
+
+void BibPreferences::macroListChanged()
+{
     setDirty(true);
 }
+
+#endif
