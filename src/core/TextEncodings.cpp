@@ -408,9 +408,10 @@ QByteArray encodeMacJapanese(const char *converterName, QStringView text, bool l
 TextEncodings::TextEncodings()
 {
     for (const EncodingInfo &info : kEncodings) {
-        if (!info.name)
-            continue;
         if (!openConverter(info.converter))
+            continue;
+        m_available.insert(info.code);
+        if (!info.name)
             continue;
         const QString name = QString::fromUtf16(info.name);
         m_encodingList.insert(name, info.code);
@@ -456,8 +457,7 @@ QStringList TextEncodings::encodingNames()
 
 bool TextEncodings::isKnown(quint32 code)
 {
-    const EncodingInfo *info = findInfo(code);
-    return info && openConverter(info->converter);
+    return globalEncodings().m_available.contains(code);
 }
 
 QString TextEncodings::converterName(quint32 code)
