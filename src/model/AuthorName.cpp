@@ -281,6 +281,8 @@ bool AuthorName::readFromStream(StringInputStream &stream, bool keepTeX)
             q += u' ';
         q += w;
     }
+    if (q.endsWith(u',')) // "Wall,, Larry": a doubled comma adds nothing
+        q.chop(1);
     QString p;
     for (qsizetype i = pBegin; i < pEnd; ++i) {
         if (words.at(i) != kComma)

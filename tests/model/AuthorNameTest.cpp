@@ -68,6 +68,9 @@ TEST_F(AuthorNameTest, moreWesternForms)
         {"Jr with comma", "Smith, Jr., John", "Smith, Jr.", "J."},
         {"hyphenated family", "Anne Müller-Lüdenscheidt", "Müller-Lüdenscheidt", "A."},
         {"trailing comma only", "Smith,", "Smith", ""},
+        {"doubled comma", "Wall,, Larry", "Wall", "L."},
+        {"Jr after a comma stays a given part", "Richard H. Granger, Jr", "Richard H. Granger",
+         "J."},
     };
     for (const NameRow &row : rows)
         expectSingleName(row, AuthorName::createNamesFrom(u8(row.field)));
