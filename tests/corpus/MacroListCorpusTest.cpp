@@ -180,3 +180,32 @@ TEST_F(MacroListCorpusTest, everyUtf8StyleFileImportsAndRoundTrips)
         }
     }
 }
+
+// Cut anywhere, a style file imports without fault and never yields more
+// macros than the whole file has.
+TEST_F(MacroListCorpusTest, truncatedStyleFilesImportSafely)
+{
+    QFile file(corpus("pybtex/apacite.bst"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    const qsizetype whole = MacroList::macroListFromBstText(text).count();
+    ASSERT_EQ(whole, 16);
+    // Every cut through the MACRO part, a few through the rest.
+    const qsizetype macroPart = text.lastIndexOf(QStringLiteral("MACRO")) + 40;
+    qsizetype previous = 0;
+    for (qsizetype cut = 0; cut <= text.size(); cut += cut < macroPart ? 3 : 4999) {
+        const qsizetype count = MacroList::macroListFromBstText(text.left(cut)).count();
+        EXPECT_LE(count, whole) << cut;
+        EXPECT_GE(count, previous) << cut;
+        previous = count;
+    }
+}
+
+TEST_F(MacroListCorpusTest, defaultEncodingComesFromThePreferences)
+{
+    QString error;
+    const std::optional<MacroList> list =
+        MacroList::macroListFromBstFile(corpus("pybtex/plain.bst"), error);
+    ASSERT_TRUE(list.has_value()) << qPrintable(error);
+    EXPECT_EQ(list->count(), 32);
+}
