@@ -55,12 +55,6 @@ void expectRows(QString (*convert)(const char16_t *), std::initializer_list<Row>
 
 } // namespace
 
-// The precomposed accent letters belong to the TeX-to-text tables; until they
-// are in the text table the tests that need them cannot run.
-#define REQUIRE_ACCENT_TABLES()                                                                    \
-    if (!Texts::contains(u"AccentAcute"))                                                          \
-    GTEST_SKIP() << "accent tables not in the text table"
-
 // ---------------------------------------------------------------------------
 // The character tables
 
@@ -103,7 +97,6 @@ TEST(UnicodeToTeXTables, resourcesHoldExactlyTheirLengths)
 
 TEST(UnicodeToTeXTables, accentLettersDecomposeToTheirBaseAndMark)
 {
-    REQUIRE_ACCENT_TABLES();
     for (const UnicodeToTeX::Accent &accent : UnicodeToTeX::accents()) {
         const QString key = QString::fromUtf16(accent.lettersKey);
         const QString base = QString::fromUtf16(accent.baseLetters);
@@ -161,7 +154,6 @@ TEST(UnicodeToTeXTables, specialLettersDecomposeOrStandAlone)
 
 TEST(UnicodeToTeXTables, dictionariesAreFullAndDisjoint)
 {
-    REQUIRE_ACCENT_TABLES();
     const UnicodeToTeX *converter = UnicodeToTeX::globalConverter();
     // Å and å appear among the ring letters too; the special letters win.
     EXPECT_EQ(converter->letterDictionary().size(), 230 + 16 - 2);
@@ -195,7 +187,6 @@ TEST(UnicodeToTeXTables, dictionariesAreFullAndDisjoint)
 
 TEST(UnicodeToTeXLetters, precomposedAndSpecialLetters)
 {
-    REQUIRE_ACCENT_TABLES();
     expectRows(
         letter,
         {
@@ -284,6 +275,9 @@ TEST(UnicodeToTeXMath, symbolsBecomeMathSpans)
                          {"arrows", u"A\u21d2B", u"A$\\Rightarrow$B"},
                          {"both sim characters", u"\u223c\u301c", u"$\\sim\\sim$"},
                          {"ellipsis", u"1,\u2026", u"1,$\\ldots$"},
+                         {"lunate epsilon is epsilon", u"\u03f5", u"$\\epsilon$"},
+                         {"plain epsilon has no command of its own", u"\u03b5", u"\u03b5"},
+                         {"both phi forms", u"\u03c6\u03d5", u"$\\varphi\\phi$"},
                      });
 }
 
@@ -312,7 +306,6 @@ TEST(UnicodeToTeXMath, squareRootTakesItsArgument)
 
 TEST(UnicodeToTeXShared, classOperationsForwardToTheSharedInstance)
 {
-    REQUIRE_ACCENT_TABLES();
     UnicodeToTeX::createGlobalObject();
     QString text = u"\u00e9\u2014\u03b1"_s;
     UnicodeToTeX::convertStringSymbols(text);
@@ -323,7 +316,6 @@ TEST(UnicodeToTeXShared, classOperationsForwardToTheSharedInstance)
 
 TEST(UnicodeToTeXShared, convertsFromSeveralThreadsAtOnce)
 {
-    REQUIRE_ACCENT_TABLES();
     const UnicodeToTeX *converter = UnicodeToTeX::globalConverter();
     const QString input = u"\u00c5ngstr\u00f6m \u2014 \u03b1\u2264\u221a2, e\u0301"_s;
     const QString expected = u"{\\AA}ngstr{\\\"o}m --- $\\alpha\\leq\\sqrt2$, {\\'e}"_s;
