@@ -299,6 +299,9 @@ TEST(UnicodeToTeXMath, squareRootTakesItsArgument)
                    {"two roots", u"\u221a2+\u221a3", u"$\\sqrt2$+$\\sqrt3$"},
                    {"root next to root merges", u"\u221a2\u221a3", u"$\\sqrt2\\sqrt3$"},
                    {"nested root", u"\u221a(\u221a2)", u"$\\sqrt{\\sqrt2}$"},
+                   {"root of a root", u"\u221a\u221a2", u"$\\sqrt{\\sqrt2}$"},
+                   {"root before a closing parenthesis", u"(\u221a)", u"($\\sqrt{?}$)"},
+                   {"root at the end of a span", u"$x\u221a$", u"$x\\sqrt{?}$"},
                    {"greek argument stays in the span", u"\u221a\u03b1", u"$\\sqrt{\\alpha}$"},
                    {"root inside a math span", u"$x=\u221a2$", u"$x=\\sqrt2$"},
                });
@@ -336,4 +339,50 @@ TEST(UnicodeToTeXShared, convertsFromSeveralThreadsAtOnce)
     for (auto &thread : threads)
         thread.join();
     EXPECT_EQ(failures, std::vector<int>(4, 0));
+}
+
+// ---------------------------------------------------------------------------
+// Hostile input: nothing is lost, nothing hangs
+
+TEST(UnicodeToTeXHostile, oddInputConvertsSafely)
+{
+    const QString nul = u"a"_s + QChar(0) + u"\u00e9"_s;
+    QString s = nul;
+    UnicodeToTeX::globalConverter()->convertLetter(s);
+    EXPECT_EQ(s, u"a"_s + QChar(0) + u"{\\'e}"_s);
+
+    const QString lone = QString(QChar(0xD800)) + u"\u0301\u03b1"_s;
+    s = lone;
+    UnicodeToTeX::globalConverter()->convertLetter(s);
+    UnicodeToTeX::globalConverter()->convertMath(s);
+    EXPECT_EQ(s, QString(QChar(0xD800)) + u"\u0301$\\alpha$"_s);
+
+    expectRows(letter,
+               {
+                   {"unbalanced open brace", u"{e\u0301", u"{{\\'e}"},
+                   {"unbalanced close brace carries nothing", u"}\u0301", u"}\u0301"},
+                   {"non-BMP letter keeps its mark", u"\U0001D44E\u0301", u"\U0001D44E\u0301"},
+               });
+}
+
+TEST(UnicodeToTeXHostile, longRunsFinish)
+{
+    const UnicodeToTeX *converter = UnicodeToTeX::globalConverter();
+    QString marks = u"}\u0301"_s.repeated(20000);
+    const QString before = marks;
+    converter->convertLetter(marks);
+    EXPECT_EQ(marks, before);
+
+    QString accents = u"e\u0301"_s.repeated(20000);
+    converter->convertLetter(accents);
+    EXPECT_EQ(accents, u"{\\'e}"_s.repeated(20000));
+
+    QString roots = QString(2000, QChar(0x221A));
+    converter->convertMath(roots);
+    EXPECT_EQ(roots,
+              u'$' + u"\\sqrt{"_s.repeated(1999) + u"\\sqrt{?}"_s + u"}"_s.repeated(1999) + u'$');
+
+    QString nested = u"{"_s.repeated(5000) + u"a\u0308"_s + u"}"_s.repeated(5000);
+    converter->convertLetter(nested);
+    EXPECT_EQ(nested, u"{"_s.repeated(5000) + u"{\\\"a}"_s + u"}"_s.repeated(5000));
 }
