@@ -1,0 +1,347 @@
+#include "core/TextEncodings.h"
+
+#include "core/Texts.h"
+
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct CodeRow
+{
+    const char *label;
+    quint32 code;
+};
+
+const CodeRow kJapaneseEncodings[] = {
+    {"EUC-JP", TextEncodings::JapaneseEUC},
+    {"Shift-JIS (8)", TextEncodings::ShiftJIS},
+    {"ISO-2022-JP", TextEncodings::ISO2022JP},
+    {"Mac Japanese", TextEncodings::MacJapanese},
+    {"DOS Japanese", TextEncodings::DOSJapanese},
+    {"Shift_JIS X0213", TextEncodings::ShiftJISX0213},
+    {"Shift_JIS", TextEncodings::ShiftJISCF},
+    {"UTF-8", TextEncodings::UTF8},
+    {"UTF-16", TextEncodings::UTF16},
+    {"UTF-16BE", TextEncodings::UTF16BigEndian},
+    {"UTF-16LE", TextEncodings::UTF16LittleEndian},
+    {"UTF-32", TextEncodings::UTF32},
+    {"GB 18030", 0x80000632u},
+};
+
+QString japaneseSample()
+{
+    return u"@ARTICLE{yamada2001,\n  author = {山田 太郎 and 鈴木 花子},\n"
+           u"  title = {日本語の{\\TeX}処理 ～ カタカナ・ひらがな ①},\n"
+           u"  yomi = {やまだ たろう}, note = {path\\to~file}\n}\n"_s;
+}
+
+} // namespace
+
+TEST(TextEncodingsTable, namesAndCodesAgree)
+{
+    const QStringList names = TextEncodings::encodingNames();
+    ASSERT_GT(names.size(), 30);
+    QSet<quint32> codes;
+    for (const QString &name : names) {
+        const quint32 code = TextEncodings::encodingOfName(name);
+        EXPECT_NE(code, 0u) << qPrintable(name);
+        EXPECT_EQ(TextEncodings::nameOfEncoding(code), name);
+        EXPECT_TRUE(TextEncodings::isKnown(code)) << qPrintable(name);
+        codes.insert(code);
+    }
+    EXPECT_EQ(codes.size(), names.size());
+}
+
+TEST(TextEncodingsTable, requiredCodesAreKnownWithTheirNames)
+{
+    struct Row
+    {
+        quint32 code;
+        const char16_t *name;
+    };
+    const Row rows[] = {
+        {1, u"Western (ASCII)"},
+        {3, u"Japanese (EUC)"},
+        {4, u"Unicode (UTF-8)"},
+        {5, u"Western (ISO Latin 1)"},
+        {8, u"Japanese (Windows, DOS)"},
+        {9, u"Central European (ISO Latin 2)"},
+        {10, u"Unicode (UTF-16)"},
+        {11, u"Cyrillic (Windows)"},
+        {12, u"Western (Windows Latin 1)"},
+        {13, u"Greek (Windows)"},
+        {14, u"Turkish (Windows Latin 5)"},
+        {15, u"Central European (Windows Latin 2)"},
+        {21, u"Japanese (ISO 2022-JP)"},
+        {30, u"Western (Mac OS Roman)"},
+        {0x80000001u, u"Japanese (Mac OS)"},
+        {0x80000A01u, u"Japanese (Shift JIS)"},
+        {0x80000628u, u"Japanese (Shift JIS X0213)"},
+        {0x80000420u, u"Japanese (Windows, DOS)"}, // the same encoding as 8
+        {0x80000632u, u"Simplified Chinese (GB 18030)"},
+        {0x80000631u, u"Simplified Chinese (GBK)"},
+        {0x80000A03u, u"Traditional Chinese (Big 5)"},
+        {0x80000940u, u"Korean (EUC)"},
+        {0x80000A02u, u"Cyrillic (KOI8-R)"},
+        {0x90000100u, u"Unicode (UTF-16BE)"},
+        {0x94000100u, u"Unicode (UTF-16LE)"},
+        {0x8c000100u, u"Unicode (UTF-32)"},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(TextEncodings::nameOfEncoding(row.code), QString::fromUtf16(row.name))
+            << std::hex << row.code;
+        EXPECT_TRUE(TextEncodings::isKnown(row.code)) << std::hex << row.code;
+    }
+    // An alias answers the name of its encoding, and that name the main code.
+    EXPECT_EQ(TextEncodings::encodingOfName(TextEncodings::nameOfEncoding(0x80000420u)), 8u);
+}
+
+TEST(TextEncodingsTable, unknownNamesAndCodes)
+{
+    EXPECT_EQ(TextEncodings::encodingOfName(u"Klingon (pIqaD)"), 0u);
+    EXPECT_EQ(TextEncodings::encodingOfName(u""), 0u);
+    EXPECT_TRUE(TextEncodings::nameOfEncoding(0x7777).isEmpty());
+    EXPECT_FALSE(TextEncodings::isKnown(0));
+    EXPECT_FALSE(TextEncodings::decode("abc", 0x7777).has_value());
+    EXPECT_TRUE(TextEncodings::encode(u"abc", 0x7777).isEmpty());
+}
+
+TEST(TextEncodingsTable, namesAreSortedCaseInsensitively)
+{
+    const QStringList names = TextEncodings::encodingNames();
+    for (qsizetype i = 1; i < names.size(); ++i)
+        EXPECT_LE(names[i - 1].compare(names[i], Qt::CaseInsensitive), 0)
+            << qPrintable(names[i - 1]) << " / " << qPrintable(names[i]);
+}
+
+TEST(TextEncodingsTable, defaultTextEncodingIsAKnownName)
+{
+    EXPECT_EQ(TextEncodings::encodingOfName(Texts::text(u"DefaultTextEncoding")),
+              quint32(TextEncodings::UTF8));
+}
+
+TEST(TextEncodingsActive, defaultSelectionHoldsUnicodeAndOtherEncodings)
+{
+    const QList<quint32> active = TextEncodings::defaultActiveEncodings();
+    const QString unicodeText = Texts::text(u"UnicodeEncode");
+    const QString otherText = Texts::text(u"OtherEncode");
+    ASSERT_FALSE(active.isEmpty());
+    EXPECT_TRUE(active.contains(quint32(TextEncodings::UTF8)));
+    EXPECT_TRUE(active.contains(quint32(TextEncodings::UTF16)));
+    qsizetype expected = 0;
+    for (const QString &name : TextEncodings::encodingNames()) {
+        const bool matches = name.contains(unicodeText) || name.contains(otherText);
+        EXPECT_EQ(active.contains(TextEncodings::encodingOfName(name)), matches)
+            << qPrintable(name);
+        expected += matches ? 1 : 0;
+    }
+    EXPECT_EQ(active.size(), expected);
+}
+
+TEST(TextEncodingsDecode, japaneseTextRoundTripsThroughEveryJapaneseEncoding)
+{
+    const QString sample = japaneseSample();
+    for (const CodeRow &row : kJapaneseEncodings) {
+        ASSERT_TRUE(TextEncodings::canEncode(sample, row.code)) << row.label;
+        const QByteArray bytes = TextEncodings::encode(sample, row.code);
+        ASSERT_FALSE(bytes.isEmpty()) << row.label;
+        const std::optional<QString> back = TextEncodings::decode(bytes, row.code);
+        ASSERT_TRUE(back.has_value()) << row.label;
+        EXPECT_EQ(*back, sample) << row.label;
+    }
+}
+
+TEST(TextEncodingsDecode, backslashAndTildeKeepTheirBytesInShiftJis)
+{
+    const quint32 codes[] = {TextEncodings::ShiftJIS,      TextEncodings::ShiftJISCF,
+                             TextEncodings::DOSJapanese,   TextEncodings::MacJapanese,
+                             TextEncodings::ShiftJISX0213, TextEncodings::JapaneseEUC};
+    for (const quint32 code : codes) {
+        EXPECT_EQ(TextEncodings::encode(u"\\alpha~", code), QByteArray("\\alpha~")) << code;
+        EXPECT_EQ(TextEncodings::decode(QByteArray("\\cite{x}~"), code),
+                  std::optional<QString>(u"\\cite{x}~"_s))
+            << code;
+    }
+    // The second byte of a double-byte character may be 0x5C: it stays part of
+    // that character.
+    EXPECT_EQ(TextEncodings::decode(QByteArray("\x95\x5c\\", 3), TextEncodings::ShiftJIS),
+              std::optional<QString>(u"表\\"_s));
+}
+
+TEST(TextEncodingsDecode, yenSignFallsBackToByte5CInShiftJis)
+{
+    // The writer turns backslashes into yen signs for the encodings that show
+    // 0x5C as a yen sign; the bytes must still be 0x5C.
+    EXPECT_EQ(TextEncodings::encode(u"¥", TextEncodings::ShiftJISCF), QByteArray("\\"));
+    EXPECT_FALSE(TextEncodings::canEncode(u"¥", TextEncodings::ShiftJISCF));
+}
+
+TEST(TextEncodingsDecode, invalidBytesFail)
+{
+    struct Row
+    {
+        const char *label;
+        QByteArray bytes;
+        quint32 code;
+    };
+    const Row rows[] = {
+        {"UTF-8 lone continuation byte", QByteArray("ab\x80 cd"), TextEncodings::UTF8},
+        {"UTF-8 truncated sequence", QByteArray("ab\xe6\x97"), TextEncodings::UTF8},
+        {"UTF-8 overlong slash", QByteArray("\xc0\xaf"), TextEncodings::UTF8},
+        {"UTF-8 encoded surrogate", QByteArray("\xed\xa0\x80"), TextEncodings::UTF8},
+        {"ASCII high byte", QByteArray("caf\xe9"), TextEncodings::ASCII},
+        {"Shift-JIS bad trail byte", QByteArray("\x81\x20"), TextEncodings::ShiftJIS},
+        {"Shift-JIS lone lead byte at end", QByteArray("abc\x81"), TextEncodings::ShiftJISCF},
+        {"EUC-JP given Shift-JIS bytes", QByteArray("\x93\xfa\x96\x7b"),
+         TextEncodings::JapaneseEUC},
+        {"EUC-JP truncated", QByteArray("\xc6"), TextEncodings::JapaneseEUC},
+        {"ISO-2022-JP with 8-bit bytes", QByteArray("\xa4\xa2"), TextEncodings::ISO2022JP},
+        {"UTF-8 full-width mark read as Shift-JIS", QByteArray("a\xef\xbc\x81"),
+         TextEncodings::ShiftJIS},
+        {"UTF-16LE odd length", QByteArray("a\0b", 3), TextEncodings::UTF16LittleEndian},
+        {"UTF-16BE lone high surrogate", QByteArray("\xd8\x00\x00\x41", 4),
+         TextEncodings::UTF16BigEndian},
+    };
+    for (const Row &row : rows)
+        EXPECT_FALSE(TextEncodings::decode(row.bytes, row.code).has_value()) << row.label;
+}
+
+TEST(TextEncodingsDecode, byteOrderMarksAreConsumed)
+{
+    EXPECT_EQ(TextEncodings::decode(QByteArray("\xff\xfe"
+                                               "a\0",
+                                               4),
+                                    TextEncodings::UTF16),
+              std::optional<QString>(u"a"_s));
+    EXPECT_EQ(TextEncodings::decode(QByteArray("\xfe\xff\0a", 4), TextEncodings::UTF16),
+              std::optional<QString>(u"a"_s));
+    EXPECT_EQ(TextEncodings::decode(QByteArray("\xef\xbb\xbf@a"), TextEncodings::UTF8),
+              std::optional<QString>(u"@a"_s));
+    EXPECT_EQ(TextEncodings::decode(QByteArray(), TextEncodings::UTF8),
+              std::optional<QString>(QString()));
+}
+
+TEST(TextEncodingsEncode, lossyEncodingUsesNearestCharacterOrQuestionMark)
+{
+    struct Row
+    {
+        const char *label;
+        const char16_t *text;
+        quint32 code;
+        QByteArray expected;
+    };
+    const Row rows[] = {
+        {"accent dropped in ASCII", u"café", TextEncodings::ASCII, "cafe"},
+        {"sharp s spelt out", u"Straße", TextEncodings::ASCII, "Strasse"},
+        {"em dash and quotes", u"“a”—b", TextEncodings::ASCII, "\"a\"-b"},
+        {"ligature", u"ﬁx", TextEncodings::ISOLatin1, "fix"},
+        {"kana in Latin-1", u"aかb", TextEncodings::ISOLatin1, "a?b"},
+        {"CJK in ASCII", u"日本", TextEncodings::ASCII, "??"},
+        {"emoji in Shift-JIS", u"x😀y", TextEncodings::ShiftJIS, "x?y"},
+        {"lone surrogate in UTF-8",
+         u"a\xD800"
+         u"b",
+         TextEncodings::UTF8, "a?b"},
+        {"Latin-1 keeps its own letters", u"café", TextEncodings::ISOLatin1, "caf\xe9"},
+        {"Cyrillic in Latin-2", u"Ж", TextEncodings::ISOLatin2, "?"},
+        {"accented letter in Shift-JIS", u"é", TextEncodings::ShiftJISCF, "e"},
+    };
+    for (const Row &row : rows) {
+        const QByteArray bytes = TextEncodings::encode(QString::fromUtf16(row.text), row.code);
+        EXPECT_EQ(bytes, row.expected) << row.label;
+        EXPECT_EQ(bytes.indexOf('\x1a'), -1) << row.label;
+    }
+}
+
+TEST(TextEncodingsEncode, lossyEncodingInStatefulEncodingStaysDecodable)
+{
+    const QString text = u"日本 é 😀 語"_s;
+    const QByteArray bytes = TextEncodings::encode(text, TextEncodings::ISO2022JP);
+    const std::optional<QString> back = TextEncodings::decode(bytes, TextEncodings::ISO2022JP);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(*back, u"日本 e ? 語"_s);
+}
+
+TEST(TextEncodingsEncode, canEncodeTellsLossFromNoLoss)
+{
+    EXPECT_TRUE(TextEncodings::canEncode(u"abc", TextEncodings::ASCII));
+    EXPECT_FALSE(TextEncodings::canEncode(u"café", TextEncodings::ASCII));
+    EXPECT_TRUE(TextEncodings::canEncode(u"café", TextEncodings::ISOLatin1));
+    EXPECT_TRUE(TextEncodings::canEncode(u"😀", TextEncodings::UTF8));
+    EXPECT_FALSE(TextEncodings::canEncode(u"a\xD800", TextEncodings::UTF16));
+    EXPECT_FALSE(TextEncodings::canEncode(u"😀", TextEncodings::ShiftJIS));
+}
+
+TEST(TextEncodingsAscii, lossyAsciiDropsMarksAndCharactersWithoutAsciiForm)
+{
+    struct Row
+    {
+        const char *label;
+        const char16_t *text;
+        const char16_t *expected;
+    };
+    const Row rows[] = {
+        {"plain", u"Knuth", u"Knuth"},
+        {"accents", u"Erdős Gödel Müller", u"Erdos Godel Muller"},
+        {"stroke letters", u"Łukasiewicz Ørsted", u"Lukasiewicz Orsted"},
+        {"sharp s", u"Weiß", u"Weiss"},
+        {"CJK lost", u"山田 Taro", u" Taro"},
+        {"empty", u"", u""},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(TextEncodings::lossyAsciiString(QString::fromUtf16(row.text)),
+                  QString::fromUtf16(row.expected))
+            << row.label;
+}
+
+TEST(TextEncodingsMacJapanese, singleByteExtrasAreReadAndWritten)
+{
+    // 0x80 backslash, 0xA0 no-break space, 0xFD copyright, 0xFE trade mark,
+    // 0xFF ellipsis; 0x95 0x5C is one double-byte character whose second byte
+    // must not be taken for anything else.
+    const QByteArray bytes("\x80\xa0\xfd\xfe\xff\x95\x5c\\x\x82\xa0", 11);
+    const std::optional<QString> text = TextEncodings::decode(bytes, TextEncodings::MacJapanese);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(*text, u"\\\u00a0©™…表\\xあ"_s);
+    EXPECT_EQ(TextEncodings::encode(*text, TextEncodings::MacJapanese),
+              QByteArray("\\\xa0\xfd\xfe\x81\x63\x95\x5c\\x\x82\xa0", 12));
+    EXPECT_TRUE(TextEncodings::canEncode(u"©™\u00a0日本"_s, TextEncodings::MacJapanese));
+    // The same bytes are not Windows-31J.
+    EXPECT_FALSE(TextEncodings::decode(bytes, TextEncodings::ShiftJIS).has_value());
+    EXPECT_FALSE(TextEncodings::canEncode(u"©"_s, TextEncodings::ShiftJIS));
+    // A lead byte at the very end still fails.
+    EXPECT_FALSE(TextEncodings::decode(QByteArray("\xfd\x82"), TextEncodings::MacJapanese));
+}
+
+TEST(TextEncodingsThreads, conversionsRunConcurrently)
+{
+    // Loaders decode on worker threads while the main thread saves.
+    const QString sample = japaneseSample() + u"Erdős — “naïve” ﬁx"_s;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&sample, &failures, t] {
+            const quint32 code =
+                t % 2 ? quint32(TextEncodings::ShiftJIS) : quint32(TextEncodings::JapaneseEUC);
+            for (int i = 0; i < 50; ++i) {
+                const QByteArray bytes = TextEncodings::encode(sample, code);
+                const std::optional<QString> back = TextEncodings::decode(bytes, code);
+                if (!back || back->isEmpty() || !back->startsWith(u"@ARTICLE"))
+                    ++failures;
+                if (TextEncodings::lossyAsciiString(u"Erdős"_s) != u"Erdos"_s)
+                    ++failures;
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 0);
+}
