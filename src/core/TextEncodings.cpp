@@ -3,6 +3,7 @@
 #include "core/Texts.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
 
 #include <unicode/normalizer2.h>
@@ -193,6 +194,36 @@ icu::UnicodeString transliteratedToAscii(const icu::UnicodeString &text)
     return result;
 }
 
+// ASCII spellings of the Latin, punctuation and letter-like characters whose
+// compatibility decomposition is not ASCII already ("ß" -> "ss", "Ł" -> "L",
+// "—" -> "-"), made once from the transliteration so that the common case
+// needs neither the transliterator nor its lock.
+const QHash<char16_t, QString> &asciiSpellings()
+{
+    static const QHash<char16_t, QString> table = [] {
+        QHash<char16_t, QString> spellings;
+        const std::pair<char16_t, char16_t> ranges[] = {
+            {0x00A0, 0x02FF}, {0x1E00, 0x1EFF}, {0x2000, 0x206F}, {0x2100, 0x218F}};
+        for (const auto &[first, last] : ranges) {
+            for (char32_t c = first; c <= last; ++c) {
+                const icu::UnicodeString original{UChar32(c)};
+                const icu::UnicodeString ascii =
+                    transliteratedToAscii(strippedDecomposition(original));
+                QString spelling;
+                bool plain = !ascii.isEmpty();
+                for (int32_t i = 0; i < ascii.length() && plain; ++i) {
+                    plain = ascii.charAt(i) < 0x80;
+                    spelling.append(QChar(ascii.charAt(i)));
+                }
+                if (plain && ascii != original)
+                    spellings.insert(char16_t(c), spelling);
+            }
+        }
+        return spellings;
+    }();
+    return table;
+}
+
 // State of one lossy conversion: a second converter of the same encoding that
 // stops at the first unmappable character tells whether a replacement fits.
 struct LossyContext
@@ -334,14 +365,84 @@ QByteArray encodeWith(const char *converterName, QStringView text, bool lossy, b
     return result;
 }
 
+// Mac Japanese is Shift-JIS with a few single bytes that Windows-31J leaves
+// undefined; they are read and written here around the Windows-31J converter.
+// (Byte 0x5C stays a backslash, as everywhere in the Shift-JIS family.)
+struct MacJapaneseExtra
+{
+    uchar byte;
+    char16_t character;
+    bool written; // false: read only, the character is written another way
+};
+constexpr MacJapaneseExtra kMacJapaneseExtras[] = {
+    {0x80, u'\\', false},    {0xA0, u'\u00A0', true},  {0xFD, u'\u00A9', true},
+    {0xFE, u'\u2122', true}, {0xFF, u'\u2026', false},
+};
+
+bool isShiftJisLeadByte(uchar byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::optional<QString> decodeMacJapanese(const char *converterName, const QByteArray &bytes)
+{
+    QString result;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto byte = uchar(bytes[i]);
+        if (isShiftJisLeadByte(byte)) {
+            i += 2;
+            continue;
+        }
+        const MacJapaneseExtra *extra = nullptr;
+        for (const MacJapaneseExtra &candidate : kMacJapaneseExtras) {
+            if (candidate.byte == byte)
+                extra = &candidate;
+        }
+        if (!extra) {
+            ++i;
+            continue;
+        }
+        const std::optional<QString> part = decodeWith(converterName, bytes.mid(start, i - start));
+        if (!part)
+            return std::nullopt;
+        result += *part;
+        result += QChar(extra->character);
+        start = ++i;
+    }
+    const std::optional<QString> tail = decodeWith(converterName, bytes.mid(start));
+    if (!tail)
+        return std::nullopt;
+    return result + *tail;
+}
+
+QByteArray encodeMacJapanese(const char *converterName, QStringView text, bool lossy, bool *lost)
+{
+    QByteArray result;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        for (const MacJapaneseExtra &extra : kMacJapaneseExtras) {
+            if (!extra.written || extra.character != c)
+                continue;
+            result += encodeWith(converterName, text.mid(start, i - start), lossy, lost);
+            result += char(extra.byte);
+            start = i + 1;
+        }
+    }
+    result += encodeWith(converterName, text.mid(start), lossy, lost);
+    return result;
+}
+
 } // namespace
 
 TextEncodings::TextEncodings()
 {
     for (const EncodingInfo &info : kEncodings) {
-        if (!info.name)
-            continue;
         if (!openConverter(info.converter))
+            continue;
+        m_available.insert(info.code);
+        if (!info.name)
             continue;
         const QString name = QString::fromUtf16(info.name);
         m_encodingList.insert(name, info.code);
@@ -387,8 +488,7 @@ QStringList TextEncodings::encodingNames()
 
 bool TextEncodings::isKnown(quint32 code)
 {
-    const EncodingInfo *info = findInfo(code);
-    return info && openConverter(info->converter);
+    return globalEncodings().m_available.contains(code);
 }
 
 QString TextEncodings::converterName(quint32 code)
@@ -402,6 +502,8 @@ std::optional<QString> TextEncodings::decode(const QByteArray &bytes, quint32 co
     const EncodingInfo *info = findInfo(code);
     if (!info)
         return std::nullopt;
+    if (code == MacJapanese)
+        return decodeMacJapanese(info->converter, bytes);
     return decodeWith(info->converter, bytes);
 }
 
@@ -410,6 +512,8 @@ QByteArray TextEncodings::encode(QStringView text, quint32 code)
     const EncodingInfo *info = findInfo(code);
     if (!info)
         return {};
+    if (code == MacJapanese)
+        return encodeMacJapanese(info->converter, text, true, nullptr);
     return encodeWith(info->converter, text, true, nullptr);
 }
 
@@ -430,7 +534,10 @@ bool TextEncodings::canEncode(QStringView text, quint32 code)
         return true;
     }
     bool lost = false;
-    encodeWith(info->converter, text, false, &lost);
+    if (code == MacJapanese)
+        encodeMacJapanese(info->converter, text, false, &lost);
+    else
+        encodeWith(info->converter, text, false, &lost);
     return !lost;
 }
 
@@ -447,13 +554,19 @@ QString TextEncodings::lossyAsciiString(QStringView text)
         return text.toString();
     const icu::UnicodeString source(reinterpret_cast<const UChar *>(text.utf16()),
                                     static_cast<int32_t>(text.size()));
-    const icu::UnicodeString ascii = transliteratedToAscii(strippedDecomposition(source));
+    const icu::UnicodeString stripped = strippedDecomposition(source);
+    const QHash<char16_t, QString> &spellings = asciiSpellings();
     QString result;
-    result.reserve(ascii.length());
-    for (int32_t i = 0; i < ascii.length(); ++i) {
-        const UChar c = ascii.charAt(i);
-        if (c < 0x80)
+    result.reserve(stripped.length());
+    for (int32_t i = 0; i < stripped.length(); ++i) {
+        const UChar c = stripped.charAt(i);
+        if (c < 0x80) {
             result.append(QChar(c));
+            continue;
+        }
+        const auto spelling = spellings.constFind(c);
+        if (spelling != spellings.constEnd())
+            result.append(spelling.value());
     }
     return result;
 }
