@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/CharacterSet.h"
+
+#include <QChar>
+#include <QString>
+
+#include <optional>
+
+// A reading cursor over the UTF-16 code units of one string, with the few
+// primitives the parsers need and two optional input normalisations (white-space
+// runs read as one space; the yen sign read as a backslash). Every primitive
+// that answers a character answers U+0000 at the end of the text; atEnd() tells
+// a NUL in the text from the end. A value owned by its reader; not shared
+// between threads (copies are independent cursors over the same text).
+class StringInputStream
+{
+public:
+    StringInputStream();
+    explicit StringInputStream(const QString &string);
+    static StringInputStream stringInputStreamWithString(const QString &string);
+
+    // Builds the shared character classes. Safe to call more than once and
+    // from any thread; streams build them on first use as well.
+    static void setupCharacterSets();
+
+    bool spacesToASpace() const { return m_spacesToASpace; }
+    void setSpacesToASpace(bool on) { m_spacesToASpace = on; }
+    bool yenToBackslash() const { return m_yenToBackslash; }
+    void setYenToBackslash(bool on) { m_yenToBackslash = on; }
+
+    QChar getChar();
+    QChar getNonSpaceChar();
+    QChar getNonDelimiterChar();
+    void ungetChar();
+    void skipToEndOfLine();
+    void skipWord();
+    std::optional<QString> getWord();
+    std::optional<QString> getWordNonSpace();
+    std::optional<QString> getWordBeginsWith(QChar c);
+
+    void rewind();
+    // Moves the cursor to `index`, clamped to the last unit of the text.
+    void setPosition(qsizetype index);
+    qsizetype position() const { return m_currentPos; }
+    qsizetype length() const { return m_maxPos; }
+    bool atEnd() const { return m_currentPos >= m_maxPos; }
+
+private:
+    std::optional<QString> collectWord(QChar first);
+
+    QString m_string; // keeps the code units alive; never modified
+    const char16_t *m_buffer;
+    qsizetype m_currentPos = 0;
+    qsizetype m_maxPos = 0;
+    bool m_spacesToASpace = false;
+    bool m_yenToBackslash = false;
+    bool m_lastCharWasASpace = false;
+    CharacterSet m_whitespace;
+    CharacterSet m_delimiters;
+};
+
+inline QChar StringInputStream::getChar()
+{
+    if (m_currentPos >= m_maxPos)
+        return QChar();
+    char16_t c = m_buffer[m_currentPos++];
+    bool space;
+    if (c == 0x3000 || c == 0x00A0) {
+        c = u' ';
+        space = true;
+    } else if (m_yenToBackslash && c == 0x00A5) {
+        c = u'\\';
+        space = false;
+    } else {
+        space = m_whitespace.contains(c);
+    }
+    if (m_spacesToASpace && space) {
+        if (m_lastCharWasASpace)
+            return getNonSpaceChar();
+        c = u' ';
+    }
+    m_lastCharWasASpace = space;
+    return QChar(c);
+}

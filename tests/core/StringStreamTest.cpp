@@ -1,0 +1,336 @@
+#include "core/CharacterSet.h"
+#include "core/StringInputStream.h"
+#include "core/StringOutputStream.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Everything getChar hands out until the end, as one string.
+QString readAll(StringInputStream &stream)
+{
+    QString out;
+    for (QChar c = stream.getChar(); !c.isNull(); c = stream.getChar())
+        out.append(c);
+    return out;
+}
+
+} // namespace
+
+TEST(CharacterSets, membershipFollowsTheUnicodeCategories)
+{
+    struct Row
+    {
+        char16_t c;
+        bool whitespace, newline, delimiter;
+    };
+    const Row rows[] = {
+        {u' ', true, false, true},     {u'\t', true, false, true},    {u'\n', true, true, true},
+        {u'\r', true, true, true},     {0x000B, true, true, true},    {0x000C, true, true, true},
+        {0x0085, true, true, true},    {0x2028, true, true, true},    {0x2029, true, true, true},
+        {0x00A0, true, false, true},   {0x3000, true, false, true},   {0x2003, true, false, true},
+        {u'{', false, false, true},    {u'}', false, false, true},    {u'(', false, false, true},
+        {u')', false, false, true},    {u'[', false, false, true},    {u']', false, false, true},
+        {u'"', false, false, true},    {u'\'', false, false, true},   {u'#', false, false, true},
+        {u',', false, false, true},    {u'@', false, false, true},    {u'%', false, false, true},
+        {u'&', false, false, true},    {u'*', false, false, true},    {u'/', false, false, true},
+        {u'\\', false, false, true},   {u'.', false, false, true},    {u':', false, false, true},
+        {u';', false, false, true},    {u'!', false, false, true},    {u'?', false, false, true},
+        {u'-', false, false, true},    {u'_', false, false, true},    {0x00AB, false, false, true},
+        {0x2014, false, false, true},  {u'=', false, false, false},   {u'+', false, false, false},
+        {u'<', false, false, false},   {u'>', false, false, false},   {u'|', false, false, false},
+        {u'~', false, false, false},   {u'^', false, false, false},   {u'`', false, false, false},
+        {u'$', false, false, false},   {u'a', false, false, false},   {u'Z', false, false, false},
+        {u'7', false, false, false},   {0x00E9, false, false, false}, {0x4E2D, false, false, false},
+        {0xD800, false, false, false}, {0xDC00, false, false, false}, {0x0000, false, false, false},
+        {0x00A5, false, false, false},
+    };
+    for (const Row &row : rows) {
+        const auto label = QString::number(row.c, 16).toStdString();
+        EXPECT_EQ(gWhitespaceSet().contains(row.c), row.whitespace) << "U+" << label;
+        EXPECT_EQ(gNewlineSet().contains(row.c), row.newline) << "U+" << label;
+        EXPECT_EQ(gWordDelimiterSet().contains(row.c), row.delimiter) << "U+" << label;
+    }
+}
+
+TEST(CharacterSets, setupIsSafeToRepeatFromSeveralThreads)
+{
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.emplace_back([] {
+            StringInputStream::setupCharacterSets();
+            StringInputStream::setupCharacterSets();
+        });
+    for (auto &thread : threads)
+        thread.join();
+    EXPECT_TRUE(gWhitespaceSet().contains(u' '));
+    EXPECT_FALSE(gWordDelimiterSet().contains(u'a'));
+}
+
+TEST(StringInputStream, emptyTextAnswersEndEverywhere)
+{
+    for (const QString &text : {QString(), u""_s}) {
+        StringInputStream stream(text);
+        EXPECT_TRUE(stream.getChar().isNull());
+        EXPECT_TRUE(stream.getNonSpaceChar().isNull());
+        EXPECT_TRUE(stream.getNonDelimiterChar().isNull());
+        EXPECT_FALSE(stream.getWord().has_value());
+        EXPECT_FALSE(stream.getWordNonSpace().has_value());
+        EXPECT_FALSE(stream.getWordBeginsWith(u'a').has_value());
+        stream.skipWord();
+        stream.skipToEndOfLine();
+        stream.ungetChar();
+        stream.setPosition(5);
+        EXPECT_EQ(stream.position(), 0);
+        EXPECT_TRUE(stream.atEnd());
+    }
+    EXPECT_EQ(StringInputStream().length(), 0);
+}
+
+TEST(StringInputStream, getWordSkipsDelimitersAndConsumesTheTerminator)
+{
+    StringInputStream stream(u"  ,foo, bar"_s);
+    EXPECT_EQ(stream.getWord(), u"foo"_s);
+    EXPECT_EQ(stream.position(), 7);
+    EXPECT_EQ(stream.getWord(), u"bar"_s);
+    EXPECT_FALSE(stream.getWord().has_value());
+}
+
+TEST(StringInputStream, wordsEndOnlyAtPunctuationAndSpace)
+{
+    struct Row
+    {
+        const char *name;
+        QString text;
+        QString word;
+    };
+    const Row rows[] = {
+        {"equalsIsASymbol", u"a=b"_s, u"a=b"_s},
+        {"numberSignIsPunctuation", u"a#b"_s, u"a"_s},
+        {"dollarAndTildeStayInside", u"$x~y$ z"_s, u"$x~y$"_s},
+        {"digitsAndLettersMix", u"(x2y)"_s, u"x2y"_s},
+        {"nonAsciiLetters", u"«caf\u00e9»"_s, u"caf\u00e9"_s},
+    };
+    for (const Row &row : rows) {
+        StringInputStream stream(row.text);
+        EXPECT_EQ(stream.getWord(), row.word) << row.name;
+    }
+}
+
+TEST(StringInputStream, getWordNonSpaceKeepsPunctuation)
+{
+    StringInputStream stream(u" \t a,b.c\nnext"_s);
+    EXPECT_EQ(stream.getWordNonSpace(), u"a,b.c"_s);
+    EXPECT_EQ(stream.getWordNonSpace(), u"next"_s);
+    EXPECT_FALSE(stream.getWordNonSpace().has_value());
+}
+
+TEST(StringInputStream, getWordBeginsWithSkipsOtherWords)
+{
+    StringInputStream stream(u"xa, yb #bc, bb end"_s);
+    EXPECT_EQ(stream.getWordBeginsWith(u'b'), u"bc"_s);
+    EXPECT_EQ(stream.getWordBeginsWith(u'b'), u"bb"_s);
+    EXPECT_FALSE(stream.getWordBeginsWith(u'b').has_value());
+
+    StringInputStream delimiter(u"a, #b"_s);
+    EXPECT_FALSE(delimiter.getWordBeginsWith(u'#').has_value());
+}
+
+TEST(StringInputStream, spacesToASpaceCollapsesEveryRun)
+{
+    StringInputStream stream(u"a \t\n b\u00a0\u3000\r\nc  "_s);
+    stream.setSpacesToASpace(true);
+    EXPECT_EQ(readAll(stream), u"a b c "_s);
+    EXPECT_TRUE(stream.atEnd());
+}
+
+TEST(StringInputStream, collapsedRunReadsOneCharacterAtATime)
+{
+    StringInputStream stream(u"a \t\n b"_s);
+    stream.setSpacesToASpace(true);
+    EXPECT_EQ(stream.getChar(), u'a');
+    EXPECT_EQ(stream.getChar(), u' ');
+    EXPECT_EQ(stream.getChar(), u'b');
+    EXPECT_TRUE(stream.getChar().isNull());
+}
+
+TEST(StringInputStream, mappingsApplyWhateverTheFlags)
+{
+    struct Row
+    {
+        const char *name;
+        QString text;
+        bool spaces, yen;
+        QString read;
+    };
+    const Row rows[] = {
+        {"nbspAndIdeographicAlwaysSpace", u"a\u00a0b\u3000c"_s, false, false, u"a b c"_s},
+        {"tabsStayWithoutCollapsing", u"a\t\nb"_s, false, false, u"a\t\nb"_s},
+        {"yenUnchangedByDefault", u"\u00a5alpha"_s, false, false, u"\u00a5alpha"_s},
+        {"yenReadsAsBackslash", u"\u00a5alpha"_s, false, true, u"\\alpha"_s},
+        {"yenIsNotASpace", u" \u00a5 x"_s, true, true, u" \\ x"_s},
+    };
+    for (const Row &row : rows) {
+        StringInputStream stream(row.text);
+        stream.setSpacesToASpace(row.spaces);
+        stream.setYenToBackslash(row.yen);
+        EXPECT_EQ(readAll(stream), row.read) << row.name;
+    }
+}
+
+TEST(StringInputStream, getNonSpaceCharSkipsWhiteSpaceAndMapsYen)
+{
+    StringInputStream stream(u" \u3000\t\u00a5alpha"_s);
+    stream.setYenToBackslash(true);
+    EXPECT_EQ(stream.getNonSpaceChar(), u'\\');
+    EXPECT_EQ(stream.getNonSpaceChar(), u'a');
+
+    StringInputStream plain(u"\n\u00a5"_s);
+    EXPECT_EQ(plain.getNonSpaceChar(), QChar(0x00A5));
+    EXPECT_TRUE(plain.getNonSpaceChar().isNull());
+}
+
+TEST(StringInputStream, skipToEndOfLineStopsAfterTheFirstBreak)
+{
+    StringInputStream stream(u"one\r\ntwo"_s);
+    stream.skipToEndOfLine();
+    EXPECT_EQ(stream.getChar(), u'\n');
+    EXPECT_EQ(stream.getChar(), u't');
+
+    StringInputStream noBreak(u"no break"_s);
+    noBreak.skipToEndOfLine();
+    EXPECT_TRUE(noBreak.atEnd());
+}
+
+TEST(StringInputStream, skipWordConsumesTheDelimiter)
+{
+    StringInputStream stream(u"abc,def"_s);
+    stream.skipWord();
+    EXPECT_EQ(stream.getChar(), u'd');
+}
+
+TEST(StringInputStream, setPositionClampsToTheLastUnit)
+{
+    StringInputStream stream(u"abc"_s);
+    stream.setPosition(99);
+    EXPECT_EQ(stream.position(), 2);
+    EXPECT_EQ(stream.getChar(), u'c');
+    stream.setPosition(1);
+    EXPECT_EQ(stream.getChar(), u'b');
+    stream.setPosition(-4);
+    EXPECT_EQ(stream.getChar(), u'a');
+    stream.rewind();
+    EXPECT_EQ(stream.position(), 0);
+}
+
+TEST(StringInputStream, ungetCharStepsBackOneUnitAndRestoresSpaceState)
+{
+    StringInputStream stream(u"a  b"_s);
+    stream.setSpacesToASpace(true);
+    EXPECT_EQ(stream.getChar(), u'a');
+    EXPECT_EQ(stream.getChar(), u' ');
+    stream.ungetChar();
+    EXPECT_EQ(stream.position(), 1);
+    // The unit before the cursor is 'a', so the space reads again.
+    EXPECT_EQ(stream.getChar(), u' ');
+    EXPECT_EQ(stream.getChar(), u'b');
+
+    StringInputStream start(u"xy"_s);
+    start.getChar();
+    start.ungetChar();
+    start.ungetChar();
+    EXPECT_EQ(start.position(), 0);
+    EXPECT_EQ(start.getChar(), u'x');
+}
+
+TEST(StringInputStream, ungetAfterCollapsedRunMovesOneUnitOnly)
+{
+    StringInputStream stream(u"a   b"_s);
+    stream.setSpacesToASpace(true);
+    stream.getChar();
+    stream.getChar();
+    EXPECT_EQ(stream.getChar(), u'b');
+    stream.ungetChar();
+    EXPECT_EQ(stream.position(), 4);
+}
+
+TEST(StringInputStream, nulInsideTextIsTellableFromTheEnd)
+{
+    StringInputStream stream(QStringView(u"a\0b", 3).toString());
+    EXPECT_EQ(stream.getChar(), u'a');
+    EXPECT_TRUE(stream.getChar().isNull());
+    EXPECT_FALSE(stream.atEnd());
+    EXPECT_EQ(stream.getChar(), u'b');
+    EXPECT_TRUE(stream.atEnd());
+}
+
+TEST(StringInputStream, copiesAreIndependentCursors)
+{
+    StringInputStream first(u"abc"_s);
+    first.getChar();
+    StringInputStream second = first;
+    EXPECT_EQ(second.getChar(), u'b');
+    EXPECT_EQ(second.getChar(), u'c');
+    EXPECT_EQ(first.getChar(), u'b');
+}
+
+TEST(StringOutputStream, keepsEverythingInOrderAcrossFlushes)
+{
+    StringOutputStream out(4);
+    for (char16_t c = u'a'; c < u'a' + 10; ++c)
+        out.putChar(c);
+    EXPECT_EQ(out.length(), 10);
+    out.putString(u"XY");
+    out.putChar(u'z');
+    EXPECT_EQ(out.length(), 13);
+    EXPECT_EQ(out.stringValue(), u"abcdefghijXYz"_s);
+    out.putChar(u'!');
+    EXPECT_EQ(out.stringValue(), u"abcdefghijXYz!"_s);
+    out.clearAll();
+    EXPECT_EQ(out.length(), 0);
+    EXPECT_EQ(out.stringValue(), QString());
+}
+
+TEST(StringOutputStream, valueHandedOutDoesNotChangeLater)
+{
+    StringOutputStream out = StringOutputStream::stringOutputStream();
+    out.putString(u"ab");
+    const QString first = out.stringValue();
+    out.putChar(u'c');
+    EXPECT_EQ(first, u"ab"_s);
+    EXPECT_EQ(out.stringValue(), u"abc"_s);
+}
+
+TEST(StringOutputStream, degenerateCapacityStillWorks)
+{
+    for (int capacity : {0, -3, 1}) {
+        StringOutputStream out = StringOutputStream::stringOutputStreamWithMaxLength(capacity);
+        out.putChar(u'a');
+        out.putChar(u'b');
+        EXPECT_EQ(out.stringValue(), u"ab"_s) << capacity;
+    }
+}
+
+TEST(StringOutputStream, newLineCodeSelectsTheBreak)
+{
+    struct Row
+    {
+        int code;
+        QString written;
+    };
+    const Row rows[] = {{0, u"\r"_s}, {1, u"\r\n"_s}, {2, u"\n"_s}, {7, u"\r"_s}, {-1, u"\r"_s}};
+    for (const Row &row : rows) {
+        StringOutputStream out;
+        EXPECT_EQ(out.newLineCode(), 0);
+        out.setNewLineCode(row.code);
+        out.putNewLineCode();
+        EXPECT_EQ(out.stringValue(), row.written) << row.code;
+    }
+}
