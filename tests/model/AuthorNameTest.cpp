@@ -334,3 +334,45 @@ TEST_F(AuthorNameTest, hostileInputNeverYieldsAnEmptyFamily)
             EXPECT_FALSE(name.familyName().isEmpty()) << field;
     }
 }
+
+TEST_F(AuthorNameTest, foldToAsciiRows)
+{
+    struct Row
+    {
+        const char *text;
+        const char *kept;    // other scripts kept
+        const char *dropped; // other scripts dropped
+    };
+    const Row rows[] = {
+        {"plain", "plain", "plain"},
+        {"Łukasiewicz Þór Œuvre", "Lukasiewicz THor OEuvre", "Lukasiewicz THor OEuvre"},
+        {"Ærøskøbing ð", "AEroskobing d", "AEroskobing d"},
+        {"Ħal Dž", "Hal Dz", "Hal Dz"},
+        {"Ольга Müller", "Ольга Muller", " Muller"},
+        {"山田", "山田", ""},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(AuthorName::foldToAscii(u8(row.text), false), u8(row.kept)) << row.text;
+        EXPECT_EQ(AuthorName::foldToAscii(u8(row.text), true), u8(row.dropped)) << row.text;
+    }
+}
+
+TEST_F(AuthorNameTest, scrambledFieldsNeverYieldAnEmptyFamily)
+{
+    const QString alphabet = u8("aZ .,-{}\\'\"$[]~and others 山、，Jr");
+    quint32 seed = 777;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (int round = 0; round < 5000; ++round) {
+        QString text;
+        const int length = int(next() % 30);
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(next() % alphabet.size());
+        for (const AuthorName &name : AuthorName::createNamesFrom(text))
+            ASSERT_FALSE(name.familyName().isEmpty()) << qPrintable(text);
+        for (const AuthorName &name : AuthorName::createTeXNamesFrom(text))
+            ASSERT_FALSE(name.familyName().isEmpty()) << qPrintable(text);
+    }
+}
