@@ -517,6 +517,14 @@ QByteArray TextEncodings::encode(QStringView text, quint32 code)
     return encodeWith(info->converter, text, true, nullptr);
 }
 
+QByteArray TextEncodings::encode(QStringView text, quint32 code, bool &lost)
+{
+    QByteArray bytes = encode(text, code);
+    const std::optional<QString> back = decode(bytes, code);
+    lost = !back || *back != text;
+    return bytes;
+}
+
 bool TextEncodings::canEncode(QStringView text, quint32 code)
 {
     const EncodingInfo *info = findInfo(code);

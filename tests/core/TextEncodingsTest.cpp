@@ -374,3 +374,30 @@ TEST(TextEncodingsRandom, randomBytesEitherFailOrRoundTripInEveryEncoding)
     }
     EXPECT_TRUE(mismatches.isEmpty()) << qPrintable(mismatches.join(u'\n'));
 }
+
+TEST(TextEncodingsEncode, lossIsReportedWhenAsked)
+{
+    struct Row
+    {
+        const char *label;
+        const char16_t *text;
+        quint32 code;
+        bool lost;
+    };
+    const Row rows[] = {
+        {"ASCII text in ASCII", u"plain \\TeX", TextEncodings::ASCII, false},
+        {"accent in ASCII", u"café", TextEncodings::ASCII, true},
+        {"Japanese in Shift-JIS", u"日本語", TextEncodings::ShiftJIS, false},
+        {"yen sign in Shift-JIS (falls back to 0x5C)", u"¥", TextEncodings::ShiftJIS, true},
+        {"emoji in UTF-8", u"😀", TextEncodings::UTF8, false},
+        {"empty", u"", TextEncodings::ISO2022JP, false},
+    };
+    for (const Row &row : rows) {
+        bool lost = !row.lost;
+        const QByteArray bytes =
+            TextEncodings::encode(QString::fromUtf16(row.text), row.code, lost);
+        EXPECT_EQ(lost, row.lost) << row.label;
+        EXPECT_EQ(bytes, TextEncodings::encode(QString::fromUtf16(row.text), row.code))
+            << row.label;
+    }
+}
