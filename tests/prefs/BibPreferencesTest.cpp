@@ -55,8 +55,8 @@ TEST_F(PreferencesTest, freshUserGetsTheDefaults)
     EXPECT_EQ(preferences->listColumnOrder(),
               (QStringList{u"00_mark"_s, u"01_file"_s, u"03_bibkey"_s, u"04_author"_s,
                            u"05_journal"_s, u"06_year"_s, u"09_title"_s, u"10_note"_s}));
-    EXPECT_DOUBLE_EQ(preferences->listViewFontExpansion(), -0.07);
-    EXPECT_DOUBLE_EQ(preferences->authorFontExpansion(), -0.05);
+    EXPECT_DOUBLE_EQ(preferences->listViewFontExpansionObject(), -0.07);
+    EXPECT_DOUBLE_EQ(preferences->authorFontExpansionObject(), -0.05);
     EXPECT_EQ(preferences->lastEditTab(), u"basic"_s);
     EXPECT_EQ(preferences->lastInputTab(), u"accents"_s);
     EXPECT_TRUE(preferences->autoOpenInputPanel());
