@@ -181,8 +181,12 @@ TEST(TextEncodingsDecode, yenSignFallsBackToByte5CInShiftJis)
 {
     // The writer turns backslashes into yen signs for the encodings that show
     // 0x5C as a yen sign; the bytes must still be 0x5C.
-    EXPECT_EQ(TextEncodings::encode(u"¥", TextEncodings::ShiftJISCF), QByteArray("\\"));
-    EXPECT_FALSE(TextEncodings::canEncode(u"¥", TextEncodings::ShiftJISCF));
+    const quint32 codes[] = {TextEncodings::ShiftJISCF, TextEncodings::MacJapanese,
+                             TextEncodings::ShiftJISX0213};
+    for (const quint32 code : codes) {
+        EXPECT_EQ(TextEncodings::encode(u"¥alpha", code), QByteArray("\\alpha")) << code;
+        EXPECT_FALSE(TextEncodings::canEncode(u"¥", code)) << code;
+    }
 }
 
 TEST(TextEncodingsDecode, invalidBytesFail)
