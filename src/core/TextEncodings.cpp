@@ -260,7 +260,14 @@ struct LossyContext
         const icu::UnicodeString stripped = strippedDecomposition(original);
         if (stripped != original && fits(stripped))
             return stripped;
-        const icu::UnicodeString ascii = transliteratedToAscii(stripped);
+        const QHash<char16_t, QString> &spellings = asciiSpellings();
+        const auto spelling =
+            codePoint <= 0xFFFF ? spellings.constFind(char16_t(codePoint)) : spellings.constEnd();
+        const icu::UnicodeString ascii =
+            spelling != spellings.constEnd()
+                ? icu::UnicodeString(reinterpret_cast<const UChar *>(spelling->utf16()),
+                                     int32_t(spelling->size()))
+                : transliteratedToAscii(stripped);
         if (ascii != original && fits(ascii))
             return ascii;
         return icu::UnicodeString(u'?');
@@ -515,6 +522,14 @@ QByteArray TextEncodings::encode(QStringView text, quint32 code)
     if (code == MacJapanese)
         return encodeMacJapanese(info->converter, text, true, nullptr);
     return encodeWith(info->converter, text, true, nullptr);
+}
+
+QByteArray TextEncodings::encode(QStringView text, quint32 code, bool &lost)
+{
+    QByteArray bytes = encode(text, code);
+    const std::optional<QString> back = decode(bytes, code);
+    lost = !back || *back != text;
+    return bytes;
 }
 
 bool TextEncodings::canEncode(QStringView text, quint32 code)

@@ -72,6 +72,9 @@ public:
     // forms and typographic punctuation simplified) or "?" when there is none.
     // Empty for an unknown code.
     static QByteArray encode(QStringView text, quint32 code);
+    // The same, setting `lost` when the bytes do not read back as `text`
+    // (a character was replaced), so that a save can say so.
+    static QByteArray encode(QStringView text, quint32 code, bool &lost);
     // Whether every character of `text` is held by `code` without loss
     // (fallback mappings, such as the yen sign to 0x5C, count as loss).
     static bool canEncode(QStringView text, quint32 code);

@@ -175,8 +175,8 @@ public:
     // The built-in macros as a macro definition (names upper case).
     static QVariantList predefinedMacroDefinition();
 
-    double listViewFontExpansion() const;
-    double authorFontExpansion() const;
+    double listViewFontExpansionObject() const;
+    double authorFontExpansionObject() const;
     QVariantList inputButtonDefinitions() const;
     void setInputButtonDefinitions(const QVariantList &rows);
     QString lastEditTab() const;

@@ -112,12 +112,12 @@ QVariantList BibPreferences::macroDefinition() const
     return get(kPredefinedMacros).toList();
 }
 
-double BibPreferences::listViewFontExpansion() const
+double BibPreferences::listViewFontExpansionObject() const
 {
     return get(kListFontExpansion).toDouble();
 }
 
-double BibPreferences::authorFontExpansion() const
+double BibPreferences::authorFontExpansionObject() const
 {
     return get(kAuthorFontExpansion).toDouble();
 }

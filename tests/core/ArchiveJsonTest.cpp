@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 using namespace Qt::StringLiterals;
 
@@ -165,4 +166,45 @@ TEST(ArchiveJson, filesAreWrittenWholeAndDamagedOnesKeptAside)
     EXPECT_EQ(second, path + u".damaged.2"_s);
     EXPECT_TRUE(QFile::exists(first));
     EXPECT_TRUE(QFile::exists(second));
+}
+
+TEST(ArchiveJson, damagedDocumentsNeverCrashAndNeverHalfDecode)
+{
+    const QVariantMap tree{{u"Database Tree Property"_s,
+                            QVariantMap{{u"kind"_s, 0},
+                                        {u"when"_s, QDateTime::fromMSecsSinceEpoch(0, Qt::UTC)},
+                                        {u"blob"_s, QByteArray("abc")},
+                                        {u"width"_s, 1.5},
+                                        {u"children"_s, QVariantList{1, u"x"_s, false}}}}};
+    QString errorKey;
+    const QByteArray original = *ArchiveJson::encodeDocument(tree, u"tree"_s, errorKey);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<qsizetype> position(0, original.size() - 1);
+    std::uniform_int_distribution<int> byte(0, 255);
+    int decoded = 0;
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray damaged = original;
+        const int edits = 1 + round % 3;
+        for (int i = 0; i < edits; ++i) {
+            const qsizetype at = position(random);
+            if (round % 2)
+                damaged[at] = char(byte(random));
+            else
+                damaged.remove(at, 1 + at % 4);
+        }
+        const std::optional<QVariant> value =
+            ArchiveJson::decodeDocument(damaged, u"tree"_s, errorKey);
+        if (value) {
+            ++decoded;
+            EXPECT_TRUE(value->isValid() || value->isNull());
+        } else {
+            EXPECT_FALSE(errorKey.isEmpty());
+        }
+    }
+    EXPECT_LT(decoded, 2000);
+
+    // Deep nesting is refused, not recursed into without end.
+    QByteArray deep = R"({"format":"Quirefold archive","kind":"tree","version":1,"root":)";
+    deep += QByteArray(100000, '[') + QByteArray(100000, ']') + '}';
+    EXPECT_FALSE(ArchiveJson::decodeDocument(deep, u"tree"_s, errorKey).has_value());
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -180,8 +181,12 @@ TEST(TextEncodingsDecode, yenSignFallsBackToByte5CInShiftJis)
 {
     // The writer turns backslashes into yen signs for the encodings that show
     // 0x5C as a yen sign; the bytes must still be 0x5C.
-    EXPECT_EQ(TextEncodings::encode(u"¥", TextEncodings::ShiftJISCF), QByteArray("\\"));
-    EXPECT_FALSE(TextEncodings::canEncode(u"¥", TextEncodings::ShiftJISCF));
+    const quint32 codes[] = {TextEncodings::ShiftJISCF, TextEncodings::MacJapanese,
+                             TextEncodings::ShiftJISX0213};
+    for (const quint32 code : codes) {
+        EXPECT_EQ(TextEncodings::encode(u"¥alpha", code), QByteArray("\\alpha")) << code;
+        EXPECT_FALSE(TextEncodings::canEncode(u"¥", code)) << code;
+    }
 }
 
 TEST(TextEncodingsDecode, invalidBytesFail)
@@ -344,4 +349,59 @@ TEST(TextEncodingsThreads, conversionsRunConcurrently)
     for (std::thread &thread : threads)
         thread.join();
     EXPECT_EQ(failures.load(), 0);
+}
+
+TEST(TextEncodingsRandom, randomBytesEitherFailOrRoundTripInEveryEncoding)
+{
+    // Whatever bytes a file holds, decoding never crashes, and text that
+    // decoded is written back to bytes that read as the same text.
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<int> length(0, 48);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> ascii(0x20, 0x7e);
+    QStringList mismatches;
+    for (const QString &name : TextEncodings::encodingNames()) {
+        const quint32 code = TextEncodings::encodingOfName(name);
+        for (int round = 0; round < 200; ++round) {
+            QByteArray bytes;
+            const int size = length(random);
+            for (int i = 0; i < size; ++i)
+                bytes.append(char(round % 2 ? byte(random) : ascii(random)));
+            const std::optional<QString> text = TextEncodings::decode(bytes, code);
+            if (!text)
+                continue;
+            const std::optional<QString> again =
+                TextEncodings::decode(TextEncodings::encode(*text, code), code);
+            if (again != text && mismatches.size() < 20)
+                mismatches.append(name + u": "_s + QString::fromLatin1(bytes.toHex(' ')));
+        }
+    }
+    EXPECT_TRUE(mismatches.isEmpty()) << qPrintable(mismatches.join(u'\n'));
+}
+
+TEST(TextEncodingsEncode, lossIsReportedWhenAsked)
+{
+    struct Row
+    {
+        const char *label;
+        const char16_t *text;
+        quint32 code;
+        bool lost;
+    };
+    const Row rows[] = {
+        {"ASCII text in ASCII", u"plain \\TeX", TextEncodings::ASCII, false},
+        {"accent in ASCII", u"café", TextEncodings::ASCII, true},
+        {"Japanese in Shift-JIS", u"日本語", TextEncodings::ShiftJIS, false},
+        {"yen sign in Shift-JIS (falls back to 0x5C)", u"¥", TextEncodings::ShiftJIS, true},
+        {"emoji in UTF-8", u"😀", TextEncodings::UTF8, false},
+        {"empty", u"", TextEncodings::ISO2022JP, false},
+    };
+    for (const Row &row : rows) {
+        bool lost = !row.lost;
+        const QByteArray bytes =
+            TextEncodings::encode(QString::fromUtf16(row.text), row.code, lost);
+        EXPECT_EQ(lost, row.lost) << row.label;
+        EXPECT_EQ(bytes, TextEncodings::encode(QString::fromUtf16(row.text), row.code))
+            << row.label;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "core/TextEncodings.h"
 #include "core/Texts.h"
+#include "model/MacroList.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,8 +55,8 @@ TEST_F(PreferencesTest, freshUserGetsTheDefaults)
     EXPECT_EQ(preferences->listColumnOrder(),
               (QStringList{u"00_mark"_s, u"01_file"_s, u"03_bibkey"_s, u"04_author"_s,
                            u"05_journal"_s, u"06_year"_s, u"09_title"_s, u"10_note"_s}));
-    EXPECT_DOUBLE_EQ(preferences->listViewFontExpansion(), -0.07);
-    EXPECT_DOUBLE_EQ(preferences->authorFontExpansion(), -0.05);
+    EXPECT_DOUBLE_EQ(preferences->listViewFontExpansionObject(), -0.07);
+    EXPECT_DOUBLE_EQ(preferences->authorFontExpansionObject(), -0.05);
     EXPECT_EQ(preferences->lastEditTab(), u"basic"_s);
     EXPECT_EQ(preferences->lastInputTab(), u"accents"_s);
     EXPECT_TRUE(preferences->autoOpenInputPanel());
@@ -406,4 +407,36 @@ TEST(BibPreferencesThreads, gettersRunWhileSettersChangeValues)
     for (std::thread &reader : readers)
         reader.join();
     EXPECT_EQ(bad.load(), 0);
+}
+
+TEST_F(PreferencesTest, commonMacroListFollowsTheStoredDefinition)
+{
+    auto preferences = loaded();
+    MacroList *common = preferences->macroList();
+    ASSERT_NE(common, nullptr);
+    EXPECT_TRUE(common->common());
+    EXPECT_EQ(common->count(), 31);
+    EXPECT_EQ(common->expandMacro(u"JAN"_s, true), u"January"_s);
+    EXPECT_EQ(common->expandMacro(u"TCS"_s, true), u"Theoretical Computer Science"_s);
+
+    common->setMacroWithName(u"jpsj"_s, u"J. Phys. Soc. Jpn."_s);
+    preferences->setDirty(false);
+    preferences->macroListChanged();
+    EXPECT_TRUE(preferences->dirty());
+    EXPECT_EQ(preferences->macroDefinition().value(0).toStringList().last(), u"JPSJ"_s);
+    ASSERT_TRUE(preferences->savePreferences());
+
+    const auto again = loaded();
+    ASSERT_NE(again->macroList(), nullptr);
+    EXPECT_EQ(again->macroList()->count(), 32);
+    EXPECT_EQ(again->macroList()->expandMacro(u"JPSJ"_s, true), u"J. Phys. Soc. Jpn."_s);
+}
+
+TEST_F(PreferencesTest, damagedMacroDefinitionGivesThePredefinedMacros)
+{
+    store(BibPreferences::kPredefinedMacros, u"[[\"JAN\"], \"not a map\"]"_s);
+    const auto preferences = loaded();
+    EXPECT_EQ(preferences->loadErrors().size(), 1);
+    ASSERT_NE(preferences->macroList(), nullptr);
+    EXPECT_EQ(preferences->macroList()->count(), 31);
 }
