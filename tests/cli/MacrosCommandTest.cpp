@@ -1,3 +1,5 @@
+#include "core/TextEncodings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -76,6 +78,11 @@ TEST(MacrosCommand, encodingOptionDecodesShiftJis)
         {QStringLiteral("--bst"), path, QStringLiteral("--encoding"), QStringLiteral("8")});
     ASSERT_EQ(right.exitCode, 0) << qPrintable(right.err);
     EXPECT_EQ(right.out, QString::fromUtf8("@STRING { JP = \"日本\" }\n\n"));
+
+    const MacrosRun byName = runMacros({QStringLiteral("--bst"), path, QStringLiteral("--encoding"),
+                                        TextEncodings::nameOfEncoding(TextEncodings::ShiftJIS)});
+    EXPECT_EQ(byName.exitCode, 0) << qPrintable(byName.err);
+    EXPECT_EQ(byName.out, right.out);
 }
 
 TEST(MacrosCommand, missingFileIsAClearError)
