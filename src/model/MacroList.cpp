@@ -202,7 +202,7 @@ QString MacroList::macroForEdit(const QString &name) const
 const MacroList *MacroList::commonList()
 {
     BibPreferences *preferences = BibPreferences::globalPreferences();
-    return preferences ? &preferences->macroList() : nullptr;
+    return preferences ? preferences->macroList() : nullptr;
 }
 
 QString MacroList::expandMacro(const QString &name, bool searchCommon) const

@@ -79,8 +79,9 @@ TEST_F(MacroListTest, preferencesHoldThePredefinedList)
     EXPECT_EQ(fromDefinition.macroDefinition(), BibPreferences::predefinedMacroDefinition());
     BibPreferences *preferences = BibPreferences::globalPreferences();
     ASSERT_NE(preferences, nullptr);
-    EXPECT_TRUE(preferences->macroList().common());
-    EXPECT_EQ(preferences->macroList().expandMacro(u8("OCT"), true), u8("October"));
+    ASSERT_NE(preferences->macroList(), nullptr);
+    EXPECT_TRUE(preferences->macroList()->common());
+    EXPECT_EQ(preferences->macroList()->expandMacro(u8("OCT"), true), u8("October"));
 }
 
 TEST_F(MacroListTest, stringListStopsAtAnEmptyValue)
