@@ -10,29 +10,6 @@
 #include <optional>
 #include <string_view>
 
-// The ASCII characters at which StringInputStream::getPlainRun stops, made
-// once (constexpr) by a scanner from the characters it treats specially.
-struct PlainRunStops
-{
-    enum Kind : std::uint8_t
-    {
-        Plain = 0,
-        Stop = 1,
-        Space = 2
-    };
-    Kind kind[128] = {};
-
-    constexpr explicit PlainRunStops(std::u16string_view stops)
-    {
-        for (char16_t c = 0; c < 128; ++c)
-            kind[c] = c < u' ' ? Stop : c == u' ' ? Space : Plain;
-        for (const char16_t c : stops) {
-            if (c < 128)
-                kind[c] = Stop;
-        }
-    }
-};
-
 // A reading cursor over the UTF-16 code units of one string, with the few
 // primitives the parsers need and two optional input normalisations (white-space
 // runs read as one space; the yen sign read as a backslash). Every primitive
@@ -42,6 +19,29 @@ struct PlainRunStops
 class StringInputStream
 {
 public:
+    // The ASCII characters at which getPlainRun stops, made once (constexpr)
+    // by a scanner from the characters it treats specially.
+    struct PlainRunStops
+    {
+        enum Kind : std::uint8_t
+        {
+            Plain = 0,
+            Stop = 1,
+            Space = 2
+        };
+        Kind kind[128] = {};
+
+        constexpr explicit PlainRunStops(std::u16string_view stops)
+        {
+            for (char16_t c = 0; c < 128; ++c)
+                kind[c] = c < u' ' ? Stop : c == u' ' ? Space : Plain;
+            for (const char16_t c : stops) {
+                if (c < 128)
+                    kind[c] = Stop;
+            }
+        }
+    };
+
     StringInputStream();
     explicit StringInputStream(const QString &string);
     static StringInputStream stringInputStreamWithString(const QString &string);
@@ -67,10 +67,9 @@ public:
 
     // Consumes and answers the longest run of units from the cursor that
     // getChar would hand out unchanged, one by one: it stops before any unit
-    // in `stops` (and every ASCII control character), the
-    // yen sign, and white space other than a single
-    // space between two other characters. For scanners that copy ordinary text
-    // in bulk.
+    // in `stops`, every ASCII control character, the yen sign, and white space
+    // other than a single space between two other characters. For scanners
+    // that copy ordinary text in bulk.
     QStringView getPlainRun(const PlainRunStops &stops);
 
     void rewind();

@@ -78,8 +78,8 @@ private:
 
 // The characters the tokenizer treats specially inside braces or quotes, and
 // at the top level of the list (where '=', '#', ',' and spaces separate).
-constexpr PlainRunStops nestedStops(u"\\{}$\"");
-constexpr PlainRunStops topStops(u"\\{}$\"=#, ");
+constexpr StringInputStream::PlainRunStops nestedStops(u"\\{}$\"");
+constexpr StringInputStream::PlainRunStops topStops(u"\\{}$\"=#, ");
 
 QList<BibElement> toList(std::vector<BibElement> &elements)
 {

@@ -14,10 +14,10 @@
 // its own copies (the title, journal and annotation targets read the
 // preferences, which are safe to read from any thread).
 //
-// An entry is anything with the accessors of a bibliography item:
+// An entry is anything with the accessors of a bibliography item (BibItem):
 // bibFieldsForDisplay(), fieldDataForView(name), bibType(), bibKey(),
-// authorList() and editorList() (names with stringValue()), attachedFile()
-// and fileState().
+// authorList() and editorList() (names with stringValue()) and fileState();
+// attachedFile() when it has one, else its "file" field is looked at.
 class SmartSearchCondition
 {
 public:
@@ -150,10 +150,15 @@ template<typename Item>
 bool SmartSearchCondition::conditionMatchesItem(const Item &item, const QDateTime &now) const
 {
     switch (m_targetFieldChoice) {
-    case AnyField:
-        return valuesMatchCondition(QStringList(item.bibFieldsForDisplay().values()));
+    case AnyField: {
+        QStringList values;
+        const auto &display = item.bibFieldsForDisplay();
+        for (auto it = display.constBegin(); it != display.constEnd(); ++it)
+            values << it.value();
+        return valuesMatchCondition(values);
+    }
     case FieldNames:
-        return valuesMatchCondition(QStringList(item.bibFieldsForDisplay().keys()));
+        return valuesMatchCondition(item.bibFieldsForDisplay().keys());
     case EntryType: {
         const QString type = item.bibType();
         return !type.isEmpty() && stringMatchesCondition(type);
@@ -189,7 +194,14 @@ bool SmartSearchCondition::conditionMatchesItem(const Item &item, const QDateTim
     case ModificationTime:
         return modifiedMatchesCondition(item.fieldDataForView(QStringLiteral("modified")), now);
     case AttachedFile:
-        return attachmentMatchesCondition(optionalText(item.attachedFile()), item.fileState());
+        if constexpr (requires { item.attachedFile(); }) {
+            return attachmentMatchesCondition(optionalText(item.attachedFile()), item.fileState());
+        } else {
+            // Only the last path component is compared, which the stored
+            // "file" text has as well as the resolved path.
+            return attachmentMatchesCondition(
+                optionalText(item.fieldDataForView(QStringLiteral("file"))), item.fileState());
+        }
     default:
         return false;
     }

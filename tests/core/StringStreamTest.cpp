@@ -334,3 +334,41 @@ TEST(StringOutputStream, newLineCodeSelectsTheBreak)
         EXPECT_EQ(out.stringValue(), row.written) << row.code;
     }
 }
+
+TEST(StringInputStream, plainRunsReadLikeSingleCharacters)
+{
+    // Whatever the text and flags, taking plain runs where possible and single
+    // characters otherwise must read exactly what getChar alone reads.
+    static const char16_t alphabet[] = {u'a',   u'b',   u' ',   u' ',   u'\t',  u'\n',  u'{',
+                                        u'}',   u'=',   u',',   0x00A0, 0x00A5, 0x3000, 0x2028,
+                                        0x00E9, 0xD800, 0x0000, u'\\',  u'"',   u'$',   u'#'};
+    static constexpr StringInputStream::PlainRunStops stops(u"{}=,");
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 2000; ++round) {
+        QString text;
+        const int length = round % 40;
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text.append(QChar(alphabet[(seed >> 16) % std::size(alphabet)]));
+        }
+        for (int flags = 0; flags < 4; ++flags) {
+            StringInputStream plain(text);
+            StringInputStream runs(text);
+            for (StringInputStream *s : {&plain, &runs}) {
+                s->setSpacesToASpace(flags & 1);
+                s->setYenToBackslash(flags & 2);
+            }
+            QString expected;
+            while (!plain.atEnd())
+                expected.append(plain.getChar());
+            QString actual;
+            while (!runs.atEnd()) {
+                actual.append(runs.getPlainRun(stops));
+                if (!runs.atEnd())
+                    actual.append(runs.getChar());
+            }
+            ASSERT_EQ(actual.toStdU16String(), expected.toStdU16String())
+                << "round " << round << " flags " << flags;
+        }
+    }
+}

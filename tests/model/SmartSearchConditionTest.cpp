@@ -1,5 +1,7 @@
 #include "model/SmartSearchCondition.h"
 
+#include "model/ItemTestSupport.h"
+
 #include <QHash>
 
 #include <gtest/gtest.h>
@@ -320,4 +322,33 @@ TEST(SmartSearchConditionRecord, minimumTimeInterval)
     EXPECT_EQ(condition(25, 26, u"1.5"_s).minimumTimeInterval(), 1.5);
     EXPECT_EQ(condition(25, 20, u"7"_s).minimumTimeInterval(), 1e10);
     EXPECT_EQ(condition(1, 1, u"7"_s).minimumTimeInterval(), 1e10);
+}
+
+// The conditions read a real entry the same way as the fake one above.
+TEST(SmartSearchConditionOnBibItem, readsTheEntrysDisplayForms)
+{
+    setUpItemServices();
+    FakeDatabase db;
+    const auto item = db.add(u"ARTICLE"_s, u"smith01"_s,
+                             fieldsFrom(u"author = {Smith, John and Doe, Jane}, title = "
+                                        u"{Neural-Network Methods}, year = 2001, "
+                                        u"file = {papers/smith.pdf}"_s));
+    struct Row
+    {
+        const char *name;
+        SmartSearchCondition c;
+        bool matches;
+    };
+    const Row rows[] = {
+        {"anyFieldHasTheDatabase", condition(1, 1, u"refs.bib"_s), true},
+        {"anyFieldLacksQ", condition(1, 3, u"q"_s), true},
+        {"titleWord", condition(14, 2, u"network"_s), true},
+        {"secondAuthor", condition(12, 1, u"Doe"_s), true},
+        {"firstAuthorOnly", condition(13, 1, u"Doe"_s), false},
+        {"yearAfter", condition(20, 20, u"1999"_s), true},
+        {"type", condition(10, 7, u"article"_s), true},
+        {"attachmentName", condition(30, 6, u".pdf"_s), true},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(row.c.conditionMatchesItem(*item), row.matches) << row.name;
 }
