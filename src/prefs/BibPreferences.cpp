@@ -292,6 +292,7 @@ void BibPreferences::loadPreferences()
 {
     std::unique_ptr<QSettings> settings = openSettings(m_settingsPath);
     QStringList errors;
+    bool readable = true;
     (void)settings->allKeys(); // the file is read on first use
     if (settings->status() != QSettings::NoError) {
         const QString path = settings->fileName();
@@ -303,6 +304,7 @@ void BibPreferences::loadPreferences()
             settings = openSettings(m_settingsPath);
         } else {
             errors.append(Texts::format(u"PrefsError_Unreadable", {path}));
+            readable = false;
         }
     }
 
@@ -310,6 +312,7 @@ void BibPreferences::loadPreferences()
     {
         std::lock_guard lock(m_mutex);
         m_loadErrors = errors;
+        m_storeUnreadable = !readable;
     }
     for (const auto &[key, kind] : loadList()) {
         if (!settings->contains(key))
@@ -329,6 +332,8 @@ void BibPreferences::loadPreferences()
     }
     rebuildCommonMacro();
 
+    if (!readable)
+        return; // write nothing over a file that could not be read
     for (const QString &key : retiredKeys())
         settings->remove(key);
     settings->sync();
@@ -341,6 +346,8 @@ bool BibPreferences::savePreferences()
         std::lock_guard lock(m_mutex);
         if (!m_dirty)
             return true;
+        if (m_storeUnreadable)
+            return false; // never write over settings that could not be read
         m_preferences.insert(kPreferencesInitialized, true);
         snapshot = m_preferences;
     }

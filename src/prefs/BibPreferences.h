@@ -132,7 +132,7 @@ public:
     void setDefaults();
     void loadPreferences();
     // Writes the dictionary into the per-user store when dirty; false (and
-    // `dirty` kept) when the store cannot be written.
+    // `dirty` kept) when the store cannot be written or could not be read.
     bool savePreferences();
     // Texts of the problems met by the last loadPreferences (a settings file
     // that cannot be read, values of the wrong kind); the defaults stand in
@@ -313,4 +313,5 @@ private:
     std::shared_ptr<MacroList> m_commonMacro;
     bool m_dirty = false;
     QStringList m_loadErrors;
+    bool m_storeUnreadable = false; // the settings file existed but could not be read
 };
