@@ -1,0 +1,465 @@
+#include "model/BibElement.h"
+
+#include "core/StringInputStream.h"
+#include "core/Texts.h"
+#include "model/MacroSource.h"
+
+#include <QJsonValue>
+
+#include <cmath>
+#include <string>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool isAsciiDigits(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+// The token being collected by the tokenizer: a flat scratch buffer that turns
+// into one element (one allocation) when flushed.
+class TokenBuffer
+{
+public:
+    TokenBuffer() { m_units.reserve(256); }
+    void append(char16_t c) { m_units.push_back(c); }
+    void append(char16_t a, char16_t b)
+    {
+        m_units.push_back(a);
+        m_units.push_back(b);
+    }
+    void flushTo(QList<BibElement> &elements)
+    {
+        if (m_units.empty())
+            return;
+        elements.append(BibElement::bibElementWithString(
+            QString(reinterpret_cast<const QChar *>(m_units.data()), qsizetype(m_units.size()))));
+        m_units.clear();
+    }
+
+private:
+    std::u16string m_units;
+};
+
+// The stream answers U+0000 both for a NUL in the text and at its end; only
+// the end stops the grammar, a NUL is kept as an ordinary character.
+bool endOfText(QChar c, const StringInputStream &stream)
+{
+    return c.isNull() && stream.atEnd();
+}
+
+StringInputStream normalisingStream(const QString &text)
+{
+    StringInputStream stream(text);
+    stream.setSpacesToASpace(true);
+    stream.setYenToBackslash(true);
+    return stream;
+}
+
+} // namespace
+
+BibElement BibElement::bibElementWithString(const QString &text)
+{
+    qint32 type = Word;
+    if (!text.isEmpty()) {
+        const QChar first = text.front();
+        const QChar last = text.back();
+        if (first == u'{' && last == u'}')
+            type = BracedString;
+        else if (first == u'"' && last == u'"')
+            type = QuotedString;
+        else if (first == u'$' && last == u'$')
+            type = Math;
+        else if (first == u'\\')
+            type = TeXCommand;
+        else if (text.size() <= 9 && isAsciiDigits(text))
+            type = Number;
+    } else {
+        type = Number;
+    }
+    return BibElement(type, text);
+}
+
+BibElement BibElement::bibElementWithNumString(const QString &text)
+{
+    return BibElement(Number, text);
+}
+
+BibElement BibElement::bibElementWithQuoteString(const QString &text)
+{
+    return BibElement(QuotedString, u'"' + text + u'"');
+}
+
+BibElement BibElement::bibElementWithSpecial(const QString &text)
+{
+    return BibElement(Special, text);
+}
+
+BibElement BibElement::bibElementEqual()
+{
+    return BibElement(Equal, u"="_s);
+}
+
+BibElement BibElement::bibElementSharp()
+{
+    return BibElement(Sharp, u"#"_s);
+}
+
+BibElement BibElement::bibElementComma()
+{
+    return BibElement(Comma, u","_s);
+}
+
+QString BibElement::stringContents() const
+{
+    if (m_elementType != BracedString && m_elementType != QuotedString)
+        return m_elementData;
+    if (m_elementData.size() < 2)
+        return QString(u""_s);
+    return m_elementData.mid(1, m_elementData.size() - 2);
+}
+
+QString BibElement::stringWithMacro(const MacroSource *macros) const
+{
+    switch (m_elementType) {
+    case Word: {
+        const QString name = m_elementData.toUpper();
+        return macros ? macros->expandMacro(name, true) : name;
+    }
+    case BracedString:
+    case QuotedString:
+        return stringContents();
+    default:
+        return m_elementData;
+    }
+}
+
+QString BibElement::stringWithMacroInTeX(const MacroSource *macros) const
+{
+    switch (m_elementType) {
+    case Word: {
+        const QString name = m_elementData.toUpper();
+        return macros ? macros->expandMacroInTeX(name, true) : name;
+    }
+    case BracedString:
+    case QuotedString:
+        return stringContents();
+    default:
+        return m_elementData;
+    }
+}
+
+QJsonObject BibElement::archive() const
+{
+    return QJsonObject{{u"elementType"_s, m_elementType}, {u"elementData"_s, m_elementData}};
+}
+
+std::optional<BibElement> BibElement::fromArchive(const QJsonValue &archive)
+{
+    if (!archive.isObject())
+        return std::nullopt;
+    const QJsonObject object = archive.toObject();
+    const QJsonValue type = object.value(u"elementType"_s);
+    const QJsonValue data = object.value(u"elementData"_s);
+    if (!type.isDouble() || !data.isString())
+        return std::nullopt;
+    const double code = type.toDouble();
+    if (code != std::floor(code) || code < double(Word) || code > double(TeXCommand))
+        return std::nullopt;
+    return BibElement(static_cast<qint32>(code), data.toString());
+}
+
+QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, QString &error,
+                                                    bool needsBraket)
+{
+    error = QString();
+    QList<BibElement> elements;
+    if (needsBraket && stream.getNonSpaceChar() != u'{') {
+        error = Texts::text(u"ReadError_MissingOpenBra");
+        return elements;
+    }
+
+    TokenBuffer token;
+    const CharacterSet &whitespace = gWhitespaceSet();
+    int depth = 1;
+    int mathDepth = -1;
+    bool inQuote = false;
+    for (;;) {
+        const QChar qc = stream.getChar();
+        if (endOfText(qc, stream))
+            break;
+        const char16_t c = qc.unicode();
+        switch (c) {
+        case u'\\': {
+            token.append(c);
+            const QChar next = stream.getChar();
+            if (!endOfText(next, stream))
+                token.append(next.unicode());
+            continue;
+        }
+        case u'{':
+            ++depth;
+            token.append(c);
+            continue;
+        case u'}':
+            if (--depth == 0)
+                break;
+            token.append(c);
+            continue;
+        case u'$':
+            if (mathDepth >= 0) {
+                if (depth != mathDepth) {
+                    token.flushTo(elements);
+                    error = Texts::text(u"ReadError_BadMathNesting");
+                    return elements;
+                }
+                mathDepth = -1;
+            } else {
+                mathDepth = depth;
+            }
+            token.append(c);
+            continue;
+        case u'"':
+            if (!inQuote) {
+                if (++depth > 2) {
+                    token.append(u'`', u'`');
+                } else {
+                    token.flushTo(elements);
+                    token.append(c);
+                }
+                inQuote = true;
+            } else {
+                if (depth - 1 == 0) {
+                    token.flushTo(elements);
+                    error = Texts::text(u"ReadError_TooManyQuote");
+                    return elements;
+                }
+                if (depth > 2)
+                    token.append(u'\'', u'\'');
+                else
+                    token.append(c);
+                inQuote = false;
+                --depth;
+            }
+            continue;
+        default:
+            break;
+        }
+        if (depth == 0)
+            break; // the closing brace of the list
+        if (depth != 1) {
+            token.append(c);
+            continue;
+        }
+        switch (c) {
+        case u'=':
+            token.flushTo(elements);
+            elements.append(bibElementEqual());
+            break;
+        case u'#':
+            token.flushTo(elements);
+            elements.append(bibElementSharp());
+            break;
+        case u',':
+            token.flushTo(elements);
+            elements.append(bibElementComma());
+            break;
+        default:
+            // Callers collapse white space into single spaces; any other
+            // white space still separates tokens rather than joining them.
+            if (whitespace.contains(c))
+                token.flushTo(elements);
+            else
+                token.append(c);
+            break;
+        }
+    }
+    token.flushTo(elements);
+
+    if (inQuote)
+        error = Texts::text(u"ReadError_MissingEndQuote");
+    else if (mathDepth >= 0)
+        error = Texts::text(u"ReadError_MissingEndMath");
+    else if (needsBraket) {
+        if (depth != 0)
+            error = Texts::text(u"ReadError_MissingCloseBra");
+    } else if (depth <= 0) {
+        error = Texts::text(u"ReadError_TooManyBra");
+    } else if (depth >= 2) {
+        error = Texts::text(u"ReadError_MissingCloseBra");
+    }
+    return elements;
+}
+
+std::optional<BibFieldDictionary> BibElement::analyzeElements(const QList<BibElement> &elements,
+                                                              QString &error, bool needsBibkey)
+{
+    error = QString();
+    BibFieldDictionary fields;
+    const qsizetype count = elements.size();
+    qsizetype i = 0;
+
+    if (needsBibkey) {
+        if (count == 0 ||
+            (elements[0].elementType() != Word && elements[0].elementType() != Number)) {
+            error = Texts::format(u"ReadError_BadBibKey",
+                                  {count == 0 ? QString(u""_s) : elements[0].stringValue()});
+            return std::nullopt;
+        }
+        const QString &key = elements[0].stringValue();
+        i = 1;
+        // A key alone ("@misc{key}") is an entry without fields, as in BibTeX.
+        if (i < count) {
+            if (elements[i].elementType() != Comma) {
+                error = Texts::format(u"ReadError_NoComma", {key});
+                return std::nullopt;
+            }
+            ++i;
+        }
+        fields.insert(u"bibkey"_s, {bibElementWithSpecial(key)});
+    }
+
+    while (i < count) {
+        const BibElement &nameElement = elements[i++];
+        if (nameElement.elementType() != Word) {
+            error = Texts::format(u"ReadError_BadFieldName", {nameElement.stringValue()});
+            return std::nullopt;
+        }
+        const QString name = nameElement.stringValue().toLower();
+        if (i >= count || elements[i].elementType() != Equal) {
+            error = Texts::format(u"ReadError_NoEqual", {name});
+            return std::nullopt;
+        }
+        ++i;
+
+        QList<BibElement> values;
+        while (i < count) {
+            const BibElement &value = elements[i++];
+            if (!value.isValue()) {
+                if (value.elementType() == Comma)
+                    break; // an empty value: the field is left out
+                error = Texts::format(u"ReadError_FieldSyntax", {name});
+                return std::nullopt;
+            }
+            values.append(value);
+            if (i >= count)
+                break;
+            const qint32 next = elements[i++].elementType();
+            if (next == Comma)
+                break;
+            if (next != Sharp) {
+                error = Texts::format(u"ReadError_FieldSyntax", {name});
+                return std::nullopt;
+            }
+        }
+        // A field that happens to be called "bibkey" must not replace the
+        // citation key read above.
+        if (values.isEmpty() || (needsBibkey && name == u"bibkey"))
+            continue;
+        fields.insert(name, values);
+    }
+    return fields;
+}
+
+std::optional<QString> BibElement::checkNesting(const QString &text)
+{
+    StringInputStream stream = normalisingStream(text);
+    QString out;
+    out.reserve(text.size() + 8);
+    int depth = 0;
+    int mathDepth = -1;
+    bool inQuote = false;
+    for (;;) {
+        const QChar c = stream.getChar();
+        if (endOfText(c, stream))
+            break;
+        switch (c.unicode()) {
+        case u'\\': {
+            out.append(c);
+            const QChar next = stream.getChar();
+            if (!endOfText(next, stream))
+                out.append(next);
+            break;
+        }
+        case u'{':
+            ++depth;
+            out.append(c);
+            break;
+        case u'}':
+            --depth;
+            out.append(c);
+            break;
+        case u'$':
+            if (mathDepth >= 0) {
+                if (depth != mathDepth)
+                    return std::nullopt;
+                mathDepth = -1;
+            } else {
+                mathDepth = depth;
+            }
+            out.append(c);
+            break;
+        case u'"':
+            if (!inQuote) {
+                out.append(u"``");
+                ++depth;
+            } else {
+                out.append(u"''");
+                --depth;
+            }
+            inQuote = !inQuote;
+            break;
+        default:
+            out.append(c);
+            break;
+        }
+    }
+    if (depth != 0 || mathDepth >= 0 || inQuote)
+        return std::nullopt;
+    return out;
+}
+
+std::optional<QList<BibElement>> BibElement::checkValidity(const QString &text, QString &outString,
+                                                           QString *error)
+{
+    StringInputStream stream = normalisingStream(text);
+    stream.getChar(); // the leading "@"
+    QString problem;
+    const QList<BibElement> elements = getElementsFromStream(stream, problem, false);
+
+    QList<BibElement> retained;
+    if (problem.isNull()) {
+        const qsizetype count = elements.size();
+        for (qsizetype i = 0; i < count;) {
+            if (elements[i].elementType() > Math) {
+                problem = Texts::text(u"ReadError_FieldSyntax2");
+                break;
+            }
+            retained.append(elements[i++]);
+            if (i >= count)
+                break;
+            if (elements[i++].elementType() != Sharp) {
+                problem = Texts::text(u"ReadError_FieldSyntax2");
+                break;
+            }
+        }
+    }
+
+    outString = u"@"_s;
+    for (qsizetype i = 0; i < retained.size(); ++i) {
+        if (i > 0)
+            outString.append(u" # ");
+        outString.append(retained[i].stringValue());
+    }
+    if (error)
+        *error = problem;
+    if (!problem.isNull())
+        return std::nullopt;
+    return retained;
+}

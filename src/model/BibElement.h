@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+class BibElement;
+class MacroSource;
+class StringInputStream;
+
+// A field name (lower case) mapped to its value elements in source order;
+// "bibkey" holds one special element when a key was read.
+using BibFieldDictionary = QHash<QString, QList<BibElement>>;
+
+// One token of a BibTeX value (a macro name, number, braced or quoted string,
+// math) or one of the separators '=', '#', ','. A value: copy freely, compare
+// with ==; no shared state, so any thread may use its own copies. The static
+// operations below are the BibTeX value grammar: the tokenizer, the grouping
+// into named fields and the two checks of values typed by the user.
+class BibElement
+{
+public:
+    enum Type : qint32
+    {
+        Word = 0,
+        Number = 1,
+        Special = 2,
+        BracedString = 3,
+        QuotedString = 4,
+        Math = 5,
+        Equal = 6,
+        Sharp = 7,
+        Comma = 8,
+        TeXCommand = 9,
+    };
+
+    BibElement() = default;
+    BibElement(qint32 type, const QString &data) : m_elementData(data), m_elementType(type) {}
+
+    // Classified by shape: {..} 3, ".." 4, $..$ 5, \.. 9, up to nine ASCII
+    // digits (or nothing) 1, anything else 0.
+    static BibElement bibElementWithString(const QString &text);
+    static BibElement bibElementWithNumString(const QString &text);
+    // A quoted string of `text`: the quotes are added around it.
+    static BibElement bibElementWithQuoteString(const QString &text);
+    static BibElement bibElementWithSpecial(const QString &text);
+    static BibElement bibElementEqual();
+    static BibElement bibElementSharp();
+    static BibElement bibElementComma();
+
+    qint32 elementType() const { return m_elementType; }
+    void setType(qint32 type) { m_elementType = type; }
+    void setData(const QString &data) { m_elementData = data; }
+    // The text as read, delimiters included.
+    const QString &stringValue() const { return m_elementData; }
+    // The text without its braces or quotes (codes 3 and 4), else as read.
+    QString stringContents() const;
+    // Codes 0-5: a value element, as opposed to a separator or a TeX command.
+    bool isValue() const { return m_elementType >= Word && m_elementType <= Math; }
+
+    // The value with macro names expanded to display text by `macros` (names
+    // matched upper case, the common list searched too) and braces and quotes
+    // stripped. Without a macro list a name stands for itself, upper case.
+    QString stringWithMacro(const MacroSource *macros) const;
+    // The same with macro names expanded to their TeX values.
+    QString stringWithMacroInTeX(const MacroSource *macros) const;
+
+    // The archived form {"elementType": n, "elementData": text}, and back;
+    // absent when the archive is not one of these.
+    QJsonObject archive() const;
+    static std::optional<BibElement> fromArchive(const QJsonValue &archive);
+
+    // Reads the tokens of one BibTeX value list from `stream` (which should
+    // read with spacesToASpace and yenToBackslash set). With `needsBraket` the
+    // text must open with '{' and reading ends after the matching '}'. `error`
+    // is null on success, else the text of the problem; the tokens read so far
+    // are returned either way.
+    static QList<BibElement> getElementsFromStream(StringInputStream &stream, QString &error,
+                                                   bool needsBraket);
+    // Groups tokens into "key, name = value # value, ..." fields. Absent, with
+    // `error` set, on a syntax error.
+    static std::optional<BibFieldDictionary> analyzeElements(const QList<BibElement> &elements,
+                                                             QString &error, bool needsBibkey);
+    // A plain field value with white-space runs collapsed, yen signs read as
+    // backslashes and straight double quotes made TeX quotes; absent when
+    // braces, math or quotes do not balance.
+    static std::optional<QString> checkNesting(const QString &text);
+    // A value typed as a BibTeX expression ("@" then values joined by '#').
+    // Answers its value elements and, through `outString`, the normalised
+    // expression; absent on a syntax error, whose text goes to `error` when
+    // given.
+    static std::optional<QList<BibElement>> checkValidity(const QString &text, QString &outString,
+                                                          QString *error = nullptr);
+
+    friend bool operator==(const BibElement &, const BibElement &) = default;
+
+private:
+    QString m_elementData;
+    qint32 m_elementType = Word;
+};

@@ -1,0 +1,209 @@
+#include "model/BibElement.h"
+
+#include "model/MacroSource.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A macro list that answers "<name>" for display and "tex:<name>" for TeX,
+// and remembers what it was asked.
+class RecordingMacros : public MacroSource
+{
+public:
+    QString expandMacro(const QString &name, bool searchCommon) const override
+    {
+        asked = name;
+        askedCommon = searchCommon;
+        return u'<' + name + u'>';
+    }
+    QString expandMacroInTeX(const QString &name, bool searchCommon) const override
+    {
+        asked = name;
+        askedCommon = searchCommon;
+        return u"tex:"_s + name;
+    }
+    mutable QString asked;
+    mutable bool askedCommon = false;
+};
+
+} // namespace
+
+TEST(BibElement, classifiesTextByShape)
+{
+    struct Row
+    {
+        const char *name;
+        QString text;
+        qint32 type;
+    };
+    const Row rows[] = {
+        {"braced", u"{a}"_s, BibElement::BracedString},
+        {"bracedByEndsOnly", u"{a}b{c}"_s, BibElement::BracedString},
+        {"quoted", u"\"a b\""_s, BibElement::QuotedString},
+        {"loneQuote", u"\""_s, BibElement::QuotedString},
+        {"math", u"$x^2$"_s, BibElement::Math},
+        {"texCommand", u"\\alpha"_s, BibElement::TeXCommand},
+        {"nineDigits", u"123456789"_s, BibElement::Number},
+        {"tenDigitsAreAWord", u"1234567890"_s, BibElement::Word},
+        {"emptyIsANumber", QString(), BibElement::Number},
+        {"digitsThenLetter", u"12a"_s, BibElement::Word},
+        {"nonAsciiDigit", u"\u0663"_s, BibElement::Word},
+        {"openBraceOnly", u"{"_s, BibElement::Word},
+        {"unclosedBrace", u"{x"_s, BibElement::Word},
+        {"braceThenQuote", u"{x\""_s, BibElement::Word},
+        {"macroName", u"jan"_s, BibElement::Word},
+    };
+    for (const Row &row : rows) {
+        const BibElement element = BibElement::bibElementWithString(row.text);
+        EXPECT_EQ(element.elementType(), row.type) << row.name;
+        EXPECT_EQ(element.stringValue(), row.text) << row.name;
+    }
+}
+
+TEST(BibElement, factoriesMakeTheirFixedKinds)
+{
+    struct Row
+    {
+        const char *name;
+        BibElement element;
+        qint32 type;
+        QString text;
+    };
+    const Row rows[] = {
+        {"number", BibElement::bibElementWithNumString(u"0042x"_s), BibElement::Number, u"0042x"_s},
+        {"quoteAddsQuotes", BibElement::bibElementWithQuoteString(u"a {b}"_s),
+         BibElement::QuotedString, u"\"a {b}\""_s},
+        {"special", BibElement::bibElementWithSpecial(u"{k}"_s), BibElement::Special, u"{k}"_s},
+        {"equal", BibElement::bibElementEqual(), BibElement::Equal, u"="_s},
+        {"sharp", BibElement::bibElementSharp(), BibElement::Sharp, u"#"_s},
+        {"comma", BibElement::bibElementComma(), BibElement::Comma, u","_s},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(row.element.elementType(), row.type) << row.name;
+        EXPECT_EQ(row.element.stringValue(), row.text) << row.name;
+    }
+}
+
+TEST(BibElement, stringContentsStripsOnlyBracesAndQuotes)
+{
+    struct Row
+    {
+        const char *name;
+        BibElement element;
+        QString contents;
+    };
+    const Row rows[] = {
+        {"braced", BibElement(BibElement::BracedString, u"{A {B}}"_s), u"A {B}"_s},
+        {"quoted", BibElement(BibElement::QuotedString, u"\"x\""_s), u"x"_s},
+        {"shortBraced", BibElement(BibElement::BracedString, u"{"_s), u""_s},
+        {"emptyQuoted", BibElement(BibElement::QuotedString, QString()), u""_s},
+        {"mathKeepsDollars", BibElement(BibElement::Math, u"$x$"_s), u"$x$"_s},
+        {"wordAsIs", BibElement(BibElement::Word, u"jan"_s), u"jan"_s},
+        {"specialAsIs", BibElement(BibElement::Special, u"{k}"_s), u"{k}"_s},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(row.element.stringContents(), row.contents) << row.name;
+}
+
+TEST(BibElement, valueCodesAreZeroToFive)
+{
+    for (qint32 type = -1; type <= 10; ++type)
+        EXPECT_EQ(BibElement(type, u"x"_s).isValue(), type >= 0 && type <= 5) << type;
+}
+
+TEST(BibElement, setters)
+{
+    BibElement element = BibElement::bibElementWithString(u"x"_s);
+    element.setType(BibElement::BracedString);
+    element.setData(u"{y}"_s);
+    EXPECT_EQ(element, BibElement(BibElement::BracedString, u"{y}"_s));
+    EXPECT_NE(element, BibElement(BibElement::Word, u"{y}"_s));
+}
+
+TEST(BibElementMacros, wordsAreLookedUpUpperCaseWithTheCommonList)
+{
+    RecordingMacros macros;
+    const BibElement word = BibElement::bibElementWithString(u"jan"_s);
+    EXPECT_EQ(word.stringWithMacro(&macros), u"<JAN>"_s);
+    EXPECT_EQ(macros.asked, u"JAN"_s);
+    EXPECT_TRUE(macros.askedCommon);
+    EXPECT_EQ(word.stringWithMacroInTeX(&macros), u"tex:JAN"_s);
+}
+
+TEST(BibElementMacros, otherKindsNeverReachTheMacroList)
+{
+    struct Row
+    {
+        const char *name;
+        QString text;
+        QString value;
+    };
+    const Row rows[] = {
+        {"braced", u"{A {B}}"_s, u"A {B}"_s},       {"quoted", u"\"x y\""_s, u"x y"_s},
+        {"number", u"2004"_s, u"2004"_s},           {"math", u"$x$"_s, u"$x$"_s},
+        {"texCommand", u"\\relax"_s, u"\\relax"_s},
+    };
+    for (const Row &row : rows) {
+        RecordingMacros macros;
+        const BibElement element = BibElement::bibElementWithString(row.text);
+        EXPECT_EQ(element.stringWithMacro(&macros), row.value) << row.name;
+        EXPECT_EQ(element.stringWithMacroInTeX(&macros), row.value) << row.name;
+        EXPECT_TRUE(macros.asked.isNull()) << row.name;
+    }
+}
+
+TEST(BibElementMacros, withoutAListANameStandsForItself)
+{
+    EXPECT_EQ(BibElement::bibElementWithString(u"ieeetc"_s).stringWithMacro(nullptr), u"IEEETC"_s);
+    EXPECT_EQ(BibElement::bibElementWithString(u"ieeetc"_s).stringWithMacroInTeX(nullptr),
+              u"IEEETC"_s);
+}
+
+TEST(BibElementArchive, roundTripsEveryKindThroughJsonText)
+{
+    const QList<BibElement> elements = {
+        BibElement::bibElementWithString(u"{A \"q\" \u00e9}"_s),
+        BibElement::bibElementWithQuoteString(u"x\ty"_s),
+        BibElement::bibElementWithSpecial(u"key:2004"_s),
+        BibElement::bibElementWithString(QString()),
+        BibElement::bibElementComma(),
+        BibElement(BibElement::TeXCommand, u"\\\u0000"_s),
+    };
+    QJsonArray array;
+    for (const BibElement &element : elements)
+        array.append(element.archive());
+    const QByteArray json = QJsonDocument(array).toJson(QJsonDocument::Compact);
+    const QJsonArray restored = QJsonDocument::fromJson(json).array();
+    ASSERT_EQ(restored.size(), elements.size());
+    for (qsizetype i = 0; i < elements.size(); ++i)
+        EXPECT_EQ(BibElement::fromArchive(restored.at(i)), elements.at(i)) << i;
+}
+
+TEST(BibElementArchive, rejectsWhatIsNotAnElement)
+{
+    struct Row
+    {
+        const char *name;
+        QByteArray json;
+    };
+    const Row rows[] = {
+        {"notAnObject", "[1, \"x\"]"},
+        {"missingType", R"({"elementData": "x"})"},
+        {"missingData", R"({"elementType": 0})"},
+        {"typeAsText", R"({"elementType": "0", "elementData": "x"})"},
+        {"fractionalType", R"({"elementType": 1.5, "elementData": "x"})"},
+        {"negativeType", R"({"elementType": -1, "elementData": "x"})"},
+        {"unknownType", R"({"elementType": 10, "elementData": "x"})"},
+        {"dataAsNumber", R"({"elementType": 1, "elementData": 2004})"},
+    };
+    for (const Row &row : rows) {
+        const QJsonDocument document = QJsonDocument::fromJson("[" + row.json + "]");
+        EXPECT_FALSE(BibElement::fromArchive(document.array().at(0)).has_value()) << row.name;
+    }
+}
