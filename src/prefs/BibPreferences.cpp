@@ -202,7 +202,10 @@ const QStringList &BibPreferences::retiredKeys()
     return keys;
 }
 
-BibPreferences::BibPreferences(const QString &settingsPath) : m_settingsPath(settingsPath) {}
+BibPreferences::BibPreferences(const QString &settingsPath) : m_settingsPath(settingsPath)
+{
+    rebuildCommonMacro();
+}
 
 BibPreferences::~BibPreferences() = default;
 

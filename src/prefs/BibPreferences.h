@@ -162,8 +162,10 @@ public:
     QStringList listColumnOrder() const;
     void setListColumnOrder(const QStringList &order);
 
-    // The common list of predefined macros (owned here; main thread).
-    MacroList *macroList();
+    // The common list of predefined macros, owned here. Read it from any
+    // thread; change it (then call macroListChanged) on the main thread only.
+    const MacroList &macroList() const;
+    MacroList &macroList();
     // Stores the common list's definition under "Predefined Macros"; sets dirty.
     void macroListChanged();
     // The stored "Predefined Macros" value: [names (array), name -> edit form].

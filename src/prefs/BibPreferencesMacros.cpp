@@ -7,24 +7,37 @@
 #define QF_HAVE_MACRO_LIST 1
 #endif
 
-MacroList *BibPreferences::macroList()
+#ifdef QF_HAVE_MACRO_LIST
+
+const MacroList &BibPreferences::macroList() const
 {
-    return m_commonMacro.get();
+    return *m_commonMacro;
+}
+
+MacroList &BibPreferences::macroList()
+{
+    return *m_commonMacro;
 }
 
 void BibPreferences::rebuildCommonMacro()
 {
-#ifdef QF_HAVE_MACRO_LIST
+    // The stored definition was checked for its shape when it was loaded.
     m_commonMacro =
         std::make_shared<MacroList>(MacroList::macroListWithMacroDefs(macroDefinition(), true));
-#endif
 }
 
 void BibPreferences::macroListChanged()
 {
-#ifdef QF_HAVE_MACRO_LIST
-    if (m_commonMacro)
-        put(kPredefinedMacros, m_commonMacro->macroDefinition());
-#endif
+    put(kPredefinedMacros, QVariant(m_commonMacro->macroDefinition()));
+}
+
+#else
+
+void BibPreferences::rebuildCommonMacro() {}
+
+void BibPreferences::macroListChanged()
+{
     setDirty(true);
 }
+
+#endif
