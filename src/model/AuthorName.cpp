@@ -7,6 +7,7 @@
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -142,7 +143,7 @@ bool AuthorName::readFromStream(StringInputStream &stream, bool keepTeX)
     qsizetype commaCount = 0;
     qsizetype lastComma = -1;
     qsizetype lastInitial = -1;
-    m_japanese = false;
+    *this = AuthorName();
 
     const auto complete = [&] {
         if (word.endsWith(u'.') &&
@@ -152,9 +153,19 @@ bool AuthorName::readFromStream(StringInputStream &stream, bool keepTeX)
         word.clear();
     };
 
+    // With TeX kept, a brace group is one piece of a word: what it holds
+    // ("{R Core Team}", "{Barnes and Noble}") is neither split nor
+    // initialized apart, so the name's TeX stays balanced.
+    int depth = 0;
     bool reading = true;
     while (reading) {
         const char16_t c = unit(stream.getChar());
+        if (depth > 0 && c != 0 && c != u'\\' && c != u'{' && c != u'}') {
+            word += QChar(c);
+            if (c > kLastNonJapanese && !QChar::isLowSurrogate(c))
+                m_japanese = true;
+            continue;
+        }
         switch (c) {
         case 0:
             reading = false;
@@ -200,10 +211,15 @@ bool AuthorName::readFromStream(StringInputStream &stream, bool keepTeX)
             }
             break;
         }
-        case u'[':
-        case u']':
         case u'{':
         case u'}':
+            if (keepTeX) {
+                word += QChar(c);
+                depth = c == u'{' ? depth + 1 : std::max(depth - 1, 0);
+            }
+            break;
+        case u'[':
+        case u']':
         case u'$':
             if (keepTeX)
                 word += QChar(c);

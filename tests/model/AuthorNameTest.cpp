@@ -251,6 +251,8 @@ TEST_F(AuthorNameTest, texNamesKeepMarkup)
         {"raw accented initial", "Émile Zola", "Zola", "É."},
         {"command inside family", "Kurt G{\\\"o}del", "G{\\\"o}del", "K."},
         {"letter command keeps its word apart", "Hans Gro\\ss e", "Gro\\ss{}e", "H."},
+        {"braced corporate name stays whole", "{R Core Team}", "{R Core Team}", ""},
+        {"braces keep full stops", "{U.S. Army} Corps", "Corps", "U."},
     };
     for (const Row &row : rows) {
         const QList<AuthorName> names = AuthorName::createTeXNamesFrom(u8(row.field));
@@ -258,6 +260,15 @@ TEST_F(AuthorNameTest, texNamesKeepMarkup)
         EXPECT_EQ(names.first().familyName(), u8(row.family)) << row.label;
         EXPECT_EQ(names.first().givenName(), u8(row.given)) << row.label;
     }
+}
+
+TEST_F(AuthorNameTest, texNamesKeepBraceGroupsTogether)
+{
+    QStringList got;
+    for (const AuthorName &name :
+         AuthorName::createTeXNamesFrom(u8("{Barnes and Noble} and Ann {van} Smith")))
+        got << name.stringValue();
+    EXPECT_EQ(got, QStringList({u8("{Barnes and Noble}"), u8("Smith, A.v.")}));
 }
 
 TEST_F(AuthorNameTest, plainNamesDropMarkup)
