@@ -40,6 +40,90 @@ bool isAllAscii(const QString &text)
     return true;
 }
 
+// Latin-1 and Latin Extended-A letters folded without ICU: the letters whose
+// decomposition starts with an ASCII letter, and the few that spell out. The
+// answers are those of ICU's Latin-ASCII transliteration. False when `text`
+// holds anything else.
+bool foldLatinQuickly(const QString &text, QString &folded)
+{
+    folded.clear();
+    folded.reserve(text.size() + 4);
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            folded += c;
+            continue;
+        }
+        if (u < 0xC0 || u > 0x17F)
+            return false;
+        const char *spelt = nullptr;
+        switch (u) {
+        case 0xC6:
+            spelt = "AE";
+            break;
+        case 0xE6:
+            spelt = "ae";
+            break;
+        case 0xD0:
+        case 0x110:
+            spelt = "D";
+            break;
+        case 0xF0:
+        case 0x111:
+            spelt = "d";
+            break;
+        case 0xD8:
+            spelt = "O";
+            break;
+        case 0xF8:
+            spelt = "o";
+            break;
+        case 0xDE:
+            spelt = "TH";
+            break;
+        case 0xFE:
+            spelt = "th";
+            break;
+        case 0xDF:
+            spelt = "ss";
+            break;
+        case 0x131:
+            spelt = "i";
+            break;
+        case 0x132:
+            spelt = "IJ";
+            break;
+        case 0x133:
+            spelt = "ij";
+            break;
+        case 0x141:
+            spelt = "L";
+            break;
+        case 0x142:
+            spelt = "l";
+            break;
+        case 0x152:
+            spelt = "OE";
+            break;
+        case 0x153:
+            spelt = "oe";
+            break;
+        default:
+            break;
+        }
+        if (spelt) {
+            folded += QLatin1StringView(spelt);
+            continue;
+        }
+        const QString decomposition = c.decomposition();
+        if (c.decompositionTag() != QChar::Canonical || decomposition.isEmpty() ||
+            !isAsciiLetter(decomposition.front().unicode()))
+            return false;
+        folded += decomposition.front();
+    }
+    return true;
+}
+
 // One transliterator per thread: names are parsed on the loading threads too.
 icu::Transliterator *latinToAscii()
 {
@@ -362,12 +446,15 @@ QString AuthorName::foldToAscii(const QString &text, bool dropOthers)
 {
     if (isAllAscii(text))
         return text;
-    QString folded = text;
-    if (icu::Transliterator *transliterator = latinToAscii()) {
-        icu::UnicodeString buffer(false, reinterpret_cast<const UChar *>(text.utf16()),
-                                  int32_t(text.size()));
-        transliterator->transliterate(buffer);
-        folded = QString(reinterpret_cast<const QChar *>(buffer.getBuffer()), buffer.length());
+    QString folded;
+    if (!foldLatinQuickly(text, folded)) {
+        folded = text;
+        if (icu::Transliterator *transliterator = latinToAscii()) {
+            icu::UnicodeString buffer(false, reinterpret_cast<const UChar *>(text.utf16()),
+                                      int32_t(text.size()));
+            transliterator->transliterate(buffer);
+            folded = QString(reinterpret_cast<const QChar *>(buffer.getBuffer()), buffer.length());
+        }
     }
     if (!dropOthers)
         return folded;

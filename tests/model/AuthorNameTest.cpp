@@ -334,3 +334,25 @@ TEST_F(AuthorNameTest, hostileInputNeverYieldsAnEmptyFamily)
             EXPECT_FALSE(name.familyName().isEmpty()) << field;
     }
 }
+
+TEST_F(AuthorNameTest, foldToAsciiRows)
+{
+    struct Row
+    {
+        const char *text;
+        const char *kept;    // other scripts kept
+        const char *dropped; // other scripts dropped
+    };
+    const Row rows[] = {
+        {"plain", "plain", "plain"},
+        {"Łukasiewicz Þór Œuvre", "Lukasiewicz THor OEuvre", "Lukasiewicz THor OEuvre"},
+        {"Ærøskøbing ð", "AEroskobing d", "AEroskobing d"},
+        {"Ħal Dž", "Hal Dz", "Hal Dz"},
+        {"Ольга Müller", "Ольга Muller", " Muller"},
+        {"山田", "山田", ""},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(AuthorName::foldToAscii(u8(row.text), false), u8(row.kept)) << row.text;
+        EXPECT_EQ(AuthorName::foldToAscii(u8(row.text), true), u8(row.dropped)) << row.text;
+    }
+}
