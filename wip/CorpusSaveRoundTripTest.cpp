@@ -3,6 +3,7 @@
 // second save of the copy gives the same bytes apart from the time stamp and
 // the database ID.
 #include "core/AlertPresenter.h"
+#include "core/TextEncodings.h"
 #include "model/BibItem.h"
 #include "model/MacroList.h"
 #include "storage/DatabaseSaver.h"
@@ -58,7 +59,9 @@ Snapshot snapshotOf(const LocalDatabase &database)
     if (const MacroList *macros = database.macroList())
         s.macros << macros->databaseMacroStringWithLF(u"\n"_s);
     s.preambles = database.preambleList();
-    s.comments = database.commentList();
+    // A comment block is read with the white space at its ends trimmed.
+    for (const QString &comment : database.commentList())
+        s.comments << comment.trimmed();
     return s;
 }
 
@@ -66,9 +69,9 @@ QByteArray withoutVolatileLines(QByteArray bytes)
 {
     static const QRegularExpression volatileLines(
         uR"((last_saved|database_ID) = \{[^}]*\})"_s);
-    QString text = QString::fromLatin1(bytes);
+    QString text = QString::fromUtf8(bytes);
     text.replace(volatileLines, u"\\1 = {}"_s);
-    return text.toLatin1();
+    return text.toUtf8();
 }
 
 QByteArray readAll(const QString &path)
@@ -86,11 +89,14 @@ TEST(CorpusSaveRoundTrip, everyCleanFileKeepsItsEntries)
         GTEST_SKIP() << "no corpus";
     ScriptedAlertPresenter alerts({}, 1);
     QTemporaryDir out;
+    const QString only = qEnvironmentVariable("QF_ROUNDTRIP_ONLY");
     QDirIterator it(corpus, {u"*.bib"_s}, QDir::Files, QDirIterator::Subdirectories);
     int tested = 0, skipped = 0;
     QStringList failures;
     while (it.hasNext()) {
         const QString path = it.next();
+        if (!only.isEmpty() && !path.contains(only))
+            continue;
         auto first = openDatabase(path);
         if (!first || first->readingErrors() || first->readIncomplete()) {
             ++skipped;
@@ -118,23 +124,40 @@ TEST(CorpusSaveRoundTrip, everyCleanFileKeepsItsEntries)
                             a.entries.value(i).left(300) + u" <> "_s + b.entries.value(i).left(300);
             continue;
         }
-        if (a.macros != b.macros || a.preambles != b.preambles || a.comments != b.comments) {
-            failures << path + u": macros, preambles or comments differ"_s;
+        const auto firstDifference = [](const QStringList &x, const QStringList &y) {
+            const QString one = x.join(u"\n--\n"_s), two = y.join(u"\n--\n"_s);
+            qsizetype i = 0;
+            while (i < one.size() && i < two.size() && one[i] == two[i])
+                ++i;
+            return one.mid(std::max<qsizetype>(0, i - 60), 160) + u" <> "_s +
+                   two.mid(std::max<qsizetype>(0, i - 60), 160);
+        };
+        if (a.macros != b.macros) {
+            failures << path + u": macros differ: "_s + firstDifference(a.macros, b.macros);
+            continue;
+        }
+        if (a.preambles != b.preambles) {
+            failures << path + u": preambles differ: "_s + firstDifference(a.preambles, b.preambles);
+            continue;
+        }
+        if (a.comments != b.comments) {
+            failures << path + u": comments differ: "_s + firstDifference(a.comments, b.comments);
             continue;
         }
         // The copy saved again gives the same bytes but for the volatile lines.
         const QString again = out.filePath(name + u"-again.bib"_s);
         second->setDirty(true);
-        QVariantMap options = second->defaultSaveOptions();
         if (!DatabaseSaver::saveAsDatabase(*second, again, {})) {
             failures << path + u": second save failed"_s;
             continue;
         }
-        QByteArray one = readAll(copy), two = readAll(again);
+        const quint32 encoding = second->encoding();
+        const QByteArray one = TextEncodings::decode(readAll(copy), encoding).value_or(QString()).toUtf8();
+        const QByteArray two = TextEncodings::decode(readAll(again), encoding).value_or(QString()).toUtf8();
         // The description of a copy of a copy names the copy: compare without it.
         static const QRegularExpression description(u"\tdescription = \\{[^\\n]*\\n"_s);
-        QString oneText = QString::fromLatin1(withoutVolatileLines(one)).remove(description);
-        QString twoText = QString::fromLatin1(withoutVolatileLines(two)).remove(description);
+        const QString oneText = QString::fromUtf8(withoutVolatileLines(one)).remove(description);
+        const QString twoText = QString::fromUtf8(withoutVolatileLines(two)).remove(description);
         if (oneText != twoText)
             failures << path + u": second save differs"_s;
     }
@@ -142,5 +165,7 @@ TEST(CorpusSaveRoundTrip, everyCleanFileKeepsItsEntries)
                 skipped, static_cast<long long>(failures.size()));
     for (const QString &failure : failures)
         ADD_FAILURE() << qPrintable(failure);
-    EXPECT_GT(tested, 100);
+    if (only.isEmpty()) {
+        EXPECT_GT(tested, 100);
+    }
 }
