@@ -4,8 +4,34 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringView>
 
+#include <cstdint>
 #include <optional>
+#include <string_view>
+
+// The ASCII characters at which StringInputStream::getPlainRun stops, made
+// once (constexpr) by a scanner from the characters it treats specially.
+struct PlainRunStops
+{
+    enum Kind : std::uint8_t
+    {
+        Plain = 0,
+        Stop = 1,
+        Space = 2
+    };
+    Kind kind[128] = {};
+
+    constexpr explicit PlainRunStops(std::u16string_view stops)
+    {
+        for (char16_t c = 0; c < 128; ++c)
+            kind[c] = c < u' ' ? Stop : c == u' ' ? Space : Plain;
+        for (const char16_t c : stops) {
+            if (c < 128)
+                kind[c] = Stop;
+        }
+    }
+};
 
 // A reading cursor over the UTF-16 code units of one string, with the few
 // primitives the parsers need and two optional input normalisations (white-space
@@ -38,6 +64,14 @@ public:
     std::optional<QString> getWord();
     std::optional<QString> getWordNonSpace();
     std::optional<QString> getWordBeginsWith(QChar c);
+
+    // Consumes and answers the longest run of units from the cursor that
+    // getChar would hand out unchanged, one by one: it stops before any unit
+    // in `stops` (and every ASCII control character), the
+    // yen sign, and white space other than a single
+    // space between two other characters. For scanners that copy ordinary text
+    // in bulk.
+    QStringView getPlainRun(const PlainRunStops &stops);
 
     void rewind();
     // Moves the cursor to `index`, clamped to the last unit of the text.
@@ -82,4 +116,37 @@ inline QChar StringInputStream::getChar()
     }
     m_lastCharWasASpace = space;
     return QChar(c);
+}
+
+inline QStringView StringInputStream::getPlainRun(const PlainRunStops &stops)
+{
+    // Locals, so that the table reads cannot force the cursor back to memory
+    // on every unit.
+    const char16_t *const buffer = m_buffer;
+    const qsizetype start = m_currentPos;
+    const qsizetype end = m_maxPos;
+    const CharacterSet whitespace = m_whitespace;
+    qsizetype pos = start;
+    for (; pos < end; ++pos) {
+        const char16_t c = buffer[pos];
+        if (c < 128) {
+            const auto kind = stops.kind[c];
+            if (kind == PlainRunStops::Plain)
+                continue;
+            if (kind == PlainRunStops::Stop)
+                break;
+            // A single space between two other characters reads as itself,
+            // collapsing or not.
+            if ((pos == start && m_lastCharWasASpace) || pos + 1 >= end ||
+                whitespace.contains(buffer[pos + 1]))
+                break;
+        } else if (c == 0x00A5 || whitespace.contains(c)) {
+            break;
+        }
+    }
+    if (pos > start) {
+        m_currentPos = pos;
+        m_lastCharWasASpace = buffer[pos - 1] == u' ';
+    }
+    return QStringView(buffer + start, pos - start);
 }

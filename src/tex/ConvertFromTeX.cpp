@@ -1,8 +1,12 @@
 #include "tex/ConvertFromTeX.h"
 
+#include "tex/CommonTeXCommands.h"
+
 #include "core/CharacterSet.h"
 #include "core/StringInputStream.h"
 #include "core/StringOutputStream.h"
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -35,32 +39,33 @@ QString fill(const QString &format, const QString &argument)
     return result;
 }
 
+// The ASCII characters with a meaning to the main loop in text mode, NUL
+// included, as a bit table.
+constexpr std::uint64_t kSpecialLow = (std::uint64_t(1) << 0) | (std::uint64_t(1) << '!') |
+                                      (std::uint64_t(1) << '$') | (std::uint64_t(1) << '\'') |
+                                      (std::uint64_t(1) << '-') | (std::uint64_t(1) << '<') |
+                                      (std::uint64_t(1) << '>') | (std::uint64_t(1) << '?');
+constexpr std::uint64_t kSpecialHigh =
+    (std::uint64_t(1) << ('\\' - 64)) | (std::uint64_t(1) << ('^' - 64)) |
+    (std::uint64_t(1) << ('`' - 64)) | (std::uint64_t(1) << ('{' - 64)) |
+    (std::uint64_t(1) << ('|' - 64)) | (std::uint64_t(1) << ('}' - 64)) |
+    (std::uint64_t(1) << ('~' - 64));
+
 // Whether `string` reads in text mode exactly as it stands: it holds no
-// character that the main loop or the stream treats specially.
+// character that the main loop or the stream treats specially (the stream
+// reads the no-break and ideographic spaces as spaces).
 bool isPlainText(const QString &string)
 {
     for (const QChar c : string) {
-        switch (c.unicode()) {
-        case 0:
-        case u'\\':
-        case u'{':
-        case u'}':
-        case u'$':
-        case u'~':
-        case u'|':
-        case u'`':
-        case u'\'':
-        case u'-':
-        case u'!':
-        case u'?':
-        case u'<':
-        case u'>':
-        case u'^':
-        case 0x00A0:
-        case 0x3000:
+        const char16_t u = c.unicode();
+        if (u < 64) {
+            if ((kSpecialLow >> u) & 1u)
+                return false;
+        } else if (u < 128) {
+            if ((kSpecialHigh >> (u - 64)) & 1u)
+                return false;
+        } else if (u == 0x00A0 || u == 0x3000) {
             return false;
-        default:
-            break;
         }
     }
     return true;
@@ -149,7 +154,10 @@ QString ConvertFromTeX::convertStream(StringInputStream &stream, bool mathMode) 
     // followed with counters instead of recursion: `groups` counts the groups
     // opened since this call began; math mode, once entered at group level
     // `mathFrom`, lasts until that level is closed again.
-    StringOutputStream output;
+    // The output is rarely longer than the input; a buffer of that size
+    // saves clearing a large one for every short value.
+    const qsizetype remaining = stream.length() - stream.position();
+    StringOutputStream output(int(std::clamp<qsizetype>(remaining + 8, 16, 1024)));
     bool math = mathMode;
     qsizetype groups = 0;
     qsizetype mathFrom = mathMode ? 0 : -1;
@@ -269,11 +277,13 @@ QString ConvertFromTeX::convertStream(StringInputStream &stream, bool mathMode) 
             }
             break;
         }
+        // Old TeX fonts print "<" and ">" in text as inverted marks, but in the
+        // files people keep today they mean themselves ("P < .05").
         case u'<':
-            output.putString(inverseExclamation());
+            output.putString(lessThanLetter());
             break;
         case u'>':
-            output.putString(inverseQuestion());
+            output.putString(greaterThanLetter());
             break;
         case u'^':
             // Caret, caret, space is TeX's way of writing a back-quote.
@@ -566,4 +576,20 @@ QString ConvertFromTeX::greaterThanLetter() const
 void ConvertFromTeX::putVariable(QChar letter, StringOutputStream &output) const
 {
     output.putChar(letter);
+}
+
+void ConvertFromTeX::addCommonCommands(bool html)
+{
+    const auto add = [html](QHash<QString, QString> &table,
+                            const CommonTeXCommands::Symbol &symbol) {
+        const QString command = QString::fromUtf16(symbol.command);
+        if (!table.contains(command))
+            table.insert(command, QString::fromUtf16(html ? symbol.html : symbol.text));
+    };
+    for (const auto &symbol : CommonTeXCommands::kSymbols)
+        add(m_bothModeCommands0, symbol);
+    for (const auto &symbol : CommonTeXCommands::kMathSymbols)
+        add(m_mathModeCommands0, symbol);
+    for (const auto &symbol : CommonTeXCommands::kStyleCommands)
+        add(m_bothModeCommands1, symbol);
 }

@@ -1,0 +1,260 @@
+#pragma once
+
+#include "model/AuthorName.h"
+#include "model/BibElement.h"
+#include "model/FieldMap.h"
+#include "model/ListCell.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <memory>
+#include <optional>
+
+class ItemDatabase;
+class MacroSource;
+
+// One bibliography entry: its type, citation key and fields. Every field is kept
+// in parallel forms: the parsed value elements (authoritative), the edit text,
+// the display text (macros expanded, TeX converted) and the cells of the item
+// list; the item also owns its parsed author and editor lists.
+//
+// An entity: it lives in a std::shared_ptr, shared by its database and the
+// libraries that show it, and is compared by identity (there is no content
+// operator==). The owning database is reached through the ItemDatabase
+// interface (implemented by the storage layer's RealDatabase), never owned.
+// Commits report to ItemChangeObserver::global(). An item is built and expanded
+// by one thread (a loader fills its own database's items); afterwards it belongs
+// to the main thread.
+//
+// The formatted forms (list cells, template slots, references) are computed by
+// ItemFormatter and key candidates by KeyGenerator; the operations below with
+// their names are the item's face to them.
+class BibItem : public std::enable_shared_from_this<BibItem>
+{
+public:
+    using ElementList = QList<BibElement>;
+    // Field name -> value, in name order (see FieldMap; converts from the
+    // grammar's BibFieldDictionary).
+    using FieldElements = FieldMap<ElementList>;
+    using FieldTexts = FieldMap<QString>;
+    using ListCells = FieldMap<ListCell>;
+    using NameList = QList<AuthorName>;
+
+    // ---- Creation ---------------------------------------------------------
+
+    // The designated initializer. An empty type means "ARTICLE"; an empty key
+    // means the untitled key. `data` is taken as the element dictionary as it
+    // is; without it the item holds only its pseudo-fields. Builds the edit
+    // form; the display form and list cells wait for expandWithMacro().
+    BibItem(const QString &type, const QString &key, std::optional<FieldElements> data,
+            ItemDatabase *database, bool forceAbsolutePath);
+    BibItem(const BibItem &) = delete;
+    BibItem &operator=(const BibItem &) = delete;
+    ~BibItem();
+
+    static std::shared_ptr<BibItem> bibItemOfType(const QString &type, const QString &key,
+                                                  std::optional<FieldElements> data,
+                                                  ItemDatabase *database);
+    static std::shared_ptr<BibItem> newBibItemOfType(const QString &type, const QString &key,
+                                                     ItemDatabase *database);
+    // An empty stray item ("init").
+    static std::shared_ptr<BibItem> create();
+
+    // ---- Dictionary form (manual libraries) --------------------------------
+
+    // Every field but "database" and "bibkey" as TeX text with macros expanded
+    // ("bibtype" included), plus "PromisedID".
+    QMap<QString, QString> bibItemDictionaryForProperty() const;
+    // The inverse: a stray item expanded with the common macros.
+    static std::shared_ptr<BibItem> bibItemOfKey(const QString &key,
+                                                 const QMap<QString, QString> &property);
+
+    // ---- Archived form (pasteboard) ----------------------------------------
+
+    // Type, key, owning database's identifier and the element dictionary, as a
+    // JSON object; a "file" field with a resolved attachment that differs from
+    // its stored text is archived with the resolved path.
+    QJsonObject encodeWithCoder() const;
+    // Restores an archived item, attached to the open database of the archived
+    // identifier when there is one; null with `error` set (a text key) when the
+    // object is not an archived item.
+    static std::shared_ptr<BibItem> initWithCoder(const QJsonObject &archive, QString &error);
+
+    // ---- Accessors ---------------------------------------------------------
+
+    const QString &bibType() const { return m_bibType; }
+    const QString &bibKey() const { return m_bibKey; }
+    const FieldElements &bibFieldsElements() const { return m_bibFieldsElements; }
+    const FieldTexts &bibFieldsForEdit() const { return m_bibFieldsForEdit; }
+    const FieldTexts &bibFieldsForDisplay() const { return m_bibFieldsForDisplay; }
+    const ListCells &bibFieldsForListView() const { return m_bibFieldsForListView; }
+    const NameList &authorList() const { return m_authorList; }
+    const NameList &editorList() const { return m_editorList; }
+    bool noAuthor() const { return m_noAuthor; }
+    ItemDatabase *database() const { return m_masterDatabase; }
+    // Stores the database and remembers its identifier as the promised one.
+    void setDatabase(ItemDatabase *database);
+    const QString &promisedDbID() const { return m_promisedDbID; }
+    int fileState() const { return m_fileState; }
+    void setFileState(int state) { m_fileState = state; }
+    const QString &fileIcon() const { return m_fileIcon; }
+    void setFileIcon(const QString &iconName) { m_fileIcon = iconName; }
+
+    // The display form of "key".
+    QString sortKey() const;
+    // The display or edit form of a field, or the empty string.
+    QString fieldDataForView(const QString &field) const;
+    QString fieldDataForEdit(const QString &field) const;
+    // The list cell of a column, or nothing.
+    std::optional<ListCell> valueForColumn(const QString &identifier) const;
+    // The TeX text of a field with macros expanded (the owning database's
+    // macros, or the common ones for a stray item); empty when absent.
+    QString fieldDataInTeX(const QString &field) const;
+
+    bool mark() const;
+    bool strayItem() const { return m_masterDatabase == nullptr; }
+    bool isEditable() const { return !strayItem(); }
+    bool isDirty() const { return m_dirty; }
+    void touch() { m_dirty = true; }
+    void clearDirty() { m_dirty = false; }
+
+    // The backed-up values while a backup is held, else the current ones.
+    QString originalBibKey() const;
+    NameList originalAuthorList() const;
+    NameList originalEditorList() const;
+    // Does nothing (kept for callers that copy between items).
+    void copyDataFromItem(const BibItem &other);
+
+    // ---- Entry text --------------------------------------------------------
+
+    // The field lines in alphabetical order. `attachments`: 0 leaves "file"
+    // out, 1 writes its absolute path, any other value the stored text.
+    QString rawFieldWithAttachments(int attachments, QStringView lineFeed, bool tab) const;
+    // The field lines for the raw-text editor (stored path, LF, no tab).
+    QString rawField() const;
+    // The whole "@TYPE { key, ... }" entry followed by an empty line.
+    QString bibItemStringWithAttachments(int attachments, QStringView lineFeed) const;
+
+    // ---- Editing -----------------------------------------------------------
+
+    // Sets one field from the editor (trimmed). False, with nothing changed,
+    // for a duplicate key, an unparsable "@" expression or unbalanced braces.
+    bool setFieldData(const QString &value, const QString &field);
+    // Replaces all fields from raw field-line text. False when the text does
+    // not parse; the item then keeps its last valid fields.
+    bool setRawFields(const QString &text);
+    // Parses raw field-line text into a field dictionary; false on a syntax
+    // error (with `error` the message, when asked for).
+    static bool checkRawValidity(const QString &text, FieldElements &itemElements);
+    static bool checkRawValidity(const QString &text, FieldElements &itemElements, QString &error);
+    void changeBibKey(const QString &key);
+    void setMark(bool marked);
+    // "modified" = now, as a time stamp (see ModifiedStamp).
+    void setModified();
+    // Commits an edit: time stamp, display form, key index, author index,
+    // notifications, new backup. Only when dirty.
+    void fixChanged();
+    // Commits a key change alone. Only when dirty.
+    void fixBibKeyOnly();
+    void backupOriginal();
+    void backupOriginalBibKey();
+    void releaseBackup();
+    bool namesWereChanged() const;
+
+    // Rebuilds the edit form from the elements.
+    void makeRawField();
+    // Rebuilds the display form, the name lists, the file state and the list
+    // cells with `macros` (null: the common macros).
+    void expandWithMacro(const MacroSource *macros);
+    void makeNameLists();
+
+    // The owning database goes away: the item becomes a stray item.
+    void databaseClosed(ItemDatabase *database);
+    // For a stray item promised to `database`: the database's item with this
+    // item's key, else null.
+    std::shared_ptr<BibItem> identicalItemInDatabase(ItemDatabase *database) const;
+
+    // ---- Sorting -----------------------------------------------------------
+
+    void setSortIdentifier(const QString &identifier, bool ascending);
+    const QString &sortIdentifier() const { return m_sortIdentifier; }
+    bool sortAscending() const { return m_sortAscending; }
+    // −1, 0 or 1: this item before, with or after `other` in the list.
+    int sortByIdentifier(const BibItem &other) const;
+    int sortByBibkey(const BibItem &other) const;
+
+    // ---- Formatted entry text (ItemFormatter) ------------------------------
+
+    void makeAttributedStringForList();
+    void makeAttributedStringForIdentifier(const QString &identifier);
+    std::optional<QString> makeAuthorsForList(int format) const;
+    std::optional<QString> makeEditorsForList(int format) const;
+    std::optional<QString> makePagesForList() const;
+    std::optional<QString> makeModifiedForList() const;
+    QString fieldDataForListFormat(const QString &field) const;
+    std::optional<QString> nameListForListFormat(const QString &texNames) const;
+    static QString abbrevString(QStringView text);
+    // One formatted reference for the copy commands (output kind, running
+    // number, list prefix kind).
+    QString makeItemsTextWithFormat(int kind, int index, int prefix) const;
+
+    // ---- Keys --------------------------------------------------------------
+
+    // `rule` (a format template) rendered for this item in output kind `kind`.
+    QString stringFromGenRule(const QString &rule, int kind) const;
+    // A key candidate from `rule`: rendered as plain text, then reduced to the
+    // key characters.
+    QString bibKeyFromGenRule(const QString &rule) const;
+    // The owning database's unique form of `key`; unchanged for a stray item.
+    QString uniqueBibKey(const QString &key) const;
+    // A unique key from the preferences' rule.
+    QString generateBibKey() const;
+
+    // ---- Searching ---------------------------------------------------------
+
+    // Whether `text` occurs in the display value of one of `fields`.
+    bool containsString(const QString &text, const QStringList &fields,
+                        Qt::CaseSensitivity sensitivity) const;
+    // A normalised text of the content, equal for duplicate entries; with
+    // `stored`, the one saved at the last backup when there is one.
+    QString matchKey(bool stored) const;
+
+    // --- Attachments (the attachment side, BibItemAttachments.cpp) ---
+    // --- end of attachments ---
+
+private:
+    void setSpecialField(const QString &field, const QString &value);
+    void setQuotedField(const QString &field, const QString &value);
+    void removeField(const QString &field);
+    QString editFormOf(const ElementList &elements) const;
+    QString displayFormOf(const ElementList &elements, const MacroSource *macros) const;
+    const MacroSource *macrosForTeX() const;
+    void refreshFileState();
+
+    QString m_bibType;
+    QString m_bibKey;
+    std::optional<QString> m_originalBibKey;
+    std::optional<QString> m_originalMatchKey;
+    FieldElements m_bibFieldsElements;
+    FieldTexts m_bibFieldsForEdit;
+    FieldTexts m_bibFieldsForDisplay;
+    ListCells m_bibFieldsForListView;
+    NameList m_authorList;
+    NameList m_editorList;
+    bool m_noAuthor = false;
+    std::optional<NameList> m_originalAuthorList;
+    std::optional<NameList> m_originalEditorList;
+    ItemDatabase *m_masterDatabase = nullptr; // not owned
+    QString m_promisedDbID;
+    QString m_sortIdentifier;
+    bool m_sortAscending = true;
+    int m_fileState = 0;
+    QString m_fileIcon;
+    bool m_dirty = false;
+};

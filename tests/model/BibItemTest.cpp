@@ -1,0 +1,588 @@
+#include "model/BibItem.h"
+
+#include "core/Texts.h"
+#include "model/ItemTestSupport.h"
+#include "model/ModifiedStamp.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class BibItemTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { setUpItemServices(); }
+
+    FakeDatabase db;
+};
+
+QString entryText(const BibItem &item)
+{
+    return item.bibItemStringWithAttachments(-1, u"\n");
+}
+
+} // namespace
+
+// ---- Creation ---------------------------------------------------------------
+
+TEST_F(BibItemTest, creationSetsThePseudoFieldsAndTheEditForm)
+{
+    auto item = BibItem::bibItemOfType(
+        u"BOOK"_s, u"knuth84"_s, fieldsFrom(u"title = {The {\\TeX}book}, year = 1984"_s), &db);
+    EXPECT_EQ(item->bibType(), u"BOOK");
+    EXPECT_EQ(item->bibKey(), u"knuth84");
+    EXPECT_EQ(item->fieldDataForEdit(u"bibkey"_s), u"knuth84");
+    EXPECT_EQ(item->fieldDataForEdit(u"bibtype"_s), u"BOOK");
+    EXPECT_EQ(item->fieldDataForEdit(u"database"_s), u"refs.bib");
+    EXPECT_EQ(item->fieldDataForEdit(u"title"_s), u"The {\\TeX}book");
+    EXPECT_EQ(item->fieldDataForEdit(u"year"_s), u"1984");
+    EXPECT_EQ(item->promisedDbID(), u"DB-1");
+    EXPECT_FALSE(item->strayItem());
+    EXPECT_FALSE(item->isDirty());
+}
+
+TEST_F(BibItemTest, creationWithoutTypeKeyOrDatabaseUsesTheDefaults)
+{
+    auto item = BibItem::create();
+    EXPECT_EQ(item->bibType(), u"ARTICLE");
+    EXPECT_EQ(item->bibKey(), Texts::format(u"untitledBibKey", {}));
+    EXPECT_FALSE(item->bibKey().isEmpty());
+    EXPECT_EQ(item->fieldDataForEdit(u"database"_s), Texts::text(u"NoDatabase"));
+    EXPECT_TRUE(item->strayItem());
+    EXPECT_TRUE(item->sortAscending());
+}
+
+TEST_F(BibItemTest, theKeyElementFollowsTheGivenKeyEvenWhenTheDataCarriesAnother)
+{
+    BibItem::FieldElements data = fieldsFrom(u"title = {x}"_s);
+    data.insert(u"bibkey"_s, {BibElement::bibElementWithSpecial(u"old"_s)});
+    auto item = BibItem::bibItemOfType(u"MISC"_s, u"new"_s, data, &db);
+    EXPECT_EQ(item->fieldDataForEdit(u"bibkey"_s), u"new");
+}
+
+TEST_F(BibItemTest, attachedFilePathIsStoredRelativeUnlessTheDatabaseKeepsFullPaths)
+{
+    auto relative = BibItem::bibItemOfType(u"MISC"_s, u"a"_s,
+                                           fieldsFrom(u"file = {/base/papers/a.pdf}"_s), &db);
+    EXPECT_EQ(relative->fieldDataForEdit(u"file"_s), u"papers/a.pdf");
+    db.fullPaths = true;
+    auto absolute = BibItem::bibItemOfType(u"MISC"_s, u"b"_s,
+                                           fieldsFrom(u"file = {/base/papers/b.pdf}"_s), &db);
+    EXPECT_EQ(absolute->fieldDataForEdit(u"file"_s), u"/base/papers/b.pdf");
+    auto stray = BibItem::bibItemOfType(u"MISC"_s, u"c"_s,
+                                        fieldsFrom(u"file = {/base/papers/c.pdf}"_s), nullptr);
+    EXPECT_EQ(stray->fieldDataForEdit(u"file"_s), u"/base/papers/c.pdf");
+}
+
+TEST_F(BibItemTest, editFormMarksExpressionsWithAnAt)
+{
+    struct Row
+    {
+        const char *name;
+        QString lines;
+        QString edit;
+    };
+    const Row rows[] = {
+        {"macro name", u"month = jan"_s, u"@jan"_s},
+        {"quoted string and macro", u"title = \"A\" # b"_s, u"@\"A\" # b"_s},
+        {"braced string", u"title = {A {B} C}"_s, u"A {B} C"_s},
+        {"quoted string", u"title = \"A {B}\""_s, u"A {B}"_s},
+        {"number", u"year = 2004"_s, u"2004"_s},
+        {"empty braces", u"note = {}"_s, QString()},
+    };
+    for (const Row &row : rows) {
+        auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, fieldsFrom(row.lines), &db);
+        const QString field = row.lines.section(u' ', 0, 0);
+        EXPECT_EQ(item->fieldDataForEdit(field), row.edit) << row.name;
+        EXPECT_TRUE(item->bibFieldsForEdit().contains(field)) << row.name;
+    }
+}
+
+TEST_F(BibItemTest, displayFormExpandsMacrosAndConvertsTeX)
+{
+    db.macros.setMacroWithName(u"JPS"_s, u"J. Phys. Soc."_s);
+    auto item = db.add(u"ARTICLE"_s, u"k"_s,
+                       fieldsFrom(u"journal = jps, month = feb, title = {Caf\\'e}"_s));
+    EXPECT_EQ(item->fieldDataForView(u"journal"_s), u"J. Phys. Soc.");
+    EXPECT_EQ(item->fieldDataForView(u"month"_s), u"February");
+    EXPECT_EQ(item->fieldDataForView(u"title"_s), u"Café");
+    EXPECT_EQ(item->fieldDataInTeX(u"title"_s), u"Caf\\'e");
+}
+
+// ---- Entry text -------------------------------------------------------------
+
+TEST_F(BibItemTest, entryTextWritesOneLinePerFieldInAlphabeticalOrder)
+{
+    auto item = BibItem::bibItemOfType(
+        u"ARTICLE"_s, u"smith04"_s,
+        fieldsFrom(u"year = 2004, title = {A {B} C}, author = {Smith, J.}, month = jan"_s), &db);
+    EXPECT_EQ(entryText(*item), u"@ARTICLE { smith04,\n"
+                                u"\tauthor = \"Smith, J.\",\n"
+                                u"\tmonth = jan,\n"
+                                u"\ttitle = \"A {B} C\",\n"
+                                u"\tyear = 2004\n"
+                                u"}\n\n"_s);
+}
+
+TEST_F(BibItemTest, entryTextWritesEachValueSoThatItReadsBack)
+{
+    struct Row
+    {
+        const char *name;
+        QString edit;
+        QString line;
+    };
+    const Row rows[] = {
+        {"digits bare", u"123"_s, u"f = 123"_s},
+        {"digit and letter quoted", u"12a"_s, u"f = \"12a\""_s},
+        {"expression verbatim", u"@jan # {x}"_s, u"f = jan # {x}"_s},
+        {"ten digits quoted (read back as a word otherwise)", u"1234567890"_s,
+         u"f = \"1234567890\""_s},
+        {"quote outside braces braced", u"M\\\"uller"_s, u"f = {M\\\"uller}"_s},
+        {"quote inside braces quoted", u"{M\\\"uller}"_s, u"f = \"{M\\\"uller}\""_s},
+    };
+    for (const Row &row : rows) {
+        auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, std::nullopt, &db);
+        ASSERT_TRUE(item->setFieldData(row.edit, u"f"_s)) << row.name;
+        EXPECT_EQ(item->rawField(), row.line + u'\n') << row.name;
+
+        // What is written reads back as the same value.
+        BibItem::FieldElements read;
+        ASSERT_TRUE(BibItem::checkRawValidity(item->rawField(), read)) << row.name;
+        auto copy = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, read, &db);
+        EXPECT_EQ(copy->fieldDataForEdit(u"f"_s), item->fieldDataForEdit(u"f"_s)) << row.name;
+    }
+}
+
+TEST_F(BibItemTest, emptyValueIsWrittenAsEmptyBracesSoTheFieldSurvives)
+{
+    auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, fieldsFrom(u"note = {}"_s), &db);
+    EXPECT_EQ(item->rawField(), u"note = {}\n");
+    BibItem::FieldElements read;
+    ASSERT_TRUE(BibItem::checkRawValidity(item->rawField(), read));
+    EXPECT_TRUE(read.contains(u"note"_s));
+}
+
+TEST_F(BibItemTest, entryTextOfAnItemWithoutFields)
+{
+    auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, std::nullopt, &db);
+    EXPECT_EQ(entryText(*item), u"@MISC { k,\n\n}\n\n");
+}
+
+TEST_F(BibItemTest, attachmentModeDecidesHowTheFileIsWritten)
+{
+    auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s,
+                                       fieldsFrom(u"file = {/base/papers/a.pdf}"_s), &db);
+    EXPECT_EQ(item->bibItemStringWithAttachments(0, u"\n"), u"@MISC { k,\n\n}\n\n");
+    EXPECT_EQ(item->bibItemStringWithAttachments(1, u"\n"),
+              u"@MISC { k,\n\tfile = \"/base/papers/a.pdf\"\n}\n\n");
+    EXPECT_EQ(item->bibItemStringWithAttachments(-1, u"\r\n"),
+              u"@MISC { k,\r\n\tfile = \"papers/a.pdf\"\r\n}\r\n\r\n");
+}
+
+// ---- Editing one field ------------------------------------------------------
+
+TEST_F(BibItemTest, setFieldDataAcceptsOrRefusesAsTheValueParses)
+{
+    struct Row
+    {
+        const char *name;
+        QString value;
+        bool accepted;
+        std::optional<QString> edit; // none: the field is gone
+    };
+    const Row rows[] = {
+        {"plain text", u"  New title \t"_s, true, u"New title"_s},
+        {"straight quotes become TeX quotes", u"a \"b\" c"_s, true, u"a ``b'' c"_s},
+        {"expression normalised", u"@jan   #  {x}"_s, true, u"@jan # {x}"_s},
+        {"blanks delete", u"  \t "_s, true, std::nullopt},
+        {"lone at deletes", u"@"_s, true, std::nullopt},
+        {"unbalanced braces refused", u"{a"_s, false, u"Old"_s},
+        {"bad expression refused", u"@a = b"_s, false, u"Old"_s},
+    };
+    for (const Row &row : rows) {
+        auto item = db.add(u"MISC"_s, u"k"_s, fieldsFrom(u"title = {Old}"_s));
+        EXPECT_EQ(item->setFieldData(row.value, u"title"_s), row.accepted) << row.name;
+        EXPECT_EQ(item->isDirty(), row.accepted) << row.name;
+        if (row.edit)
+            EXPECT_EQ(item->fieldDataForEdit(u"title"_s), *row.edit) << row.name;
+        else
+            EXPECT_FALSE(item->bibFieldsForEdit().contains(u"title"_s)) << row.name;
+        EXPECT_EQ(item->bibFieldsElements().contains(u"title"_s), row.edit.has_value()) << row.name;
+    }
+}
+
+TEST_F(BibItemTest, setFieldDataRefusesAKeyHeldByAnotherItemOrUnreadable)
+{
+    auto mine = db.add(u"MISC"_s, u"a"_s, {});
+    db.add(u"MISC"_s, u"b"_s, {});
+    EXPECT_FALSE(mine->setFieldData(u"b"_s, u"bibkey"_s));
+    EXPECT_EQ(mine->bibKey(), u"a");
+    EXPECT_TRUE(mine->setFieldData(u"a"_s, u"bibkey"_s));
+    EXPECT_FALSE(mine->setFieldData(u""_s, u"bibkey"_s));
+    EXPECT_FALSE(mine->setFieldData(u"two words"_s, u"bibkey"_s));
+    EXPECT_FALSE(mine->setFieldData(u"a,b"_s, u"bibkey"_s));
+    EXPECT_EQ(mine->bibKey(), u"a");
+    EXPECT_TRUE(mine->setFieldData(u"c"_s, u"bibkey"_s));
+    EXPECT_EQ(mine->bibKey(), u"c");
+    EXPECT_EQ(db.keys.value(u"c"_s).get(), mine.get());
+    EXPECT_FALSE(db.keys.contains(u"a"_s));
+}
+
+TEST_F(BibItemTest, changingTheTypeUpdatesThePseudoField)
+{
+    auto item = db.add(u"MISC"_s, u"a"_s, {});
+    EXPECT_TRUE(item->setFieldData(u"BOOK"_s, u"bibtype"_s));
+    EXPECT_EQ(item->bibType(), u"BOOK");
+    EXPECT_EQ(item->fieldDataForEdit(u"bibtype"_s), u"BOOK");
+    EXPECT_FALSE(item->setFieldData(u""_s, u"bibtype"_s));
+}
+
+// ---- Raw text ---------------------------------------------------------------
+
+TEST_F(BibItemTest, rawTextRoundTripsThroughTheEditor)
+{
+    auto item = db.add(u"ARTICLE"_s, u"k"_s,
+                       fieldsFrom(u"author = {A. Smith}, month = jan # \" 1\", year = 2004, "
+                                  u"title = {On {B}}, note = {}"_s));
+    const QString raw = item->rawField();
+    const BibItem::FieldTexts before = item->bibFieldsForEdit();
+    EXPECT_TRUE(item->setRawFields(raw));
+    EXPECT_EQ(item->bibFieldsForEdit(), before);
+}
+
+TEST_F(BibItemTest, rawTextThatDoesNotParseKeepsTheLastValidFields)
+{
+    const QString broken[] = {u"title = {unclosed"_s, u"title {x}"_s,   u"title = {x} {y}"_s,
+                              u"2004 = {x}"_s,        u"title = \"x"_s, u"a = b}"_s};
+    for (const QString &text : broken) {
+        auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"title = {T}, year = 2004"_s));
+        const BibItem::FieldElements before = item->bibFieldsElements();
+        EXPECT_FALSE(item->setRawFields(text)) << qPrintable(text);
+        EXPECT_EQ(item->bibFieldsElements(), before) << qPrintable(text);
+        item->fixChanged();
+        EXPECT_EQ(item->fieldDataForEdit(u"title"_s), u"T") << qPrintable(text);
+        EXPECT_EQ(item->fieldDataForEdit(u"year"_s), u"2004") << qPrintable(text);
+    }
+}
+
+TEST_F(BibItemTest, validRawTextReplacesTheFieldsButNotThePseudoFields)
+{
+    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"title = {T}, year = 2004"_s));
+    EXPECT_TRUE(item->setRawFields(u"title = {U},\nbibkey = {other}, journal = jps"_s));
+    EXPECT_EQ(item->fieldDataForEdit(u"title"_s), u"U");
+    EXPECT_EQ(item->fieldDataForEdit(u"journal"_s), u"@jps");
+    EXPECT_FALSE(item->bibFieldsForEdit().contains(u"year"_s));
+    EXPECT_EQ(item->fieldDataForEdit(u"bibkey"_s), u"k");
+    EXPECT_EQ(item->fieldDataForEdit(u"bibtype"_s), u"ARTICLE");
+    EXPECT_EQ(item->fieldDataForEdit(u"database"_s), u"refs.bib");
+    EXPECT_TRUE(item->isDirty());
+}
+
+TEST_F(BibItemTest, emptyRawTextRemovesEveryFieldButThePseudoFields)
+{
+    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"title = {T}, year = 2004"_s));
+    EXPECT_TRUE(item->setRawFields(u"  \n"_s));
+    EXPECT_EQ(item->bibFieldsForEdit().size(), 3);
+    EXPECT_EQ(item->fieldDataForEdit(u"bibkey"_s), u"k");
+}
+
+// ---- Commit protocol --------------------------------------------------------
+
+TEST_F(BibItemTest, fixChangedStampsExpandsAndReports)
+{
+    FixedClock clock(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    RecordingObserver observer;
+    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"title = {T}, author = {A. Smith}"_s));
+    item->backupOriginal();
+    db.calls.clear();
+
+    ASSERT_TRUE(item->setFieldData(u"{\\'E}t\\'e"_s, u"title"_s));
+    item->fixChanged();
+    EXPECT_FALSE(item->isDirty());
+    EXPECT_EQ(item->fieldDataForView(u"title"_s), u"Été");
+    EXPECT_EQ(item->fieldDataForView(u"modified"_s), ModifiedStamp::format(FixedClock::moment));
+    EXPECT_EQ(ModifiedStamp::parse(item->fieldDataForView(u"modified"_s)), FixedClock::moment);
+    EXPECT_EQ(db.calls, QStringList({u"setDirty"_s}));
+    EXPECT_EQ(observer.calls, QStringList({u"changed k"_s, u"resortItems"_s}));
+
+    // A commit without a change does nothing.
+    item->fixChanged();
+    EXPECT_EQ(observer.calls.size(), 2);
+}
+
+TEST_F(BibItemTest, fixChangedReindexesChangedNamesAndKeys)
+{
+    RecordingObserver observer;
+    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"author = {A. Smith and B. Jones}"_s));
+    item->backupOriginal();
+    db.calls.clear();
+    ASSERT_TRUE(item->setFieldData(u"A. Smith and B. Jonas"_s, u"author"_s));
+    item->fixChanged();
+    EXPECT_EQ(db.calls, QStringList({u"replaceAuthors"_s}));
+    EXPECT_EQ(observer.calls, QStringList({u"changed k"_s, u"selectionChanged"_s}));
+    // The commit takes a new backup: the same names are no longer a change.
+    EXPECT_FALSE(item->namesWereChanged());
+}
+
+TEST_F(BibItemTest, namesWereChangedComparesEachNameInOrder)
+{
+    struct Row
+    {
+        const char *name;
+        QString after;
+        bool changed;
+    };
+    const Row rows[] = {
+        {"same names", u"Smith, A. and Jones, B."_s, false},
+        {"one name written differently", u"A. Smith and C. Jones"_s, true},
+        {"order swapped", u"B. Jones and A. Smith"_s, true},
+        {"one more", u"A. Smith and B. Jones and C. Brown"_s, true},
+    };
+    for (const Row &row : rows) {
+        auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"author = {A. Smith and B. Jones}"_s));
+        item->backupOriginal();
+        ASSERT_TRUE(item->setFieldData(row.after, u"author"_s));
+        item->expandWithMacro(&db.macros);
+        EXPECT_EQ(item->namesWereChanged(), row.changed) << row.name;
+    }
+}
+
+TEST_F(BibItemTest, changeBibKeyCommitsTheKeyAlone)
+{
+    FixedClock clock(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    RecordingObserver observer;
+    auto item = db.add(u"ARTICLE"_s, u"old"_s, fieldsFrom(u"title = {T}"_s));
+    db.calls.clear();
+    item->changeBibKey(u"new"_s);
+    EXPECT_EQ(item->bibKey(), u"new");
+    EXPECT_EQ(item->fieldDataForView(u"bibkey"_s), u"new");
+    EXPECT_EQ(item->valueForColumn(u"03_bibkey"_s).value_or(ListCell()).text, u"new");
+    EXPECT_EQ(item->fieldDataForView(u"modified"_s), ModifiedStamp::format(FixedClock::moment));
+    EXPECT_EQ(db.calls, QStringList({u"replaceBibKey old new"_s}));
+    EXPECT_EQ(observer.calls, QStringList({u"changed new"_s}));
+    EXPECT_EQ(item->originalBibKey(), u"new");
+}
+
+TEST_F(BibItemTest, backupIsReleasedToTheCurrentValues)
+{
+    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"author = {A. Smith}"_s));
+    item->backupOriginal();
+    ASSERT_TRUE(item->setFieldData(u"B. Jones"_s, u"author"_s));
+    item->expandWithMacro(&db.macros);
+    EXPECT_EQ(item->originalAuthorList().first().familyName(), u"Smith");
+    item->releaseBackup();
+    EXPECT_EQ(item->originalAuthorList().first().familyName(), u"Jones");
+}
+
+// ---- Marks, closing, names --------------------------------------------------
+
+TEST_F(BibItemTest, markingNeitherDirtiesNorStamps)
+{
+    RecordingObserver observer;
+    auto item = db.add(u"ARTICLE"_s, u"k"_s, {});
+    item->setMark(true);
+    EXPECT_TRUE(item->mark());
+    EXPECT_EQ(item->fieldDataForEdit(u"mark"_s), u"ON");
+    EXPECT_EQ(item->valueForColumn(u"00_mark"_s).value_or(ListCell()).text, u"X");
+    EXPECT_FALSE(item->isDirty());
+    EXPECT_FALSE(item->bibFieldsForEdit().contains(u"modified"_s));
+    item->setMark(false);
+    EXPECT_FALSE(item->mark());
+    EXPECT_FALSE(item->bibFieldsElements().contains(u"mark"_s));
+    EXPECT_EQ(observer.calls.size(), 2);
+}
+
+TEST_F(BibItemTest, closingTheDatabaseLeavesAStrayItemWithItsFields)
+{
+    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"title = {T}"_s));
+    ASSERT_TRUE(item->setFieldData(u"U"_s, u"note"_s));
+    FakeDatabase other;
+    item->databaseClosed(&other);
+    EXPECT_FALSE(item->strayItem());
+    item->databaseClosed(&db);
+    EXPECT_TRUE(item->strayItem());
+    EXPECT_FALSE(item->isDirty());
+    EXPECT_EQ(item->fieldDataForView(u"database"_s),
+              Texts::format(u"NoDatabaseX", {u"refs.bib"_s}));
+    EXPECT_EQ(item->fieldDataForEdit(u"title"_s), u"T");
+    EXPECT_EQ(item->valueForColumn(u"09_title"_s).value_or(ListCell()).colour,
+              ListCell::Colour::Red);
+
+    db.keys.remove(u"k"_s); // the database let the item go
+    EXPECT_EQ(item->identicalItemInDatabase(&db), nullptr);
+    auto twin = db.add(u"ARTICLE"_s, u"k"_s, {});
+    EXPECT_EQ(item->identicalItemInDatabase(&db), twin);
+    other.id = u"DB-2"_s;
+    other.keys.insert(u"k"_s, twin);
+    EXPECT_EQ(item->identicalItemInDatabase(&other), nullptr);
+}
+
+TEST_F(BibItemTest, anItemWithoutNamesTakesItsSortKeyOrTheNoAuthorText)
+{
+    auto keyed = db.add(u"MISC"_s, u"k"_s, fieldsFrom(u"key = {Brown}"_s));
+    EXPECT_TRUE(keyed->noAuthor());
+    ASSERT_EQ(keyed->authorList().size(), 1);
+    EXPECT_EQ(keyed->authorList().first().familyName(), u"Brown");
+    auto plain = db.add(u"MISC"_s, u"p"_s, {});
+    EXPECT_TRUE(plain->noAuthor());
+    EXPECT_FALSE(plain->authorList().isEmpty());
+    auto edited = db.add(u"MISC"_s, u"e"_s, fieldsFrom(u"editor = {C. Green}"_s));
+    EXPECT_FALSE(edited->noAuthor());
+    EXPECT_TRUE(edited->authorList().isEmpty());
+}
+
+// ---- Sorting ----------------------------------------------------------------
+
+TEST_F(BibItemTest, sortByColumnOrdersNumbersAbsentValuesAndTies)
+{
+    struct Row
+    {
+        const char *name;
+        QString column;
+        QString a, b; // field lines of the two items (keys "a" and "b")
+        int order;
+    };
+    const Row rows[] = {
+        {"years as numbers", u"06_year"_s, u"year = 2001"_s, u"year = 1999"_s, 1},
+        {"equal years by key", u"06_year"_s, u"year = 2001"_s, u"year = 2001"_s, -1},
+        {"non-numbers as text", u"06_year"_s, u"year = {n.d.}"_s, u"year = {forth}"_s, 1},
+        {"no year first", u"06_year"_s, u"title = {x}"_s, u"year = 1999"_s, -1},
+        {"page 9 before 10", u"08_page"_s, u"pages = {10--12}"_s, u"pages = {9--12}"_s, 1},
+        {"title text", u"09_title"_s, u"title = {beta}"_s, u"title = {Alpha}"_s, 1},
+        {"no identifier by key", QString(), u"title = {b}"_s, u"title = {a}"_s, -1},
+    };
+    for (const Row &row : rows) {
+        auto a = db.add(u"MISC"_s, u"a"_s, fieldsFrom(row.a));
+        auto b = db.add(u"MISC"_s, u"b"_s, fieldsFrom(row.b));
+        a->setSortIdentifier(row.column, true);
+        b->setSortIdentifier(row.column, true);
+        EXPECT_EQ(a->sortByIdentifier(*b), row.order) << row.name;
+        EXPECT_EQ(b->sortByIdentifier(*a), -row.order) << row.name;
+        a->setSortIdentifier(row.column, false);
+        EXPECT_EQ(a->sortByIdentifier(*b), -row.order) << row.name << " descending";
+    }
+}
+
+TEST_F(BibItemTest, sortByModifiedReadsBackTheStamps)
+{
+    auto older = db.add(u"MISC"_s, u"z"_s, {});
+    auto newer = db.add(u"MISC"_s, u"a"_s, {});
+    auto never = db.add(u"MISC"_s, u"m"_s, {});
+    {
+        // Stamps of different zones compare by the moment they denote.
+        FixedClock clock(QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::OffsetFromUTC, 3600 * 9));
+        older->setModified();
+    }
+    {
+        FixedClock clock(QDateTime(QDate(2024, 3, 5), QTime(2, 0), Qt::UTC));
+        newer->setModified();
+    }
+    for (auto *item : {older.get(), newer.get(), never.get()})
+        item->setSortIdentifier(u"13_modified"_s, true);
+    EXPECT_EQ(older->sortByIdentifier(*newer), -1);
+    EXPECT_EQ(never->sortByIdentifier(*older), -1);
+    EXPECT_EQ(newer->sortByIdentifier(*never), 1);
+}
+
+// ---- Dictionary and archive -------------------------------------------------
+
+TEST_F(BibItemTest, dictionaryFormRestoresAStrayItem)
+{
+    auto item = db.add(u"ARTICLE"_s, u"k"_s,
+                       fieldsFrom(u"title = {Caf\\'e}, year = 2004, month = feb, volume = 12"_s));
+    const QMap<QString, QString> property = item->bibItemDictionaryForProperty();
+    EXPECT_EQ(property.value(u"title"_s), u"Caf\\'e");
+    EXPECT_EQ(property.value(u"month"_s), u"February");
+    EXPECT_EQ(property.value(u"bibtype"_s), u"ARTICLE");
+    EXPECT_EQ(property.value(u"PromisedID"_s), u"DB-1");
+    EXPECT_FALSE(property.contains(u"bibkey"_s));
+    EXPECT_FALSE(property.contains(u"database"_s));
+
+    auto restored = BibItem::bibItemOfKey(u"k"_s, property);
+    EXPECT_TRUE(restored->strayItem());
+    EXPECT_EQ(restored->bibType(), u"ARTICLE");
+    EXPECT_EQ(restored->bibKey(), u"k");
+    EXPECT_EQ(restored->promisedDbID(), u"DB-1");
+    EXPECT_EQ(restored->fieldDataForView(u"title"_s), u"Café");
+    EXPECT_EQ(restored->bibFieldsElements().value(u"year"_s).first().elementType(),
+              BibElement::Number);
+    EXPECT_EQ(restored->fieldDataForEdit(u"month"_s), u"February");
+}
+
+TEST_F(BibItemTest, archiveRestoresTheSameElements)
+{
+    class Finder : public RecordingObserver
+    {
+    public:
+        ItemDatabase *database = nullptr;
+        ItemDatabase *findDatabaseOfID(const QString &id) override
+        {
+            return database && database->uniqueID() == id ? database : nullptr;
+        }
+    } finder;
+    auto item =
+        db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"title = \"A\" # b, year = 2004, note = {$x$}"_s));
+    const QJsonObject archive = item->encodeWithCoder();
+
+    QString error;
+    auto stray = BibItem::initWithCoder(archive, error);
+    ASSERT_TRUE(stray) << qPrintable(error);
+    EXPECT_TRUE(stray->strayItem());
+    EXPECT_EQ(stray->promisedDbID(), u"DB-1");
+    finder.database = &db;
+    auto restored = BibItem::initWithCoder(archive, error);
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->database(), &db);
+    EXPECT_EQ(restored->bibFieldsElements(), item->bibFieldsElements());
+    EXPECT_EQ(restored->bibType(), u"ARTICLE");
+
+    for (const QJsonObject &bad : {QJsonObject(), QJsonObject{{u"bibType"_s, 1}},
+                                   QJsonObject{{u"bibType"_s, u"A"_s},
+                                               {u"bibKey"_s, u"k"_s},
+                                               {u"fields"_s, QJsonObject{{u"t"_s, 3}}}}}) {
+        EXPECT_EQ(BibItem::initWithCoder(bad, error), nullptr);
+        EXPECT_EQ(error, u"ArchiveError_NotAnItem");
+    }
+}
+
+// ---- Searching --------------------------------------------------------------
+
+TEST_F(BibItemTest, matchKeyIgnoresKeyNotesAndLetterCase)
+{
+    auto a = db.add(u"ARTICLE"_s, u"a"_s,
+                    fieldsFrom(u"title = {Neural Nets}, author = {A. Smith}, annote = {x}"_s));
+    auto b =
+        db.add(u"ARTICLE"_s, u"b"_s, fieldsFrom(u"title = {neural nets}, author = {Smith, A.}"_s));
+    auto c = db.add(u"BOOK"_s, u"c"_s, fieldsFrom(u"title = {Neural Nets}, author = {A. Smith}"_s));
+    EXPECT_EQ(a->matchKey(false), b->matchKey(false));
+    EXPECT_NE(a->matchKey(false), c->matchKey(false));
+    EXPECT_EQ(BibItem::create()->matchKey(false), u"empty item");
+}
+
+TEST_F(BibItemTest, containsStringSearchesTheNamedDisplayFields)
+{
+    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"title = {Caf\\'e Society}"_s));
+    EXPECT_TRUE(item->containsString(u"café"_s, {u"title"_s}, Qt::CaseInsensitive));
+    EXPECT_FALSE(item->containsString(u"café"_s, {u"title"_s}, Qt::CaseSensitive));
+    EXPECT_FALSE(item->containsString(u"Caf"_s, {u"journal"_s}, Qt::CaseInsensitive));
+    EXPECT_FALSE(item->containsString(QString(), {u"title"_s}, Qt::CaseInsensitive));
+}
+
+// ---- Time stamps ------------------------------------------------------------
+
+TEST(ModifiedStamp, writesLocalTimeWithItsOffsetAndReadsItBack)
+{
+    const QDateTime moment(QDate(2023, 12, 31), QTime(23, 59, 58), Qt::OffsetFromUTC,
+                           -(5 * 3600 + 1800));
+    const QString text = ModifiedStamp::format(moment);
+    EXPECT_EQ(text.size(), 25);
+    EXPECT_EQ(ModifiedStamp::parse(text), moment);
+    EXPECT_EQ(ModifiedStamp::parse(u"2024-03-05 14:07:09 +0900"_s),
+              QDateTime(QDate(2024, 3, 5), QTime(5, 7, 9), Qt::UTC));
+    for (const QString &bad : {u""_s, u"2024-03-05 14:07:09"_s, u"2024-13-05 14:07:09 +0900"_s,
+                               u"2024-03-05 14:07:09 0900x"_s, u"yesterday at noon, roughly"_s})
+        EXPECT_FALSE(ModifiedStamp::parse(bad)) << qPrintable(bad);
+}

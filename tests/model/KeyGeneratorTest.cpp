@@ -1,0 +1,125 @@
+#include "model/KeyGenerator.h"
+
+#include "core/Texts.h"
+#include "model/ItemTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kDefaultRule =
+    u"[<fam>][<giv>][:<abbrev_journal/abbrev_organization/abbrev_institution/abbrev_school/"
+    u"abbrev_publisher/abbrev_booktitle>][<abbrev_volume>][:<year>]"_s;
+
+class KeyGeneratorTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { setUpItemServices(); }
+
+    FakeDatabase db;
+};
+
+} // namespace
+
+TEST(KeyCharacters, keepsTheKeySetAndEverythingFromU2900)
+{
+    struct Row
+    {
+        QString rendered;
+        QString key;
+    };
+    const Row rows[] = {
+        {u"Harmon W.E.: CACM 12"_s, u"HarmonW.E.:CACM12"_s},
+        {u"a_b-c;d|e/f[g](h)"_s, u"a_b-c;d|e/f[g](h)"_s},
+        {u"{Müller}, \"x\" 'y' ~z"_s, u"Mllerxyz"_s},
+        {u"山田太郎:2001"_s, u"山田太郎:2001"_s},
+        {u"\U00020B9F"_s, u"\U00020B9F"_s}, // a CJK character outside the BMP
+        {u"#%&*+=?!@$^`<>\\"_s, QString()},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(KeyGenerator::keyFromRenderedRule(row.rendered), row.key)
+            << qPrintable(row.rendered);
+}
+
+TEST(KeyCharacters, acceptableKeysAreThoseTheReaderReadsBack)
+{
+    for (const QString &good :
+         {u"Smith2000"_s, u"Smith2000.1"_s, u"a:b/c(d)"_s, u"1999"_s, u"山田2001"_s, u"x@y"_s})
+        EXPECT_TRUE(KeyGenerator::isAcceptableKey(good)) << qPrintable(good);
+    for (const QString &bad : {QString(), u"a b"_s, u"a,b"_s, u"a=b"_s, u"a#b"_s, u"{a}"_s,
+                               u"a\"b"_s, u"\\a"_s, u"$a$"_s, u"a\tb"_s})
+        EXPECT_FALSE(KeyGenerator::isAcceptableKey(bad)) << qPrintable(bad);
+}
+
+TEST_F(KeyGeneratorTest, theDefaultRuleGivesTheDocumentedKey)
+{
+    auto item = db.add(u"ARTICLE"_s, u"k"_s,
+                       fieldsFrom(u"author = {Walter E. Harmon}, journal = {Communications of "
+                                  u"the ACM}, volume = 12, year = 1969"_s));
+    EXPECT_EQ(item->bibKeyFromGenRule(kDefaultRule), u"HarmonWE:CACM12:1969");
+}
+
+TEST_F(KeyGeneratorTest, rulesRenderEachEntryAsDocumented)
+{
+    struct Row
+    {
+        const char *name;
+        QString fields;
+        QString key;
+    };
+    const Row rows[] = {
+        {"no journal: the element vanishes with its colon",
+         u"author = {Walter E. Harmon}, volume = 12, year = 1969"_s, u"HarmonWE12:1969"_s},
+        {"the journal as a macro", u"author = {Walter E. Harmon}, journal = cacm, year = 1969"_s,
+         u"HarmonWE:CACM:1969"_s},
+        {"an alternative slot", u"author = {A. Smith}, publisher = {MIT Press}, year = 2000"_s,
+         u"SmithA:MITP:2000"_s},
+        {"umlauts lose their accents", u"author = {J{\\\"u}rgen M{\\\"u}ller}, year = 2000"_s,
+         u"MullerJ:2000"_s},
+        {"a CJK name stays", u"author = {山田 太郎}, year = 2001"_s, u"山田太郎:2001"_s},
+        {"the first editor without authors", u"editor = {C. Green}, year = 2001"_s,
+         u"GreenC:2001"_s},
+        {"the key field stands in for names", u"key = {Brown}, year = 2001"_s, u"Brown:2001"_s},
+        {"a volume range is cut", u"author = {A. Smith}, volume = {12/13}, year = 2000"_s,
+         u"SmithA12:2000"_s},
+    };
+    for (const Row &row : rows) {
+        auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(row.fields));
+        EXPECT_EQ(item->bibKeyFromGenRule(kDefaultRule), row.key) << row.name;
+    }
+}
+
+TEST_F(KeyGeneratorTest, anEntryWithoutNamesOrKeyTakesTheNoAuthorText)
+{
+    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"year = 2001"_s));
+    const QString fam = item->fieldDataForListFormat(u"fam"_s);
+    EXPECT_FALSE(fam.isEmpty());
+    EXPECT_EQ(item->bibKeyFromGenRule(u"[<fam>][:<year>]"_s),
+              KeyGenerator::keyFromRenderedRule(fam) + u":2001"_s);
+}
+
+TEST_F(KeyGeneratorTest, generatedKeysAreMadeUniqueOnlyInsideADatabase)
+{
+    auto first =
+        db.add(u"ARTICLE"_s, u"SmithA:2000"_s, fieldsFrom(u"author = {A. Smith}, year = 2000"_s));
+    auto second =
+        db.add(u"ARTICLE"_s, u"other"_s, fieldsFrom(u"author = {A. Smith}, year = 2000"_s));
+    const QString rule = u"[<fam>][<giv>][:<year>]"_s;
+    EXPECT_EQ(second->uniqueBibKey(second->bibKeyFromGenRule(rule)), u"SmithA:2000.1");
+    EXPECT_TRUE(db.calls.contains(u"uniqueBibKey SmithA:2000"_s));
+
+    auto stray = BibItem::bibItemOfType(u"ARTICLE"_s, u"s"_s,
+                                        fieldsFrom(u"author = {A. Smith}, year = 2000"_s), nullptr);
+    stray->expandWithMacro(nullptr);
+    EXPECT_EQ(stray->uniqueBibKey(stray->bibKeyFromGenRule(rule)), u"SmithA:2000");
+}
+
+TEST_F(KeyGeneratorTest, generateBibKeyUsesThePreferencesRule)
+{
+    BibPreferences::globalPreferences()->setBibkeyGenRule(u"[<fam>][:<year>]"_s);
+    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"author = {A. Smith}, year = 2000"_s));
+    EXPECT_EQ(item->generateBibKey(), u"Smith:2000");
+    BibPreferences::globalPreferences()->setBibkeyGenRule(kDefaultRule);
+}
