@@ -1,0 +1,105 @@
+#include "storage/BibFileWriter.h"
+
+#include "core/Texts.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString yesNo(bool value)
+{
+    return value ? u"YES"_s : u"NO"_s;
+}
+
+void appendRow(QString &out, QStringView key, const QString &value, const QString &lf)
+{
+    out += u'\t';
+    out += key;
+    out += u" = {"_s;
+    out += value;
+    out += u"},"_s;
+    out += lf;
+}
+
+} // namespace
+
+QString BibFileWriter::lastSavedText(const QDateTime &time)
+{
+    const QDateTime local = time.toLocalTime();
+    const int offset = local.offsetFromUtc();
+    const int absolute = offset < 0 ? -offset : offset;
+    return local.toString(u"yyyy-MM-dd HH:mm:ss "_s) + (offset < 0 ? u'-' : u'+') +
+           u"%1%2"_s.arg(absolute / 3600, 2, 10, QChar(u'0'))
+               .arg((absolute % 3600) / 60, 2, 10, QChar(u'0'));
+}
+
+QString BibFileWriter::settingsBlock(const Settings &settings, const QString &lf,
+                                     const QDateTime &now)
+{
+    QString out;
+    out.reserve(512);
+    out += u"@COMMENT { Quirefold_Settings,"_s;
+    out += lf;
+    // Codes at or above 2^31 are written as their signed 32-bit value.
+    appendRow(out, u"textencoding", QString::number(static_cast<qint32>(settings.encoding)), lf);
+    appendRow(out, u"linemode", QString::number(settings.lineEnding), lf);
+    appendRow(out, u"database_ID", settings.databaseID, lf);
+    appendRow(out, u"attachment_mode", QString::number(settings.attachmentMode), lf);
+    appendRow(out, u"rename_after_bibkey", yesNo(settings.renameAfterBibkey), lf);
+    appendRow(out, u"keep_full_path", yesNo(settings.keepFullPath), lf);
+    if (!settings.description.isEmpty())
+        appendRow(out, u"description", settings.description, lf);
+    if (!settings.attachmentPath.isEmpty())
+        appendRow(out, u"attachment_path", settings.attachmentPath, lf);
+    if (!settings.privilegedHost.isEmpty())
+        appendRow(out, u"privileged_host", settings.privilegedHost, lf);
+    if (!settings.privilegedUser.isEmpty())
+        appendRow(out, u"privileged_user", settings.privilegedUser, lf);
+    out += u"\tlast_saved = {"_s + lastSavedText(now) + u'}' + lf;
+    out += u'}' + lf + lf;
+    return out;
+}
+
+QString BibFileWriter::commentsString(const QStringList &comments, const QString &lf)
+{
+    QString out;
+    for (const QString &comment : comments)
+        out += u"@COMMENT {"_s + lf + comment + lf + u'}' + lf;
+    out += lf;
+    return out;
+}
+
+QString BibFileWriter::preamblesString(const QStringList &preambles, const QString &lf)
+{
+    QString out;
+    for (const QString &preamble : preambles)
+        out += u"@PREAMBLE { "_s + preamble + u" }"_s + lf;
+    out += lf;
+    return out;
+}
+
+bool BibFileWriter::isYenEncoding(quint32 encoding)
+{
+    switch (encoding) {
+    case 0x80000001u: // Mac Japanese
+    case 21u:         // ISO-2022-JP
+    case 0x80000628u: // Shift_JIS X0213
+    case 0x80000A01u: // Shift_JIS
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString BibFileWriter::finishText(QString text, quint32 encoding)
+{
+    text.replace(QChar(0x00A0), u' ');
+    if (isYenEncoding(encoding))
+        text.replace(u'\\', Texts::text(u"yenmark"));
+    return text;
+}
+
+std::optional<QByteArray> BibFileWriter::finishAndEncode(const QString &text, quint32 encoding)
+{
+    return encodeText(finishText(text, encoding), encoding);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// Compares the entries a save meant to write with those read back from the
+// written bytes, so that a save is reported as done only when the file holds
+// every entry. Stateless; safe from any thread.
+class SaveVerifier
+{
+public:
+    SaveVerifier() = delete;
+
+    // One entry as plain data: type, key and the edit form of every field.
+    struct Entry
+    {
+        QString type;
+        QString key;
+        QHash<QString, QString> fields;
+        bool operator==(const Entry &) const = default;
+    };
+
+    // What one field value is expected to read back as after writing in
+    // `encoding`: no-break spaces as spaces, white-space runs as one space,
+    // yen marks as backslashes for the yen encodings, and the encoding's own
+    // substitutions (`roundTrip` encodes and decodes; may be null).
+    using RoundTrip = QString (*)(const QString &text, quint32 encoding);
+    static QString expectedValue(const QString &value, quint32 encoding, RoundTrip roundTrip);
+
+    // Whether `read` holds `meant` entry by entry, in order: same types (without
+    // regard to case), keys and field values (compared as expectedValue makes
+    // them). Fields with empty values may be missing on either side. On a
+    // difference `detail` names the first one.
+    static bool sameEntries(const QList<Entry> &meant, const QList<Entry> &read, quint32 encoding,
+                            RoundTrip roundTrip, QString &detail);
+};

@@ -1,0 +1,233 @@
+#include "storage/SafeFileWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+void writeAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+// A device that takes part of the data and then fails, like a full disk.
+class FailingWriter : public SafeFileWriter
+{
+protected:
+    bool writeData(QIODevice &device, const QByteArray &data) override
+    {
+        device.write(data.left(data.size() / 2));
+        return false;
+    }
+};
+
+// Writes everything but then corrupts one byte, as a bad disk might.
+class CorruptingWriter : public SafeFileWriter
+{
+protected:
+    bool writeData(QIODevice &device, const QByteArray &data) override
+    {
+        QByteArray bad = data;
+        bad[bad.size() / 2] = 'X';
+        return device.write(bad) == bad.size();
+    }
+};
+
+class RenameFailingWriter : public SafeFileWriter
+{
+protected:
+    bool replaceFile(const QString &, const QString &, QString &detail) override
+    {
+        detail = u"injected"_s;
+        return false;
+    }
+};
+
+class SafeFileWriterTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QStringList entries() const
+    {
+        return QDir(dir.path())
+            .entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    }
+};
+
+} // namespace
+
+TEST_F(SafeFileWriterTest, rotatesThreeBackupsNewestFirst)
+{
+    const QString file = path(u"a.bib"_s);
+    writeAll(file, "now");
+    writeAll(file + u".1"_s, "one");
+    writeAll(file + u".2"_s, "two");
+    writeAll(file + u".3"_s, "three");
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
+    ASSERT_TRUE(writer.writeFile(file, "new", 3, {}, failure)) << qPrintable(failure.detail);
+    EXPECT_EQ(readAll(file), "new");
+    EXPECT_EQ(readAll(file + u".1"_s), "now");
+    EXPECT_EQ(readAll(file + u".2"_s), "one");
+    EXPECT_EQ(readAll(file + u".3"_s), "two");
+    EXPECT_FALSE(QFile::exists(file + u".4"_s));
+}
+
+TEST_F(SafeFileWriterTest, rotationFillsGapsWithoutInventingBackups)
+{
+    const QString file = path(u"a.bib"_s);
+    writeAll(file, "now");
+    writeAll(file + u".2"_s, "two");
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
+    ASSERT_TRUE(writer.writeFile(file, "new", 3, {}, failure));
+    EXPECT_EQ(readAll(file + u".1"_s), "now");
+    EXPECT_FALSE(QFile::exists(file + u".2"_s));
+    EXPECT_EQ(readAll(file + u".3"_s), "two");
+}
+
+TEST_F(SafeFileWriterTest, zeroBackupsReplacesTheFileAndKeepsNoBackup)
+{
+    const QString file = path(u"a.bib"_s);
+    writeAll(file, "old");
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
+    ASSERT_TRUE(writer.writeFile(file, "new", 0, {}, failure));
+    EXPECT_EQ(readAll(file), "new");
+    EXPECT_EQ(entries(), QStringList{u"a.bib"_s});
+}
+
+TEST_F(SafeFileWriterTest, newFileNeedsNoPredecessor)
+{
+    const QString file = path(u"fresh.bib"_s);
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
+    ASSERT_TRUE(writer.writeFile(file, "data", 5, {}, failure));
+    EXPECT_EQ(readAll(file), "data");
+    EXPECT_EQ(entries(), QStringList{u"fresh.bib"_s});
+}
+
+TEST_F(SafeFileWriterTest, keepsThePermissionsOfTheReplacedFile)
+{
+    const QString file = path(u"a.bib"_s);
+    writeAll(file, "old");
+    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(file, mode));
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
+    ASSERT_TRUE(writer.writeFile(file, "new", 1, {}, failure));
+    EXPECT_EQ(QFile::permissions(file) & 0x7077, mode & 0x7077);
+}
+
+TEST_F(SafeFileWriterTest, symbolicLinkStaysALinkAndItsTargetIsWritten)
+{
+    const QString real = path(u"real.bib"_s);
+    const QString link = path(u"link.bib"_s);
+    writeAll(real, "old");
+    ASSERT_TRUE(QFile::link(real, link));
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
+    ASSERT_TRUE(writer.writeFile(link, "new", 1, {}, failure));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readAll(real), "new");
+    EXPECT_EQ(readAll(link + u".1"_s), "old");
+}
+
+// Every way a write can fail leaves the file and its backups exactly as they were.
+TEST_F(SafeFileWriterTest, failedWritesLeaveFileAndBackupsUntouched)
+{
+    struct Row
+    {
+        const char *name;
+        std::function<std::unique_ptr<SafeFileWriter>()> make;
+        SafeFileWriter::Verifier verify;
+        bool backupsMayRotate;
+    };
+    const auto refuse = [](const QByteArray &, QString &detail) {
+        detail = u"entries differ"_s;
+        return false;
+    };
+    const Row rows[] = {
+        {"disk full midway", [] { return std::make_unique<FailingWriter>(); }, {}, false},
+        {"bytes corrupted", [] { return std::make_unique<CorruptingWriter>(); }, {}, false},
+        {"verifier refuses", [] { return std::make_unique<SafeFileWriter>(); }, refuse, false},
+        {"rename fails", [] { return std::make_unique<RenameFailingWriter>(); }, {}, true},
+    };
+    for (const Row &row : rows) {
+        QTemporaryDir local;
+        const QString file = local.filePath(u"a.bib"_s);
+        writeAll(file, "old");
+        writeAll(file + u".1"_s, "one");
+        auto writer = row.make();
+        SafeFileWriter::Failure failure;
+        EXPECT_FALSE(writer->writeFile(file, "new contents", 2, row.verify, failure)) << row.name;
+        EXPECT_EQ(failure.key, u"BackupError_Save"_s) << row.name;
+        EXPECT_EQ(failure.path, file) << row.name;
+        EXPECT_EQ(readAll(file), "old") << row.name;
+        if (row.backupsMayRotate) {
+            EXPECT_EQ(readAll(file + u".1"_s), "old") << row.name;
+            EXPECT_EQ(readAll(file + u".2"_s), "one") << row.name;
+        } else {
+            EXPECT_EQ(readAll(file + u".1"_s), "one") << row.name;
+            EXPECT_FALSE(QFile::exists(file + u".2"_s)) << row.name;
+        }
+        const QStringList left =
+            QDir(local.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (const QString &name : left)
+            EXPECT_FALSE(name.startsWith(u'.')) << row.name << " left " << qPrintable(name);
+    }
+}
+
+TEST_F(SafeFileWriterTest, aFolderAtThePathIsRefusedBeforeAnythingMoves)
+{
+    const QString file = path(u"a.bib"_s);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"a.bib"_s));
+    writeAll(file + u".1"_s, "one");
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
+    EXPECT_FALSE(writer.writeFile(file, "new", 2, {}, failure));
+    EXPECT_EQ(failure.key, u"BackupError_Save"_s);
+    EXPECT_TRUE(QFileInfo(file).isDir());
+    EXPECT_EQ(readAll(file + u".1"_s), "one");
+}
+
+TEST_F(SafeFileWriterTest, aMissingFolderFailsWithTheSaveError)
+{
+    const QString file = path(u"no/such/folder/a.bib"_s);
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
+    EXPECT_FALSE(writer.writeFile(file, "new", 2, {}, failure));
+    EXPECT_EQ(failure.key, u"BackupError_Save"_s);
+    EXPECT_EQ(failure.path, file);
+}
+
+TEST_F(SafeFileWriterTest, verifierSeesTheBytesOnDisk)
+{
+    const QString file = path(u"a.bib"_s);
+    QByteArray seen;
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
+    ASSERT_TRUE(writer.writeFile(
+        file, "payload", 0,
+        [&](const QByteArray &bytes, QString &) {
+            seen = bytes;
+            return true;
+        },
+        failure));
+    EXPECT_EQ(seen, "payload");
+}

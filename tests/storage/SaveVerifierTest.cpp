@@ -1,0 +1,95 @@
+#include "storage/SaveVerifier.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Entry = SaveVerifier::Entry;
+
+Entry entry(const QString &key, QHash<QString, QString> fields, const QString &type = u"ARTICLE"_s)
+{
+    return Entry{type, key, std::move(fields)};
+}
+
+// An encoding that cannot hold 'é' and writes '?'.
+QString asciiRoundTrip(const QString &text, quint32)
+{
+    QString out = text;
+    for (QChar &c : out)
+        if (c.unicode() > 0x7f)
+            c = u'?';
+    return out;
+}
+
+} // namespace
+
+TEST(SaveVerifier, acceptsWhatTheReaderNormalises)
+{
+    struct Row
+    {
+        const char *name;
+        QString meant;
+        QString read;
+        quint32 encoding;
+    };
+    const Row rows[] = {
+        {"identical", u"Title"_s, u"Title"_s, 4},
+        {"no-break space", u"a\u00a0b"_s, u"a b"_s, 4},
+        {"white-space runs", u"a  b\n c"_s, u"a b c"_s, 4},
+        {"yen encoding", u"\\alpha"_s, u"\\alpha"_s, 0x80000A01u},
+    };
+    for (const Row &row : rows) {
+        QString detail;
+        EXPECT_TRUE(SaveVerifier::sameEntries({entry(u"k"_s, {{u"title"_s, row.meant}})},
+                                              {entry(u"k"_s, {{u"title"_s, row.read}})},
+                                              row.encoding, nullptr, detail))
+            << row.name << qPrintable(detail);
+    }
+}
+
+TEST(SaveVerifier, lossyEncodingIsExpectedNotALoss)
+{
+    QString detail;
+    EXPECT_TRUE(SaveVerifier::sameEntries({entry(u"k"_s, {{u"author"_s, u"Ren\u00e9"_s}})},
+                                          {entry(u"k"_s, {{u"author"_s, u"Ren?"_s}})}, 1,
+                                          asciiRoundTrip, detail));
+}
+
+TEST(SaveVerifier, findsEveryKindOfLoss)
+{
+    struct Row
+    {
+        const char *name;
+        QList<Entry> read;
+        const char *detailPart;
+    };
+    const QList<Entry> meant = {entry(u"a"_s, {{u"title"_s, u"T"_s}}),
+                                entry(u"b"_s, {{u"year"_s, u"2001"_s}})};
+    const Row rows[] = {
+        {"entry missing", {meant.first()}, "2 entries written, 1 read back"},
+        {"field missing", {meant.first(), entry(u"b"_s, {})}, "field year"},
+        {"field changed", {meant.first(), entry(u"b"_s, {{u"year"_s, u"2002"_s}})}, "field year"},
+        {"extra field",
+         {entry(u"a"_s, {{u"title"_s, u"T"_s}, {u"x"_s, u"y"_s}}), meant.last()},
+         "field x"},
+        {"key changed", {meant.first(), entry(u"c"_s, {{u"year"_s, u"2001"_s}})}, "key c"},
+        {"type changed",
+         {meant.first(), entry(u"b"_s, {{u"year"_s, u"2001"_s}}, u"BOOK"_s)},
+         "type BOOK"},
+    };
+    for (const Row &row : rows) {
+        QString detail;
+        EXPECT_FALSE(SaveVerifier::sameEntries(meant, row.read, 4, nullptr, detail)) << row.name;
+        EXPECT_TRUE(detail.contains(QString::fromUtf8(row.detailPart)))
+            << row.name << ": " << qPrintable(detail);
+    }
+}
+
+TEST(SaveVerifier, typeCaseAndEmptyFieldsDoNotMatter)
+{
+    QString detail;
+    EXPECT_TRUE(SaveVerifier::sameEntries({entry(u"k"_s, {{u"note"_s, QString()}}, u"Article"_s)},
+                                          {entry(u"k"_s, {}, u"ARTICLE"_s)}, 4, nullptr, detail));
+}
