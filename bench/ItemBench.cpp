@@ -190,7 +190,7 @@ void BM_ItemMemory(benchmark::State &state)
         const std::size_t before = heapInUse();
         std::vector<std::shared_ptr<BibItem>> items = buildItems(*input);
         const std::size_t after = heapInUse();
-        perItem = items.empty() ? 0 : double(after - before) * 1024 / double(items.size());
+        perItem = items.empty() ? 0 : double(after - before) / double(items.size());
         benchmark::DoNotOptimize(items.data());
     }
     state.counters["bytes/item"] = perItem;

@@ -46,7 +46,11 @@ std::optional<QString> BibItem::makePagesForList() const
 
 std::optional<QString> BibItem::makeModifiedForList() const
 {
-    return ItemFormatter::modifiedForList(fieldDataForView(u"modified"_s), ModifiedStamp::now());
+    // Most items carry no stamp: read the clock only for those that do.
+    const QString stamp = fieldDataForView(u"modified"_s);
+    if (stamp.isEmpty())
+        return std::nullopt;
+    return ItemFormatter::modifiedForList(stamp, ModifiedStamp::now());
 }
 
 QString BibItem::fieldDataForListFormat(const QString &field) const

@@ -61,7 +61,7 @@ std::optional<QDateTime> ModifiedStamp::parse(QStringView text)
 QDateTime ModifiedStamp::now()
 {
     const Clock clock = installedClock.load(std::memory_order_acquire);
-    return clock ? clock() : QDateTime::currentDateTime();
+    return clock ? clock() : QDateTime::currentDateTimeUtc();
 }
 
 void ModifiedStamp::setClock(Clock clock)

@@ -21,7 +21,8 @@ public:
     // The moment a stamp denotes, or nothing when the text is not a stamp.
     static std::optional<QDateTime> parse(QStringView text);
 
-    // The current moment from the installed clock (the system clock by default).
+    // The current moment from the installed clock (the system clock, in UTC, by
+    // default; format() writes any moment in local time).
     static QDateTime now();
     // Installs a clock; null restores the system clock.
     static void setClock(Clock clock);

@@ -1,0 +1,270 @@
+#include "storage/AttachmentManager.h"
+
+#include "core/AlertPresenter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+class AttachmentManagerTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString database;  // the database's folder
+    QString outside;   // where dropped files come from
+    AttachmentManager::Settings settings;
+
+    void SetUp() override
+    {
+        database = dir.filePath(u"bib"_s);
+        outside = dir.filePath(u"downloads"_s);
+        ASSERT_TRUE(QDir().mkpath(database));
+        ASSERT_TRUE(QDir().mkpath(outside));
+        settings.mode = 1;
+        settings.attachmentFolder = database + u"/Attachments"_s;
+        settings.renameAfterBibkey = true;
+        settings.keepFullPath = false;
+        const QString folder = database;
+        settings.relativePathOf = [folder](const QString &path) {
+            return path.startsWith(folder + u'/') ? path.mid(folder.size() + 1) : path;
+        };
+    }
+
+    QString dropped(const QString &name, const QByteArray &data = "pdf")
+    {
+        const QString path = outside + u'/' + name;
+        writeFile(path, data);
+        return path;
+    }
+};
+
+} // namespace
+
+TEST(AttachmentNames, keyBecomesAFileSystemName)
+{
+    EXPECT_EQ(AttachmentManager::nameForFile(u"Smith:2001.a b"_s), u"Smith_2001_a_b"_s);
+    EXPECT_EQ(AttachmentManager::nameForFile(u"a/b\u00a0c\u3000d"_s), u"a_b_c_d"_s);
+    EXPECT_EQ(AttachmentManager::nameForFile(u"doe99"_s), u"doe99"_s);
+}
+
+TEST_F(AttachmentManagerTest, singleFileInEachMode)
+{
+    struct Row
+    {
+        const char *name;
+        int mode;
+        bool rename;
+        QString expectedStored;    // relative to the database folder, or absolute
+        bool originalStays;
+        bool destinationIsLink;
+    };
+    const Row rows[] = {
+        {"copy renamed", 1, true, u"Attachments/doe99.PDF"_s, true, false},
+        {"copy keeps name", 1, false, u"Attachments/paper.PDF"_s, true, false},
+        {"move renamed", 2, true, u"Attachments/doe99.PDF"_s, false, false},
+        {"link renamed", 3, true, u"Attachments/doe99.PDF"_s, true, true},
+    };
+    for (const Row &row : rows) {
+        SetUp();
+        const QString source = dropped(u"paper.PDF"_s, row.name);
+        settings.mode = row.mode;
+        settings.renameAfterBibkey = row.rename;
+        AttachmentManager::Failure failure;
+        const auto stored = AttachmentManager::appendAttachments({source}, u"doe99"_s, {}, false,
+                                                                 settings, failure);
+        ASSERT_TRUE(stored.has_value()) << row.name << qPrintable(failure.key);
+        EXPECT_EQ(*stored, row.expectedStored) << row.name;
+        const QString destination = database + u'/' + *stored;
+        EXPECT_EQ(readFile(destination), QByteArray(row.name)) << row.name;
+        EXPECT_EQ(QFile::exists(source), row.originalStays) << row.name;
+        EXPECT_EQ(QFileInfo(destination).isSymLink(), row.destinationIsLink) << row.name;
+        QDir(settings.attachmentFolder).removeRecursively();
+    }
+}
+
+TEST_F(AttachmentManagerTest, leaveInPlaceRenamesInItsOwnFolder)
+{
+    const QString source = dropped(u"paper.PDF"_s);
+    settings.mode = 0;
+    AttachmentManager::Failure failure;
+    const auto stored =
+        AttachmentManager::appendAttachments({source}, u"doe99"_s, {}, false, settings, failure);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(*stored, outside + u"/doe99.PDF"_s); // outside the database folder: absolute
+    EXPECT_FALSE(QFile::exists(source));
+    EXPECT_FALSE(QFileInfo::exists(settings.attachmentFolder));
+}
+
+TEST_F(AttachmentManagerTest, keepFullPathStoresAbsolutePaths)
+{
+    settings.keepFullPath = true;
+    AttachmentManager::Failure failure;
+    const auto stored = AttachmentManager::appendAttachments({dropped(u"x.pdf"_s)}, u"k"_s, {},
+                                                             false, settings, failure);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(*stored, settings.attachmentFolder + u"/k.pdf"_s);
+}
+
+TEST_F(AttachmentManagerTest, severalFilesGoIntoAKeyFolderAndTakenNamesGetASuffix)
+{
+    ASSERT_TRUE(QDir().mkpath(settings.attachmentFolder + u"/doe99"_s));
+    AttachmentManager::Failure failure;
+    const auto stored = AttachmentManager::appendAttachments(
+        {dropped(u"a.pdf"_s, "A"), dropped(u"b.pdf"_s, "B")}, u"doe99"_s, {}, false, settings,
+        failure);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(*stored, u"Attachments/doe99_1"_s);
+    EXPECT_EQ(readFile(database + u"/Attachments/doe99_1/a.pdf"_s), "A");
+    EXPECT_EQ(readFile(database + u"/Attachments/doe99_1/b.pdf"_s), "B");
+}
+
+TEST_F(AttachmentManagerTest, appendingToASingleFileMakesAFolderHoldingBoth)
+{
+    AttachmentManager::Failure failure;
+    const auto first = AttachmentManager::appendAttachments({dropped(u"a.pdf"_s, "A")}, u"doe99"_s,
+                                                            {}, false, settings, failure);
+    ASSERT_TRUE(first.has_value());
+    const QString current = database + u'/' + *first;
+    const auto second = AttachmentManager::appendAttachments(
+        {dropped(u"b.pdf"_s, "B")}, u"doe99"_s, current, true, settings, failure);
+    ASSERT_TRUE(second.has_value()) << qPrintable(failure.key);
+    EXPECT_EQ(*second, u"Attachments/doe99"_s);
+    EXPECT_EQ(readFile(database + u"/Attachments/doe99/doe99.pdf"_s), "A");
+    EXPECT_EQ(readFile(database + u"/Attachments/doe99/b.pdf"_s), "B");
+    EXPECT_FALSE(QFile::exists(current));
+}
+
+TEST_F(AttachmentManagerTest, appendingToAFolderAddsToIt)
+{
+    const QString folder = settings.attachmentFolder + u"/doe99"_s;
+    ASSERT_TRUE(QDir().mkpath(folder));
+    AttachmentManager::Failure failure;
+    const auto stored = AttachmentManager::appendAttachments(
+        {dropped(u"c.pdf"_s, "C")}, u"doe99"_s, folder, true, settings, failure);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(*stored, u"Attachments/doe99"_s);
+    EXPECT_EQ(readFile(folder + u"/c.pdf"_s), "C");
+}
+
+TEST_F(AttachmentManagerTest, appendingToAMissingAttachmentReplacesIt)
+{
+    AttachmentManager::Failure failure;
+    const auto stored = AttachmentManager::appendAttachments(
+        {dropped(u"c.pdf"_s)}, u"doe99"_s, database + u"/gone.pdf"_s, true, settings, failure);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(*stored, u"Attachments/doe99.pdf"_s);
+}
+
+TEST_F(AttachmentManagerTest, overwriteQuestionDecidesAndIsAskedOnce)
+{
+    ASSERT_TRUE(QDir().mkpath(settings.attachmentFolder));
+    writeFile(settings.attachmentFolder + u"/doe99.pdf"_s, "OLD");
+    {
+        ScriptedAlertPresenter alerts({1}); // Cancel
+        AttachmentManager::Failure failure;
+        EXPECT_FALSE(AttachmentManager::appendAttachments({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s,
+                                                          {}, false, settings, failure));
+        EXPECT_TRUE(failure.key.isEmpty());
+        ASSERT_EQ(alerts.requests().size(), 1u);
+        EXPECT_EQ(alerts.requests()[0].alternateButton, u"Overwrite"_s);
+        EXPECT_EQ(readFile(settings.attachmentFolder + u"/doe99.pdf"_s), "OLD");
+    }
+    {
+        ScriptedAlertPresenter alerts({0}); // Overwrite
+        AttachmentManager::Failure failure;
+        EXPECT_TRUE(AttachmentManager::appendAttachments({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s,
+                                                         {}, false, settings, failure));
+        EXPECT_EQ(readFile(settings.attachmentFolder + u"/doe99.pdf"_s), "NEW");
+    }
+}
+
+TEST_F(AttachmentManagerTest, headlessAnswerNeverOverwrites)
+{
+    const QString existing = dir.filePath(u"taken.pdf"_s);
+    writeFile(existing, "KEEP");
+    AttachmentManager::Failure failure;
+    EXPECT_FALSE(AttachmentManager::checkOverwriteFile(existing, failure));
+    EXPECT_EQ(readFile(existing), "KEEP");
+}
+
+TEST_F(AttachmentManagerTest, overwritingAFolderRemovesItsContents)
+{
+    const QString folder = dir.filePath(u"taken"_s);
+    ASSERT_TRUE(QDir().mkpath(folder + u"/inner"_s));
+    writeFile(folder + u"/inner/x"_s, "x");
+    ScriptedAlertPresenter alerts({0});
+    AttachmentManager::Failure failure;
+    EXPECT_TRUE(AttachmentManager::checkOverwriteFile(folder, failure));
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    ASSERT_EQ(alerts.requests().size(), 1u);
+    EXPECT_TRUE(alerts.requests()[0].message.contains(folder));
+}
+
+TEST_F(AttachmentManagerTest, attachmentFolderThatIsAFileFails)
+{
+    writeFile(settings.attachmentFolder, "not a folder");
+    AttachmentManager::Failure failure;
+    EXPECT_FALSE(AttachmentManager::appendAttachments({dropped(u"x.pdf"_s)}, u"k"_s, {}, false,
+                                                      settings, failure));
+    EXPECT_EQ(failure.key, u"FileError_CreateFolder"_s);
+    EXPECT_EQ(failure.path, settings.attachmentFolder);
+}
+
+TEST_F(AttachmentManagerTest, missingSourceReportsTheOperationAndDestination)
+{
+    struct Row
+    {
+        int mode;
+        const char *key;
+    };
+    const Row rows[] = {{1, "FileError_Copy"}, {2, "FileError_Move"}};
+    for (const Row &row : rows) {
+        settings.mode = row.mode;
+        AttachmentManager::Failure failure;
+        EXPECT_FALSE(AttachmentManager::appendAttachments({outside + u"/none.pdf"_s}, u"k"_s, {},
+                                                          false, settings, failure));
+        EXPECT_EQ(failure.key, QString::fromLatin1(row.key));
+        EXPECT_EQ(failure.path, settings.attachmentFolder + u"/k.pdf"_s);
+    }
+}
+
+TEST_F(AttachmentManagerTest, createTargetFolderCountsUp)
+{
+    EXPECT_EQ(AttachmentManager::createTargetFolder(dir.path(), u"k"_s), dir.filePath(u"k"_s));
+    EXPECT_EQ(AttachmentManager::createTargetFolder(dir.path(), u"k"_s), dir.filePath(u"k_1"_s));
+    EXPECT_EQ(AttachmentManager::createTargetFolder(dir.path(), u"k"_s), dir.filePath(u"k_2"_s));
+    EXPECT_FALSE(AttachmentManager::createTargetFolder(dir.filePath(u"no/such"_s), u"k"_s));
+}
+
+TEST_F(AttachmentManagerTest, trashTakesTheFileAwayIntoTheDataFolder)
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QDir(data).removeRecursively(); // the data folder need not exist beforehand
+    const QString file = dropped(u"old.pdf"_s);
+    ASSERT_TRUE(AttachmentManager::moveFileToUserTrash(file));
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_TRUE(QFileInfo::exists(data + u"/Trash/files/old.pdf"_s));
+    EXPECT_FALSE(QFileInfo::exists(QDir::currentPath() + u"/Trash"_s) &&
+                 QFileInfo::exists(QDir::currentPath() + u"/Trash/files/old.pdf"_s));
+}

@@ -1,0 +1,362 @@
+#include "storage/DatabaseSaver.h"
+
+#include "core/AlertPresenter.h"
+#include "core/TextEncodings.h"
+#include "core/Texts.h"
+#include "model/BibItem.h"
+#include "model/MacroList.h"
+#include "prefs/BibPreferences.h"
+#include "storage/BibDatabase.h"
+#include "storage/BibFileReader.h"
+#include "storage/BibFileWriter.h"
+#include "storage/LocalDatabase.h"
+#include "storage/LocalDatabaseProperties.h"
+#include "storage/RealDatabase.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString &lastDetail()
+{
+    static QString detail;
+    return detail;
+}
+
+const LocalDatabaseProperties *localPropertiesOf(const BibDatabase &node)
+{
+    return node.isLocalDatabase()
+               ? dynamic_cast<const LocalDatabaseProperties *>(&node.properties())
+               : nullptr;
+}
+
+QString lineFeedOf(const QVariantMap &options)
+{
+    const QString lf = options.value(DatabaseSaver::lineFeedKey()).toString();
+    return lf.isEmpty() ? u"\n"_s : lf;
+}
+
+quint32 encodingOf(const QVariantMap &options)
+{
+    return options.value(DatabaseSaver::encodingKey()).toUInt();
+}
+
+int attachmentsOf(const QVariantMap &options)
+{
+    return options.value(DatabaseSaver::attachmentsKey(), -1).toInt();
+}
+
+bool report(const QString &key, const QString &path, const QString &detail = QString())
+{
+    lastDetail() = detail.isEmpty() ? Texts::format(key, {path})
+                                    : Texts::format(key, {path}) + u" ("_s + detail + u')';
+    BibDatabase::fileOperationError(key, path);
+    return false;
+}
+
+// Whether the user already agreed to save this database over a file that was
+// not read completely (asked once per database and file).
+QSet<QString> &approvedLossySaves()
+{
+    static QSet<QString> approved;
+    return approved;
+}
+
+QString lossyKey(const LocalDatabase &database)
+{
+    return database.uniqueID() + u'\n' + database.fullPath();
+}
+
+SaveVerifier::Entry entryOf(const BibItem &item, int attachments)
+{
+    SaveVerifier::Entry entry;
+    entry.type = item.bibType();
+    entry.key = item.bibKey();
+    const auto &fields = item.bibFieldsForEdit();
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        const QString &name = it.key();
+        if (name == u"database"_s || name == u"bibkey"_s || name == u"bibtype"_s)
+            continue;
+        QString value = it.value();
+        if (name == u"file"_s) {
+            if (attachments == 0)
+                continue;
+            if (attachments == 1 && item.database())
+                value = item.database()->fullPathOf(value);
+        }
+        entry.fields.insert(name, value);
+    }
+    return entry;
+}
+
+QString decodeForCheck(const QString &text, quint32 encoding)
+{
+    const QByteArray bytes = TextEncodings::encode(text, encoding);
+    return TextEncodings::decode(bytes, encoding).value_or(text);
+}
+
+} // namespace
+
+QString DatabaseSaver::lineFeedKey()
+{
+    return u"Save Options Line Feed"_s;
+}
+QString DatabaseSaver::encodingKey()
+{
+    return u"Save Options Encoding"_s;
+}
+QString DatabaseSaver::attachmentsKey()
+{
+    return u"Save Options Attachments"_s;
+}
+QString DatabaseSaver::descriptionKey()
+{
+    return u"Save Options Description"_s;
+}
+QString DatabaseSaver::saveACopyKey()
+{
+    return u"Save Options Save a Copy"_s;
+}
+
+QString DatabaseSaver::lastFailureDetail()
+{
+    return lastDetail();
+}
+
+QVariantMap DatabaseSaver::defaultSaveOptions(const BibDatabase &node)
+{
+    QVariantMap options;
+    if (const LocalDatabaseProperties *properties = localPropertiesOf(node)) {
+        options.insert(lineFeedKey(), BibPreferences::stringFromLineEnding(properties->lineEnding()));
+        options.insert(encodingKey(), static_cast<quint32>(properties->encoding()));
+        options.insert(attachmentsKey(), -1);
+    } else {
+        const BibPreferences *prefs = BibPreferences::globalPreferences();
+        options.insert(lineFeedKey(), BibPreferences::stringFromLineEnding(prefs->databaseLineMode()));
+        options.insert(encodingKey(), prefs->databaseEncoding());
+        options.insert(attachmentsKey(), 0);
+    }
+    options.insert(descriptionKey(), node.description());
+    return options;
+}
+
+QString DatabaseSaver::databaseBibItemsString(const BibDatabase &node, const QVariantMap &options)
+{
+    const BibItemList *items = node.allItems();
+    if (!items)
+        return {};
+    const QString lf = lineFeedOf(options);
+    const int attachments = attachmentsOf(options);
+    QString out;
+    out.reserve(static_cast<qsizetype>(items->size()) * 400);
+    for (const BibItemPtr &item : *items)
+        out += item->bibItemStringWithAttachments(attachments, lf);
+    return out;
+}
+
+QString DatabaseSaver::databasePropertyString(const LocalDatabaseProperties &p, const QString &lf)
+{
+    BibFileWriter::Settings s;
+    s.encoding = p.encoding();
+    s.lineEnding = p.lineEnding();
+    s.databaseID = p.uniqueID();
+    s.attachmentMode = p.fileAttachmentMode();
+    s.renameAfterBibkey = p.renameAfterBibkey();
+    s.keepFullPath = p.keepFullPath();
+    s.description = p.storedDescription();
+    s.attachmentPath = p.attachmentPath();
+    s.privilegedHost = p.privilegedHost();
+    s.privilegedUser = p.privilegedUser();
+    return BibFileWriter::settingsBlock(s, lf);
+}
+
+QString DatabaseSaver::makeContentsText(const BibDatabase &node, const QVariantMap &options)
+{
+    const QString lf = lineFeedOf(options);
+    const quint32 encoding = encodingOf(options);
+    QString text;
+    if (const LocalDatabaseProperties *properties = localPropertiesOf(node)) {
+        const auto &real = static_cast<const RealDatabase &>(node);
+        if (options.contains(saveACopyKey())) {
+            // The copy's own settings, written from a scratch record so that
+            // the open database stays exactly as it is.
+            LocalDatabaseProperties copy;
+            copy.makeCopyOf(*properties);
+            copy.setUniqueID(DatabaseProperties::generateUniqueID());
+            copy.setPrivilegedHost(QString());
+            copy.setPrivilegedUser(QString());
+            copy.setDescription(options.value(descriptionKey()).toString());
+            copy.setEncoding(encoding);
+            copy.setLineEnding(BibPreferences::lineEndingFromString(lf));
+            copy.setKeepFullPath(attachmentsOf(options) == 1);
+            text += databasePropertyString(copy, lf);
+        } else {
+            text += databasePropertyString(*properties, lf);
+        }
+        text += BibFileWriter::commentsString(real.commentList(), lf);
+        text += BibFileWriter::preamblesString(real.preambleList(), lf);
+        text += real.macroList() ? real.macroList()->databaseMacroStringWithLF(lf) : lf;
+    } else {
+        LocalDatabaseProperties fresh;
+        fresh.setEncoding(encoding);
+        fresh.setLineEnding(BibPreferences::lineEndingFromString(lf));
+        fresh.setDescription(options.value(descriptionKey()).toString());
+        fresh.setKeepFullPath(attachmentsOf(options) == 1);
+        text += databasePropertyString(fresh, lf);
+        // The macros of every database that contributes entries, first come first.
+        MacroList merged;
+        QSet<const void *> seen;
+        if (const BibItemList *items = node.allItems()) {
+            for (const BibItemPtr &item : *items) {
+                auto *owner = item->database();
+                if (!owner || seen.contains(owner))
+                    continue;
+                seen.insert(owner);
+                if (const MacroList *macros = owner->macroList())
+                    merged.appendMacroWithDefs(macros->macroDefinition(), 1);
+            }
+        }
+        text += merged.databaseMacroStringWithLF(lf);
+    }
+    text += databaseBibItemsString(node, options);
+    if (node.isLocalDatabase()) {
+        // Text no block could carry goes back as it stands, after the entries.
+        for (const QString &unread : static_cast<const LocalDatabase &>(node).unreadTextList())
+            text += unread + lf + lf;
+    }
+    return text;
+}
+
+std::optional<QByteArray> DatabaseSaver::makeContentsData(const BibDatabase &node,
+                                                          const QVariantMap &options)
+{
+    if (node.isLoading())
+        return std::nullopt;
+    return BibFileWriter::finishAndEncode(makeContentsText(node, options), encodingOf(options));
+}
+
+QList<SaveVerifier::Entry> DatabaseSaver::entriesMeant(const BibDatabase &node,
+                                                       const QVariantMap &options)
+{
+    QList<SaveVerifier::Entry> entries;
+    const BibItemList *items = node.allItems();
+    if (!items)
+        return entries;
+    const int attachments = attachmentsOf(options);
+    entries.reserve(static_cast<qsizetype>(items->size()));
+    for (const BibItemPtr &item : *items)
+        entries << entryOf(*item, attachments);
+    return entries;
+}
+
+std::optional<QList<SaveVerifier::Entry>> DatabaseSaver::entriesRead(const QByteArray &bytes,
+                                                                     quint32 encoding)
+{
+    LocalDatabase scratch;
+    scratch.localProperties().setEncoding(encoding);
+    std::atomic<bool> stop{false};
+    std::atomic<int> count{0};
+    QList<SaveVerifier::Entry> entries;
+    {
+        BibFileReader reader(scratch, scratch.localProperties(), stop, count);
+        const BibFileContents contents = reader.readBytes(bytes);
+        if (contents.encoding != encoding && bytes.size() > 9)
+            return std::nullopt;
+        entries.reserve(static_cast<qsizetype>(contents.items.size()));
+        for (const BibItemPtr &item : contents.items)
+            entries << entryOf(*item, -1);
+    }
+    return entries;
+}
+
+bool DatabaseSaver::verifyWritten(const QByteArray &bytes, const BibDatabase &node,
+                                  const QVariantMap &options, QString &detail)
+{
+    const quint32 encoding = encodingOf(options);
+    const std::optional<QList<SaveVerifier::Entry>> read = entriesRead(bytes, encoding);
+    if (!read) {
+        detail = u"the written file does not read back"_s;
+        return false;
+    }
+    return SaveVerifier::sameEntries(entriesMeant(node, options), *read, encoding, decodeForCheck,
+                                     detail);
+}
+
+bool DatabaseSaver::saveDatabase(LocalDatabase &database, SafeFileWriter *writer,
+                                 const QVariantMap &overrides)
+{
+    lastDetail().clear();
+    const auto *properties = localPropertiesOf(database);
+    if (!properties)
+        return false;
+    if (!properties->hasPrivilegeToWrite()) {
+        database.setDirty(false);
+        return true;
+    }
+    if (!database.isDirty())
+        return true;
+    const QString path = properties->fullPath();
+    if (database.readIncomplete() && !approvedLossySaves().contains(lossyKey(database))) {
+        AlertRequest request;
+        request.title = Texts::text(u"SaveError_LossyRead");
+        request.message = Texts::format(u"SaveError_LossyReadMessage", {path});
+        request.defaultButton = Texts::text(u"Cancel");
+        request.alternateButton = Texts::text(u"SaveAnyway");
+        if (AlertPresenter::show(request) != 0) {
+            lastDetail() = request.message;
+            return false;
+        }
+        approvedLossySaves().insert(lossyKey(database));
+    }
+
+    QVariantMap options = defaultSaveOptions(database);
+    for (auto it = overrides.begin(); it != overrides.end(); ++it)
+        options.insert(it.key(), it.value());
+    const std::optional<QByteArray> data = makeContentsData(database, options);
+    if (!data)
+        return report(QF_KEY("BackupError_CreatingData"), database.description());
+
+    SafeFileWriter standard;
+    SafeFileWriter &use = writer ? *writer : standard;
+    SafeFileWriter::Failure failure;
+    const int backups = BibPreferences::globalPreferences()->numBackups();
+    const auto verify = [&](const QByteArray &bytes, QString &detail) {
+        return verifyWritten(bytes, database, options, detail);
+    };
+    if (!use.writeFile(path, *data, backups, verify, failure))
+        return report(failure.key, failure.path, failure.detail);
+    database.setDirty(false);
+    return true;
+}
+
+QVariantMap DatabaseSaver::saveAsOptions(const BibDatabase &node, const QVariantMap &options)
+{
+    QVariantMap all = defaultSaveOptions(node);
+    for (auto it = options.begin(); it != options.end(); ++it)
+        all.insert(it.key(), it.value());
+    all.insert(descriptionKey(), Texts::format(u"NameOfCopy", {node.description()}));
+    all.insert(saveACopyKey(), u"YES"_s);
+    return all;
+}
+
+bool DatabaseSaver::saveAsDatabase(BibDatabase &node, const QString &path,
+                                   const QVariantMap &options, SafeFileWriter *writer)
+{
+    lastDetail().clear();
+    const QVariantMap all = saveAsOptions(node, options);
+    const std::optional<QByteArray> data = makeContentsData(node, all);
+    if (!data)
+        return report(QF_KEY("BackupError_CreatingData"), node.description());
+    SafeFileWriter standard;
+    SafeFileWriter &use = writer ? *writer : standard;
+    SafeFileWriter::Failure failure;
+    const auto verify = [&](const QByteArray &bytes, QString &detail) {
+        return verifyWritten(bytes, node, all, detail);
+    };
+    if (!use.writeFile(path, *data, 0, verify, failure))
+        return report(failure.key, failure.path, failure.detail);
+    return true;
+}

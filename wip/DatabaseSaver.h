@@ -1,0 +1,75 @@
+#pragma once
+
+#include "storage/SafeFileWriter.h"
+#include "storage/SaveVerifier.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariantMap>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class BibDatabase;
+class BibItem;
+class LocalDatabase;
+class LocalDatabaseProperties;
+
+// Turns a node of the database tree into the bytes of a .bib file and writes
+// them: the ordinary save of a file-backed database with rotating backups and
+// the save-as of any node into a new file. Every write goes through
+// SafeFileWriter and is verified by reading the entries back. Main thread only.
+class DatabaseSaver
+{
+public:
+    DatabaseSaver() = delete;
+
+    // The keys of a save-options dictionary.
+    static QString lineFeedKey();    // "Save Options Line Feed": CR, LF or CR LF
+    static QString encodingKey();    // "Save Options Encoding": encoding code
+    static QString attachmentsKey(); // "Save Options Attachments": 0, 1 or other
+    static QString descriptionKey(); // "Save Options Description"
+    static QString saveACopyKey();   // "Save Options Save a Copy": presence counts
+
+    // The options a save of `node` uses when nothing else is asked for.
+    static QVariantMap defaultSaveOptions(const BibDatabase &node);
+
+    // The node's items in list order, each as its entry text.
+    static QString databaseBibItemsString(const BibDatabase &node, const QVariantMap &options);
+    // The settings block of a database file.
+    static QString databasePropertyString(const LocalDatabaseProperties &properties,
+                                          const QString &lf);
+    // The whole file as text (before the final replacements and encoding).
+    static QString makeContentsText(const BibDatabase &node, const QVariantMap &options);
+    // The whole file as bytes; absent when the encoding is unknown.
+    static std::optional<QByteArray> makeContentsData(const BibDatabase &node,
+                                                      const QVariantMap &options);
+
+    // The ordinary save of a database (see LocalDatabase::saveDatabase).
+    // `writer` may be given by tests to inject a failing device.
+    // `overrides` replace single default options (the command line's
+    // attachment form); the file's own settings stay as they are.
+    static bool saveDatabase(LocalDatabase &database, SafeFileWriter *writer = nullptr,
+                             const QVariantMap &overrides = {});
+    // Save As: a copy of any node with the given options.
+    static bool saveAsDatabase(BibDatabase &node, const QString &path, const QVariantMap &options,
+                               SafeFileWriter *writer = nullptr);
+
+    // The entries as a save with `options` means to write them.
+    static QList<SaveVerifier::Entry> entriesMeant(const BibDatabase &node,
+                                                   const QVariantMap &options);
+    // The entries of a .bib file's bytes as the reader reads them; absent
+    // when the bytes do not read in `encoding`.
+    static std::optional<QList<SaveVerifier::Entry>> entriesRead(const QByteArray &bytes,
+                                                                 quint32 encoding);
+    // Whether `bytes` read back hold the entries a save of `node` with
+    // `options` meant to write.
+    static bool verifyWritten(const QByteArray &bytes, const BibDatabase &node,
+                              const QVariantMap &options, QString &detail);
+    // defaultSaveOptions overlaid with `options`, as a copy ("NameOfCopy").
+    static QVariantMap saveAsOptions(const BibDatabase &node, const QVariantMap &options);
+
+    // The last failure's details (for the command line and logs).
+    static QString lastFailureDetail();
+};

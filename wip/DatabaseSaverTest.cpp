@@ -1,0 +1,402 @@
+#include "storage/DatabaseSaver.h"
+
+#include "core/AlertPresenter.h"
+#include "core/TextEncodings.h"
+#include "core/Texts.h"
+#include "model/BibItem.h"
+#include "prefs/BibPreferences.h"
+#include "storage/DatabaseGroup.h"
+#include "storage/LocalDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+void writeAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
+{
+    auto database = LocalDatabase::localDatabaseWithFile(path, false);
+    if (!database)
+        return nullptr;
+    database->startLoading();
+    database->waitForLoading();
+    if (database->isLoading())
+        database->setWaitingStatus(0); // keep it despite reading errors
+    return database;
+}
+
+// Every entry as type, key and edit forms, for comparing two loads.
+QStringList entriesOf(const LocalDatabase &database)
+{
+    QStringList out;
+    if (!database.allItems())
+        return out;
+    for (const BibItemPtr &item : *database.allItems()) {
+        QStringList fields;
+        const auto &edit = item->bibFieldsForEdit();
+        for (auto it = edit.begin(); it != edit.end(); ++it) {
+            if (it.key() != u"database"_s)
+                fields << it.key() + u'=' + it.value();
+        }
+        fields.sort();
+        out << item->bibType().toUpper() + u' ' + item->bibKey() + u' ' + fields.join(u'|');
+    }
+    return out;
+}
+
+class FailingWriter : public SafeFileWriter
+{
+protected:
+    bool writeData(QIODevice &device, const QByteArray &data) override
+    {
+        device.write(data.left(data.size() / 3));
+        return false;
+    }
+};
+
+const QByteArray kSample = "@STRING{jan = \"January\"}\n"
+                           "@PREAMBLE{\"\\newcommand{\\x}{y}\"}\n"
+                           "@COMMENT{a comment\nover two lines}\n"
+                           "@ARTICLE{doe99,\n  author = {Doe, John},\n  title = {A {T}itle},\n"
+                           "  year = 1999,\n  month = jan\n}\n"
+                           "@BOOK{roe01, author = \"Roe, R.\", title = {Book}}\n";
+
+class DatabaseSaverTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    int savedBackups = 0;
+
+    void SetUp() override { savedBackups = BibPreferences::globalPreferences()->numBackups(); }
+    void TearDown() override { BibPreferences::globalPreferences()->setNumBackups(savedBackups); }
+
+    QString file(const QString &name, const QByteArray &data = kSample)
+    {
+        const QString path = dir.filePath(name);
+        writeAll(path, data);
+        return path;
+    }
+};
+
+} // namespace
+
+TEST_F(DatabaseSaverTest, fileLayoutHasItsBlocksInOrder)
+{
+    const QString path = file(u"a.bib"_s);
+    auto database = openDatabase(path);
+    ASSERT_TRUE(database);
+    const QString text = QString::fromUtf8(
+        *DatabaseSaver::makeContentsData(*database, database->defaultSaveOptions()));
+    const qsizetype settings = text.indexOf(u"@COMMENT { Quirefold_Settings,\n"_s);
+    const qsizetype comment = text.indexOf(u"@COMMENT {\na comment\nover two lines\n}\n\n"_s);
+    const qsizetype preamble = text.indexOf(u"@PREAMBLE { "_s);
+    const qsizetype macro = text.indexOf(u"@STRING { JAN = \"January\" }\n\n"_s);
+    const qsizetype first = text.indexOf(u"@ARTICLE { doe99,\n"_s);
+    const qsizetype second = text.indexOf(u"@BOOK { roe01,\n"_s);
+    EXPECT_EQ(settings, 0);
+    EXPECT_LT(settings, comment);
+    EXPECT_LT(comment, preamble);
+    EXPECT_LT(preamble, macro);
+    EXPECT_LT(macro, first);
+    EXPECT_LT(first, second);
+    EXPECT_TRUE(text.contains(u"\tmonth = jan"_s)) << qPrintable(text);
+    EXPECT_TRUE(text.contains(u"\tyear = 1999"_s));
+}
+
+TEST_F(DatabaseSaverTest, emptyGroupsStillWriteTheirBlankLines)
+{
+    auto database = openDatabase(file(u"a.bib"_s, "@MISC{k, note = {x}}\n"));
+    ASSERT_TRUE(database);
+    const QString text = QString::fromUtf8(
+        *DatabaseSaver::makeContentsData(*database, database->defaultSaveOptions()));
+    // Settings block end, then one blank line each for comments, preambles, macros.
+    EXPECT_TRUE(text.contains(u"}\n}\n\n\n\n\n@MISC { k,\n"_s)) << qPrintable(text);
+}
+
+TEST_F(DatabaseSaverTest, ordinarySaveRotatesBackupsAndKeepsEntries)
+{
+    BibPreferences::globalPreferences()->setNumBackups(3);
+    const QString path = file(u"a.bib"_s);
+    writeAll(path + u".1"_s, "one");
+    writeAll(path + u".2"_s, "two");
+    writeAll(path + u".3"_s, "three");
+    auto database = openDatabase(path);
+    ASSERT_TRUE(database);
+    const QStringList before = entriesOf(*database);
+    database->setDirty(true);
+    ASSERT_TRUE(database->saveDatabase()) << qPrintable(DatabaseSaver::lastFailureDetail());
+    EXPECT_FALSE(database->isDirty());
+    EXPECT_EQ(readAll(path + u".1"_s), kSample);
+    EXPECT_EQ(readAll(path + u".2"_s), "one");
+    EXPECT_EQ(readAll(path + u".3"_s), "two");
+    EXPECT_FALSE(QFile::exists(path + u".4"_s));
+    auto reloaded = openDatabase(path);
+    EXPECT_EQ(entriesOf(*reloaded), before);
+}
+
+TEST_F(DatabaseSaverTest, zeroBackupsLeavesNoBackup)
+{
+    BibPreferences::globalPreferences()->setNumBackups(0);
+    const QString path = file(u"a.bib"_s);
+    auto database = openDatabase(path);
+    database->setDirty(true);
+    ASSERT_TRUE(database->saveDatabase());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"a.bib"_s});
+}
+
+TEST_F(DatabaseSaverTest, cleanDatabaseWritesNothing)
+{
+    const QString path = file(u"a.bib"_s);
+    auto database = openDatabase(path);
+    ASSERT_FALSE(database->isDirty());
+    ASSERT_TRUE(database->saveDatabase());
+    EXPECT_EQ(readAll(path), kSample);
+}
+
+TEST_F(DatabaseSaverTest, someoneElsesReservationIsNeverWritten)
+{
+    const QString path = file(u"a.bib"_s);
+    auto database = openDatabase(path);
+    database->localProperties().setPrivilegedHost(u"another-computer.invalid"_s);
+    database->localProperties().setPrivilegedUser(u"somebody-else"_s);
+    database->setDirty(true);
+    EXPECT_FALSE(database->isDirty());
+    EXPECT_TRUE(database->saveDatabase());
+    EXPECT_EQ(readAll(path), kSample);
+}
+
+TEST_F(DatabaseSaverTest, saveAsCopyHasItsOwnIdentityAndLeavesTheOriginal)
+{
+    const QString path = file(u"a.bib"_s);
+    auto database = openDatabase(path);
+    auto &properties = database->localProperties();
+    properties.setPrivilegedHost(LocalDatabaseProperties::computerName());
+    properties.setPrivilegedUser(LocalDatabaseProperties::consoleUserName());
+    properties.setDescription(u"Mine"_s);
+    const QString id = database->uniqueID();
+    database->setDirty(true);
+    const QString copy = dir.filePath(u"copy.bib"_s);
+    ASSERT_TRUE(database->saveAsDatabase(copy, {}));
+    const QString text = QString::fromUtf8(readAll(copy));
+    EXPECT_FALSE(text.contains(u"database_ID = {"_s + id + u'}'));
+    EXPECT_TRUE(text.contains(u"database_ID = {"_s));
+    EXPECT_FALSE(text.contains(u"privileged_host"_s));
+    EXPECT_FALSE(text.contains(u"privileged_user"_s));
+    EXPECT_TRUE(text.contains(u"description = {"_s + Texts::format(u"NameOfCopy", {u"Mine"_s}) +
+                              u'}'));
+    // The open database is unchanged and still bound to its own file.
+    EXPECT_EQ(database->uniqueID(), id);
+    EXPECT_EQ(properties.storedDescription(), u"Mine"_s);
+    EXPECT_FALSE(properties.privilegedHost().isEmpty());
+    EXPECT_TRUE(database->isDirty());
+    EXPECT_EQ(database->fullPath(), path);
+    EXPECT_EQ(readAll(path), kSample);
+    auto reloaded = openDatabase(copy);
+    EXPECT_EQ(entriesOf(*reloaded), entriesOf(*database));
+}
+
+TEST_F(DatabaseSaverTest, lineEndingReachesEveryFrameButNotTheInsideOfComments)
+{
+    auto database = openDatabase(file(u"a.bib"_s));
+    QVariantMap options = database->defaultSaveOptions();
+    options.insert(DatabaseSaver::lineFeedKey(), u"\r\n"_s);
+    const QByteArray data = *DatabaseSaver::makeContentsData(*database, options);
+    const QList<QByteArray> lines = data.split('\n');
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        if (lines[i] == "a comment")
+            continue; // the comment keeps the line break it was read with
+        EXPECT_TRUE(lines[i].endsWith('\r')) << i << ": " << lines[i].constData();
+    }
+    EXPECT_FALSE(data.contains("\r\r"));
+}
+
+TEST_F(DatabaseSaverTest, everyEncodingReadsBackToTheSameEntries)
+{
+    const QByteArray japanese = u"@ARTICLE{jp, author = {山田 太郎}, title = {日本語の題名 \\TeX}, "
+                                "note = {Caf\u00e9}}\n"_s.toUtf8();
+    struct Row
+    {
+        const char *name;
+        quint32 code;
+        bool keepsAccents;
+    };
+    const Row rows[] = {
+        {"utf-8", 4, true},
+        {"utf-16", 10, true},
+        {"shift_jis", 0x80000A01u, false},
+        {"euc-jp", 3, false},
+        {"iso-2022-jp", 21, false},
+    };
+    for (const Row &row : rows) {
+        const QString path = file(QString::fromLatin1(row.name) + u".bib"_s, japanese);
+        auto database = openDatabase(path);
+        ASSERT_TRUE(database) << row.name;
+        database->localProperties().setEncoding(row.code);
+        database->setDirty(true);
+        ASSERT_TRUE(database->saveDatabase())
+            << row.name << qPrintable(DatabaseSaver::lastFailureDetail());
+        auto reloaded = openDatabase(path);
+        ASSERT_TRUE(reloaded) << row.name;
+        EXPECT_EQ(reloaded->encoding(), row.code) << row.name;
+        ASSERT_EQ(reloaded->allItems()->size(), 1u) << row.name;
+        const BibItemPtr item = reloaded->allItems()->front();
+        EXPECT_EQ(item->fieldDataForEdit(u"author"_s), u"山田 太郎"_s) << row.name;
+        EXPECT_EQ(item->fieldDataForEdit(u"title"_s), u"日本語の題名 \\TeX"_s) << row.name;
+        if (row.keepsAccents) {
+            EXPECT_EQ(item->fieldDataForEdit(u"note"_s), u"Caf\u00e9"_s) << row.name;
+        }
+    }
+}
+
+TEST_F(DatabaseSaverTest, shiftJisWritesBackslashesAsTheYenByte)
+{
+    auto database = openDatabase(file(u"a.bib"_s, "@MISC{k, title = {\\alpha}}\n"));
+    database->localProperties().setEncoding(0x80000A01u);
+    const QVariantMap options = database->defaultSaveOptions();
+    const QByteArray data = *DatabaseSaver::makeContentsData(*database, options);
+    EXPECT_TRUE(data.contains("title = \"\x5c" "alpha\"") || data.contains("title = {\x5c" "alpha}"))
+        << data.constData();
+    EXPECT_TRUE(data.contains("textencoding = {-2147481087}"));
+}
+
+TEST_F(DatabaseSaverTest, noBreakSpacesAreWrittenAsSpaces)
+{
+    auto database = openDatabase(file(u"a.bib"_s, u"@MISC{k, title = {a\u00a0b}}\n"_s.toUtf8()));
+    const QByteArray data =
+        *DatabaseSaver::makeContentsData(*database, database->defaultSaveOptions());
+    EXPECT_FALSE(data.contains("\xc2\xa0"));
+    EXPECT_TRUE(data.contains("a b"));
+}
+
+TEST_F(DatabaseSaverTest, failedWriteKeepsFileBackupsAndDirtyFlag)
+{
+    BibPreferences::globalPreferences()->setNumBackups(2);
+    const QString path = file(u"a.bib"_s);
+    writeAll(path + u".1"_s, "one");
+    auto database = openDatabase(path);
+    database->setDirty(true);
+    ScriptedAlertPresenter alerts;
+    FailingWriter failing;
+    EXPECT_FALSE(DatabaseSaver::saveDatabase(*database, &failing));
+    EXPECT_TRUE(database->isDirty());
+    EXPECT_EQ(readAll(path), kSample);
+    EXPECT_EQ(readAll(path + u".1"_s), "one");
+    EXPECT_FALSE(QFile::exists(path + u".2"_s));
+    ASSERT_EQ(alerts.requests().size(), 1u);
+    EXPECT_TRUE(alerts.requests()[0].message.contains(path));
+}
+
+TEST_F(DatabaseSaverTest, pathThatBecameAFolderFailsAndReports)
+{
+    const QString path = file(u"a.bib"_s);
+    auto database = openDatabase(path);
+    QFile::remove(path);
+    ASSERT_TRUE(QDir().mkdir(path));
+    database->setDirty(true);
+    ScriptedAlertPresenter alerts;
+    EXPECT_FALSE(database->saveDatabase());
+    EXPECT_TRUE(database->isDirty());
+    EXPECT_EQ(alerts.requests().size(), 1u);
+}
+
+TEST_F(DatabaseSaverTest, fileReadWithLossIsNotOverwrittenWithoutConsent)
+{
+    // The file cannot be read when loading starts (it is gone for a moment):
+    // the database is empty, and saving it must not wipe the file out.
+    const QString path = file(u"a.bib"_s);
+    auto database = LocalDatabase::localDatabaseWithFile(path, false);
+    ASSERT_TRUE(database);
+    ASSERT_TRUE(QFile::rename(path, path + u".away"_s));
+    database->startLoading();
+    database->waitForLoading();
+    if (database->isLoading())
+        database->setWaitingStatus(0);
+    ASSERT_TRUE(QFile::rename(path + u".away"_s, path));
+    ASSERT_TRUE(database->readIncomplete());
+    database->setDirty(true);
+    {
+        ScriptedAlertPresenter alerts({1}); // Cancel
+        EXPECT_FALSE(database->saveDatabase());
+        EXPECT_EQ(readAll(path), kSample);
+        EXPECT_TRUE(database->isDirty());
+        ASSERT_EQ(alerts.requests().size(), 1u);
+        EXPECT_EQ(alerts.requests()[0].alternateButton, Texts::text(u"SaveAnyway"));
+    }
+    {
+        ScriptedAlertPresenter alerts({}, 1); // the headless answer: the default
+        EXPECT_FALSE(database->saveDatabase());
+        EXPECT_EQ(readAll(path), kSample);
+    }
+    {
+        ScriptedAlertPresenter alerts({0}); // Save anyway
+        EXPECT_TRUE(database->saveDatabase());
+        EXPECT_NE(readAll(path), kSample);
+    }
+}
+
+TEST_F(DatabaseSaverTest, groupCopyCarriesTheMacrosOfEveryContributingDatabase)
+{
+    auto group = DatabaseGroup::dbGroup();
+    auto first = openDatabase(file(u"a.bib"_s, "@STRING{aa = {A}}\n@COMMENT{c}\n"
+                                                "@MISC{k1, journal = aa}\n"));
+    auto second = openDatabase(file(u"b.bib"_s, "@STRING{bb = {B}}\n@PREAMBLE{\"p\"}\n"
+                                                "@MISC{k2, journal = bb}\n"));
+    ASSERT_TRUE(first && second);
+    LocalDatabase *a = first.get();
+    LocalDatabase *b = second.get();
+    group->insertChild(std::move(first), -1);
+    group->insertChild(std::move(second), -1);
+    group->databaseOpened(a);
+    group->databaseOpened(b);
+    const QString out = dir.filePath(u"all.bib"_s);
+    ASSERT_TRUE(group->saveAsDatabase(out, {})) << qPrintable(DatabaseSaver::lastFailureDetail());
+    const QString text = QString::fromUtf8(readAll(out));
+    EXPECT_TRUE(text.contains(u"@STRING { AA = \"A\" }"_s)) << qPrintable(text);
+    EXPECT_TRUE(text.contains(u"@STRING { BB = \"B\" }"_s));
+    EXPECT_FALSE(text.contains(u"@PREAMBLE"_s));
+    EXPECT_EQ(text.count(u"@COMMENT"_s), 1); // the settings block only
+    EXPECT_TRUE(text.contains(u"@MISC { k1,"_s));
+    EXPECT_TRUE(text.contains(u"@MISC { k2,"_s));
+}
+
+TEST_F(DatabaseSaverTest, attachmentOptionDecidesTheFileField)
+{
+    auto database = openDatabase(file(u"a.bib"_s, "@MISC{k, file = {papers/x.pdf}}\n"));
+    struct Row
+    {
+        int mode;
+        QString expected; // empty: no file line
+    };
+    const Row rows[] = {{0, QString()},
+                        {1, u"file = \""_s + dir.filePath(u"papers/x.pdf"_s) + u'"'},
+                        {-1, u"file = \"papers/x.pdf\""_s}};
+    for (const Row &row : rows) {
+        QVariantMap options = database->defaultSaveOptions();
+        options.insert(DatabaseSaver::attachmentsKey(), row.mode);
+        const QString text =
+            QString::fromUtf8(*DatabaseSaver::makeContentsData(*database, options));
+        if (row.expected.isEmpty())
+            EXPECT_FALSE(text.contains(u"file ="_s)) << row.mode;
+        else
+            EXPECT_TRUE(text.contains(row.expected)) << row.mode << qPrintable(text);
+    }
+}
