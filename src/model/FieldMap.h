@@ -123,6 +123,15 @@ public:
         return names;
     }
 
+    QList<T> values() const
+    {
+        QList<T> result;
+        result.reserve(m_entries.size());
+        for (const Entry &entry : m_entries)
+            result.append(entry.value);
+        return result;
+    }
+
     const_iterator constBegin() const { return const_iterator(m_entries.constData()); }
     const_iterator constEnd() const
     {

@@ -1,0 +1,81 @@
+#include "cli/CliDatabaseLoader.h"
+
+#include "core/AlertPresenter.h"
+#include "storage/DatabaseGroup.h"
+#include "storage/LoadingCoordinator.h"
+#include "storage/LocalDatabase.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+namespace {
+
+// Alerts of a command line run: the message is the answer's text.
+class RecordingPresenter final : public AlertPresenter
+{
+public:
+    int run(const AlertRequest &request) override
+    {
+        last = request.message;
+        return 1;
+    }
+    QString last;
+};
+
+} // namespace
+
+CliDatabaseLoader::CliDatabaseLoader() : m_coordinator(std::make_unique<LoadingCoordinator>()) {}
+
+CliDatabaseLoader::~CliDatabaseLoader() = default;
+
+std::vector<CliDatabaseLoader::Loaded> CliDatabaseLoader::load(const QStringList &files)
+{
+    RecordingPresenter presenter;
+    AlertPresenter *previous = &AlertPresenter::current();
+    AlertPresenter::install(&presenter);
+
+    QHash<LocalDatabase *, QStringList> errorsOf;
+    m_coordinator->setErrorAlertHandler([&errorsOf](BibDatabase *node, const QStringList &errors) {
+        if (auto *local = dynamic_cast<LocalDatabase *>(node))
+            errorsOf.insert(local, errors);
+        node->setWaitingStatus(0);
+    });
+
+    std::vector<Loaded> loaded;
+    bool anyStarted = false;
+    for (const QString &file : files) {
+        Loaded record;
+        record.file = file;
+        const QFileInfo info(file);
+        QFile probe(file);
+        if (!info.exists() || info.isDir() || !probe.open(QIODevice::ReadOnly)) {
+            record.problem = info.exists() ? probe.errorString() : QString();
+            loaded.push_back(record);
+            continue;
+        }
+        probe.close();
+        presenter.last.clear();
+        record.database = m_coordinator->appendLocalDatabase(file, false);
+        if (!record.database)
+            record.problem = presenter.last;
+        else
+            anyStarted = true;
+        loaded.push_back(record);
+    }
+
+    if (anyStarted && m_coordinator->isLoading()) {
+        QEventLoop loop;
+        QObject::connect(m_coordinator.get(), &LoadingCoordinator::loadingFinished, &loop,
+                         &QEventLoop::quit);
+        loop.exec();
+    }
+    for (Loaded &record : loaded) {
+        if (record.database)
+            record.errors = errorsOf.value(record.database);
+    }
+    AlertPresenter::install(previous == &presenter ? nullptr : previous);
+    return loaded;
+}

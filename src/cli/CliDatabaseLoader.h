@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class LoadingCoordinator;
+class LocalDatabase;
+
+// Loads .bib files for the commands of quirefold-cli through the same tree,
+// reader and loading coordination as the window: every file becomes a node of
+// the database group, loads on its own thread, and the event loop runs until
+// the coordination is done. Reading errors are collected (the database is
+// kept) instead of being asked about. Main thread only.
+class CliDatabaseLoader
+{
+public:
+    CliDatabaseLoader();
+    ~CliDatabaseLoader();
+    CliDatabaseLoader(const CliDatabaseLoader &) = delete;
+    CliDatabaseLoader &operator=(const CliDatabaseLoader &) = delete;
+
+    struct Loaded
+    {
+        QString file;                      // as given
+        LocalDatabase *database = nullptr; // null when the file cannot be opened
+        QString problem;                   // why it cannot be opened
+        QStringList errors;                // the reading errors
+    };
+
+    // Loads every file; answers one record per file, in the given order.
+    std::vector<Loaded> load(const QStringList &files);
+
+private:
+    std::unique_ptr<LoadingCoordinator> m_coordinator;
+};

@@ -1,0 +1,819 @@
+#include "storage/BibFileReader.h"
+
+#include "core/StringInputStream.h"
+#include "core/TextEncodings.h"
+#include "core/Texts.h"
+#include "model/BibElement.h"
+#include "model/BibItem.h"
+#include "model/MacroList.h"
+#include "storage/EncodingSniffer.h"
+#include "storage/LocalDatabase.h"
+#include "storage/LocalDatabaseProperties.h"
+
+#include <QDebug>
+#include <QFile>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr char16_t kSettingsStart[] = u"@COMMENT { Quirefold_Settings,";
+
+// Characters that end a block name after '@' ('(' too: "@article(key, ...)").
+bool endsBlockName(QChar c)
+{
+    switch (c.unicode()) {
+    case u' ':
+    case u'\t':
+    case u'\n':
+    case u'\r':
+    case u'{':
+    case u'}':
+    case u'\\':
+    case u'#':
+    case u'$':
+    case u'%':
+    case u'&':
+    case u'@':
+    case u'(':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == QChar(0x00A0) ||
+           c == QChar(0x3000);
+}
+
+// Whether the braces of `text` balance (a backslash hides the next character).
+bool bracesBalance(const QString &text)
+{
+    int depth = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\\') {
+            ++i;
+        } else if (c == u'{') {
+            ++depth;
+        } else if (c == u'}') {
+            if (--depth < 0)
+                return false;
+        }
+    }
+    return depth == 0;
+}
+
+// A text for a message: one line of at most 60 characters, then "...".
+QString shortened(const QString &text)
+{
+    const QString line = text.simplified();
+    return line.size() > 60 ? line.left(60) + u"..."_s : line;
+}
+
+QString firstToken(const QList<BibElement> &elements)
+{
+    return elements.isEmpty() ? QString() : elements.front().stringValue();
+}
+
+// A settings value's integer: decimal with an optional sign, 0 when none.
+long long settingsInteger(const QString &value)
+{
+    const QString trimmed = value.trimmed();
+    qsizetype end = 0;
+    if (end < trimmed.size() && (trimmed.at(end) == u'-' || trimmed.at(end) == u'+'))
+        ++end;
+    while (end < trimmed.size() && trimmed.at(end).isDigit())
+        ++end;
+    bool ok = false;
+    const long long number = trimmed.left(end).toLongLong(&ok);
+    return ok ? number : 0;
+}
+
+} // namespace
+
+BibFileReader::BibFileReader(LocalDatabase &database, LocalDatabaseProperties &properties,
+                             const std::atomic<bool> &stopLoading, std::atomic<int> &numLoading)
+    : m_database(database), m_properties(properties), m_stopLoading(stopLoading),
+      m_numLoading(numLoading)
+{
+    m_contents.macros = std::make_unique<MacroList>();
+}
+
+BibFileReader::~BibFileReader() = default;
+
+// ---- the whole file
+
+BibFileContents BibFileReader::readFile()
+{
+    QFile file(m_properties.fullPath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Nothing is read: the database must not be saved over the file.
+        appendError(QF_KEY("ReadError_CannotRead"), file.errorString(), QString());
+        m_contents.complete = false;
+        m_contents.encoding = m_properties.encoding();
+        return std::move(m_contents);
+    }
+    return readBytes(file.readAll());
+}
+
+BibFileContents BibFileReader::readBytes(const QByteArray &bytes)
+{
+    m_contents.encoding = m_properties.encoding();
+    if (bytes.size() <= 9)
+        return std::move(m_contents);
+
+    QString text;
+    decode(bytes, text);
+    prepareText(text);
+    m_stream = std::make_unique<StringInputStream>(m_text);
+    m_stream->setSpacesToASpace(true);
+    m_stream->setYenToBackslash(true);
+
+    if (m_text.startsWith(QStringView(kSettingsStart))) {
+        if (readBlockHeaderFromStream())
+            readPropertiesFromStream(true);
+    }
+    readFromStream();
+    return std::move(m_contents);
+}
+
+std::optional<unsigned> BibFileReader::announcedEncoding(const QByteArray &bytes)
+{
+    if (bytes.size() >= 2) {
+        const auto b0 = static_cast<unsigned char>(bytes[0]);
+        const auto b1 = static_cast<unsigned char>(bytes[1]);
+        if ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF))
+            return TextEncodings::UTF16;
+    }
+    if (bytes.size() < 165)
+        return std::nullopt;
+    const QByteArray head = bytes.left(80);
+    if (std::any_of(head.begin(), head.end(),
+                    [](char c) { return static_cast<unsigned char>(c) > 0x7F; }))
+        return std::nullopt;
+    const qsizetype at = head.indexOf("textencoding = {");
+    if (at < 0)
+        return std::nullopt;
+    qsizetype i = at + 16;
+    while (i < head.size() && !QByteArrayView("+-0123456789").contains(head[i]))
+        ++i;
+    qsizetype end = i;
+    if (end < head.size() && (head[end] == '-' || head[end] == '+'))
+        ++end;
+    const qsizetype digits = end;
+    while (end < head.size() && head[end] >= '0' && head[end] <= '9')
+        ++end;
+    if (end == digits)
+        return std::nullopt;
+    bool ok = false;
+    long long value = head.mid(i, end - i).toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    if (value < 0)
+        value += 4294967296LL;
+    return static_cast<unsigned>(value);
+}
+
+std::optional<unsigned> BibFileReader::unmarkedUtf16(const QByteArray &bytes)
+{
+    const qsizetype n = std::min<qsizetype>(bytes.size(), 400) & ~qsizetype(1);
+    if (n < 8)
+        return std::nullopt;
+    qsizetype evenZeros = 0;
+    qsizetype oddZeros = 0;
+    for (qsizetype i = 0; i < n; i += 2) {
+        evenZeros += bytes[i] == 0;
+        oddZeros += bytes[i + 1] == 0;
+    }
+    const qsizetype pairs = n / 2;
+    if (evenZeros * 10 >= pairs * 7 && oddZeros == 0)
+        return TextEncodings::UTF16BigEndian;
+    if (oddZeros * 10 >= pairs * 7 && evenZeros == 0)
+        return TextEncodings::UTF16LittleEndian;
+    return std::nullopt;
+}
+
+bool BibFileReader::decode(const QByteArray &bytes, QString &text)
+{
+    unsigned code = m_properties.encoding();
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        code = TextEncodings::UTF8; // a UTF-8 byte-order mark, like the UTF-16 ones, decides
+    else if (const auto announced = announcedEncoding(bytes))
+        code = *announced;
+    else if (const auto utf16 = unmarkedUtf16(bytes))
+        code = *utf16;
+    else if (const auto jis = EncodingSniffer::sevenBitJapanese(bytes); jis && code != *jis)
+        code = *jis;
+    m_contents.encoding = code;
+
+    if (std::optional<QString> decoded = TextEncodings::decode(bytes, code)) {
+        text = std::move(*decoded);
+        return true;
+    }
+
+    // The bytes are not valid in that encoding. Nothing may be lost: read them
+    // in an encoding that holds them all, tell the user, and save in that one.
+    QString chosen = TextEncodings::nameOfEncoding(code);
+    if (chosen.isEmpty())
+        chosen = QString::number(code);
+    appendError(QF_KEY("EncodingMismatchError"), chosen, QString());
+    QString repaired;
+    qsizetype firstBad = -1;
+    qsizetype valid = 0;
+    const qsizetype bad = EncodingSniffer::decodeUtf8Repairing(bytes, repaired, firstBad, valid);
+    // Mostly UTF-8 with a few stray bytes (a Latin-1 character in a comment,
+    // say): keep the UTF-8 and read the stray bytes as characters. Otherwise
+    // the file is probably in another encoding as a whole: look for it.
+    const bool mostlyUtf8 = valid > 0 && valid >= bad;
+    if (!mostlyUtf8) {
+        if (const std::optional<unsigned> other = EncodingSniffer::cleanEncodingOf(bytes, code)) {
+            if (std::optional<QString> decoded = TextEncodings::decode(bytes, *other)) {
+                text = std::move(*decoded);
+                m_contents.encoding = *other;
+                m_contents.encodingChanged = true;
+                appendError(QF_KEY("ReadError_EncodingFallback"),
+                            TextEncodings::nameOfEncoding(*other), QString());
+                return false;
+            }
+        }
+    }
+    text = std::move(repaired);
+    m_contents.encoding = TextEncodings::UTF8;
+    m_contents.encodingChanged = code != TextEncodings::UTF8;
+    const qsizetype line =
+        1 + std::count(bytes.begin(), bytes.begin() + std::max<qsizetype>(firstBad, 0), '\n');
+    appendError(QF_KEY("ReadError_EncodingRepaired"), QString::number(bad), QString::number(line));
+    return false;
+}
+
+void BibFileReader::prepareText(QString &text)
+{
+    qsizetype nulCount = 0;
+    qsizetype firstNul = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).unicode() == 0) {
+            if (firstNul < 0)
+                firstNul = i;
+            ++nulCount;
+        }
+    }
+    m_length = text.size();
+    m_text = std::move(text);
+    // A final line feed lets the cursor stand after the last character.
+    m_text.append(u'\n');
+    if (nulCount > 0) {
+        // A NUL would end reading; the text after it must still be read.
+        m_text.replace(QChar(0), QChar(0xFFFD));
+        appendError(QF_KEY("ReadError_NulCharacter"), QString::number(nulCount),
+                    QString::number(lineOf(firstNul)));
+    }
+}
+
+qsizetype BibFileReader::lineOf(qsizetype position)
+{
+    if (m_lineStarts.empty()) {
+        m_lineStarts.push_back(0);
+        for (qsizetype i = 0; i < m_length; ++i) {
+            const QChar c = m_text.at(i);
+            if (c == u'\n' || (c == u'\r' && (i + 1 >= m_length || m_text.at(i + 1) != u'\n')))
+                m_lineStarts.push_back(i + 1);
+        }
+    }
+    const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), position);
+    return static_cast<qsizetype>(it - m_lineStarts.begin());
+}
+
+// ---- locating blocks in the raw text
+
+bool BibFileReader::blockStartsAt(qsizetype at) const
+{
+    if (at >= m_length || m_text.at(at) != u'@')
+        return false;
+    qsizetype i = at + 1;
+    while (i < m_length && (m_text.at(i) == u' ' || m_text.at(i) == u'\t'))
+        ++i;
+    if (i >= m_length || !m_text.at(i).isLetter())
+        return false;
+    while (i < m_length && !endsBlockName(m_text.at(i)) && m_text.at(i) != u',' &&
+           m_text.at(i) != u'=')
+        ++i;
+    while (i < m_length && isBlank(m_text.at(i)))
+        ++i;
+    return i < m_length && (m_text.at(i) == u'{' || m_text.at(i) == u'(');
+}
+
+qsizetype BibFileReader::endOfUnreadText(qsizetype start) const
+{
+    for (qsizetype i = start; i < m_length; ++i) {
+        i = m_text.indexOf(u'@', i);
+        if (i < 0 || i >= m_length)
+            break;
+        if (blockStartsAt(i))
+            return i;
+    }
+    return m_length;
+}
+
+qsizetype BibFileReader::nextBlockLine(qsizetype from, qsizetype to) const
+{
+    to = std::min(to, m_length);
+    for (qsizetype i = from; i < to; ++i) {
+        i = m_text.indexOf(u'\n', i);
+        if (i < 0 || i >= to)
+            break;
+        qsizetype j = i + 1;
+        while (j < to && (m_text.at(j) == u' ' || m_text.at(j) == u'\t'))
+            ++j;
+        if (j < to && m_text.at(j) == u'@' && blockStartsAt(j))
+            return j;
+    }
+    return -1;
+}
+
+qsizetype BibFileReader::endOfBody(qsizetype open) const
+{
+    const bool parenthesised = m_text.at(open) == u'(';
+    int depth = parenthesised ? 0 : 1;
+    bool quoted = false; // a quoted value of a parenthesised block may hold ')'
+    for (qsizetype i = open + 1; i < m_length; ++i) {
+        const QChar c = m_text.at(i);
+        if (c == u'\\') {
+            ++i;
+        } else if (parenthesised && c == u'"' && depth == 0) {
+            quoted = !quoted;
+        } else if (quoted) {
+            continue;
+        } else if (c == u'{') {
+            ++depth;
+        } else if (c == u'}') {
+            --depth;
+            if (!parenthesised && depth == 0)
+                return i + 1;
+        } else if (c == u')' && parenthesised && depth <= 0) {
+            return i + 1;
+        }
+    }
+    return m_length;
+}
+
+void BibFileReader::keepUnreadText(qsizetype start, qsizetype end)
+{
+    end = std::max(end, start);
+    const QString text = m_text.mid(start, end - start).trimmed();
+    if (!text.isEmpty()) {
+        // Text that a comment block can carry goes back as a comment; other
+        // text (unbalanced braces) is kept to be written as it stands.
+        if (bracesBalance(text) && !text.startsWith(u"Quirefold_Settings"))
+            m_contents.comments.append(text);
+        else
+            m_contents.unreadTexts.append(text);
+    }
+    m_stream->setPosition(end);
+}
+
+void BibFileReader::flushPendingComment()
+{
+    if (m_pendingComment.isEmpty())
+        return;
+    m_contents.comments.append(m_pendingComment.join(u'\n'));
+    m_pendingComment.clear();
+}
+
+// ---- the block loop
+
+bool BibFileReader::readFromStream()
+{
+    for (;;) {
+        if (m_stopLoading.load(std::memory_order_relaxed)) {
+            // Stopped: whatever text is left was not read.
+            const qsizetype at = m_stream->position();
+            for (qsizetype i = at; i < m_length; ++i) {
+                if (!isBlank(m_text.at(i))) {
+                    m_contents.complete = false;
+                    break;
+                }
+            }
+            break;
+        }
+        const std::optional<QString> name = readBlockHeaderFromStream();
+        if (!name)
+            break;
+        if (*name == u"COMMENT")
+            readCommentFromStream();
+        else if (*name == u"PREAMBLE")
+            readPreambleFromStream();
+        else if (*name == u"STRING")
+            readMacroFromStream();
+        else
+            readBibItem(*name);
+    }
+    flushPendingComment();
+    for (const BibItemPtr &item : m_contents.items)
+        item->expandWithMacro(m_contents.macros.get());
+    return m_contents.errors.isEmpty();
+}
+
+void BibFileReader::skipCommentsAndSpaces()
+{
+    for (;;) {
+        const QChar c = m_stream->getNonSpaceChar();
+        if (c == u'%' || c == u'#') {
+            // A comment line between blocks: kept, so that a save writes it back.
+            const qsizetype start = m_stream->position() - 1;
+            m_stream->skipToEndOfLine();
+            const qsizetype end = std::min(m_stream->position(), m_length);
+            QString line = m_text.mid(start, end - start);
+            while (!line.isEmpty() && (line.back() == u'\n' || line.back() == u'\r'))
+                line.chop(1);
+            m_pendingComment.append(line);
+            continue;
+        }
+        if (!c.isNull() || !m_stream->atEnd())
+            m_stream->ungetChar();
+        return;
+    }
+}
+
+std::optional<QString> BibFileReader::readBlockHeaderFromStream()
+{
+    for (;;) {
+        skipCommentsAndSpaces();
+        const QChar c = m_stream->getNonSpaceChar();
+        if (c.isNull() && m_stream->atEnd())
+            return std::nullopt;
+        const qsizetype start = m_stream->position() - 1;
+        if (start >= m_length)
+            return std::nullopt;
+        flushPendingComment();
+        m_blockStart = start;
+        // The text as the stream reads it (white-space runs as one space).
+        const QString snippet =
+            m_text.mid(start, std::min<qsizetype>(200, m_length - start)).simplified().left(31) +
+            u"..."_s;
+        if (c == u'@') {
+            QChar n = m_stream->getChar();
+            while (n == u' ') // blanks between '@' and the name are allowed
+                n = m_stream->getChar();
+            QString name;
+            while (!n.isNull() && !endsBlockName(n)) {
+                name.append(n);
+                n = m_stream->getChar();
+            }
+            if (!n.isNull())
+                m_stream->ungetChar();
+            if (!name.isEmpty())
+                return name.toUpper();
+            appendError(QF_KEY("ReadError_NoBlockName"), QString::number(lineOf(start)), snippet);
+            keepUnreadText(start, endOfUnreadText(start + 1));
+            continue;
+        }
+        // Text outside any block: reported and kept, and reading goes on.
+        appendError(QF_KEY("ReadError_BadBlock"), snippet, QString());
+        keepUnreadText(start, endOfUnreadText(start));
+    }
+}
+
+std::optional<QString> BibFileReader::getBlock(QString &text)
+{
+    if (m_stream->getNonSpaceChar() != u'{')
+        return Texts::text(u"ReadError_MissingOpenBra");
+    QString collected;
+    int depth = 1;
+    bool closed = false;
+    for (;;) {
+        const QChar c = m_stream->getChar();
+        if (c.isNull() && m_stream->atEnd())
+            break;
+        if (c == u'\\') {
+            collected.append(c);
+            const QChar next = m_stream->getChar();
+            if (!next.isNull() || !m_stream->atEnd())
+                collected.append(next);
+            continue;
+        }
+        if (c == u'{') {
+            ++depth;
+        } else if (c == u'}') {
+            if (--depth == 0) {
+                closed = true;
+                break;
+            }
+        }
+        collected.append(c);
+    }
+    if (!collected.isEmpty())
+        text = collected.trimmed();
+    return closed ? std::nullopt
+                  : std::optional<QString>(Texts::text(u"ReadError_MissingCloseBra"));
+}
+
+// Where an unreadable block ends: its closing brace, but never past a line on
+// which another block starts after a body that does not close.
+qsizetype BibFileReader::extentOfFailedBlock(qsizetype bodyStart)
+{
+    qsizetype at = bodyStart;
+    while (at < m_length && isBlank(m_text.at(at)))
+        ++at;
+    if (at >= m_length || (m_text.at(at) != u'{' && m_text.at(at) != u'('))
+        return endOfUnreadText(bodyStart);
+    const qsizetype end = endOfBody(at);
+    const qsizetype cap = nextBlockLine(at, end);
+    return cap >= 0 ? cap : end;
+}
+
+void BibFileReader::readCommentFromStream()
+{
+    const qsizetype bodyStart = m_stream->position();
+    m_stream->setSpacesToASpace(false);
+    QString text;
+    const std::optional<QString> error = getBlock(text);
+    m_stream->setSpacesToASpace(true);
+    if (error) {
+        appendError(QF_KEY("ReadError_BadComment"), *error, shortened(text));
+        keepUnreadText(m_blockStart, extentOfFailedBlock(bodyStart));
+        return;
+    }
+    if (!text.startsWith(u"Quirefold_Settings"))
+        m_contents.comments.append(text);
+}
+
+void BibFileReader::readPreambleFromStream()
+{
+    const qsizetype bodyStart = m_stream->position();
+    QString text;
+    const std::optional<QString> error = getBlock(text);
+    if (error) {
+        appendError(QF_KEY("ReadError_BadPreamble"), *error, shortened(text));
+        keepUnreadText(m_blockStart, extentOfFailedBlock(bodyStart));
+        return;
+    }
+    m_contents.preambles.append(text);
+}
+
+QList<BibElement> BibFileReader::tokenizeBody(QString &error, qsizetype &extentEnd, bool &runaway)
+{
+    const qsizetype bodyStart = m_stream->position();
+    const QChar open = m_stream->getNonSpaceChar();
+    const qsizetype openAt = m_stream->position() - 1;
+    m_bodyOpen = (open == u'{' || open == u'(') ? openAt : -1;
+    QList<BibElement> elements;
+    runaway = false;
+    if (open == u'(') {
+        // "@type( ... )": read as if braced.
+        const qsizetype end = endOfBody(openAt);
+        const bool closed = end <= m_length && end > openAt + 1 && m_text.at(end - 1) == u')';
+        const QString inner = m_text.mid(openAt + 1, (closed ? end - 1 : end) - openAt - 1);
+        StringInputStream body(u'{' + inner + (closed ? u"}"_s : QString()));
+        body.setSpacesToASpace(true);
+        body.setYenToBackslash(true);
+        elements = BibElement::getElementsFromStream(body, error, true);
+        extentEnd = end;
+        m_stream->setPosition(end);
+    } else {
+        m_stream->setPosition(bodyStart);
+        elements = BibElement::getElementsFromStream(*m_stream, error, true);
+        extentEnd = std::min(m_stream->position(), m_length);
+    }
+    if (open == u'{' || open == u'(') {
+        const qsizetype cap = nextBlockLine(openAt, std::max(extentEnd, endOfBody(openAt)));
+        if (cap >= 0 && cap < extentEnd) {
+            runaway = true;
+            extentEnd = cap;
+        } else if (!error.isNull()) {
+            extentEnd = extentOfFailedBlock(bodyStart);
+        }
+    } else if (!error.isNull()) {
+        extentEnd = endOfUnreadText(bodyStart);
+    }
+    return elements;
+}
+
+void BibFileReader::readMacroFromStream()
+{
+    QString error;
+    qsizetype extentEnd = 0;
+    bool runaway = false;
+    const QList<BibElement> elements = tokenizeBody(error, extentEnd, runaway);
+    if (error.isNull() && !elements.isEmpty() && !runaway) {
+        QString groupError;
+        const std::optional<BibFieldDictionary> fields =
+            BibElement::analyzeElements(elements, groupError, false);
+        if (!fields) {
+            appendError(QF_KEY("ReadError_BadMacro"), groupError, firstToken(elements));
+            keepUnreadText(m_blockStart, extentEnd);
+            return;
+        }
+        QString macroError;
+        m_contents.macros->appendMacroWithDictionary(*fields, macroError);
+        if (!macroError.isEmpty())
+            appendError(QF_KEY("ReadError_DupMacro"), macroError, QString());
+        return;
+    }
+    if (runaway)
+        appendError(QF_KEY("ReadError_RunawayBlock"), u"@STRING"_s,
+                    QString::number(lineOf(extentEnd)));
+    else if (!elements.isEmpty())
+        appendError(QF_KEY("ReadError_BadMacro"), firstToken(elements), error);
+    else
+        appendError(QF_KEY("ReadError_EmptyMacro"), error, QString());
+    keepUnreadText(m_blockStart, extentEnd);
+}
+
+std::optional<BibFieldDictionary> BibFileReader::fieldsWithoutCommentLines(qsizetype extentEnd)
+{
+    // '%' comments inside an entry (a habit from TeX files, which some
+    // BibTeX tools accept): read the entry without them and keep them as a comment.
+    if (m_bodyOpen < 0 || extentEnd <= m_bodyOpen + 1)
+        return std::nullopt;
+    const bool closed = m_text.at(extentEnd - 1) == u'}' || m_text.at(extentEnd - 1) == u')';
+    const QString body =
+        m_text.mid(m_bodyOpen + 1, (closed ? extentEnd - 1 : extentEnd) - m_bodyOpen - 1);
+    // A '%' outside braces and quotes starts a comment that runs to the end of its line.
+    QString kept;
+    QStringList dropped;
+    int depth = 0;
+    bool quoted = false;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        const QChar c = body.at(i);
+        if (c == u'\\' && i + 1 < body.size()) {
+            kept += c;
+            kept += body.at(++i);
+            continue;
+        }
+        if (c == u'{')
+            ++depth;
+        else if (c == u'}')
+            --depth;
+        else if (c == u'"' && depth == 0)
+            quoted = !quoted;
+        else if (c == u'%' && depth == 0 && !quoted) {
+            qsizetype end = body.indexOf(u'\n', i);
+            if (end < 0)
+                end = body.size();
+            dropped << body.mid(i, end - i).trimmed();
+            i = end - 1;
+            continue;
+        }
+        kept += c;
+    }
+    StringInputStream stream(u'{' + kept + u'}');
+    stream.setSpacesToASpace(true);
+    stream.setYenToBackslash(true);
+    QString error;
+    const QList<BibElement> elements = BibElement::getElementsFromStream(stream, error, true);
+    if (!error.isNull() || elements.isEmpty())
+        return std::nullopt;
+    std::optional<BibFieldDictionary> fields = BibElement::analyzeElements(elements, error, true);
+    if (!fields)
+        return std::nullopt;
+    m_contents.comments.append(dropped.join(u'\n'));
+    appendError(QF_KEY("ReadError_CommentInEntry"), firstToken(elements),
+                QString::number(dropped.size()));
+    return fields;
+}
+
+void BibFileReader::readBibItem(const QString &type)
+{
+    QString error;
+    qsizetype extentEnd = 0;
+    bool runaway = false;
+    const QList<BibElement> elements = tokenizeBody(error, extentEnd, runaway);
+    QString groupError;
+    std::optional<BibFieldDictionary> fields;
+    if (!elements.isEmpty() && error.isNull() && !runaway) {
+        fields = BibElement::analyzeElements(elements, groupError, true);
+        if (!fields && elements.size() == 1 && elements.front().isValue()) {
+            // "@misc{key}": an entry with a key and no field is valid BibTeX.
+            fields = BibElement::analyzeElements({elements.front(), BibElement::bibElementComma()},
+                                                 groupError, true);
+        }
+        if (!fields) {
+            // Doubled commas between fields ("title = {x},  , year = 1999").
+            QList<BibElement> single;
+            for (const BibElement &element : elements) {
+                if (element.elementType() != BibElement::Comma || single.isEmpty() ||
+                    single.back().elementType() != BibElement::Comma)
+                    single.append(element);
+            }
+            if (single.size() != elements.size()) {
+                QString retryError;
+                fields = BibElement::analyzeElements(single, retryError, true);
+            }
+        }
+        if (!fields && elements.front().elementType() == BibElement::Comma) {
+            // An entry without a key ("@article{, title = ...}", as several
+            // programs export them): it is read under a new key, so that the
+            // user sees it, and the user is told.
+            const QString base =
+                Texts::format(u"untitledBibKey", {QString::number(m_contents.items.size() + 1)});
+            QString newKey = base;
+            for (int suffix = 1; m_contents.keyIndex.contains(newKey); ++suffix)
+                newKey = base + u'.' + QString::number(suffix);
+            QList<BibElement> keyed = elements;
+            keyed.prepend(BibElement(BibElement::Word, newKey));
+            QString retryError;
+            fields = BibElement::analyzeElements(keyed, retryError, true);
+            if (fields)
+                appendError(QF_KEY("ReadError_NoBibKey"), QString::number(lineOf(m_blockStart)),
+                            newKey);
+        }
+    }
+    if (!fields && !runaway && !elements.isEmpty())
+        fields = fieldsWithoutCommentLines(extentEnd);
+    if (!fields) {
+        if (elements.isEmpty())
+            appendError(QF_KEY("ReadError_EmptyBibItem"), type, error);
+        else if (runaway)
+            appendError(QF_KEY("ReadError_RunawayBlock"), firstToken(elements),
+                        QString::number(lineOf(extentEnd)));
+        else if (!error.isNull())
+            appendError(QF_KEY("ReadError_BadBibItem"), firstToken(elements), error);
+        else
+            appendError(QF_KEY("ReadError_BadBibItem"), firstToken(elements), groupError);
+        keepUnreadText(m_blockStart, extentEnd);
+        return;
+    }
+    const auto keyElements = fields->value(u"bibkey"_s);
+    QString key = keyElements.isEmpty() ? QString() : keyElements.front().stringValue();
+    if (m_contents.keyIndex.contains(key)) {
+        const QString oldKey = key;
+        QString candidate;
+        for (int suffix = 1; suffix <= 9999; ++suffix) {
+            candidate = oldKey + u'.' + QString::number(suffix);
+            if (!m_contents.keyIndex.contains(candidate))
+                break;
+        }
+        key = candidate;
+        appendError(QF_KEY("ReadError_DupBibKey"), oldKey, key);
+        fields->insert(u"bibkey"_s, {BibElement::bibElementWithSpecial(key)});
+    }
+    BibItemPtr item = BibItem::bibItemOfType(type, key, std::move(*fields), &m_database);
+    if (!item)
+        return;
+    m_contents.keyIndex.insert(key, item);
+    m_contents.items.push_back(std::move(item));
+    m_numLoading.fetch_add(1, std::memory_order_relaxed);
+}
+
+void BibFileReader::readPropertiesFromStream(bool ignoreEncode)
+{
+    QString error;
+    qsizetype extentEnd = 0;
+    bool runaway = false;
+    const QList<BibElement> elements = tokenizeBody(error, extentEnd, runaway);
+    std::optional<BibFieldDictionary> fields;
+    QString groupError;
+    if (error.isNull() && !elements.isEmpty())
+        fields = BibElement::analyzeElements(elements, groupError, true);
+    if (elements.isEmpty()) {
+        qWarning("ReadError_EmptyPrefs, %s, %d", qPrintable(error), 0);
+        appendError(QF_KEY("ReadError_EmptyPrefs"), error, QString());
+    } else if (!error.isNull()) {
+        appendError(QF_KEY("ReadError_BadPrefs"), firstToken(elements), error);
+    } else if (!fields) {
+        appendError(QF_KEY("ReadError_BadPrefs"), groupError, firstToken(elements));
+    }
+    if (!fields) {
+        m_stream->setPosition(extentEnd);
+        return;
+    }
+    for (auto it = fields->cbegin(); it != fields->cend(); ++it) {
+        if (it->isEmpty())
+            continue;
+        const QString name = it.key().toLower();
+        const QString raw = it->front().stringValue();
+        const QString value = raw.size() >= 2 ? raw.mid(1, raw.size() - 2) : QString();
+        if (name == u"textencoding") {
+            if (!ignoreEncode)
+                m_properties.setEncoding(static_cast<unsigned>(settingsInteger(value)));
+        } else if (name == u"linemode") {
+            m_properties.setLineEnding(static_cast<int>(settingsInteger(value)));
+        } else if (name == u"description") {
+            m_properties.setDescription(value);
+        } else if (name == u"database_id") {
+            m_contents.fileDatabaseID = value; // checked on the main thread, against the tree
+        } else if (name == u"attachment_mode") {
+            m_properties.setFileAttachmentMode(static_cast<int>(settingsInteger(value)));
+        } else if (name == u"attachment_path") {
+            m_properties.setAttachmentPath(value);
+        } else if (name == u"rename_after_bibkey") {
+            m_properties.setRenameAfterBibkey(value == u"YES");
+        } else if (name == u"keep_full_path") {
+            m_properties.setKeepFullPath(value == u"YES");
+        } else if (name == u"privileged_host") {
+            m_properties.setPrivilegedHost(value);
+        } else if (name == u"privileged_user") {
+            m_properties.setPrivilegedUser(value);
+        }
+    }
+}
+
+void BibFileReader::appendError(const QString &key, const QString &param1, const QString &param2)
+{
+    m_contents.errors.append(Texts::substitute(Texts::text(key), {param1, param2}));
+}

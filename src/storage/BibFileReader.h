@@ -1,0 +1,114 @@
+#pragma once
+
+#include "storage/BibDatabase.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class LocalDatabase;
+class LocalDatabaseProperties;
+class MacroList;
+class BibElement;
+class StringInputStream;
+
+// What one reading of a .bib file produced: plain data built on the loading
+// thread and handed to the database in one piece at the end.
+struct BibFileContents
+{
+    BibItemList items;                   // file order
+    QHash<QString, BibItemPtr> keyIndex; // citation key -> item
+    QStringList comments;                // ordinary comment blocks, and kept unreadable text
+    QStringList unreadTexts;             // unreadable text that cannot travel inside a comment
+    QStringList preambles;
+    std::unique_ptr<MacroList> macros;
+    QStringList errors;                    // one formatted message per problem
+    std::optional<QString> fileDatabaseID; // "database_ID" of the settings block
+    unsigned encoding = 0;                 // the encoding the text was read in
+    bool encodingChanged = false; // not the one chosen for the file: saving uses `encoding`
+    bool complete = true;         // false: the file or a part of it was not read
+};
+
+// Reads one .bib file into BibFileContents: chooses the text encoding, reads
+// the settings block and then every block (comments, preambles, macros,
+// entries), records every problem and keeps every piece of text it cannot
+// read, so that a later save loses nothing. Made and used on one loading
+// thread; it touches the database's properties (the settings block) and reads
+// the stop flag between blocks.
+class BibFileReader
+{
+public:
+    BibFileReader(LocalDatabase &database, LocalDatabaseProperties &properties,
+                  const std::atomic<bool> &stopLoading, std::atomic<int> &numLoading);
+    ~BibFileReader();
+    BibFileReader(const BibFileReader &) = delete;
+    BibFileReader &operator=(const BibFileReader &) = delete;
+
+    // Reads the file at the properties' full path.
+    BibFileContents readFile();
+    // Reads bytes already in memory (the same steps after reading the file).
+    BibFileContents readBytes(const QByteArray &bytes);
+
+    // The encoding the bytes announce: a UTF-16 byte-order mark, else the
+    // settings block's "textencoding" (files of 165 bytes or more whose first
+    // 80 bytes are ASCII); absent when they announce none.
+    static std::optional<unsigned> announcedEncoding(const QByteArray &bytes);
+    // UTF-16 without a byte-order mark (zero bytes at every other place).
+    static std::optional<unsigned> unmarkedUtf16(const QByteArray &bytes);
+
+    // ---- the block readers, over the reader's stream
+    bool readFromStream();
+    std::optional<QString> readBlockHeaderFromStream();
+    void skipCommentsAndSpaces();
+    // The raw block text between braces; answers the error text, or absent.
+    std::optional<QString> getBlock(QString &text);
+    void readCommentFromStream();
+    void readPreambleFromStream();
+    void readMacroFromStream();
+    void readBibItem(const QString &type);
+    void readPropertiesFromStream(bool ignoreEncode);
+    void appendError(const QString &key, const QString &param1, const QString &param2);
+
+private:
+    bool decode(const QByteArray &bytes, QString &text);
+    void prepareText(QString &text);
+    qsizetype lineOf(qsizetype position);
+    // The end of unreadable text starting at `start`: the next "@name{" or "@name(".
+    qsizetype endOfUnreadText(qsizetype start) const;
+    // Whether a block starts at `at` ("@", optional blanks, a name, optional blanks, "{" or "(").
+    bool blockStartsAt(qsizetype at) const;
+    // The first line start after `from` (and before `to`) at which a block starts.
+    qsizetype nextBlockLine(qsizetype from, qsizetype to) const;
+    // The end of a braced or parenthesised body opening at `open`, or the text's end.
+    qsizetype endOfBody(qsizetype open) const;
+    // Where an unreadable block whose body starts at `bodyStart` ends.
+    qsizetype extentOfFailedBlock(qsizetype bodyStart);
+    // Tokenizes a braced or parenthesised body; `extentEnd` is where its text
+    // ends, `runaway` tells that it ran past a line on which another block starts.
+    QList<BibElement> tokenizeBody(QString &error, qsizetype &extentEnd, bool &runaway);
+    // The fields of the failed entry whose body opened at m_bodyOpen, read
+    // again without its '%' comments (which are kept as a comment block).
+    std::optional<QHash<QString, QList<BibElement>>> fieldsWithoutCommentLines(qsizetype extentEnd);
+    void keepUnreadText(qsizetype start, qsizetype end);
+    void flushPendingComment();
+
+    LocalDatabase &m_database;
+    LocalDatabaseProperties &m_properties;
+    const std::atomic<bool> &m_stopLoading;
+    std::atomic<int> &m_numLoading;
+    BibFileContents m_contents;
+    QString m_text;         // the decoded text, with a final line feed added
+    qsizetype m_length = 0; // length of the text without that line feed
+    std::unique_ptr<StringInputStream> m_stream;
+    std::vector<qsizetype> m_lineStarts;
+    qsizetype m_blockStart = 0;   // where the block being read begins (its '@')
+    qsizetype m_bodyOpen = -1;    // where its body opens ('{' or '('), or -1
+    QStringList m_pendingComment; // '%' and '#' lines between blocks, kept together
+};

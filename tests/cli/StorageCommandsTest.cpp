@@ -1,0 +1,203 @@
+// The check, export and genkeys commands, run as a user runs them.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct CliRun
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+CliRun cli(const QStringList &args)
+{
+    QProcess process;
+    process.start(QStringLiteral(QF_CLI_PATH), args);
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+class Files
+{
+public:
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.path() + u'/' + name;
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return path;
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+const QByteArray kClean =
+    "@string{acm = {ACM}}\n@preamble{\\def\\x{y}}\n@comment{c}\n"
+    "@article{Harmon69, author = {Harmon, Walter E.}, journal = acm, volume = 12, "
+    "year = 1969, title = {Pattern}}\n"
+    "@book{Knuth84, author = {Knuth, Donald}, title = {{The \\TeX book}}, year = 1984}\n";
+
+} // namespace
+
+TEST(CheckCommand, reportsCountsAndEncoding)
+{
+    Files files;
+    const QString path = files.write(u"clean.bib"_s, kClean);
+    const CliRun run = cli({u"check"_s, path});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(
+        run.out.startsWith(path + u": 2 entries, 1 macros, 1 preambles, 1 comments, encoding "_s))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.trimmed().endsWith(u"(4)"_s)) << run.out.toStdString();
+}
+
+TEST(CheckCommand, listsReadingErrorsAndAnswersOne)
+{
+    Files files;
+    const QString path =
+        files.write(u"bad.bib"_s, "@misc{a, t={1}}\nstray text\n@misc{a, t={2}}\n");
+    const CliRun run = cli({u"check"_s, path});
+    EXPECT_EQ(run.status, 1);
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+    EXPECT_TRUE(lines[0].contains(u": 2 entries"_s));
+    EXPECT_TRUE(lines[1].startsWith(u"  * "_s));
+    EXPECT_TRUE(lines[2].startsWith(u"  * "_s));
+}
+
+TEST(CheckCommand, jsonHasOneObjectPerFile)
+{
+    Files files;
+    const QString a = files.write(u"a.bib"_s, kClean);
+    const QString b = files.write(u"b.bib"_s, "@misc{x, t={1}}\n@misc{x, t={2}}\n");
+    const CliRun run = cli({u"check"_s, u"--json"_s, a, b});
+    EXPECT_EQ(run.status, 1);
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
+    const QJsonObject second = QJsonDocument::fromJson(lines[1].toUtf8()).object();
+    EXPECT_EQ(first.value(u"file"_s).toString(), a);
+    EXPECT_EQ(first.value(u"entries"_s).toInt(), 2);
+    EXPECT_EQ(first.value(u"macros"_s).toInt(), 1);
+    EXPECT_TRUE(first.value(u"errors"_s).toArray().isEmpty());
+    EXPECT_TRUE(first.contains(u"encoding"_s));
+    EXPECT_EQ(second.value(u"entries"_s).toInt(), 2);
+    EXPECT_EQ(second.value(u"errors"_s).toArray().size(), 1);
+}
+
+TEST(CheckCommand, missingFileAnswersTwo)
+{
+    Files files;
+    const QString good = files.write(u"ok.bib"_s, kClean);
+    const CliRun run = cli({u"check"_s, good, u"/no/such/file.bib"_s});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.contains(u"2 entries"_s));
+    EXPECT_FALSE(run.err.isEmpty());
+}
+
+TEST(CheckCommand, badArgumentsAnswerTwo)
+{
+    EXPECT_EQ(cli({u"check"_s}).status, 2);
+    EXPECT_EQ(cli({u"check"_s, u"--nope"_s, u"x.bib"_s}).status, 2);
+}
+
+TEST(ExportCommand, jsonListsEntriesInFileOrderWithoutPseudoFields)
+{
+    Files files;
+    const QString path = files.write(u"e.bib"_s, kClean);
+    const CliRun run = cli({u"export"_s, path});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QJsonArray entries = QJsonDocument::fromJson(run.out.toUtf8()).array();
+    ASSERT_EQ(entries.size(), 2);
+    const QJsonObject first = entries[0].toObject();
+    EXPECT_EQ(first.value(u"key"_s).toString(), u"Harmon69"_s);
+    EXPECT_EQ(first.value(u"type"_s).toString(), u"ARTICLE"_s);
+    const QJsonObject fields = first.value(u"fields"_s).toObject();
+    EXPECT_FALSE(fields.contains(u"bibkey"_s));
+    EXPECT_FALSE(fields.contains(u"database"_s));
+    EXPECT_FALSE(fields.contains(u"bibtype"_s));
+    EXPECT_EQ(fields.value(u"journal"_s).toObject().value(u"edit"_s).toString(), u"@acm"_s);
+    EXPECT_EQ(fields.value(u"journal"_s).toObject().value(u"display"_s).toString(), u"ACM"_s);
+    EXPECT_EQ(entries[1].toObject().value(u"key"_s).toString(), u"Knuth84"_s);
+}
+
+TEST(ExportCommand, citeFormatsFollowTheCopyTable)
+{
+    Files files;
+    const QString path = files.write(u"e.bib"_s, kClean);
+    struct Row
+    {
+        const char *format;
+        const char *expected;
+    };
+    const Row rows[] = {
+        {"keys", "Harmon69, Knuth84\n"},
+        {"cite", "\\cite{Harmon69, Knuth84}\n"},
+        {"nocite", "\\nocite{Harmon69, Knuth84}\n"},
+    };
+    for (const Row &row : rows) {
+        const CliRun run = cli({u"export"_s, path, u"--format"_s, QString::fromUtf8(row.format)});
+        EXPECT_EQ(run.status, 0) << row.format;
+        EXPECT_EQ(run.out, QString::fromUtf8(row.expected)) << row.format;
+    }
+}
+
+TEST(ExportCommand, keysPickEntriesInTheGivenOrder)
+{
+    Files files;
+    const QString path = files.write(u"e.bib"_s, kClean);
+    const CliRun run =
+        cli({u"export"_s, path, u"--format"_s, u"keys"_s, u"--keys"_s, u"Knuth84,Harmon69"_s});
+    EXPECT_EQ(run.out, u"Knuth84, Harmon69\n"_s);
+    EXPECT_EQ(cli({u"export"_s, path, u"--keys"_s, u"Nobody"_s}).status, 1);
+}
+
+TEST(ExportCommand, htmlListFollowsThePrefix)
+{
+    Files files;
+    const QString path = files.write(u"e.bib"_s, kClean);
+    const CliRun numbered =
+        cli({u"export"_s, path, u"--format"_s, u"html"_s, u"--prefix"_s, u"2"_s});
+    EXPECT_TRUE(numbered.out.startsWith(u"<ol style=\"list-style-type:decimal;\">"_s))
+        << numbered.out.toStdString();
+    EXPECT_TRUE(numbered.out.trimmed().endsWith(u"</ol>"_s));
+    const CliRun bare = cli({u"export"_s, path, u"--format"_s, u"html"_s, u"--prefix"_s, u"0"_s});
+    EXPECT_FALSE(bare.out.contains(u"<ol"_s));
+    EXPECT_FALSE(bare.out.contains(u"<ul"_s));
+}
+
+TEST(ExportCommand, badArgumentsAnswerTwo)
+{
+    Files files;
+    const QString path = files.write(u"e.bib"_s, kClean);
+    EXPECT_EQ(cli({u"export"_s, path, u"--format"_s, u"pdf"_s}).status, 2);
+    EXPECT_EQ(cli({u"export"_s, path, u"--prefix"_s, u"4"_s}).status, 2);
+    EXPECT_EQ(cli({u"export"_s}).status, 2);
+    EXPECT_EQ(cli({u"export"_s, u"/no/such.bib"_s}).status, 2);
+}
+
+TEST(GenkeysCommand, eachKeyCountsTheOnesBefore)
+{
+    Files files;
+    const QString path =
+        files.write(u"g.bib"_s, "@article{x1, author = {Smith, John}, year = 2000}\n"
+                                "@article{x2, author = {Smith, John}, year = 2000}\n"
+                                "@article{x3, author = {Smith, John}, year = 2000}\n");
+    const CliRun run = cli({u"genkeys"_s, path, u"--rule"_s, u"[<fam>][:<year>]"_s});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, u"x1\tSmith:2000\nx2\tSmith:2000.1\nx3\tSmith:2000.2\n"_s);
+}

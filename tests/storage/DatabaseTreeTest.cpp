@@ -1,0 +1,345 @@
+#include "StorageTestSupport.h"
+
+#include "core/AlertPresenter.h"
+#include "model/BibElement.h"
+#include "model/BibItem.h"
+#include "storage/BibDatabase.h"
+#include "storage/DatabaseGroup.h"
+#include "storage/LibraryGroup.h"
+#include "storage/LocalDatabase.h"
+
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QVariantMap node(const QVariantMap &properties)
+{
+    return {{u"Database Tree Property"_s, properties}};
+}
+
+QVariantMap group(int kind, const QVariantList &children, const QString &id = {})
+{
+    QVariantMap p{
+        {u"kind"_s, kind}, {u"expanded"_s, true}, {u"Database Tree Children"_s, children}};
+    if (!id.isEmpty())
+        p.insert(u"unique ID"_s, id);
+    return p;
+}
+
+std::vector<QString> descriptions(const BibDatabase &parent)
+{
+    std::vector<QString> list;
+    for (BibDatabase *child : parent.children())
+        list.push_back(child->description());
+    return list;
+}
+
+std::unique_ptr<BibDatabase> namedGroup(const QString &name)
+{
+    return LibraryGroup::libGroupWithName(name, {});
+}
+
+} // namespace
+
+// ---- the tree dictionary
+
+TEST(DatabaseTree, rootWithoutChildrenIsEmpty)
+{
+    EXPECT_EQ(BibDatabase::createRootNodeWithDictionary({})->numberOfChildren(), 0);
+    EXPECT_EQ(BibDatabase::createRootNodeWithDictionary({{u"kind"_s, 0}})->numberOfChildren(), 0);
+}
+
+TEST(DatabaseTree, unknownKindsAndWrongPlacesAreSkipped)
+{
+    const QVariantMap library = group(2, {}, u"L1"_s);
+    const QVariantMap root =
+        group(0, {node(group(1, {node(library)})), node({{u"kind"_s, 7}}), node(library)});
+    auto tree = BibDatabase::createRootNodeWithDictionary(root);
+    ASSERT_EQ(tree->numberOfChildren(), 2);
+    EXPECT_TRUE(tree->childAtIndex(0)->isDatabaseNode());
+    EXPECT_EQ(tree->childAtIndex(0)->numberOfChildren(), 0); // the database group holds no library
+    EXPECT_TRUE(tree->childAtIndex(1)->isLibraryGroup());
+    EXPECT_EQ(tree->childAtIndex(1)->uniqueID(), u"L1"_s);
+}
+
+TEST(DatabaseTree, missingDatabaseFileIsLeftOut)
+{
+    AlertPresenter::install(nullptr);
+    ScriptedAlertPresenter presenter;
+    const QVariantMap database{{u"kind"_s, 5}, {u"Full Path"_s, u"/no/such/file.bib"_s}};
+    auto tree =
+        BibDatabase::createRootNodeWithDictionary(group(0, {node(group(1, {node(database)}))}));
+    EXPECT_EQ(tree->childAtIndex(0)->numberOfChildren(), 0);
+    EXPECT_EQ(presenter.requests().size(), 1u);
+}
+
+TEST(DatabaseTree, treeDictionaryRoundTrips)
+{
+    BibFixture fixture;
+    const QString path = fixture.write(u"a.bib"_s, "@misc{k, title={T}}\n");
+    const QVariantMap database{{u"kind"_s, 5},
+                               {u"Full Path"_s, path},
+                               {u"unique ID"_s, u"DB1"_s},
+                               {u"Text Encoding"_s, 5},
+                               {u"Line Ending Code"_s, 1},
+                               {u"attachment_mode"_s, 2},
+                               {u"keep_full_path"_s, true},
+                               {u"expanded"_s, false},
+                               {u"description"_s, u"Mine"_s}};
+    const QVariantMap libraries = group(2, {node(group(2, {}, u"Inner"_s))}, u"Outer"_s);
+    auto tree = BibDatabase::createRootNodeWithDictionary(
+        group(0, {node(group(1, {node(database)})), node(libraries)}));
+    const QVariantMap written = tree->makeTreeDictionary();
+    auto again = BibDatabase::createRootNodeWithDictionary(
+        written.value(u"Database Tree Property"_s).toMap());
+    // The root gets fresh properties of its own; everything below comes back.
+    const auto children = [](const QVariantMap &dictionary) {
+        return dictionary.value(u"Database Tree Property"_s)
+            .toMap()
+            .value(u"Database Tree Children"_s);
+    };
+    EXPECT_EQ(children(again->makeTreeDictionary()), children(written));
+    auto *local = dynamic_cast<LocalDatabase *>(again->childAtIndex(0)->childAtIndex(0));
+    ASSERT_TRUE(local);
+    EXPECT_EQ(local->uniqueID(), u"DB1"_s);
+    EXPECT_EQ(local->encoding(), 5u);
+    EXPECT_EQ(local->localProperties().lineEnding(), 1);
+    EXPECT_EQ(local->fileAttachmentMode(), 2);
+    EXPECT_TRUE(local->keepFullPath());
+    EXPECT_EQ(local->description(), u"Mine"_s);
+    EXPECT_EQ(again->childAtIndex(1)->childAtIndex(0)->uniqueID(), u"Inner"_s);
+}
+
+TEST(DatabaseTree, uniqueIDsHaveTheirAlphabetAndDiffer)
+{
+    QSet<QString> seen;
+    for (int i = 0; i < 200; ++i) {
+        const QString id = DatabaseProperties::generateUniqueID();
+        ASSERT_EQ(id.size(), 32);
+        for (QChar c : id)
+            ASSERT_TRUE((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') ||
+                        (c >= u'A' && c <= u'Z'));
+        seen.insert(id);
+    }
+    EXPECT_EQ(seen.size(), 200);
+}
+
+// ---- structure
+
+struct MoveCase
+{
+    const char *name;
+    int moved;  // index of the node moved
+    int target; // index given to move
+    std::vector<QString> expected;
+};
+
+class MoveWithinParent : public testing::TestWithParam<MoveCase>
+{};
+
+TEST_P(MoveWithinParent, reordersAsTheOutlineDrops)
+{
+    BibDatabase root;
+    for (const char *name : {"a", "b", "c"})
+        root.insertChild(namedGroup(QString::fromUtf8(name)), -1);
+    root.move(root.childAtIndex(GetParam().moved), GetParam().target);
+    EXPECT_EQ(descriptions(root), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MoveWithinParent,
+    testing::Values(MoveCase{"firstToAfterLast", 0, 3, {u"b"_s, u"c"_s, u"a"_s}},
+                    MoveCase{"firstToOneStaysPut", 0, 1, {u"a"_s, u"b"_s, u"c"_s}},
+                    MoveCase{"lastToFront", 2, 0, {u"c"_s, u"a"_s, u"b"_s}},
+                    MoveCase{"minusOneMeansLast", 0, -1, {u"b"_s, u"c"_s, u"a"_s}}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(DatabaseTree, moveToAnotherParentRebuildsBothLists)
+{
+    BibDatabase root;
+    BibDatabase *left = root.insertChild(namedGroup(u"left"_s), -1);
+    BibDatabase *right = root.insertChild(namedGroup(u"right"_s), -1);
+    BibDatabase *inner = left->insertChild(namedGroup(u"inner"_s), -1);
+    right->move(inner, -1);
+    EXPECT_EQ(left->numberOfChildren(), 0);
+    EXPECT_EQ(right->childAtIndex(0), inner);
+    EXPECT_EQ(inner->nodeParent(), right);
+    EXPECT_TRUE(inner->isDescendantOfNode(&root));
+    EXPECT_FALSE(inner->isDescendantOfNode(left));
+}
+
+TEST(DatabaseTree, kindPredicates)
+{
+    BibDatabase root;
+    auto db = DatabaseGroup::dbGroup();
+    auto lib = LibraryGroup::libGroup();
+    LocalDatabase local;
+    EXPECT_TRUE(root.isGroup());
+    EXPECT_TRUE(db->isDatabaseNode() && db->isGroup() && !db->isLibraryGroup());
+    EXPECT_TRUE(lib->isLibraryGroup() && !lib->isLeaf());
+    EXPECT_TRUE(local.isLocalDatabase() && local.isRealDatabase() && local.isLeaf() &&
+                !local.isLibrary());
+    EXPECT_EQ(db->icon(), u"localfiles"_s);
+    EXPECT_EQ(lib->icon(), u"folder"_s);
+    EXPECT_EQ(local.icon(), u"localfile"_s);
+}
+
+// ---- items, keys and the author index
+
+class LoadedDatabase : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        database = fixture.load(
+            "@article{Smith2000, author = {Smith, John and Doe, Jane}, editor = {Smith, John},"
+            " title = {One}}\n@book{Other, author = {Roe, Richard and others}, title = {Two}}\n");
+        ASSERT_TRUE(database);
+    }
+    BibFixture fixture;
+    std::unique_ptr<LocalDatabase> database;
+};
+
+TEST_F(LoadedDatabase, authorIndexCountsEveryOccurrenceAndSkipsOthers)
+{
+    const AuthorIndex *authors = database->allAuthors();
+    ASSERT_TRUE(authors);
+    QStringList names = authors->keys();
+    names.sort();
+    EXPECT_EQ(names.size(), 3);
+    for (auto it = authors->cbegin(); it != authors->cend(); ++it) {
+        if (it.key().contains(u"Smith"))
+            EXPECT_EQ(it->items.size(), 2u); // author and editor of the same entry
+        else
+            EXPECT_EQ(it->items.size(), 1u);
+    }
+}
+
+TEST_F(LoadedDatabase, removingAnEntryDropsItsNamesAndKey)
+{
+    const BibItemPtr item = database->bibItemForKey(u"Other"_s);
+    ASSERT_TRUE(item);
+    EXPECT_TRUE(database->removeBibItem(item, false));
+    EXPECT_FALSE(database->bibItemForKey(u"Other"_s));
+    EXPECT_EQ(database->allAuthors()->size(), 2);
+    EXPECT_EQ(database->numItems(), 1);
+    EXPECT_TRUE(database->isDirty());
+}
+
+struct UniqueKeyCase
+{
+    const char *name;
+    QStringList existing;
+    const char *asked;
+    int itemIndex; // -1: no item
+    const char *expected;
+};
+
+class UniqueBibKey : public testing::TestWithParam<UniqueKeyCase>
+{};
+
+TEST_P(UniqueBibKey, followsTheSuffixScheme)
+{
+    QByteArray bytes;
+    for (const QString &key : GetParam().existing)
+        bytes += "@misc{" + key.toUtf8() + ", title = {x}}\n";
+    BibFixture fixture;
+    auto database = fixture.load(bytes);
+    ASSERT_TRUE(database);
+    const BibItem *item =
+        GetParam().itemIndex >= 0 ? (*database->allItems())[GetParam().itemIndex].get() : nullptr;
+    EXPECT_EQ(database->uniqueBibKey(QString::fromUtf8(GetParam().asked), item),
+              QString::fromUtf8(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UniqueBibKey,
+    testing::Values(
+        UniqueKeyCase{"freeKeyStays", {u"a"_s}, "Smith2000", -1, "Smith2000"},
+        UniqueKeyCase{"takenKeyGetsFirstSuffix", {u"Smith2000"_s}, "Smith2000", -1, "Smith2000.1"},
+        UniqueKeyCase{
+            "secondSibling", {u"Smith2000"_s, u"Smith2000.1"_s}, "Smith2000", -1, "Smith2000.2"},
+        UniqueKeyCase{
+            "bareKeyNotGivenWhenSiblingExists", {u"Smith2000.1"_s}, "Smith2000", -1, "Smith2000.2"},
+        UniqueKeyCase{"holderKeepsItsSibling",
+                      {u"Smith2000"_s, u"Smith2000.1"_s},
+                      "Smith2000",
+                      1,
+                      "Smith2000.1"},
+        UniqueKeyCase{"holderKeepsItsKey", {u"Smith2000"_s}, "Smith2000", 0, "Smith2000"},
+        UniqueKeyCase{"emptyKeyIsUntitled", {u"a"_s}, "", -1, "untitled1"}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(DatabaseItems, copiedEntryLosesItsNumericSuffix)
+{
+    BibFixture fixture;
+    auto source = fixture.load("@misc{smith2000.2, title = {Src}}\n", u"src.bib"_s);
+    auto target = fixture.load("@misc{smith2000.2, title = {Dst}}\n", u"dst.bib"_s);
+    ASSERT_TRUE(source && target);
+    const BibItemPtr copy = target->addCopyOfBibItem(source->bibItemForKey(u"smith2000.2"_s));
+    ASSERT_TRUE(copy);
+    // ".2" is stripped, and the bare key is not given out while ".2" exists.
+    EXPECT_EQ(copy->bibKey(), u"smith2000.1"_s);
+    EXPECT_EQ(copy->database(), static_cast<ItemDatabase *>(target.get()));
+    EXPECT_EQ(target->numItems(), 2);
+    EXPECT_EQ(source->bibItemForKey(u"smith2000.2"_s)->fieldDataForEdit(u"title"_s), u"Src"_s);
+}
+
+TEST(DatabaseItems, newEntryGetsTheNumberedUntitledKey)
+{
+    BibFixture fixture;
+    auto database = fixture.load("@misc{a, title = {x}}\n");
+    ASSERT_TRUE(database);
+    const BibItemPtr item = database->appendNewBibItemWithType(u"BOOK"_s);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->bibKey(), u"untitled2"_s);
+    EXPECT_EQ(database->bibItemForKey(u"untitled2"_s), item);
+}
+
+TEST(DatabaseItems, replaceBibKeyMovesTheIndexEntry)
+{
+    BibFixture fixture;
+    auto database = fixture.load("@misc{old, title = {x}}\n");
+    ASSERT_TRUE(database);
+    const BibItemPtr item = database->bibItemForKey(u"old"_s);
+    EXPECT_TRUE(item->setFieldData(u"new"_s, u"bibkey"_s));
+    EXPECT_EQ(database->bibItemForKey(u"new"_s), item);
+    EXPECT_FALSE(database->bibItemForKey(u"old"_s));
+}
+
+TEST(DatabaseItems, itemsOfClosedDatabasesAreNamedInOneAlert)
+{
+    BibItemList strays;
+    for (int i = 0; i < 11; ++i)
+        strays.push_back(BibItem::newBibItemOfType(u"MISC"_s, u"k%1"_s.arg(i), nullptr));
+    ScriptedAlertPresenter presenter;
+    BibDatabase root;
+    EXPECT_EQ(root.removeBibItems(strays, false), 0);
+    const auto requests = presenter.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].message.endsWith(u"k9, ..."_s)) << requests[0].message.toStdString();
+    EXPECT_FALSE(requests[0].message.contains(u"k10"_s));
+}
+
+TEST(DatabaseItems, groupShowsTheUnionAndKeepsItemsReachedTwice)
+{
+    BibFixture fixture;
+    auto database = fixture.load("@misc{a, title = {x}}\n");
+    ASSERT_TRUE(database);
+    const BibItemPtr item = database->bibItemForKey(u"a"_s);
+    BibDatabase root;
+    BibDatabase *outer = root.insertChild(namedGroup(u"outer"_s), -1);
+    BibDatabase *first = outer->insertChild(namedGroup(u"first"_s), -1);
+    BibDatabase *second = outer->insertChild(namedGroup(u"second"_s), -1);
+    first->appendBibItem(item);
+    second->appendBibItem(item);
+    EXPECT_EQ(outer->numItems(), 1);
+    first->removeBibItem(item, false);
+    EXPECT_TRUE(outer->containsItem(item.get()));
+    second->removeBibItem(item, false);
+    EXPECT_FALSE(outer->containsItem(item.get()));
+}

@@ -1,0 +1,201 @@
+#include "StorageTestSupport.h"
+
+#include "core/AlertPresenter.h"
+#include "core/Texts.h"
+#include "model/BibItem.h"
+#include "storage/DatabaseGroup.h"
+#include "storage/LoadingCoordinator.h"
+#include "storage/LoadingErrorAlert.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray entries(int count, const QByteArray &prefix)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += "@article{" + prefix + QByteArray::number(i) + ", author = {Doe, Jane and Roe, R" +
+                 QByteArray::number(i % 7) + "}, title = {Title " + QByteArray::number(i) +
+                 "}, year = 2001}\n";
+    return bytes;
+}
+
+// Runs the event loop until the coordinator reports that loading is over.
+bool waitUntilLoaded(LoadingCoordinator &coordinator)
+{
+    if (!coordinator.isLoading())
+        return true;
+    QEventLoop loop;
+    bool finished = false;
+    QObject::connect(&coordinator, &LoadingCoordinator::loadingFinished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return finished;
+}
+
+} // namespace
+
+TEST(LoadingCoordinator, severalFilesLoadAtOnceAndOpenInTheTree)
+{
+    BibFixture fixture;
+    LoadingCoordinator coordinator;
+    std::vector<LocalDatabase *> nodes;
+    for (int f = 0; f < 4; ++f) {
+        const QString path =
+            fixture.write(u"f%1.bib"_s.arg(f), entries(500, "k" + QByteArray::number(f) + "_"));
+        nodes.push_back(coordinator.appendLocalDatabase(path, false));
+        ASSERT_TRUE(nodes.back());
+    }
+    std::vector<BibDatabase *> ready;
+    QObject::connect(&coordinator, &LoadingCoordinator::databaseReady,
+                     [&](BibDatabase *node) { ready.push_back(node); });
+    ASSERT_TRUE(waitUntilLoaded(coordinator));
+    EXPECT_EQ(ready.size(), 4u);
+    for (LocalDatabase *node : nodes) {
+        ASSERT_TRUE(node->allItems());
+        EXPECT_EQ(node->allItems()->size(), 500u);
+        EXPECT_FALSE(node->isLoading());
+    }
+    EXPECT_EQ(coordinator.databaseNode()->numItems(), 2000);
+    EXPECT_FALSE(coordinator.isLoading());
+    EXPECT_FALSE(coordinator.initialLoading());
+}
+
+TEST(LoadingCoordinator, openingTheSameFileTwiceGivesTheSameNode)
+{
+    BibFixture fixture;
+    LoadingCoordinator coordinator;
+    const QString path = fixture.write(u"same.bib"_s, entries(3, "s"));
+    LocalDatabase *first = coordinator.appendLocalDatabase(path, false);
+    LocalDatabase *second = coordinator.appendLocalDatabase(path, false);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(coordinator.databaseNode()->numberOfChildren(), 1);
+    ASSERT_TRUE(waitUntilLoaded(coordinator));
+}
+
+TEST(LoadingCoordinator, missingFileIsRefusedWithAnAlert)
+{
+    ScriptedAlertPresenter presenter;
+    LoadingCoordinator coordinator;
+    EXPECT_FALSE(coordinator.appendLocalDatabase(u"/no/such/dir/x.bib"_s, false));
+    EXPECT_EQ(presenter.requests().size(), 1u);
+    EXPECT_FALSE(coordinator.isLoading());
+}
+
+struct ErrorAnswerCase
+{
+    const char *name;
+    int answer; // the alert's answer: 1 OK, 0 Cancel
+    bool keptInTree;
+};
+
+class LoadingErrorAnswer : public testing::TestWithParam<ErrorAnswerCase>
+{};
+
+TEST_P(LoadingErrorAnswer, decidesWhetherTheDatabaseStays)
+{
+    BibFixture fixture;
+    ScriptedAlertPresenter presenter({GetParam().answer});
+    LoadingCoordinator coordinator;
+    const QString path =
+        fixture.write(u"bad.bib"_s, "@misc{a, title={x}}\nstray words\n@misc{a, title={y}}\n");
+    ASSERT_TRUE(coordinator.appendLocalDatabase(path, false));
+    QString dropped;
+    QObject::connect(&coordinator, &LoadingCoordinator::databaseDropped,
+                     [&](const QString &d) { dropped = d; });
+    ASSERT_TRUE(waitUntilLoaded(coordinator));
+    const auto requests = presenter.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].message.count(u"* "_s), 2); // both problems, one per line
+    EXPECT_EQ(coordinator.databaseNode()->numberOfChildren(), GetParam().keptInTree ? 1 : 0);
+    EXPECT_EQ(dropped.isEmpty(), GetParam().keptInTree);
+    EXPECT_EQ(coordinator.databaseNode()->numItems(), GetParam().keptInTree ? 2 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LoadingErrorAnswer,
+                         testing::Values(ErrorAnswerCase{"okKeeps", 1, true},
+                                         ErrorAnswerCase{"cancelDrops", 0, false}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+TEST(LoadingCoordinator, stoppingLoadsAndClosingTheTreeIsSafe)
+{
+    BibFixture fixture;
+    auto coordinator = std::make_unique<LoadingCoordinator>();
+    std::vector<LocalDatabase *> nodes;
+    for (int f = 0; f < 3; ++f)
+        nodes.push_back(coordinator->appendLocalDatabase(
+            fixture.write(u"s%1.bib"_s.arg(f), entries(2000, "z")), false));
+    for (LocalDatabase *node : nodes)
+        node->setStopLoading(true);
+    // Destroying the coordinator destroys the tree, which joins the loading threads.
+    coordinator.reset();
+    SUCCEED();
+}
+
+TEST(LoadingCoordinator, removingALoadedDatabaseTakesItsItemsOutOfTheGroup)
+{
+    BibFixture fixture;
+    LoadingCoordinator coordinator;
+    LocalDatabase *a =
+        coordinator.appendLocalDatabase(fixture.write(u"a.bib"_s, entries(5, "a")), false);
+    coordinator.appendLocalDatabase(fixture.write(u"b.bib"_s, entries(7, "b")), false);
+    ASSERT_TRUE(waitUntilLoaded(coordinator));
+    EXPECT_EQ(coordinator.databaseNode()->numItems(), 12);
+    auto removed = coordinator.removeDatabase(a);
+    ASSERT_TRUE(removed);
+    EXPECT_EQ(coordinator.databaseNode()->numItems(), 7);
+    EXPECT_FALSE(coordinator.removeDatabase(coordinator.databaseNode()));
+    EXPECT_FALSE(coordinator.removeDatabase(coordinator.rootNode()));
+}
+
+TEST(LoadingCoordinator, treeIsRebuiltFromTheStoredDictionary)
+{
+    LoadingCoordinator coordinator;
+    coordinator.reloadDatabases();
+    ASSERT_TRUE(coordinator.databaseNode());
+    EXPECT_EQ(coordinator.rootNode()->firstChild(), coordinator.databaseNode());
+    EXPECT_FALSE(coordinator.initialLoading()); // no database in the tree
+}
+
+TEST(LoadingCoordinator, displayMayPollALoadingDatabase)
+{
+    // What the outline reads while a database loads: name, count, state.
+    BibFixture fixture;
+    LoadingCoordinator coordinator;
+    LocalDatabase *node =
+        coordinator.appendLocalDatabase(fixture.write(u"poll.bib"_s, entries(3000, "p")), false);
+    ASSERT_TRUE(node);
+    int polls = 0;
+    while (node->isLoading() && polls < 100000) {
+        (void)node->attributedName();
+        (void)node->numItems();
+        (void)node->isDirty();
+        (void)node->allItems();
+        (void)coordinator.databaseNode()->isDirty();
+        ++polls;
+    }
+    ASSERT_TRUE(waitUntilLoaded(coordinator));
+    EXPECT_EQ(node->numItems(), 3000);
+}
+
+TEST(LoadingErrorAlert, titleCountsTheErrors)
+{
+    LocalDatabase database;
+    database.properties().setDescription(u"refs"_s);
+    const QStringList one{u"e1"_s};
+    const QStringList two{u"e1"_s, u"e2"_s};
+    EXPECT_EQ(LoadingErrorAlert::titleFor(database, one),
+              Texts::format(u"LoadingErrors1", {u"refs"_s}));
+    EXPECT_EQ(LoadingErrorAlert::titleFor(database, two),
+              Texts::format(u"LoadingErrors", {u"2"_s, u"refs"_s}));
+    EXPECT_EQ(LoadingErrorAlert::messageFor(two), u"* e1\n* e2\n"_s);
+}

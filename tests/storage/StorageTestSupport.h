@@ -1,0 +1,59 @@
+#pragma once
+
+#include "model/BibItem.h"
+#include "storage/LocalDatabase.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Writes small .bib files into a temporary folder and loads them the way the
+// window does (without the timer: the test waits for the loading thread).
+class BibFixture
+{
+public:
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.path() + u'/' + name;
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+        return path;
+    }
+
+    std::unique_ptr<LocalDatabase> load(const QByteArray &bytes,
+                                        const QString &name = QStringLiteral("t.bib"))
+    {
+        auto database = LocalDatabase::localDatabaseWithFile(write(name, bytes), false);
+        if (!database)
+            return nullptr;
+        database->startLoading();
+        database->waitForLoading();
+        // The user answers OK to the loading errors: the database opens.
+        database->setWaitingStatus(0);
+        return database;
+    }
+
+    QString folder() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+inline QStringList errorsOf(const LocalDatabase &database)
+{
+    return database.readingErrors().value_or(QStringList());
+}
+
+inline QStringList keysOf(const LocalDatabase &database)
+{
+    QStringList keys;
+    if (const BibItemList *items = database.allItems()) {
+        for (const BibItemPtr &item : *items)
+            keys << item->bibKey();
+    }
+    return keys;
+}
