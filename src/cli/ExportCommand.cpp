@@ -1,6 +1,7 @@
 // quirefold-cli export FILE [--format F] [--keys K1,K2,...] [--prefix 0-3]:
 // loads a file as the window does and prints its entries as JSON or in one of
 // the copy formats of the item list.
+#include "cli/BibtexExport.h" // the bibtex format
 #include "cli/CliCommand.h"
 #include "cli/CliDatabaseLoader.h"
 #include "cli/CliIo.h"
@@ -68,6 +69,8 @@ const std::map<QString, Exporter> &exporters()
         {u"json"_s, exportJson},      {u"keys"_s, copyFormat(0)},       {u"cite"_s, copyFormat(1)},
         {u"nocite"_s, copyFormat(2)}, {u"bibitem"_s, copyFormat(3)},    {u"html"_s, copyFormat(4)},
         {u"tab"_s, copyFormat(5)},    {u"html-plain"_s, copyFormat(6)}, {u"text"_s, copyFormat(7)},
+        // The text an ordinary save would write.
+        {u"bibtex"_s, [](const ExportRequest &request) { return bibtexExportText(*request.database); }},
     };
     return table;
 }

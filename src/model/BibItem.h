@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <QUrl>
 
 #include <memory>
 #include <optional>
@@ -226,6 +227,23 @@ public:
     QString matchKey(bool stored) const;
 
     // --- Attachments (the attachment side, BibItemAttachments.cpp) ---
+    // The state of the attached file: 0 none, 1 missing, 2 a file, 3 a folder,
+    // 4 an entry of a remote database (not tested); refreshes the file icon.
+    int checkFileState();
+    // The "file" field made absolute with the owning database; absent when empty.
+    std::optional<QString> attachedFile() const;
+    std::optional<QUrl> attachedURL() const;
+    std::optional<QString> attachedEmail() const;
+    // "file" becomes `path` (removed when empty); the item is marked changed.
+    void setAttachment(const QString &path);
+    // The "file" path between absolute and relative form.
+    void remakeFilePath(bool keepFull);
+    // The "database" pseudo-field becomes `description`.
+    void remakeDescription(const QString &description);
+    // Attaches files as a drop does (asking append or replace when
+    // `interactive`); the text to store with setAttachment, or nothing.
+    std::optional<QString> appendAttachments(const QStringList &paths, bool interactive);
+    std::optional<QString> appendAttachment(const QString &path, bool interactive);
     // --- end of attachments ---
 
 private:

@@ -1,5 +1,7 @@
 #include "storage/BibDatabase.h"
 
+#include "storage/DatabaseSaver.h" // saving
+
 #include "core/AlertPresenter.h"
 #include "core/Texts.h"
 #include "model/AuthorName.h"
@@ -630,9 +632,10 @@ std::vector<BibDatabase *> BibDatabase::getManualLibraries()
 
 // ---- saving hooks (file-backed nodes override them)
 
+// Saving (DatabaseSaver)
 QVariantMap BibDatabase::defaultSaveOptions() const
 {
-    return {};
+    return DatabaseSaver::defaultSaveOptions(*this);
 }
 
 bool BibDatabase::saveDatabase()
@@ -641,14 +644,14 @@ bool BibDatabase::saveDatabase()
     return true;
 }
 
-bool BibDatabase::saveAsDatabase(const QString &, const QVariantMap &)
+bool BibDatabase::saveAsDatabase(const QString &path, const QVariantMap &options)
 {
-    return false;
+    return DatabaseSaver::saveAsDatabase(*this, path, options);
 }
 
-std::optional<QByteArray> BibDatabase::makeContentsDataWithOptions(const QVariantMap &)
+std::optional<QByteArray> BibDatabase::makeContentsDataWithOptions(const QVariantMap &options)
 {
-    return std::nullopt;
+    return DatabaseSaver::makeContentsData(*this, options);
 }
 
 bool BibDatabase::saveManualLibs()

@@ -380,7 +380,7 @@ void BibFileReader::flushPendingComment()
 {
     if (m_pendingComment.isEmpty())
         return;
-    m_contents.comments.append(m_pendingComment.join(u'\n'));
+    m_contents.comments.append(m_pendingComment.join(u'\n').trimmed());
     m_pendingComment.clear();
 }
 

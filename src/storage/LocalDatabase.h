@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/AttachmentManager.h"
 #include "storage/LocalDatabaseProperties.h"
 #include "storage/RealDatabase.h"
 
@@ -87,6 +88,31 @@ public:
     bool isDirty() const override;
 
     // ---- saving (LocalDatabaseSaving.cpp)
+    QVariantMap defaultSaveOptions() const override;
+    bool saveDatabase() override;
+    bool saveAsDatabase(const QString &path, const QVariantMap &options) override;
+    std::optional<QByteArray> makeContentsDataWithOptions(const QVariantMap &options) override;
+    // The settings block, first in the file.
+    QString databasePropertyStringWithLF(const QString &lf) const;
+
+    // ---- attachments (LocalDatabaseAttachments.cpp)
+    std::optional<QString> appendAttachments(const QStringList &paths, BibItem &item,
+                                             bool append) override;
+    // The key as a file-system name.
+    static QString nameForFile(const QString &key);
+    static std::optional<QString> createTargetFolder(const QString &folder, const QString &name);
+    static bool checkAttachmentFolder(const QString &path);
+    // Asks before anything at `path` is overwritten; reports a failed removal.
+    static bool checkOverwriteFile(const QString &path);
+    static bool moveFileToUserTrash(const QString &path);
+    bool removeBibItem(const BibItemPtr &item, bool removeFile) override;
+    int removeBibItems(const BibItemList &items, bool removeFile) override;
+    void openProperty() override;
+    void propertiesChanged() override;
+    void remakeFilePath();
+    void remakeDescription();
+    // How this database stores attachments.
+    AttachmentManager::Settings attachmentSettings() const;
     // ---- end of saving
 
 private:
