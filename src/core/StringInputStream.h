@@ -4,6 +4,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 
@@ -38,6 +39,14 @@ public:
     std::optional<QString> getWord();
     std::optional<QString> getWordNonSpace();
     std::optional<QString> getWordBeginsWith(QChar c);
+
+    // Consumes and answers the longest run of units from the cursor that
+    // getChar would hand out unchanged, one by one: it stops before any unit
+    // marked in `stop` (and every ASCII control character), the
+    // yen sign, and white space other than a single
+    // space between two other characters. For scanners that copy ordinary text
+    // in bulk.
+    QStringView getPlainRun(const bool (&stop)[128]);
 
     void rewind();
     // Moves the cursor to `index`, clamped to the last unit of the text.
@@ -82,4 +91,39 @@ inline QChar StringInputStream::getChar()
     }
     m_lastCharWasASpace = space;
     return QChar(c);
+}
+
+inline QStringView StringInputStream::getPlainRun(const bool (&stop)[128])
+{
+    // Locals, so that the table reads cannot force the cursor back to memory
+    // on every unit.
+    const char16_t *const buffer = m_buffer;
+    const qsizetype start = m_currentPos;
+    const qsizetype end = m_maxPos;
+    const CharacterSet whitespace = m_whitespace;
+    qsizetype pos = start;
+    while (pos < end) {
+        const char16_t c = buffer[pos];
+        if (c < 128) {
+            if (stop[c])
+                break;
+            if (c <= u' ') {
+                if (c != u' ')
+                    break; // tab, line breaks and control characters
+                // A single space between two other characters reads as
+                // itself, collapsing or not.
+                if ((pos == start && m_lastCharWasASpace) || pos + 1 >= end ||
+                    whitespace.contains(buffer[pos + 1]))
+                    break;
+            }
+        } else if (c == 0x00A5 || whitespace.contains(c)) {
+            break;
+        }
+        ++pos;
+    }
+    if (pos > start) {
+        m_currentPos = pos;
+        m_lastCharWasASpace = buffer[pos - 1] == u' ';
+    }
+    return QStringView(buffer + start, pos - start);
 }

@@ -334,6 +334,75 @@ QByteArray encodeWith(const char *converterName, QStringView text, bool lossy, b
     return result;
 }
 
+// Mac Japanese is Shift-JIS with a few single bytes that Windows-31J leaves
+// undefined; they are read and written here around the Windows-31J converter.
+// (Byte 0x5C stays a backslash, as everywhere in the Shift-JIS family.)
+struct MacJapaneseExtra
+{
+    uchar byte;
+    char16_t character;
+    bool written; // false: read only, the character is written another way
+};
+constexpr MacJapaneseExtra kMacJapaneseExtras[] = {
+    {0x80, u'\\', false},    {0xA0, u'\u00A0', true},  {0xFD, u'\u00A9', true},
+    {0xFE, u'\u2122', true}, {0xFF, u'\u2026', false},
+};
+
+bool isShiftJisLeadByte(uchar byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::optional<QString> decodeMacJapanese(const char *converterName, const QByteArray &bytes)
+{
+    QString result;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto byte = uchar(bytes[i]);
+        if (isShiftJisLeadByte(byte)) {
+            i += 2;
+            continue;
+        }
+        const MacJapaneseExtra *extra = nullptr;
+        for (const MacJapaneseExtra &candidate : kMacJapaneseExtras) {
+            if (candidate.byte == byte)
+                extra = &candidate;
+        }
+        if (!extra) {
+            ++i;
+            continue;
+        }
+        const std::optional<QString> part = decodeWith(converterName, bytes.mid(start, i - start));
+        if (!part)
+            return std::nullopt;
+        result += *part;
+        result += QChar(extra->character);
+        start = ++i;
+    }
+    const std::optional<QString> tail = decodeWith(converterName, bytes.mid(start));
+    if (!tail)
+        return std::nullopt;
+    return result + *tail;
+}
+
+QByteArray encodeMacJapanese(const char *converterName, QStringView text, bool lossy, bool *lost)
+{
+    QByteArray result;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        for (const MacJapaneseExtra &extra : kMacJapaneseExtras) {
+            if (!extra.written || extra.character != c)
+                continue;
+            result += encodeWith(converterName, text.mid(start, i - start), lossy, lost);
+            result += char(extra.byte);
+            start = i + 1;
+        }
+    }
+    result += encodeWith(converterName, text.mid(start), lossy, lost);
+    return result;
+}
+
 } // namespace
 
 TextEncodings::TextEncodings()
@@ -402,6 +471,8 @@ std::optional<QString> TextEncodings::decode(const QByteArray &bytes, quint32 co
     const EncodingInfo *info = findInfo(code);
     if (!info)
         return std::nullopt;
+    if (code == MacJapanese)
+        return decodeMacJapanese(info->converter, bytes);
     return decodeWith(info->converter, bytes);
 }
 
@@ -410,6 +481,8 @@ QByteArray TextEncodings::encode(QStringView text, quint32 code)
     const EncodingInfo *info = findInfo(code);
     if (!info)
         return {};
+    if (code == MacJapanese)
+        return encodeMacJapanese(info->converter, text, true, nullptr);
     return encodeWith(info->converter, text, true, nullptr);
 }
 
@@ -430,7 +503,10 @@ bool TextEncodings::canEncode(QStringView text, quint32 code)
         return true;
     }
     bool lost = false;
-    encodeWith(info->converter, text, false, &lost);
+    if (code == MacJapanese)
+        encodeMacJapanese(info->converter, text, false, &lost);
+    else
+        encodeWith(info->converter, text, false, &lost);
     return !lost;
 }
 

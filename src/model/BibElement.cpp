@@ -6,8 +6,10 @@
 
 #include <QJsonValue>
 
+#include <algorithm>
 #include <cmath>
-#include <string>
+#include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -27,31 +29,89 @@ bool isAsciiDigits(QStringView text)
 class TokenBuffer
 {
 public:
-    TokenBuffer() { m_units.reserve(256); }
-    void append(char16_t c) { m_units.push_back(c); }
+    TokenBuffer() : m_units(new char16_t[256]), m_capacity(256) {}
+    void append(char16_t c)
+    {
+        if (m_size == m_capacity)
+            grow(m_size + 1);
+        m_units[m_size++] = c;
+    }
     void append(char16_t a, char16_t b)
     {
-        m_units.push_back(a);
-        m_units.push_back(b);
+        append(a);
+        append(b);
+    }
+    void append(QStringView run)
+    {
+        const auto n = size_t(run.size());
+        if (n == 0)
+            return;
+        if (m_size + n > m_capacity)
+            grow(m_size + n);
+        std::copy_n(run.utf16(), n, m_units.get() + m_size);
+        m_size += n;
     }
     void flushTo(QList<BibElement> &elements)
     {
-        if (m_units.empty())
+        if (m_size == 0)
             return;
         elements.append(BibElement::bibElementWithString(
-            QString(reinterpret_cast<const QChar *>(m_units.data()), qsizetype(m_units.size()))));
-        m_units.clear();
+            QString(reinterpret_cast<const QChar *>(m_units.get()), qsizetype(m_size))));
+        m_size = 0;
     }
 
 private:
-    std::u16string m_units;
+    void grow(size_t needed)
+    {
+        const size_t capacity = std::max(m_capacity * 2, needed);
+        std::unique_ptr<char16_t[]> units(new char16_t[capacity]);
+        std::copy_n(m_units.get(), m_size, units.get());
+        m_units = std::move(units);
+        m_capacity = capacity;
+    }
+
+    std::unique_ptr<char16_t[]> m_units;
+    size_t m_capacity;
+    size_t m_size = 0;
 };
+
+// The characters the tokenizer treats specially inside braces or quotes, and
+// at the top level of the list (where '=', '#' and ',' separate tokens).
+constexpr bool isNestedSpecial(char16_t c)
+{
+    return c == u'\\' || c == u'{' || c == u'}' || c == u'$' || c == u'"';
+}
+
+struct SpecialTables
+{
+    bool nested[128] = {};
+    bool top[128] = {};
+    constexpr SpecialTables()
+    {
+        for (char16_t c = 0; c < 128; ++c) {
+            nested[c] = isNestedSpecial(c);
+            top[c] = nested[c] || c == u'=' || c == u'#' || c == u',' || c == u' ';
+        }
+    }
+};
+constexpr SpecialTables specials;
 
 // The stream answers U+0000 both for a NUL in the text and at its end; only
 // the end stops the grammar, a NUL is kept as an ordinary character.
 bool endOfText(QChar c, const StringInputStream &stream)
 {
     return c.isNull() && stream.atEnd();
+}
+
+// Field names are nearly always lower-case ASCII already; those are shared,
+// not copied.
+QString lowerCased(const QString &name)
+{
+    for (const QChar c : name) {
+        if (c.unicode() >= 128 || (c >= u'A' && c <= u'Z'))
+            return name.toLower();
+    }
+    return name;
 }
 
 StringInputStream normalisingStream(const QString &text)
@@ -190,7 +250,12 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
     int depth = 1;
     int mathDepth = -1;
     bool inQuote = false;
+    elements.reserve(32);
     for (;;) {
+        // Ordinary text is copied in bulk; only the characters that matter
+        // below go through getChar one by one.
+        token.append(depth == 1 ? stream.getPlainRun(specials.top)
+                                : stream.getPlainRun(specials.nested));
         const QChar qc = stream.getChar();
         if (endOfText(qc, stream))
             break;
@@ -297,63 +362,75 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
     return elements;
 }
 
-std::optional<BibFieldDictionary> BibElement::analyzeElements(const QList<BibElement> &elements,
-                                                              QString &error, bool needsBibkey)
+namespace {
+
+// The grouping over `elements`; `take(i)` hands out element i for keeping
+// (a copy, or moved out of a list the caller gave up).
+template<typename Take>
+std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &elements, Take take,
+                                                QString &error, bool needsBibkey)
 {
     error = QString();
     BibFieldDictionary fields;
     const qsizetype count = elements.size();
     qsizetype i = 0;
+    fields.reserve(count / 4 + 1);
 
     if (needsBibkey) {
-        if (count == 0 ||
-            (elements[0].elementType() != Word && elements[0].elementType() != Number)) {
+        if (count == 0 || (elements[0].elementType() != BibElement::Word &&
+                           elements[0].elementType() != BibElement::Number)) {
             error = Texts::format(u"ReadError_BadBibKey",
                                   {count == 0 ? QString(u""_s) : elements[0].stringValue()});
             return std::nullopt;
         }
-        const QString &key = elements[0].stringValue();
+        const QString key = elements[0].stringValue();
         i = 1;
         // A key alone ("@misc{key}") is an entry without fields, as in BibTeX.
         if (i < count) {
-            if (elements[i].elementType() != Comma) {
+            if (elements[i].elementType() != BibElement::Comma) {
                 error = Texts::format(u"ReadError_NoComma", {key});
                 return std::nullopt;
             }
             ++i;
         }
-        fields.insert(u"bibkey"_s, {bibElementWithSpecial(key)});
+        fields.insert(u"bibkey"_s, {BibElement::bibElementWithSpecial(key)});
     }
 
     while (i < count) {
         const BibElement &nameElement = elements[i++];
-        if (nameElement.elementType() != Word) {
+        if (nameElement.elementType() != BibElement::Word) {
             error = Texts::format(u"ReadError_BadFieldName", {nameElement.stringValue()});
             return std::nullopt;
         }
-        const QString name = nameElement.stringValue().toLower();
-        if (i >= count || elements[i].elementType() != Equal) {
+        const QString name = lowerCased(nameElement.stringValue());
+        if (i >= count || elements[i].elementType() != BibElement::Equal) {
             error = Texts::format(u"ReadError_NoEqual", {name});
             return std::nullopt;
         }
         ++i;
 
+        qsizetype fieldEnd = i;
+        while (fieldEnd < count && elements[fieldEnd].elementType() != BibElement::Comma)
+            ++fieldEnd;
         QList<BibElement> values;
+        values.reserve((fieldEnd - i + 1) / 2);
         while (i < count) {
-            const BibElement &value = elements[i++];
+            const BibElement &value = elements[i];
             if (!value.isValue()) {
-                if (value.elementType() == Comma)
+                if (value.elementType() == BibElement::Comma) {
+                    ++i;
                     break; // an empty value: the field is left out
+                }
                 error = Texts::format(u"ReadError_FieldSyntax", {name});
                 return std::nullopt;
             }
-            values.append(value);
+            values.append(take(i++));
             if (i >= count)
                 break;
             const qint32 next = elements[i++].elementType();
-            if (next == Comma)
+            if (next == BibElement::Comma)
                 break;
-            if (next != Sharp) {
+            if (next != BibElement::Sharp) {
                 error = Texts::format(u"ReadError_FieldSyntax", {name});
                 return std::nullopt;
             }
@@ -362,9 +439,28 @@ std::optional<BibFieldDictionary> BibElement::analyzeElements(const QList<BibEle
         // citation key read above.
         if (values.isEmpty() || (needsBibkey && name == u"bibkey"))
             continue;
-        fields.insert(name, values);
+        fields.insert(name, std::move(values));
     }
     return fields;
+}
+
+} // namespace
+
+std::optional<BibFieldDictionary> BibElement::analyzeElements(const QList<BibElement> &elements,
+                                                              QString &error, bool needsBibkey)
+{
+    return groupElements(
+        elements, [&elements](qsizetype i) { return elements[i]; }, error, needsBibkey);
+}
+
+std::optional<BibFieldDictionary> BibElement::analyzeElements(QList<BibElement> &&elements,
+                                                              QString &error, bool needsBibkey)
+{
+    elements.detach();
+    BibElement *const data = elements.data();
+    return groupElements(
+        std::as_const(elements), [data](qsizetype i) { return std::move(data[i]); }, error,
+        needsBibkey);
 }
 
 std::optional<QString> BibElement::checkNesting(const QString &text)

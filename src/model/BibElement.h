@@ -85,6 +85,10 @@ public:
     // `error` set, on a syntax error.
     static std::optional<BibFieldDictionary> analyzeElements(const QList<BibElement> &elements,
                                                              QString &error, bool needsBibkey);
+    // The same for a token list the caller no longer needs: the values are
+    // moved out of it rather than copied (their texts are left empty).
+    static std::optional<BibFieldDictionary> analyzeElements(QList<BibElement> &&elements,
+                                                             QString &error, bool needsBibkey);
     // A plain field value with white-space runs collapsed, yen signs read as
     // backslashes and straight double quotes made TeX quotes; absent when
     // braces, math or quotes do not balance.

@@ -4,6 +4,8 @@
 #include "core/StringInputStream.h"
 #include "core/StringOutputStream.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -35,32 +37,33 @@ QString fill(const QString &format, const QString &argument)
     return result;
 }
 
+// The ASCII characters with a meaning to the main loop in text mode, NUL
+// included, as a bit table.
+constexpr std::uint64_t kSpecialLow = (std::uint64_t(1) << 0) | (std::uint64_t(1) << '!') |
+                                      (std::uint64_t(1) << '$') | (std::uint64_t(1) << '\'') |
+                                      (std::uint64_t(1) << '-') | (std::uint64_t(1) << '<') |
+                                      (std::uint64_t(1) << '>') | (std::uint64_t(1) << '?');
+constexpr std::uint64_t kSpecialHigh =
+    (std::uint64_t(1) << ('\\' - 64)) | (std::uint64_t(1) << ('^' - 64)) |
+    (std::uint64_t(1) << ('`' - 64)) | (std::uint64_t(1) << ('{' - 64)) |
+    (std::uint64_t(1) << ('|' - 64)) | (std::uint64_t(1) << ('}' - 64)) |
+    (std::uint64_t(1) << ('~' - 64));
+
 // Whether `string` reads in text mode exactly as it stands: it holds no
-// character that the main loop or the stream treats specially.
+// character that the main loop or the stream treats specially (the stream
+// reads the no-break and ideographic spaces as spaces).
 bool isPlainText(const QString &string)
 {
     for (const QChar c : string) {
-        switch (c.unicode()) {
-        case 0:
-        case u'\\':
-        case u'{':
-        case u'}':
-        case u'$':
-        case u'~':
-        case u'|':
-        case u'`':
-        case u'\'':
-        case u'-':
-        case u'!':
-        case u'?':
-        case u'<':
-        case u'>':
-        case u'^':
-        case 0x00A0:
-        case 0x3000:
+        const char16_t u = c.unicode();
+        if (u < 64) {
+            if ((kSpecialLow >> u) & 1u)
+                return false;
+        } else if (u < 128) {
+            if ((kSpecialHigh >> (u - 64)) & 1u)
+                return false;
+        } else if (u == 0x00A0 || u == 0x3000) {
             return false;
-        default:
-            break;
         }
     }
     return true;
@@ -149,7 +152,10 @@ QString ConvertFromTeX::convertStream(StringInputStream &stream, bool mathMode) 
     // followed with counters instead of recursion: `groups` counts the groups
     // opened since this call began; math mode, once entered at group level
     // `mathFrom`, lasts until that level is closed again.
-    StringOutputStream output;
+    // The output is rarely longer than the input; a buffer of that size
+    // saves clearing a large one for every short value.
+    const qsizetype remaining = stream.length() - stream.position();
+    StringOutputStream output(int(std::clamp<qsizetype>(remaining + 8, 16, 1024)));
     bool math = mathMode;
     qsizetype groups = 0;
     qsizetype mathFrom = mathMode ? 0 : -1;

@@ -4,6 +4,7 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -62,21 +63,6 @@ void addEntries(QHash<QChar, QString> &dic, QStringView key, const QString *texS
             qCWarning(lcUnicodeToTeX, "text %s: character %lld (U+%04X) cannot be converted",
                       qPrintable(key.toString()), static_cast<long long>(k), c.unicode());
     }
-}
-
-// Whether the position `pos` of `text` lies inside an inline math span: the
-// unescaped dollar signs before it are odd in number.
-bool insideMath(QStringView text, qsizetype pos)
-{
-    bool inMath = false;
-    qsizetype backslashes = 0;
-    for (qsizetype i = 0; i < pos; ++i) {
-        const QChar c = text.at(i);
-        if (c == u'$' && backslashes % 2 == 0)
-            inMath = !inMath;
-        backslashes = c == u'\\' ? backslashes + 1 : 0;
-    }
-    return inMath;
 }
 
 // A math span "$…$" without its dollars, for use inside an open span.
@@ -381,7 +367,8 @@ void UnicodeToTeX::convert(QString &text, const QHash<QChar, QString> &dictionar
     text = out;
 }
 
-QString UnicodeToTeX::readArgument(const QString &text, qsizetype pos, qsizetype &end) const
+QString UnicodeToTeX::readArgument(const QString &text, qsizetype pos, qsizetype &end,
+                                   const QHash<QChar, QString> &operators) const
 {
     const qsizetype n = text.size();
     const qsizetype next = pos + 1;
@@ -390,8 +377,20 @@ QString UnicodeToTeX::readArgument(const QString &text, qsizetype pos, qsizetype
         return u"{?}"_s;
     }
     const QChar open = text.at(next);
+    if (open == u')' || open == u']' || open == u'}' || open == u'$') {
+        // Nothing to take: a closing character belongs to the text around.
+        end = next;
+        return u"{?}"_s;
+    }
     QString argument;
-    if (open == u'(' || open == u'{' || open == u'[') {
+    if (operators.contains(open)) {
+        // An operator on an operator: the chain and the last one's argument.
+        qsizetype last = next;
+        while (last + 1 < n && operators.contains(text.at(last + 1)))
+            ++last;
+        readArgument(text, last, end, operators);
+        argument = text.mid(next, end - next);
+    } else if (open == u'(' || open == u'{' || open == u'[') {
         const QChar close = open == u'(' ? u')' : open == u'{' ? u'}' : u']';
         if (next + 1 >= n) {
             end = n;
@@ -431,12 +430,23 @@ QString UnicodeToTeX::readArgument(const QString &text, qsizetype pos, qsizetype
 void UnicodeToTeX::convertWithParam(QString &text, const QHash<QChar, QString> &dictionary) const
 {
     for (auto it = dictionary.constBegin(); it != dictionary.constEnd(); ++it) {
+        // Everything before the occurrence in hand is final, so the math state
+        // is carried forward instead of being counted again from the start.
+        qsizetype scanned = 0;
+        bool inMath = false;
+        qsizetype backslashes = 0;
         qsizetype pos;
-        while ((pos = text.indexOf(it.key())) >= 0) {
+        while ((pos = text.indexOf(it.key(), scanned)) >= 0) {
+            for (; scanned < pos; ++scanned) {
+                const QChar c = text.at(scanned);
+                if (c == u'$' && backslashes % 2 == 0)
+                    inMath = !inMath;
+                backslashes = c == u'\\' ? backslashes + 1 : 0;
+            }
             qsizetype end = pos + 1;
-            const QString argument = readArgument(text, pos, end);
+            const QString argument = readArgument(text, pos, end, dictionary);
             QString replacement = it.value() + argument + u'$';
-            if (insideMath(text, pos))
+            if (inMath)
                 replacement = mathBody(replacement);
             text.replace(pos, end - pos, replacement);
         }
@@ -446,22 +456,27 @@ void UnicodeToTeX::convertWithParam(QString &text, const QHash<QChar, QString> &
 
 bool UnicodeToTeX::convert(QString &text, QChar accent, const QString &format) const
 {
-    if (accent.isNull())
+    if (accent.isNull() || !text.contains(accent))
         return false;
+    // One pass: what lies before a mark is already final, so the base letter
+    // is read from the output.
+    QString out;
+    out.reserve(text.size() + text.size() / 2);
     bool changed = false;
-    qsizetype from = 0;
-    qsizetype at;
-    while ((at = text.indexOf(accent, from)) >= 0) {
-        from = at + 1;
-        if (at == 0)
-            continue; // nothing to carry the mark
-        qsizetype start = at;
-        qsizetype end = at + 1;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        const qsizetype at = out.size();
+        if (c != accent || at == 0) { // a mark at the start has nothing to carry it
+            out.append(c);
+            continue;
+        }
         qsizetype baseEnd = at;
-        if (text.at(at - 1) == u' ' && at >= 2)
-            baseEnd = at - 1; // "e ́": the space between letter and mark goes
+        if (out.at(at - 1) == u' ' && at >= 2)
+            baseEnd = at - 1; // a space between letter and mark goes too
+        qsizetype start = -1;
         QString base;
-        const QChar before = text.at(baseEnd - 1);
+        const QChar before = out.at(baseEnd - 1);
         if (before == u' ' && baseEnd == 1) {
             base = u" "_s;
             start = 0;
@@ -469,30 +484,34 @@ bool UnicodeToTeX::convert(QString &text, QChar accent, const QString &format) c
             base = before == m_iForAccent ? u"i"_s : QString(before);
             start = baseEnd - 1;
         } else if (before == u'}') {
-            // A group, such as a letter that already carries an accent.
+            // A short group, such as a letter that already carries an accent.
+            const qsizetype limit = std::max<qsizetype>(0, baseEnd - 256);
             qsizetype depth = 0;
-            qsizetype i = baseEnd - 1;
-            for (; i >= 0; --i) {
-                if (text.at(i) == u'}')
+            for (qsizetype j = baseEnd - 1; j >= limit; --j) {
+                if (out.at(j) == u'}') {
                     ++depth;
-                else if (text.at(i) == u'{' && --depth == 0)
+                } else if (out.at(j) == u'{' && --depth == 0) {
+                    start = j;
                     break;
+                }
             }
-            if (i < 0)
-                continue;
-            base = text.mid(i, baseEnd - i);
-            start = i;
-        } else {
-            continue; // a mark on a mark, a brace or a TeX special stays
+            if (start >= 0)
+                base = out.mid(start, baseEnd - start);
         }
-        if (end < text.size() && text.at(end) == u' ')
-            ++end;
+        if (start < 0) { // a mark on a mark, a brace or a TeX special stays
+            out.append(c);
+            continue;
+        }
+        if (i + 1 < n && text.at(i + 1) == u' ')
+            ++i;
         QString replacement = format;
         replacement.replace(u"%C"_s, base);
-        text.replace(start, end - start, replacement);
-        from = start + replacement.size();
+        out.truncate(start);
+        out.append(replacement);
         changed = true;
     }
+    if (changed)
+        text = out;
     return changed;
 }
 

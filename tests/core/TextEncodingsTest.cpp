@@ -297,3 +297,22 @@ TEST(TextEncodingsAscii, lossyAsciiDropsMarksAndCharactersWithoutAsciiForm)
                   QString::fromUtf16(row.expected))
             << row.label;
 }
+
+TEST(TextEncodingsMacJapanese, singleByteExtrasAreReadAndWritten)
+{
+    // 0x80 backslash, 0xA0 no-break space, 0xFD copyright, 0xFE trade mark,
+    // 0xFF ellipsis; 0x95 0x5C is one double-byte character whose second byte
+    // must not be taken for anything else.
+    const QByteArray bytes("\x80\xa0\xfd\xfe\xff\x95\x5c\\x\x82\xa0", 11);
+    const std::optional<QString> text = TextEncodings::decode(bytes, TextEncodings::MacJapanese);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(*text, u"\\\u00a0©™…表\\xあ"_s);
+    EXPECT_EQ(TextEncodings::encode(*text, TextEncodings::MacJapanese),
+              QByteArray("\\\xa0\xfd\xfe\x81\x63\x95\x5c\\x\x82\xa0", 12));
+    EXPECT_TRUE(TextEncodings::canEncode(u"©™\u00a0日本"_s, TextEncodings::MacJapanese));
+    // The same bytes are not Windows-31J.
+    EXPECT_FALSE(TextEncodings::decode(bytes, TextEncodings::ShiftJIS).has_value());
+    EXPECT_FALSE(TextEncodings::canEncode(u"©"_s, TextEncodings::ShiftJIS));
+    // A lead byte at the very end still fails.
+    EXPECT_FALSE(TextEncodings::decode(QByteArray("\xfd\x82"), TextEncodings::MacJapanese));
+}

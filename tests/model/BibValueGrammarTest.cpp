@@ -189,6 +189,11 @@ TEST(BibValueGrammarGrouping, groupsFieldsAndKey)
         ASSERT_TRUE(fields.has_value()) << row.name << ": " << error.toStdString();
         EXPECT_TRUE(error.isNull()) << row.name;
         EXPECT_EQ(render(*fields), row.fields) << row.name;
+
+        QList<BibElement> consumed = elements;
+        const auto moved = BibElement::analyzeElements(std::move(consumed), error, row.needsBibkey);
+        ASSERT_TRUE(moved.has_value()) << row.name;
+        EXPECT_EQ(render(*moved), row.fields) << row.name;
     }
 }
 
@@ -225,6 +230,11 @@ TEST(BibValueGrammarGrouping, reportsTheOffendingTokenOrField)
         const auto fields = BibElement::analyzeElements(elements, error, row.needsBibkey);
         EXPECT_FALSE(fields.has_value()) << row.name;
         EXPECT_EQ(error, expectedError(row.errorKey, row.argument)) << row.name;
+        QString movedError;
+        EXPECT_FALSE(
+            BibElement::analyzeElements(QList<BibElement>(elements), movedError, row.needsBibkey))
+            << row.name;
+        EXPECT_EQ(movedError, error) << row.name;
         EXPECT_TRUE(error.contains(row.argument)) << row.name;
     }
 }

@@ -1,0 +1,168 @@
+#include "core/ArchiveJson.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSize>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QVariant roundTrip(const QVariant &value)
+{
+    QString errorKey;
+    const std::optional<QByteArray> bytes = ArchiveJson::encodeDocument(value, u"test"_s, errorKey);
+    EXPECT_TRUE(bytes.has_value()) << qPrintable(errorKey);
+    if (!bytes)
+        return {};
+    const std::optional<QVariant> back = ArchiveJson::decodeDocument(*bytes, u"test"_s, errorKey);
+    EXPECT_TRUE(back.has_value()) << qPrintable(errorKey);
+    return back.value_or(QVariant());
+}
+
+} // namespace
+
+TEST(ArchiveJson, valuesComeBackWithTheirTypes)
+{
+    struct Row
+    {
+        const char *label;
+        QVariant value;
+        int expectedType;
+    };
+    const QDateTime date = QDateTime::fromMSecsSinceEpoch(1700000000123, Qt::UTC);
+    const Row rows[] = {
+        {"text", QVariant(u"日本語 \\cite{x}"_s), QMetaType::QString},
+        {"empty text", QVariant(QString()), QMetaType::QString},
+        {"true", QVariant(true), QMetaType::Bool},
+        {"false", QVariant(false), QMetaType::Bool},
+        {"integer", QVariant(5), QMetaType::Int},
+        {"negative integer", QVariant(-42), QMetaType::Int},
+        {"large integer", QVariant(qlonglong(1) << 40), QMetaType::LongLong},
+        {"integer beyond 2^53", QVariant(qlonglong(0x7fffffffffffff01LL)), QMetaType::LongLong},
+        {"real with integral value", QVariant(158.0), QMetaType::Double},
+        {"real", QVariant(-0.07), QMetaType::Double},
+        {"date", QVariant(date), QMetaType::QDateTime},
+        {"data", QVariant(QByteArray("\x00\xff\x5c", 3)), QMetaType::QByteArray},
+        {"null", QVariant(), QMetaType::UnknownType},
+    };
+    for (const Row &row : rows) {
+        const QVariant back = roundTrip(row.value);
+        EXPECT_EQ(back.typeId(), row.expectedType) << row.label;
+        EXPECT_EQ(back, row.value) << row.label;
+    }
+}
+
+TEST(ArchiveJson, nonFiniteRealsSurvive)
+{
+    EXPECT_TRUE(std::isnan(roundTrip(std::numeric_limits<double>::quiet_NaN()).toDouble()));
+    EXPECT_EQ(roundTrip(std::numeric_limits<double>::infinity()).toDouble(),
+              std::numeric_limits<double>::infinity());
+}
+
+TEST(ArchiveJson, nestedTreeDictionaryComesBackEqual)
+{
+    QVariantMap local{{u"kind"_s, 5},
+                      {u"expanded"_s, true},
+                      {u"unique ID"_s, u"abcDEF0123456789abcDEF0123456789"_s},
+                      {u"Text Encoding"_s, qlonglong(0x80000A01u)},
+                      {u"$date"_s, u"a key that looks like a marker"_s},
+                      {u"$$x"_s, 1.5}};
+    QVariantMap group{{u"kind"_s, 1},
+                      {u"description"_s, u"All"_s},
+                      {u"Database Tree Children"_s,
+                       QVariantList{QVariantMap{{u"Database Tree Property"_s, local}}}}};
+    const QVariantMap tree{
+        {u"Database Tree Property"_s,
+         QVariantMap{{u"kind"_s, 0},
+                     {u"Database Tree Children"_s,
+                      QVariantList{QVariantMap{{u"Database Tree Property"_s, group}}}}}}};
+    EXPECT_EQ(roundTrip(tree), QVariant(tree));
+}
+
+TEST(ArchiveJson, stringListsComeBackAsArraysOfText)
+{
+    const QVariant back = roundTrip(QStringList{u"a"_s, u"b"_s});
+    EXPECT_EQ(back.typeId(), QMetaType::QVariantList);
+    EXPECT_EQ(back.toStringList(), (QStringList{u"a"_s, u"b"_s}));
+}
+
+TEST(ArchiveJson, unsupportedValuesAreRefused)
+{
+    QString errorKey;
+    EXPECT_FALSE(ArchiveJson::encodeDocument(QVariantList{1, QVariant::fromValue(QSize(1, 2))},
+                                             u"test"_s, errorKey)
+                     .has_value());
+    EXPECT_EQ(errorKey, u"ArchiveError_UnsupportedValue"_s);
+}
+
+TEST(ArchiveJson, documentsThatAreNotArchivesAreRefused)
+{
+    struct Row
+    {
+        const char *label;
+        QByteArray bytes;
+        const char16_t *errorKey;
+    };
+    const Row rows[] = {
+        {"empty", QByteArray(), u"ArchiveError_NotArchive"},
+        {"truncated", QByteArray(R"({"format": "Quirefold archive", "kind": "test", "ro)"),
+         u"ArchiveError_NotArchive"},
+        {"binary", QByteArray("\x04\x0bstreamtyped\x81\xe8\x03", 16), u"ArchiveError_NotArchive"},
+        {"plain JSON", QByteArray(R"({"root": 1})"), u"ArchiveError_NotArchive"},
+        {"other kind",
+         QByteArray(R"({"format":"Quirefold archive","kind":"x","version":1,"root":1})"),
+         u"ArchiveError_WrongKind"},
+        {"newer version",
+         QByteArray(R"({"format":"Quirefold archive","kind":"test","version":9,"root":1})"),
+         u"ArchiveError_Version"},
+        {"bad date",
+         QByteArray(
+             R"({"format":"Quirefold archive","kind":"test","version":1,"root":{"$date":"soon"}})"),
+         u"ArchiveError_NotArchive"},
+        {"bad data",
+         QByteArray(
+             R"({"format":"Quirefold archive","kind":"test","version":1,"root":[{"$data":"**"}]})"),
+         u"ArchiveError_NotArchive"},
+    };
+    for (const Row &row : rows) {
+        QString errorKey;
+        EXPECT_FALSE(ArchiveJson::decodeDocument(row.bytes, u"test"_s, errorKey).has_value())
+            << row.label;
+        EXPECT_EQ(errorKey, QString::fromUtf16(row.errorKey)) << row.label;
+    }
+}
+
+TEST(ArchiveJson, filesAreWrittenWholeAndDamagedOnesKeptAside)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(u"tree.biblib"_s);
+    QString errorKey;
+    QString systemError;
+    const QVariantMap value{{u"a"_s, 1}};
+    ASSERT_TRUE(ArchiveJson::writeFile(path, value, u"tree"_s, errorKey, systemError));
+    EXPECT_EQ(ArchiveJson::readFile(path, u"tree"_s, errorKey, systemError),
+              std::optional<QVariant>(value));
+
+    // A folder that does not exist: the write fails and says so.
+    EXPECT_FALSE(ArchiveJson::writeFile(dir.filePath(u"no/such/tree"_s), value, u"tree"_s, errorKey,
+                                        systemError));
+    EXPECT_EQ(errorKey, u"ArchiveError_Write"_s);
+    EXPECT_FALSE(systemError.isEmpty());
+
+    const QString first = ArchiveJson::keepDamagedFile(path);
+    EXPECT_EQ(first, path + u".damaged"_s);
+    EXPECT_FALSE(QFile::exists(path));
+    ASSERT_TRUE(ArchiveJson::writeFile(path, value, u"tree"_s, errorKey, systemError));
+    const QString second = ArchiveJson::keepDamagedFile(path);
+    EXPECT_EQ(second, path + u".damaged.2"_s);
+    EXPECT_TRUE(QFile::exists(first));
+    EXPECT_TRUE(QFile::exists(second));
+}

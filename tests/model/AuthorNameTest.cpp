@@ -1,0 +1,325 @@
+#include "model/AuthorName.h"
+
+#include "core/StringInputStream.h"
+#include "core/Texts.h"
+#include "tex/TeXtoText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString u8(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+class AuthorNameTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite() { TeXtoText::createGlobalObject(); }
+};
+
+struct NameRow
+{
+    const char *label;
+    const char *field;
+    const char *family;
+    const char *given;
+};
+
+void expectSingleName(const NameRow &row, const QList<AuthorName> &names)
+{
+    ASSERT_EQ(names.size(), 1) << row.label;
+    EXPECT_EQ(names.first().familyName(), u8(row.family)) << row.label;
+    EXPECT_EQ(names.first().givenName(), u8(row.given)) << row.label;
+}
+
+} // namespace
+
+// The forms the name parser is defined by, row for row.
+TEST_F(AuthorNameTest, westernNameTableHoldsExactly)
+{
+    const NameRow rows[] = {
+        {"given first", "Walter E. Harmon", "Harmon", "W.E."},
+        {"family comma given", "Harmon, Walter E.", "Harmon", "W.E."},
+        {"initials first", "W. E. Harmon", "Harmon", "W.E."},
+        {"particle inside", "Pieter van Dalen", "van Dalen", "P."},
+        {"particle with comma", "van Dalen, Pieter", "van Dalen", "P."},
+        {"von last jr first", "von Last, Jr, First", "von Last, Jr", "F."},
+        {"trailing Jr", "John Smith Jr", "Smith Jr", "J."},
+        {"hyphenated given", "Jean-Marc Aubert", "Aubert", "J.-M."},
+        {"particles only", "de la Roche", "de la Roche", ""},
+        {"initials after family", "Harmon W.E.", "H.W.E.", ""},
+    };
+    for (const NameRow &row : rows)
+        expectSingleName(row, AuthorName::createNamesFrom(u8(row.field)));
+}
+
+TEST_F(AuthorNameTest, moreWesternForms)
+{
+    const NameRow rows[] = {
+        {"single word", "Aristotle", "Aristotle", ""},
+        {"collapsed white space", "Walter \t\n E.   Harmon", "Harmon", "W.E."},
+        {"dotted run", "D.E. Knuth", "Knuth", "D.E."},
+        {"family with accent keeps it", "José Müller", "Müller", "J."},
+        {"accented initial stays accented", "Émile Zola", "Zola", "É."},
+        {"roman numeral at the end", "John Smith III", "Smith III", "J."},
+        {"middle initial without full stop", "John M Smith", "Smith", "J.M."},
+        {"Jr with comma", "Smith, Jr., John", "Smith, Jr.", "J."},
+        {"hyphenated family", "Anne Müller-Lüdenscheidt", "Müller-Lüdenscheidt", "A."},
+        {"trailing comma only", "Smith,", "Smith", ""},
+        {"doubled comma", "Wall,, Larry", "Wall", "L."},
+        {"Jr after a comma stays a given part", "Richard H. Granger, Jr", "Richard H. Granger",
+         "J."},
+    };
+    for (const NameRow &row : rows)
+        expectSingleName(row, AuthorName::createNamesFrom(u8(row.field)));
+}
+
+TEST_F(AuthorNameTest, japaneseNamesKeepTheirOrder)
+{
+    const NameRow rows[] = {
+        {"family space given", "山田 太郎", "山田", "太郎"},
+        {"no space", "山田太郎", "山田太郎", ""},
+        {"ideographic space", "山田\xE3\x80\x80太郎", "山田", "太郎"},
+        {"comma form", "山田, 太郎", "山田", "太郎"},
+        {"chinese", "王 小明", "王", "小明"},
+    };
+    for (const NameRow &row : rows) {
+        const QList<AuthorName> names = AuthorName::createNamesFrom(u8(row.field));
+        expectSingleName(row, names);
+        EXPECT_TRUE(names.value(0).isJapanese()) << row.label;
+    }
+    const AuthorName name = AuthorName::createNamesFrom(u8("山田 太郎")).first();
+    EXPECT_EQ(name.stringValueWithFormat(0), u8("山田 太郎"));
+    EXPECT_EQ(name.stringValueWithFormat(1), u8("山田 太郎"));
+    EXPECT_EQ(name.stringValueWithFormat(2), u8("山田"));
+    EXPECT_EQ(name.stringValueWithFormat(3), u8("太郎 山田"));
+    EXPECT_EQ(name.nameForSearch(), u8("山田 太郎"));
+    EXPECT_EQ(name.familyNameForKey(), u8("山田"));
+}
+
+TEST_F(AuthorNameTest, fieldsSplitIntoNames)
+{
+    struct Row
+    {
+        const char *label;
+        const char *field;
+        QStringList expected; // stringValue of each name
+    };
+    const Row rows[] = {
+        {"two names",
+         "Walter E. Harmon and Pieter van Dalen",
+         {u8("Harmon, W.E."), u8("van Dalen, P.")}},
+        {"and others",
+         "A. Smith and B. Jones and others",
+         {u8("Smith, A."), u8("Jones, B."), u8("etc.")}},
+        {"final and loses the name before it", "A. Smith and B. Jones and", {u8("Smith, A.")}},
+        {"final and with a blank keeps both",
+         "A. Smith and B. Jones and ",
+         {u8("Smith, A."), u8("Jones, B.")}},
+        {"leading and yields nothing", "and A. Smith", {}},
+        {"two ands end the list", "A. Smith and and B. Jones", {u8("Smith, A.")}},
+        {"braces do not protect and", "{Barnes and Noble}", {u8("Barnes"), u8("Noble")}},
+        {"ideographic comma", "山田 太郎、鈴木 花子", {u8("山田 太郎"), u8("鈴木 花子")}},
+        {"fullwidth comma", "山田 太郎，鈴木 花子", {u8("山田 太郎"), u8("鈴木 花子")}},
+        {"and before a comma", "Smith and, Jones", {u8("Smith"), u8("Jones")}},
+        {"only commas", ", ,", {}},
+        {"empty", "", {}},
+        {"blank", "   ", {}},
+    };
+    for (const Row &row : rows) {
+        QStringList got;
+        for (const AuthorName &name : AuthorName::createNamesFrom(u8(row.field)))
+            got << name.stringValue();
+        EXPECT_EQ(got, row.expected) << row.label;
+    }
+}
+
+TEST_F(AuthorNameTest, othersIsAPseudoName)
+{
+    const QList<AuthorName> names = AuthorName::createNamesFrom(u8("A. Smith and others"));
+    ASSERT_EQ(names.size(), 2);
+    EXPECT_TRUE(names.at(1).isOthers());
+    EXPECT_FALSE(names.at(1).isAll());
+    EXPECT_EQ(names.at(1).familyName(), u8("etc."));
+    EXPECT_TRUE(names.at(1).givenName().isEmpty());
+    EXPECT_TRUE(names.at(1).nameForSearch().isEmpty());
+}
+
+TEST_F(AuthorNameTest, allAuthorsIsAPseudoName)
+{
+    const AuthorName all = AuthorName::authorNameForAllAuthors();
+    EXPECT_TRUE(all.isAll());
+    EXPECT_FALSE(all.isOthers());
+    EXPECT_EQ(all.familyName(), Texts::text(u"AllAuthors"));
+    EXPECT_TRUE(all.givenName().isEmpty());
+}
+
+TEST_F(AuthorNameTest, commaAndInitialFirstFormsAgree)
+{
+    const auto value = [](const char *field) {
+        return AuthorName::createNamesFrom(u8(field)).value(0).stringValue();
+    };
+    EXPECT_EQ(value("Knuth, D."), u8("Knuth, D."));
+    EXPECT_EQ(value("D. Knuth"), u8("Knuth, D."));
+    EXPECT_EQ(value("Donald Knuth"), u8("Knuth, D."));
+}
+
+TEST_F(AuthorNameTest, formatsOfWesternNames)
+{
+    const AuthorName name = AuthorName::createNamesFrom(u8("Walter E. Harmon")).first();
+    EXPECT_EQ(name.stringValueWithFormat(0), u8("Harmon, W.E."));
+    EXPECT_EQ(name.stringValueWithFormat(1), u8("W.E. Harmon"));
+    EXPECT_EQ(name.stringValueWithFormat(2), u8("Harmon"));
+    EXPECT_EQ(name.stringValueWithFormat(7), u8("W.E. Harmon"));
+    EXPECT_EQ(name.stringValueWithFormat(-1), u8("W.E. Harmon"));
+
+    const AuthorName single = AuthorName::createNamesFrom(u8("Aristotle")).first();
+    for (int format : {0, 1, 2, 3})
+        EXPECT_EQ(single.stringValueWithFormat(format), u8("Aristotle")) << format;
+}
+
+TEST_F(AuthorNameTest, searchKeyFoldsLatinLettersOnly)
+{
+    const auto search = [](const char *field) {
+        return AuthorName::createNamesFrom(u8(field)).value(0).nameForSearch();
+    };
+    EXPECT_EQ(search("José Müller"), u8("Muller, J."));
+    EXPECT_EQ(search("Paul Erdős"), u8("Erdos, P."));
+    EXPECT_EQ(search("Hans Großmann"), u8("Grossmann, H."));
+    // Letters without a Latin form stay, so such names remain findable.
+    EXPECT_EQ(search("Иван Иванов"), u8("Иванов, И."));
+}
+
+TEST_F(AuthorNameTest, keyPartsKeepOnlyAsciiLetters)
+{
+    const AuthorName name =
+        AuthorName::createNamesFrom(u8("Anne-Sophie Müller-Lüdenscheidt")).first();
+    EXPECT_EQ(name.familyNameForKey(), u8("MullerLudenscheidt"));
+    EXPECT_EQ(name.givenNameForKey(), u8("AS"));
+    const AuthorName irish = AuthorName::createNamesFrom(u8("O'Brien, Ed")).first();
+    EXPECT_EQ(irish.familyNameForKey(), u8("OBrien"));
+}
+
+TEST_F(AuthorNameTest, partIsFamilyRows)
+{
+    struct Row
+    {
+        const char *word;
+        bool family;
+    };
+    const Row rows[] = {
+        {"Jr", true},  {"Jr.", true},  {"Sr", true},          {"Sr.", true},   {"von", true},
+        {"de", true},  {"III", true},  {"IV", true},          {"M", true},     {"Smith", false},
+        {"JR", false}, {"Van", false}, {"d'Alembert", false}, {"Ivan", false}, {"", false},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(AuthorName::partIsFamily(u8(row.word)), row.family) << row.word;
+}
+
+TEST_F(AuthorNameTest, compareNamesPutsPseudoNamesAtTheEnds)
+{
+    const AuthorName all = AuthorName::authorNameForAllAuthors();
+    const QList<AuthorName> names =
+        AuthorName::createNamesFrom(u8("B. Beta and A. Alpha and others"));
+    ASSERT_EQ(names.size(), 3);
+    const AuthorName &beta = names.at(0);
+    const AuthorName &alpha = names.at(1);
+    const AuthorName &others = names.at(2);
+    EXPECT_LT(all.compareNames(alpha), 0);
+    EXPECT_GT(alpha.compareNames(all), 0);
+    EXPECT_LT(alpha.compareNames(beta), 0);
+    EXPECT_LT(beta.compareNames(others), 0);
+    EXPECT_GT(others.compareNames(all), 0);
+    EXPECT_EQ(alpha.compareNames(alpha), 0);
+}
+
+TEST_F(AuthorNameTest, texNamesKeepMarkup)
+{
+    struct Row
+    {
+        const char *label;
+        const char *field;
+        const char *family;
+        const char *given;
+    };
+    const Row rows[] = {
+        {"accent command initial", "{\\'E}mile Zola", "Zola", "{\\'{E}}."},
+        {"letter command initial", "{\\O}ystein Ore", "Ore", "{\\O}."},
+        {"braced family kept", "Donald {Knuth}", "{Knuth}", "D."},
+        {"raw accented initial", "Émile Zola", "Zola", "É."},
+        {"command inside family", "Kurt G{\\\"o}del", "G{\\\"o}del", "K."},
+        {"letter command keeps its word apart", "Hans Gro\\ss e", "Gro\\ss{}e", "H."},
+    };
+    for (const Row &row : rows) {
+        const QList<AuthorName> names = AuthorName::createTeXNamesFrom(u8(row.field));
+        ASSERT_EQ(names.size(), 1) << row.label;
+        EXPECT_EQ(names.first().familyName(), u8(row.family)) << row.label;
+        EXPECT_EQ(names.first().givenName(), u8(row.given)) << row.label;
+    }
+}
+
+TEST_F(AuthorNameTest, plainNamesDropMarkup)
+{
+    const QList<AuthorName> names =
+        AuthorName::createNamesFrom(u8("{Barnes} [X] $Y$ \\relax Noble"));
+    ASSERT_EQ(names.size(), 1);
+    EXPECT_EQ(names.first().familyName(), u8("Noble"));
+    EXPECT_EQ(names.first().givenName(), u8("B.X.Y."));
+}
+
+TEST_F(AuthorNameTest, yenSignReadsAsBackslash)
+{
+    const QList<AuthorName> names = AuthorName::createTeXNamesFrom(u8("Kurt G{\xC2\xA5\"o}del"));
+    ASSERT_EQ(names.size(), 1);
+    EXPECT_EQ(names.first().familyName(), u8("G{\\\"o}del"));
+}
+
+TEST_F(AuthorNameTest, initialsOfOneWord)
+{
+    const AuthorName western;
+    struct Row
+    {
+        const char *word;
+        const char *initials;
+    };
+    const Row rows[] = {
+        {"Jean-Marc", "J.-M."},
+        {"Walter", "W."},
+        {"W.", "W."},
+        {"-Pierre", "-P."},
+        {"Ann-", "A.-."},
+        {"a\\-b", "a."},
+        {"\xF0\x9D\x94\x84lpha", "\xF0\x9D\x94\x84."},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(western.initialize(u8(row.word), false), u8(row.initials)) << row.word;
+}
+
+TEST_F(AuthorNameTest, streamReadingStopsAtTheEnd)
+{
+    StringInputStream stream(u8("A. Smith and B. Jones"));
+    stream.setSpacesToASpace(true);
+    ASSERT_TRUE(AuthorName::authorNameFromStream(stream).has_value());
+    ASSERT_TRUE(AuthorName::authorNameFromStream(stream).has_value());
+    EXPECT_FALSE(AuthorName::authorNameFromStream(stream).has_value());
+    EXPECT_FALSE(AuthorName::authorNameFromStream(stream).has_value());
+}
+
+TEST_F(AuthorNameTest, hostileInputNeverYieldsAnEmptyFamily)
+{
+    const char *fields[] = {
+        "\\",     "{",     "}}}}",   "\\'",          ".",
+        "-",      "..",    "a,,,b",  ", x",          "x ,",
+        "\\\\\\", "and",   "others", "\xE3\x80\x81", "$$$$",
+        "[]",     "{\\'}", "-.",     "x and",        "\xF0\x9D\x94",
+        "Jr",
+    };
+    for (const char *field : fields) {
+        for (const AuthorName &name : AuthorName::createNamesFrom(u8(field)))
+            EXPECT_FALSE(name.familyName().isEmpty()) << field;
+        for (const AuthorName &name : AuthorName::createTeXNamesFrom(u8(field)))
+            EXPECT_FALSE(name.familyName().isEmpty()) << field;
+    }
+}

@@ -1,0 +1,221 @@
+#include "model/FormatElement.h"
+
+#include "core/StringInputStream.h"
+#include "core/Texts.h"
+
+#include <QHash>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+static void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+// An entry as far as templates see it: the values of its slots.
+struct FakeItem
+{
+    QHash<QString, QString> fields;
+    QString fieldDataForListFormat(const QString &name) const { return fields.value(name); }
+};
+
+QString render(const QString &rule, const FakeItem &item, int kind)
+{
+    QString error;
+    QString text;
+    for (const FormatElement &element : FormatElement::elementArrayWithString(rule, error))
+        text += element.elementStringOfItem(item, kind);
+    return text;
+}
+
+QString errorText(const char *key)
+{
+    return key ? Texts::text(QString::fromUtf8(key)) : QString();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Grammar
+
+TEST(FormatElementGrammar, parsesTemplatesIntoElements)
+{
+    const struct
+    {
+        const char *name;
+        const char16_t *rule;
+        QStringList normalized; // the elements read, written back
+        const char *errorKey;
+    } rows[] = {
+        {"reference template",
+         u"[<author>, ][<journal>][| <volume>][ (<year>)][ <abbrev_pages>][.]",
+         {u"[<author>, ]"_s, u"[<journal>]"_s, u"[| <volume>]"_s, u"[ (<year>)]"_s,
+          u"[ <abbrev_pages>]"_s, u"[.]"_s},
+         nullptr},
+        {"text between elements ignored", u"x [a] y [b] z", {u"[a]"_s, u"[b]"_s}, nullptr},
+        {"empty template", u"", {}, nullptr},
+        {"open bracket at the end", u"[a][", {u"[a]"_s}, nullptr},
+        {"empty element ends the template", u"[a][][b]", {u"[a]"_s}, nullptr},
+        {"style marker alone is empty", u"[a][/][b]", {u"[a]"_s}, nullptr},
+        {"nested brackets literal", u"[a[b]c]", {u"[a[b]c]"_s}, nullptr},
+        {"escaped bracket literal", u"[a\\]b]", {u"[a\\]b]"_s}, nullptr},
+        {"escaped angle literal", u"[\\<x\\>]", {u"[\\<x\\>]"_s}, nullptr},
+        {"yen reads as backslash", u"[\u00a5<x]", {u"[\\<x]"_s}, nullptr},
+        {"white space collapses", u"[a \t\n b]", {u"[a b]"_s}, nullptr},
+        {"alternatives lower-cased, spaces dropped",
+         u"[<Author / Editor/KEY>]",
+         {u"[<author/editor/key>]"_s},
+         nullptr},
+        {"italic quotes", u"[/``<title>'']", {u"[/``<title>'']"_s}, nullptr},
+        {"plain text starting with a marker", u"[\\/x]", {u"[\\/x]"_s}, nullptr},
+        {"slash outside a slot is text", u"[a/b]", {u"[a/b]"_s}, nullptr},
+        {"closing bracket first", u"x]", {}, "FormatError_MissingOpenBrace"},
+        {"unclosed element", u"[a][b", {u"[a]"_s}, "FormatError_MissingCloseBrace"},
+        {"backslash at the end", u"[a\\", {}, "FormatError_MissingCloseBrace"},
+        {"unclosed slot at the end", u"[<a", {}, "FormatError_MissingCloseBrace"},
+        {"bracket inside a slot", u"[<a]", {}, "FormatError_MissingEndField"},
+        {"backslash inside a slot", u"[<a\\b>]", {}, "FormatError_BadCharInField"},
+        {"open bracket inside a slot", u"[<a[b>]", {}, "FormatError_BadCharInField"},
+        {"angle inside a slot", u"[<a<b>]", {}, "FormatError_BadCharInField"},
+        {"empty alternative", u"[</a>]", {}, "FormatError_BadCharInField"},
+        {"closing angle outside", u"[a>b]", {}, "FormatError_Syntax"},
+        {"empty slot", u"[<>]", {}, "FormatError_Syntax"},
+        {"blank slot", u"[< >]", {}, "FormatError_Syntax"},
+        {"trailing slash in a slot", u"[<a/>]", {}, "FormatError_Syntax"},
+        {"two slots", u"[x][<a> <b>][y]", {u"[x]"_s}, "FormatError_TooManyFieldBlock"},
+    };
+    for (const auto &row : rows) {
+        QString error = u"stale"_s;
+        const QList<FormatElement> elements =
+            FormatElement::elementArrayWithString(QString::fromUtf16(row.rule), error);
+        QStringList normalized;
+        for (const FormatElement &element : elements)
+            normalized << element.normalizedString();
+        EXPECT_EQ(normalized, row.normalized) << row.name;
+        EXPECT_EQ(error, errorText(row.errorKey)) << row.name;
+    }
+}
+
+TEST(FormatElementGrammar, fieldsAndStyles)
+{
+    QString error;
+    const QList<FormatElement> elements = FormatElement::elementArrayWithString(
+        u"[<author>, ][/<title>][| <volume>][_x][.]"_s, error);
+    ASSERT_EQ(elements.size(), 5);
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_EQ(elements[0].style(), FormatElement::Plain);
+    EXPECT_EQ(elements[0].elementString(), u"<<XXX>>, "_s);
+    EXPECT_EQ(elements[0].fieldNames(), QStringList{u"author"_s});
+    EXPECT_EQ(elements[1].style(), FormatElement::Italic);
+    EXPECT_EQ(elements[2].style(), FormatElement::Bold);
+    EXPECT_EQ(elements[2].elementString(), u" <<XXX>>"_s);
+    EXPECT_EQ(elements[3].style(), FormatElement::Underline);
+    EXPECT_FALSE(elements[3].fieldNames().has_value());
+    EXPECT_EQ(elements[4].elementString(), u"."_s);
+}
+
+TEST(FormatElementGrammar, streamAndEmptyConstruction)
+{
+    QString error = u"stale"_s;
+    const FormatElement none(nullptr, error);
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_EQ(none.style(), FormatElement::Unparsed);
+    EXPECT_TRUE(none.elementString().isEmpty());
+
+    StringInputStream stream(u"[a] [<b>]"_s);
+    const FormatElement first(&stream, error);
+    EXPECT_EQ(first.elementString(), u"a"_s);
+    const std::optional<FormatElement> second =
+        FormatElement::formatElementFromStream(stream, error);
+    ASSERT_TRUE(second.has_value());
+    EXPECT_EQ(second->fieldNames(), QStringList{u"b"_s});
+    EXPECT_FALSE(FormatElement::formatElementFromStream(stream, error).has_value());
+    EXPECT_TRUE(error.isEmpty());
+}
+
+TEST(FormatElementGrammar, normalizedTextReadsBackToTheSameElements)
+{
+    const char16_t *rules[] = {
+        u"[<author>, ][<journal>][| <volume>][ (<year>)][ <abbrev_pages>][.]",
+        u"[a\\]b][\\[x][\\<lit\\>][a[b]c][\\\\][\\/x][\\|y][\\_z]",
+        u"[/``<title>''][_<Note/Key>]",
+        u"  junk [ spaced    out ] junk",
+    };
+    for (const char16_t *rule : rules) {
+        QString error;
+        const QString once = FormatElement::normalizedStringOf(QString::fromUtf16(rule), error);
+        EXPECT_TRUE(error.isEmpty()) << qPrintable(QString::fromUtf16(rule));
+        EXPECT_EQ(FormatElement::elementArrayWithString(once, error),
+                  FormatElement::elementArrayWithString(QString::fromUtf16(rule), error))
+            << qPrintable(once);
+        EXPECT_EQ(FormatElement::normalizedStringOf(once, error), once);
+    }
+    QString error;
+    EXPECT_EQ(FormatElement::normalizedStringOf(u"[a][<x> <y>]"_s, error), u"[a]"_s);
+    EXPECT_EQ(error, Texts::text(u"FormatError_TooManyFieldBlock"));
+}
+
+// ---------------------------------------------------------------------------
+// Rendering
+
+TEST(FormatElementRendering, rendersByOutputKind)
+{
+    const FakeItem item{{
+        {u"author"_s, u"Knuth, D. E."_s},
+        {u"volume"_s, u"12"_s},
+        {u"title"_s, u"On {\\TeX}"_s},
+        {u"b"_s, u"B"_s},
+        {u"c"_s, u"C"_s},
+        {u"pages"_s, u"1--10"_s},
+    }};
+    const struct
+    {
+        const char *name;
+        const char16_t *rule;
+        int kind;
+        const char16_t *expected;
+    } rows[] = {
+        {"bold HTML, blank outside", u"[| <volume>]", 4, u" <b>12</b>"},
+        {"bold plain HTML", u"[| <volume>]", 6, u" <b>12</b>"},
+        {"bold TeX", u"[| <volume>]", 3, u" {\\bf 12}"},
+        {"bold plain text", u"[| <volume>]", 7, u" 12"},
+        {"bold other kind", u"[| <volume>]", 5, u" 12"},
+        {"italic quotes HTML", u"[/``<title>'']", 6, u"<i>&ldquo;On TeX&rdquo;</i>"},
+        {"italic quotes TeX", u"[/``<title>'']", 3, u"{\\it ``On {\\TeX}''}"},
+        {"italic quotes text", u"[/``<title>'']", 7, u"\u201cOn TeX\u201d"},
+        {"underline TeX", u"[_<volume>]", 3, u"\\underline{12}"},
+        {"underline HTML", u"[_<volume>]", 4, u"<u>12</u>"},
+        {"dashes converted for text", u"[ pp. <pages>]", 7, u" pp. 1\u201310"},
+        {"dashes converted for HTML", u"[ pp. <pages>]", 6, u" pp. 1&ndash;10"},
+        {"dashes kept for TeX", u"[ pp. <pages>]", 3, u" pp. 1--10"},
+        {"absent field vanishes with its text", u"[<author>, ][<editor>, ][<year>]", 7,
+         u"Knuth, D. E., "},
+        {"first non-empty alternative", u"[<a/b/c>]", 7, u"B"},
+        {"no alternative at all", u"[(<a/x>)]", 7, u""},
+        {"element without slot always renders", u"[.]", 4, u"."},
+        {"blanks on both sides stay outside", u"[/ <volume> ]", 4, u" <i>12</i> "},
+        {"tab reads as a blank", u"[/\t<volume>]", 4, u" <i>12</i>"},
+        {"blank separator is one blank", u"[<b>][ ][<c>]", 4, u"B C"},
+        {"empty element ends the template", u"[<b>][][<c>]", 7, u"B"},
+        {"template with error keeps earlier elements", u"[<b>][<x> <y>][<c>]", 7, u"B"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(render(QString::fromUtf16(row.rule), item, row.kind),
+                  QString::fromUtf16(row.expected))
+            << row.name;
+}
+
+TEST(FormatElementRendering, slotValue)
+{
+    const FakeItem item{{{u"b"_s, u"B"_s}}};
+    QString error;
+    const QList<FormatElement> elements =
+        FormatElement::elementArrayWithString(u"[<a/b>][text]"_s, error);
+    ASSERT_EQ(elements.size(), 2);
+    EXPECT_EQ(elements[0].fieldStringWithItem(item), u"B"_s);
+    EXPECT_EQ(elements[1].fieldStringWithItem(item), QString());
+}

@@ -1,0 +1,373 @@
+#include "prefs/BibPreferences.h"
+
+#include "core/TextEncodings.h"
+#include "core/Texts.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A preferences store on a settings file of its own in a temporary folder.
+class PreferencesTest : public ::testing::Test
+{
+protected:
+    QString settingsPath() const { return m_dir.filePath(u"Quirefold.conf"_s); }
+
+    std::unique_ptr<BibPreferences> loaded() const
+    {
+        auto preferences = std::make_unique<BibPreferences>(settingsPath());
+        preferences->setDefaults();
+        preferences->loadPreferences();
+        return preferences;
+    }
+
+    void store(const QString &key, const QVariant &value) const
+    {
+        QSettings settings(settingsPath(), QSettings::IniFormat);
+        settings.setValue(key, value);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(PreferencesTest, freshUserGetsTheDefaults)
+{
+    const auto preferences = loaded();
+    EXPECT_FALSE(preferences->prefInitialized());
+    EXPECT_EQ(preferences->bibkeyGenRule(),
+              u"[<fam>][<giv>][:<abbrev_journal/abbrev_organization/abbrev_institution/"
+              u"abbrev_school/abbrev_publisher/abbrev_booktitle>][<abbrev_volume>][:<year>]"_s);
+    EXPECT_EQ(preferences->lastCreatedBibType(), u"ARTICLE"_s);
+    EXPECT_EQ(preferences->listColumnOrder(),
+              (QStringList{u"00_mark"_s, u"01_file"_s, u"03_bibkey"_s, u"04_author"_s,
+                           u"05_journal"_s, u"06_year"_s, u"09_title"_s, u"10_note"_s}));
+    EXPECT_DOUBLE_EQ(preferences->listViewFontExpansion(), -0.07);
+    EXPECT_DOUBLE_EQ(preferences->authorFontExpansion(), -0.05);
+    EXPECT_EQ(preferences->lastEditTab(), u"basic"_s);
+    EXPECT_EQ(preferences->lastInputTab(), u"accents"_s);
+    EXPECT_TRUE(preferences->autoOpenInputPanel());
+    EXPECT_EQ(preferences->copyItemFormat(), 1);
+    EXPECT_EQ(preferences->databaseEncoding(), quint32(TextEncodings::UTF8));
+    EXPECT_EQ(preferences->databaseLineMode(), 2);
+    EXPECT_TRUE(preferences->openDetailInfo());
+    EXPECT_EQ(preferences->windowFrame(), QRectF(80, 100, 800, 522));
+    EXPECT_DOUBLE_EQ(preferences->dbSplitWidth(), 158);
+    EXPECT_DOUBLE_EQ(preferences->itemSplitWidth(), 457);
+    EXPECT_EQ(preferences->sortColumnIdentifier(), u"bibkey"_s);
+    EXPECT_TRUE(preferences->sortAscending());
+    EXPECT_FALSE(preferences->autoSave());
+    EXPECT_EQ(preferences->autoSaveInterval(), 5);
+    EXPECT_EQ(preferences->numBackups(), 5);
+    EXPECT_FALSE(preferences->quickSearchCase());
+    EXPECT_FALSE(preferences->convertToYen());
+    EXPECT_TRUE(preferences->lastSelectedDatabase().isEmpty());
+    EXPECT_FALSE(preferences->lastSelectedDbKind().has_value());
+    EXPECT_TRUE(preferences->activeEncodings().isEmpty());
+    EXPECT_TRUE(preferences->smartAuthorPaste());
+    EXPECT_TRUE(preferences->smartTitlePaste());
+    EXPECT_EQ(preferences->longLowercaseWords().size(), 10);
+    EXPECT_EQ(preferences->shortCaptalWords().size(), 23);
+    EXPECT_EQ(preferences->shortCaptalWords().last(), u"way"_s);
+    EXPECT_TRUE(preferences->suppressWarnings().isEmpty());
+    EXPECT_TRUE(preferences->lastSelectedAuthors().isEmpty());
+    EXPECT_EQ(preferences->authorListFormat(), 0);
+    EXPECT_EQ(preferences->annoteIdentifier(), u"annote"_s);
+    EXPECT_EQ(preferences->searchFieldsTitle(), (QStringList{u"title"_s, u"booktitle"_s}));
+    EXPECT_EQ(preferences->searchFieldsJournal().size(), 5);
+    EXPECT_EQ(preferences->searchFieldsAnnote(),
+              (QStringList{u"annote"_s, u"note"_s, u"memo"_s, u"keywords"_s}));
+    EXPECT_EQ(preferences->authorListFormatOnCopy(), 1);
+    EXPECT_EQ(preferences->authorSeparatorOnCopy(), u", "_s);
+    EXPECT_TRUE(preferences->authorAbbrevOnCopy());
+    EXPECT_EQ(preferences->authorNonAbbrevNum(), 10);
+    EXPECT_EQ(preferences->authorAbbrevNum(), 5);
+    EXPECT_EQ(preferences->listPrefixOnCopy(), 2);
+    EXPECT_DOUBLE_EQ(preferences->fieldFontSize(), 13);
+    EXPECT_DOUBLE_EQ(preferences->listFontSize(), 13);
+    EXPECT_TRUE(preferences->loadErrors().isEmpty());
+}
+
+TEST_F(PreferencesTest, saveWritesEveryKeyAndMarksInitialized)
+{
+    auto preferences = loaded();
+    preferences->setDirty(true);
+    ASSERT_TRUE(preferences->savePreferences());
+    EXPECT_FALSE(preferences->dirty());
+    EXPECT_TRUE(preferences->prefInitialized());
+    {
+        QSettings settings(settingsPath(), QSettings::IniFormat);
+        for (const auto &[key, kind] : BibPreferences::loadList()) {
+            const bool absentByDefault = key == BibPreferences::kLastSelectedDatabaseID ||
+                                         key == BibPreferences::kLastSelectedDatabaseKind ||
+                                         key == BibPreferences::kActiveTextEncodingList ||
+                                         key == BibPreferences::kSuppressWarningDatabases ||
+                                         key == BibPreferences::kLastSelectedAuthors ||
+                                         key == BibPreferences::kLastSelectedBibItems;
+            EXPECT_EQ(settings.contains(key), !absentByDefault) << qPrintable(key);
+        }
+    }
+    const auto again = loaded();
+    EXPECT_TRUE(again->prefInitialized());
+    EXPECT_TRUE(again->loadErrors().isEmpty());
+    const QVariantMap saved = preferences->dictionary();
+    const QVariantMap read = again->dictionary();
+    EXPECT_EQ(read.keys(), saved.keys());
+    for (auto it = saved.cbegin(); it != saved.cend(); ++it)
+        EXPECT_EQ(read.value(it.key()), it.value()) << qPrintable(it.key());
+}
+
+TEST_F(PreferencesTest, changedValuesSurviveSaveAndLoad)
+{
+    auto preferences = loaded();
+    preferences->setDatabaseEncoding(TextEncodings::ShiftJISCF);
+    preferences->setDatabaseLineMode(1);
+    preferences->setWindowFrame(QRectF(1.5, 2, 1024, 700.25));
+    preferences->setActiveEncodings({4, 0x80000A01u, 3});
+    preferences->setLastSelectedDatabase(u"abc"_s);
+    preferences->setLastSelectedDbKind(5);
+    preferences->setLastSelectedAuthors({u"山田 太郎"_s, u"Knuth, D. E."_s});
+    preferences->setAuthorSeparatorOnCopy(u" and "_s);
+    preferences->setListFontSize(11.5);
+    preferences->setAutoSave(true);
+    QVariantMap types = preferences->bibTypeDefinitions();
+    types.insert(u"ONLINE"_s, types.value(u"MISC"_s));
+    preferences->setBibTypeDefinitions(types);
+    ASSERT_TRUE(preferences->savePreferences());
+
+    const auto again = loaded();
+    EXPECT_EQ(again->dictionary(), preferences->dictionary());
+    EXPECT_EQ(again->databaseEncoding(), 0x80000A01u);
+    EXPECT_EQ(again->databaseLineMode(), 1);
+    EXPECT_EQ(again->windowFrame(), QRectF(1.5, 2, 1024, 700.25));
+    EXPECT_EQ(again->activeEncodings(), (QList<quint32>{4, 0x80000A01u, 3}));
+    EXPECT_EQ(again->lastSelectedDbKind(), std::optional<int>(5));
+    EXPECT_EQ(again->lastSelectedAuthors(), (QStringList{u"山田 太郎"_s, u"Knuth, D. E."_s}));
+    EXPECT_EQ(again->authorSeparatorOnCopy(), u" and "_s);
+    EXPECT_DOUBLE_EQ(again->listFontSize(), 11.5);
+    EXPECT_TRUE(again->autoSave());
+    EXPECT_TRUE(again->bibTypesList().contains(u"ONLINE"_s));
+}
+
+TEST_F(PreferencesTest, settersClampAndNormalize)
+{
+    auto preferences = loaded();
+    preferences->setListFontSize(8);
+    EXPECT_DOUBLE_EQ(preferences->listFontSize(), 10);
+    preferences->setFieldFontSize(9.99);
+    EXPECT_DOUBLE_EQ(preferences->fieldFontSize(), 10);
+    preferences->setFieldFontSize(10.5);
+    EXPECT_DOUBLE_EQ(preferences->fieldFontSize(), 10.5);
+    preferences->setNumBackups(-3);
+    EXPECT_EQ(preferences->numBackups(), 0);
+    preferences->setAutoSaveInterval(0);
+    EXPECT_EQ(preferences->autoSaveInterval(), 1);
+
+    struct Row
+    {
+        const char16_t *given;
+        const char16_t *stored;
+    };
+    const Row separators[] = {{u";", u"; "}, {u",", u", "}, {u" / ", u" / "}, {u"", u""}};
+    for (const Row &row : separators) {
+        preferences->setAuthorSeparatorOnCopy(QString::fromUtf16(row.given));
+        EXPECT_EQ(preferences->authorSeparatorOnCopy(), QString::fromUtf16(row.stored));
+    }
+}
+
+TEST_F(PreferencesTest, storedValuesAreClampedAtLoad)
+{
+    store(BibPreferences::kListFontSize, 4);
+    store(BibPreferences::kNumberOfBackupFiles, -1);
+    const auto preferences = loaded();
+    EXPECT_DOUBLE_EQ(preferences->listFontSize(), 10);
+    EXPECT_EQ(preferences->numBackups(), 0);
+    EXPECT_EQ(preferences->value(BibPreferences::kNumberOfBackupFiles).toInt(), 0);
+}
+
+TEST_F(PreferencesTest, settersSetDirtyAndCleanSaveWritesNothing)
+{
+    auto preferences = loaded();
+    preferences->setDirty(false);
+    ASSERT_TRUE(preferences->savePreferences());
+    EXPECT_FALSE(QFileInfo::exists(settingsPath()));
+    preferences->setQuickSearchCase(true);
+    EXPECT_TRUE(preferences->dirty());
+    ASSERT_TRUE(preferences->savePreferences());
+    EXPECT_TRUE(QFileInfo::exists(settingsPath()));
+    EXPECT_FALSE(preferences->dirty());
+}
+
+TEST_F(PreferencesTest, lastCreatedBibTypeFallsBackToArticle)
+{
+    auto preferences = loaded();
+    preferences->setLastCreatedBibType(QString());
+    EXPECT_EQ(preferences->lastCreatedBibType(), u"ARTICLE"_s);
+    preferences->setLastCreatedBibType(u"BOOK"_s);
+    EXPECT_EQ(preferences->lastCreatedBibType(), u"BOOK"_s);
+}
+
+TEST_F(PreferencesTest, retiredKeysAreRemovedAtLoad)
+{
+    store(u"Edit Field Font Size"_s, 12);
+    store(u"HTML Bibkey List Item Command"_s, u"<li>"_s);
+    store(BibPreferences::kLastEditTab, u"others"_s);
+    const auto preferences = loaded();
+    EXPECT_EQ(preferences->lastEditTab(), u"others"_s);
+    QSettings settings(settingsPath(), QSettings::IniFormat);
+    EXPECT_FALSE(settings.contains(u"Edit Field Font Size"_s));
+    EXPECT_FALSE(settings.contains(u"HTML Bibkey List Item Command"_s));
+    EXPECT_TRUE(settings.contains(BibPreferences::kLastEditTab));
+    EXPECT_EQ(BibPreferences::retiredKeys().size(), 14);
+}
+
+TEST_F(PreferencesTest, damagedValuesGiveDefaultsAnErrorAndAreKeptAside)
+{
+    store(BibPreferences::kListFontSize, u"large"_s);
+    store(BibPreferences::kBibTypeDefinitions, u"{\"ARTICLE\": [broken"_s);
+    store(BibPreferences::kMainWindowFrame, u"[1, 2, 3]"_s);
+    store(BibPreferences::kSortOrder, u"sideways"_s);
+    store(BibPreferences::kListColumnOrder, u"[1, 2]"_s);
+    auto preferences = loaded();
+    EXPECT_DOUBLE_EQ(preferences->listFontSize(), 13);
+    EXPECT_TRUE(preferences->bibTypeDefinitions().contains(u"ARTICLE"_s));
+    EXPECT_EQ(preferences->windowFrame(), QRectF(80, 100, 800, 522));
+    EXPECT_TRUE(preferences->sortAscending());
+    EXPECT_EQ(preferences->listColumnOrder().size(), 8);
+    const QStringList errors = preferences->loadErrors();
+    ASSERT_EQ(errors.size(), 5);
+    EXPECT_TRUE(errors[0].contains(BibPreferences::kBibTypeDefinitions));
+    EXPECT_EQ(errors[0],
+              Texts::format(u"PrefsError_BadValue", {BibPreferences::kBibTypeDefinitions}));
+
+    // A save writes the defaults but the damaged originals stay aside.
+    preferences->setDirty(true);
+    ASSERT_TRUE(preferences->savePreferences());
+    QSettings settings(settingsPath(), QSettings::IniFormat);
+    EXPECT_EQ(settings.value(u"Damaged Settings/"_s + BibPreferences::kListFontSize).toString(),
+              u"large"_s);
+    EXPECT_EQ(
+        settings.value(u"Damaged Settings/"_s + BibPreferences::kBibTypeDefinitions).toString(),
+        u"{\"ARTICLE\": [broken"_s);
+    EXPECT_TRUE(loaded()->loadErrors().isEmpty());
+}
+
+TEST_F(PreferencesTest, unreadableSettingsFileIsKeptAside)
+{
+    {
+        QFile file(settingsPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[General]\nList%20Font%20Size=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x1f)\n"
+                   "\xff\xfe\x00garbage=\"unterminated\n[[[\n");
+    }
+    const auto preferences = loaded();
+    const QString aside = settingsPath() + u".damaged"_s;
+    ASSERT_FALSE(preferences->loadErrors().isEmpty());
+    EXPECT_EQ(preferences->loadErrors().first(),
+              Texts::format(u"PrefsError_DamagedFile", {settingsPath(), aside}));
+    EXPECT_TRUE(QFileInfo::exists(aside));
+    EXPECT_DOUBLE_EQ(preferences->listFontSize(), 13);
+}
+
+TEST_F(PreferencesTest, lineEndingHelpers)
+{
+    struct Row
+    {
+        int code;
+        const char16_t *text;
+    };
+    const Row codes[] = {{0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}, {7, u"\r\n"}, {-1, u"\r\n"}};
+    for (const Row &row : codes)
+        EXPECT_EQ(BibPreferences::stringFromLineEnding(row.code), QString::fromUtf16(row.text))
+            << row.code;
+    const Row texts[] = {{0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}, {1, u"x"}, {1, u""}, {1, u"\n\r"}};
+    for (const Row &row : texts)
+        EXPECT_EQ(BibPreferences::lineEndingFromString(QString::fromUtf16(row.text)), row.code);
+}
+
+TEST_F(PreferencesTest, suppressListAddsAndRemovesOnce)
+{
+    auto preferences = loaded();
+    EXPECT_FALSE(preferences->suppressWarning(u"id1"_s));
+    preferences->setDirty(false);
+    preferences->appendSuppressDatabase(u"id1"_s);
+    EXPECT_TRUE(preferences->dirty());
+    preferences->appendSuppressDatabase(u"id1"_s);
+    preferences->appendSuppressDatabase(u"id2"_s);
+    EXPECT_EQ(preferences->suppressWarnings(), (QStringList{u"id1"_s, u"id2"_s}));
+    EXPECT_TRUE(preferences->suppressWarning(u"id2"_s));
+    preferences->removeSuppressDatabase(u"id1"_s);
+    EXPECT_FALSE(preferences->suppressWarning(u"id1"_s));
+    preferences->setDirty(false);
+    preferences->removeSuppressDatabase(u"absent"_s);
+    EXPECT_FALSE(preferences->dirty());
+}
+
+TEST_F(PreferencesTest, globalInstanceIsDirtyFromTheStart)
+{
+    BibPreferences *preferences = BibPreferences::globalPreferences();
+    ASSERT_NE(preferences, nullptr);
+    EXPECT_EQ(preferences, BibPreferences::globalPreferences());
+    EXPECT_TRUE(preferences->dirty());
+    EXPECT_EQ(preferences->lastCreatedBibType(), u"ARTICLE"_s);
+}
+
+TEST(BibPreferencesFiles, supportFolderIsMadeInTheDataLocation)
+{
+    QString error;
+    const std::optional<QString> folder = BibPreferences::quirefoldFolder(error);
+    ASSERT_TRUE(folder.has_value()) << qPrintable(error);
+    EXPECT_TRUE(QFileInfo(*folder).isDir());
+    // Never the user's own folder: the test main points the data home elsewhere.
+    EXPECT_TRUE(folder->startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
+    EXPECT_EQ(BibPreferences::dbTreeFilePath(), *folder + u"/QuirefoldLibraries.biblib"_s);
+}
+
+TEST(BibPreferencesFiles, treeDictionaryRoundTripsAndDamagedFilesAreKeptAside)
+{
+    BibPreferences preferences(u"/nonexistent/never-written.conf"_s);
+    QFile::remove(BibPreferences::dbTreeFilePath());
+    QString error;
+    EXPECT_FALSE(preferences.dbTreeDictionary(error).has_value());
+    EXPECT_TRUE(error.isEmpty());
+
+    const QVariantMap local{{u"kind"_s, 5},
+                            {u"expanded"_s, false},
+                            {u"Text Encoding"_s, qlonglong(0x80000A01u)},
+                            {u"Line Ending"_s, u"\r\n"_s},
+                            {u"description"_s, u"論文"_s}};
+    const QVariantMap tree{
+        {u"Database Tree Property"_s,
+         QVariantMap{{u"kind"_s, 0},
+                     {u"expanded"_s, true},
+                     {u"Database Tree Children"_s,
+                      QVariantList{QVariantMap{{u"Database Tree Property"_s, local}}}}}}};
+    ASSERT_TRUE(preferences.setDbTreeDictionary(tree, error)) << qPrintable(error);
+    EXPECT_EQ(preferences.dbTreeDictionary(error), std::optional<QVariantMap>(tree));
+
+    // Damage it: reading reports, answers nothing and moves the file aside.
+    const QString path = BibPreferences::dbTreeFilePath();
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("{\"format\": \"Quirefold archive\", \"kind\": \"tree\", \"ro");
+    }
+    QFile::remove(path + u".damaged"_s);
+    error.clear();
+    EXPECT_FALSE(preferences.dbTreeDictionary(error).has_value());
+    EXPECT_TRUE(error.contains(path)) << qPrintable(error);
+    EXPECT_TRUE(QFileInfo::exists(path + u".damaged"_s));
+    EXPECT_FALSE(QFileInfo::exists(path));
+    // A later save writes a new file and leaves the damaged one alone.
+    ASSERT_TRUE(preferences.setDbTreeDictionary(tree, error));
+    EXPECT_TRUE(QFileInfo::exists(path + u".damaged"_s));
+    EXPECT_EQ(preferences.dbTreeDictionary(error), std::optional<QVariantMap>(tree));
+}

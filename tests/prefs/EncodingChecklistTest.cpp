@@ -1,0 +1,78 @@
+#include "prefs/EncodingChecklist.h"
+
+#include "core/TextEncodings.h"
+#include "prefs/BibPreferences.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+TEST(EncodingChecklist, marksFollowTheActiveList)
+{
+    EncodingChecklist checklist;
+    ASSERT_EQ(checklist.encodingNames(), TextEncodings::encodingNames());
+    EXPECT_FALSE(checklist.canConfirm());
+    EXPECT_FALSE(checklist.uncheckAllEnabled());
+    EXPECT_TRUE(checklist.checkAllEnabled());
+
+    checklist.setMarks({TextEncodings::UTF8, TextEncodings::JapaneseEUC});
+    EXPECT_EQ(checklist.markedEncodings(),
+              (QList<quint32>{TextEncodings::JapaneseEUC, TextEncodings::UTF8}));
+    EXPECT_TRUE(checklist.canConfirm());
+    checklist.setMarks({TextEncodings::ISOLatin1});
+    EXPECT_EQ(checklist.markedEncodings(), QList<quint32>{TextEncodings::ISOLatin1});
+}
+
+TEST(EncodingChecklist, checkContainsAddsEveryMatchIgnoringCase)
+{
+    EncodingChecklist checklist;
+    checklist.setMarks({TextEncodings::UTF8});
+    const int added = checklist.checkContains(u"japan");
+    int japanese = 0;
+    const QStringList names = checklist.encodingNames();
+    for (qsizetype row = 0; row < names.size(); ++row) {
+        const bool isJapanese = names[row].contains(u"Japan"_s);
+        japanese += isJapanese ? 1 : 0;
+        EXPECT_EQ(checklist.isChecked(row), isJapanese || names[row] == u"Unicode (UTF-8)"_s)
+            << qPrintable(names[row]);
+    }
+    EXPECT_EQ(added, japanese);
+    EXPECT_GE(japanese, 6);
+    EXPECT_EQ(checklist.checkContains(u"japan"), 0);
+    EXPECT_EQ(checklist.checkContains(u""), 0);
+    EXPECT_FALSE(EncodingChecklist::checkContainsEnabled(u""));
+    EXPECT_TRUE(EncodingChecklist::checkContainsEnabled(u"j"));
+}
+
+TEST(EncodingChecklist, bulkActionsAndButtonStates)
+{
+    EncodingChecklist checklist;
+    checklist.checkAll();
+    EXPECT_FALSE(checklist.checkAllEnabled());
+    EXPECT_TRUE(checklist.uncheckAllEnabled());
+    EXPECT_EQ(checklist.markedEncodings().size(), checklist.encodingNames().size());
+    checklist.uncheckAll();
+    EXPECT_FALSE(checklist.canConfirm());
+    checklist.setChecked(0, true);
+    EXPECT_TRUE(checklist.canConfirm());
+    EXPECT_TRUE(checklist.checkAllEnabled());
+    checklist.setChecked(-1, true); // out of range: ignored
+    checklist.setChecked(100000, true);
+    EXPECT_EQ(checklist.markedEncodings().size(), 1);
+}
+
+TEST(EncodingChecklist, confirmStoresMarkedCodesOnlyWhenSomeAreMarked)
+{
+    BibPreferences preferences(u"/nonexistent/never-written.conf"_s);
+    preferences.setDefaults();
+    preferences.setActiveEncodings({TextEncodings::UTF8});
+    EncodingChecklist checklist;
+    checklist.uncheckAll();
+    EXPECT_FALSE(checklist.confirm(preferences));
+    EXPECT_EQ(preferences.activeEncodings(), QList<quint32>{TextEncodings::UTF8});
+    checklist.checkContains(u"korean");
+    ASSERT_TRUE(checklist.confirm(preferences));
+    EXPECT_EQ(preferences.activeEncodings(), checklist.markedEncodings());
+    for (const quint32 code : preferences.activeEncodings())
+        EXPECT_TRUE(TextEncodings::nameOfEncoding(code).contains(u"Korean"_s));
+}

@@ -1,0 +1,280 @@
+#include "tex/ConvertFromTeX.h"
+
+#include "TexTestSupport.h"
+#include "core/StringInputStream.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The engine with only its own tables and default hooks, plus one entry in
+// each table a converter fills, so that the reading rules and the order of
+// the tables can be seen without a target notation.
+class PlainConverter : public ConvertFromTeX
+{
+public:
+    PlainConverter()
+    {
+        m_textStyleCommands.insert(u"bf"_s, u"[%@]"_s);
+        m_bothModeCommands0.insert(u"ss"_s, u"SS"_s);
+        m_bothModeCommands0.insert(u"&"_s, u"&"_s);
+        m_bothModeCommands1.insert(u"textbf"_s, u"<%@>"_s);
+        m_mathModeCommands0.insert(u"alpha"_s, u"ALPHA"_s);
+        m_accentDic.insert(u"'"_s, AccentData());
+        m_accentDic.insert(u"c"_s, AccentData());
+    }
+};
+
+struct Row
+{
+    const char *name;
+    const char *input;
+    const char *expected;
+};
+
+void expectRows(const ConvertFromTeX &converter, std::initializer_list<Row> rows)
+{
+    for (const Row &row : rows) {
+        EXPECT_EQ(converter.convert(QString::fromUtf8(row.input)), QString::fromUtf8(row.expected))
+            << row.name << ": " << row.input;
+    }
+}
+
+const PlainConverter &plain()
+{
+    static const PlainConverter converter;
+    return converter;
+}
+
+} // namespace
+
+TEST(ConvertFromTeX, typographicCharactersInTextMode)
+{
+    expectRows(plain(), {
+                            {"tilde is a space", "a~b", "a b"},
+                            {"bar is an em dash", "a|b", "a-b"},
+                            {"two hyphens", "a--b", "a-b"},
+                            {"three hyphens", "a---b", "a-b"},
+                            {"one hyphen keeps the next character", "a-b", "a-b"},
+                            {"hyphens at the end", "a--", "a-"},
+                            {"single hyphen at the end", "a-", "a-"},
+                            {"double back-quote", "``x''", "\"x\""},
+                            {"single quotes", "`x'", "`x'"},
+                            {"back-quote at the end", "x`", "x`"},
+                            {"inverted exclamation", "!`Hola", "!Hola"},
+                            {"exclamation kept", "Hi!", "Hi!"},
+                            {"less and greater in text", "<>", "!?"},
+                            {"other characters unchanged", "abc 123 é", "abc 123 é"},
+                        });
+}
+
+TEST(ConvertFromTeX, caretRuleInTextMode)
+{
+    expectRows(plain(), {
+                            {"caret before a letter", "^x", "?x"},
+                            {"two carets before a letter", "^^x", "??x"},
+                            {"caret at the end", "^", "?"},
+                            {"caret caret space is a back-quote", "^^ x", "`x"},
+                            {"two of them open double quotes", "^^ ^^ x", "\"x"},
+                            {"followed by a partial form", "^^ ^x", "`?x"},
+                            {"followed by a back-quote", "^^ `x", "``x"},
+                        });
+}
+
+TEST(ConvertFromTeX, groupsAndMath)
+{
+    expectRows(plain(), {
+                            {"braces vanish", "{a}{b{c}}", "abc"},
+                            {"stray brace ends the text", "xy}zw", "xy"},
+                            {"unclosed brace runs to the end", "{ab", "ab"},
+                            {"unclosed dollar runs to the end", "$ab", "ab"},
+                            {"math apostrophes are primes", "$f''$", "f''"},
+                            {"math hyphen is the minus", "$a-b$", "a-b"},
+                            {"math less-than", "$a<b$", "a<b"},
+                            {"tilde in math", "$a~b$", "a b"},
+                            {"text rules resume after math", "$x$--", "x-"},
+                            {"dollar inside a math group ends only the group", "${a$b$c", "abc"},
+                            {"brace ends a math span", "${a}b$c", "abc"},
+                            {"default subscript, one character", "$x_i$", "x_i"},
+                            {"default subscript, longer", "$x_{ij}$", "x_{ij}"},
+                            {"default superscript", "$x^{ab}$", "x^{ab}"},
+                            {"default subscript at the end", "$x_", "x"},
+                        });
+}
+
+TEST(ConvertFromTeX, commandsFollowTheTableOrder)
+{
+    expectRows(plain(),
+               {
+                   {"size commands vanish", "\\small x", "x"},
+                   {"size commands vanish in math", "$\\Large x$", "x"},
+                   {"text style takes the rest of the group", "{\\bf xyz} uvw", "[xyz] uvw"},
+                   {"text style at top level takes the rest", "\\bf xyz", "[xyz]"},
+                   {"text style converts in text mode", "$a{\\bf b--c}$", "a[b-c]"},
+                   {"parameterless command", "\\ss{}x", "SSx"},
+                   {"escaped special", "A \\& B", "A & B"},
+                   {"one-argument command", "\\textbf{a}b", "<a>b"},
+                   {"one-argument command without braces", "\\textbf ab", "<a>b"},
+                   {"one-argument command at the end", "\\textbf", "<?>"},
+                   {"math ignore command eats the full stop", "$\\left( x \\right.$", "( x "},
+                   {"math ignore command keeps other characters", "$\\big)$", ")"},
+                   {"left outside math is unknown", "\\left", "{?left}"},
+                   {"math operator", "$\\sin x$", "sinx"},
+                   {"lim inf", "$\\liminf$", "lim inf"},
+                   {"math symbol", "$\\alpha$", "ALPHA"},
+                   {"math symbol in text is unknown", "\\alpha", "{?alpha}"},
+                   {"accent in math is unknown", "$\\'e$", "{?'}e"},
+                   {"default accent drops the mark", "\\'e", "e"},
+                   {"default accent without argument", "\\'", ""},
+                   {"unknown command", "\\foo bar", "{?foo}bar"},
+                   {"backslash at the end", "abc\\", "abc"},
+                   {"command name ends at a line break", "{\\bf\nx}", "[x]"},
+                   {"backslash before a line break is a control space", "a\\\nb", "a{? }b"},
+               });
+}
+
+TEST(ConvertFromTeX, nulCharactersAreDropped)
+{
+    const QString input = u"a"_s + QChar(0) + u"b--c"_s + QChar(0);
+    EXPECT_EQ(plain().convert(input), u"ab-c"_s);
+    EXPECT_EQ(plain().convert(QString()), QString());
+}
+
+TEST(ConvertFromTeX, readTeXCommandFromStream)
+{
+    struct CommandRow
+    {
+        const char *input;
+        std::optional<QString> name;
+        QChar next; // the character read after the name
+    };
+    const CommandRow rows[] = {
+        {"alpha x", u"alpha"_s, u'x'},  {"alpha  x", u"alpha"_s, u' '},
+        {"alpha{x}", u"alpha"_s, u'{'}, {"alpha", u"alpha"_s, QChar()},
+        {"'e", u"'"_s, u'e'},           {"\\x", u"\\"_s, u'x'},
+        {" x", u" "_s, u'x'},           {"1x", u"1"_s, u'x'},
+        {"c c", u"c"_s, u'c'},          {"cc", u"cc"_s, QChar()},
+        {"ss\tx", u"ss"_s, u'x'},       {"", std::nullopt, QChar()},
+    };
+    for (const CommandRow &row : rows) {
+        StringInputStream stream(QString::fromUtf8(row.input));
+        EXPECT_EQ(plain().readTeXCommandFromStream(stream), row.name) << row.input;
+        EXPECT_EQ(stream.getChar(), row.next) << row.input;
+    }
+}
+
+TEST(ConvertFromTeX, readParameterFromStream)
+{
+    struct ParameterRow
+    {
+        const char *input;
+        std::optional<QString> parameter;
+        QChar next;
+    };
+    const ParameterRow rows[] = {
+        {"{ab{c}d}e", u"ab{c}d"_s, u'e'},
+        {"{a\\}b}c", u"a\\}b"_s, u'c'},
+        {"{a\\{b}c", u"a\\{b"_s, u'c'},
+        {"{}x", u""_s, u'x'},
+        {"{ab", u"ab"_s, QChar()},
+        {"\\alpha x", u"\\alpha"_s, u'x'},
+        {"\\", u"\\"_s, QChar()},
+        {"{\\i}", u"i"_s, QChar()},
+        {"\\j x", u"j"_s, u'x'},
+        {"nx", u"n"_s, u'x'},
+        {" n", u" "_s, u'n'},
+        {"}", u"}"_s, QChar()},
+        {"", std::nullopt, QChar()},
+    };
+    for (const ParameterRow &row : rows) {
+        StringInputStream stream(QString::fromUtf8(row.input));
+        EXPECT_EQ(plain().readParameterFromStream(stream), row.parameter) << row.input;
+        EXPECT_EQ(stream.getChar(), row.next) << row.input;
+    }
+}
+
+TEST(ConvertFromTeX, readBlockParameterFromStream)
+{
+    struct BlockRow
+    {
+        const char *input;
+        const char *block;
+        QChar next;
+    };
+    const BlockRow rows[] = {
+        {"ab{c}d}e", "ab{c}d", u'}'}, {"a\\}b}c", "a\\}b", u'}'},
+        {"a$b$c", "a$b$c", QChar()},  {"}", "", u'}'},
+        {"abc\\", "abc\\", QChar()},
+    };
+    for (const BlockRow &row : rows) {
+        StringInputStream stream(QString::fromUtf8(row.input));
+        EXPECT_EQ(plain().readBlockParameterFromStream(stream), QString::fromUtf8(row.block))
+            << row.input;
+        EXPECT_EQ(stream.getChar(), row.next) << row.input;
+    }
+}
+
+TEST(ConvertFromTeX, letterAndAccentCommands)
+{
+    const std::pair<const char *, QChar> letters[] = {
+        {"AA", u'A'}, {"aa", u'a'},   {"AE", u'A'},    {"ae", u'a'},  {"OE", u'O'},
+        {"oe", u'o'}, {"L", u'L'},    {"l", u'l'},     {"O", u'O'},   {"o", u'o'},
+        {"ss", u's'}, {"i", QChar()}, {"SS", QChar()}, {"", QChar()},
+    };
+    for (const auto &[name, letter] : letters)
+        EXPECT_EQ(plain().commandIsLetter(QString::fromUtf8(name)), letter) << name;
+
+    EXPECT_TRUE(plain().commandIsAccent(u"'"_s));
+    EXPECT_TRUE(plain().commandIsAccent(u"c"_s));
+    EXPECT_FALSE(plain().commandIsAccent(u"cc"_s));
+    EXPECT_FALSE(plain().commandIsAccent(u"~"_s));
+}
+
+TEST(ConvertFromTeX, malformedInputEndsQuickly)
+{
+    const int n = 200000;
+    const QString deepBraces = QString(n, u'{') + u'x' + QString(n, u'}');
+    EXPECT_EQ(plain().convert(deepBraces), u"x"_s);
+    EXPECT_EQ(plain().convert(QString(n, u'{') + u"yz"_s), u"yz"_s);
+    EXPECT_EQ(plain().convert(QString(n, u'$')), QString());
+
+    // Commands nested inside command arguments: the innermost levels stay TeX.
+    QString deepCommands;
+    for (int i = 0; i < 5000; ++i)
+        deepCommands += u"\\textbf{"_s;
+    deepCommands += u'x';
+    const QString converted = plain().convert(deepCommands);
+    EXPECT_TRUE(converted.startsWith(u"<<<<"_s));
+    EXPECT_TRUE(converted.contains(u'x'));
+
+    QString deepStyles;
+    for (int i = 0; i < 5000; ++i)
+        deepStyles += u"{\\bf "_s;
+    EXPECT_TRUE(plain().convert(deepStyles + u'y').contains(u'y'));
+
+    QString deepScripts = u"$x"_s;
+    for (int i = 0; i < 5000; ++i)
+        deepScripts += u"^{"_s;
+    EXPECT_TRUE(plain().convert(deepScripts + u'z').startsWith(u"x^{"_s));
+}
+
+TEST(ConvertFromTeX, randomInputConvertsTheSameEveryTime)
+{
+    // Short texts drawn from the characters with meaning to the engine.
+    const QString alphabet = u"\\{}$^_'`-!?<>~|.a c1 \u00a0"_s;
+    quint32 seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 5000; ++round) {
+        QString input;
+        const int length = int(next() % 24);
+        for (int i = 0; i < length; ++i)
+            input += alphabet.at(qsizetype(next() % quint32(alphabet.size())));
+        const QString first = plain().convert(input);
+        EXPECT_EQ(plain().convert(input), first) << qPrintable(input);
+    }
+}
