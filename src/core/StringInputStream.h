@@ -6,7 +6,32 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstdint>
 #include <optional>
+#include <string_view>
+
+// The ASCII characters at which StringInputStream::getPlainRun stops, made
+// once (constexpr) by a scanner from the characters it treats specially.
+struct PlainRunStops
+{
+    enum Kind : std::uint8_t
+    {
+        Plain = 0,
+        Stop = 1,
+        Space = 2
+    };
+    Kind kind[128] = {};
+
+    constexpr explicit PlainRunStops(std::u16string_view stops)
+    {
+        for (char16_t c = 0; c < 128; ++c)
+            kind[c] = c < u' ' ? Stop : c == u' ' ? Space : Plain;
+        for (const char16_t c : stops) {
+            if (c < 128)
+                kind[c] = Stop;
+        }
+    }
+};
 
 // A reading cursor over the UTF-16 code units of one string, with the few
 // primitives the parsers need and two optional input normalisations (white-space
@@ -42,11 +67,11 @@ public:
 
     // Consumes and answers the longest run of units from the cursor that
     // getChar would hand out unchanged, one by one: it stops before any unit
-    // marked in `stop` (and every ASCII control character), the
+    // in `stops` (and every ASCII control character), the
     // yen sign, and white space other than a single
     // space between two other characters. For scanners that copy ordinary text
     // in bulk.
-    QStringView getPlainRun(const bool (&stop)[128]);
+    QStringView getPlainRun(const PlainRunStops &stops);
 
     void rewind();
     // Moves the cursor to `index`, clamped to the last unit of the text.
@@ -93,7 +118,7 @@ inline QChar StringInputStream::getChar()
     return QChar(c);
 }
 
-inline QStringView StringInputStream::getPlainRun(const bool (&stop)[128])
+inline QStringView StringInputStream::getPlainRun(const PlainRunStops &stops)
 {
     // Locals, so that the table reads cannot force the cursor back to memory
     // on every unit.
@@ -102,24 +127,22 @@ inline QStringView StringInputStream::getPlainRun(const bool (&stop)[128])
     const qsizetype end = m_maxPos;
     const CharacterSet whitespace = m_whitespace;
     qsizetype pos = start;
-    while (pos < end) {
+    for (; pos < end; ++pos) {
         const char16_t c = buffer[pos];
         if (c < 128) {
-            if (stop[c])
+            const auto kind = stops.kind[c];
+            if (kind == PlainRunStops::Plain)
+                continue;
+            if (kind == PlainRunStops::Stop)
                 break;
-            if (c <= u' ') {
-                if (c != u' ')
-                    break; // tab, line breaks and control characters
-                // A single space between two other characters reads as
-                // itself, collapsing or not.
-                if ((pos == start && m_lastCharWasASpace) || pos + 1 >= end ||
-                    whitespace.contains(buffer[pos + 1]))
-                    break;
-            }
+            // A single space between two other characters reads as itself,
+            // collapsing or not.
+            if ((pos == start && m_lastCharWasASpace) || pos + 1 >= end ||
+                whitespace.contains(buffer[pos + 1]))
+                break;
         } else if (c == 0x00A5 || whitespace.contains(c)) {
             break;
         }
-        ++pos;
     }
     if (pos > start) {
         m_currentPos = pos;

@@ -3,6 +3,7 @@
 #include "core/Texts.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
 
 #include <unicode/normalizer2.h>
@@ -191,6 +192,36 @@ icu::UnicodeString transliteratedToAscii(const icu::UnicodeString &text)
     if (transliterator)
         transliterator->transliterate(result);
     return result;
+}
+
+// ASCII spellings of the Latin, punctuation and letter-like characters whose
+// compatibility decomposition is not ASCII already ("ß" -> "ss", "Ł" -> "L",
+// "—" -> "-"), made once from the transliteration so that the common case
+// needs neither the transliterator nor its lock.
+const QHash<char16_t, QString> &asciiSpellings()
+{
+    static const QHash<char16_t, QString> table = [] {
+        QHash<char16_t, QString> spellings;
+        const std::pair<char16_t, char16_t> ranges[] = {
+            {0x00A0, 0x02FF}, {0x1E00, 0x1EFF}, {0x2000, 0x206F}, {0x2100, 0x218F}};
+        for (const auto &[first, last] : ranges) {
+            for (char32_t c = first; c <= last; ++c) {
+                const icu::UnicodeString original{UChar32(c)};
+                const icu::UnicodeString ascii =
+                    transliteratedToAscii(strippedDecomposition(original));
+                QString spelling;
+                bool plain = !ascii.isEmpty();
+                for (int32_t i = 0; i < ascii.length() && plain; ++i) {
+                    plain = ascii.charAt(i) < 0x80;
+                    spelling.append(QChar(ascii.charAt(i)));
+                }
+                if (plain && ascii != original)
+                    spellings.insert(char16_t(c), spelling);
+            }
+        }
+        return spellings;
+    }();
+    return table;
 }
 
 // State of one lossy conversion: a second converter of the same encoding that
@@ -408,9 +439,10 @@ QByteArray encodeMacJapanese(const char *converterName, QStringView text, bool l
 TextEncodings::TextEncodings()
 {
     for (const EncodingInfo &info : kEncodings) {
-        if (!info.name)
-            continue;
         if (!openConverter(info.converter))
+            continue;
+        m_available.insert(info.code);
+        if (!info.name)
             continue;
         const QString name = QString::fromUtf16(info.name);
         m_encodingList.insert(name, info.code);
@@ -456,8 +488,7 @@ QStringList TextEncodings::encodingNames()
 
 bool TextEncodings::isKnown(quint32 code)
 {
-    const EncodingInfo *info = findInfo(code);
-    return info && openConverter(info->converter);
+    return globalEncodings().m_available.contains(code);
 }
 
 QString TextEncodings::converterName(quint32 code)
@@ -523,13 +554,19 @@ QString TextEncodings::lossyAsciiString(QStringView text)
         return text.toString();
     const icu::UnicodeString source(reinterpret_cast<const UChar *>(text.utf16()),
                                     static_cast<int32_t>(text.size()));
-    const icu::UnicodeString ascii = transliteratedToAscii(strippedDecomposition(source));
+    const icu::UnicodeString stripped = strippedDecomposition(source);
+    const QHash<char16_t, QString> &spellings = asciiSpellings();
     QString result;
-    result.reserve(ascii.length());
-    for (int32_t i = 0; i < ascii.length(); ++i) {
-        const UChar c = ascii.charAt(i);
-        if (c < 0x80)
+    result.reserve(stripped.length());
+    for (int32_t i = 0; i < stripped.length(); ++i) {
+        const UChar c = stripped.charAt(i);
+        if (c < 0x80) {
             result.append(QChar(c));
+            continue;
+        }
+        const auto spelling = spellings.constFind(c);
+        if (spelling != spellings.constEnd())
+            result.append(spelling.value());
     }
     return result;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -91,4 +92,6 @@ private:
     QHash<QString, quint32> m_encodingList;
     // every display name, sorted
     QStringList m_encodingNames;
+    // codes whose converter is present (aliases included)
+    QSet<quint32> m_available;
 };

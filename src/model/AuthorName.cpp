@@ -7,6 +7,7 @@
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -35,6 +36,90 @@ bool isAllAscii(const QString &text)
     for (const QChar c : text) {
         if (c.unicode() > 0x7F)
             return false;
+    }
+    return true;
+}
+
+// Latin-1 and Latin Extended-A letters folded without ICU: the letters whose
+// decomposition starts with an ASCII letter, and the few that spell out. The
+// answers are those of ICU's Latin-ASCII transliteration. False when `text`
+// holds anything else.
+bool foldLatinQuickly(const QString &text, QString &folded)
+{
+    folded.clear();
+    folded.reserve(text.size() + 4);
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            folded += c;
+            continue;
+        }
+        if (u < 0xC0 || u > 0x17F)
+            return false;
+        const char *spelt = nullptr;
+        switch (u) {
+        case 0xC6:
+            spelt = "AE";
+            break;
+        case 0xE6:
+            spelt = "ae";
+            break;
+        case 0xD0:
+        case 0x110:
+            spelt = "D";
+            break;
+        case 0xF0:
+        case 0x111:
+            spelt = "d";
+            break;
+        case 0xD8:
+            spelt = "O";
+            break;
+        case 0xF8:
+            spelt = "o";
+            break;
+        case 0xDE:
+            spelt = "TH";
+            break;
+        case 0xFE:
+            spelt = "th";
+            break;
+        case 0xDF:
+            spelt = "ss";
+            break;
+        case 0x131:
+            spelt = "i";
+            break;
+        case 0x132:
+            spelt = "IJ";
+            break;
+        case 0x133:
+            spelt = "ij";
+            break;
+        case 0x141:
+            spelt = "L";
+            break;
+        case 0x142:
+            spelt = "l";
+            break;
+        case 0x152:
+            spelt = "OE";
+            break;
+        case 0x153:
+            spelt = "oe";
+            break;
+        default:
+            break;
+        }
+        if (spelt) {
+            folded += QLatin1StringView(spelt);
+            continue;
+        }
+        const QString decomposition = c.decomposition();
+        if (c.decompositionTag() != QChar::Canonical || decomposition.isEmpty() ||
+            !isAsciiLetter(decomposition.front().unicode()))
+            return false;
+        folded += decomposition.front();
     }
     return true;
 }
@@ -142,7 +227,7 @@ bool AuthorName::readFromStream(StringInputStream &stream, bool keepTeX)
     qsizetype commaCount = 0;
     qsizetype lastComma = -1;
     qsizetype lastInitial = -1;
-    m_japanese = false;
+    *this = AuthorName();
 
     const auto complete = [&] {
         if (word.endsWith(u'.') &&
@@ -152,9 +237,19 @@ bool AuthorName::readFromStream(StringInputStream &stream, bool keepTeX)
         word.clear();
     };
 
+    // With TeX kept, a brace group is one piece of a word: what it holds
+    // ("{R Core Team}", "{Barnes and Noble}") is neither split nor
+    // initialized apart, so the name's TeX stays balanced.
+    int depth = 0;
     bool reading = true;
     while (reading) {
         const char16_t c = unit(stream.getChar());
+        if (depth > 0 && c != 0 && c != u'\\' && c != u'{' && c != u'}') {
+            word += QChar(c);
+            if (c > kLastNonJapanese && !QChar::isLowSurrogate(c))
+                m_japanese = true;
+            continue;
+        }
         switch (c) {
         case 0:
             reading = false;
@@ -200,10 +295,15 @@ bool AuthorName::readFromStream(StringInputStream &stream, bool keepTeX)
             }
             break;
         }
-        case u'[':
-        case u']':
         case u'{':
         case u'}':
+            if (keepTeX) {
+                word += QChar(c);
+                depth = c == u'{' ? depth + 1 : std::max(depth - 1, 0);
+            }
+            break;
+        case u'[':
+        case u']':
         case u'$':
             if (keepTeX)
                 word += QChar(c);
@@ -346,12 +446,15 @@ QString AuthorName::foldToAscii(const QString &text, bool dropOthers)
 {
     if (isAllAscii(text))
         return text;
-    QString folded = text;
-    if (icu::Transliterator *transliterator = latinToAscii()) {
-        icu::UnicodeString buffer(false, reinterpret_cast<const UChar *>(text.utf16()),
-                                  int32_t(text.size()));
-        transliterator->transliterate(buffer);
-        folded = QString(reinterpret_cast<const QChar *>(buffer.getBuffer()), buffer.length());
+    QString folded;
+    if (!foldLatinQuickly(text, folded)) {
+        folded = text;
+        if (icu::Transliterator *transliterator = latinToAscii()) {
+            icu::UnicodeString buffer(false, reinterpret_cast<const UChar *>(text.utf16()),
+                                      int32_t(text.size()));
+            transliterator->transliterate(buffer);
+            folded = QString(reinterpret_cast<const QChar *>(buffer.getBuffer()), buffer.length());
+        }
     }
     if (!dropOthers)
         return folded;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 #include <utility>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -51,11 +52,11 @@ public:
         std::copy_n(run.utf16(), n, m_units.get() + m_size);
         m_size += n;
     }
-    void flushTo(QList<BibElement> &elements)
+    void flushTo(std::vector<BibElement> &elements)
     {
         if (m_size == 0)
             return;
-        elements.append(BibElement::bibElementWithString(
+        elements.push_back(BibElement::bibElementWithString(
             QString(reinterpret_cast<const QChar *>(m_units.get()), qsizetype(m_size))));
         m_size = 0;
     }
@@ -76,25 +77,15 @@ private:
 };
 
 // The characters the tokenizer treats specially inside braces or quotes, and
-// at the top level of the list (where '=', '#' and ',' separate tokens).
-constexpr bool isNestedSpecial(char16_t c)
-{
-    return c == u'\\' || c == u'{' || c == u'}' || c == u'$' || c == u'"';
-}
+// at the top level of the list (where '=', '#', ',' and spaces separate).
+constexpr PlainRunStops nestedStops(u"\\{}$\"");
+constexpr PlainRunStops topStops(u"\\{}$\"=#, ");
 
-struct SpecialTables
+QList<BibElement> toList(std::vector<BibElement> &elements)
 {
-    bool nested[128] = {};
-    bool top[128] = {};
-    constexpr SpecialTables()
-    {
-        for (char16_t c = 0; c < 128; ++c) {
-            nested[c] = isNestedSpecial(c);
-            top[c] = nested[c] || c == u'=' || c == u'#' || c == u',' || c == u' ';
-        }
-    }
-};
-constexpr SpecialTables specials;
+    return QList<BibElement>(std::make_move_iterator(elements.begin()),
+                             std::make_move_iterator(elements.end()));
+}
 
 // The stream answers U+0000 both for a NUL in the text and at its end; only
 // the end stops the grammar, a NUL is kept as an ordinary character.
@@ -239,23 +230,22 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
                                                     bool needsBraket)
 {
     error = QString();
-    QList<BibElement> elements;
     if (needsBraket && stream.getNonSpaceChar() != u'{') {
         error = Texts::text(u"ReadError_MissingOpenBra");
-        return elements;
+        return {};
     }
+    std::vector<BibElement> elements;
 
     TokenBuffer token;
     const CharacterSet &whitespace = gWhitespaceSet();
     int depth = 1;
     int mathDepth = -1;
     bool inQuote = false;
-    elements.reserve(32);
+    elements.reserve(64);
     for (;;) {
         // Ordinary text is copied in bulk; only the characters that matter
         // below go through getChar one by one.
-        token.append(depth == 1 ? stream.getPlainRun(specials.top)
-                                : stream.getPlainRun(specials.nested));
+        token.append(stream.getPlainRun(depth == 1 ? topStops : nestedStops));
         const QChar qc = stream.getChar();
         if (endOfText(qc, stream))
             break;
@@ -282,7 +272,7 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
                 if (depth != mathDepth) {
                     token.flushTo(elements);
                     error = Texts::text(u"ReadError_BadMathNesting");
-                    return elements;
+                    return toList(elements);
                 }
                 mathDepth = -1;
             } else {
@@ -303,7 +293,7 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
                 if (depth - 1 == 0) {
                     token.flushTo(elements);
                     error = Texts::text(u"ReadError_TooManyQuote");
-                    return elements;
+                    return toList(elements);
                 }
                 if (depth > 2)
                     token.append(u'\'', u'\'');
@@ -325,15 +315,15 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
         switch (c) {
         case u'=':
             token.flushTo(elements);
-            elements.append(bibElementEqual());
+            elements.push_back(bibElementEqual());
             break;
         case u'#':
             token.flushTo(elements);
-            elements.append(bibElementSharp());
+            elements.push_back(bibElementSharp());
             break;
         case u',':
             token.flushTo(elements);
-            elements.append(bibElementComma());
+            elements.push_back(bibElementComma());
             break;
         default:
             // Callers collapse white space into single spaces; any other
@@ -359,7 +349,7 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
     } else if (depth >= 2) {
         error = Texts::text(u"ReadError_MissingCloseBra");
     }
-    return elements;
+    return toList(elements);
 }
 
 namespace {
@@ -375,6 +365,8 @@ std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &element
     const qsizetype count = elements.size();
     qsizetype i = 0;
     fields.reserve(count / 4 + 1);
+    std::vector<BibElement> values; // the field being read
+    values.reserve(8);
 
     if (needsBibkey) {
         if (count == 0 || (elements[0].elementType() != BibElement::Word &&
@@ -409,11 +401,7 @@ std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &element
         }
         ++i;
 
-        qsizetype fieldEnd = i;
-        while (fieldEnd < count && elements[fieldEnd].elementType() != BibElement::Comma)
-            ++fieldEnd;
-        QList<BibElement> values;
-        values.reserve((fieldEnd - i + 1) / 2);
+        values.clear();
         while (i < count) {
             const BibElement &value = elements[i];
             if (!value.isValue()) {
@@ -424,7 +412,7 @@ std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &element
                 error = Texts::format(u"ReadError_FieldSyntax", {name});
                 return std::nullopt;
             }
-            values.append(take(i++));
+            values.push_back(take(i++));
             if (i >= count)
                 break;
             const qint32 next = elements[i++].elementType();
@@ -437,9 +425,9 @@ std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &element
         }
         // A field that happens to be called "bibkey" must not replace the
         // citation key read above.
-        if (values.isEmpty() || (needsBibkey && name == u"bibkey"))
+        if (values.empty() || (needsBibkey && name == u"bibkey"))
             continue;
-        fields.insert(name, std::move(values));
+        fields.insert(name, toList(values));
     }
     return fields;
 }

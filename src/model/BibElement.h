@@ -106,3 +106,4 @@ private:
     QString m_elementData;
     qint32 m_elementType = Word;
 };
+Q_DECLARE_TYPEINFO(BibElement, Q_RELOCATABLE_TYPE);

@@ -21,16 +21,14 @@ MacroList &BibPreferences::macroList()
 
 void BibPreferences::rebuildCommonMacro()
 {
-    const std::optional<MacroDefinition> definition =
-        MacroDefinition::fromVariant(QVariant(macroDefinition()));
-    m_commonMacro = std::make_shared<MacroList>(
-        definition ? MacroList::macroListWithMacroDefs(*definition, true)
-                   : MacroList::predefinedMacroList());
+    // The stored definition was checked for its shape when it was loaded.
+    m_commonMacro =
+        std::make_shared<MacroList>(MacroList::macroListWithMacroDefs(macroDefinition(), true));
 }
 
 void BibPreferences::macroListChanged()
 {
-    put(kPredefinedMacros, m_commonMacro->macroDefinition().toVariant());
+    put(kPredefinedMacros, QVariant(m_commonMacro->macroDefinition()));
 }
 
 #else

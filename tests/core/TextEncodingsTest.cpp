@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -315,4 +319,29 @@ TEST(TextEncodingsMacJapanese, singleByteExtrasAreReadAndWritten)
     EXPECT_FALSE(TextEncodings::canEncode(u"©"_s, TextEncodings::ShiftJIS));
     // A lead byte at the very end still fails.
     EXPECT_FALSE(TextEncodings::decode(QByteArray("\xfd\x82"), TextEncodings::MacJapanese));
+}
+
+TEST(TextEncodingsThreads, conversionsRunConcurrently)
+{
+    // Loaders decode on worker threads while the main thread saves.
+    const QString sample = japaneseSample() + u"Erdős — “naïve” ﬁx"_s;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&sample, &failures, t] {
+            const quint32 code =
+                t % 2 ? quint32(TextEncodings::ShiftJIS) : quint32(TextEncodings::JapaneseEUC);
+            for (int i = 0; i < 50; ++i) {
+                const QByteArray bytes = TextEncodings::encode(sample, code);
+                const std::optional<QString> back = TextEncodings::decode(bytes, code);
+                if (!back || back->isEmpty() || !back->startsWith(u"@ARTICLE"))
+                    ++failures;
+                if (TextEncodings::lossyAsciiString(u"Erdős"_s) != u"Erdos"_s)
+                    ++failures;
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 0);
 }

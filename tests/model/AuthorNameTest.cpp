@@ -251,6 +251,8 @@ TEST_F(AuthorNameTest, texNamesKeepMarkup)
         {"raw accented initial", "Émile Zola", "Zola", "É."},
         {"command inside family", "Kurt G{\\\"o}del", "G{\\\"o}del", "K."},
         {"letter command keeps its word apart", "Hans Gro\\ss e", "Gro\\ss{}e", "H."},
+        {"braced corporate name stays whole", "{R Core Team}", "{R Core Team}", ""},
+        {"braces keep full stops", "{U.S. Army} Corps", "Corps", "U."},
     };
     for (const Row &row : rows) {
         const QList<AuthorName> names = AuthorName::createTeXNamesFrom(u8(row.field));
@@ -258,6 +260,15 @@ TEST_F(AuthorNameTest, texNamesKeepMarkup)
         EXPECT_EQ(names.first().familyName(), u8(row.family)) << row.label;
         EXPECT_EQ(names.first().givenName(), u8(row.given)) << row.label;
     }
+}
+
+TEST_F(AuthorNameTest, texNamesKeepBraceGroupsTogether)
+{
+    QStringList got;
+    for (const AuthorName &name :
+         AuthorName::createTeXNamesFrom(u8("{Barnes and Noble} and Ann {van} Smith")))
+        got << name.stringValue();
+    EXPECT_EQ(got, QStringList({u8("{Barnes and Noble}"), u8("Smith, A.v.")}));
 }
 
 TEST_F(AuthorNameTest, plainNamesDropMarkup)
@@ -321,5 +332,27 @@ TEST_F(AuthorNameTest, hostileInputNeverYieldsAnEmptyFamily)
             EXPECT_FALSE(name.familyName().isEmpty()) << field;
         for (const AuthorName &name : AuthorName::createTeXNamesFrom(u8(field)))
             EXPECT_FALSE(name.familyName().isEmpty()) << field;
+    }
+}
+
+TEST_F(AuthorNameTest, foldToAsciiRows)
+{
+    struct Row
+    {
+        const char *text;
+        const char *kept;    // other scripts kept
+        const char *dropped; // other scripts dropped
+    };
+    const Row rows[] = {
+        {"plain", "plain", "plain"},
+        {"Łukasiewicz Þór Œuvre", "Lukasiewicz THor OEuvre", "Lukasiewicz THor OEuvre"},
+        {"Ærøskøbing ð", "AEroskobing d", "AEroskobing d"},
+        {"Ħal Dž", "Hal Dz", "Hal Dz"},
+        {"Ольга Müller", "Ольга Muller", " Muller"},
+        {"山田", "山田", ""},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(AuthorName::foldToAscii(u8(row.text), false), u8(row.kept)) << row.text;
+        EXPECT_EQ(AuthorName::foldToAscii(u8(row.text), true), u8(row.dropped)) << row.text;
     }
 }

@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -370,4 +374,37 @@ TEST(BibPreferencesFiles, treeDictionaryRoundTripsAndDamagedFilesAreKeptAside)
     ASSERT_TRUE(preferences.setDbTreeDictionary(tree, error));
     EXPECT_TRUE(QFileInfo::exists(path + u".damaged"_s));
     EXPECT_EQ(preferences.dbTreeDictionary(error), std::optional<QVariantMap>(tree));
+}
+
+TEST(BibPreferencesThreads, gettersRunWhileSettersChangeValues)
+{
+    // Loader threads read the encoding and the suppress list while the main
+    // thread changes settings.
+    BibPreferences preferences(u"/nonexistent/never-written.conf"_s);
+    preferences.setDefaults();
+    std::atomic<bool> stop{false};
+    std::atomic<int> bad{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 3; ++t) {
+        readers.emplace_back([&] {
+            while (!stop.load()) {
+                const quint32 code = preferences.databaseEncoding();
+                if (code != TextEncodings::UTF8 && code != TextEncodings::ShiftJISCF)
+                    ++bad;
+                (void)preferences.suppressWarning(u"id"_s);
+                (void)preferences.bibTypeDefinitions().size();
+            }
+        });
+    }
+    for (int i = 0; i < 2000; ++i) {
+        preferences.setDatabaseEncoding(i % 2 ? TextEncodings::ShiftJISCF : TextEncodings::UTF8);
+        if (i % 2)
+            preferences.appendSuppressDatabase(u"id"_s);
+        else
+            preferences.removeSuppressDatabase(u"id"_s);
+    }
+    stop = true;
+    for (std::thread &reader : readers)
+        reader.join();
+    EXPECT_EQ(bad.load(), 0);
 }

@@ -1,0 +1,433 @@
+#include "model/MacroList.h"
+
+#include "core/StringInputStream.h"
+#include "prefs/BibPreferences.h"
+#include "tex/TeXtoText.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString u8(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+class MacroListTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        TeXtoText::createGlobalObject();
+        BibPreferences::createGlobalObject();
+    }
+};
+
+// One @STRING block as the file reader hands it over.
+BibFieldDictionary block(const char *text)
+{
+    StringInputStream stream(u8(text));
+    stream.setSpacesToASpace(true);
+    stream.setYenToBackslash(true);
+    QString error;
+    const QList<BibElement> elements = BibElement::getElementsFromStream(stream, error, true);
+    EXPECT_TRUE(error.isNull()) << text;
+    const auto fields = BibElement::analyzeElements(elements, error, false);
+    EXPECT_TRUE(fields.has_value()) << text;
+    return fields.value_or(BibFieldDictionary());
+}
+
+MacroDefinition definition(const QList<std::pair<QString, QString>> &nameValuePairs)
+{
+    MacroDefinition result;
+    for (const auto &[name, value] : nameValuePairs) {
+        result.names << name;
+        result.dataForEdit.insert(name, value);
+    }
+    return result;
+}
+
+} // namespace
+
+TEST_F(MacroListTest, predefinedListHoldsTheStandardMacros)
+{
+    const MacroList list = MacroList::predefinedMacroList();
+    EXPECT_TRUE(list.common());
+    ASSERT_EQ(list.count(), 31);
+    EXPECT_EQ(list.macroNameList().mid(0, 12),
+              QStringList({u8("JAN"), u8("FEB"), u8("MAR"), u8("APR"), u8("MAY"), u8("JUN"),
+                           u8("JUL"), u8("AUG"), u8("SEP"), u8("OCT"), u8("NOV"), u8("DEC")}));
+    EXPECT_EQ(list.macroNameList().at(12), u8("ACMCS"));
+    EXPECT_EQ(list.macroNameList().last(), u8("TCS"));
+    EXPECT_EQ(list.expandMacro(u8("JAN"), true), u8("January"));
+    EXPECT_EQ(list.expandMacroInTeX(u8("TOPLAS"), true),
+              u8("ACM Transactions on Programming Languages and Systems"));
+    EXPECT_EQ(list.macroForEdit(u8("SEP")), u8("September"));
+    // The common list answers an unknown name with the name itself.
+    EXPECT_EQ(list.expandMacro(u8("NOPE"), true), u8("NOPE"));
+}
+
+// The preferences keep the predefined macros as a stored definition; the list
+// rebuilt from it is the list of the built-in table.
+TEST_F(MacroListTest, preferencesHoldThePredefinedList)
+{
+    const MacroList fromDefinition =
+        MacroList::macroListWithMacroDefs(BibPreferences::predefinedMacroDefinition(), true);
+    EXPECT_EQ(fromDefinition, MacroList::predefinedMacroList());
+    EXPECT_EQ(fromDefinition.macroDefinition(), BibPreferences::predefinedMacroDefinition());
+    BibPreferences *preferences = BibPreferences::globalPreferences();
+    ASSERT_NE(preferences, nullptr);
+    ASSERT_NE(preferences->macroList(), nullptr);
+    EXPECT_TRUE(preferences->macroList()->common());
+    EXPECT_EQ(preferences->macroList()->expandMacro(u8("OCT"), true), u8("October"));
+}
+
+TEST_F(MacroListTest, stringListStopsAtAnEmptyValue)
+{
+    const MacroList list = MacroList::macroListWithStringList(
+        {{u8("x"), u8("a")}, {u8("{\\\"o}"), u8("b")}, {QString(), u8("c")}, {u8("z"), u8("d")}},
+        false);
+    EXPECT_EQ(list.macroNameList(), QStringList({u8("A"), u8("B")}));
+    EXPECT_EQ(list.expandMacroInTeX(u8("B"), true), u8("{\\\"o}"));
+    EXPECT_EQ(list.expandMacro(u8("B"), true), u8("ö"));
+}
+
+TEST_F(MacroListTest, databaseListFallsBackToTheCommonList)
+{
+    MacroList list;
+    list.setMacroWithName(u8("mine"), u8("Mine"));
+    EXPECT_EQ(list.expandMacro(u8("MINE"), true), u8("Mine"));
+    EXPECT_EQ(list.expandMacro(u8("JAN"), true), u8("January"));
+    EXPECT_EQ(list.expandMacroInTeX(u8("JAN"), false), u8("January"));
+    EXPECT_EQ(list.expandMacro(u8("UNKNOWN"), true), u8("UNKNOWN"));
+    // A database list's own definition wins over the common one.
+    list.setMacroWithName(u8("jan"), u8("Jan."));
+    EXPECT_EQ(list.expandMacro(u8("JAN"), true), u8("Jan."));
+}
+
+TEST_F(MacroListTest, valuesEvaluateThroughTheMacroSource)
+{
+    MacroList list;
+    list.setMacroWithName(u8("j"), u8("Journal of {\\\"O}l"));
+    const BibElement word = BibElement::bibElementWithString(u8("j"));
+    EXPECT_EQ(word.stringWithMacro(&list), u8("Journal of Öl"));
+    EXPECT_EQ(word.stringWithMacroInTeX(&list), u8("Journal of {\\\"O}l"));
+}
+
+TEST_F(MacroListTest, laterOrSelfReferencesStayUnexpanded)
+{
+    struct Row
+    {
+        const char *label;
+        const char *first;
+        const char *second;
+        const char *name;
+        const char *tex;
+    };
+    const Row rows[] = {
+        {"reference to an earlier macro", "{a = \"x\"}", "{b = a # \" y\"}", "B", "x y"},
+        {"reference to a later macro", "{b = a # \" y\"}", "{a = \"x\"}", "B", "A y"},
+        {"reference to itself", "{a = a # \"x\"}", "{b = \"z\"}", "A", "Ax"},
+        {"common macro", "{a = jan # \" 1\"}", "{b = \"z\"}", "A", "January 1"},
+        {"number and braces", "{a = 2004 # {-} # {x}}", "{b = \"z\"}", "A", "2004-x"},
+    };
+    for (const Row &row : rows) {
+        MacroList list;
+        QString errors;
+        EXPECT_TRUE(list.appendMacroWithDictionary(block(row.first), errors)) << row.label;
+        EXPECT_TRUE(list.appendMacroWithDictionary(block(row.second), errors)) << row.label;
+        EXPECT_TRUE(errors.isEmpty()) << row.label;
+        EXPECT_EQ(list.expandMacroInTeX(u8(row.name), true), u8(row.tex)) << row.label;
+    }
+}
+
+TEST_F(MacroListTest, expressionSetByNameSeesOnlyEarlierMacros)
+{
+    MacroList list;
+    list.setMacroWithName(u8("a"), u8("x"));
+    list.setMacroWithName(u8("b"), u8("@a # { and } # b # c"));
+    list.setMacroWithName(u8("c"), u8("z"));
+    EXPECT_EQ(list.expandMacroInTeX(u8("B"), true), u8("x and BC"));
+    EXPECT_EQ(list.macroForEdit(u8("B")), u8("@a # { and } # b # c"));
+    EXPECT_EQ(list.macroForEdit(u8("NONE")), u8("@NONE"));
+}
+
+TEST_F(MacroListTest, changingAMacroReachesTheMacrosThatUseIt)
+{
+    MacroList list;
+    list.setMacroWithName(u8("a"), u8("old"));
+    list.setMacroWithName(u8("b"), u8("@a # \"!\""));
+    ASSERT_EQ(list.expandMacro(u8("B"), true), u8("old!"));
+    list.setMacroWithName(u8("A"), u8("new"));
+    EXPECT_EQ(list.expandMacro(u8("B"), true), u8("new!"));
+    EXPECT_EQ(list.macroNameList(), QStringList({u8("A"), u8("B")}));
+    EXPECT_TRUE(list.removeMacro(u8("a")));
+    EXPECT_EQ(list.expandMacro(u8("B"), true), u8("A!"));
+    EXPECT_FALSE(list.removeMacro(u8("a")));
+    EXPECT_EQ(list.count(), 1);
+}
+
+TEST_F(MacroListTest, appendOptionsForAnExistingName)
+{
+    struct Row
+    {
+        const char *label;
+        int option;
+        QStringList names;
+        const char *janValue;
+    };
+    const Row rows[] = {
+        {"0 adds a unique name", 0, {u8("JAN"), u8("X"), u8("JAN_1")}, "Jan."},
+        {"1 skips", 1, {u8("JAN"), u8("X")}, "Jan."},
+        {"2 replaces in place", 2, {u8("JAN"), u8("X")}, "Janvier"},
+        {"3 is as 0", 3, {u8("JAN"), u8("X"), u8("JAN_1")}, "Jan."},
+    };
+    for (const Row &row : rows) {
+        MacroList list;
+        list.setMacroWithName(u8("jan"), u8("Jan."));
+        list.setMacroWithName(u8("x"), u8("@jan"));
+        list.appendMacroWithDefs(definition({{u8("jan"), u8("Janvier")}}), row.option);
+        EXPECT_EQ(list.macroNameList(), row.names) << row.label;
+        EXPECT_EQ(list.expandMacro(u8("JAN"), true), u8(row.janValue)) << row.label;
+        // X refers to JAN and follows its value.
+        EXPECT_EQ(list.expandMacro(u8("X"), true), u8(row.janValue)) << row.label;
+    }
+}
+
+TEST_F(MacroListTest, uniqueNamesCountUp)
+{
+    MacroList list;
+    EXPECT_EQ(list.uniqueMacroName(u8("JAN")), u8("JAN"));
+    list.setMacroWithName(u8("JAN"), u8("a"));
+    EXPECT_EQ(list.uniqueMacroName(u8("JAN")), u8("JAN_1"));
+    list.setMacroWithName(u8("JAN_1"), u8("b"));
+    EXPECT_EQ(list.uniqueMacroName(u8("JAN")), u8("JAN_2"));
+}
+
+TEST_F(MacroListTest, duplicatesInAFileAreRenamedAndReported)
+{
+    MacroList list;
+    QString errors;
+    EXPECT_TRUE(list.appendMacroWithDictionary(block("{jan = \"one\"}"), errors));
+    EXPECT_FALSE(list.appendMacroWithDictionary(block("{JAN = \"two\"}"), errors));
+    EXPECT_EQ(errors, u8("JAN -> JAN_1"));
+    EXPECT_FALSE(list.appendMacroWithDictionary(block("{Jan = \"three\"}"), errors));
+    EXPECT_EQ(errors, u8("JAN -> JAN_1, JAN -> JAN_2"));
+    EXPECT_EQ(list.expandMacro(u8("JAN"), true), u8("one"));
+    EXPECT_EQ(list.expandMacro(u8("JAN_2"), true), u8("three"));
+}
+
+TEST_F(MacroListTest, editFormOfParsedElements)
+{
+    struct Row
+    {
+        const char *label;
+        const char *blockText;
+        const char *edit;
+    };
+    const Row rows[] = {
+        {"braced", "{a = {Text {B}}}", "Text {B}"},
+        {"quoted", "{a = \"Text\"}", "Text"},
+        {"number", "{a = 2004}", "2004"},
+        {"word", "{a = jan}", "@JAN"},
+        {"concatenation", "{a = jan # \" 1\" # {x}}", "@JAN # \" 1\" # {x}"},
+        {"plain value beginning with an at sign", "{a = \"@home\"}", "@\"@home\""},
+    };
+    for (const Row &row : rows) {
+        const BibFieldDictionary fields = block(row.blockText);
+        ASSERT_TRUE(fields.contains(u8("a"))) << row.label;
+        EXPECT_EQ(MacroList::dataForEditWithElements(fields.value(u8("a"))), u8(row.edit))
+            << row.label;
+    }
+}
+
+TEST_F(MacroListTest, validateMacroNameRows)
+{
+    struct Row
+    {
+        const char *input;
+        const char *result;
+        bool error;
+    };
+    const Row rows[] = {
+        {"   ab c", "AB", true}, {"1abc", "", true},  {"a-b", "A-B", false},
+        {"", "", false},         {"  \n", "", false}, {"x.y+z_w", "X.Y+Z_W", false},
+        {"ok\n", "OK", false},   {"a{b", "A", true},  {"a\"b", "A", true},
+        {"a\\b", "A", true},     {"a,b", "A", true},  {"a=b", "A", true},
+        {"a\tb", "A", true},     {"#x", "", true},    {"jan", "JAN", false},
+    };
+    for (const Row &row : rows) {
+        bool error = !row.error;
+        EXPECT_EQ(MacroList::validateMacroName(u8(row.input), error), u8(row.result)) << row.input;
+        EXPECT_EQ(error, row.error) << row.input;
+    }
+}
+
+TEST_F(MacroListTest, validateMacroDataRows)
+{
+    struct Row
+    {
+        const char *input;
+        const char *result;
+        bool error;
+    };
+    const Row rows[] = {
+        {"@jan # {x}", "@JAN # {x}", false},
+        {"@jan", "@JAN", false},
+        {"@{x}", "x", false},
+        {"@a = b", "", true},
+        {"@a, b = c", "@A", true},
+        {"@{x", "", true},
+        {"@", "", false},
+        {"plain text", "plain text", false},
+        {"say \"hi\"", "say ``hi''", false},
+        {"{a", "", true},
+        {"}{", "}{", false},
+        {"a   b", "a b", false},
+        {"", "", false},
+    };
+    for (const Row &row : rows) {
+        bool error = !row.error;
+        EXPECT_EQ(MacroList::validateMacroData(u8(row.input), error), u8(row.result)) << row.input;
+        EXPECT_EQ(error, row.error) << row.input;
+    }
+}
+
+TEST_F(MacroListTest, sortPutsMonthsFirstInCalendarOrder)
+{
+    QStringList names = {u8("MAR"), u8("TCS"), u8("JAN")};
+    MacroList::sortListByName(names);
+    EXPECT_EQ(names, QStringList({u8("JAN"), u8("MAR"), u8("TCS")}));
+
+    MacroList list;
+    for (const char *name : {"zeta", "dec", "alpha", "feb", "beta"})
+        list.setMacroWithName(u8(name), u8("v"));
+    list.sortByName();
+    EXPECT_EQ(list.macroNameList(),
+              QStringList({u8("FEB"), u8("DEC"), u8("ALPHA"), u8("BETA"), u8("ZETA")}));
+    EXPECT_EQ(MacroList::compareMacroName(u8("JAN"), u8("JAN")), 0);
+    EXPECT_LT(MacroList::compareMacroName(u8("DEC"), u8("AAA")), 0);
+}
+
+TEST_F(MacroListTest, stringBlockText)
+{
+    MacroList list;
+    list.setMacroWithName(u8("x"), u8("x"));
+    list.setMacroWithName(u8("y"), u8("@A # \"b\""));
+    EXPECT_EQ(list.databaseMacroStringWithLF(u8("\n")),
+              u8("@STRING { X = \"x\" }\n@STRING { Y = A # \"b\" }\n\n"));
+    EXPECT_EQ(list.databaseMacroStringWithLF(u8("\r\n")),
+              u8("@STRING { X = \"x\" }\r\n@STRING { Y = A # \"b\" }\r\n\r\n"));
+    EXPECT_EQ(MacroList().databaseMacroStringWithLF(u8("\n")), u8("\n"));
+}
+
+// Values that a quoted string cannot carry as they stand are written so that
+// the file reads back to the same value.
+TEST_F(MacroListTest, stringBlockReadsBackToTheSameValues)
+{
+    const char *values[] = {
+        "plain", "G{\\\"o}del", "G\\\"odel", "{\\APACmonth{01}}", "50\\%", "", "a # b",
+    };
+    MacroList list;
+    int n = 0;
+    for (const char *value : values)
+        list.setMacroWithName(u8("m") + QString::number(n++), u8(value));
+    list.setMacroWithName(u8("at"), u8("@\"@home\""));
+
+    const QString text = list.databaseMacroStringWithLF(u8("\n"));
+    MacroList reread;
+    for (const QString &line : text.split(u'\n', Qt::SkipEmptyParts)) {
+        ASSERT_TRUE(line.startsWith(u8("@STRING "))) << qPrintable(line);
+        QString errors;
+        const std::string body = line.mid(8).toStdString();
+        EXPECT_TRUE(reread.appendMacroWithDictionary(block(body.c_str()), errors));
+    }
+    EXPECT_EQ(reread.macroNameList(), list.macroNameList());
+    for (const QString &name : list.macroNameList()) {
+        EXPECT_EQ(reread.macroForEdit(name), list.macroForEdit(name)) << qPrintable(name);
+        EXPECT_EQ(reread.expandMacro(name, true), list.expandMacro(name, true)) << qPrintable(name);
+    }
+}
+
+TEST_F(MacroListTest, trailingBackslashIsWrittenReadably)
+{
+    MacroList list;
+    list.setMacroWithName(u8("jan"), u8("Jan.\\"));
+    EXPECT_EQ(list.databaseMacroStringWithLF(u8("\n")), u8("@STRING { JAN = \"Jan.\\ \" }\n\n"));
+}
+
+TEST_F(MacroListTest, definitionRoundTrips)
+{
+    MacroList list;
+    list.setMacroWithName(u8("a"), u8("x"));
+    list.setMacroWithName(u8("b"), u8("@a # {y}"));
+    const MacroDefinition defs = list.definition();
+    EXPECT_EQ(defs.names, QStringList({u8("A"), u8("B")}));
+
+    const std::optional<MacroDefinition> restored =
+        MacroDefinition::fromVariant(QVariant(list.macroDefinition()));
+    ASSERT_TRUE(restored.has_value());
+    EXPECT_EQ(*restored, defs);
+    EXPECT_EQ(MacroList::macroListWithMacroDefs(*restored, false), list);
+    EXPECT_EQ(MacroList::macroListWithMacroDefs(list.macroDefinition(), false), list);
+
+    EXPECT_FALSE(MacroDefinition::fromVariant(QVariant(u8("junk"))).has_value());
+    EXPECT_FALSE(MacroDefinition::fromVariant(QVariant(QVariantList{1})).has_value());
+}
+
+TEST_F(MacroListTest, copiesAndReplacements)
+{
+    MacroList common(true);
+    common.setMacroWithName(u8("a"), u8("x"));
+    const MacroList copy = MacroList::macroListWithList(common);
+    EXPECT_TRUE(copy.common());
+    EXPECT_EQ(copy, common);
+
+    MacroList list;
+    list.setMacroWithName(u8("old"), u8("o"));
+    list.replaceMacrosWithDefs(definition({{u8("n1"), u8("1")}, {u8("n2"), u8("@n1 # n1")}}));
+    EXPECT_EQ(list.macroNameList(), QStringList({u8("N1"), u8("N2")}));
+    EXPECT_EQ(list.expandMacro(u8("N2"), true), u8("11"));
+    list.removeAllMacros();
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_TRUE(list.macroDataForEdit().isEmpty());
+}
+
+TEST_F(MacroListTest, styleFileTextImport)
+{
+    const QString text = u8("% MACRO {commented} {\"no\"}\n"
+                            "%% PREDEFINED STRING MACROS %%\n"
+                            "FUNCTION {macro.like} { \"MACRO {instring} {x}\" }\n"
+                            "MACRO {jan} {\"January\"}\n"
+                            "macro { feb }\n   {  \"February\"  }\n"
+                            "MACRO {ieeetcad}\n {\"IEEE Transactions on Computer-Aided Design\"}\n"
+                            "MACRO {jan2} {\"{\\APACmonth{01}}\"}\n"
+                            "MACRO {ref} {jan}\n"
+                            "MACRO {bad name} {\"x\"}\n"
+                            "MACRO {} {\"x\"}\n"
+                            "MACRO {tail} {\"Jan.\\\"}\n"
+                            "MACRO {open} {\"never closed\"\n");
+    const MacroList list = MacroList::macroListFromBstText(text);
+    EXPECT_EQ(list.macroNameList(), QStringList({u8("JAN"), u8("FEB"), u8("IEEETCAD"), u8("JAN2"),
+                                                 u8("REF"), u8("TAIL")}));
+    EXPECT_EQ(list.macroForEdit(u8("FEB")), u8("February"));
+    EXPECT_EQ(list.macroForEdit(u8("JAN2")), u8("{\\APACmonth{01}}"));
+    EXPECT_EQ(list.macroForEdit(u8("REF")), u8("@jan"));
+    EXPECT_EQ(list.expandMacro(u8("REF"), true), u8("January"));
+    EXPECT_EQ(list.macroForEdit(u8("TAIL")), u8("Jan.\\"));
+    EXPECT_FALSE(list.common());
+}
+
+TEST_F(MacroListTest, unreadableStyleFileIsAnError)
+{
+    QString error;
+    const QString missing = u8("/nonexistent/folder/none.bst");
+    EXPECT_FALSE(MacroList::macroListFromBstFile(missing, error).has_value());
+    EXPECT_TRUE(error.contains(missing)) << qPrintable(error);
+
+    error.clear();
+    EXPECT_FALSE(MacroList::macroListFromBstFile(QDir::tempPath(), error).has_value());
+    EXPECT_TRUE(error.contains(QDir::tempPath())) << qPrintable(error);
+}
