@@ -1,0 +1,187 @@
+#include "storage/SmartLibraryProperties.h"
+
+#include <QVariantList>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kTargetKey = u"Search Target"_s;
+const QString kMatchAllKey = u"Match All Conditions"_s;
+const QString kUpdateKey = u"Smart Update Condition"_s;
+const QString kConditionsKey = u"Search Conditions"_s;
+
+} // namespace
+
+SmartLibraryProperties::SmartLibraryProperties()
+{
+    setIcon(u"smartlib"_s);
+}
+
+SmartLibraryProperties::SmartLibraryProperties(BibDatabase *database) : DatabaseProperties(database)
+{
+    setIcon(u"smartlib"_s);
+}
+
+std::unique_ptr<SmartLibraryProperties>
+SmartLibraryProperties::propertiesWithDatabase(BibDatabase *database)
+{
+    return std::make_unique<SmartLibraryProperties>(database);
+}
+
+std::unique_ptr<SmartLibraryProperties>
+SmartLibraryProperties::propertiesWithDictionary(const QVariantMap &dictionary,
+                                                 BibDatabase *database)
+{
+    auto properties = std::make_unique<SmartLibraryProperties>(database);
+    properties->readFromDictionary(dictionary);
+    return properties;
+}
+
+std::unique_ptr<SmartLibraryProperties>
+SmartLibraryProperties::propertiesWithProperties(const DatabaseProperties &other)
+{
+    auto properties = std::make_unique<SmartLibraryProperties>();
+    properties->makeCopyOf(other);
+    return properties;
+}
+
+void SmartLibraryProperties::readFromDictionary(const QVariantMap &dictionary)
+{
+    DatabaseProperties::readFromDictionary(dictionary);
+    if (const auto it = dictionary.constFind(kTargetKey); it != dictionary.constEnd())
+        setTargetDatabaseID(it->toString());
+    if (const auto it = dictionary.constFind(kMatchAllKey); it != dictionary.constEnd())
+        setMatchesAllConditions(it->toBool());
+    if (const auto it = dictionary.constFind(kUpdateKey); it != dictionary.constEnd())
+        setUpdateCondition(it->toInt());
+    if (const auto it = dictionary.constFind(kConditionsKey); it != dictionary.constEnd()) {
+        std::vector<SmartSearchCondition> conditions;
+        for (const QVariant &record : it->toList())
+            conditions.push_back(SmartSearchCondition::conditionWithDictionary(record.toMap()));
+        setSearchConditions(conditions);
+    }
+}
+
+QVariantMap SmartLibraryProperties::makePropertyDictionary() const
+{
+    QVariantMap dictionary = DatabaseProperties::makePropertyDictionary();
+    std::lock_guard lock(m_searchMutex);
+    dictionary.insert(kTargetKey, m_targetDatabaseID.value_or(QString()));
+    dictionary.insert(kMatchAllKey, m_matchesAllConditions);
+    dictionary.insert(kUpdateKey, m_updateCondition);
+    QVariantList conditions;
+    for (const SmartSearchCondition &condition : m_searchConditions)
+        conditions.append(condition.coniditionDictionary());
+    dictionary.insert(kConditionsKey, conditions);
+    return dictionary;
+}
+
+void SmartLibraryProperties::makeCopyOf(const DatabaseProperties &other)
+{
+    DatabaseProperties::makeCopyOf(other);
+    setIcon(u"smartlib"_s);
+    const auto *smart = dynamic_cast<const SmartLibraryProperties *>(&other);
+    if (!smart || smart == this)
+        return;
+    setTargetDatabaseID(smart->targetDatabaseID());
+    setMatchesAllConditions(smart->matchesAllConditions());
+    setUpdateCondition(smart->updateCondition());
+    // Each condition is rebuilt from its record, so the copy shares nothing.
+    std::vector<SmartSearchCondition> conditions;
+    for (const SmartSearchCondition &condition : smart->searchConditions())
+        conditions.push_back(
+            SmartSearchCondition::conditionWithDictionary(condition.coniditionDictionary()));
+    setSearchConditions(conditions);
+}
+
+std::optional<QString> SmartLibraryProperties::targetDatabaseID() const
+{
+    std::lock_guard lock(m_searchMutex);
+    return m_targetDatabaseID;
+}
+
+void SmartLibraryProperties::setTargetDatabaseID(const std::optional<QString> &uniqueID)
+{
+    std::lock_guard lock(m_searchMutex);
+    if (uniqueID && !uniqueID->isEmpty())
+        m_targetDatabaseID = uniqueID;
+    else
+        m_targetDatabaseID.reset();
+}
+
+bool SmartLibraryProperties::matchesAllConditions() const
+{
+    std::lock_guard lock(m_searchMutex);
+    return m_matchesAllConditions;
+}
+
+void SmartLibraryProperties::setMatchesAllConditions(bool all)
+{
+    std::lock_guard lock(m_searchMutex);
+    m_matchesAllConditions = all;
+}
+
+int SmartLibraryProperties::updateCondition() const
+{
+    std::lock_guard lock(m_searchMutex);
+    return m_updateCondition;
+}
+
+void SmartLibraryProperties::setUpdateCondition(int code)
+{
+    std::lock_guard lock(m_searchMutex);
+    m_updateCondition = code;
+}
+
+std::vector<SmartSearchCondition> SmartLibraryProperties::searchConditions() const
+{
+    std::lock_guard lock(m_searchMutex);
+    return m_searchConditions;
+}
+
+void SmartLibraryProperties::setSearchConditions(
+    const std::vector<SmartSearchCondition> &conditions)
+{
+    std::lock_guard lock(m_searchMutex);
+    m_searchConditions = conditions;
+}
+
+bool SmartLibraryProperties::databaseOfInterest(const QString &uniqueID) const
+{
+    std::lock_guard lock(m_searchMutex);
+    return !m_targetDatabaseID || *m_targetDatabaseID == uniqueID;
+}
+
+bool SmartLibraryProperties::conditionMatchesItem(const BibItem &item,
+                                                  const QString &databaseID) const
+{
+    std::lock_guard lock(m_searchMutex);
+    if (m_targetDatabaseID && *m_targetDatabaseID != databaseID)
+        return false;
+    if (m_searchConditions.empty())
+        return false;
+    const auto matches = [&item](const SmartSearchCondition &condition) {
+        return condition.conditionMatchesItem(item);
+    };
+    if (m_matchesAllConditions)
+        return std::all_of(m_searchConditions.begin(), m_searchConditions.end(), matches);
+    return std::any_of(m_searchConditions.begin(), m_searchConditions.end(), matches);
+}
+
+double SmartLibraryProperties::minimumTimeInterval() const
+{
+    std::lock_guard lock(m_searchMutex);
+    double interval = 1e10;
+    for (const SmartSearchCondition &condition : m_searchConditions)
+        interval = std::min(interval, condition.minimumTimeInterval());
+    return interval;
+}
+
+bool SmartLibraryProperties::conditionIsIdentical() const
+{
+    std::lock_guard lock(m_searchMutex);
+    return !m_searchConditions.empty() && m_searchConditions.front().conditionIsIdentical();
+}
