@@ -10,14 +10,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run
+struct CliRun
 {
     int exitCode = -1;
     QString out;
     QString err;
 };
 
-Run runCli(const QStringList &args)
+CliRun runCli(const QStringList &args)
 {
     QProcess process;
     process.start(QStringLiteral(QF_CLI_PATH), args);
@@ -59,13 +59,13 @@ TEST_F(LibraryCommands, searchPrintsMatchingEntriesInListOrder)
 {
     const QString first = write(u"first.bib"_s, kFirst);
     const QString second = write(u"second.bib"_s, kSecond);
-    const Run all = runCli(
+    const CliRun all = runCli(
         {u"search"_s, u"--where"_s, u"14,1,graph"_s, u"--where"_s, u"20,20,2000"_s, first, second});
     EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
     EXPECT_EQ(all.out, first + u"\tgraph2\n"_s);
 
-    const Run any = runCli({u"search"_s, u"--any"_s, u"--where"_s, u"14,1,graph"_s, u"--where"_s,
-                            u"20,20,2000"_s, first, second});
+    const CliRun any = runCli({u"search"_s, u"--any"_s, u"--where"_s, u"14,1,graph"_s, u"--where"_s,
+                               u"20,20,2000"_s, first, second});
     EXPECT_EQ(any.exitCode, 0);
     EXPECT_EQ(any.out, first + u"\tgraph1\n"_s + first + u"\talg\n"_s + first + u"\tgraph2\n"_s +
                            second + u"\tcopy\n"_s + second + u"\talg2\n"_s);
@@ -98,7 +98,7 @@ TEST_F(LibraryCommands, searchRejectsBadArguments)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        const Run run = runCli(row.args);
+        const CliRun run = runCli(row.args);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_EQ(run.err.count(u'\n'), 1);
@@ -109,7 +109,7 @@ TEST_F(LibraryCommands, dupsPrintsGroupsOfTwinsInFileOrder)
 {
     const QString first = write(u"first.bib"_s, kFirst);
     const QString second = write(u"second.bib"_s, kSecond);
-    const Run run = runCli({u"dups"_s, first, second});
+    const CliRun run = runCli({u"dups"_s, first, second});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     // "copy" differs by a note, so it is no twin; the two algebra books are.
     EXPECT_EQ(run.out, first + u"\talg\n"_s + second + u"\talg2\n"_s);
@@ -120,11 +120,11 @@ TEST_F(LibraryCommands, dupsSeparatesGroupsWithAnEmptyLine)
     const QString path = write(
         u"d.bib"_s, "@misc{a1, title = {A}}\n@misc{b1, title = {B}}\n"
                     "@misc{b2, title = {b}}\n@misc{a2, title = {a}}\n@misc{c, title = {C}}\n");
-    const Run run = runCli({u"dups"_s, path});
+    const CliRun run = runCli({u"dups"_s, path});
     EXPECT_EQ(run.out,
               path + u"\ta1\n"_s + path + u"\ta2\n\n"_s + path + u"\tb1\n"_s + path + u"\tb2\n"_s);
     EXPECT_EQ(runCli({u"dups"_s}).exitCode, 2);
-    const Run missing = runCli({u"dups"_s, m_dir.path() + u"/absent.bib"_s});
+    const CliRun missing = runCli({u"dups"_s, m_dir.path() + u"/absent.bib"_s});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(missing.out.isEmpty());
 }
