@@ -25,6 +25,8 @@ enum class Block
     Preamble
 };
 
+Block blockOf(QStringView view);
+
 // Reads the name after '@' up to the first character that cannot be part of
 // it, and tells which kind of block it opens.
 Block readBlockName(StringInputStream &stream)
@@ -32,15 +34,32 @@ Block readBlockName(StringInputStream &stream)
     char16_t name[16];
     qsizetype length = 0;
     for (QChar c = stream.getChar(); !c.isNull(); c = stream.getChar()) {
-        if (QStringView(u" \t\n\r{}\\#$%&@").contains(c)) {
+        switch (c.unicode()) {
+        case u' ':
+        case u'\t':
+        case u'\n':
+        case u'\r':
+        case u'{':
+        case u'}':
+        case u'\\':
+        case u'#':
+        case u'$':
+        case u'%':
+        case u'&':
+        case u'@':
             stream.ungetChar();
-            break;
+            return blockOf(QStringView(name, std::min(length, qsizetype(std::size(name)))));
+        default:
+            if (length < qsizetype(std::size(name)))
+                name[length] = c.unicode();
+            ++length;
         }
-        if (length < qsizetype(std::size(name)))
-            name[length] = c.unicode();
-        ++length;
     }
-    const QStringView view(name, std::min(length, qsizetype(std::size(name))));
+    return blockOf(QStringView(name, std::min(length, qsizetype(std::size(name)))));
+}
+
+Block blockOf(QStringView view)
+{
     if (view.compare(u"string", Qt::CaseInsensitive) == 0)
         return Block::String;
     if (view.compare(u"comment", Qt::CaseInsensitive) == 0)

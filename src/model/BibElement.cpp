@@ -427,7 +427,7 @@ std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &element
         // citation key read above.
         if (values.empty() || (needsBibkey && name == u"bibkey"))
             continue;
-        fields.insert(name, toList(values));
+        fields.emplace(name, toList(values));
     }
     return fields;
 }

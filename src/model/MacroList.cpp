@@ -21,9 +21,10 @@ const QString &kAt()
 }
 
 // Forbidden in a macro name: what BibTeX or the @STRING block cannot carry.
+// The yen sign reads back as a backslash.
 bool isForbiddenInName(QChar c)
 {
-    static const QString forbidden = QStringLiteral("!@#$%^&*()[]{}<>?/;:'`|~\\\",=");
+    static const QString forbidden = QStringLiteral("!@#$%^&*()[]{}<>?/;:'`|~\\\",=\u00A5");
     return c.isSpace() || forbidden.contains(c);
 }
 
@@ -46,6 +47,7 @@ QString writtenPlainValue(const QString &value)
 {
     bool quoteAtTop = false;
     bool trailingBackslash = false;
+    bool closesEarly = false; // "a}b{c", as read from the braced value {a}b{c}
     int depth = 0;
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
@@ -60,13 +62,14 @@ QString writtenPlainValue(const QString &value)
         } else if (c == u'{') {
             ++depth;
         } else if (c == u'}') {
-            --depth;
+            if (--depth < 0)
+                closesEarly = true;
         }
     }
     QString text = value;
     if (trailingBackslash)
         text += u' ';
-    if (quoteAtTop)
+    if (quoteAtTop || closesEarly)
         return u'{' + text + u'}';
     return u'"' + text + u'"';
 }
@@ -77,6 +80,24 @@ QList<BibElement> tokenize(const QString &text, QString &error)
     stream.setSpacesToASpace(true);
     stream.setYenToBackslash(true);
     return BibElement::getElementsFromStream(stream, error, false);
+}
+
+// The value elements of "{name = TEXT }" read as a block, or none on any
+// syntax error.
+std::optional<QList<BibElement>> valueOfAssignment(const QString &text, bool &extraFields)
+{
+    QString error;
+    StringInputStream stream(QStringLiteral("{name = ") + text + QStringLiteral(" }"));
+    stream.setSpacesToASpace(true);
+    stream.setYenToBackslash(true);
+    const QList<BibElement> elements = BibElement::getElementsFromStream(stream, error, true);
+    if (!error.isEmpty())
+        return std::nullopt;
+    const auto fields = BibElement::analyzeElements(elements, error, false);
+    if (!fields)
+        return std::nullopt;
+    extraFields = fields->size() > 1;
+    return fields->value(QStringLiteral("name"));
 }
 
 } // namespace
@@ -421,32 +442,46 @@ QString MacroList::validateMacroData(const QString &data, bool &error)
         return QString();
     if (!data.startsWith(u'@')) {
         const std::optional<QString> checked = BibElement::checkNesting(data);
-        if (!checked) {
+        // Also refused: a value the @STRING block cannot carry ("} {").
+        if (!checked || !readsBackAs(*checked, *checked)) {
             error = true;
             return QString();
         }
         return *checked;
     }
-    QString tokenError;
-    const QList<BibElement> elements =
-        tokenize(QStringLiteral("name = ") + data.mid(1), tokenError);
-    if (!tokenError.isEmpty()) {
+    bool extraFields = false;
+    const std::optional<QList<BibElement>> elements = valueOfAssignment(data.mid(1), extraFields);
+    if (!elements) {
         error = true;
         return QString();
     }
-    QString groupError;
-    const auto fields = BibElement::analyzeElements(elements, groupError, false);
-    if (!fields) {
-        error = true;
-        return QString();
-    }
-    const auto field = fields->constFind(QStringLiteral("name"));
-    if (field == fields->constEnd())
+    if (elements->isEmpty())
         return QString();
     // Anything beside the one value ("@a, b = c") is a typing fault.
-    if (fields->size() > 1)
+    if (extraFields)
         error = true;
-    return dataForEditWithElements(field.value());
+    const QString normalized = dataForEditWithElements(*elements);
+    if (!readsBackAs(normalized, normalized)) {
+        error = true;
+        return QString();
+    }
+    return normalized;
+}
+
+QString MacroList::writtenValue(const QString &dataForEdit)
+{
+    if (!dataForEdit.startsWith(u'@'))
+        return writtenPlainValue(dataForEdit);
+    const QString expression = dataForEdit.mid(1).trimmed();
+    return expression.isEmpty() ? QStringLiteral("\"\"") : expression;
+}
+
+bool MacroList::readsBackAs(const QString &dataForEdit, const QString &expected)
+{
+    bool extraFields = false;
+    const std::optional<QList<BibElement>> elements =
+        valueOfAssignment(writtenValue(dataForEdit), extraFields);
+    return elements && !extraFields && dataForEditWithElements(*elements) == expected;
 }
 
 // --- output ---
@@ -455,15 +490,7 @@ QString MacroList::databaseMacroStringWithLF(const QString &lf) const
 {
     QString text;
     for (const QString &name : m_macroNames) {
-        const QString edit = m_macroDataForEdit.value(name);
-        QString value;
-        if (edit.startsWith(u'@')) {
-            value = edit.mid(1).trimmed();
-            if (value.isEmpty())
-                value = QStringLiteral("\"\"");
-        } else {
-            value = writtenPlainValue(edit);
-        }
+        const QString value = writtenValue(m_macroDataForEdit.value(name));
         text += QStringLiteral("@STRING { ") + name + QStringLiteral(" = ") + value +
                 QStringLiteral(" }") + lf;
     }
@@ -491,10 +518,10 @@ QString MacroList::expandMacroElements(const QList<BibElement> &elements, qsizet
         common = nullptr;
     QString result;
     for (const BibElement &element : elements) {
-        if (element.elementType() != 0) {
-            const QString contents = element.stringContents();
-            if (contents != u"#")
-                result += contents;
+        if (element.elementType() == BibElement::Sharp)
+            continue; // the concatenation operator; a quoted "#" is text
+        if (element.elementType() != BibElement::Word) {
+            result += element.stringContents();
             continue;
         }
         const QString name = element.stringValue().toUpper();

@@ -110,6 +110,11 @@ public:
     // --- output ---
     // The @STRING block of a .bib file, one line per macro and a final `lf`.
     QString databaseMacroStringWithLF(const QString &lf) const;
+    // The right-hand side written for an edit form in the @STRING block.
+    static QString writtenValue(const QString &dataForEdit);
+    // Whether the written form of `dataForEdit` reads back as the edit form
+    // `expected`.
+    static bool readsBackAs(const QString &dataForEdit, const QString &expected);
 
     // --- expansion ---
     // The TeX value of an edit form as macro `name` sees it: only macros

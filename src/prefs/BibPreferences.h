@@ -164,8 +164,8 @@ public:
 
     // The common list of predefined macros, owned here. Read it from any
     // thread; change it (then call macroListChanged) on the main thread only.
-    const MacroList &macroList() const;
-    MacroList &macroList();
+    // Never null once the store exists.
+    MacroList *macroList() const;
     // Stores the common list's definition under "Predefined Macros"; sets dirty.
     void macroListChanged();
     // The stored "Predefined Macros" value: [names (array), name -> edit form].

@@ -416,7 +416,17 @@ QStringList BibPreferences::suppressWarnings() const
 
 bool BibPreferences::suppressWarning(const QString &uniqueID) const
 {
-    return !uniqueID.isEmpty() && suppressWarnings().contains(uniqueID);
+    if (uniqueID.isEmpty())
+        return false;
+    // Loader threads ask this: answer under the lock, so that no shared copy
+    // of the stored list outlives it.
+    std::lock_guard lock(m_mutex);
+    const auto stored = m_preferences.constFind(kSuppressWarningDatabases);
+    if (stored == m_preferences.constEnd())
+        return false;
+    const QVariantList list = stored->toList();
+    return std::any_of(list.begin(), list.end(),
+                       [&uniqueID](const QVariant &id) { return id.toString() == uniqueID; });
 }
 
 void BibPreferences::appendSuppressDatabase(const QString &uniqueID)

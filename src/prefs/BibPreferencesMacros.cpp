@@ -9,14 +9,9 @@
 
 #ifdef QF_HAVE_MACRO_LIST
 
-const MacroList &BibPreferences::macroList() const
+MacroList *BibPreferences::macroList() const
 {
-    return *m_commonMacro;
-}
-
-MacroList &BibPreferences::macroList()
-{
-    return *m_commonMacro;
+    return m_commonMacro.get();
 }
 
 void BibPreferences::rebuildCommonMacro()
@@ -32,6 +27,11 @@ void BibPreferences::macroListChanged()
 }
 
 #else
+
+MacroList *BibPreferences::macroList() const
+{
+    return nullptr;
+}
 
 void BibPreferences::rebuildCommonMacro() {}
 

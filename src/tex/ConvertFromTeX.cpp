@@ -1,5 +1,7 @@
 #include "tex/ConvertFromTeX.h"
 
+#include "tex/CommonTeXCommands.h"
+
 #include "core/CharacterSet.h"
 #include "core/StringInputStream.h"
 #include "core/StringOutputStream.h"
@@ -275,11 +277,13 @@ QString ConvertFromTeX::convertStream(StringInputStream &stream, bool mathMode) 
             }
             break;
         }
+        // Old TeX fonts print "<" and ">" in text as inverted marks, but in the
+        // files people keep today they mean themselves ("P < .05").
         case u'<':
-            output.putString(inverseExclamation());
+            output.putString(lessThanLetter());
             break;
         case u'>':
-            output.putString(inverseQuestion());
+            output.putString(greaterThanLetter());
             break;
         case u'^':
             // Caret, caret, space is TeX's way of writing a back-quote.
@@ -572,4 +576,20 @@ QString ConvertFromTeX::greaterThanLetter() const
 void ConvertFromTeX::putVariable(QChar letter, StringOutputStream &output) const
 {
     output.putChar(letter);
+}
+
+void ConvertFromTeX::addCommonCommands(bool html)
+{
+    const auto add = [html](QHash<QString, QString> &table,
+                            const CommonTeXCommands::Symbol &symbol) {
+        const QString command = QString::fromUtf16(symbol.command);
+        if (!table.contains(command))
+            table.insert(command, QString::fromUtf16(html ? symbol.html : symbol.text));
+    };
+    for (const auto &symbol : CommonTeXCommands::kSymbols)
+        add(m_bothModeCommands0, symbol);
+    for (const auto &symbol : CommonTeXCommands::kMathSymbols)
+        add(m_mathModeCommands0, symbol);
+    for (const auto &symbol : CommonTeXCommands::kStyleCommands)
+        add(m_bothModeCommands1, symbol);
 }

@@ -53,6 +53,10 @@ public:
     // character for any other name.
     QChar commandIsLetter(const QString &command) const;
 
+    // Adds the commands of CommonTeXCommands that the tables do not define yet,
+    // in their text or their HTML form.
+    void addCommonCommands(bool html);
+
     virtual QString openDoubleQuotes() const;
     virtual QString openSingleQuote() const;
     virtual QString closeDoubleQuotes() const;

@@ -195,6 +195,7 @@ TeXtoHTML::TeXtoHTML()
         data.combiningForm = QString::fromUtf16(row.combiningForm);
         m_accentDic.insert(QString::fromUtf16(row.command), data);
     }
+    addCommonCommands(true);
 }
 
 TeXtoHTML::~TeXtoHTML() = default;

@@ -228,6 +228,8 @@ TeXtoText::TeXtoText()
     const QString inverse = resource(u"InverseMark");
     m_inverseExclamation = characterOf(inverse, 0, ConvertFromTeX::inverseExclamation());
     m_inverseQuestion = characterOf(inverse, 1, ConvertFromTeX::inverseQuestion());
+
+    addCommonCommands(false);
 }
 
 TeXtoText::~TeXtoText() = default;

@@ -17,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr qsizetype MaxPiecesPerFile = 60;
+constexpr qsizetype MaxPiecesPerFile = 25;
 constexpr qsizetype MaxPieceLength = 6000;
 
 QStringList corpusFiles()
@@ -200,6 +200,7 @@ TEST(GrammarCorpusMutation, truncatedAndMutatedPiecesKeepTheInvariants)
             }
         }
     }
+    RecordProperty("pieces", int(pieces));
     EXPECT_GT(pieces, 1000);
     EXPECT_GT(completeEntries, pieces / 2);
 }

@@ -356,3 +356,23 @@ TEST_F(AuthorNameTest, foldToAsciiRows)
         EXPECT_EQ(AuthorName::foldToAscii(u8(row.text), true), u8(row.dropped)) << row.text;
     }
 }
+
+TEST_F(AuthorNameTest, scrambledFieldsNeverYieldAnEmptyFamily)
+{
+    const QString alphabet = u8("aZ .,-{}\\'\"$[]~and others 山、，Jr");
+    quint32 seed = 777;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (int round = 0; round < 5000; ++round) {
+        QString text;
+        const int length = int(next() % 30);
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(next() % alphabet.size());
+        for (const AuthorName &name : AuthorName::createNamesFrom(text))
+            ASSERT_FALSE(name.familyName().isEmpty()) << qPrintable(text);
+        for (const AuthorName &name : AuthorName::createTeXNamesFrom(text))
+            ASSERT_FALSE(name.familyName().isEmpty()) << qPrintable(text);
+    }
+}

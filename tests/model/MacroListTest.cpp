@@ -132,6 +132,7 @@ TEST_F(MacroListTest, laterOrSelfReferencesStayUnexpanded)
         {"reference to itself", "{a = a # \"x\"}", "{b = \"z\"}", "A", "Ax"},
         {"common macro", "{a = jan # \" 1\"}", "{b = \"z\"}", "A", "January 1"},
         {"number and braces", "{a = 2004 # {-} # {x}}", "{b = \"z\"}", "A", "2004-x"},
+        {"quoted hash is text", "{a = \"#\"}", "{b = a # \"#\"}", "B", "##"},
     };
     for (const Row &row : rows) {
         MacroList list;
@@ -285,6 +286,9 @@ TEST_F(MacroListTest, validateMacroDataRows)
         {"say \"hi\"", "say ``hi''", false},
         {"{a", "", true},
         {"}{", "}{", false},
+        {"} {", "", true},
+        {"@a\\", "@A\\ ", false},
+        {"@{a} # {b}", "@{a} # {b}", false},
         {"a   b", "a b", false},
         {"", "", false},
     };
@@ -430,4 +434,54 @@ TEST_F(MacroListTest, unreadableStyleFileIsAnError)
     error.clear();
     EXPECT_FALSE(MacroList::macroListFromBstFile(QDir::tempPath(), error).has_value());
     EXPECT_TRUE(error.contains(QDir::tempPath())) << qPrintable(error);
+}
+
+// Text made of the characters the parsers care about, in every mix: no input
+// may crash, hang or leave a macro that writes an unreadable @STRING line.
+TEST_F(MacroListTest, scrambledInputIsHandledSafely)
+{
+    const QString alphabet = u8("ab Z1@#%{}\"\\$,=.-_~'`()\n\t¥　");
+    quint32 seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    MacroList list;
+    for (int round = 0; round < 4000; ++round) {
+        QString text;
+        const int length = int(next() % 24);
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(next() % alphabet.size());
+
+        QString nameText;
+        for (int i = int(next() % 4); i >= 0; --i)
+            nameText += alphabet.at(next() % alphabet.size());
+        bool nameError = false;
+        const QString name = MacroList::validateMacroName(nameText, nameError);
+        bool dataError = false;
+        const QString data = MacroList::validateMacroData(text, dataError);
+        const QString expression = u8("@") + text;
+        bool expressionError = false;
+        const QString normalized = MacroList::validateMacroData(expression, expressionError);
+        if (!name.isEmpty() && !nameError) {
+            list.setMacroWithName(name, dataError ? QString() : data);
+            if (!expressionError && !normalized.isEmpty())
+                list.setMacroWithName(name + u8("X"), normalized);
+        }
+        MacroList::macroListFromBstText(u8("MACRO {m} {") + text + u8("}\nMACRO {") + text +
+                                        u8("} {\"v\"}"));
+    }
+    ASSERT_GT(list.count(), 0);
+    // Everything validated writes a block that reads back to the same list.
+    const QString written = list.databaseMacroStringWithLF(u8("\n"));
+    MacroList reread;
+    for (const QString &line : written.split(u'\n', Qt::SkipEmptyParts)) {
+        QString errors;
+        const std::string body = line.mid(8).toStdString();
+        reread.appendMacroWithDictionary(block(body.c_str()), errors);
+    }
+    EXPECT_EQ(reread.macroNameList(), list.macroNameList());
+    for (const QString &name : list.macroNameList())
+        EXPECT_EQ(reread.expandMacroInTeX(name, true), list.expandMacroInTeX(name, true))
+            << qPrintable(name) << " " << qPrintable(list.macroForEdit(name));
 }

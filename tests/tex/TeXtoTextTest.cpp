@@ -172,6 +172,21 @@ TEST(TeXtoText, letterCommandsAndSymbols)
     });
 }
 
+TEST(TeXtoText, commandsOfLaterPackages)
+{
+    expectRows({
+        {"quote commands", "Women{\\textquoteright}s \\textquoteleft{}x\\textquoteright",
+         "Women’s ‘x’"},
+        {"dashes by name", "1--2\\textendash{}3\\textemdash", "1–2–3—"},
+        {"url argument", "see \\url{http://a.org/x}", "see http://a.org/x"},
+        {"mbox keeps its argument", "\\mbox{IEEE} Trans.", "IEEE Trans."},
+        {"math roman", "$\\mathrm{d}x$", "dx"},
+        {"math star and angles", "$\\star\\langle a\\rangle$", "⋆⟨a⟩"},
+        {"superscript text", "5\\textsuperscript{th}", "5th"},
+        {"classic entry wins", "\\copyright", "©"},
+    });
+}
+
 TEST(TeXtoText, fontCommands)
 {
     expectRows({
@@ -194,7 +209,7 @@ TEST(TeXtoText, quotesAndDashes)
         {"em dash", "a---b", "a—b"},
         {"vertical bar", "a|b", "a—b"},
         {"inverted marks", "!`Hola! ?`Qu\\'e?", "¡Hola! ¿Qué?"},
-        {"less and greater in text", "<x>", "¡x¿"},
+        {"less and greater in text", "P < .05 and x>1", "P < .05 and x>1"},
         {"caret back-quote", "^^ x", "‘x"},
     });
 }

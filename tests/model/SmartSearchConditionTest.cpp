@@ -1,0 +1,323 @@
+#include "model/SmartSearchCondition.h"
+
+#include <QHash>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct FakeName
+{
+    QString text;
+    QString stringValue() const { return text; }
+};
+
+// The accessors of a bibliography item that conditions read.
+struct FakeItem
+{
+    QHash<QString, QString> display;
+    QList<FakeName> authors;
+    QList<FakeName> editors;
+    QString file;
+    qint32 state = SmartSearchCondition::NoFile;
+
+    QHash<QString, QString> bibFieldsForDisplay() const { return display; }
+    QString fieldDataForView(const QString &name) const { return display.value(name); }
+    QString bibType() const { return display.value(u"bibtype"_s); }
+    QString bibKey() const { return display.value(u"bibkey"_s); }
+    const QList<FakeName> &authorList() const { return authors; }
+    const QList<FakeName> &editorList() const { return editors; }
+    QString attachedFile() const { return file; }
+    qint32 fileState() const { return state; }
+};
+
+FakeItem article()
+{
+    FakeItem item;
+    item.display = {{u"bibkey"_s, u"Smith2001"_s},
+                    {u"bibtype"_s, u"ARTICLE"_s},
+                    {u"database"_s, u"papers"_s},
+                    {u"title"_s, u"Neural-network methods"_s},
+                    {u"journal"_s, u"Journal of Modelling"_s},
+                    {u"year"_s, u"2001"_s}};
+    item.authors = {{u"Smith, John"_s}, {u"Doe, Jane"_s}};
+    item.editors = {{u"Miller, Ann"_s}};
+    return item;
+}
+
+SmartSearchCondition condition(qint32 target, qint32 how, const QString &text, bool cs = false)
+{
+    SmartSearchCondition c;
+    c.setTargetFieldChoice(target);
+    c.setConditionChoice(how);
+    c.setSearchString(text);
+    c.setCaseSensitive(cs);
+    return c;
+}
+
+// A time stamp as entries carry it, for a moment in the local time zone.
+QString stamp(const QDateTime &moment)
+{
+    const QDateTime local = moment.toLocalTime();
+    const int offset = local.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return local.toString(u"yyyy-MM-dd HH:mm:ss"_s) + (offset < 0 ? u" -"_s : u" +"_s) +
+           QString::number(minutes / 60).rightJustified(2, u'0') +
+           QString::number(minutes % 60).rightJustified(2, u'0');
+}
+
+} // namespace
+
+TEST(SmartSearchConditionRecord, defaultsAndStoredForm)
+{
+    const SmartSearchCondition fresh = SmartSearchCondition::newCondition();
+    EXPECT_EQ(fresh.targetFieldChoice(), 1);
+    EXPECT_EQ(fresh.conditionChoice(), 1);
+    EXPECT_EQ(fresh.searchString(), QString());
+    EXPECT_FALSE(fresh.caseSensitive());
+
+    const SmartSearchCondition dup = SmartSearchCondition::newConditionForDupSearch();
+    EXPECT_EQ(dup.targetFieldChoice(), 40);
+    EXPECT_TRUE(dup.conditionIsIdentical());
+    EXPECT_FALSE(dup.conditionMatchesItem(article()));
+
+    const SmartSearchCondition stored = condition(20, 21, u"1999"_s, true);
+    const QVariantMap dictionary = stored.coniditionDictionary();
+    EXPECT_EQ(dictionary.value(u"Target Field"_s), QVariant(20));
+    EXPECT_EQ(dictionary.value(u"Match Condition"_s), QVariant(21));
+    EXPECT_EQ(dictionary.value(u"Search String"_s), QVariant(u"1999"_s));
+    EXPECT_EQ(dictionary.value(u"Case Sensitive"_s), QVariant(true));
+    EXPECT_EQ(SmartSearchCondition::conditionWithDictionary(dictionary), stored);
+
+    const SmartSearchCondition empty{QVariantMap()};
+    EXPECT_EQ(empty.targetFieldChoice(), 0);
+    EXPECT_EQ(empty.conditionChoice(), 0);
+    EXPECT_FALSE(empty.caseSensitive());
+    EXPECT_FALSE(empty.conditionMatchesItem(article()));
+}
+
+TEST(SmartSearchConditionText, comparesOneValue)
+{
+    struct Row
+    {
+        const char *name;
+        qint32 how;
+        QString search;
+        bool cs;
+        QString value;
+        bool matches;
+    };
+    const Row rows[] = {
+        {"containsIgnoringCase", 1, u"neural"_s, false, u"Neural-network methods"_s, true},
+        {"containsWithCase", 1, u"neural"_s, true, u"Neural-network methods"_s, false},
+        {"wordAfterHyphen", 2, u"neural"_s, false, u"Neural-network methods"_s, true},
+        {"wordWithSpaceNeverMatches", 2, u"neural network"_s, false, u"neural network"_s, false},
+        {"partOfAWordIsNoWord", 2, u"net"_s, false, u"Neural-network methods"_s, false},
+        {"lastWord", 2, u"methods"_s, false, u"Neural-network methods"_s, true},
+        {"doesNotContain", 3, u"x"_s, false, u"abc"_s, true},
+        {"doesNotContainFound", 3, u"B"_s, false, u"abc"_s, false},
+        {"doesNotContainWord", 4, u"net"_s, false, u"Neural-network"_s, true},
+        {"endsWith", 6, u"ing"_s, false, u"Modelling"_s, true},
+        {"beginsWithIgnoringCase", 5, u"mod"_s, false, u"Modelling"_s, true},
+        {"beginsWithCase", 5, u"mod"_s, true, u"Modelling"_s, false},
+        {"isIgnoringCase", 7, u"abc"_s, false, u"ABC"_s, true},
+        {"isWithCase", 7, u"abc"_s, true, u"ABC"_s, false},
+        {"isNotPrefix", 7, u"ab"_s, false, u"abc"_s, false},
+        {"emptySearchNeverFound", 1, QString(), false, u"abc"_s, false},
+        {"emptySearchNeverBegins", 5, QString(), false, u"abc"_s, false},
+        {"emptySearchNeverEnds", 6, QString(), false, u"abc"_s, false},
+        {"emptySearchNeverMissing", 3, QString(), false, u"abc"_s, true},
+        {"none", 0, u"a"_s, false, u"a"_s, false},
+        {"unknownCode", 99, u"a"_s, false, u"a"_s, false},
+    };
+    for (const Row &row : rows) {
+        const SmartSearchCondition c = condition(1, row.how, row.search, row.cs);
+        EXPECT_EQ(c.stringMatchesCondition(row.value), row.matches) << row.name;
+    }
+}
+
+TEST(SmartSearchConditionTargets, readTheRightPartOfTheEntry)
+{
+    struct Row
+    {
+        const char *name;
+        SmartSearchCondition c;
+        bool matches;
+    };
+    const Row rows[] = {
+        {"anyFieldIncludesTheKey", condition(1, 1, u"smith2001"_s), true},
+        {"anyFieldIncludesTheDatabase", condition(1, 2, u"papers"_s), true},
+        {"noValueContainsQ", condition(1, 3, u"q"_s), true},
+        {"someValueContainsX", condition(1, 3, u"x"_s), true},
+        {"someValueContainsE", condition(1, 3, u"e"_s), false},
+        {"fieldNames", condition(2, 7, u"journal"_s), true},
+        {"fieldNamesNegative", condition(2, 3, u"note"_s), true},
+        {"entryType", condition(10, 7, u"article"_s), true},
+        {"citationKey", condition(11, 5, u"Smith"_s, true), true},
+        {"allNamesEditor", condition(12, 1, u"Miller"_s), true},
+        {"allNamesNegative", condition(12, 4, u"Doe"_s), false},
+        {"firstNamesSecondAuthor", condition(13, 1, u"Doe"_s), false},
+        {"firstNamesEditor", condition(13, 1, u"Miller"_s), true},
+        {"titleFields", condition(14, 2, u"neural"_s), true},
+        {"titleFieldsNegative", condition(14, 3, u"Neural"_s), false},
+        {"journalFields", condition(15, 6, u"modelling"_s), true},
+        {"annotationFieldsNegativeOnAbsent", condition(16, 3, u"x"_s), true},
+        {"annotationFieldsOnAbsent", condition(16, 1, u"x"_s), false},
+        {"duplicates", condition(40, 40, QString()), false},
+        {"unknownTarget", condition(99, 1, u"a"_s), false},
+    };
+    const FakeItem item = article();
+    for (const Row &row : rows)
+        EXPECT_EQ(row.c.conditionMatchesItem(item), row.matches) << row.name;
+}
+
+TEST(SmartSearchConditionTargets, missingTypeOrKeyNeverMatches)
+{
+    FakeItem item;
+    EXPECT_FALSE(condition(10, 3, u"x"_s).conditionMatchesItem(item));
+    EXPECT_FALSE(condition(11, 4, u"x"_s).conditionMatchesItem(item));
+    // With nothing to look at, a negative condition holds and a positive one does not.
+    EXPECT_TRUE(condition(12, 3, u"x"_s).conditionMatchesItem(item));
+    EXPECT_FALSE(condition(12, 1, u"x"_s).conditionMatchesItem(item));
+}
+
+TEST(SmartSearchConditionTargets, firstNamesFallBackToTheFirstEditor)
+{
+    struct Row
+    {
+        const char *name;
+        std::optional<QString> author, editor;
+        qint32 how;
+        bool matches;
+    };
+    const Row rows[] = {
+        {"authorMatches", u"Knuth"_s, std::nullopt, 1, true},
+        {"editorMatches", u"Lamport"_s, u"Knuth"_s, 1, true},
+        {"neitherMatches", u"Lamport"_s, u"Dijkstra"_s, 1, false},
+        {"nobody", std::nullopt, std::nullopt, 1, false},
+        {"negativeAuthorFails", u"Knuth"_s, std::nullopt, 3, false},
+        {"negativeNoEditor", u"Lamport"_s, std::nullopt, 3, true},
+        {"negativeEditorFails", u"Lamport"_s, u"Knuth"_s, 3, false},
+        {"negativeNobody", std::nullopt, std::nullopt, 3, true},
+    };
+    for (const Row &row : rows) {
+        const SmartSearchCondition c = condition(13, row.how, u"knuth"_s);
+        EXPECT_EQ(c.firstNamesMatchCondition(row.author, row.editor), row.matches) << row.name;
+    }
+}
+
+TEST(SmartSearchConditionYear, comparesNumbersByValue)
+{
+    struct Row
+    {
+        const char *name;
+        qint32 how;
+        QString search;
+        QString year;
+        bool matches;
+    };
+    const Row rows[] = {
+        {"afterEarlier", 20, u"1999"_s, u"2001"_s, true},
+        {"afterSame", 20, u"1999"_s, u"1999"_s, false},
+        {"tenAfterNine", 20, u"9"_s, u"10"_s, true},
+        {"beforeLater", 21, u"2000"_s, u"1999"_s, true},
+        {"noYearIsBeforeEveryYear", 21, u"1"_s, QString(), true},
+        {"noYearIsNeverAfter", 20, u"0"_s, QString(), false},
+        {"equalNumbers", 7, u"2001"_s, u"2001"_s, true},
+        {"leadingZeros", 7, u"02001"_s, u"2001"_s, true},
+        {"differentNumbers", 7, u"2001"_s, u"2002"_s, false},
+        {"letterSuffix", 20, u"2001"_s, u"2001a"_s, true},
+        {"textConditionsStayText", 5, u"20"_s, u"2001"_s, true},
+        {"unknown", 22, u"2001"_s, u"2001"_s, false},
+    };
+    for (const Row &row : rows) {
+        const SmartSearchCondition c = condition(20, row.how, row.search);
+        EXPECT_EQ(c.yearMatchesCondition(row.year), row.matches) << row.name;
+    }
+    FakeItem item = article();
+    EXPECT_TRUE(condition(20, 20, u"1999"_s).conditionMatchesItem(item));
+}
+
+TEST(SmartSearchConditionModified, comparesTimeStamps)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString threeDaysAgo = stamp(now.addDays(-3));
+    const QString tenDaysAgo = stamp(now.addDays(-10));
+    const QString utcStamp = now.toUTC().toString(u"yyyy-MM-dd HH:mm:ss"_s) + u" +0000"_s;
+    struct Row
+    {
+        const char *name;
+        qint32 how;
+        QString search;
+        QString modified;
+        bool matches;
+    };
+    const Row rows[] = {
+        {"changedWithinAWeek", 25, u"7"_s, threeDaysAgo, true},
+        {"notChangedWithinAWeek", 25, u"7"_s, tenDaysAgo, false},
+        {"oldChange", 26, u"7"_s, tenDaysAgo, true},
+        {"recentChange", 26, u"7"_s, threeDaysAgo, false},
+        {"otherZonesAreConverted", 25, u"1"_s, utcStamp, true},
+        {"isAPrefixOfTheLocalStamp", 7, threeDaysAgo.left(10), threeDaysAgo, true},
+        {"isAnotherDay", 7, tenDaysAgo.left(10), threeDaysAgo, false},
+        {"afterCutToTheSearchLength", 20, tenDaysAgo.left(10), threeDaysAgo, true},
+        {"beforeCutToTheSearchLength", 21, tenDaysAgo.left(10), threeDaysAgo, false},
+        {"tooShortNeverMatches", 25, u"7"_s, threeDaysAgo.left(24), false},
+        {"tooShortNeverMatchesText", 1, u"20"_s, threeDaysAgo.left(24), false},
+        {"textConditionsStayText", 6, threeDaysAgo.right(5), threeDaysAgo, true},
+        {"unreadableStamp", 25, u"7"_s, u"yesterday, around noon, +0100"_s, false},
+        {"unreadableOffset", 26, u"7"_s, tenDaysAgo.left(20) + u"x0000"_s, false},
+    };
+    for (const Row &row : rows) {
+        const SmartSearchCondition c = condition(25, row.how, row.search);
+        EXPECT_EQ(c.modifiedMatchesCondition(row.modified, now), row.matches) << row.name;
+    }
+    FakeItem item = article();
+    item.display.insert(u"modified"_s, threeDaysAgo);
+    EXPECT_TRUE(condition(25, 25, u"7"_s).conditionMatchesItem(item, now));
+}
+
+TEST(SmartSearchConditionAttachment, testsNameAndState)
+{
+    struct Row
+    {
+        const char *name;
+        qint32 how;
+        QString search;
+        QString file;
+        qint32 state;
+        bool matches;
+    };
+    const Row rows[] = {
+        {"nameContains", 1, u"pdf"_s, u"/home/me/papers/paper.pdf"_s, 2, true},
+        {"folderNameIsNotTested", 1, u"papers"_s, u"/home/me/papers/paper.pdf"_s, 2, false},
+        {"noFile", 3, u"pdf"_s, QString(), 0, false},
+        {"fileExists", 30, QString(), u"/a.pdf"_s, 2, true},
+        {"folderExists", 30, QString(), u"/a"_s, 3, true},
+        {"missingIsNotExisting", 30, QString(), u"/a.pdf"_s, 1, false},
+        {"missing", 31, QString(), u"/a.pdf"_s, 1, true},
+        {"presentIsNotMissing", 31, QString(), u"/a.pdf"_s, 2, false},
+        {"remoteIsNotMissing", 31, QString(), u"/a.pdf"_s, 4, false},
+        {"otherConditionsAskForMissing", 25, QString(), u"/a.pdf"_s, 1, true},
+    };
+    for (const Row &row : rows) {
+        FakeItem item;
+        item.file = row.file;
+        item.state = row.state;
+        const SmartSearchCondition c = condition(30, row.how, row.search);
+        EXPECT_EQ(c.conditionMatchesItem(item), row.matches) << row.name;
+        EXPECT_EQ(c.conditionChoice(), row.how) << row.name;
+    }
+}
+
+TEST(SmartSearchConditionRecord, minimumTimeInterval)
+{
+    EXPECT_EQ(condition(25, 25, u"7"_s).minimumTimeInterval(), 7.0);
+    EXPECT_EQ(condition(25, 26, u"1.5"_s).minimumTimeInterval(), 1.5);
+    EXPECT_EQ(condition(25, 20, u"7"_s).minimumTimeInterval(), 1e10);
+    EXPECT_EQ(condition(1, 1, u"7"_s).minimumTimeInterval(), 1e10);
+}
