@@ -21,6 +21,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+SmartSearchCondition makeCondition(int target, int condition, const QString &text,
+                                   bool caseSensitive)
+{
+    SmartSearchCondition made;
+    made.setTargetFieldChoice(target);
+    made.setConditionChoice(condition);
+    made.setSearchString(text);
+    made.setCaseSensitive(caseSensitive);
+    return made;
+}
+
 const QString kName = u"search"_s;
 
 // "TARGET,CONDITION[,TEXT[,case]]"; the text may itself hold commas.
@@ -46,7 +57,7 @@ std::optional<SmartSearchCondition> parseCondition(const QString &spec)
         caseSensitive = true;
         text.truncate(last);
     }
-    return SmartSearchCondition(target, condition, text, caseSensitive);
+    return makeCondition(target, condition, text, caseSensitive);
 }
 
 int run(const QStringList &arguments)

@@ -1,12 +1,62 @@
 #include "storage/SmartLibraryProperties.h"
 
+#include "model/BibItem.h"
+
 #include <QVariantList>
 
 #include <algorithm>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The attached file: the item's own resolver where it has one, else the
+// stored path of its "file" field.
+template<typename Item> std::optional<QString> attachedFileOf(const Item &item)
+{
+    if constexpr (requires { item.attachedFile(); }) {
+        return item.attachedFile();
+    } else {
+        const QString stored = item.fieldDataForEdit(u"file"_s);
+        return stored.isEmpty() ? std::nullopt : std::optional<QString>(stored);
+    }
+}
+
+// An entry as the conditions read it: the item's accessors, with the display
+// fields as key and value lists and the attached file's stored path where the
+// item has no resolver of its own.
+class ConditionEntry
+{
+public:
+    explicit ConditionEntry(const BibItem &item) : m_item(item) {}
+
+    struct DisplayFields
+    {
+        const BibItem::FieldTexts &fields;
+        QStringList keys() const { return fields.keys(); }
+        QStringList values() const
+        {
+            QStringList list;
+            list.reserve(fields.size());
+            for (auto it = fields.begin(); it != fields.end(); ++it)
+                list << it.value();
+            return list;
+        }
+    };
+
+    DisplayFields bibFieldsForDisplay() const { return {m_item.bibFieldsForDisplay()}; }
+    QString fieldDataForView(const QString &field) const { return m_item.fieldDataForView(field); }
+    const QString &bibType() const { return m_item.bibType(); }
+    const QString &bibKey() const { return m_item.bibKey(); }
+    const BibItem::NameList &authorList() const { return m_item.authorList(); }
+    const BibItem::NameList &editorList() const { return m_item.editorList(); }
+    int fileState() const { return m_item.fileState(); }
+    std::optional<QString> attachedFile() const { return attachedFileOf(m_item); }
+
+private:
+    const BibItem &m_item;
+};
 
 const QString kTargetKey = u"Search Target"_s;
 const QString kMatchAllKey = u"Match All Conditions"_s;
@@ -163,8 +213,9 @@ bool SmartLibraryProperties::conditionMatchesItem(const BibItem &item,
         return false;
     if (m_searchConditions.empty())
         return false;
-    const auto matches = [&item](const SmartSearchCondition &condition) {
-        return condition.conditionMatchesItem(item);
+    const ConditionEntry entry(item);
+    const auto matches = [&entry](const SmartSearchCondition &condition) {
+        return condition.conditionMatchesItem(entry);
     };
     if (m_matchesAllConditions)
         return std::all_of(m_searchConditions.begin(), m_searchConditions.end(), matches);

@@ -2,6 +2,7 @@
 
 #include "core/StringInputStream.h"
 #include "model/BibItem.h"
+#include "model/SmartSearchCondition.h"
 #include "prefs/BibPreferences.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LoadingCoordinator.h"
@@ -74,6 +75,18 @@ public:
 private:
     std::unique_ptr<LoadingCoordinator> m_coordinator = std::make_unique<LoadingCoordinator>();
 };
+
+// A condition from its four stored fields.
+inline SmartSearchCondition makeCondition(int target, int condition, const QString &text,
+                                          bool caseSensitive)
+{
+    SmartSearchCondition made;
+    made.setTargetFieldChoice(target);
+    made.setConditionChoice(condition);
+    made.setSearchString(text);
+    made.setCaseSensitive(caseSensitive);
+    return made;
+}
 
 inline QStringList keysOfItems(const BibItemList &items)
 {
