@@ -2,6 +2,7 @@
 
 #include "model/BibItem.h"
 
+#include <QDateTime>
 #include <QVariantList>
 
 #include <algorithm>
@@ -214,8 +215,15 @@ bool SmartLibraryProperties::conditionMatchesItem(const BibItem &item,
     if (m_searchConditions.empty())
         return false;
     const ConditionEntry entry(item);
-    const auto matches = [&entry](const SmartSearchCondition &condition) {
-        return condition.conditionMatchesItem(entry);
+    // The clock is read once, and only when a condition looks at time stamps.
+    const bool timed = std::any_of(m_searchConditions.begin(), m_searchConditions.end(),
+                                   [](const SmartSearchCondition &condition) {
+                                       return condition.targetFieldChoice() ==
+                                              SmartSearchCondition::ModificationTime;
+                                   });
+    const QDateTime now = timed ? QDateTime::currentDateTime() : QDateTime();
+    const auto matches = [&entry, &now](const SmartSearchCondition &condition) {
+        return condition.conditionMatchesItem(entry, now);
     };
     if (m_matchesAllConditions)
         return std::all_of(m_searchConditions.begin(), m_searchConditions.end(), matches);
