@@ -1,0 +1,275 @@
+#include "storage/ManualLibrary.h"
+
+#include "LibraryTestSupport.h"
+#include "core/AlertPresenter.h"
+#include "core/ArchiveJson.h"
+#include "core/Texts.h"
+#include "storage/SmartLibrary.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList kRowsA = {u"a1|article|author = {Doe, Jane}, title = {First}"_s,
+                            u"a2|book|author = {Roe, Max}, title = {Second}"_s};
+const QStringList kRowsB = {u"b1|article|author = {Poe, Ed}, title = {Third}"_s,
+                            u"shared|misc|title = {From B}"_s};
+
+ManualLibrary *addLibrary(LibraryTree &tree, std::unique_ptr<ManualLibrary> library)
+{
+    return static_cast<ManualLibrary *>(tree.root().insertChild(std::move(library), -1));
+}
+
+QVariantMap storedContent(const ManualLibrary &library)
+{
+    QString errorKey;
+    QString systemError;
+    return ArchiveJson::readFile(library.libraryFilePath(), u"manlib"_s, errorKey, systemError)
+        .value_or(QVariant())
+        .toMap();
+}
+
+class ManualLibraryTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setUpLibraryServices();
+        // Each test starts with an empty support folder.
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir(folder).removeRecursively();
+    }
+};
+
+} // namespace
+
+TEST_F(ManualLibraryTest, newLibraryIsNamedAndEmpty)
+{
+    auto library = ManualLibrary::manualLibrary();
+    EXPECT_EQ(library->description(), Texts::text(u"NewManualLibName"));
+    EXPECT_EQ(library->icon(), u"manulib"_s);
+    EXPECT_EQ(library->kind(), BibDatabase::ManualLibraryKind);
+    EXPECT_FALSE(library->remainingItemsDic().has_value());
+    EXPECT_EQ(ManualLibrary::manualLibraryWithName(u"Reading"_s)->description(), u"Reading"_s);
+}
+
+TEST_F(ManualLibraryTest, membersSurviveARestartLiveOrStray)
+{
+    QVariantMap treeEntry;
+    {
+        LibraryTree tree;
+        LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
+        LocalDatabase *b = tree.open(LibraryTree::makeDatabase(u"B"_s, kRowsB));
+        ManualLibrary *library =
+            addLibrary(tree, ManualLibrary::manualLibraryWithName(u"Picked"_s));
+        ASSERT_TRUE(library->addCopyOfBibItem(a->bibItemForKey(u"a1"_s)));
+        ASSERT_TRUE(library->addCopyOfBibItem(b->bibItemForKey(u"b1"_s)));
+        ASSERT_TRUE(library->saveManualLibs());
+        treeEntry = library->makeTreeDictionary().value(u"Database Tree Property"_s).toMap();
+    }
+    // Restart with only A open.
+    LibraryTree tree;
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
+    auto restored = ManualLibrary::manualLibraryWithDictionary(treeEntry);
+    ASSERT_TRUE(restored);
+    ManualLibrary *library = addLibrary(tree, std::move(restored));
+    EXPECT_EQ(library->description(), u"Picked"_s);
+    ASSERT_TRUE(library->remainingItemsDic().has_value());
+    tree.root().databaseOpened(a); // nothing happens before the members are resolved
+    EXPECT_EQ(library->numItems(), 0);
+
+    library->loadRemainingItems();
+    EXPECT_FALSE(library->remainingItemsDic().has_value());
+    ASSERT_EQ(library->numItems(), 2);
+    const BibItemPtr liveA = a->bibItemForKey(u"a1"_s);
+    EXPECT_TRUE(library->containsItem(liveA.get()));
+    BibItemPtr strayB;
+    for (const BibItemPtr &item : *library->allItems()) {
+        if (item->bibKey() == u"b1")
+            strayB = item;
+    }
+    ASSERT_TRUE(strayB);
+    EXPECT_TRUE(strayB->strayItem());
+    EXPECT_EQ(strayB->promisedDbID(), u"B"_s);
+    EXPECT_EQ(strayB->fieldDataForView(u"title"_s), u"Third"_s);
+
+    // B opens: its member becomes the live entry.
+    LocalDatabase *b = tree.open(LibraryTree::makeDatabase(u"B"_s, kRowsB));
+    EXPECT_EQ(library->numItems(), 2);
+    EXPECT_TRUE(library->containsItem(b->bibItemForKey(u"b1"_s).get()));
+    EXPECT_FALSE(library->containsItem(strayB.get()));
+}
+
+TEST_F(ManualLibraryTest, closingADatabaseKeepsItsMembersAsStrayEntriesThatAreWrittenBack)
+{
+    LibraryTree tree;
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
+    ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibrary());
+    const BibItemPtr member = library->addCopyOfBibItem(a->bibItemForKey(u"a2"_s));
+    ASSERT_TRUE(member);
+    auto closed = tree.close(a);
+    closed.reset(); // the database is gone
+    ASSERT_EQ(library->numItems(), 1);
+    EXPECT_TRUE(library->allItems()->front()->strayItem());
+    ASSERT_TRUE(library->saveManualLibs());
+    const QVariantMap record =
+        storedContent(*library).value(u"Bib Item List"_s).toMap().value(u"a2"_s).toMap();
+    EXPECT_EQ(record.value(u"PromisedID"_s).toString(), u"A"_s);
+    EXPECT_EQ(record.value(u"title"_s).toString(), u"Second"_s);
+    EXPECT_EQ(record.value(u"bibtype"_s).toString().toLower(), u"book"_s);
+}
+
+TEST_F(ManualLibraryTest, addingTakesLiveEntriesOnly)
+{
+    LibraryTree tree;
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
+    ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibrary());
+    const BibItemPtr stray = BibItem::bibItemOfKey(u"a1"_s, {{u"title"_s, u"Copy"_s}});
+    EXPECT_TRUE(library->addCopyOfBibItem(stray) == nullptr);
+    EXPECT_EQ(library->numItems(), 0);
+    const BibItemPtr added = library->addCopyOfBibItem(a->bibItemForKey(u"a1"_s));
+    EXPECT_EQ(added.get(), a->bibItemForKey(u"a1"_s).get());
+    EXPECT_TRUE(library->isDirty());
+}
+
+TEST_F(ManualLibraryTest, removingLeavesTheEntriesInTheirDatabases)
+{
+    LibraryTree tree;
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
+    ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibrary());
+    library->addCopyOfBibItem(a->bibItemForKey(u"a1"_s));
+    library->addCopyOfBibItem(a->bibItemForKey(u"a2"_s));
+    EXPECT_EQ(library->removeBibItems(*a->allItems(), true), 2);
+    EXPECT_EQ(library->numItems(), 0);
+    EXPECT_EQ(a->numItems(), 2);
+}
+
+TEST_F(ManualLibraryTest, unchangedLibraryIsNotRewritten)
+{
+    LibraryTree tree;
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
+    ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibrary());
+    library->addCopyOfBibItem(a->bibItemForKey(u"a1"_s));
+    ASSERT_TRUE(tree.root().saveManualLibs());
+    ASSERT_TRUE(QFile::remove(library->libraryFilePath()));
+    EXPECT_TRUE(library->saveManualLibs());
+    EXPECT_FALSE(QFileInfo::exists(library->libraryFilePath()));
+    library->addCopyOfBibItem(a->bibItemForKey(u"a2"_s));
+    EXPECT_TRUE(library->saveManualLibs());
+    EXPECT_TRUE(QFileInfo::exists(library->libraryFilePath()));
+}
+
+TEST_F(ManualLibraryTest, failedWriteIsReportedAndTheChangeMarkStays)
+{
+    LibraryTree tree;
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
+    ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibrary());
+    library->addCopyOfBibItem(a->bibItemForKey(u"a1"_s));
+    // A folder where the file should be makes the write fail.
+    ASSERT_TRUE(QDir().mkpath(library->libraryFilePath()));
+    ScriptedAlertPresenter alerts;
+    EXPECT_FALSE(library->saveManualLibs());
+    EXPECT_TRUE(library->isDirty());
+    ASSERT_EQ(alerts.requests().size(), 1u);
+    EXPECT_TRUE(alerts.requests().front().message.contains(library->libraryFilePath()));
+}
+
+TEST_F(ManualLibraryTest, strayFileBecomesALibraryNamedAfterIt)
+{
+    LibraryTree tree;
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
+    QString path;
+    {
+        ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibraryWithName(u"Found"_s));
+        library->addCopyOfBibItem(a->bibItemForKey(u"a2"_s));
+        ASSERT_TRUE(library->saveManualLibs());
+        path = QFileInfo(library->libraryFilePath()).absolutePath() + u"/StrayID123.manlib"_s;
+        ASSERT_TRUE(QFile::copy(library->libraryFilePath(), path));
+    }
+    auto library = ManualLibrary::manualLibraryWithFile(path);
+    ASSERT_TRUE(library);
+    EXPECT_EQ(library->uniqueID(), u"StrayID123"_s);
+    EXPECT_EQ(library->description(), u"Found"_s);
+    ManualLibrary *node = addLibrary(tree, std::move(library));
+    node->loadRemainingItems();
+    ASSERT_EQ(node->numItems(), 1);
+    EXPECT_EQ(node->allItems()->front().get(), a->bibItemForKey(u"a2"_s).get());
+}
+
+TEST_F(ManualLibraryTest, unreadableFileMakesNoLibrary)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + u"/Broken.manlib"_s;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not an archive");
+    file.close();
+    EXPECT_TRUE(ManualLibrary::manualLibraryWithFile(path) == nullptr);
+    EXPECT_TRUE(ManualLibrary::manualLibraryWithDictionary(
+                    {{u"unique ID"_s, u"Missing"_s}, {u"kind"_s, 4}}) == nullptr);
+}
+
+TEST_F(ManualLibraryTest, membersWithTheSameKeyFromTwoDatabasesAreBothKept)
+{
+    QVariantMap treeEntry;
+    {
+        LibraryTree tree;
+        LocalDatabase *a =
+            tree.open(LibraryTree::makeDatabase(u"A"_s, {u"shared|misc|title = {From A}"_s}));
+        LocalDatabase *b = tree.open(LibraryTree::makeDatabase(u"B"_s, kRowsB));
+        ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibrary());
+        library->addCopyOfBibItem(a->bibItemForKey(u"shared"_s));
+        library->addCopyOfBibItem(b->bibItemForKey(u"shared"_s));
+        ASSERT_TRUE(library->saveManualLibs());
+        treeEntry = library->makeTreeDictionary().value(u"Database Tree Property"_s).toMap();
+    }
+    LibraryTree tree;
+    auto restored = ManualLibrary::manualLibraryWithDictionary(treeEntry);
+    ASSERT_TRUE(restored);
+    ManualLibrary *library = addLibrary(tree, std::move(restored));
+    library->loadRemainingItems();
+    ASSERT_EQ(library->numItems(), 2);
+    QStringList titles;
+    for (const BibItemPtr &item : *library->allItems()) {
+        EXPECT_EQ(item->bibKey(), u"shared"_s);
+        titles << item->fieldDataForView(u"title"_s);
+    }
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{u"From A"_s, u"From B"_s}));
+}
+
+TEST_F(ManualLibraryTest, libraryFileGoesToTheTrash)
+{
+    LibraryTree tree;
+    ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibrary());
+    EXPECT_TRUE(library->trashLibDataFile()) << "no file: nothing to do";
+    library->setDirty(true);
+    ASSERT_TRUE(library->saveManualLibs());
+    const QString path = library->libraryFilePath();
+    ASSERT_TRUE(QFileInfo::exists(path));
+    EXPECT_TRUE(library->trashLibDataFile());
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST_F(ManualLibraryTest, treeRebuildsManualLibrariesThroughTheFactory)
+{
+    SmartLibrary::registerLibraryKinds();
+    LibraryTree tree;
+    ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibraryWithName(u"Kept"_s));
+    library->setDirty(true);
+    ASSERT_TRUE(library->saveManualLibs());
+    const QVariantMap stored = library->makeTreeDictionary();
+    auto root = BibDatabase::createRootNodeWithDictionary(
+        {{u"Database Tree Children"_s, QVariantList{stored}}});
+    ASSERT_EQ(root->numberOfChildren(), 1);
+    EXPECT_TRUE(root->firstChild()->isManualLib());
+    EXPECT_EQ(root->firstChild()->description(), u"Kept"_s);
+}

@@ -1,0 +1,484 @@
+#include "storage/SmartLibrary.h"
+
+#include "LibraryTestSupport.h"
+#include "model/SmartSearchCondition.h"
+#include "storage/LibraryGroup.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Title contains "graph".
+SmartSearchCondition titleContains(const QString &text)
+{
+    return makeCondition(14, 1, text, false);
+}
+
+SmartSearchCondition yearAfter(const QString &year)
+{
+    return makeCondition(20, 20, year, false);
+}
+
+std::unique_ptr<SmartLibrary> libraryWith(std::vector<SmartSearchCondition> conditions,
+                                          int updateCode = 0, bool all = true)
+{
+    auto library = SmartLibrary::smartLibraryWithName(u"Test"_s);
+    library->smartProperties().setSearchConditions(conditions);
+    library->smartProperties().setUpdateCondition(updateCode);
+    library->smartProperties().setMatchesAllConditions(all);
+    return library;
+}
+
+SmartLibrary *addToTree(LibraryTree &tree, std::unique_ptr<SmartLibrary> library)
+{
+    return static_cast<SmartLibrary *>(tree.root().insertChild(std::move(library), -1));
+}
+
+QStringList rowsFor(int database, int count)
+{
+    QStringList rows;
+    for (int i = 0; i < count; ++i) {
+        const QString title = i % 3 == 0 ? u"Graph theory %1"_s.arg(i) : u"Algebra %1"_s.arg(i);
+        rows << u"k%1_%2|article|author = {Doe, Jane}, title = {%3}, year = %4"_s.arg(database)
+                    .arg(i)
+                    .arg(title, QString::number(1990 + i % 20));
+    }
+    return rows;
+}
+
+} // namespace
+
+// ---- properties
+
+TEST(SmartLibraryProperties, dictionaryRoundTripKeepsEveryField)
+{
+    setUpLibraryServices();
+    SmartLibraryProperties properties;
+    properties.setTargetDatabaseID(u"DB1"_s);
+    properties.setMatchesAllConditions(false);
+    properties.setUpdateCondition(2);
+    properties.setSearchConditions(
+        {titleContains(u"graph"_s), makeCondition(25, 25, u"7"_s, true)});
+    const QVariantMap dictionary = properties.makePropertyDictionary();
+    EXPECT_EQ(dictionary.value(u"Search Target"_s).toString(), u"DB1"_s);
+    EXPECT_EQ(dictionary.value(u"Search Conditions"_s).toList().size(), 2);
+
+    SmartLibraryProperties read;
+    read.readFromDictionary(dictionary);
+    EXPECT_EQ(read.targetDatabaseID(), std::optional<QString>(u"DB1"_s));
+    EXPECT_FALSE(read.matchesAllConditions());
+    EXPECT_EQ(read.updateCondition(), 2);
+    EXPECT_EQ(read.searchConditions(), properties.searchConditions());
+    EXPECT_EQ(read.uniqueID(), properties.uniqueID());
+}
+
+TEST(SmartLibraryProperties, absentKeysKeepDefaultsAndEmptyTargetMeansAll)
+{
+    SmartLibraryProperties read;
+    read.readFromDictionary({{u"Search Target"_s, QString()}});
+    EXPECT_FALSE(read.targetDatabaseID().has_value());
+    EXPECT_TRUE(read.matchesAllConditions());
+    EXPECT_EQ(read.updateCondition(), 0);
+    EXPECT_TRUE(read.searchConditions().empty());
+    EXPECT_EQ(read.icon(), u"smartlib"_s);
+    EXPECT_EQ(read.makePropertyDictionary().value(u"Search Target"_s).toString(), QString());
+}
+
+TEST(SmartLibraryProperties, copyTakesEverySearchSetting)
+{
+    SmartLibraryProperties source;
+    source.setDescription(u"Recent"_s);
+    source.setTargetDatabaseID(u"X"_s);
+    source.setUpdateCondition(1);
+    source.setMatchesAllConditions(false);
+    source.setSearchConditions({yearAfter(u"2000"_s)});
+    SmartLibraryProperties copy;
+    copy.makeCopyOf(source);
+    EXPECT_EQ(copy.description(), u"Recent"_s);
+    EXPECT_EQ(copy.targetDatabaseID(), source.targetDatabaseID());
+    EXPECT_EQ(copy.updateCondition(), 1);
+    EXPECT_FALSE(copy.matchesAllConditions());
+    EXPECT_EQ(copy.searchConditions(), source.searchConditions());
+    EXPECT_NE(copy.uniqueID(), source.uniqueID());
+}
+
+TEST(SmartLibraryProperties, updateCodeQuestions)
+{
+    struct Row
+    {
+        const char *name;
+        int code;
+        bool automaticSet, automaticUnset, manualSet, manualUnset;
+    };
+    const Row rows[] = {
+        {"kept current", 0, true, true, false, false},
+        {"filled at start-up", 1, true, false, false, true},
+        {"explicit only", 2, false, false, true, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto library = libraryWith({}, row.code);
+        EXPECT_EQ(library->automaticUpdateOnLaunch(true), row.automaticSet);
+        EXPECT_EQ(library->automaticUpdateOnLaunch(false), row.automaticUnset);
+        EXPECT_EQ(library->manualUpdateOnLaunch(true), row.manualSet);
+        EXPECT_EQ(library->manualUpdateOnLaunch(false), row.manualUnset);
+    }
+}
+
+// ---- matching
+
+TEST(SmartLibraryMatching, allAnyTargetAndNoConditions)
+{
+    LibraryTree tree;
+    auto database =
+        LibraryTree::makeDatabase(u"A"_s, {u"g|article|title = {Graph theory}, year = 1995"_s});
+    const BibItemPtr item = database->allItems()->front();
+
+    EXPECT_FALSE(libraryWith({}, 0, false)->conditionMatchesItem(*item))
+        << "no conditions match nothing";
+    EXPECT_FALSE(libraryWith({}, 0, true)->conditionMatchesItem(*item));
+    EXPECT_FALSE(libraryWith({titleContains(u"graph"_s), yearAfter(u"2000"_s)}, 0, true)
+                     ->conditionMatchesItem(*item));
+    EXPECT_TRUE(libraryWith({titleContains(u"graph"_s), yearAfter(u"2000"_s)}, 0, false)
+                    ->conditionMatchesItem(*item));
+    EXPECT_TRUE(libraryWith({titleContains(u"graph"_s), yearAfter(u"1990"_s)}, 0, true)
+                    ->conditionMatchesItem(*item));
+
+    auto targeted = libraryWith({titleContains(u"graph"_s)});
+    targeted->smartProperties().setTargetDatabaseID(u"B"_s);
+    EXPECT_FALSE(targeted->conditionMatchesItem(*item));
+    targeted->smartProperties().setTargetDatabaseID(u"A"_s);
+    EXPECT_TRUE(targeted->conditionMatchesItem(*item));
+}
+
+// ---- collecting
+
+TEST(SmartLibraryCollect, codeZeroCollectsMatchingEntriesWhenADatabaseOpens)
+{
+    LibraryTree tree;
+    SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
+    tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 9)));
+    library->waitForMerging();
+    EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()),
+              (QStringList{u"k1_0"_s, u"k1_3"_s, u"k1_6"_s}));
+    ASSERT_NE(library->allAuthors(), nullptr);
+    EXPECT_EQ(library->allAuthors()->size(), 1);
+    EXPECT_EQ(library->numItems(), 3);
+}
+
+TEST(SmartLibraryCollect, codesOneAndTwoWaitForAnExplicitUpdateAfterStartUp)
+{
+    for (const int code : {1, 2}) {
+        SCOPED_TRACE(code);
+        LibraryTree tree;
+        SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}, code));
+        tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
+        library->waitForMerging();
+        EXPECT_TRUE(library->itemsSnapshot().empty());
+        library->updateSmartLibrary(&tree.databases());
+        library->waitForMerging();
+        EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), (QStringList{u"k1_0"_s, u"k1_3"_s}));
+    }
+}
+
+TEST(SmartLibraryCollect, targetedLibraryIgnoresOtherDatabasesOnOpenChangeAndClose)
+{
+    LibraryTree tree;
+    auto targeted = libraryWith({titleContains(u"graph"_s)});
+    targeted->smartProperties().setTargetDatabaseID(u"A"_s);
+    SmartLibrary *library = addToTree(tree, std::move(targeted));
+    tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 3)));
+    LocalDatabase *other = tree.open(LibraryTree::makeDatabase(u"B"_s, rowsFor(2, 3)));
+    library->waitForMerging();
+    EXPECT_EQ(keysOfItems(library->itemsSnapshot()), QStringList{u"k1_0"_s});
+
+    const BibItemPtr foreign = other->allItems()->at(1);
+    ASSERT_TRUE(foreign->setFieldData(u"Graph minors"_s, u"title"_s));
+    foreign->fixChanged();
+    EXPECT_FALSE(tree.root().bibItemChanged(foreign) && library->containsItem(foreign.get()));
+    EXPECT_FALSE(library->containsItem(foreign.get()));
+    auto closed = tree.close(other);
+    EXPECT_EQ(keysOfItems(library->itemsSnapshot()), QStringList{u"k1_0"_s});
+}
+
+// The same entries however the databases arrive: one at a time, all at once
+// while the worker is merging, or by an explicit update.
+TEST(SmartLibraryConcurrency, sameEntriesHoweverDatabasesArrive)
+{
+    constexpr int kDatabases = 40;
+    QStringList expected;
+    for (int d = 0; d < kDatabases; ++d) {
+        for (int i = 0; i < 30; i += 3)
+            expected << u"k%1_%2"_s.arg(d).arg(i);
+    }
+    std::sort(expected.begin(), expected.end());
+
+    const auto build = [](LibraryTree &tree) {
+        std::vector<std::unique_ptr<LocalDatabase>> list;
+        for (int d = 0; d < kDatabases; ++d)
+            list.push_back(LibraryTree::makeDatabase(u"D%1"_s.arg(d), rowsFor(d, 30)));
+        (void)tree;
+        return list;
+    };
+
+    {
+        SCOPED_TRACE("one at a time");
+        LibraryTree tree;
+        SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
+        for (auto &database : build(tree)) {
+            tree.open(std::move(database));
+            library->waitForMerging();
+        }
+        EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), expected);
+    }
+    {
+        SCOPED_TRACE("all at once while merging");
+        LibraryTree tree;
+        SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
+        for (auto &database : build(tree))
+            tree.open(std::move(database));
+        library->waitForMerging();
+        EXPECT_FALSE(library->isMerging());
+        EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), expected);
+        EXPECT_EQ(library->numItems(), expected.size());
+    }
+    {
+        SCOPED_TRACE("explicit update");
+        LibraryTree tree;
+        SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}, 2));
+        for (auto &database : build(tree))
+            tree.open(std::move(database));
+        library->updateSmartLibrary(&tree.databases());
+        library->updateSmartLibrary(&tree.databases()); // again, while the first may still run
+        library->waitForMerging();
+        EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), expected);
+    }
+}
+
+TEST(SmartLibraryConcurrency, databaseOpenedAfterWorkerEndsStartsANewWorker)
+{
+    LibraryTree tree;
+    SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
+    tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 3)));
+    library->waitForMerging();
+    EXPECT_FALSE(library->isMerging());
+    tree.open(LibraryTree::makeDatabase(u"B"_s, rowsFor(2, 3)));
+    library->waitForMerging();
+    EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), (QStringList{u"k1_0"_s, u"k2_0"_s}));
+}
+
+TEST(SmartLibraryConcurrency, closingADatabaseWhileMergingLeavesNoneOfItsEntries)
+{
+    LibraryTree tree;
+    SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
+    std::vector<LocalDatabase *> open;
+    for (int d = 0; d < 20; ++d)
+        open.push_back(tree.open(LibraryTree::makeDatabase(u"D%1"_s.arg(d), rowsFor(d, 60))));
+    std::vector<std::unique_ptr<BibDatabase>> closed;
+    for (int d = 0; d < 20; d += 2)
+        closed.push_back(tree.close(open[static_cast<size_t>(d)]));
+    library->waitForMerging();
+    for (const BibItemPtr &item : library->itemsSnapshot()) {
+        const int database = item->bibKey().mid(1).section(u'_', 0, 0).toInt();
+        EXPECT_EQ(database % 2, 1) << item->bibKey().toStdString();
+    }
+    EXPECT_EQ(library->itemsSnapshot().size(), 10u * 20u);
+}
+
+// ---- following changes
+
+TEST(SmartLibraryFollow, changedEntryShowsAtOnceOnlyInCodeZero)
+{
+    for (const int code : {0, 1, 2}) {
+        SCOPED_TRACE(code);
+        LibraryTree tree;
+        SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}, code));
+        LocalDatabase *database = tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 3)));
+        library->updateSmartLibrary(&tree.databases());
+        library->waitForMerging();
+        const BibItemPtr item = database->allItems()->at(1); // "Algebra 1"
+        ASSERT_TRUE(item->setFieldData(u"Graph colouring"_s, u"title"_s));
+        item->fixChanged();
+        tree.root().bibItemChanged(item);
+        EXPECT_EQ(library->containsItem(item.get()), code == 0);
+        library->updateSmartLibrary(&tree.databases());
+        library->waitForMerging();
+        EXPECT_TRUE(library->containsItem(item.get()));
+
+        // And out again when it stops matching.
+        ASSERT_TRUE(item->setFieldData(u"Algebra again"_s, u"title"_s));
+        item->fixChanged();
+        tree.root().bibItemChanged(item);
+        EXPECT_EQ(library->containsItem(item.get()), code != 0);
+    }
+}
+
+TEST(SmartLibraryFollow, closingADatabaseRemovesItsEntriesAndAuthors)
+{
+    LibraryTree tree;
+    SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
+    tree.open(LibraryTree::makeDatabase(
+        u"B"_s, {u"x|book|author = {Roe, Max}, title = {Graph drawing}"_s}));
+    library->waitForMerging();
+    EXPECT_EQ(library->itemsSnapshot().size(), 3u);
+    auto closed = tree.close(a);
+    EXPECT_EQ(keysOfItems(library->itemsSnapshot()), QStringList{u"x"_s});
+    ASSERT_NE(library->allAuthors(), nullptr);
+    EXPECT_EQ(library->allAuthors()->size(), 1);
+}
+
+TEST(SmartLibraryFollow, deletingFromALibraryDeletesFromTheDatabases)
+{
+    LibraryTree tree;
+    SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
+    library->waitForMerging();
+    const BibItemList shown = library->itemsSnapshot();
+    EXPECT_EQ(library->removeBibItems(shown, false), 2);
+    EXPECT_EQ(a->numItems(), 4);
+    EXPECT_TRUE(library->itemsSnapshot().empty());
+}
+
+TEST(SmartLibraryFollow, parentLibraryGroupShowsTheCollectedEntries)
+{
+    LibraryTree tree;
+    auto *group =
+        static_cast<LibraryGroup *>(tree.root().insertChild(LibraryGroup::libGroup(), -1));
+    auto *library = static_cast<SmartLibrary *>(
+        group->insertChild(libraryWith({titleContains(u"graph"_s)}), -1));
+    tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
+    library->waitForMerging();
+    ASSERT_NE(group->allItems(), nullptr);
+    EXPECT_EQ(sortedKeysOf(*group->allItems()), (QStringList{u"k1_0"_s, u"k1_3"_s}));
+}
+
+// ---- duplicate search
+
+TEST(SmartLibraryDuplicates, showsOnlyEntriesWithATwinAndFollowsEdits)
+{
+    LibraryTree tree;
+    auto dups = SmartLibrary::smartLibraryForDupSearch();
+    EXPECT_EQ(dups->smartProperties().updateCondition(), 2);
+    EXPECT_TRUE(dups->smartProperties().conditionIsIdentical());
+    dups->smartProperties().setUpdateCondition(0); // follows edits
+    SmartLibrary *library = addToTree(tree, std::move(dups));
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(
+        u"A"_s,
+        {u"A|article|author = {Doe, J.}, title = {Same Title}, year = 2001"_s,
+         u"B|article|author = {Doe, J.}, title = {Other}, year = 2001"_s,
+         u"C|article|author = {Doe, J.}, title = {same title}, year = 2001, annote = {mine}"_s}));
+    library->waitForMerging();
+    EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), (QStringList{u"A"_s, u"C"_s}));
+    ASSERT_EQ(library->identicalGroups().size(), 1u);
+
+    const BibItemPtr c = a->bibItemForKey(u"C"_s);
+    ASSERT_TRUE(c->setFieldData(u"Different now"_s, u"title"_s));
+    c->fixChanged();
+    tree.root().bibItemChanged(c);
+    EXPECT_TRUE(library->itemsSnapshot().empty());
+    EXPECT_TRUE(library->identicalGroups().empty());
+}
+
+TEST(SmartLibraryDuplicates, explicitUpdateGroupsAcrossDatabasesWithoutSelfTwins)
+{
+    LibraryTree tree;
+    SmartLibrary *library = addToTree(tree, SmartLibrary::smartLibraryForDupSearch());
+    tree.open(LibraryTree::makeDatabase(
+        u"A"_s, {u"a1|book|title = {Twin}"_s, u"a2|book|title = {Alone}"_s}));
+    tree.open(LibraryTree::makeDatabase(
+        u"B"_s, {u"b1|book|title = {TWIN}"_s, u"b2|article|title = {Alone}"_s}));
+    library->updateSmartLibrary(&tree.databases());
+    library->waitForMerging();
+    EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), (QStringList{u"a1"_s, u"b1"_s}));
+    // Offering an entry a second time does not make it its own twin.
+    library->appendItemToIdenticalList(tree.databases().allItems()->at(1));
+    EXPECT_EQ(library->itemsSnapshot().size(), 2u);
+}
+
+// ---- the time-dependent timer
+
+TEST(SmartLibraryTimer, intervalFollowsTheSmallestDayCount)
+{
+    struct Row
+    {
+        const char *name;
+        double days;
+        std::optional<int> seconds;
+    };
+    const Row rows[] = {
+        {"three days: three hours", 3, 3 * 3600},
+        {"24 days: 24 hours", 24, 24 * 3600},
+        {"30 days: one day", 30, 86400},
+        {"365 days: one day", 365, 86400},
+        {"366 days: none", 366, std::nullopt},
+        {"no time condition: none", 1e10, std::nullopt},
+        {"not a number: none", std::nan(""), std::nullopt},
+        {"zero: the lower bound", 0, SmartLibrary::kMinimumTimerSeconds},
+        {"negative: the lower bound", -5, SmartLibrary::kMinimumTimerSeconds},
+        {"a tenth of a day: six minutes", 0.1, 360},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(SmartLibrary::timerIntervalForDays(row.days), row.seconds);
+    }
+}
+
+TEST(SmartLibraryTimer, armedOnlyForCodeZeroWithATimeCondition)
+{
+    setUpLibraryServices();
+    const auto dictionaryFor = [](int code, const QString &days) {
+        SmartLibraryProperties properties;
+        properties.setUpdateCondition(code);
+        properties.setSearchConditions({makeCondition(25, 25, days, false), titleContains(u"x"_s)});
+        return properties.makePropertyDictionary();
+    };
+    EXPECT_EQ(
+        SmartLibrary::smartLibraryWithDictionary(dictionaryFor(0, u"3"_s))->timeDependentInterval(),
+        10800);
+    EXPECT_EQ(SmartLibrary::smartLibraryWithDictionary(dictionaryFor(0, u"30"_s))
+                  ->timeDependentInterval(),
+              86400);
+    EXPECT_FALSE(SmartLibrary::smartLibraryWithDictionary(dictionaryFor(1, u"3"_s))
+                     ->timeDependentInterval());
+    auto plain = libraryWith({titleContains(u"x"_s)});
+    plain->triggerForTimeDependentCondition();
+    EXPECT_FALSE(plain->timeDependentInterval());
+}
+
+TEST(SmartLibraryTimer, tickRemovesEntriesThatStoppedMatching)
+{
+    LibraryTree tree;
+    SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
+    library->waitForMerging();
+    // Changed without telling the tree: only the tick notices.
+    const BibItemPtr item = a->bibItemForKey(u"k1_3"_s);
+    ASSERT_TRUE(item->setFieldData(u"Algebra"_s, u"title"_s));
+    item->fixChanged();
+    library->timeDependentCheck();
+    EXPECT_EQ(keysOfItems(library->itemsSnapshot()), QStringList{u"k1_0"_s});
+}
+
+// ---- the tree dictionary
+
+TEST(SmartLibraryTree, rebuiltFromTheTreeDictionary)
+{
+    LibraryTree tree;
+    auto library = libraryWith({titleContains(u"graph"_s)}, 1, false);
+    const QVariantMap stored = library->makeTreeDictionary();
+    auto rebuilt = BibDatabase::createRootNodeWithDictionary(
+        {{u"Database Tree Children"_s, QVariantList{stored}}});
+    ASSERT_EQ(rebuilt->numberOfChildren(), 1);
+    auto *copy = dynamic_cast<SmartLibrary *>(rebuilt->firstChild());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->uniqueID(), library->uniqueID());
+    EXPECT_EQ(copy->smartProperties().updateCondition(), 1);
+    EXPECT_FALSE(copy->smartProperties().matchesAllConditions());
+    EXPECT_EQ(copy->smartProperties().searchConditions(),
+              library->smartProperties().searchConditions());
+}
