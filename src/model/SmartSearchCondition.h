@@ -151,11 +151,7 @@ bool SmartSearchCondition::conditionMatchesItem(const Item &item, const QDateTim
 {
     switch (m_targetFieldChoice) {
     case AnyField: {
-        QStringList values;
-        const auto &display = item.bibFieldsForDisplay();
-        for (auto it = display.constBegin(); it != display.constEnd(); ++it)
-            values << it.value();
-        return valuesMatchCondition(values);
+        return valuesMatchCondition(QStringList(item.bibFieldsForDisplay().values()));
     }
     case FieldNames:
         return valuesMatchCondition(item.bibFieldsForDisplay().keys());
