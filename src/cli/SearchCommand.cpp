@@ -35,22 +35,22 @@ SmartSearchCondition makeCondition(int target, int condition, const QString &tex
 const QString kName = u"search"_s;
 
 // "TARGET,CONDITION[,TEXT[,case]]"; the text may itself hold commas.
-std::optional<SmartSearchCondition> parseCondition(const QString &spec)
+std::optional<SmartSearchCondition> parseCondition(const QString &whereText)
 {
-    const qsizetype first = spec.indexOf(u',');
+    const qsizetype first = whereText.indexOf(u',');
     if (first < 0)
         return std::nullopt;
-    const qsizetype second = spec.indexOf(u',', first + 1);
+    const qsizetype second = whereText.indexOf(u',', first + 1);
     bool targetOk = false;
     bool conditionOk = false;
-    const int target = spec.left(first).trimmed().toInt(&targetOk);
+    const int target = whereText.left(first).trimmed().toInt(&targetOk);
     const int condition =
-        (second < 0 ? spec.mid(first + 1) : spec.mid(first + 1, second - first - 1))
+        (second < 0 ? whereText.mid(first + 1) : whereText.mid(first + 1, second - first - 1))
             .trimmed()
             .toInt(&conditionOk);
     if (!targetOk || !conditionOk)
         return std::nullopt;
-    QString text = second < 0 ? QString() : spec.mid(second + 1);
+    QString text = second < 0 ? QString() : whereText.mid(second + 1);
     bool caseSensitive = false;
     const qsizetype last = text.lastIndexOf(u',');
     if (last >= 0 && text.mid(last + 1) == u"case") {
