@@ -13,7 +13,8 @@ class LocalDatabase;
 // reader and loading coordination as the window: every file becomes a node of
 // the database group, loads on its own thread, and the event loop runs until
 // the coordination is done. Reading errors are collected (the database is
-// kept) instead of being asked about. Main thread only.
+// kept) instead of being asked about. Main thread only. The loaded databases
+// are never freed: a command's process ends with its loader.
 class CliDatabaseLoader
 {
 public:

@@ -298,8 +298,9 @@ std::optional<QString> decodeWith(const char *converterName, const QByteArray &b
     if (U_FAILURE(status))
         return std::nullopt;
 
-    QString result;
-    result.resize(bytes.size() + 16);
+    // Exactly sized (resize() would add growth room): a file's text is the
+    // largest single block a load holds.
+    QString result(bytes.size() + 16, Qt::Uninitialized);
     const char *source = bytes.constData();
     const char *sourceLimit = source + bytes.size();
     qsizetype written = 0;
@@ -318,9 +319,18 @@ std::optional<QString> decodeWith(const char *converterName, const QByteArray &b
             return std::nullopt;
         break;
     }
+    qsizetype start = 0;
+    if (qstrcmp(converterName, "UTF-8") == 0 && written > 0 && result.at(0) == QChar(0xFEFF))
+        start = 1;
+    // Multi-byte text decodes to far fewer units than it has bytes: give the
+    // room back, keeping one unit spare for a reader's final line feed.
+    if (start > 0 || result.size() - written > written / 8 + 64) {
+        QString exact;
+        exact.reserve(written - start + 1);
+        exact.append(QStringView(result).mid(start, written - start));
+        return exact;
+    }
     result.truncate(written);
-    if (qstrcmp(converterName, "UTF-8") == 0 && result.startsWith(QChar(0xFEFF)))
-        result.remove(0, 1);
     return result;
 }
 

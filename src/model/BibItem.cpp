@@ -62,6 +62,8 @@ BibItem::BibItem(const QString &type, const QString &key, std::optional<FieldEle
     const QString theKey = key.isEmpty() ? Texts::format(u"untitledBibKey", {}) : key;
     if (data)
         m_bibFieldsElements = std::move(*data);
+    // Room for the three pseudo-fields, so that the array is not doubled.
+    m_bibFieldsElements.reserve(m_bibFieldsElements.size() + 3);
     // The key element always matches the key, also when the data came from an
     // item under another key (a copy into another database).
     m_bibFieldsElements.insert(kBibKey, {BibElement::bibElementWithSpecial(theKey)});
@@ -131,14 +133,6 @@ QString BibItem::fieldDataForView(const QString &field) const
 QString BibItem::fieldDataForEdit(const QString &field) const
 {
     return m_bibFieldsForEdit.value(field);
-}
-
-std::optional<ListCell> BibItem::valueForColumn(const QString &identifier) const
-{
-    const auto it = m_bibFieldsForListView.constFind(identifier);
-    if (it == m_bibFieldsForListView.constEnd())
-        return std::nullopt;
-    return *it;
 }
 
 const MacroSource *BibItem::macrosForTeX() const

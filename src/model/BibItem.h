@@ -94,7 +94,8 @@ public:
     const FieldElements &bibFieldsElements() const { return m_bibFieldsElements; }
     const FieldTexts &bibFieldsForEdit() const { return m_bibFieldsForEdit; }
     const FieldTexts &bibFieldsForDisplay() const { return m_bibFieldsForDisplay; }
-    const ListCells &bibFieldsForListView() const { return m_bibFieldsForListView; }
+    // The cells of every list column (made on demand, see valueForColumn).
+    ListCells bibFieldsForListView() const;
     const NameList &authorList() const { return m_authorList; }
     const NameList &editorList() const { return m_editorList; }
     bool noAuthor() const { return m_noAuthor; }
@@ -112,7 +113,10 @@ public:
     // The display or edit form of a field, or the empty string.
     QString fieldDataForView(const QString &field) const;
     QString fieldDataForEdit(const QString &field) const;
-    // The list cell of a column, or nothing.
+    // The list cell of a column, or nothing. Cells are made when first asked
+    // for and kept until the item changes: the list shows a few dozen rows and
+    // sorts by one column, so most cells of a large file are never needed.
+    // Main thread only (the first call fills the cache).
     std::optional<ListCell> valueForColumn(const QString &identifier) const;
     // The TeX text of a field with macros expanded (the owning database's
     // macros, or the common ones for a stray item); empty when absent.
@@ -192,6 +196,8 @@ public:
 
     // ---- Formatted entry text (ItemFormatter) ------------------------------
 
+    // Drop the kept list cells (all, or one column's) so that they are made
+    // again from the current fields when next asked for.
     void makeAttributedStringForList();
     void makeAttributedStringForIdentifier(const QString &identifier);
     std::optional<QString> makeAuthorsForList(int format) const;
@@ -262,7 +268,7 @@ private:
     FieldElements m_bibFieldsElements;
     FieldTexts m_bibFieldsForEdit;
     FieldTexts m_bibFieldsForDisplay;
-    ListCells m_bibFieldsForListView;
+    mutable FieldMap<std::optional<ListCell>> m_bibFieldsForListView; // made on demand
     NameList m_authorList;
     NameList m_editorList;
     bool m_noAuthor = false;

@@ -13,20 +13,38 @@ using namespace Qt::StringLiterals;
 
 void BibItem::makeAttributedStringForList()
 {
-    m_bibFieldsForListView = ItemFormatter::listCells(*this, ItemServices::listColumns(),
-                                                      ItemServices::authorListFormat());
+    m_bibFieldsForListView.clear();
 }
 
 void BibItem::makeAttributedStringForIdentifier(const QString &identifier)
 {
+    m_bibFieldsForListView.remove(identifier);
+}
+
+std::optional<ListCell> BibItem::valueForColumn(const QString &identifier) const
+{
+    const auto kept = m_bibFieldsForListView.constFind(identifier);
+    if (kept != m_bibFieldsForListView.constEnd())
+        return *kept;
     for (const ItemServices::Column &column : ItemServices::listColumns()) {
         if (column.identifier != identifier)
             continue;
-        if (std::optional<ListCell> cell =
-                ItemFormatter::candidateCell(*this, column, ItemServices::authorListFormat()))
-            m_bibFieldsForListView.insert(identifier, std::move(*cell));
-        return;
+        std::optional<ListCell> cell =
+            ItemFormatter::cellForColumn(*this, column, ItemServices::authorListFormat());
+        m_bibFieldsForListView.insert(identifier, cell);
+        return cell;
     }
+    return std::nullopt;
+}
+
+BibItem::ListCells BibItem::bibFieldsForListView() const
+{
+    ListCells cells;
+    for (const ItemServices::Column &column : ItemServices::listColumns()) {
+        if (std::optional<ListCell> cell = valueForColumn(column.identifier))
+            cells.insert(column.identifier, std::move(*cell));
+    }
+    return cells;
 }
 
 std::optional<QString> BibItem::makeAuthorsForList(int format) const

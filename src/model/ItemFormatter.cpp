@@ -88,19 +88,6 @@ QString monthAbbreviation(QStringView stamp)
 
 // ---- List cells -------------------------------------------------------------
 
-BibItem::ListCells ItemFormatter::listCells(const BibItem &item,
-                                            const QList<ItemServices::Column> &columns,
-                                            int authorFormat)
-{
-    BibItem::ListCells cells;
-    cells.reserve(columns.size());
-    for (const ItemServices::Column &column : columns) {
-        if (std::optional<ListCell> cell = cellForColumn(item, column, authorFormat))
-            cells.insert(column.identifier, std::move(*cell));
-    }
-    return cells;
-}
-
 std::optional<ListCell> ItemFormatter::cellForColumn(const BibItem &item,
                                                      const ItemServices::Column &column,
                                                      int authorFormat)

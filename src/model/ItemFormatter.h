@@ -18,9 +18,6 @@
 class ItemFormatter
 {
 public:
-    // Every cell of the item list for these columns.
-    static BibItem::ListCells
-    listCells(const BibItem &item, const QList<ItemServices::Column> &columns, int authorFormat);
     // One cell: the mark and attachment columns by their rules, any other
     // column by its first candidate field that has a value; nothing when none has.
     static std::optional<ListCell>

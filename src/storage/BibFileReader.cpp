@@ -14,6 +14,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -118,10 +119,24 @@ BibFileContents BibFileReader::readFile()
         m_contents.encoding = m_properties.encoding();
         return std::move(m_contents);
     }
-    return readBytes(file.readAll());
+    // Read in one exactly sized block (readAll() grows its buffer as it goes).
+    QByteArray bytes(file.size(), Qt::Uninitialized);
+    const qint64 got = file.size() > 0 ? file.read(bytes.data(), bytes.size()) : 0;
+    if (got < 0) {
+        appendError(QF_KEY("ReadError_CannotRead"), file.errorString(), QString());
+        m_contents.complete = false;
+        m_contents.encoding = m_properties.encoding();
+        return std::move(m_contents);
+    }
+    bytes.truncate(got);
+    // A file that is not what its size says (a pipe, a file still growing).
+    if (!file.atEnd())
+        bytes += file.readAll();
+    file.close();
+    return readBytes(std::move(bytes));
 }
 
-BibFileContents BibFileReader::readBytes(const QByteArray &bytes)
+BibFileContents BibFileReader::readBytes(QByteArray bytes)
 {
     m_contents.encoding = m_properties.encoding();
     if (bytes.size() <= 9)
@@ -129,6 +144,7 @@ BibFileContents BibFileReader::readBytes(const QByteArray &bytes)
 
     QString text;
     decode(bytes, text);
+    bytes = QByteArray(); // the text is all that is read from here on
     prepareText(text);
     m_stream = std::make_unique<StringInputStream>(m_text);
     m_stream->setSpacesToASpace(true);
@@ -264,7 +280,10 @@ void BibFileReader::prepareText(QString &text)
     }
     m_length = text.size();
     m_text = std::move(text);
-    // A final line feed lets the cursor stand after the last character.
+    // A final line feed lets the cursor stand after the last character
+    // (decoding leaves room for it; a full buffer grows by exactly one).
+    if (m_text.capacity() <= m_text.size())
+        m_text.reserve(m_text.size() + 1);
     m_text.append(u'\n');
     if (nulCount > 0) {
         // A NUL would end reading; the text after it must still be read.
@@ -413,9 +432,32 @@ bool BibFileReader::readFromStream()
             readBibItem(*name);
     }
     flushPendingComment();
-    for (const BibItemPtr &item : m_contents.items)
-        item->expandWithMacro(m_contents.macros.get());
+    expandItems();
     return m_contents.errors.isEmpty();
+}
+
+void BibFileReader::expandItems()
+{
+    const MacroList *macros = m_contents.macros.get();
+    const BibItemList &items = m_contents.items;
+    // Items expand independently of each other (they only read the macros and
+    // the shared converters): a large file shares the work among the cores.
+    constexpr size_t kItemsPerThread = 2000;
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t parts = std::clamp<size_t>(items.size() / kItemsPerThread, 1, std::min<size_t>(cores, 4));
+    const auto expandPart = [&items, macros, parts](size_t part) {
+        const size_t begin = items.size() * part / parts;
+        const size_t end = items.size() * (part + 1) / parts;
+        for (size_t i = begin; i < end; ++i)
+            items[i]->expandWithMacro(macros);
+    };
+    std::vector<std::thread> helpers;
+    helpers.reserve(parts - 1);
+    for (size_t part = 1; part < parts; ++part)
+        helpers.emplace_back(expandPart, part);
+    expandPart(0);
+    for (std::thread &helper : helpers)
+        helper.join();
 }
 
 void BibFileReader::skipCommentsAndSpaces()

@@ -54,7 +54,7 @@ public:
     // Reads the file at the properties' full path.
     BibFileContents readFile();
     // Reads bytes already in memory (the same steps after reading the file).
-    BibFileContents readBytes(const QByteArray &bytes);
+    BibFileContents readBytes(QByteArray bytes);
 
     // The encoding the bytes announce: a UTF-16 byte-order mark, else the
     // settings block's "textencoding" (files of 165 bytes or more whose first
@@ -77,6 +77,9 @@ public:
     void appendError(const QString &key, const QString &param1, const QString &param2);
 
 private:
+    // Display forms, names and file states of every item, once all macros
+    // are known.
+    void expandItems();
     bool decode(const QByteArray &bytes, QString &text);
     void prepareText(QString &text);
     qsizetype lineOf(qsizetype position);

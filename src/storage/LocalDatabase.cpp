@@ -27,9 +27,13 @@ LocalDatabase::~LocalDatabase()
         m_loadingThread.join();
     if (LoadingCoordinator *coordinator = controllerDbList())
         coordinator->forgetNode(this);
-    // Items may outlive their database (libraries, the pasteboard): they become stray.
+    // Items may outlive their database (libraries, the pasteboard): they become
+    // stray. Once the indexes let go, an item held by nobody else dies with the
+    // list and needs no stray form.
+    m_bibKeyList.clear();
+    m_authorList.clear();
     for (const BibItemPtr &item : m_itemList) {
-        if (item->database() == static_cast<ItemDatabase *>(this))
+        if (item.use_count() > 1 && item->database() == static_cast<ItemDatabase *>(this))
             item->databaseClosed(this);
     }
 }

@@ -422,3 +422,45 @@ TEST(BibFileReader, unreadableFileIsReportedAndMarkedIncomplete)
     EXPECT_TRUE(database->readIncomplete());
     EXPECT_EQ(errorsOf(*database).size(), 1);
 }
+
+TEST(BibFileReader, largeFileExpandsOnSeveralThreadsWithMacrosDefinedLater)
+{
+    // Enough entries for the expansion to be shared among threads; the macro
+    // is defined after every entry that uses it.
+    QByteArray bytes;
+    constexpr int kEntries = 4500;
+    for (int i = 0; i < kEntries; ++i)
+        bytes += "@article{k" + QByteArray::number(i) + ", author = {Doe, Jane and Roe" +
+                 QByteArray::number(i) + ", Rick}, journal = jnl, title = {T\\\"{u}r " +
+                 QByteArray::number(i) + "}}\n";
+    bytes += "@string{jnl = {Journal of Tests}}\n";
+    BibFixture fixture;
+    auto database = fixture.load(bytes);
+    ASSERT_TRUE(database);
+    ASSERT_EQ(database->numItems(), kEntries);
+    int expanded = 0;
+    for (int i = 0; i < kEntries; ++i) {
+        const BibItem &item = *database->allItems()->at(i);
+        const QString n = QString::number(i);
+        expanded += item.fieldDataForView(u"journal"_s) == u"Journal of Tests" &&
+                    item.fieldDataForView(u"title"_s) == u"Tür "_s + n &&
+                    item.authorList().size() == 2 &&
+                    item.authorList().at(1).familyName() == u"Roe"_s + n;
+    }
+    EXPECT_EQ(expanded, kEntries);
+}
+
+TEST(BibFileReader, itemHeldElsewhereBecomesStrayWhenItsDatabaseCloses)
+{
+    BibFixture fixture;
+    auto database = fixture.load(kEntryA + kEntryB);
+    ASSERT_TRUE(database);
+    const BibItemPtr kept = database->allItems()->front();
+    const std::weak_ptr<BibItem> dropped = database->allItems()->back();
+    const QString description = database->description();
+    database.reset();
+    EXPECT_TRUE(dropped.expired());
+    EXPECT_TRUE(kept->strayItem());
+    EXPECT_EQ(kept->fieldDataForView(u"title"_s), u"Alpha");
+    EXPECT_EQ(kept->fieldDataForEdit(u"database"_s), Texts::format(u"NoDatabaseX", {description}));
+}
