@@ -5,6 +5,7 @@
 #include "model/MacroSource.h"
 
 #include <QJsonValue>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -103,6 +104,26 @@ QString lowerCased(const QString &name)
             return name.toLower();
     }
     return name;
+}
+
+// The names of nearly every entry's fields: items share these instead of
+// keeping a copy each (a tenth of an entry's memory). Read-only after start.
+QString sharedFieldName(const QString &name)
+{
+    static const QSet<QString> common = [] {
+        QSet<QString> names;
+        for (const char16_t *n :
+             {u"abstract", u"address", u"annote", u"archiveprefix", u"author", u"booktitle",
+              u"chapter", u"crossref", u"date", u"doi", u"edition", u"editor", u"eprint",
+              u"file", u"howpublished", u"institution", u"isbn", u"issn", u"journal", u"key",
+              u"keywords", u"language", u"location", u"month", u"note", u"number",
+              u"organization", u"pages", u"pdf", u"primaryclass", u"publisher", u"school",
+              u"series", u"title", u"type", u"url", u"urldate", u"volume", u"year"})
+            names.insert(QString::fromUtf16(n));
+        return names;
+    }();
+    const auto shared = common.constFind(name);
+    return shared == common.constEnd() ? name : *shared;
 }
 
 StringInputStream normalisingStream(const QString &text)
@@ -394,7 +415,7 @@ std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &element
             error = Texts::format(u"ReadError_BadFieldName", {nameElement.stringValue()});
             return std::nullopt;
         }
-        const QString name = lowerCased(nameElement.stringValue());
+        const QString name = sharedFieldName(lowerCased(nameElement.stringValue()));
         if (i >= count || elements[i].elementType() != BibElement::Equal) {
             error = Texts::format(u"ReadError_NoEqual", {name});
             return std::nullopt;
@@ -427,7 +448,7 @@ std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &element
         // citation key read above.
         if (values.empty() || (needsBibkey && name == u"bibkey"))
             continue;
-        fields.emplace(name, toList(values));
+        fields.insert(name, toList(values));
     }
     return fields;
 }

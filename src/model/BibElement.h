@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "model/FieldMap.h"
+
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -13,8 +14,9 @@ class MacroSource;
 class StringInputStream;
 
 // A field name (lower case) mapped to its value elements in source order;
-// "bibkey" holds one special element when a key was read.
-using BibFieldDictionary = QHash<QString, QList<BibElement>>;
+// "bibkey" holds one special element when a key was read. Fields keep the
+// order they were read in.
+using BibFieldDictionary = FieldMap<QList<BibElement>>;
 
 // One token of a BibTeX value (a macro name, number, braced or quoted string,
 // math) or one of the separators '=', '#', ','. A value: copy freely, compare

@@ -104,6 +104,14 @@ public:
         else
             m_entries.append(Entry{key, value});
     }
+    void insert(const QString &key, T &&value)
+    {
+        const qsizetype i = indexOf(key);
+        if (i >= 0)
+            m_entries[i].value = std::move(value);
+        else
+            m_entries.append(Entry{key, std::move(value)});
+    }
     // Removes the key; answers how many entries went (0 or 1).
     qsizetype remove(QStringView key)
     {

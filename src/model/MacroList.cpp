@@ -342,15 +342,12 @@ void MacroList::appendMacroWithDefs(const MacroDefinition &definition, int optio
         reexpandFrom(firstReplaced + 1);
 }
 
-bool MacroList::appendMacroWithDictionary(const QHash<QString, QList<BibElement>> &dictionary,
+bool MacroList::appendMacroWithDictionary(const BibFieldDictionary &dictionary,
                                           QString &errorStr)
 {
-    // The grouping hands the block over unordered; take the names in a fixed
-    // order so that the same file always gives the same list.
-    QStringList keys = dictionary.keys();
-    std::sort(keys.begin(), keys.end());
+    // The names in the order the block gives them.
     bool noneRenamed = true;
-    for (const QString &key : keys) {
+    for (const QString &key : dictionary.keys()) {
         const QString name = key.toUpper();
         if (name.isEmpty())
             continue;

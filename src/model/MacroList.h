@@ -94,7 +94,7 @@ public:
     // One @STRING block as the grammar groups it (name -> value elements).
     // Renamed duplicates are listed in `errorStr` as "OLD -> NEW"; answers
     // whether no name had to be renamed.
-    bool appendMacroWithDictionary(const QHash<QString, QList<BibElement>> &dictionary,
+    bool appendMacroWithDictionary(const BibFieldDictionary &dictionary,
                                    QString &errorStr);
     bool removeMacro(const QString &name);
     void removeAllMacros();

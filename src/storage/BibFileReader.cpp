@@ -432,7 +432,8 @@ bool BibFileReader::readFromStream()
             readBibItem(*name);
     }
     flushPendingComment();
-    expandItems();
+    if (!m_editFormsOnly)
+        expandItems();
     return m_contents.errors.isEmpty();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/BibElement.h"
 #include "storage/BibDatabase.h"
 
 #include <QByteArray>
@@ -16,7 +17,6 @@
 class LocalDatabase;
 class LocalDatabaseProperties;
 class MacroList;
-class BibElement;
 class StringInputStream;
 
 // What one reading of a .bib file produced: plain data built on the loading
@@ -50,6 +50,10 @@ public:
     ~BibFileReader();
     BibFileReader(const BibFileReader &) = delete;
     BibFileReader &operator=(const BibFileReader &) = delete;
+
+    // Items are built with their edit forms only (no display forms, names or
+    // file states): enough to compare a written file with what was meant.
+    void setEditFormsOnly(bool editFormsOnly) { m_editFormsOnly = editFormsOnly; }
 
     // Reads the file at the properties' full path.
     BibFileContents readFile();
@@ -98,7 +102,7 @@ private:
     QList<BibElement> tokenizeBody(QString &error, qsizetype &extentEnd, bool &runaway);
     // The fields of the failed entry whose body opened at m_bodyOpen, read
     // again without its '%' comments (which are kept as a comment block).
-    std::optional<QHash<QString, QList<BibElement>>> fieldsWithoutCommentLines(qsizetype extentEnd);
+    std::optional<BibFieldDictionary> fieldsWithoutCommentLines(qsizetype extentEnd);
     void keepUnreadText(qsizetype start, qsizetype end);
     void flushPendingComment();
 
@@ -114,4 +118,5 @@ private:
     qsizetype m_blockStart = 0;   // where the block being read begins (its '@')
     qsizetype m_bodyOpen = -1;    // where its body opens ('{' or '('), or -1
     QStringList m_pendingComment; // '%' and '#' lines between blocks, kept together
+    bool m_editFormsOnly = false;
 };

@@ -75,19 +75,15 @@ SaveVerifier::Entry entryOf(const BibItem &item, int attachments)
     SaveVerifier::Entry entry;
     entry.type = item.bibType();
     entry.key = item.bibKey();
-    const auto &fields = item.bibFieldsForEdit();
-    for (auto it = fields.begin(); it != fields.end(); ++it) {
-        const QString &name = it.key();
-        if (name == u"database"_s || name == u"bibkey"_s || name == u"bibtype"_s)
-            continue;
-        QString value = it.value();
-        if (name == u"file"_s) {
-            if (attachments == 0)
-                continue;
-            if (attachments == 1 && item.database())
-                value = item.database()->fullPathOf(value);
-        }
-        entry.fields.insert(name, value);
+    // The item's own map, shared; only a "file" field written otherwise than
+    // stored makes a copy.
+    entry.fields = item.bibFieldsForEdit();
+    const auto file = entry.fields.constFind(u"file");
+    if (file != entry.fields.constEnd()) {
+        if (attachments == 0)
+            entry.fields.remove(u"file");
+        else if (attachments == 1 && item.database())
+            entry.fields.insert(u"file"_s, item.database()->fullPathOf(*file));
     }
     return entry;
 }
@@ -262,6 +258,7 @@ std::optional<QList<SaveVerifier::Entry>> DatabaseSaver::entriesRead(const QByte
     QList<SaveVerifier::Entry> entries;
     {
         BibFileReader reader(scratch, scratch.localProperties(), stop, count);
+        reader.setEditFormsOnly(true);
         const BibFileContents contents = reader.readBytes(bytes);
         if (contents.encoding != encoding && bytes.size() > 9)
             return std::nullopt;

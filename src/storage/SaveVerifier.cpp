@@ -2,7 +2,6 @@
 
 #include "storage/BibFileWriter.h"
 
-#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -27,10 +26,27 @@ QString SaveVerifier::expectedValue(const QString &value, quint32 encoding, Roun
     return normalized(text, yen);
 }
 
+namespace {
+
+bool isPseudoField(QStringView name)
+{
+    return name == u"database" || name == u"bibkey" || name == u"bibtype";
+}
+
+QString placeOf(qsizetype index, const SaveVerifier::Entry &entry)
+{
+    return u"entry %1 (%2)"_s.arg(index + 1).arg(entry.key);
+}
+
+} // namespace
+
 bool SaveVerifier::sameEntries(const QList<Entry> &meant, const QList<Entry> &read,
                                quint32 encoding, RoundTrip roundTrip, QString &detail)
 {
     const bool yen = BibFileWriter::isYenEncoding(encoding);
+    const auto same = [&](const QString &expected, const QString &got) {
+        return expected == got || expectedValue(expected, encoding, roundTrip) == normalized(got, yen);
+    };
     if (meant.size() != read.size()) {
         detail = u"%1 entries written, %2 read back"_s.arg(meant.size()).arg(read.size());
         return false;
@@ -38,25 +54,25 @@ bool SaveVerifier::sameEntries(const QList<Entry> &meant, const QList<Entry> &re
     for (qsizetype i = 0; i < meant.size(); ++i) {
         const Entry &m = meant.at(i);
         const Entry &r = read.at(i);
-        const QString where = u"entry %1 (%2)"_s.arg(i + 1).arg(m.key);
         if (m.type.compare(r.type, Qt::CaseInsensitive) != 0) {
-            detail = where + u": type "_s + r.type;
+            detail = placeOf(i, m) + u": type "_s + r.type;
             return false;
         }
-        if (expectedValue(m.key, encoding, roundTrip) != normalized(r.key, yen)) {
-            detail = where + u": key "_s + r.key;
+        if (!same(m.key, r.key)) {
+            detail = placeOf(i, m) + u": key "_s + r.key;
             return false;
         }
-        QSet<QString> names;
-        for (auto it = m.fields.begin(); it != m.fields.end(); ++it)
-            names.insert(it.key());
-        for (auto it = r.fields.begin(); it != r.fields.end(); ++it)
-            names.insert(it.key());
-        for (const QString &name : names) {
-            const QString expected = expectedValue(m.fields.value(name), encoding, roundTrip);
-            const QString got = normalized(r.fields.value(name), yen);
-            if (expected != got) {
-                detail = where + u": field "_s + name;
+        for (const auto &field : m.fields.entries()) {
+            if (!isPseudoField(field.key) && !same(field.value, r.fields.value(field.key))) {
+                detail = placeOf(i, m) + u": field "_s + field.key;
+                return false;
+            }
+        }
+        for (const auto &field : r.fields.entries()) {
+            if (isPseudoField(field.key) || m.fields.contains(field.key))
+                continue;
+            if (!same(QString(), field.value)) {
+                detail = placeOf(i, m) + u": field "_s + field.key;
                 return false;
             }
         }

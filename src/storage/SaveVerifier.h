@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "model/FieldMap.h"
+
 #include <QList>
 #include <QString>
 
@@ -13,11 +14,13 @@ public:
     SaveVerifier() = delete;
 
     // One entry as plain data: type, key and the edit form of every field.
+    // The fields may include an item's pseudo-fields ("database", "bibkey",
+    // "bibtype"), which are not compared: an item's own map serves as it is.
     struct Entry
     {
         QString type;
         QString key;
-        QHash<QString, QString> fields;
+        FieldMap<QString> fields;
         bool operator==(const Entry &) const = default;
     };
 
@@ -31,7 +34,8 @@ public:
     // Whether `read` holds `meant` entry by entry, in order: same types (without
     // regard to case), keys and field values (compared as expectedValue makes
     // them). Fields with empty values may be missing on either side. On a
-    // difference `detail` names the first one.
+    // difference `detail` names the first one. Values read back exactly as
+    // meant are not normalised at all, which is nearly every value.
     static bool sameEntries(const QList<Entry> &meant, const QList<Entry> &read, quint32 encoding,
                             RoundTrip roundTrip, QString &detail);
 };

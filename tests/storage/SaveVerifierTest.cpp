@@ -8,7 +8,7 @@ namespace {
 
 using Entry = SaveVerifier::Entry;
 
-Entry entry(const QString &key, QHash<QString, QString> fields, const QString &type = u"ARTICLE"_s)
+Entry entry(const QString &key, FieldMap<QString> fields, const QString &type = u"ARTICLE"_s)
 {
     return Entry{type, key, std::move(fields)};
 }
@@ -92,4 +92,20 @@ TEST(SaveVerifier, typeCaseAndEmptyFieldsDoNotMatter)
     QString detail;
     EXPECT_TRUE(SaveVerifier::sameEntries({entry(u"k"_s, {{u"note"_s, QString()}}, u"Article"_s)},
                                           {entry(u"k"_s, {}, u"ARTICLE"_s)}, 4, nullptr, detail));
+}
+
+TEST(SaveVerifier, pseudoFieldsOfTheItemsAreNotCompared)
+{
+    // An item's own field map carries "database", "bibkey" and "bibtype"; the
+    // copy read back names another database.
+    QString detail;
+    EXPECT_TRUE(SaveVerifier::sameEntries(
+        {entry(u"k"_s, {{u"title"_s, u"T"_s}, {u"database"_s, u"mine.bib"_s}, {u"bibkey"_s, u"k"_s}})},
+        {entry(u"k"_s, {{u"database"_s, u"scratch"_s}, {u"title"_s, u"T"_s}, {u"bibtype"_s, u"x"_s}})},
+        4, nullptr, detail))
+        << qPrintable(detail);
+    EXPECT_FALSE(SaveVerifier::sameEntries(
+        {entry(u"k"_s, {{u"title"_s, u"T"_s}, {u"database"_s, u"mine.bib"_s}})},
+        {entry(u"k"_s, {{u"database"_s, u"mine.bib"_s}})}, 4, nullptr, detail));
+    EXPECT_NE(detail.indexOf(u"field title"), -1);
 }
