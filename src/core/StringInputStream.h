@@ -76,6 +76,8 @@ public:
     // Moves the cursor to `index`, clamped to the last unit of the text.
     void setPosition(qsizetype index);
     qsizetype position() const { return m_currentPos; }
+    // The text from the cursor on, as stored (no conversions): for looking ahead.
+    QStringView rest() const { return QStringView(m_buffer + m_currentPos, m_maxPos - m_currentPos); }
     qsizetype length() const { return m_maxPos; }
     bool atEnd() const { return m_currentPos >= m_maxPos; }
 

@@ -106,6 +106,45 @@ QString lowerCased(const QString &name)
     return name;
 }
 
+// Whether a double quote follows at the same brace level before the group
+// around the one just read closes (or the next entry line starts). A quote
+// inside braces without one is a plain character: an inch sign, or an opening
+// quote closed by TeX's apostrophes. Counting it as nesting would lose the entry.
+bool quoteHasPartner(QStringView rest, bool yenIsBackslash)
+{
+    int level = 0;
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const char16_t c = rest[i].unicode();
+        if (c == u'\\' || (yenIsBackslash && c == 0x00A5)) {
+            ++i;
+        } else if (c == u'{') {
+            ++level;
+        } else if (c == u'}') {
+            if (level-- == 0)
+                return false;
+        } else if (c == u'"') {
+            if (level == 0)
+                return true;
+        } else if (c == u'\n' && i + 1 < rest.size() && rest[i + 1] == u'@') {
+            return false;
+        }
+    }
+    return false;
+}
+
+// Whether an unescaped double quote follows anywhere in `rest`.
+bool anyQuoteFollows(QStringView rest, bool yenIsBackslash)
+{
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const char16_t c = rest[i].unicode();
+        if (c == u'\\' || (yenIsBackslash && c == 0x00A5))
+            ++i;
+        else if (c == u'"')
+            return true;
+    }
+    return false;
+}
+
 // The names of nearly every entry's fields: items share these instead of
 // keeping a copy each (a tenth of an entry's memory). Read-only after start.
 QString sharedFieldName(const QString &name)
@@ -262,6 +301,7 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
     int depth = 1;
     int mathDepth = -1;
     bool inQuote = false;
+    int quoteDepth = 0; // the depth at which the open quote stands
     elements.reserve(64);
     for (;;) {
         // Ordinary text is copied in bulk; only the characters that matter
@@ -303,6 +343,11 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
             continue;
         case u'"':
             if (!inQuote) {
+                if (depth >= 2 && !quoteHasPartner(stream.rest(), stream.yenToBackslash())) {
+                    token.append(c);
+                    continue;
+                }
+                quoteDepth = depth;
                 if (++depth > 2) {
                     token.append(u'`', u'`');
                 } else {
@@ -310,6 +355,10 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
                     token.append(c);
                 }
                 inQuote = true;
+            } else if (depth > quoteDepth + 1) {
+                // Inside braces opened within the quoted text ("{"}"): a
+                // plain character, as BibTeX reads it.
+                token.append(c);
             } else {
                 if (depth - 1 == 0) {
                     token.flushTo(elements);
@@ -511,6 +560,10 @@ std::optional<QString> BibElement::checkNesting(const QString &text)
             out.append(c);
             break;
         case u'"':
+            if (!inQuote && !anyQuoteFollows(stream.rest(), stream.yenToBackslash())) {
+                out.append(c); // a lone quote: an inch sign, say
+                break;
+            }
             if (!inQuote) {
                 out.append(u"``");
                 ++depth;
