@@ -154,7 +154,12 @@ BibFileContents BibFileReader::readBytes(QByteArray bytes)
         if (readBlockHeaderFromStream())
             readPropertiesFromStream(true);
     }
-    readFromStream();
+    if (readInPieces()) {
+        if (!m_editFormsOnly)
+            expandItems();
+    } else {
+        readFromStream();
+    }
     return std::move(m_contents);
 }
 
@@ -407,6 +412,14 @@ void BibFileReader::flushPendingComment()
 
 bool BibFileReader::readFromStream()
 {
+    readBlocks();
+    if (!m_editFormsOnly)
+        expandItems();
+    return m_contents.errors.isEmpty();
+}
+
+void BibFileReader::readBlocks()
+{
     for (;;) {
         if (m_stopLoading.load(std::memory_order_relaxed)) {
             // Stopped: whatever text is left was not read.
@@ -432,9 +445,116 @@ bool BibFileReader::readFromStream()
             readBibItem(*name);
     }
     flushPendingComment();
-    if (!m_editFormsOnly)
-        expandItems();
-    return m_contents.errors.isEmpty();
+}
+
+// ---- reading in pieces
+
+void BibFileReader::setParallelReading(int parts, qsizetype minimumLength)
+{
+    m_pieces = std::max(1, parts);
+    m_minimumPiece = std::max<qsizetype>(1, minimumLength);
+}
+
+// A large file is cut at lines where a block starts, and every piece but the
+// first is read by a reader of its own on a thread of its own, while this one
+// reads the first. The pieces are only kept when they are exactly what one
+// reader going on would have read: each piece before ended at the block that
+// starts the next, and the later pieces read cleanly (no problem reported, no
+// macro defined, no key taken earlier), since those are the places where
+// reading depends on what came before. Anything else, and the whole text is
+// read again in one piece: rare files pay twice, common ones read faster.
+bool BibFileReader::readInPieces()
+{
+    const qsizetype begin = m_stream->position();
+    const int cores = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    const int wanted = m_pieces > 0 ? m_pieces : cores;
+    const auto parts = static_cast<int>(
+        std::min<qsizetype>(wanted, (m_length - begin) / std::max<qsizetype>(1, m_minimumPiece)));
+    if (parts < 2)
+        return false;
+    std::vector<qsizetype> bounds{begin};
+    for (int k = 1; k < parts; ++k) {
+        const qsizetype at = nextBlockLine(begin + (m_length - begin) * k / parts, m_length);
+        if (at > bounds.back())
+            bounds.push_back(at);
+    }
+    if (bounds.size() < 2)
+        return false;
+    bounds.push_back(m_length);
+
+    const QStringList errorsBefore = m_contents.errors;
+    const int countBefore = m_numLoading.load();
+    std::vector<std::unique_ptr<BibFileReader>> pieces;
+    std::vector<std::thread> threads;
+    for (size_t k = 1; k + 1 < bounds.size(); ++k) {
+        pieces.push_back(std::make_unique<BibFileReader>(m_database, m_properties, m_stopLoading,
+                                                         m_numLoading));
+        pieces.back()->startPiece(*this, bounds[k], bounds[k + 1]);
+    }
+    for (const auto &piece : pieces)
+        threads.emplace_back([reader = piece.get()] { reader->readBlocks(); });
+    m_pieceEnd = bounds[1];
+    readBlocks();
+    m_pieceEnd = -1;
+    for (std::thread &thread : threads)
+        thread.join();
+    if (joinPieces(pieces, bounds))
+        return true;
+
+    // Read again in one piece, from the state after the settings block.
+    m_contents.items.clear();
+    m_contents.keyIndex.clear();
+    m_contents.comments.clear();
+    m_contents.unreadTexts.clear();
+    m_contents.preambles.clear();
+    m_contents.macros = std::make_unique<MacroList>();
+    m_contents.errors = errorsBefore;
+    m_contents.complete = true;
+    m_pendingComment.clear();
+    m_stoppedAt = -1;
+    m_numLoading.store(countBefore);
+    m_stream->setPosition(begin);
+    readBlocks();
+    return true;
+}
+
+void BibFileReader::startPiece(const BibFileReader &whole, qsizetype begin, qsizetype end)
+{
+    m_contents.encoding = whole.m_contents.encoding;
+    m_text = whole.m_text;
+    m_length = whole.m_length;
+    m_stream = std::make_unique<StringInputStream>(m_text);
+    m_stream->setSpacesToASpace(true);
+    m_stream->setYenToBackslash(true);
+    m_stream->setPosition(begin);
+    m_pieceEnd = end < m_length ? end : -1;
+}
+
+bool BibFileReader::joinPieces(std::vector<std::unique_ptr<BibFileReader>> &pieces,
+                               const std::vector<qsizetype> &bounds)
+{
+    if (m_stopLoading.load())
+        return false; // a stopped reading is read again, and stops at once
+    if (m_stoppedAt != bounds[1])
+        return false;
+    // Piece by piece: a failed check anywhere discards everything joined.
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        BibFileContents &more = pieces[k]->m_contents;
+        const bool last = k + 1 == pieces.size();
+        if (!more.errors.isEmpty() || !more.complete || more.macros->count() > 0 ||
+            (!last && pieces[k]->m_stoppedAt != bounds[k + 2]))
+            return false;
+        for (BibItemPtr &item : more.items) {
+            if (m_contents.keyIndex.contains(item->bibKey()))
+                return false;
+            m_contents.keyIndex.insert(item->bibKey(), item);
+            m_contents.items.push_back(std::move(item));
+        }
+        m_contents.comments += more.comments;
+        m_contents.unreadTexts += more.unreadTexts;
+        m_contents.preambles += more.preambles;
+    }
+    return true;
 }
 
 void BibFileReader::expandItems()
@@ -492,12 +612,20 @@ std::optional<QString> BibFileReader::readBlockHeaderFromStream()
         const qsizetype start = m_stream->position() - 1;
         if (start >= m_length)
             return std::nullopt;
+        if (m_pieceEnd >= 0 && start >= m_pieceEnd) {
+            // The end of a piece: the next piece's reader starts there.
+            m_stoppedAt = start;
+            return std::nullopt;
+        }
         flushPendingComment();
         m_blockStart = start;
         // The text as the stream reads it (white-space runs as one space).
-        const QString snippet =
-            m_text.mid(start, std::min<qsizetype>(200, m_length - start)).simplified().left(31) +
-            u"..."_s;
+        const auto snippet = [this, start] {
+            return m_text.mid(start, std::min<qsizetype>(200, m_length - start))
+                       .simplified()
+                       .left(31) +
+                   u"..."_s;
+        };
         if (c == u'@') {
             QChar n = m_stream->getChar();
             while (n == u' ') // blanks between '@' and the name are allowed
@@ -511,12 +639,13 @@ std::optional<QString> BibFileReader::readBlockHeaderFromStream()
                 m_stream->ungetChar();
             if (!name.isEmpty())
                 return name.toUpper();
-            appendError(QF_KEY("ReadError_NoBlockName"), QString::number(lineOf(start)), snippet);
+            appendError(QF_KEY("ReadError_NoBlockName"), QString::number(lineOf(start)),
+                        snippet());
             keepUnreadText(start, endOfUnreadText(start + 1));
             continue;
         }
         // Text outside any block: reported and kept, and reading goes on.
-        appendError(QF_KEY("ReadError_BadBlock"), snippet, QString());
+        appendError(QF_KEY("ReadError_BadBlock"), snippet(), QString());
         keepUnreadText(start, endOfUnreadText(start));
     }
 }

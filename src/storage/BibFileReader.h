@@ -51,6 +51,10 @@ public:
     BibFileReader(const BibFileReader &) = delete;
     BibFileReader &operator=(const BibFileReader &) = delete;
 
+    // Large files are read in up to `parts` pieces at once, each at least
+    // `minimumLength` characters (see readInPieces); 1 reads in one piece.
+    void setParallelReading(int parts, qsizetype minimumLength);
+
     // Items are built with their edit forms only (no display forms, names or
     // file states): enough to compare a written file with what was meant.
     void setEditFormsOnly(bool editFormsOnly) { m_editFormsOnly = editFormsOnly; }
@@ -69,6 +73,8 @@ public:
 
     // ---- the block readers, over the reader's stream
     bool readFromStream();
+    // The block loop alone, up to the text's end or the piece's end.
+    void readBlocks();
     std::optional<QString> readBlockHeaderFromStream();
     void skipCommentsAndSpaces();
     // The raw block text between braces; answers the error text, or absent.
@@ -84,6 +90,16 @@ private:
     // Display forms, names and file states of every item, once all macros
     // are known.
     void expandItems();
+    // Reads the blocks from the cursor on in pieces on several threads, when
+    // the text is large enough; false when it read nothing that way.
+    bool readInPieces();
+    // A reader of the blocks from `begin` that stops at the first block
+    // starting at or after `end`.
+    void startPiece(const BibFileReader &whole, qsizetype begin, qsizetype end);
+    // Whether the pieces read after this one hold exactly what reading on
+    // would have given; if so they are appended to this reader's contents.
+    bool joinPieces(std::vector<std::unique_ptr<BibFileReader>> &pieces,
+                    const std::vector<qsizetype> &bounds);
     bool decode(const QByteArray &bytes, QString &text);
     void prepareText(QString &text);
     qsizetype lineOf(qsizetype position);
@@ -119,4 +135,8 @@ private:
     qsizetype m_bodyOpen = -1;    // where its body opens ('{' or '('), or -1
     QStringList m_pendingComment; // '%' and '#' lines between blocks, kept together
     bool m_editFormsOnly = false;
+    int m_pieces = 0;                  // 0: as many as the machine has cores (at most 4)
+    qsizetype m_minimumPiece = 1 << 18;
+    qsizetype m_pieceEnd = -1;         // reading stops at a block starting here or later
+    qsizetype m_stoppedAt = -1;        // where that block starts
 };

@@ -5,6 +5,7 @@
 #include "model/BibItem.h"
 #include "model/MacroList.h"
 #include "storage/BibFileReader.h"
+#include "storage/ReadSnapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -463,4 +464,43 @@ TEST(BibFileReader, itemHeldElsewhereBecomesStrayWhenItsDatabaseCloses)
     EXPECT_TRUE(kept->strayItem());
     EXPECT_EQ(kept->fieldDataForView(u"title"_s), u"Alpha");
     EXPECT_EQ(kept->fieldDataForEdit(u"database"_s), Texts::format(u"NoDatabaseX", {description}));
+}
+
+// ---- reading in pieces on several threads: the same as reading in one
+
+TEST(BibFileReader, readingInPiecesOnThreadsGivesWhatOnePieceGives)
+{
+    QByteArray clean = "% header line\n@string{j = {Journal}}\n@preamble{\"\\newcommand{\\x}{x}\"}\n";
+    for (int i = 0; i < 60; ++i) {
+        clean += "@article{k" + QByteArray::number(i) + ", author = {A. Author" +
+                 QByteArray::number(i) + "}, journal = j, year = " + QByteArray::number(1990 + i) +
+                 "}\n";
+        if (i % 7 == 0)
+            clean += "% a remark between entries\n";
+    }
+    const auto withLater = [&clean](const QByteArray &tail) { return clean + tail + clean.mid(40); };
+    struct Case
+    {
+        const char *name;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"clean", clean},
+        {"keyTakenInAnEarlierPiece", withLater("@misc{k3, title = {again}}\n")},
+        {"macroInALaterPiece", withLater("@string{late = {Late}}\n")},
+        {"problemInALaterPiece", withLater("stray words\n@misc{x, title = {y}}\n")},
+        {"valueWithEntryLines", withLater("@misc{long, abstract = {one\n@article{inner, a = {b}}\ntwo}}\n")},
+        {"runawayEntry", withLater("@misc{open, title = {never closed\n")},
+        {"keylessEntry", withLater("@misc{, title = {no key}}\n")},
+    };
+    for (const Case &c : cases) {
+        const ReadSnapshot whole = ReadSnapshot::of(c.bytes, 1, 1);
+        EXPECT_GE(whole.entries.size(), 60) << c.name;
+        for (const int parts : {2, 3, 4}) {
+            for (const qsizetype minimum : {64, 500}) {
+                EXPECT_TRUE(ReadSnapshot::of(c.bytes, parts, minimum) == whole)
+                    << c.name << " in " << parts << " pieces of " << minimum;
+            }
+        }
+    }
 }
