@@ -7,6 +7,7 @@
 #include "model/ItemServices.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QJsonArray>
 
 #include <algorithm>
@@ -77,12 +78,26 @@ void appendAssignment(QString &text, const QString &name, const QString &value)
     text += u'"';
 }
 
+// The collation key of a field name. A file holds a few dozen distinct names
+// and a save sorts every entry's: the keys are made once per name and thread.
+QCollatorSortKey sortKeyOf(const QString &name)
+{
+    static thread_local const QCollator collator;
+    static thread_local QHash<QString, QCollatorSortKey> keys;
+    auto it = keys.constFind(name);
+    if (it == keys.constEnd()) {
+        if (keys.size() >= 4096)
+            keys.clear(); // a file of made-up names: keep the cache small
+        it = keys.insert(name, collator.sortKey(name));
+    }
+    return *it;
+}
+
 QStringList sortedFieldNames(const BibItem::FieldTexts &fields)
 {
     QStringList names = fields.keys();
-    static thread_local const QCollator collator;
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int order = collator.compare(a, b);
+        const int order = sortKeyOf(a).compare(sortKeyOf(b));
         return order != 0 ? order < 0 : a < b;
     });
     return names;
