@@ -145,6 +145,8 @@ public:
     QString rawField() const;
     // The whole "@TYPE { key, ... }" entry followed by an empty line.
     QString bibItemStringWithAttachments(int attachments, QStringView lineFeed) const;
+    // The same, appended to `text` (a whole file is built this way).
+    void appendBibItemString(QString &text, int attachments, QStringView lineFeed) const;
 
     // ---- Editing -----------------------------------------------------------
 
@@ -253,6 +255,7 @@ public:
     // --- end of attachments ---
 
 private:
+    void appendRawFields(QString &text, int attachments, QStringView lineFeed, bool tab) const;
     void setSpecialField(const QString &field, const QString &value);
     void setQuotedField(const QString &field, const QString &value);
     void removeField(const QString &field);

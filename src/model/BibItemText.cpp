@@ -93,14 +93,28 @@ QCollatorSortKey sortKeyOf(const QString &name)
     return *it;
 }
 
-QStringList sortedFieldNames(const BibItem::FieldTexts &fields)
+// The entries of `fields` in the order they are written: by collation of
+// their names (each name's key looked up once), ties by code units.
+QList<const BibItem::FieldTexts::Entry *> sortedFields(const BibItem::FieldTexts &fields)
 {
-    QStringList names = fields.keys();
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int order = sortKeyOf(a).compare(sortKeyOf(b));
-        return order != 0 ? order < 0 : a < b;
+    struct Keyed
+    {
+        QCollatorSortKey key;
+        const BibItem::FieldTexts::Entry *entry;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(static_cast<size_t>(fields.size()));
+    for (const auto &entry : fields.entries())
+        keyed.push_back({sortKeyOf(entry.key), &entry});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        const int order = a.key.compare(b.key);
+        return order != 0 ? order < 0 : a.entry->key < b.entry->key;
     });
-    return names;
+    QList<const BibItem::FieldTexts::Entry *> sorted;
+    sorted.reserve(fields.size());
+    for (const Keyed &k : keyed)
+        sorted.append(k.entry);
+    return sorted;
 }
 
 } // namespace
@@ -108,11 +122,18 @@ QStringList sortedFieldNames(const BibItem::FieldTexts &fields)
 QString BibItem::rawFieldWithAttachments(int attachments, QStringView lineFeed, bool tab) const
 {
     QString text;
+    appendRawFields(text, attachments, lineFeed, tab);
+    return text;
+}
+
+void BibItem::appendRawFields(QString &text, int attachments, QStringView lineFeed, bool tab) const
+{
     bool first = true;
-    for (const QString &name : sortedFieldNames(m_bibFieldsForEdit)) {
+    for (const FieldTexts::Entry *field : sortedFields(m_bibFieldsForEdit)) {
+        const QString &name = field->key;
         if (name == u"database" || name == u"bibkey" || name == u"bibtype")
             continue;
-        QString value = m_bibFieldsForEdit.value(name);
+        QString value = field->value;
         if (name == u"file") {
             if (attachments == 0)
                 continue;
@@ -129,7 +150,6 @@ QString BibItem::rawFieldWithAttachments(int attachments, QStringView lineFeed, 
         appendAssignment(text, name, value);
     }
     text += lineFeed;
-    return text;
 }
 
 QString BibItem::rawField() const
@@ -141,17 +161,22 @@ QString BibItem::bibItemStringWithAttachments(int attachments, QStringView lineF
 {
     QString text;
     text.reserve(64 + 48 * m_bibFieldsForEdit.size());
+    appendBibItemString(text, attachments, lineFeed);
+    return text;
+}
+
+void BibItem::appendBibItemString(QString &text, int attachments, QStringView lineFeed) const
+{
     text += u'@';
     text += m_bibType;
     text += u" { "_s;
     text += m_bibKey;
     text += u',';
     text += lineFeed;
-    text += rawFieldWithAttachments(attachments, lineFeed, true);
+    appendRawFields(text, attachments, lineFeed, true);
     text += u'}';
     text += lineFeed;
     text += lineFeed;
-    return text;
 }
 
 // ---- Dictionary form --------------------------------------------------------

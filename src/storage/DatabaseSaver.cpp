@@ -16,6 +16,9 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+#include <thread>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -146,10 +149,35 @@ QString DatabaseSaver::databaseBibItemsString(const BibDatabase &node, const QVa
         return {};
     const QString lf = lineFeedOf(options);
     const int attachments = attachmentsOf(options);
+    // Entries are written independently of each other: a large database is
+    // written in parts on several threads and the parts joined in order.
+    constexpr size_t kItemsPerPart = 2000;
+    const size_t cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    const size_t parts = std::clamp<size_t>(items->size() / kItemsPerPart, 1, cores);
+    std::vector<QString> texts(parts);
+    const auto writePart = [&](size_t part) {
+        const size_t begin = items->size() * part / parts;
+        const size_t end = items->size() * (part + 1) / parts;
+        QString &text = texts[part];
+        text.reserve(static_cast<qsizetype>(end - begin) * 512);
+        for (size_t i = begin; i < end; ++i)
+            (*items)[i]->appendBibItemString(text, attachments, lf);
+    };
+    std::vector<std::thread> helpers;
+    for (size_t part = 1; part < parts; ++part)
+        helpers.emplace_back(writePart, part);
+    writePart(0);
+    for (std::thread &helper : helpers)
+        helper.join();
+    if (parts == 1)
+        return std::move(texts.front());
+    qsizetype total = 0;
+    for (const QString &text : texts)
+        total += text.size();
     QString out;
-    out.reserve(static_cast<qsizetype>(items->size()) * 400);
-    for (const BibItemPtr &item : *items)
-        out += item->bibItemStringWithAttachments(attachments, lf);
+    out.reserve(total);
+    for (const QString &text : texts)
+        out += text;
     return out;
 }
 
