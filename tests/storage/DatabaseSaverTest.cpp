@@ -400,3 +400,26 @@ TEST_F(DatabaseSaverTest, attachmentOptionDecidesTheFileField)
             EXPECT_TRUE(text.contains(row.expected)) << row.mode << qPrintable(text);
     }
 }
+
+TEST_F(DatabaseSaverTest, largeDatabaseWrittenOnThreadsKeepsEntryOrder)
+{
+    // Enough entries for the text to be written in parts; keys run against
+    // the collation order so that any reordering would show.
+    QByteArray bytes;
+    constexpr int kEntries = 4500;
+    for (int i = kEntries; i > 0; --i)
+        bytes += "@misc{z" + QByteArray::number(i) + ", title = {T" + QByteArray::number(i) +
+                 "}, note = {n}, author = {A}}\n";
+    const QString path = file(u"large.bib"_s, bytes);
+    auto database = openDatabase(path);
+    ASSERT_TRUE(database);
+    const QStringList before = entriesOf(*database);
+    ASSERT_EQ(before.size(), kEntries);
+    database->setDirty(true);
+    ASSERT_TRUE(database->saveDatabase()) << qPrintable(DatabaseSaver::lastFailureDetail());
+    const QByteArray written = readAll(path);
+    EXPECT_LT(written.indexOf("z4500,"), written.indexOf("z1,"));
+    EXPECT_NE(written.indexOf("\tauthor = \"A\",\n\tnote = \"n\",\n\ttitle = \"T1\"\n}"), -1);
+    auto reloaded = openDatabase(path);
+    EXPECT_EQ(entriesOf(*reloaded), before);
+}
