@@ -2,6 +2,7 @@
 
 #include "core/ArchiveJson.h"
 #include "core/Texts.h"
+#include "model/MacroList.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -8,9 +8,11 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 class MacroList;
 class QSettings;
@@ -163,9 +165,15 @@ public:
     void setListColumnOrder(const QStringList &order);
 
     // The common list of predefined macros, owned here. Read it from any
-    // thread; change it (then call macroListChanged) on the main thread only.
-    // Never null once the store exists.
+    // thread; change it (then call macroListChanged) on the main thread only,
+    // and while files load, through replaceMacroList instead. Never null once
+    // the store exists.
     MacroList *macroList() const;
+    // Makes `list` the common list and stores its definition (an editor's
+    // confirmed copy). A list that stops being the common one lives on as
+    // long as the preferences, so that a loading thread still reading it is
+    // never left with freed memory.
+    void replaceMacroList(MacroList list);
     // Stores the common list's definition under "Predefined Macros"; sets dirty.
     void macroListChanged();
     // The stored "Predefined Macros" value: [names (array), name -> edit form].
@@ -310,7 +318,10 @@ private:
     QString m_settingsPath;
     mutable std::mutex m_mutex; // guards m_preferences, m_dirty and m_loadErrors
     QVariantMap m_preferences;
-    std::shared_ptr<MacroList> m_commonMacro;
+    void installCommonMacro(std::unique_ptr<MacroList> list);
+    // Every list that was the common one; the last one is.
+    std::vector<std::unique_ptr<MacroList>> m_commonMacros;
+    std::atomic<MacroList *> m_commonMacro{nullptr};
     bool m_dirty = false;
     QStringList m_loadErrors;
     bool m_storeUnreadable = false; // the settings file existed but could not be read

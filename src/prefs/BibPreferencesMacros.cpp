@@ -6,17 +6,31 @@
 
 MacroList *BibPreferences::macroList() const
 {
-    return m_commonMacro.get();
+    return m_commonMacro.load(std::memory_order_acquire);
+}
+
+void BibPreferences::installCommonMacro(std::unique_ptr<MacroList> list)
+{
+    m_commonMacros.push_back(std::move(list));
+    m_commonMacro.store(m_commonMacros.back().get(), std::memory_order_release);
 }
 
 void BibPreferences::rebuildCommonMacro()
 {
     // The stored definition was checked for its shape when it was loaded.
-    m_commonMacro =
-        std::make_shared<MacroList>(MacroList::macroListWithMacroDefs(macroDefinition(), true));
+    installCommonMacro(
+        std::make_unique<MacroList>(MacroList::macroListWithMacroDefs(macroDefinition(), true)));
+}
+
+void BibPreferences::replaceMacroList(MacroList list)
+{
+    if (!list.common())
+        list = MacroList::macroListWithMacroDefs(list.macroDefinition(), true);
+    installCommonMacro(std::make_unique<MacroList>(std::move(list)));
+    macroListChanged();
 }
 
 void BibPreferences::macroListChanged()
 {
-    put(kPredefinedMacros, QVariant(m_commonMacro->macroDefinition()));
+    put(kPredefinedMacros, QVariant(macroList()->macroDefinition()));
 }

@@ -409,6 +409,36 @@ TEST(BibPreferencesThreads, gettersRunWhileSettersChangeValues)
     EXPECT_EQ(bad.load(), 0);
 }
 
+TEST(BibPreferencesThreads, commonMacrosReplacedWhileLoadersExpandThem)
+{
+    // Loader threads expand names through the common list while the main
+    // thread installs edited copies of it.
+    BibPreferences preferences(u"/nonexistent/never-written.conf"_s);
+    preferences.setDefaults();
+    std::atomic<bool> stop{false};
+    std::atomic<int> bad{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 2; ++t) {
+        readers.emplace_back([&] {
+            while (!stop.load()) {
+                if (preferences.macroList()->expandMacro(u"JAN"_s, true) != u"January")
+                    ++bad;
+            }
+        });
+    }
+    for (int i = 0; i < 300; ++i) {
+        MacroList edited = MacroList::macroListWithList(*preferences.macroList());
+        edited.setMacroWithName(u"x"_s + QString::number(i), u"value"_s);
+        preferences.replaceMacroList(std::move(edited));
+    }
+    stop = true;
+    for (std::thread &reader : readers)
+        reader.join();
+    EXPECT_EQ(bad.load(), 0);
+    EXPECT_EQ(preferences.macroList()->expandMacro(u"X299"_s, true), u"value");
+    EXPECT_TRUE(preferences.macroDefinition().value(0).toStringList().contains(u"X299"_s));
+}
+
 TEST_F(PreferencesTest, commonMacroListFollowsTheStoredDefinition)
 {
     auto preferences = loaded();
