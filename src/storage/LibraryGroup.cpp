@@ -3,6 +3,8 @@
 #include "core/Texts.h"
 #include "storage/LibGroupProperties.h"
 
+#include <QSet>
+
 LibraryGroup::LibraryGroup(int kind, std::unique_ptr<DatabaseProperties> properties)
     : BibDatabase(kind, std::move(properties))
 {}
@@ -52,13 +54,17 @@ void LibraryGroup::rebuildBibItemList(bool alsoParent)
 {
     m_itemList.clear();
     m_authorList.clear();
+    // An item in several children is listed once.
+    QSet<const BibItem *> listed;
     for (BibDatabase *child : children()) {
         const BibItemList *items = child->allItems();
         if (!items)
             continue;
         for (const BibItemPtr &item : *items) {
-            if (!containsItem(item.get()))
+            if (!listed.contains(item.get())) {
+                listed.insert(item.get());
                 appendItemAndAuthors(item);
+            }
         }
     }
     m_needsUpdate = true;
