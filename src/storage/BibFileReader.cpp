@@ -274,15 +274,8 @@ bool BibFileReader::decode(const QByteArray &bytes, QString &text)
 
 void BibFileReader::prepareText(QString &text)
 {
-    qsizetype nulCount = 0;
-    qsizetype firstNul = -1;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i).unicode() == 0) {
-            if (firstNul < 0)
-                firstNul = i;
-            ++nulCount;
-        }
-    }
+    const qsizetype firstNul = text.indexOf(QChar(0));
+    const qsizetype nulCount = firstNul < 0 ? 0 : QStringView(text).mid(firstNul).count(QChar(0));
     m_length = text.size();
     m_text = std::move(text);
     // A final line feed lets the cursor stand after the last character
@@ -752,7 +745,8 @@ QList<BibElement> BibFileReader::tokenizeBody(QString &error, qsizetype &extentE
         extentEnd = std::min(m_stream->position(), m_length);
     }
     if (open == u'{' || open == u'(') {
-        const qsizetype cap = nextBlockLine(openAt, std::max(extentEnd, endOfBody(openAt)));
+        // A line that starts a block before the body's end: the body ran away.
+        const qsizetype cap = nextBlockLine(openAt, extentEnd);
         if (cap >= 0 && cap < extentEnd) {
             runaway = true;
             extentEnd = cap;
