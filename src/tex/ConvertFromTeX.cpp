@@ -419,39 +419,56 @@ std::optional<QString> ConvertFromTeX::readTeXCommandFromStream(StringInputStrea
     return name;
 }
 
+namespace {
+
+// The text up to the first '}' that closes no brace opened within it, with
+// every backslash pair copied whole. That brace is consumed, or put back for
+// the caller when `keepClosing` is set.
+QString readToClosingBrace(StringInputStream &stream, bool keepClosing)
+{
+    QString text;
+    int depth = 0;
+    for (;;) {
+        const QChar c = stream.getChar();
+        if (c.isNull())
+            break;
+        if (c == u'\\') {
+            text.append(c);
+            const QChar escaped = stream.getChar();
+            if (escaped.isNull())
+                break;
+            text.append(escaped);
+            continue;
+        }
+        if (c == u'{') {
+            ++depth;
+        } else if (c == u'}') {
+            if (depth == 0) {
+                if (keepClosing)
+                    stream.ungetChar();
+                break;
+            }
+            --depth;
+        }
+        text.append(c);
+    }
+    return text;
+}
+
+} // namespace
+
 std::optional<QString> ConvertFromTeX::readParameterFromStream(StringInputStream &stream) const
 {
     const QChar c = stream.getChar();
     if (c.isNull())
         return std::nullopt;
     QString parameter;
-    if (c == u'{') {
-        int depth = 1;
-        for (;;) {
-            const QChar d = stream.getChar();
-            if (d.isNull())
-                break;
-            if (d == u'\\') {
-                parameter.append(d);
-                const QChar escaped = stream.getChar();
-                if (escaped.isNull())
-                    break;
-                parameter.append(escaped);
-                continue;
-            }
-            if (d == u'{') {
-                ++depth;
-            } else if (d == u'}') {
-                if (--depth == 0)
-                    break;
-            }
-            parameter.append(d);
-        }
-    } else if (c == u'\\') {
+    if (c == u'{')
+        parameter = readToClosingBrace(stream, false);
+    else if (c == u'\\')
         parameter = u'\\' + readTeXCommandFromStream(stream).value_or(QString());
-    } else {
+    else
         parameter = QString(c);
-    }
     if (parameter == u"\\i")
         return u"i"_s;
     if (parameter == u"\\j")
@@ -461,32 +478,7 @@ std::optional<QString> ConvertFromTeX::readParameterFromStream(StringInputStream
 
 QString ConvertFromTeX::readBlockParameterFromStream(StringInputStream &stream) const
 {
-    QString block;
-    int depth = 0;
-    for (;;) {
-        const QChar c = stream.getChar();
-        if (c.isNull())
-            break;
-        if (c == u'\\') {
-            block.append(c);
-            const QChar escaped = stream.getChar();
-            if (escaped.isNull())
-                break;
-            block.append(escaped);
-            continue;
-        }
-        if (c == u'{') {
-            ++depth;
-        } else if (c == u'}') {
-            if (depth == 0) {
-                stream.ungetChar();
-                break;
-            }
-            --depth;
-        }
-        block.append(c);
-    }
-    return block;
+    return readToClosingBrace(stream, true);
 }
 
 bool ConvertFromTeX::commandIsAccent(const QString &command) const

@@ -2,6 +2,9 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -39,6 +42,28 @@ TEST(Texts, everyKeyUsedInTheCodeIsInTheTable)
         const QString key = entry.section(u'\t', 0, 0);
         EXPECT_TRUE(Texts::contains(key)) << qPrintable(entry);
     }
+}
+
+TEST(Texts, noKeyIsDefinedInTwoFiles)
+{
+    // The table merges the files; a key in two of them would show one text
+    // or the other depending on the files' order.
+    QHash<QString, QString> fileOf;
+    QDirIterator it(QStringLiteral(QF_SOURCE_DIR "/resources/texts"), {QStringLiteral("*.json")},
+                    QDir::Files);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
+        const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+        for (auto key = object.begin(); key != object.end(); ++key) {
+            EXPECT_FALSE(fileOf.contains(key.key()))
+                << qPrintable(key.key()) << " in " << qPrintable(fileOf.value(key.key()))
+                << " and " << qPrintable(path);
+            fileOf.insert(key.key(), it.fileName());
+        }
+    }
+    EXPECT_GT(fileOf.size(), 100);
 }
 
 TEST(Texts, missingKeyAnswersTheKeyItself)
