@@ -326,11 +326,22 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
         case u'}':
             if (--depth == 0)
                 break;
+            // A dollar inside a value that its group (or quoted text) closes
+            // over was a plain dollar sign ("/all/$file/"), not math: BibTeX
+            // gives it no meaning.
+            if (mathDepth > depth && mathDepth >= 2)
+                mathDepth = -1;
             token.append(c);
             continue;
         case u'$':
             if (mathDepth >= 0) {
                 if (depth != mathDepth) {
+                    if (mathDepth >= 2) {
+                        // Inside a value, a dollar that cannot close the math
+                        // at its brace level is a character ("${$\Xi$}").
+                        token.append(c);
+                        continue;
+                    }
                     token.flushTo(elements);
                     error = Texts::text(u"ReadError_BadMathNesting");
                     return toList(elements);
@@ -371,6 +382,8 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
                     token.append(c);
                 inQuote = false;
                 --depth;
+                if (mathDepth > depth && mathDepth >= 2)
+                    mathDepth = -1; // a dollar sign in the quoted text, as above
             }
             continue;
         default:
@@ -527,7 +540,6 @@ std::optional<QString> BibElement::checkNesting(const QString &text)
     QString out;
     out.reserve(text.size() + 8);
     int depth = 0;
-    int mathDepth = -1;
     bool inQuote = false;
     for (;;) {
         const QChar c = stream.getChar();
@@ -549,16 +561,6 @@ std::optional<QString> BibElement::checkNesting(const QString &text)
             --depth;
             out.append(c);
             break;
-        case u'$':
-            if (mathDepth >= 0) {
-                if (depth != mathDepth)
-                    return std::nullopt;
-                mathDepth = -1;
-            } else {
-                mathDepth = depth;
-            }
-            out.append(c);
-            break;
         case u'"':
             if (!inQuote && !anyQuoteFollows(stream.rest(), stream.yenToBackslash())) {
                 out.append(c); // a lone quote: an inch sign, say
@@ -578,7 +580,9 @@ std::optional<QString> BibElement::checkNesting(const QString &text)
             break;
         }
     }
-    if (depth != 0 || mathDepth >= 0 || inQuote)
+    // Dollars are left to themselves: in a value, the reader takes one that
+    // does not pair up as a plain dollar sign.
+    if (depth != 0 || inQuote)
         return std::nullopt;
     return out;
 }

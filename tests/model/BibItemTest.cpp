@@ -142,6 +142,8 @@ TEST_F(BibItemTest, entryTextWritesEachValueSoThatItReadsBack)
          u"f = \"1234567890\""_s},
         {"quote outside braces braced", u"M\\\"uller"_s, u"f = {M\\\"uller}"_s},
         {"quote inside braces quoted", u"{M\\\"uller}"_s, u"f = \"{M\\\"uller}\""_s},
+        {"lone quote braced", u"a 12\" ruler"_s, u"f = {a 12\" ruler}"_s},
+        {"lone dollar quoted", u"x/$file/y.pdf"_s, u"f = \"x/$file/y.pdf\""_s},
     };
     for (const Row &row : rows) {
         auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, std::nullopt, &db);
