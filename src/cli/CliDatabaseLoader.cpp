@@ -39,7 +39,8 @@ CliDatabaseLoader::~CliDatabaseLoader()
     kept->push_back(std::move(m_coordinator));
 }
 
-std::vector<CliDatabaseLoader::Loaded> CliDatabaseLoader::load(const QStringList &files)
+std::vector<CliDatabaseLoader::Loaded> CliDatabaseLoader::load(const QStringList &files,
+                                                               bool editFormsOnly)
 {
     RecordingPresenter presenter;
     AlertPresenter *previous = &AlertPresenter::current();
@@ -66,7 +67,7 @@ std::vector<CliDatabaseLoader::Loaded> CliDatabaseLoader::load(const QStringList
         }
         probe.close();
         presenter.last.clear();
-        record.database = m_coordinator->appendLocalDatabase(file, false);
+        record.database = m_coordinator->appendLocalDatabase(file, false, editFormsOnly);
         if (!record.database)
             record.problem = presenter.last;
         else

@@ -32,7 +32,9 @@ public:
     };
 
     // Loads every file; answers one record per file, in the given order.
-    std::vector<Loaded> load(const QStringList &files);
+    // `editFormsOnly`: for a command that only writes the files back (see
+    // LocalDatabase::setLoadEditFormsOnly).
+    std::vector<Loaded> load(const QStringList &files, bool editFormsOnly = false);
 
 private:
     std::unique_ptr<LoadingCoordinator> m_coordinator;

@@ -1,6 +1,7 @@
 // quirefold-cli save FILE [-o OUT] [--encoding CODE] [--line-ending 0|1|2]
-// [--attachments -1|0|1]: loads a file as the window does and saves it, either
-// in place (marked changed, backups rotating) or as a copy at OUT.
+// [--attachments -1|0|1]: loads a file through the window's reader (without
+// the display forms a save does not use) and saves it, either in place
+// (marked changed, backups rotating) or as a copy at OUT.
 #include "cli/CliCommand.h"
 #include "cli/CliDatabaseLoader.h"
 #include "cli/CliIo.h"
@@ -77,8 +78,9 @@ int run(const QStringList &arguments)
     if (args.size() > 1)
         return CliIo::usageError(kName, Texts::text(u"Cli_TooManyArguments"));
 
+    // A save writes the edit forms: what the window shows is not built.
     CliDatabaseLoader loader;
-    const auto loaded = loader.load(args);
+    const auto loaded = loader.load(args, true);
     const CliDatabaseLoader::Loaded &record = loaded.front();
     if (!record.database) {
         CliIo::errLine(Texts::format(u"Cli_CannotOpen", {record.file, record.problem}));

@@ -77,7 +77,8 @@ void LoadingCoordinator::reloadDatabases()
     Q_EMIT reloadRequested(false);
 }
 
-LocalDatabase *LoadingCoordinator::appendLocalDatabase(const QString &path, bool canCreate)
+LocalDatabase *LoadingCoordinator::appendLocalDatabase(const QString &path, bool canCreate,
+                                                       bool editFormsOnly)
 {
     const QFileInfo info(path);
     const QString resolved = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
@@ -87,6 +88,7 @@ LocalDatabase *LoadingCoordinator::appendLocalDatabase(const QString &path, bool
         LocalDatabase::localDatabaseWithFile(resolved, canCreate);
     if (!database)
         return nullptr;
+    database->setLoadEditFormsOnly(editFormsOnly);
     auto *node = static_cast<LocalDatabase *>(m_databaseNode->insertChild(std::move(database), -1));
     node->startLoading();
     Q_EMIT reloadRequested(true);

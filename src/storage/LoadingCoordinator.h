@@ -44,8 +44,10 @@ public:
     void reloadDatabases();
     // The database for `path`: the open one when there is one, else a new
     // node appended to the database group and started. Null when the file
-    // cannot be opened (the user has been told).
-    LocalDatabase *appendLocalDatabase(const QString &path, bool canCreate);
+    // cannot be opened (the user has been told). `editFormsOnly`: see
+    // LocalDatabase::setLoadEditFormsOnly.
+    LocalDatabase *appendLocalDatabase(const QString &path, bool canCreate,
+                                       bool editFormsOnly = false);
     // Takes the node out of the tree and announces its closing; answers it.
     std::unique_ptr<BibDatabase> removeDatabase(BibDatabase *node);
 

@@ -131,6 +131,7 @@ void LocalDatabase::loadFileInThread()
     while (!slot && !m_stopLoading.load())
         slot = readingSlots().try_acquire_for(std::chrono::milliseconds(50));
     BibFileReader reader(*this, localProperties(), m_stopLoading, m_numLoading);
+    reader.setEditFormsOnly(m_loadEditFormsOnly);
     BibFileContents contents = reader.readFile();
     if (slot)
         readingSlots().release();

@@ -44,6 +44,10 @@ public:
 
     // ---- loading
     void startLoading() override;
+    // The next loading builds the entries' edit forms only, not what the
+    // window shows (display forms, names, author index): for a command that
+    // only writes the file back. Set before startLoading.
+    void setLoadEditFormsOnly(bool editFormsOnly) { m_loadEditFormsOnly = editFormsOnly; }
     void finishLoading() override;
     void setWaitingStatus(int status) override;
     std::optional<QStringList> readingErrors() const override;
@@ -128,6 +132,7 @@ private:
     std::optional<QStringList> m_readingErrors;
     std::optional<QString> m_fileDatabaseID;
     bool m_readIncomplete = false;
+    bool m_loadEditFormsOnly = false;
     bool m_encodingChangedOnRead = false;
     QStringList m_unreadTextList;
 };
