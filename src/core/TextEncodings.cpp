@@ -5,6 +5,7 @@
 #include <QCollator>
 #include <QHash>
 #include <QLocale>
+#include <QStringDecoder>
 
 #include <unicode/normalizer2.h>
 #include <unicode/translit.h>
@@ -287,6 +288,30 @@ void lossyFromUnicode(const void *context, UConverterFromUnicodeArgs *args,
     ucnv_cbFromUWriteUChars(args, &source, source + replacement.length(), 0, err);
 }
 
+// `text` in a buffer not much larger than it, keeping one unit spare for a
+// reader's final line feed: multi-byte text decodes to far fewer units than
+// it has bytes, and a file's text is the largest single block a load holds.
+QString fitted(QString text)
+{
+    if (text.capacity() - text.size() <= text.size() / 8 + 64)
+        return text;
+    QString exact;
+    exact.reserve(text.size() + 1);
+    exact.append(text);
+    return exact;
+}
+
+// UTF-8 through Qt's decoder, which is many times quicker than a converter's
+// and drops a leading byte-order mark; invalid bytes fail as they do there.
+std::optional<QString> decodeUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return fitted(std::move(text));
+}
+
 std::optional<QString> decodeWith(const char *converterName, const QByteArray &bytes)
 {
     ConverterPtr converter = openConverter(converterName);
@@ -319,19 +344,10 @@ std::optional<QString> decodeWith(const char *converterName, const QByteArray &b
             return std::nullopt;
         break;
     }
-    qsizetype start = 0;
-    if (qstrcmp(converterName, "UTF-8") == 0 && written > 0 && result.at(0) == QChar(0xFEFF))
-        start = 1;
-    // Multi-byte text decodes to far fewer units than it has bytes: give the
-    // room back, keeping one unit spare for a reader's final line feed.
-    if (start > 0 || result.size() - written > written / 8 + 64) {
-        QString exact;
-        exact.reserve(written - start + 1);
-        exact.append(QStringView(result).mid(start, written - start));
-        return exact;
-    }
     result.truncate(written);
-    return result;
+    if (qstrcmp(converterName, "UTF-8") == 0 && result.startsWith(QChar(0xFEFF)))
+        result.remove(0, 1);
+    return fitted(std::move(result));
 }
 
 QByteArray encodeWith(const char *converterName, QStringView text, bool lossy, bool *lost)
@@ -521,6 +537,8 @@ std::optional<QString> TextEncodings::decode(const QByteArray &bytes, quint32 co
         return std::nullopt;
     if (code == MacJapanese)
         return decodeMacJapanese(info->converter, bytes);
+    if (code == UTF8)
+        return decodeUtf8(bytes);
     return decodeWith(info->converter, bytes);
 }
 
