@@ -58,7 +58,7 @@ public:
         if (m_size == 0)
             return;
         elements.push_back(BibElement::bibElementWithString(
-            QString(reinterpret_cast<const QChar *>(m_units.get()), qsizetype(m_size))));
+            QStringView(m_units.get(), qsizetype(m_size))));
         m_size = 0;
     }
 
@@ -175,6 +175,58 @@ StringInputStream normalisingStream(const QString &text)
 
 } // namespace
 
+void BibElement::store(const QString &data)
+{
+    m_split = delimited() && data.size() >= 2;
+    if (!m_split) {
+        m_open = m_close = 0;
+        m_elementData = data;
+        return;
+    }
+    m_open = data.front().unicode();
+    m_close = data.back().unicode();
+    m_elementData = data.mid(1, data.size() - 2);
+}
+
+void BibElement::setType(qint32 type)
+{
+    const QString data = stringValue();
+    m_elementType = static_cast<qint16>(type);
+    store(data);
+}
+
+QString BibElement::stringValue() const
+{
+    if (!m_split)
+        return m_elementData;
+    QString text;
+    text.reserve(m_elementData.size() + 2);
+    text += QChar(m_open);
+    text += m_elementData;
+    text += QChar(m_close);
+    return text;
+}
+
+BibElement BibElement::bibElementWithString(QStringView text)
+{
+    // Braced and quoted strings, nearly every value, are made from their
+    // inside directly.
+    if (text.size() >= 2) {
+        const char16_t first = text.front().unicode();
+        const char16_t last = text.back().unicode();
+        if ((first == u'{' && last == u'}') || (first == u'"' && last == u'"')) {
+            BibElement element;
+            element.m_elementType = first == u'{' ? BracedString : QuotedString;
+            element.m_split = true;
+            element.m_open = first;
+            element.m_close = last;
+            element.m_elementData = text.mid(1, text.size() - 2).toString();
+            return element;
+        }
+    }
+    return bibElementWithString(text.toString());
+}
+
 BibElement BibElement::bibElementWithString(const QString &text)
 {
     qint32 type = Word;
@@ -204,7 +256,12 @@ BibElement BibElement::bibElementWithNumString(const QString &text)
 
 BibElement BibElement::bibElementWithQuoteString(const QString &text)
 {
-    return BibElement(QuotedString, u'"' + text + u'"');
+    BibElement element;
+    element.m_elementType = QuotedString;
+    element.m_split = true;
+    element.m_open = element.m_close = u'"';
+    element.m_elementData = text;
+    return element;
 }
 
 BibElement BibElement::bibElementWithSpecial(const QString &text)
@@ -229,11 +286,9 @@ BibElement BibElement::bibElementComma()
 
 QString BibElement::stringContents() const
 {
-    if (m_elementType != BracedString && m_elementType != QuotedString)
+    if (!delimited() || m_split)
         return m_elementData;
-    if (m_elementData.size() < 2)
-        return QString(u""_s);
-    return m_elementData.mid(1, m_elementData.size() - 2);
+    return QString(u""_s); // a braced or quoted text shorter than its delimiters
 }
 
 QString BibElement::stringWithMacro(const MacroSource *macros) const
@@ -268,7 +323,7 @@ QString BibElement::stringWithMacroInTeX(const MacroSource *macros) const
 
 QJsonObject BibElement::archive() const
 {
-    return QJsonObject{{u"elementType"_s, m_elementType}, {u"elementData"_s, m_elementData}};
+    return QJsonObject{{u"elementType"_s, m_elementType}, {u"elementData"_s, stringValue()}};
 }
 
 std::optional<BibElement> BibElement::fromArchive(const QJsonValue &archive)

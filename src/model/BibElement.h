@@ -41,11 +41,15 @@ public:
     };
 
     BibElement() = default;
-    BibElement(qint32 type, const QString &data) : m_elementData(data), m_elementType(type) {}
+    BibElement(qint32 type, const QString &data) : m_elementType(static_cast<qint16>(type))
+    {
+        store(data);
+    }
 
     // Classified by shape: {..} 3, ".." 4, $..$ 5, \.. 9, up to nine ASCII
     // digits (or nothing) 1, anything else 0.
     static BibElement bibElementWithString(const QString &text);
+    static BibElement bibElementWithString(QStringView text);
     static BibElement bibElementWithNumString(const QString &text);
     // A quoted string of `text`: the quotes are added around it.
     static BibElement bibElementWithQuoteString(const QString &text);
@@ -55,11 +59,12 @@ public:
     static BibElement bibElementComma();
 
     qint32 elementType() const { return m_elementType; }
-    void setType(qint32 type) { m_elementType = type; }
-    void setData(const QString &data) { m_elementData = data; }
+    void setType(qint32 type);
+    void setData(const QString &data) { store(data); }
     // The text as read, delimiters included.
-    const QString &stringValue() const { return m_elementData; }
+    QString stringValue() const;
     // The text without its braces or quotes (codes 3 and 4), else as read.
+    // Shares the element's text: an item's edit form costs no copy.
     QString stringContents() const;
     // Codes 0-5: a value element, as opposed to a separator or a TeX command.
     bool isValue() const { return m_elementType >= Word && m_elementType <= Math; }
@@ -105,7 +110,16 @@ public:
     friend bool operator==(const BibElement &, const BibElement &) = default;
 
 private:
+    bool delimited() const { return m_elementType == BracedString || m_elementType == QuotedString; }
+    // Keeps `data` as read: a braced or quoted string of two units or more
+    // without its first and last unit, which are kept aside.
+    void store(const QString &data);
+
+    // As read; for a split braced or quoted string, without its delimiters.
     QString m_elementData;
-    qint32 m_elementType = Word;
+    qint16 m_elementType = Word;
+    char16_t m_open = 0;  // the delimiters of a split string
+    char16_t m_close = 0;
+    bool m_split = false; // the delimiters are kept aside
 };
 Q_DECLARE_TYPEINFO(BibElement, Q_RELOCATABLE_TYPE);

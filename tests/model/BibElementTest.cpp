@@ -207,3 +207,23 @@ TEST(BibElementArchive, rejectsWhatIsNotAnElement)
         EXPECT_FALSE(BibElement::fromArchive(document.array().at(0)).has_value()) << row.name;
     }
 }
+
+TEST(BibElement, anElementReadsTheSameHoweverItWasMade)
+{
+    // Made from the token, from the text as read, or by changing the type
+    // of a word: the same element, the same text as read.
+    const BibElement fromToken = BibElement::bibElementWithString(QStringView(u"{A \"b\"}"));
+    const BibElement fromText(BibElement::BracedString, u"{A \"b\"}"_s);
+    BibElement retyped(BibElement::Word, u"{A \"b\"}"_s);
+    retyped.setType(BibElement::BracedString);
+    EXPECT_EQ(fromToken, fromText);
+    EXPECT_EQ(retyped, fromText);
+    EXPECT_EQ(fromToken.stringValue(), u"{A \"b\"}");
+    retyped.setType(BibElement::Word);
+    EXPECT_EQ(retyped.stringValue(), u"{A \"b\"}");
+    EXPECT_EQ(retyped.stringContents(), u"{A \"b\"}");
+    // A quoted string made from its inside reads back with its quotes.
+    EXPECT_EQ(BibElement::bibElementWithQuoteString(u"x"_s), BibElement(BibElement::QuotedString, u"\"x\""_s));
+    // The inside is shared, not copied, by every reader of the contents.
+    EXPECT_TRUE(fromText.stringContents().isSharedWith(fromText.stringContents()));
+}
