@@ -1,6 +1,6 @@
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include "CliRunner.h"
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -9,25 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun runCli(const QStringList &arguments, const QString &home)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"HOME"_s, home);
-    environment.insert(u"XDG_CONFIG_HOME"_s, home + u"/config"_s);
-    environment.insert(u"XDG_DATA_HOME"_s, home + u"/data"_s);
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(QF_CLI_PATH), arguments);
-    process.waitForFinished(120000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 QByteArray readAll(const QString &path)
 {
@@ -63,8 +44,8 @@ protected:
 
 TEST_F(CliSave, savesInPlaceWithABackup)
 {
-    const CliRun run = runCli({u"save"_s, bib}, dir.path());
-    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const CliRun run = runCli({u"save"_s, bib}, {}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(readAll(bib + u".1"_s), kSample);
     const QByteArray saved = readAll(bib);
     EXPECT_TRUE(saved.startsWith("@COMMENT { Quirefold_Settings,\n"));
@@ -78,30 +59,27 @@ TEST_F(CliSave, saveAsWritesACopyWithTheOptions)
     const QString out = dir.filePath(u"copy.bib"_s);
     const CliRun run = runCli({u"save"_s, bib, u"-o"_s, out, u"--encoding"_s, u"10"_s,
                             u"--line-ending"_s, u"1"_s, u"--attachments"_s, u"0"_s},
-                           dir.path());
-    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+                           {}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(readAll(bib), kSample); // the original is untouched
     EXPECT_FALSE(QFile::exists(bib + u".1"_s));
     const QByteArray bytes = readAll(out);
     ASSERT_GE(bytes.size(), 2);
     EXPECT_TRUE(bytes.startsWith("\xfe\xff") || bytes.startsWith("\xff\xfe"));
-    const QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()),
-                                            bytes.size() / 2);
-    Q_UNUSED(text);
-    const CliRun exported = runCli({u"export"_s, out, u"--format"_s, u"json"_s}, dir.path());
-    ASSERT_EQ(exported.exitCode, 0) << exported.err.constData();
-    EXPECT_TRUE(exported.out.contains("doe99"));
-    EXPECT_TRUE(exported.out.contains("roe01"));
-    EXPECT_FALSE(exported.out.contains("papers/x.pdf")); // attachments left out
+    const CliRun exported = runCli({u"export"_s, out, u"--format"_s, u"json"_s}, {}, dir.path());
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    EXPECT_TRUE(exported.out.contains(u"doe99"));
+    EXPECT_TRUE(exported.out.contains(u"roe01"));
+    EXPECT_FALSE(exported.out.contains(u"papers/x.pdf")); // attachments left out
 }
 
 TEST_F(CliSave, exportBibtexPrintsWhatASaveWouldWrite)
 {
-    const CliRun run = runCli({u"export"_s, bib, u"--format"_s, u"bibtex"_s}, dir.path());
-    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_TRUE(run.out.startsWith("@COMMENT { Quirefold_Settings,\n"));
-    EXPECT_TRUE(run.out.contains("@STRING { JAN = \"January\" }"));
-    EXPECT_TRUE(run.out.contains("@ARTICLE { doe99,"));
+    const CliRun run = runCli({u"export"_s, bib, u"--format"_s, u"bibtex"_s}, {}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(u"@COMMENT { Quirefold_Settings,\n"));
+    EXPECT_TRUE(run.out.contains(u"@STRING { JAN = \"January\" }"));
+    EXPECT_TRUE(run.out.contains(u"@ARTICLE { doe99,"));
     EXPECT_EQ(readAll(bib), kSample);
 }
 
@@ -122,7 +100,7 @@ TEST_F(CliSave, badArgumentsAreUsageErrors)
         {"unknown option", {u"save"_s, u"a.bib"_s, u"--frobnicate"_s}},
     };
     for (const Row &row : rows) {
-        const CliRun run = runCli(row.args, dir.path());
+        const CliRun run = runCli(row.args, {}, dir.path());
         EXPECT_EQ(run.exitCode, 2) << row.name;
         EXPECT_FALSE(run.err.isEmpty()) << row.name;
     }
@@ -130,7 +108,7 @@ TEST_F(CliSave, badArgumentsAreUsageErrors)
 
 TEST_F(CliSave, missingFileCannotBeOpened)
 {
-    const CliRun run = runCli({u"save"_s, dir.filePath(u"none.bib"_s)}, dir.path());
+    const CliRun run = runCli({u"save"_s, dir.filePath(u"none.bib"_s)}, {}, dir.path());
     EXPECT_EQ(run.exitCode, 2);
 }
 
@@ -138,7 +116,7 @@ TEST_F(CliSave, saveOntoAFolderFailsAndKeepsTheSource)
 {
     const QString folder = dir.filePath(u"folder.bib"_s);
     ASSERT_TRUE(QDir().mkdir(folder));
-    const CliRun run = runCli({u"save"_s, bib, u"-o"_s, folder}, dir.path());
+    const CliRun run = runCli({u"save"_s, bib, u"-o"_s, folder}, {}, dir.path());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(readAll(bib), kSample);
 }

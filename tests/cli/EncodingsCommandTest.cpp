@@ -1,6 +1,6 @@
 #include "core/TextEncodings.h"
 
-#include <QProcess>
+#include "CliRunner.h"
 #include <QProcessEnvironment>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -11,29 +11,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct EncodingsRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 // Runs the command with settings and data folders of its own.
-EncodingsRun runEncodings(const QTemporaryDir &home, const QStringList &args = {})
+CliRun runEncodings(const QTemporaryDir &home, const QStringList &args = {})
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
-    environment.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-    environment.insert(u"HOME"_s, home.path());
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(QF_CLI_PATH), QStringList{u"encodings"_s} + args);
-    if (!process.waitForStarted())
-        return {};
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return runCli(QStringList{u"encodings"_s} + args, {}, home.path());
 }
 
 QString lineOf(const QString &out, quint32 code)
@@ -52,7 +33,7 @@ TEST(EncodingsCommand, listsEveryEncodingWithTheDefaultActiveOnesMarked)
 {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    const EncodingsRun run = runEncodings(home);
+    const CliRun run = runEncodings(home);
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
     QStringList lines = run.out.split(u'\n');
@@ -79,7 +60,7 @@ TEST(EncodingsCommand, marksTheStoredActiveList)
                            QSettings::IniFormat);
         settings.setValue(u"Active Text Encoding List"_s, u"[3, 2147486209]"_s);
     }
-    const EncodingsRun run = runEncodings(home);
+    const CliRun run = runEncodings(home);
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_EQ(lineOf(run.out, 3), u"3\tJapanese (EUC) *"_s);
     EXPECT_EQ(lineOf(run.out, 0x80000A01u), u"2147486209\tJapanese (Shift JIS) *"_s);
@@ -96,7 +77,7 @@ TEST(EncodingsCommand, damagedActiveListIsReportedAndDefaultsShown)
                            QSettings::IniFormat);
         settings.setValue(u"Active Text Encoding List"_s, u"[3, \"x\""_s);
     }
-    const EncodingsRun run = runEncodings(home);
+    const CliRun run = runEncodings(home);
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.err.contains(u"Active Text Encoding List"_s)) << qPrintable(run.err);
     EXPECT_EQ(lineOf(run.out, 4), u"4\tUnicode (UTF-8) *"_s);
@@ -107,7 +88,7 @@ TEST(EncodingsCommand, argumentsAreRefused)
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     for (const QString &argument : {u"extra"_s, u"--json"_s}) {
-        const EncodingsRun run = runEncodings(home, {argument});
+        const CliRun run = runEncodings(home, {argument});
         EXPECT_EQ(run.exitCode, 2) << qPrintable(argument);
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_EQ(run.err.count(u'\n'), 1) << qPrintable(run.err);

@@ -1,7 +1,7 @@
 // The search and dups commands: loading files as the window does and printing
 // what a smart library collects.
 #include <QFile>
-#include <QProcess>
+#include "CliRunner.h"
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,24 +10,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct CliRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(QF_CLI_PATH), args);
-    if (!process.waitForStarted())
-        return {};
-    process.closeWriteChannel();
-    process.waitForFinished(120000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 class LibraryCommands : public ::testing::Test
 {

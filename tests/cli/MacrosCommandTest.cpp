@@ -2,30 +2,16 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include "CliRunner.h"
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct MacrosRun
+CliRun runMacros(const QStringList &args)
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-MacrosRun runMacros(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(QF_CLI_PATH), QStringList{QStringLiteral("macros")} + args);
-    if (!process.waitForStarted())
-        return {};
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return runCli(QStringList{QStringLiteral("macros")} + args);
 }
 
 QString writeFile(const QTemporaryDir &dir, const char *name, const QByteArray &bytes)
@@ -45,7 +31,7 @@ TEST(MacrosCommand, printsTheStringBlockOfAStyleFile)
     const QString path = writeFile(dir, "small.bst",
                                    "% a style\nMACRO {jan} {\"January\"}\n"
                                    "MACRO {both}\n  {jan # \" 1\"}\nFUNCTION {x} { }\n");
-    const MacrosRun run = runMacros({QStringLiteral("--bst"), path});
+    const CliRun run = runMacros({QStringLiteral("--bst"), path});
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, QStringLiteral("@STRING { JAN = \"January\" }\n"
                                       "@STRING { BOTH = jan # \" 1\" }\n\n"));
@@ -57,7 +43,7 @@ TEST(MacrosCommand, utf16FileIsReadThroughItsByteOrderMark)
     QByteArray bytes("\xFF\xFE");
     const QString text = QString::fromUtf8("MACRO {jp} {\"日本\"}\n");
     bytes.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-    const MacrosRun run = runMacros({QStringLiteral("--bst"), writeFile(dir, "u16.bst", bytes)});
+    const CliRun run = runMacros({QStringLiteral("--bst"), writeFile(dir, "u16.bst", bytes)});
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, QString::fromUtf8("@STRING { JP = \"日本\" }\n\n"));
 }
@@ -68,18 +54,18 @@ TEST(MacrosCommand, encodingOptionDecodesShiftJis)
     // "MACRO {jp} {"日本"}" in Shift_JIS, CR line ends.
     const QString path =
         writeFile(dir, "sjis.bst", QByteArray("MACRO {jp} {\"\x93\xFA\x96\x7B\"}\r"));
-    const MacrosRun wrong = runMacros(
+    const CliRun wrong = runMacros(
         {QStringLiteral("--bst"), path, QStringLiteral("--encoding"), QStringLiteral("4")});
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_TRUE(wrong.err.contains(path)) << qPrintable(wrong.err);
     EXPECT_TRUE(wrong.out.isEmpty());
 
-    const MacrosRun right = runMacros(
+    const CliRun right = runMacros(
         {QStringLiteral("--bst"), path, QStringLiteral("--encoding"), QStringLiteral("8")});
     ASSERT_EQ(right.exitCode, 0) << qPrintable(right.err);
     EXPECT_EQ(right.out, QString::fromUtf8("@STRING { JP = \"日本\" }\n\n"));
 
-    const MacrosRun byName = runMacros({QStringLiteral("--bst"), path, QStringLiteral("--encoding"),
+    const CliRun byName = runMacros({QStringLiteral("--bst"), path, QStringLiteral("--encoding"),
                                         TextEncodings::nameOfEncoding(TextEncodings::ShiftJIS)});
     EXPECT_EQ(byName.exitCode, 0) << qPrintable(byName.err);
     EXPECT_EQ(byName.out, right.out);
@@ -88,7 +74,7 @@ TEST(MacrosCommand, encodingOptionDecodesShiftJis)
 TEST(MacrosCommand, missingFileIsAClearError)
 {
     const QString path = QStringLiteral("/nonexistent/none.bst");
-    const MacrosRun run = runMacros({QStringLiteral("--bst"), path});
+    const CliRun run = runMacros({QStringLiteral("--bst"), path});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains(path)) << qPrintable(run.err);
     EXPECT_TRUE(run.out.isEmpty());

@@ -1,29 +1,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct NamesRun
+CliRun runNames(const QStringList &args, const QByteArray &input = {})
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-NamesRun runNames(const QStringList &args, const QByteArray &input = {})
-{
-    QProcess process;
-    process.start(QStringLiteral(QF_CLI_PATH), QStringList{QStringLiteral("names")} + args);
-    if (!process.waitForStarted())
-        return {};
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return runCli(QStringList{QStringLiteral("names")} + args, input);
 }
 
 QList<QJsonObject> objects(const QString &out)
@@ -38,7 +23,7 @@ QList<QJsonObject> objects(const QString &out)
 
 TEST(NamesCommand, printsOneObjectPerNameWithTheFieldsInOrder)
 {
-    const NamesRun run = runNames({QString::fromUtf8("Walter E. Harmon and 山田 太郎 and others")});
+    const CliRun run = runNames({QString::fromUtf8("Walter E. Harmon and 山田 太郎 and others")});
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3);
@@ -58,8 +43,8 @@ TEST(NamesCommand, printsOneObjectPerNameWithTheFieldsInOrder)
 
 TEST(NamesCommand, texFlagKeepsMarkup)
 {
-    const NamesRun plain = runNames({QStringLiteral("{\\'E}mile Zola")});
-    const NamesRun tex = runNames({QStringLiteral("--tex"), QStringLiteral("{\\'E}mile Zola")});
+    const CliRun plain = runNames({QStringLiteral("{\\'E}mile Zola")});
+    const CliRun tex = runNames({QStringLiteral("--tex"), QStringLiteral("{\\'E}mile Zola")});
     ASSERT_EQ(plain.exitCode, 0);
     ASSERT_EQ(tex.exitCode, 0);
     EXPECT_EQ(objects(tex.out).value(0).value(u"given").toString(), QStringLiteral("{\\'{E}}."));
@@ -68,7 +53,7 @@ TEST(NamesCommand, texFlagKeepsMarkup)
 
 TEST(NamesCommand, readsStandardInputWithoutText)
 {
-    const NamesRun run = runNames({}, QByteArray("D. Knuth and L. Lamport\n"));
+    const CliRun run = runNames({}, QByteArray("D. Knuth and L. Lamport\n"));
     ASSERT_EQ(run.exitCode, 0);
     const QList<QJsonObject> names = objects(run.out);
     ASSERT_EQ(names.size(), 2);
@@ -77,7 +62,7 @@ TEST(NamesCommand, readsStandardInputWithoutText)
 
 TEST(NamesCommand, escapesJson)
 {
-    const NamesRun run = runNames({QStringLiteral("Bob \"Quote\\\" Tab")});
+    const CliRun run = runNames({QStringLiteral("Bob \"Quote\\\" Tab")});
     ASSERT_EQ(run.exitCode, 0);
     const QList<QJsonObject> names = objects(run.out);
     ASSERT_EQ(names.size(), 1);
@@ -86,7 +71,7 @@ TEST(NamesCommand, escapesJson)
 
 TEST(NamesCommand, emptyTextPrintsNothing)
 {
-    const NamesRun run = runNames({QString()});
+    const CliRun run = runNames({QString()});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.isEmpty());
 }

@@ -4,7 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
+#include "CliRunner.h"
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -13,21 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct CliRun
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-CliRun cli(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(QF_CLI_PATH), args);
-    process.waitForFinished(60000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 class Files
 {
@@ -57,8 +42,8 @@ TEST(CheckCommand, reportsCountsAndEncoding)
 {
     Files files;
     const QString path = files.write(u"clean.bib"_s, kClean);
-    const CliRun run = cli({u"check"_s, path});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const CliRun run = runCli({u"check"_s, path});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(
         run.out.startsWith(path + u": 2 entries, 1 macros, 1 preambles, 1 comments, encoding "_s))
         << run.out.toStdString();
@@ -70,8 +55,8 @@ TEST(CheckCommand, listsReadingErrorsAndAnswersOne)
     Files files;
     const QString path =
         files.write(u"bad.bib"_s, "@misc{a, t={1}}\nstray text\n@misc{a, t={2}}\n");
-    const CliRun run = cli({u"check"_s, path});
-    EXPECT_EQ(run.status, 1);
+    const CliRun run = runCli({u"check"_s, path});
+    EXPECT_EQ(run.exitCode, 1);
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
     EXPECT_TRUE(lines[0].contains(u": 2 entries"_s));
@@ -84,8 +69,8 @@ TEST(CheckCommand, jsonHasOneObjectPerFile)
     Files files;
     const QString a = files.write(u"a.bib"_s, kClean);
     const QString b = files.write(u"b.bib"_s, "@misc{x, t={1}}\n@misc{x, t={2}}\n");
-    const CliRun run = cli({u"check"_s, u"--json"_s, a, b});
-    EXPECT_EQ(run.status, 1);
+    const CliRun run = runCli({u"check"_s, u"--json"_s, a, b});
+    EXPECT_EQ(run.exitCode, 1);
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
@@ -103,24 +88,24 @@ TEST(CheckCommand, missingFileAnswersTwo)
 {
     Files files;
     const QString good = files.write(u"ok.bib"_s, kClean);
-    const CliRun run = cli({u"check"_s, good, u"/no/such/file.bib"_s});
-    EXPECT_EQ(run.status, 2);
+    const CliRun run = runCli({u"check"_s, good, u"/no/such/file.bib"_s});
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.out.contains(u"2 entries"_s));
     EXPECT_FALSE(run.err.isEmpty());
 }
 
 TEST(CheckCommand, badArgumentsAnswerTwo)
 {
-    EXPECT_EQ(cli({u"check"_s}).status, 2);
-    EXPECT_EQ(cli({u"check"_s, u"--nope"_s, u"x.bib"_s}).status, 2);
+    EXPECT_EQ(runCli({u"check"_s}).exitCode, 2);
+    EXPECT_EQ(runCli({u"check"_s, u"--nope"_s, u"x.bib"_s}).exitCode, 2);
 }
 
 TEST(ExportCommand, jsonListsEntriesInFileOrderWithoutPseudoFields)
 {
     Files files;
     const QString path = files.write(u"e.bib"_s, kClean);
-    const CliRun run = cli({u"export"_s, path});
-    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const CliRun run = runCli({u"export"_s, path});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QJsonArray entries = QJsonDocument::fromJson(run.out.toUtf8()).array();
     ASSERT_EQ(entries.size(), 2);
     const QJsonObject first = entries[0].toObject();
@@ -150,8 +135,8 @@ TEST(ExportCommand, citeFormatsFollowTheCopyTable)
         {"nocite", "\\nocite{Harmon69, Knuth84}\n"},
     };
     for (const Row &row : rows) {
-        const CliRun run = cli({u"export"_s, path, u"--format"_s, QString::fromUtf8(row.format)});
-        EXPECT_EQ(run.status, 0) << row.format;
+        const CliRun run = runCli({u"export"_s, path, u"--format"_s, QString::fromUtf8(row.format)});
+        EXPECT_EQ(run.exitCode, 0) << row.format;
         EXPECT_EQ(run.out, QString::fromUtf8(row.expected)) << row.format;
     }
 }
@@ -161,9 +146,9 @@ TEST(ExportCommand, keysPickEntriesInTheGivenOrder)
     Files files;
     const QString path = files.write(u"e.bib"_s, kClean);
     const CliRun run =
-        cli({u"export"_s, path, u"--format"_s, u"keys"_s, u"--keys"_s, u"Knuth84,Harmon69"_s});
+        runCli({u"export"_s, path, u"--format"_s, u"keys"_s, u"--keys"_s, u"Knuth84,Harmon69"_s});
     EXPECT_EQ(run.out, u"Knuth84, Harmon69\n"_s);
-    EXPECT_EQ(cli({u"export"_s, path, u"--keys"_s, u"Nobody"_s}).status, 1);
+    EXPECT_EQ(runCli({u"export"_s, path, u"--keys"_s, u"Nobody"_s}).exitCode, 1);
 }
 
 TEST(ExportCommand, htmlListFollowsThePrefix)
@@ -171,11 +156,11 @@ TEST(ExportCommand, htmlListFollowsThePrefix)
     Files files;
     const QString path = files.write(u"e.bib"_s, kClean);
     const CliRun numbered =
-        cli({u"export"_s, path, u"--format"_s, u"html"_s, u"--prefix"_s, u"2"_s});
+        runCli({u"export"_s, path, u"--format"_s, u"html"_s, u"--prefix"_s, u"2"_s});
     EXPECT_TRUE(numbered.out.startsWith(u"<ol style=\"list-style-type:decimal;\">"_s))
         << numbered.out.toStdString();
     EXPECT_TRUE(numbered.out.trimmed().endsWith(u"</ol>"_s));
-    const CliRun bare = cli({u"export"_s, path, u"--format"_s, u"html"_s, u"--prefix"_s, u"0"_s});
+    const CliRun bare = runCli({u"export"_s, path, u"--format"_s, u"html"_s, u"--prefix"_s, u"0"_s});
     EXPECT_FALSE(bare.out.contains(u"<ol"_s));
     EXPECT_FALSE(bare.out.contains(u"<ul"_s));
 }
@@ -184,10 +169,10 @@ TEST(ExportCommand, badArgumentsAnswerTwo)
 {
     Files files;
     const QString path = files.write(u"e.bib"_s, kClean);
-    EXPECT_EQ(cli({u"export"_s, path, u"--format"_s, u"pdf"_s}).status, 2);
-    EXPECT_EQ(cli({u"export"_s, path, u"--prefix"_s, u"4"_s}).status, 2);
-    EXPECT_EQ(cli({u"export"_s}).status, 2);
-    EXPECT_EQ(cli({u"export"_s, u"/no/such.bib"_s}).status, 2);
+    EXPECT_EQ(runCli({u"export"_s, path, u"--format"_s, u"pdf"_s}).exitCode, 2);
+    EXPECT_EQ(runCli({u"export"_s, path, u"--prefix"_s, u"4"_s}).exitCode, 2);
+    EXPECT_EQ(runCli({u"export"_s}).exitCode, 2);
+    EXPECT_EQ(runCli({u"export"_s, u"/no/such.bib"_s}).exitCode, 2);
 }
 
 TEST(GenkeysCommand, eachKeyCountsTheOnesBefore)
@@ -197,7 +182,7 @@ TEST(GenkeysCommand, eachKeyCountsTheOnesBefore)
         files.write(u"g.bib"_s, "@article{x1, author = {Smith, John}, year = 2000}\n"
                                 "@article{x2, author = {Smith, John}, year = 2000}\n"
                                 "@article{x3, author = {Smith, John}, year = 2000}\n");
-    const CliRun run = cli({u"genkeys"_s, path, u"--rule"_s, u"[<fam>][:<year>]"_s});
-    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const CliRun run = runCli({u"genkeys"_s, path, u"--rule"_s, u"[<fam>][:<year>]"_s});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, u"x1\tSmith:2000\nx2\tSmith:2000.1\nx3\tSmith:2000.2\n"_s);
 }

@@ -1,4 +1,4 @@
-#include <QProcess>
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -6,25 +6,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Result
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Result runCli(const QStringList &args, const QByteArray &input = {})
-{
-    QProcess process;
-    process.start(QStringLiteral(QF_CLI_PATH), args);
-    if (!process.waitForStarted())
-        return {};
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 } // namespace
 
@@ -51,7 +32,7 @@ TEST(Tex2TextCommand, convertsTheArgumentOrStandardInput)
         {"empty standard input", {u"tex2html"_s}, {}, u"\n"_s},
     };
     for (const auto &row : rows) {
-        const Result result = runCli(row.args, row.input);
+        const CliRun result = runCli(row.args, row.input);
         EXPECT_EQ(result.exitCode, 0) << row.name;
         EXPECT_EQ(result.out, row.expected) << row.name;
         EXPECT_TRUE(result.err.isEmpty()) << row.name;
@@ -61,7 +42,7 @@ TEST(Tex2TextCommand, convertsTheArgumentOrStandardInput)
 TEST(Tex2TextCommand, tooManyArgumentsIsAUsageError)
 {
     for (const QString &command : {u"tex2text"_s, u"tex2html"_s}) {
-        const Result result = runCli({command, u"a"_s, u"b"_s});
+        const CliRun result = runCli({command, u"a"_s, u"b"_s});
         EXPECT_EQ(result.exitCode, 2) << qPrintable(command);
         EXPECT_TRUE(result.out.isEmpty());
         EXPECT_TRUE(result.err.contains(command));
@@ -70,7 +51,7 @@ TEST(Tex2TextCommand, tooManyArgumentsIsAUsageError)
 
 TEST(Tex2TextCommand, helpNamesBothCommands)
 {
-    const Result result = runCli({u"--help"_s});
+    const CliRun result = runCli({u"--help"_s});
     EXPECT_TRUE(result.out.contains(u"tex2text"_s));
     EXPECT_TRUE(result.out.contains(u"tex2html"_s));
 }

@@ -1,4 +1,4 @@
-#include <QProcess>
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -6,25 +6,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Result
+CliRun runUnicode2Tex(const QStringList &args, const QByteArray &input = {})
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Result runCli(const QStringList &args, const QByteArray &input = {})
-{
-    QProcess process;
-    process.start(QStringLiteral(QF_CLI_PATH), QStringList{u"unicode2tex"_s} + args);
-    if (!process.waitForStarted())
-        return {};
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return runCli(QStringList{u"unicode2tex"_s} + args, input);
 }
+
 
 } // namespace
 
@@ -48,7 +34,7 @@ TEST(Unicode2TexCommand, convertsTheArgument)
         {"empty text", {u""_s}, u"\n"},
     };
     for (const auto &row : rows) {
-        const Result r = runCli(row.args);
+        const CliRun r = runUnicode2Tex(row.args);
         EXPECT_EQ(r.exitCode, 0) << row.name;
         EXPECT_EQ(r.out, QString::fromUtf16(row.expected)) << row.name;
         EXPECT_TRUE(r.err.isEmpty()) << row.name;
@@ -59,30 +45,30 @@ TEST(Unicode2TexCommand, symbolsRunBeforeLetters)
 {
     // The ring A is a letter; the number sign a symbol whose TeX must not be
     // touched by the later steps.
-    const Result r = runCli({u"#\u00c5"_s});
+    const CliRun r = runUnicode2Tex({u"#\u00c5"_s});
     EXPECT_EQ(r.out, u"{\\#}{\\AA}\n"_s);
 }
 
 TEST(Unicode2TexCommand, readsStandardInputAsAWhole)
 {
-    const Result r = runCli({}, u"\u03b1\n\u2264 2\n"_s.toUtf8());
+    const CliRun r = runUnicode2Tex({}, u"\u03b1\n\u2264 2\n"_s.toUtf8());
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, u"$\\alpha$\n$\\leq$ 2\n\n"_s);
 }
 
 TEST(Unicode2TexCommand, rejectsBadArgumentsAndInput)
 {
-    const Result unknown = runCli({u"--greek"_s, u"x"_s});
+    const CliRun unknown = runUnicode2Tex({u"--greek"_s, u"x"_s});
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.out.isEmpty());
     EXPECT_TRUE(unknown.err.contains(u"--greek"_s));
     EXPECT_EQ(unknown.err.count(u'\n'), 1);
 
-    const Result tooMany = runCli({u"a"_s, u"b"_s});
+    const CliRun tooMany = runUnicode2Tex({u"a"_s, u"b"_s});
     EXPECT_EQ(tooMany.exitCode, 2);
     EXPECT_TRUE(tooMany.out.isEmpty());
 
-    const Result notUtf8 = runCli({}, QByteArray("caf\xe9\n"));
+    const CliRun notUtf8 = runUnicode2Tex({}, QByteArray("caf\xe9\n"));
     EXPECT_EQ(notUtf8.exitCode, 1);
     EXPECT_TRUE(notUtf8.out.isEmpty());
     EXPECT_FALSE(notUtf8.err.isEmpty());
