@@ -703,7 +703,9 @@ void BibFileReader::readCommentFromStream()
         keepUnreadText(m_blockStart, extentOfFailedBlock(bodyStart));
         return;
     }
-    if (!text.startsWith(u"Quirefold_Settings"))
+    // An empty block holds nothing to keep (a save writes one to keep two
+    // groups of comment lines apart).
+    if (!text.isEmpty() && !text.startsWith(u"Quirefold_Settings"))
         m_contents.comments.append(text);
 }
 

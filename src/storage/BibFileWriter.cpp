@@ -60,11 +60,55 @@ QString BibFileWriter::settingsBlock(const Settings &settings, const QString &lf
     return out;
 }
 
+namespace {
+
+// Whether the braces of `text` balance as a comment block reads them (a
+// backslash hides the next character).
+bool bracesBalance(QStringView text)
+{
+    int depth = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\')
+            ++i;
+        else if (text[i] == u'{')
+            ++depth;
+        else if (text[i] == u'}' && --depth < 0)
+            return false;
+    }
+    return depth == 0;
+}
+
+// A comment made of "%" or "#" lines, as they stand between blocks.
+bool isCommentLines(QStringView text)
+{
+    for (const QStringView line : text.split(u'\n')) {
+        const QStringView trimmed = line.trimmed();
+        if (trimmed.isEmpty() || (trimmed.front() != u'%' && trimmed.front() != u'#'))
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+} // namespace
+
 QString BibFileWriter::commentsString(const QStringList &comments, const QString &lf)
 {
     QString out;
-    for (const QString &comment : comments)
+    bool bareBefore = false;
+    for (const QString &comment : comments) {
+        // "%" lines whose braces do not balance ("% see {x") would end a
+        // comment block early: they are written as they were read, as lines
+        // between blocks. An empty block keeps two such groups apart.
+        if (!bracesBalance(comment) && isCommentLines(comment)) {
+            if (bareBefore)
+                out += u"@COMMENT {}"_s + lf;
+            out += QString(comment).replace(u'\n', lf) + lf;
+            bareBefore = true;
+            continue;
+        }
         out += u"@COMMENT {"_s + lf + comment + lf + u'}' + lf;
+        bareBefore = false;
+    }
     out += lf;
     return out;
 }

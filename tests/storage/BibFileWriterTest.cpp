@@ -1,4 +1,5 @@
 #include "storage/BibFileWriter.h"
+#include "storage/ReadSnapshot.h"
 
 #include "core/Texts.h"
 
@@ -116,6 +117,22 @@ TEST(BibFileWriterBlocks, commentsKeepTheirInsideAndFramesUseTheLineBreak)
 {
     const QString out = BibFileWriter::commentsString({u"one\nline two"_s, u"x"_s}, u"\r\n"_s);
     EXPECT_EQ(out, u"@COMMENT {\r\none\nline two\r\n}\r\n@COMMENT {\r\nx\r\n}\r\n\r\n"_s);
+}
+
+TEST(BibFileWriterBlocks, commentLinesWithUnbalancedBracesReadBackAsTheyWere)
+{
+    // Such lines would end a comment block early; written as lines between
+    // blocks they read back whole, and two groups of them stay two.
+    const QStringList comments = {u"% see {x"_s, u"%\"Journal\"}"_s, u"balanced {z}"_s,
+                                  u"% a\n% b}"_s, u"# c}"_s};
+    for (const QString &lf : {u"\n"_s, u"\r\n"_s}) {
+        const QString text = BibFileWriter::commentsString(comments, lf) +
+                             u"@misc{k, title = {T}}"_s + lf;
+        const ReadSnapshot read = ReadSnapshot::of(text.toUtf8(), 1, 1);
+        EXPECT_EQ(read.comments, comments);
+        EXPECT_TRUE(read.errors.isEmpty()) << qPrintable(read.errors.join(u'\n'));
+        EXPECT_EQ(read.entries.size(), 1);
+    }
 }
 
 TEST(BibFileWriterBlocks, preamblesAreOneLineEach)
