@@ -22,17 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-SmartSearchCondition makeCondition(int target, int condition, const QString &text,
-                                   bool caseSensitive)
-{
-    SmartSearchCondition made;
-    made.setTargetFieldChoice(target);
-    made.setConditionChoice(condition);
-    made.setSearchString(text);
-    made.setCaseSensitive(caseSensitive);
-    return made;
-}
-
 constexpr int kEntries = 100000;
 
 std::unique_ptr<LocalDatabase> syntheticDatabase()
@@ -102,9 +91,9 @@ std::unique_ptr<SmartLibrary> threeConditionLibrary()
 {
     auto library = SmartLibrary::smartLibraryWithName(u"Bench"_s);
     library->smartProperties().setUpdateCondition(0);
-    library->smartProperties().setSearchConditions({makeCondition(14, 1, u"the"_s, false),
-                                                    makeCondition(20, 20, u"1980"_s, false),
-                                                    makeCondition(1, 3, u"zzzz"_s, false)});
+    library->smartProperties().setSearchConditions({SmartSearchCondition::conditionWith(14, 1, u"the"_s, false),
+                                                    SmartSearchCondition::conditionWith(20, 20, u"1980"_s, false),
+                                                    SmartSearchCondition::conditionWith(1, 3, u"zzzz"_s, false)});
     return library;
 }
 

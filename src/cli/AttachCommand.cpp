@@ -85,12 +85,9 @@ int run(const QStringList &arguments)
     const QString key = args.takeFirst();
 
     CliDatabaseLoader loader;
-    const auto loaded = loader.load({file});
-    const CliDatabaseLoader::Loaded &record = loaded.front();
-    if (!record.database) {
-        CliIo::errLine(Texts::format(u"Cli_CannotOpen", {record.file, record.problem}));
+    const CliDatabaseLoader::Loaded record = loader.loadOne(file);
+    if (!record.database)
         return 2;
-    }
     LocalDatabase &database = *record.database;
     const BibItemPtr item = database.bibItemForKey(key);
     if (!item) {

@@ -1,5 +1,7 @@
 #include "cli/CliDatabaseLoader.h"
 
+#include "cli/CliIo.h"
+#include "core/Texts.h"
 #include "core/AlertPresenter.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LoadingCoordinator.h"
@@ -87,4 +89,12 @@ std::vector<CliDatabaseLoader::Loaded> CliDatabaseLoader::load(const QStringList
     }
     AlertPresenter::install(previous == &presenter ? nullptr : previous);
     return loaded;
+}
+
+CliDatabaseLoader::Loaded CliDatabaseLoader::loadOne(const QString &file, bool editFormsOnly)
+{
+    Loaded record = load({file}, editFormsOnly).front();
+    if (!record.database)
+        CliIo::errLine(Texts::format(u"Cli_CannotOpen", {record.file, record.problem}));
+    return record;
 }

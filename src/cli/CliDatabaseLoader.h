@@ -35,6 +35,9 @@ public:
     // `editFormsOnly`: for a command that only writes the files back (see
     // LocalDatabase::setLoadEditFormsOnly).
     std::vector<Loaded> load(const QStringList &files, bool editFormsOnly = false);
+    // Loads one file; when it cannot be opened, says so on standard error and
+    // answers a record without a database.
+    Loaded loadOne(const QString &file, bool editFormsOnly = false);
 
 private:
     std::unique_ptr<LoadingCoordinator> m_coordinator;

@@ -73,3 +73,16 @@ bool CliIo::takeFlag(QStringList &args, const QString &name)
 {
     return args.removeAll(name) > 0;
 }
+
+std::optional<int> CliIo::checkSingleFile(const QString &command, const QStringList &args)
+{
+    for (const QString &arg : args) {
+        if (arg.startsWith(u"--"))
+            return usageError(command, Texts::format(u"Cli_UnknownOption", {arg}));
+    }
+    if (args.isEmpty())
+        return usageError(command, Texts::text(u"Cli_MissingFile"));
+    if (args.size() > 1)
+        return usageError(command, Texts::text(u"Cli_TooManyArguments"));
+    return std::nullopt;
+}

@@ -26,4 +26,7 @@ public:
                                              bool &missingValue);
     // Takes the flag "--name" out of `args`; answers whether it was there.
     static bool takeFlag(QStringList &args, const QString &name);
+    // For a command on one file, once its options are taken: the usage error
+    // (exit status 2) for an unknown "--" option, no file or more than one.
+    static std::optional<int> checkSingleFile(const QString &command, const QStringList &args);
 };

@@ -88,14 +88,8 @@ int run(const QStringList &arguments)
     const std::optional<QString> prefixText = CliIo::takeOption(args, u"--prefix"_s, missing);
     if (missing)
         return CliIo::usageError(kName, Texts::format(u"Cli_MissingValue", {u"--prefix"_s}));
-    for (const QString &arg : args) {
-        if (arg.startsWith(u"--"))
-            return CliIo::usageError(kName, Texts::format(u"Cli_UnknownOption", {arg}));
-    }
-    if (args.isEmpty())
-        return CliIo::usageError(kName, Texts::text(u"Cli_MissingFile"));
-    if (args.size() > 1)
-        return CliIo::usageError(kName, Texts::text(u"Cli_TooManyArguments"));
+    if (const std::optional<int> bad = CliIo::checkSingleFile(kName, args))
+        return *bad;
     const auto exporter = exporters().find(format);
     if (exporter == exporters().end())
         return CliIo::usageError(kName, Texts::format(u"Cli_UnknownFormat", {format}));
@@ -109,12 +103,9 @@ int run(const QStringList &arguments)
     }
 
     CliDatabaseLoader loader;
-    const auto loaded = loader.load(args);
-    const CliDatabaseLoader::Loaded &record = loaded.front();
-    if (!record.database) {
-        CliIo::errLine(Texts::format(u"Cli_CannotOpen", {record.file, record.problem}));
+    const CliDatabaseLoader::Loaded record = loader.loadOne(args.first());
+    if (!record.database)
         return 2;
-    }
     request.database = record.database;
     const BibItemList *all = record.database->allItems();
     if (keys) {

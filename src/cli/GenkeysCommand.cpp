@@ -22,22 +22,13 @@ int run(const QStringList &arguments)
         CliIo::takeOption(args, u"--rule"_s, missing).value_or(StoragePrefs::bibkeyGenRule());
     if (missing)
         return CliIo::usageError(kName, Texts::format(u"Cli_MissingValue", {u"--rule"_s}));
-    for (const QString &arg : args) {
-        if (arg.startsWith(u"--"))
-            return CliIo::usageError(kName, Texts::format(u"Cli_UnknownOption", {arg}));
-    }
-    if (args.isEmpty())
-        return CliIo::usageError(kName, Texts::text(u"Cli_MissingFile"));
-    if (args.size() > 1)
-        return CliIo::usageError(kName, Texts::text(u"Cli_TooManyArguments"));
+    if (const std::optional<int> bad = CliIo::checkSingleFile(kName, args))
+        return *bad;
 
     CliDatabaseLoader loader;
-    const auto loaded = loader.load(args);
-    const CliDatabaseLoader::Loaded &record = loaded.front();
-    if (!record.database) {
-        CliIo::errLine(Texts::format(u"Cli_CannotOpen", {record.file, record.problem}));
+    const CliDatabaseLoader::Loaded record = loader.loadOne(args.first());
+    if (!record.database)
         return 2;
-    }
     const BibItemList *all = record.database->allItems();
     if (!all)
         return 1;

@@ -80,12 +80,9 @@ int run(const QStringList &arguments)
 
     // A save writes the edit forms: what the window shows is not built.
     CliDatabaseLoader loader;
-    const auto loaded = loader.load(args, true);
-    const CliDatabaseLoader::Loaded &record = loaded.front();
-    if (!record.database) {
-        CliIo::errLine(Texts::format(u"Cli_CannotOpen", {record.file, record.problem}));
+    const CliDatabaseLoader::Loaded record = loader.loadOne(args.first(), true);
+    if (!record.database)
         return 2;
-    }
     LocalDatabase &database = *record.database;
     for (const QString &error : record.errors)
         CliIo::errLine(Texts::format(u"Cli_Save_ReadError", {record.file, error}));

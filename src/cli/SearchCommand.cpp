@@ -21,17 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-SmartSearchCondition makeCondition(int target, int condition, const QString &text,
-                                   bool caseSensitive)
-{
-    SmartSearchCondition made;
-    made.setTargetFieldChoice(target);
-    made.setConditionChoice(condition);
-    made.setSearchString(text);
-    made.setCaseSensitive(caseSensitive);
-    return made;
-}
-
 const QString kName = u"search"_s;
 
 // "TARGET,CONDITION[,TEXT[,case]]"; the text may itself hold commas.
@@ -57,7 +46,7 @@ std::optional<SmartSearchCondition> parseCondition(const QString &whereText)
         caseSensitive = true;
         text.truncate(last);
     }
-    return makeCondition(target, condition, text, caseSensitive);
+    return SmartSearchCondition::conditionWith(target, condition, text, caseSensitive);
 }
 
 int run(const QStringList &arguments)

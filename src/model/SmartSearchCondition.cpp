@@ -111,6 +111,17 @@ SmartSearchCondition SmartSearchCondition::conditionWithDictionary(const QVarian
     return SmartSearchCondition(dictionary);
 }
 
+SmartSearchCondition SmartSearchCondition::conditionWith(qint32 target, qint32 condition,
+                                                         const QString &text, bool caseSensitive)
+{
+    SmartSearchCondition made;
+    made.m_targetFieldChoice = target;
+    made.m_conditionChoice = condition;
+    made.setSearchString(text);
+    made.m_caseSensitive = caseSensitive;
+    return made;
+}
+
 SmartSearchCondition SmartSearchCondition::newConditionForDupSearch()
 {
     SmartSearchCondition condition;

@@ -72,6 +72,9 @@ public:
     static SmartSearchCondition newCondition();
     static SmartSearchCondition conditionWithDictionary(const QVariantMap &dictionary);
     static SmartSearchCondition newConditionForDupSearch();
+    // A condition from its four stored fields.
+    static SmartSearchCondition conditionWith(qint32 target, qint32 condition, const QString &text,
+                                              bool caseSensitive);
 
     // The stored form: "Target Field", "Match Condition" (integers), "Search
     // String" (text) and "Case Sensitive" (boolean).

@@ -76,18 +76,6 @@ private:
     std::unique_ptr<LoadingCoordinator> m_coordinator = std::make_unique<LoadingCoordinator>();
 };
 
-// A condition from its four stored fields.
-inline SmartSearchCondition makeCondition(int target, int condition, const QString &text,
-                                          bool caseSensitive)
-{
-    SmartSearchCondition made;
-    made.setTargetFieldChoice(target);
-    made.setConditionChoice(condition);
-    made.setSearchString(text);
-    made.setCaseSensitive(caseSensitive);
-    return made;
-}
-
 inline QStringList keysOfItems(const BibItemList &items)
 {
     QStringList keys;

@@ -15,12 +15,12 @@ namespace {
 // Title contains "graph".
 SmartSearchCondition titleContains(const QString &text)
 {
-    return makeCondition(14, 1, text, false);
+    return SmartSearchCondition::conditionWith(14, 1, text, false);
 }
 
 SmartSearchCondition yearAfter(const QString &year)
 {
-    return makeCondition(20, 20, year, false);
+    return SmartSearchCondition::conditionWith(20, 20, year, false);
 }
 
 std::unique_ptr<SmartLibrary> libraryWith(std::vector<SmartSearchCondition> conditions,
@@ -62,7 +62,7 @@ TEST(SmartLibraryProperties, dictionaryRoundTripKeepsEveryField)
     properties.setMatchesAllConditions(false);
     properties.setUpdateCondition(2);
     properties.setSearchConditions(
-        {titleContains(u"graph"_s), makeCondition(25, 25, u"7"_s, true)});
+        {titleContains(u"graph"_s), SmartSearchCondition::conditionWith(25, 25, u"7"_s, true)});
     const QVariantMap dictionary = properties.makePropertyDictionary();
     EXPECT_EQ(dictionary.value(u"Search Target"_s).toString(), u"DB1"_s);
     EXPECT_EQ(dictionary.value(u"Search Conditions"_s).toList().size(), 2);
@@ -434,7 +434,7 @@ TEST(SmartLibraryTimer, armedOnlyForCodeZeroWithATimeCondition)
     const auto dictionaryFor = [](int code, const QString &days) {
         SmartLibraryProperties properties;
         properties.setUpdateCondition(code);
-        properties.setSearchConditions({makeCondition(25, 25, days, false), titleContains(u"x"_s)});
+        properties.setSearchConditions({SmartSearchCondition::conditionWith(25, 25, days, false), titleContains(u"x"_s)});
         return properties.makePropertyDictionary();
     };
     EXPECT_EQ(
