@@ -6,6 +6,7 @@
 
 #include "core/StringInputStream.h"
 #include "model/BibElement.h"
+#include "storage/BibFileReader.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,26 +35,13 @@ Block readBlockName(StringInputStream &stream)
     char16_t name[16];
     qsizetype length = 0;
     for (QChar c = stream.getChar(); !c.isNull(); c = stream.getChar()) {
-        switch (c.unicode()) {
-        case u' ':
-        case u'\t':
-        case u'\n':
-        case u'\r':
-        case u'{':
-        case u'}':
-        case u'\\':
-        case u'#':
-        case u'$':
-        case u'%':
-        case u'&':
-        case u'@':
+        if (BibFileReader::endsBlockName(c)) {
             stream.ungetChar();
-            return blockOf(QStringView(name, std::min(length, qsizetype(std::size(name)))));
-        default:
-            if (length < qsizetype(std::size(name)))
-                name[length] = c.unicode();
-            ++length;
+            break;
         }
+        if (length < qsizetype(std::size(name)))
+            name[length] = c.unicode();
+        ++length;
     }
     return blockOf(QStringView(name, std::min(length, qsizetype(std::size(name)))));
 }

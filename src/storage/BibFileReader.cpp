@@ -22,29 +22,6 @@ namespace {
 
 constexpr char16_t kSettingsStart[] = u"@COMMENT { Quirefold_Settings,";
 
-// Characters that end a block name after '@' ('(' too: "@article(key, ...)").
-bool endsBlockName(QChar c)
-{
-    switch (c.unicode()) {
-    case u' ':
-    case u'\t':
-    case u'\n':
-    case u'\r':
-    case u'{':
-    case u'}':
-    case u'\\':
-    case u'#':
-    case u'$':
-    case u'%':
-    case u'&':
-    case u'@':
-    case u'(':
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == QChar(0x00A0) ||
@@ -96,6 +73,28 @@ long long settingsInteger(const QString &value)
 }
 
 } // namespace
+
+bool BibFileReader::endsBlockName(QChar c)
+{
+    switch (c.unicode()) {
+    case u' ':
+    case u'\t':
+    case u'\n':
+    case u'\r':
+    case u'{':
+    case u'}':
+    case u'\\':
+    case u'#':
+    case u'$':
+    case u'%':
+    case u'&':
+    case u'@':
+    case u'(':
+        return true;
+    default:
+        return false;
+    }
+}
 
 BibFileReader::BibFileReader(LocalDatabase &database, LocalDatabaseProperties &properties,
                              const std::atomic<bool> &stopLoading, std::atomic<int> &numLoading)

@@ -68,6 +68,9 @@ public:
     // settings block's "textencoding" (files of 165 bytes or more whose first
     // 80 bytes are ASCII); absent when they announce none.
     static std::optional<unsigned> announcedEncoding(const QByteArray &bytes);
+    // Whether `c` ends a block name after '@' (white space, a brace or '(',
+    // and the TeX specials).
+    static bool endsBlockName(QChar c);
     // UTF-16 without a byte-order mark (zero bytes at every other place).
     static std::optional<unsigned> unmarkedUtf16(const QByteArray &bytes);
 
