@@ -66,30 +66,6 @@ TEST(BibElement, classifiesTextByShape)
     }
 }
 
-TEST(BibElement, factoriesMakeTheirFixedKinds)
-{
-    struct Row
-    {
-        const char *name;
-        BibElement element;
-        qint32 type;
-        QString text;
-    };
-    const Row rows[] = {
-        {"number", BibElement::bibElementWithNumString(u"0042x"_s), BibElement::Number, u"0042x"_s},
-        {"quoteAddsQuotes", BibElement::bibElementWithQuoteString(u"a {b}"_s),
-         BibElement::QuotedString, u"\"a {b}\""_s},
-        {"special", BibElement::bibElementWithSpecial(u"{k}"_s), BibElement::Special, u"{k}"_s},
-        {"equal", BibElement::bibElementEqual(), BibElement::Equal, u"="_s},
-        {"sharp", BibElement::bibElementSharp(), BibElement::Sharp, u"#"_s},
-        {"comma", BibElement::bibElementComma(), BibElement::Comma, u","_s},
-    };
-    for (const Row &row : rows) {
-        EXPECT_EQ(row.element.elementType(), row.type) << row.name;
-        EXPECT_EQ(row.element.stringValue(), row.text) << row.name;
-    }
-}
-
 TEST(BibElement, stringContentsStripsOnlyBracesAndQuotes)
 {
     struct Row
@@ -109,21 +85,6 @@ TEST(BibElement, stringContentsStripsOnlyBracesAndQuotes)
     };
     for (const Row &row : rows)
         EXPECT_EQ(row.element.stringContents(), row.contents) << row.name;
-}
-
-TEST(BibElement, valueCodesAreZeroToFive)
-{
-    for (qint32 type = -1; type <= 10; ++type)
-        EXPECT_EQ(BibElement(type, u"x"_s).isValue(), type >= 0 && type <= 5) << type;
-}
-
-TEST(BibElement, setters)
-{
-    BibElement element = BibElement::bibElementWithString(u"x"_s);
-    element.setType(BibElement::BracedString);
-    element.setData(u"{y}"_s);
-    EXPECT_EQ(element, BibElement(BibElement::BracedString, u"{y}"_s));
-    EXPECT_NE(element, BibElement(BibElement::Word, u"{y}"_s));
 }
 
 TEST(BibElementMacros, wordsAreLookedUpUpperCaseWithTheCommonList)
