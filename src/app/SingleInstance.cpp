@@ -77,6 +77,17 @@ bool SingleInstance::listen()
 {
     if (m_server != nullptr && m_server->isListening())
         return true;
+    // Someone answers: another instance runs. Nobody answers: a socket file
+    // there was left by a program that died and is replaced. (Listening alone
+    // would not tell: with access options the server replaces the file.)
+    {
+        QLocalSocket probe;
+        probe.connectToServer(m_serverName);
+        if (probe.waitForConnected(500)) {
+            probe.abort();
+            return false;
+        }
+    }
     delete m_server;
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -84,17 +95,9 @@ bool SingleInstance::listen()
     if (m_server->listen(m_serverName))
         return true;
     if (m_server->serverError() == QAbstractSocket::AddressInUseError) {
-        // Someone answers: another instance runs. Nobody answers: the socket
-        // was left by a program that died, so take it over.
-        QLocalSocket probe;
-        probe.connectToServer(m_serverName);
-        if (probe.waitForConnected(500)) {
-            probe.abort();
-        } else {
-            QLocalServer::removeServer(m_serverName);
-            if (m_server->listen(m_serverName))
-                return true;
-        }
+        QLocalServer::removeServer(m_serverName);
+        if (m_server->listen(m_serverName))
+            return true;
     }
     delete m_server;
     m_server = nullptr;
