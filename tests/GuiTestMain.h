@@ -26,8 +26,8 @@ int run(int argc, char **argv)
     setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
     const QString runtime = QString::fromLocal8Bit(root + "/runtime");
     QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                       | QFileDevice::ExeOwner); // as the desktop makes it
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ExeOwner); // as the desktop makes it
     setenv("QF_TEST_HOME", root.constData(), 1);
     setenv("HOME", root.constData(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -55,8 +55,8 @@ QString extractedHelpFolder()
             continue;
         existing.close();
         QSaveFile out(target);
-        if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size()
-            || !out.commit())
+        if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() ||
+            !out.commit())
             return {};
     }
     return folder;
@@ -79,8 +79,8 @@ QStringList HelpBook::anchors()
 
 QString HelpBook::installedHelpFolder()
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath()
-                           + QStringLiteral("/../share/quirefold/help"));
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../share/quirefold/help"));
 }
 
 QUrl HelpBook::urlForAnchor(const QString &anchor)

@@ -25,8 +25,8 @@ PluginManager::~PluginManager()
 
 QString PluginManager::installedPluginFolder()
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath()
-                           + QStringLiteral("/../lib/quirefold/plugins"));
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../lib/quirefold/plugins"));
 }
 
 void PluginManager::loadPlugins()

@@ -40,7 +40,8 @@ QString SingleInstance::defaultServerName()
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty())
         return runtime + QStringLiteral("/quirefold.socket");
-    return QDir::tempPath() + QStringLiteral("/quirefold-") + userName() + QStringLiteral(".socket");
+    return QDir::tempPath() + QStringLiteral("/quirefold-") + userName() +
+           QStringLiteral(".socket");
 }
 
 bool SingleInstance::handOver(const QStringList &files) const

@@ -79,7 +79,8 @@ void WelcomeController::buildPanel()
     auto *buttons = new QDialogButtonBox(panel);
     QPushButton *okButton = buttons->addButton(Texts::text(u"OK"), QDialogButtonBox::AcceptRole);
     okButton->setDefault(true);
-    QPushButton *guide = buttons->addButton(Texts::text(u"Welcome_Guide"), QDialogButtonBox::HelpRole);
+    QPushButton *guide =
+        buttons->addButton(Texts::text(u"Welcome_Guide"), QDialogButtonBox::HelpRole);
     guide->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::accepted, panel, &QDialog::accept);
     connect(guide, &QPushButton::clicked, this, &WelcomeController::showGuide);

@@ -54,14 +54,17 @@ private Q_SLOTS:
         const QStringList anchors = HelpBook::anchors();
         QCOMPARE(anchors.size(), 11);
         for (const QString &anchor : anchors) {
-            const QByteArray page = contents(QStringLiteral(":/help/") + anchor + QStringLiteral(".html"));
+            const QByteArray page =
+                contents(QStringLiteral(":/help/") + anchor + QStringLiteral(".html"));
             QVERIFY2(page.contains("id=\"" + anchor.toLatin1() + '"'), qPrintable(anchor));
             const QUrl url = HelpBook::urlForAnchor(anchor);
             QVERIFY2(url.isLocalFile(), qPrintable(anchor));
             QCOMPARE(contents(url.toLocalFile()), page);
         }
         // The pages link to each other and to their style sheet.
-        const QString folder = HelpBook::urlForAnchor(HelpBook::kRootAnchor).adjusted(QUrl::RemoveFilename).toLocalFile();
+        const QString folder = HelpBook::urlForAnchor(HelpBook::kRootAnchor)
+                                   .adjusted(QUrl::RemoveFilename)
+                                   .toLocalFile();
         QVERIFY(QFile::exists(folder + QStringLiteral("help.css")));
     }
 

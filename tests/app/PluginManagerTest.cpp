@@ -52,8 +52,8 @@ private Q_SLOTS:
 
     void installedFolderLiesBesideTheProgram()
     {
-        const QString expected = QDir::cleanPath(QCoreApplication::applicationDirPath()
-                                                 + QStringLiteral("/../lib/quirefold/plugins"));
+        const QString expected = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                                 QStringLiteral("/../lib/quirefold/plugins"));
         QCOMPARE(PluginManager::installedPluginFolder(), expected);
         QCOMPARE(PluginManager().folder(), expected);
     }

@@ -19,13 +19,17 @@ class SingleInstanceTest : public QObject
 
 private:
     QTemporaryDir m_folder;
-    QString socketPath(const char *name) const { return m_folder.filePath(QString::fromLatin1(name)); }
+    QString socketPath(const char *name) const
+    {
+        return m_folder.filePath(QString::fromLatin1(name));
+    }
 
     // Hands the files over on another thread, as a second program would,
     // while this thread serves the running instance.
     static bool handOverServed(const SingleInstance &later, const QStringList &files)
     {
-        auto answer = std::async(std::launch::async, [&later, files] { return later.handOver(files); });
+        auto answer =
+            std::async(std::launch::async, [&later, files] { return later.handOver(files); });
         while (answer.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
             QCoreApplication::processEvents();
         return answer.get();
@@ -46,11 +50,13 @@ private Q_SLOTS:
 
         SingleInstance later(socketPath("one.socket"));
         QVERIFY(!later.listen());
-        const QStringList files = {QStringLiteral("relative.bib"), QStringLiteral("/abs/ol/ute.bib")};
+        const QStringList files = {QStringLiteral("relative.bib"),
+                                   QStringLiteral("/abs/ol/ute.bib")};
         QVERIFY(handOverServed(later, files));
         QTRY_COMPARE(received.count(), 1);
-        const QStringList expected = {QDir::current().absoluteFilePath(QStringLiteral("relative.bib")),
-                                      QStringLiteral("/abs/ol/ute.bib")};
+        const QStringList expected = {
+            QDir::current().absoluteFilePath(QStringLiteral("relative.bib")),
+            QStringLiteral("/abs/ol/ute.bib")};
         QCOMPARE(received.at(0).at(0).toStringList(), expected);
 
         QVERIFY(handOverServed(later, {})); // a bare start only raises the window
@@ -81,8 +87,8 @@ private Q_SLOTS:
     {
         const QString name = SingleInstance::defaultServerName();
         QVERIFY(QFileInfo(name).isAbsolute());
-        QVERIFY(name.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR"))
-                || name.contains(qEnvironmentVariable("USER")));
+        QVERIFY(name.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")) ||
+                name.contains(qEnvironmentVariable("USER")));
     }
 };
 

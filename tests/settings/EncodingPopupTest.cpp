@@ -41,9 +41,9 @@ private Q_SLOTS:
         QTest::addColumn<quint32>("selected");
         QTest::addColumn<QList<quint32>>("activeAfter");
         QTest::addColumn<int>("expectedCount");
-        QTest::newRow("still active") << quint32(TextEncodings::ISOLatin1)
-                                      << QList<quint32>{TextEncodings::ISOLatin1, TextEncodings::UTF8}
-                                      << 4;
+        QTest::newRow("still active")
+            << quint32(TextEncodings::ISOLatin1)
+            << QList<quint32>{TextEncodings::ISOLatin1, TextEncodings::UTF8} << 4;
         QTest::newRow("no longer active: extra item")
             << quint32(TextEncodings::ISOLatin1) << QList<quint32>{TextEncodings::UTF8} << 4;
         QTest::newRow("never active: extra item")
