@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace {
 
@@ -114,6 +115,8 @@ void SingleInstance::acceptConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // A peer that connects and says nothing is dropped.
+        QTimer::singleShot(kTimeoutMs, socket, [socket] { socket->abort(); });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (socket->bytesAvailable() > kMaxMessageBytes) {
                 socket->abort();

@@ -47,6 +47,12 @@ void EncodingPopup::rebuild()
         m_menu.selectEncodeing(m_lastEncoding);
     else
         m_lastEncoding = m_menu.selectedEncodeing();
+    if (m_lastEncoding == 0) {
+        // No active encoding is known here (a list from another system):
+        // offer UTF-8 rather than nothing.
+        m_lastEncoding = TextEncodings::UTF8;
+        m_menu.selectEncodeing(m_lastEncoding);
+    }
     fillItems();
 }
 

@@ -75,6 +75,14 @@ private Q_SLOTS:
         QCOMPARE(popup.encoding(), int(TextEncodings::UTF16));
     }
 
+    void activeListOfUnknownCodesStillYieldsAnEncoding()
+    {
+        preferences().setActiveEncodings({0x7fff1234});
+        EncodingPopup popup;
+        QCOMPARE(popup.encoding(), int(TextEncodings::UTF8));
+        QCOMPARE(popup.currentText(), TextEncodings::nameOfEncoding(TextEncodings::UTF8));
+    }
+
     void editItemNeverYieldsZero()
     {
         EncodingPopup popup;
