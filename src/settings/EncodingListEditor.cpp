@@ -5,6 +5,7 @@
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -41,7 +42,7 @@ EncodingListEditor::EncodingListEditor(const QList<quint32> &active, QWidget *pa
     for (QPushButton *button : {m_checkContains, m_checkAll, m_uncheckAll})
         button->setAutoDefault(false);
     connect(m_search, &QLineEdit::textChanged, this, &EncodingListEditor::updateButtons);
-    connect(m_search, &QLineEdit::returnPressed, m_checkContains, &QPushButton::click);
+    m_search->installEventFilter(this);
     connect(m_checkContains, &QPushButton::clicked, this, [this] {
         m_checklist.checkContains(m_search->text());
         showMarks();
@@ -96,6 +97,19 @@ bool EncodingListEditor::applyTo(BibPreferences &preferences) const
 QPushButton *EncodingListEditor::okButton() const
 {
     return m_buttons->button(QDialogButtonBox::Ok);
+}
+
+bool EncodingListEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_search && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (m_checkContains->isEnabled())
+                m_checkContains->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void EncodingListEditor::showMarks()
