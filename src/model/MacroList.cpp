@@ -603,8 +603,15 @@ qsizetype matchingBrace(const QString &text, qsizetype i)
 
 bool MacroList::isReadableName(const QString &name)
 {
-    if (name.isEmpty() || name.contains(QChar(0x00A5)))
+    // BibTeX itself reads a leading digit as a number and refuses these
+    // characters in a name; the yen sign reads back as a backslash.
+    static const QString notInBibTeXNames = QStringLiteral("\"#%'(),={}\u00A5");
+    if (name.isEmpty() || name.front().isDigit())
         return false;
+    for (QChar c : name) {
+        if (c.isSpace() || notInBibTeXNames.contains(c))
+            return false;
+    }
     // Defined: "@STRING { NAME = "x" }" must give exactly that name.
     QString error;
     StringInputStream definition(u'{' + name + QStringLiteral(" = \"x\" }"));

@@ -6,13 +6,17 @@
 #include <uchardet.h>
 #include <unicode/ucsdet.h>
 
+#include <algorithm>
 #include <cstring>
 #include <strings.h>
+#include <vector>
 
 namespace {
 
-// The detectors only look at this much; decoding and weighing see all bytes.
+// The detectors look at this many bytes, the weighing at this many characters
+// of each decoding (plenty for statistics; a file of megabytes stays quick).
 constexpr qsizetype kDetectorInput = 1 << 18;
+constexpr qsizetype kWeighedLength = 1 << 18;
 
 struct CharsetName
 {
@@ -178,19 +182,39 @@ QList<quint32> EncodingDetector::candidates(const QByteArray &bytes)
 std::optional<EncodingDetector::Detection> EncodingDetector::detect(const QByteArray &bytes,
                                                                     quint32 excluded)
 {
-    std::optional<Detection> best;
+    struct Weighed
+    {
+        Detection detection;
+        qsizetype nonAscii = 0;
+    };
+    std::vector<Weighed> decodings;
     for (quint32 code : candidates(bytes)) {
         if (code == excluded || code == TextEncodings::ASCII || !TextEncodings::isKnown(code))
             continue;
         std::optional<QString> text = TextEncodings::decode(bytes, code);
         if (!text)
             continue;
-        const qsizetype score = TextPlausibility::implausibility(*text);
-        if (!best || score < best->implausibility) {
-            best = Detection{code, std::move(*text), score};
-            if (score == 0)
-                break; // nothing later in the order can do better
-        }
+        const QStringView sample = QStringView(*text).left(kWeighedLength);
+        const qsizetype score = TextPlausibility::implausibility(sample);
+        const qsizetype nonAscii = std::count_if(sample.begin(), sample.end(),
+                                                 [](QChar c) { return c.unicode() >= 0x80; });
+        decodings.push_back({Detection{code, std::move(*text), score}, nonAscii});
+        if (decodings.size() == 1 && score == 0)
+            break; // the detectors' first answer reads without a flaw
     }
-    return best;
+    if (decodings.empty())
+        return std::nullopt;
+    // The detectors' order stands unless a later decoding is clearly better:
+    // by more than one sign per hundred characters outside ASCII (real text
+    // has a few oddities, such as a camel-case key in Cyrillic).
+    const auto fewest = std::min_element(
+        decodings.begin(), decodings.end(), [](const Weighed &a, const Weighed &b) {
+            return a.detection.implausibility < b.detection.implausibility;
+        });
+    const qsizetype tolerance = fewest->nonAscii / 100;
+    for (Weighed &weighed : decodings) {
+        if (weighed.detection.implausibility <= fewest->detection.implausibility + tolerance)
+            return std::move(weighed.detection);
+    }
+    return std::move(fewest->detection);
 }

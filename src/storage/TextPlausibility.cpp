@@ -48,13 +48,23 @@ Script scriptOf(char32_t c)
     }
 }
 
-// Punctuation that sits between letters in real text: apostrophes, hyphens,
-// dashes, the middle dot, CJK and full-width punctuation.
+// Punctuation that stands next to letters in real text: apostrophes, quotes,
+// hyphens, dashes, guillemets, the middle dot, inverted marks, the degree
+// sign, CJK and full-width punctuation.
 bool isWordPunctuation(char32_t c)
 {
-    return (c >= 0x2010 && c <= 0x2027) || c == 0x00B7 || c == 0x00AD ||
-           (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF01 && c <= 0xFF60) || c == 0x30FB ||
-           c == 0x30FC;
+    return (c >= 0x2010 && c <= 0x2027) || c == 0x00B7 || c == 0x00AD || c == 0x00AB ||
+           c == 0x00BB || c == 0x00A1 || c == 0x00BF || c == 0x00B0 || c == 0x2039 ||
+           c == 0x203A || c == 0x2116 || (c >= 0x3000 && c <= 0x303F) ||
+           (c >= 0xFF01 && c <= 0xFF60) || c == 0x30FB || c == 0x30FC;
+}
+
+// A character outside ASCII that is neither a letter, a mark, a space nor
+// word punctuation: a symbol (box drawing, "±", "¶", ...).
+bool isSymbol(char32_t c)
+{
+    return c >= 0x80 && !QChar::isLetter(c) && !QChar::isMark(c) && !QChar::isSpace(c) &&
+           !isWordPunctuation(c);
 }
 
 // The converters that tell common Han characters, opened once per measurement.
@@ -161,6 +171,10 @@ qsizetype TextPlausibility::implausibility(QStringView text)
         }
         const Script script = scriptOf(c);
         if (c < 0x80) {
+            // "ťSprache": a non-ASCII small letter before a capital.
+            if (previous >= 0x80 && previousScript == Script::Latin && QChar::isLower(previous) &&
+                QChar::isUpper(c))
+                ++score;
             accentedRun = 0;
             previous = c;
             previousScript = script;
@@ -169,15 +183,18 @@ qsizetype TextPlausibility::implausibility(QStringView text)
         if ((c >= 0x80 && c <= 0x9F) || c == 0xFFFD || (c >= 0xE000 && c <= 0xF8FF)) {
             score += 3; // control characters, replacement, private use
         } else if (script == Script::None) {
-            // A symbol inside a word ("D±browski").
-            if (!QChar::isMark(c) && !isWordPunctuation(c) && QChar::isLetter(previous) &&
-                i + 1 < n && text.at(i + 1).isLetter())
+            // A symbol touching a letter or another symbol ("D±browski",
+            // box drawing among Cyrillic letters).
+            const char32_t next = i + 1 < n ? text.at(i + 1).unicode() : 0;
+            if (isSymbol(c) && (QChar::isLetter(previous) || isSymbol(previous) ||
+                                QChar::isLetter(next) || isSymbol(next)))
                 ++score;
         } else {
             if (script == Script::Latin && ++accentedRun >= 3)
                 ++score;
-            if ((script == Script::Cyrillic || script == Script::Greek) &&
-                previousScript == script && QChar::isLower(previous) && QChar::isUpper(c))
+            // A small letter before a capital inside a word ("SituationŤ",
+            // KOI8-R read as windows-1251).
+            if (previousScript == script && QChar::isLower(previous) && QChar::isUpper(c))
                 ++score;
             const bool kanaAndHan = (previousScript == Script::Han && script == Script::Kana) ||
                                     (previousScript == Script::Kana && script == Script::Han);

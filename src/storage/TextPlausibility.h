@@ -4,9 +4,9 @@
 
 // Measures how unlikely a decoded text is to be what its writer typed: the
 // tell-tale signs of bytes read in the wrong encoding (control characters,
-// symbols inside words, runs of accented letters, case flipping inside a
-// Cyrillic or Greek word, letters of two scripts in one word, rare Han
-// characters, half-width katakana). Only characters outside ASCII and their
+// symbols touching letters, runs of accented letters, a small letter before a
+// capital, letters of two scripts in one word, rare Han characters,
+// half-width katakana, Han characters beside kana that Japanese lacks). Only characters outside ASCII and their
 // neighbours count, so that the ASCII markup of a .bib file weighs nothing.
 // Stateless; any thread.
 class TextPlausibility

@@ -206,6 +206,9 @@ TEST(EncodingDetection, implausibilityCountsTheSignsOfAWrongDecoding)
         {"controlCharacter", u"na\u0093ve"_s, false},
         {"accentedRun", u"\u00c3\u00a9\u00c3\u00a8tude"_s, false},
         {"cyrillicCaseFlip", u"\u0438\u0412\u0410\u041d"_s, false},
+        {"latinCaseFlip", u"\u0165Sprache und Situation\u0164"_s, false},
+        {"boxDrawingByLetters", u"\u2568\u2564\u0430"_s, false},
+        {"noBreakSpaceAndDegrees", u"Test\u00a0I. 20\u00b0C \u00bbZitat\u00ab"_s, true},
         {"scriptsMixed", u"\u0430\u03b1"_s, false},
         {"halfWidthKatakana", u"\uff86\uff8e\uff9d"_s, false},
     };
