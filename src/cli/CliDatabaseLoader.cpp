@@ -70,7 +70,8 @@ std::vector<CliDatabaseLoader::Loaded> CliDatabaseLoader::load(const QStringList
         }
         probe.close();
         presenter.last.clear();
-        record.database = m_coordinator->appendLocalDatabase(file, false, editFormsOnly, readEncoding);
+        record.database =
+            m_coordinator->appendLocalDatabase(file, false, editFormsOnly, readEncoding);
         if (!record.database)
             record.problem = presenter.last;
         else

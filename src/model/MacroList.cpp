@@ -699,8 +699,7 @@ std::optional<MacroList> MacroList::macroListFromBstFile(const QString &path, QS
 }
 
 std::optional<MacroList> MacroList::macroListFromBstFile(const QString &path, quint32 encoding,
-                                                         QString &error,
-                                                         QStringList *skippedNames)
+                                                         QString &error, QStringList *skippedNames)
 {
     error.clear();
     const QFileInfo info(path);

@@ -266,8 +266,8 @@ bool BibFileReader::decode(const QByteArray &bytes, QString &text)
         return false;
     }
     const qsizetype line =
-        1 + std::count(bytes.begin(),
-                       bytes.begin() + std::max<qsizetype>(reading.firstStray, 0), '\n');
+        1 +
+        std::count(bytes.begin(), bytes.begin() + std::max<qsizetype>(reading.firstStray, 0), '\n');
     appendError(QF_KEY("ReadError_EncodingRepaired"), QString::number(reading.strayBytes),
                 QString::number(line));
     return false;

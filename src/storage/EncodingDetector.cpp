@@ -135,8 +135,7 @@ quint32 EncodingDetector::uchardetAnswer(const QByteArray &bytes)
     if (!detector)
         return 0;
     quint32 code = 0;
-    if (uchardet_handle_data(detector, input.constData(), static_cast<size_t>(input.size())) ==
-        0) {
+    if (uchardet_handle_data(detector, input.constData(), static_cast<size_t>(input.size())) == 0) {
         uchardet_data_end(detector);
         code = codeOfCharsetName(uchardet_get_charset(detector));
     }

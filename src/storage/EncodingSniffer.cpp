@@ -60,8 +60,8 @@ EncodingSniffer::Reading EncodingSniffer::readInAnotherEncoding(const QByteArray
         reading.encoding = TextEncodings::UTF8;
         return reading;
     }
-    const bool fewAndIsolated = repair.validMultibyte > 0 && repair.isolated &&
-                                repair.strayBytes <= repair.validMultibyte;
+    const bool fewAndIsolated =
+        repair.validMultibyte > 0 && repair.isolated && repair.strayBytes <= repair.validMultibyte;
     if (!fewAndIsolated) {
         if (std::optional<EncodingDetector::Detection> detection =
                 EncodingDetector::detect(bytes, failed)) {
@@ -78,8 +78,7 @@ EncodingSniffer::Reading EncodingSniffer::readInAnotherEncoding(const QByteArray
     return reading;
 }
 
-EncodingSniffer::Repair EncodingSniffer::decodeUtf8Repairing(const QByteArray &bytes,
-                                                             QString &text)
+EncodingSniffer::Repair EncodingSniffer::decodeUtf8Repairing(const QByteArray &bytes, QString &text)
 {
     Repair repair;
     text.clear();

@@ -54,9 +54,9 @@ Script scriptOf(char32_t c)
 bool isWordPunctuation(char32_t c)
 {
     return (c >= 0x2010 && c <= 0x2027) || c == 0x00B7 || c == 0x00AD || c == 0x00AB ||
-           c == 0x00BB || c == 0x00A1 || c == 0x00BF || c == 0x00B0 || c == 0x2039 ||
-           c == 0x203A || c == 0x2116 || (c >= 0x3000 && c <= 0x303F) ||
-           (c >= 0xFF01 && c <= 0xFF60) || c == 0x30FB || c == 0x30FC;
+           c == 0x00BB || c == 0x00A1 || c == 0x00BF || c == 0x00B0 || c == 0x2039 || c == 0x203A ||
+           c == 0x2116 || (c >= 0x3000 && c <= 0x303F) || (c >= 0xFF01 && c <= 0xFF60) ||
+           c == 0x30FB || c == 0x30FC;
 }
 
 // A character outside ASCII that is neither a letter, a mark, a space nor
@@ -159,9 +159,9 @@ qsizetype TextPlausibility::implausibility(QStringView text)
 {
     HanSets han;
     qsizetype score = 0;
-    char32_t previous = 0;      // the character before the current one
+    char32_t previous = 0; // the character before the current one
     Script previousScript = Script::None;
-    int accentedRun = 0;        // non-ASCII Latin letters in a row
+    int accentedRun = 0; // non-ASCII Latin letters in a row
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         char32_t c = text.at(i).unicode();

@@ -6,8 +6,8 @@
 // tell-tale signs of bytes read in the wrong encoding (control characters,
 // symbols touching letters, runs of accented letters, a small letter before a
 // capital, letters of two scripts in one word, rare Han characters,
-// half-width katakana, Han characters beside kana that Japanese lacks). Only characters outside ASCII and their
-// neighbours count, so that the ASCII markup of a .bib file weighs nothing.
+// half-width katakana, Han characters beside kana that Japanese lacks). Only characters outside
+// ASCII and their neighbours count, so that the ASCII markup of a .bib file weighs nothing.
 // Stateless; any thread.
 class TextPlausibility
 {

@@ -98,8 +98,8 @@ TEST_F(FromEncoding, checkReportsTheEncodingUsedAndAFailure)
 
 TEST_F(FromEncoding, saveWritesTheEncodingItReadSoTheBytesSurvive)
 {
-    const CliRun run = runCli({u"save"_s, bib, u"--from-encoding"_s, u"0x80000A02"_s}, {},
-                              dir.path());
+    const CliRun run =
+        runCli({u"save"_s, bib, u"--from-encoding"_s, u"0x80000A02"_s}, {}, dir.path());
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QByteArray saved = readAll(bib);
     EXPECT_TRUE(saved.contains(kKoi8Name + ", S."));
@@ -109,13 +109,11 @@ TEST_F(FromEncoding, saveWritesTheEncodingItReadSoTheBytesSurvive)
 TEST_F(FromEncoding, unknownOrMissingCodeIsAUsageError)
 {
     for (const QString &command : {u"check"_s, u"export"_s, u"save"_s}) {
-        EXPECT_EQ(runCli({command, bib, u"--from-encoding"_s, u"Klingon"_s}, {}, dir.path())
-                      .exitCode,
-                  2)
+        EXPECT_EQ(
+            runCli({command, bib, u"--from-encoding"_s, u"Klingon"_s}, {}, dir.path()).exitCode, 2)
             << command.toStdString();
-        EXPECT_EQ(runCli({command, bib, u"--from-encoding"_s, u"999999"_s}, {}, dir.path())
-                      .exitCode,
-                  2)
+        EXPECT_EQ(
+            runCli({command, bib, u"--from-encoding"_s, u"999999"_s}, {}, dir.path()).exitCode, 2)
             << command.toStdString();
         EXPECT_EQ(runCli({command, bib, u"--from-encoding"_s}, {}, dir.path()).exitCode, 2)
             << command.toStdString();

@@ -96,8 +96,9 @@ TEST(EncodingDetectionCorpus, corpusTextInLegacyEncodingsIsFoundAgain)
 {
     const QByteArray japanese = readCorpusFile(u"japanese/jecon-bst/jecon-example.bib"_s) +
                                 readCorpusFile(u"japanese/pbibtex-base/jxampl.bib"_s);
-    const QByteArray russian = readCorpusFile(u"retorquere-bibtex-parser/other/primo_nlr_ru.bib"_s) +
-                               readCorpusFile(u"pybtex/cyrillic.bib"_s);
+    const QByteArray russian =
+        readCorpusFile(u"retorquere-bibtex-parser/other/primo_nlr_ru.bib"_s) +
+        readCorpusFile(u"pybtex/cyrillic.bib"_s);
     if (japanese.isEmpty() || russian.isEmpty())
         GTEST_SKIP() << "no corpus at " << corpusDir().toStdString();
     struct Row

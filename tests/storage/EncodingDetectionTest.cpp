@@ -161,16 +161,13 @@ TEST(EncodingDetection, legacyEncodedBibliographiesDecodeAsWritten)
                 rightCount += right ? 1 : 0;
                 ++all;
                 if (size >= 2000) {
-                    EXPECT_TRUE(right) << row.language << " in " << row.encodingName << ", "
-                                       << bytes.size() << " bytes, "
-                                       << mixName(mix)
-                                       << ": read as "
-                                       << TextEncodings::nameOfEncoding(reading.encoding)
-                                              .toStdString()
-                                       << " (signs of a wrong decoding: "
-                                       << TextPlausibility::implausibility(reading.text)
-                                       << ", as written: "
-                                       << TextPlausibility::implausibility(*meant) << ")";
+                    EXPECT_TRUE(right)
+                        << row.language << " in " << row.encodingName << ", " << bytes.size()
+                        << " bytes, " << mixName(mix) << ": read as "
+                        << TextEncodings::nameOfEncoding(reading.encoding).toStdString()
+                        << " (signs of a wrong decoding: "
+                        << TextPlausibility::implausibility(reading.text)
+                        << ", as written: " << TextPlausibility::implausibility(*meant) << ")";
                 }
                 // Right or wrong, nothing is lost: the bytes written back in
                 // the encoding read are the file's own.
@@ -198,7 +195,8 @@ TEST(EncodingDetection, implausibilityCountsTheSignsOfAWrongDecoding)
     };
     const Row rows[] = {
         {"ascii", u"@article{k, title = {Plain}}"_s, true},
-        {"french", u"L\u2019\u00e9volution des pratiques \u2013 \u00ab enqu\u00eate \u00bb"_s, true},
+        {"french", u"L\u2019\u00e9volution des pratiques \u2013 \u00ab enqu\u00eate \u00bb"_s,
+         true},
         {"polish", u"Wi\u015bniewska, D\u0105browski, \u0141ukasz"_s, true},
         {"russian", u"\u0418\u0432\u0430\u043d\u043e\u0432, \u0421. \u041f."_s, true},
         {"japanese", u"\u65e5\u672c\u8a9e\u306e\u6587\u66f8"_s, true},
@@ -223,8 +221,8 @@ TEST(EncodingDetection, implausibilityCountsTheSignsOfAWrongDecoding)
 // is Cyrillic: read as windows-1251 and saved in it, so the bytes survive.
 TEST(EncodingDetection, cyrillicBibliographyIsReadAndSavedInWindows1251)
 {
-    const QByteArray bytes = makeFile(sample("ru"), TextEncodings::WindowsCP1251, 6000,
-                                      Mix::OneInFour);
+    const QByteArray bytes =
+        makeFile(sample("ru"), TextEncodings::WindowsCP1251, 6000, Mix::OneInFour);
     BibFixture fixture;
     auto database = fixture.load(bytes);
     ASSERT_TRUE(database);
@@ -232,9 +230,10 @@ TEST(EncodingDetection, cyrillicBibliographyIsReadAndSavedInWindows1251)
     EXPECT_TRUE(database->encodingChangedOnRead());
     const BibItemPtr item = database->bibItemForKey(u"ayvazyan1983"_s);
     ASSERT_TRUE(item);
-    EXPECT_TRUE(item->fieldDataForEdit(u"author"_s).startsWith(u"\u0410\u0439\u0432\u0430\u0437"_s));
-    const std::optional<QByteArray> saved = database->makeContentsDataWithOptions(
-        database->defaultSaveOptions());
+    EXPECT_TRUE(
+        item->fieldDataForEdit(u"author"_s).startsWith(u"\u0410\u0439\u0432\u0430\u0437"_s));
+    const std::optional<QByteArray> saved =
+        database->makeContentsDataWithOptions(database->defaultSaveOptions());
     ASSERT_TRUE(saved.has_value());
     EXPECT_TRUE(saved->contains(TextEncodings::encode(
         u"\u0410\u0439\u0432\u0430\u0437\u044f\u043d"_s, TextEncodings::WindowsCP1251)));
@@ -293,7 +292,8 @@ TEST(EncodingDetection, strayBytesAreRepairedOnlyWhenFewAndIsolated)
     };
     for (const Row &row : rows) {
         QString text;
-        const EncodingSniffer::Repair repair = EncodingSniffer::decodeUtf8Repairing(row.bytes, text);
+        const EncodingSniffer::Repair repair =
+            EncodingSniffer::decodeUtf8Repairing(row.bytes, text);
         EXPECT_GT(repair.strayBytes, 0) << row.name;
         EXPECT_EQ(EncodingSniffer::readInAnotherEncoding(row.bytes, TextEncodings::UTF8).repaired,
                   row.repaired)
@@ -305,8 +305,8 @@ TEST(EncodingDetection, strayBytesAreRepairedOnlyWhenFewAndIsolated)
 // settings block; bytes not valid in it are reported and nothing is read.
 TEST(EncodingDetection, forcedEncodingIsUsedAndAFailureReadsNothing)
 {
-    const QByteArray bytes = makeFile(sample("ru"), TextEncodings::WindowsCP1251, 3000,
-                                      Mix::Entries);
+    const QByteArray bytes =
+        makeFile(sample("ru"), TextEncodings::WindowsCP1251, 3000, Mix::Entries);
     BibFixture fixture;
     const QString path = fixture.write(u"ru.bib"_s, bytes);
 

@@ -205,11 +205,12 @@ TEST(LoadingErrorAlert, titleCountsTheErrors)
 TEST(LoadingCoordinator, reopenWithEncodingReadsTheFileAgainInThatEncoding)
 {
     // "Иванов" in windows-1251; the settings block names windows-1251.
-    const QByteArray bytes = "@COMMENT { Quirefold_Settings,\n\ttextencoding = {11},\n"
-                             "\tlinemode = {2},\n\tdatabase_ID = {reopen-test},\n"
-                             "\tlast_saved = {2024-01-01 00:00:00 +0000}\n}\n\n"
-                             "@article{iv, author = {\xC8\xE2\xE0\xED\xEE\xE2, S.}, title = {T}}\n" +
-                             entries(3, "x");
+    const QByteArray bytes =
+        "@COMMENT { Quirefold_Settings,\n\ttextencoding = {11},\n"
+        "\tlinemode = {2},\n\tdatabase_ID = {reopen-test},\n"
+        "\tlast_saved = {2024-01-01 00:00:00 +0000}\n}\n\n"
+        "@article{iv, author = {\xC8\xE2\xE0\xED\xEE\xE2, S.}, title = {T}}\n" +
+        entries(3, "x");
     BibFixture fixture;
     LoadingCoordinator coordinator;
     LocalDatabase *database =
