@@ -13,8 +13,8 @@
 
 namespace {
 
-// The detectors look at this many bytes, the weighing at this many characters
-// of each decoding (plenty for statistics; a file of megabytes stays quick).
+// The detectors and the weighing look at this many bytes: plenty for the
+// statistics, and a file of megabytes stays quick.
 constexpr qsizetype kDetectorInput = 1 << 18;
 constexpr qsizetype kWeighedLength = 1 << 18;
 
@@ -181,39 +181,46 @@ QList<quint32> EncodingDetector::candidates(const QByteArray &bytes)
 std::optional<EncodingDetector::Detection> EncodingDetector::detect(const QByteArray &bytes,
                                                                     quint32 excluded)
 {
+    // The candidates are weighed on the first part of the file (whole
+    // lines), and only the one chosen is decoded as a whole.
+    const qsizetype lineEnd =
+        bytes.size() > kWeighedLength ? bytes.lastIndexOf('\n', kWeighedLength) : -1;
+    const QByteArray sample = lineEnd > 0 ? bytes.left(lineEnd + 1) : bytes;
     struct Weighed
     {
-        Detection detection;
+        quint32 code = 0;
+        qsizetype implausibility = 0;
         qsizetype nonAscii = 0;
     };
     std::vector<Weighed> decodings;
     for (quint32 code : candidates(bytes)) {
         if (code == excluded || code == TextEncodings::ASCII || !TextEncodings::isKnown(code))
             continue;
-        std::optional<QString> text = TextEncodings::decode(bytes, code);
+        const std::optional<QString> text = TextEncodings::decode(sample, code);
         if (!text)
             continue;
-        const QStringView sample = QStringView(*text).left(kWeighedLength);
-        const qsizetype score = TextPlausibility::implausibility(sample);
-        const qsizetype nonAscii = std::count_if(sample.begin(), sample.end(),
-                                                 [](QChar c) { return c.unicode() >= 0x80; });
-        decodings.push_back({Detection{code, std::move(*text), score}, nonAscii});
-        if (decodings.size() == 1 && score == 0)
+        const qsizetype nonAscii =
+            std::count_if(text->begin(), text->end(), [](QChar c) { return c.unicode() >= 0x80; });
+        decodings.push_back({code, TextPlausibility::implausibility(*text), nonAscii});
+        if (decodings.size() == 1 && decodings.front().implausibility == 0)
             break; // the detectors' first answer reads without a flaw
     }
-    if (decodings.empty())
-        return std::nullopt;
-    // The detectors' order stands unless a later decoding is clearly better:
-    // by more than one sign per hundred characters outside ASCII (real text
-    // has a few oddities, such as a camel-case key in Cyrillic).
-    const auto fewest = std::min_element(
-        decodings.begin(), decodings.end(), [](const Weighed &a, const Weighed &b) {
-            return a.detection.implausibility < b.detection.implausibility;
-        });
-    const qsizetype tolerance = fewest->nonAscii / 100;
-    for (Weighed &weighed : decodings) {
-        if (weighed.detection.implausibility <= fewest->detection.implausibility + tolerance)
-            return std::move(weighed.detection);
+    while (!decodings.empty()) {
+        // The detectors' order stands unless a later decoding is clearly
+        // better: by more than one sign per hundred characters outside ASCII
+        // (real text has a few oddities, such as a camel-case key in Cyrillic).
+        const auto fewest = std::min_element(
+            decodings.begin(), decodings.end(),
+            [](const Weighed &a, const Weighed &b) { return a.implausibility < b.implausibility; });
+        const qsizetype limit = fewest->implausibility + fewest->nonAscii / 100;
+        const auto chosen =
+            std::find_if(decodings.begin(), decodings.end(), [limit](const Weighed &weighed) {
+                return weighed.implausibility <= limit;
+            });
+        std::optional<QString> text = TextEncodings::decode(bytes, chosen->code);
+        if (text)
+            return Detection{chosen->code, std::move(*text), chosen->implausibility};
+        decodings.erase(chosen); // valid at the start of the file only
     }
-    return std::move(fewest->detection);
+    return std::nullopt;
 }

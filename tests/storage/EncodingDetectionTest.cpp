@@ -343,3 +343,21 @@ TEST(EncodingDetection, detectorNamesMapToEncodingCodes)
     for (const char *name : {"GB18030", "Big5", "EUC-KR", "KOI8-R", "ISO-8859-7", "EUC-JP"})
         EXPECT_TRUE(TextEncodings::isKnown(EncodingDetector::codeOfCharsetName(name))) << name;
 }
+
+// Candidates are weighed on the start of a large file; one whose bytes turn
+// invalid further on gives way to the next, and nothing is lost either way.
+TEST(EncodingDetection, candidateInvalidLaterInALargeFileGivesWay)
+{
+    const quint32 gbk = 0x80000631u;
+    QByteArray bytes = makeFile(sample("zh-hans"), gbk, 400000, Mix::Entries);
+    ASSERT_TRUE(TextEncodings::decode(bytes, gbk).has_value());
+    bytes += "% \x81 \n"; // a lead byte without its second byte
+    ASSERT_FALSE(TextEncodings::decode(bytes, gbk).has_value());
+    const EncodingSniffer::Reading reading =
+        EncodingSniffer::readInAnotherEncoding(bytes, TextEncodings::UTF8);
+    EXPECT_NE(reading.encoding, gbk);
+    EXPECT_FALSE(reading.text.isEmpty());
+    if (!reading.repaired) {
+        EXPECT_EQ(TextEncodings::encode(reading.text, reading.encoding), bytes);
+    }
+}
