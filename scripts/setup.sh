@@ -5,7 +5,7 @@ QF_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Packages every build needs; the window adds its own with QF_GUI_PACKAGES.
 QF_PACKAGES=(build-essential cmake ninja-build ccache pkg-config python3
-    qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libuchardet-dev
     libgtest-dev libgmock-dev libbenchmark-dev)
 
 # What the desktop program needs to run and to be tested: the SVG icon engine,

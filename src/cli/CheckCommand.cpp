@@ -22,6 +22,10 @@ int run(const QStringList &arguments)
 {
     QStringList args = arguments;
     const bool json = CliIo::takeFlag(args, u"--json"_s);
+    std::optional<int> usage;
+    const std::optional<quint32> fromEncoding = CliIo::takeFromEncoding(args, kName, usage);
+    if (usage)
+        return *usage;
     for (const QString &arg : args) {
         if (arg.startsWith(u"--"))
             return CliIo::usageError(kName, Texts::format(u"Cli_UnknownOption", {arg}));
@@ -30,7 +34,7 @@ int run(const QStringList &arguments)
         return CliIo::usageError(kName, Texts::text(u"Cli_MissingFile"));
 
     CliDatabaseLoader loader;
-    const auto loaded = loader.load(args);
+    const auto loaded = loader.load(args, false, fromEncoding);
     int status = 0;
     for (const CliDatabaseLoader::Loaded &record : loaded) {
         if (!record.database) {

@@ -42,7 +42,8 @@ CliDatabaseLoader::~CliDatabaseLoader()
 }
 
 std::vector<CliDatabaseLoader::Loaded> CliDatabaseLoader::load(const QStringList &files,
-                                                               bool editFormsOnly)
+                                                               bool editFormsOnly,
+                                                               std::optional<quint32> readEncoding)
 {
     RecordingPresenter presenter;
     AlertPresenter *previous = &AlertPresenter::current();
@@ -69,7 +70,8 @@ std::vector<CliDatabaseLoader::Loaded> CliDatabaseLoader::load(const QStringList
         }
         probe.close();
         presenter.last.clear();
-        record.database = m_coordinator->appendLocalDatabase(file, false, editFormsOnly);
+        record.database =
+            m_coordinator->appendLocalDatabase(file, false, editFormsOnly, readEncoding);
         if (!record.database)
             record.problem = presenter.last;
         else
@@ -91,9 +93,10 @@ std::vector<CliDatabaseLoader::Loaded> CliDatabaseLoader::load(const QStringList
     return loaded;
 }
 
-CliDatabaseLoader::Loaded CliDatabaseLoader::loadOne(const QString &file, bool editFormsOnly)
+CliDatabaseLoader::Loaded CliDatabaseLoader::loadOne(const QString &file, bool editFormsOnly,
+                                                     std::optional<quint32> readEncoding)
 {
-    Loaded record = load({file}, editFormsOnly).front();
+    Loaded record = load({file}, editFormsOnly, readEncoding).front();
     if (!record.database)
         CliIo::errLine(Texts::format(u"Cli_CannotOpen", {record.file, record.problem}));
     return record;

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class LoadingCoordinator;
@@ -34,10 +35,13 @@ public:
     // Loads every file; answers one record per file, in the given order.
     // `editFormsOnly`: for a command that only writes the files back (see
     // LocalDatabase::setLoadEditFormsOnly).
-    std::vector<Loaded> load(const QStringList &files, bool editFormsOnly = false);
+    // `readEncoding`: read every file in that encoding (--from-encoding).
+    std::vector<Loaded> load(const QStringList &files, bool editFormsOnly = false,
+                             std::optional<quint32> readEncoding = std::nullopt);
     // Loads one file; when it cannot be opened, says so on standard error and
     // answers a record without a database.
-    Loaded loadOne(const QString &file, bool editFormsOnly = false);
+    Loaded loadOne(const QString &file, bool editFormsOnly = false,
+                   std::optional<quint32> readEncoding = std::nullopt);
 
 private:
     std::unique_ptr<LoadingCoordinator> m_coordinator;

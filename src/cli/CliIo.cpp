@@ -1,5 +1,7 @@
 #include "cli/CliIo.h"
 
+#include "core/TextEncodings.h"
+
 #include "core/Texts.h"
 
 #include <cstdio>
@@ -85,4 +87,41 @@ std::optional<int> CliIo::checkSingleFile(const QString &command, const QStringL
     if (args.size() > 1)
         return usageError(command, Texts::text(u"Cli_TooManyArguments"));
     return std::nullopt;
+}
+
+std::optional<quint32> CliIo::encodingCode(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    qlonglong value = 0;
+    if (trimmed.startsWith(u"0x", Qt::CaseInsensitive))
+        value = trimmed.mid(2).toLongLong(&ok, 16);
+    else
+        value = trimmed.toLongLong(&ok, 10);
+    if (ok) {
+        if (value < -2147483648LL || value > 4294967295LL)
+            return std::nullopt;
+        const auto code = static_cast<quint32>(value);
+        return TextEncodings::isKnown(code) ? std::optional<quint32>(code) : std::nullopt;
+    }
+    const quint32 named = TextEncodings::encodingOfName(trimmed);
+    return named != 0 ? std::optional<quint32>(named) : std::nullopt;
+}
+
+std::optional<quint32> CliIo::takeFromEncoding(QStringList &args, const QString &command,
+                                               std::optional<int> &usageStatus)
+{
+    static const QString option = QStringLiteral("--from-encoding");
+    bool missing = false;
+    const std::optional<QString> text = takeOption(args, option, missing);
+    if (missing) {
+        usageStatus = usageError(command, Texts::format(u"Cli_MissingValue", {option}));
+        return std::nullopt;
+    }
+    if (!text)
+        return std::nullopt;
+    const std::optional<quint32> code = encodingCode(*text);
+    if (!code)
+        usageStatus = usageError(command, Texts::format(u"Cli_UnknownEncoding", {*text}));
+    return code;
 }

@@ -29,4 +29,12 @@ public:
     // For a command on one file, once its options are taken: the usage error
     // (exit status 2) for an unknown "--" option, no file or more than one.
     static std::optional<int> checkSingleFile(const QString &command, const QStringList &args);
+    // An encoding given as its code (decimal, negative as settings blocks write
+    // codes at or above 2^31, or 0x-hex) or as its display name; absent when
+    // the encoding table does not know it.
+    static std::optional<quint32> encodingCode(const QString &text);
+    // Takes "--from-encoding CODE" out of `args` (absent when not given). A
+    // missing or unknown CODE sets `usageStatus` to the usage error's status.
+    static std::optional<quint32> takeFromEncoding(QStringList &args, const QString &command,
+                                                   std::optional<int> &usageStatus);
 };

@@ -88,6 +88,10 @@ int run(const QStringList &arguments)
     const std::optional<QString> prefixText = CliIo::takeOption(args, u"--prefix"_s, missing);
     if (missing)
         return CliIo::usageError(kName, Texts::format(u"Cli_MissingValue", {u"--prefix"_s}));
+    std::optional<int> usage;
+    const std::optional<quint32> fromEncoding = CliIo::takeFromEncoding(args, kName, usage);
+    if (usage)
+        return *usage;
     if (const std::optional<int> bad = CliIo::checkSingleFile(kName, args))
         return *bad;
     const auto exporter = exporters().find(format);
@@ -103,7 +107,7 @@ int run(const QStringList &arguments)
     }
 
     CliDatabaseLoader loader;
-    const CliDatabaseLoader::Loaded record = loader.loadOne(args.first());
+    const CliDatabaseLoader::Loaded record = loader.loadOne(args.first(), false, fromEncoding);
     if (!record.database)
         return 2;
     request.database = record.database;

@@ -60,15 +60,18 @@ int runMacros(const QStringList &arguments)
     }
 
     QString error;
+    QStringList skipped;
     const std::optional<MacroList> list =
-        encoding ? MacroList::macroListFromBstFile(*bst, *encoding, error)
-                 : MacroList::macroListFromBstFile(*bst, error);
+        encoding ? MacroList::macroListFromBstFile(*bst, *encoding, error, &skipped)
+                 : MacroList::macroListFromBstFile(*bst, error, &skipped);
     if (!list) {
         CliIo::errLine(error);
         const QFileInfo info(*bst);
         const bool opened = info.isFile() && info.isReadable();
         return opened ? 1 : 2; // 2: the file itself cannot be opened
     }
+    if (!skipped.isEmpty())
+        CliIo::errLine(Texts::format(u"MacroImport_Skipped", {skipped.join(u", ")}));
     CliIo::out(list->databaseMacroStringWithLF(QStringLiteral("\n")));
     return 0;
 }

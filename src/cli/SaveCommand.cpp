@@ -57,6 +57,10 @@ int run(const QStringList &arguments)
     }
     if (missing)
         return CliIo::usageError(kName, Texts::format(u"Cli_MissingValue", {u"--encoding"_s}));
+    std::optional<int> usage;
+    const std::optional<quint32> fromEncoding = CliIo::takeFromEncoding(args, kName, usage);
+    if (usage)
+        return *usage;
     const std::optional<int> lineEnding =
         intOption(args, u"--line-ending"_s, 0, 2, bad, missing);
     if (missing || bad)
@@ -80,7 +84,7 @@ int run(const QStringList &arguments)
 
     // A save writes the edit forms: what the window shows is not built.
     CliDatabaseLoader loader;
-    const CliDatabaseLoader::Loaded record = loader.loadOne(args.first(), true);
+    const CliDatabaseLoader::Loaded record = loader.loadOne(args.first(), true, fromEncoding);
     if (!record.database)
         return 2;
     LocalDatabase &database = *record.database;

@@ -601,7 +601,36 @@ qsizetype matchingBrace(const QString &text, qsizetype i)
 
 } // namespace
 
-MacroList MacroList::macroListFromBstText(const QString &text)
+bool MacroList::isReadableName(const QString &name)
+{
+    // BibTeX itself reads a leading digit as a number and refuses these
+    // characters in a name; the yen sign reads back as a backslash.
+    static const QString notInBibTeXNames = QStringLiteral("\"#%'(),={}\u00A5");
+    if (name.isEmpty() || name.front().isDigit())
+        return false;
+    for (QChar c : name) {
+        if (c.isSpace() || notInBibTeXNames.contains(c))
+            return false;
+    }
+    // Defined: "@STRING { NAME = "x" }" must give exactly that name.
+    QString error;
+    StringInputStream definition(u'{' + name + QStringLiteral(" = \"x\" }"));
+    definition.setSpacesToASpace(true);
+    const QList<BibElement> elements = BibElement::getElementsFromStream(definition, error, true);
+    if (!error.isEmpty())
+        return false;
+    const auto fields = BibElement::analyzeElements(elements, error, false);
+    if (!fields || fields->size() != 1 || fields->cbegin().key().toUpper() != name)
+        return false;
+    // Used: the name alone in a value reads as that one macro name.
+    bool extraFields = false;
+    const std::optional<QList<BibElement>> value = valueOfAssignment(name, extraFields);
+    return value && !extraFields && value->size() == 1 &&
+           value->front().elementType() == BibElement::Word &&
+           value->front().stringValue().toUpper() == name;
+}
+
+MacroList MacroList::macroListFromBstText(const QString &text, QStringList *skippedNames)
 {
     static const QString kMacro = QStringLiteral("MACRO");
     MacroList list;
@@ -646,10 +675,12 @@ MacroList MacroList::macroListFromBstText(const QString &text)
             break;
         const QString value = text.mid(j + 1, valueEnd - j - 1).trimmed();
         i = valueEnd + 1;
-        // A name the @STRING block could not carry is left out.
-        bool badName = false;
-        if (validateMacroName(name, badName).isEmpty() || badName)
+        // A name the @STRING block could not carry is left out, and said so.
+        if (!isReadableName(name)) {
+            if (skippedNames)
+                skippedNames->append(name);
             continue;
+        }
         if (value.startsWith(u'"'))
             list.setMacroWithName(name,
                                   value.size() >= 2 ? value.mid(1, value.size() - 2) : QString());
@@ -659,15 +690,16 @@ MacroList MacroList::macroListFromBstText(const QString &text)
     return list;
 }
 
-std::optional<MacroList> MacroList::macroListFromBstFile(const QString &path, QString &error)
+std::optional<MacroList> MacroList::macroListFromBstFile(const QString &path, QString &error,
+                                                         QStringList *skippedNames)
 {
     const BibPreferences *preferences = BibPreferences::globalPreferences();
     const quint32 encoding = preferences ? preferences->databaseEncoding() : TextEncodings::UTF8;
-    return macroListFromBstFile(path, encoding, error);
+    return macroListFromBstFile(path, encoding, error, skippedNames);
 }
 
 std::optional<MacroList> MacroList::macroListFromBstFile(const QString &path, quint32 encoding,
-                                                         QString &error)
+                                                         QString &error, QStringList *skippedNames)
 {
     error.clear();
     const QFileInfo info(path);
@@ -709,5 +741,5 @@ std::optional<MacroList> MacroList::macroListFromBstFile(const QString &path, qu
     }
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
-    return macroListFromBstText(text);
+    return macroListFromBstText(text, skippedNames);
 }

@@ -55,12 +55,21 @@ public:
     // The MACROs of a BibTeX style file, decoded with the preferences'
     // database encoding (a UTF-16 byte-order mark wins). None, with a keyed
     // message naming the file in `error`, when it cannot be read or decoded.
-    static std::optional<MacroList> macroListFromBstFile(const QString &path, QString &error);
+    // Names that a .bib file could not hold (see isReadableName) are left out
+    // and appended to `skippedNames`, upper-cased, in file order.
+    static std::optional<MacroList> macroListFromBstFile(const QString &path, QString &error,
+                                                         QStringList *skippedNames = nullptr);
     // The same with an explicit encoding code.
     static std::optional<MacroList> macroListFromBstFile(const QString &path, quint32 encoding,
-                                                         QString &error);
+                                                         QString &error,
+                                                         QStringList *skippedNames = nullptr);
     // The same on text already decoded.
-    static MacroList macroListFromBstText(const QString &text);
+    static MacroList macroListFromBstText(const QString &text, QStringList *skippedNames = nullptr);
+    // Whether the upper-case `name` can be kept in a .bib file: its @STRING
+    // line reads back as exactly that name, and the name alone as a field
+    // value reads as that one macro reference. Broader than what the macro
+    // editor lets a user type (validateMacroName): "NT/F" is readable.
+    static bool isReadableName(const QString &name);
 
     // The 31 predefined (value, name) pairs of the standard style files.
     static const QList<std::pair<QString, QString>> &predefinedMacroPairs();

@@ -221,7 +221,9 @@ std::optional<unsigned> BibFileReader::unmarkedUtf16(const QByteArray &bytes)
 bool BibFileReader::decode(const QByteArray &bytes, QString &text)
 {
     unsigned code = m_properties.encoding();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
+    if (m_forcedEncoding)
+        code = *m_forcedEncoding; // the user's choice wins over every sign in the bytes
+    else if (bytes.startsWith("\xEF\xBB\xBF"))
         code = TextEncodings::UTF8; // a UTF-8 byte-order mark, like the UTF-16 ones, decides
     else if (const auto announced = announcedEncoding(bytes))
         code = *announced;
@@ -229,6 +231,11 @@ bool BibFileReader::decode(const QByteArray &bytes, QString &text)
         code = *utf16;
     else if (const auto jis = EncodingSniffer::sevenBitJapanese(bytes); jis && code != *jis)
         code = *jis;
+    else if (const unsigned windows = EncodingSniffer::windowsLatin1Instead(bytes, code);
+             windows != code) {
+        code = windows;
+        m_contents.encodingChanged = true; // the bytes survive a save in it
+    }
     m_contents.encoding = code;
 
     if (std::optional<QString> decoded = TextEncodings::decode(bytes, code)) {
@@ -236,38 +243,33 @@ bool BibFileReader::decode(const QByteArray &bytes, QString &text)
         return true;
     }
 
-    // The bytes are not valid in that encoding. Nothing may be lost: read them
-    // in an encoding that holds them all, tell the user, and save in that one.
     QString chosen = TextEncodings::nameOfEncoding(code);
     if (chosen.isEmpty())
         chosen = QString::number(code);
     appendError(QF_KEY("EncodingMismatchError"), chosen, QString());
-    QString repaired;
-    qsizetype firstBad = -1;
-    qsizetype valid = 0;
-    const qsizetype bad = EncodingSniffer::decodeUtf8Repairing(bytes, repaired, firstBad, valid);
-    // Mostly UTF-8 with a few stray bytes (a Latin-1 character in a comment,
-    // say): keep the UTF-8 and read the stray bytes as characters. Otherwise
-    // the file is probably in another encoding as a whole: look for it.
-    const bool mostlyUtf8 = valid > 0 && valid >= bad;
-    if (!mostlyUtf8) {
-        if (const std::optional<unsigned> other = EncodingSniffer::cleanEncodingOf(bytes, code)) {
-            if (std::optional<QString> decoded = TextEncodings::decode(bytes, *other)) {
-                text = std::move(*decoded);
-                m_contents.encoding = *other;
-                m_contents.encodingChanged = true;
-                appendError(QF_KEY("ReadError_EncodingFallback"),
-                            TextEncodings::nameOfEncoding(*other), QString());
-                return false;
-            }
-        }
+    if (m_forcedEncoding) {
+        // Read in the encoding asked for or not at all: nothing is guessed,
+        // and the file must not be saved over.
+        m_contents.complete = false;
+        text.clear();
+        return false;
     }
-    text = std::move(repaired);
-    m_contents.encoding = TextEncodings::UTF8;
-    m_contents.encodingChanged = code != TextEncodings::UTF8;
+    // The bytes are not valid in that encoding. Nothing may be lost: read them
+    // in an encoding that holds them all, tell the user, and save in that one.
+    EncodingSniffer::Reading reading = EncodingSniffer::readInAnotherEncoding(bytes, code);
+    text = std::move(reading.text);
+    m_contents.encoding = reading.encoding;
+    m_contents.encodingChanged = true;
+    if (!reading.repaired) {
+        appendError(QF_KEY("ReadError_EncodingFallback"),
+                    TextEncodings::nameOfEncoding(reading.encoding), QString());
+        return false;
+    }
     const qsizetype line =
-        1 + std::count(bytes.begin(), bytes.begin() + std::max<qsizetype>(firstBad, 0), '\n');
-    appendError(QF_KEY("ReadError_EncodingRepaired"), QString::number(bad), QString::number(line));
+        1 +
+        std::count(bytes.begin(), bytes.begin() + std::max<qsizetype>(reading.firstStray, 0), '\n');
+    appendError(QF_KEY("ReadError_EncodingRepaired"), QString::number(reading.strayBytes),
+                QString::number(line));
     return false;
 }
 

@@ -59,6 +59,10 @@ public:
     // file states): enough to compare a written file with what was meant.
     void setEditFormsOnly(bool editFormsOnly) { m_editFormsOnly = editFormsOnly; }
 
+    // Reads the file in `encoding` whatever its bytes announce ("Reopen with
+    // encoding"); bytes that are not valid in it are reported and not read.
+    void setForcedEncoding(std::optional<quint32> encoding) { m_forcedEncoding = encoding; }
+
     // Reads the file at the properties' full path.
     BibFileContents readFile();
     // Reads bytes already in memory (the same steps after reading the file).
@@ -138,6 +142,7 @@ private:
     qsizetype m_bodyOpen = -1;    // where its body opens ('{' or '('), or -1
     QStringList m_pendingComment; // '%' and '#' lines between blocks, kept together
     bool m_editFormsOnly = false;
+    std::optional<quint32> m_forcedEncoding;
     int m_pieces = 0;                  // 0: as many as the machine has cores (at most 4)
     qsizetype m_minimumPiece = 1 << 18;
     qsizetype m_pieceEnd = -1;         // reading stops at a block starting here or later

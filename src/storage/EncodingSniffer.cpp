@@ -1,26 +1,11 @@
 #include "storage/EncodingSniffer.h"
 
 #include "core/TextEncodings.h"
+#include "storage/EncodingDetector.h"
 
-#include <unicode/ucsdet.h>
-
-#include <cstring>
+#include <algorithm>
 
 namespace {
-
-struct DetectedName
-{
-    const char *icuName;
-    unsigned code;
-};
-
-// The detector's names and the encoding codes they stand for.
-constexpr DetectedName kDetected[] = {
-    {"Shift_JIS", 0x80000A01u}, {"EUC-JP", 3},           {"ISO-2022-JP", 21},
-    {"GB18030", 0x80000632u},   {"EUC-KR", 0x80000940u}, {"Big5", 0x80000A03u},
-    {"windows-1252", 12},       {"ISO-8859-1", 5},       {"ISO-8859-2", 9},
-    {"windows-1250", 15},       {"windows-1251", 11},    {"KOI8-R", 0x80000A02u},
-};
 
 // Windows Latin 1 for 0x80-0x9F (0 where the code page leaves a hole).
 constexpr char16_t kCp1252High[32] = {
@@ -51,45 +36,54 @@ std::optional<unsigned> EncodingSniffer::sevenBitJapanese(const QByteArray &byte
     return TextEncodings::ISO2022JP;
 }
 
-std::optional<unsigned> EncodingSniffer::cleanEncodingOf(const QByteArray &bytes, unsigned failed)
+quint32 EncodingSniffer::windowsLatin1Instead(const QByteArray &bytes, quint32 code)
 {
-    if (failed != TextEncodings::UTF8 && TextEncodings::decode(bytes, TextEncodings::UTF8))
-        return TextEncodings::UTF8;
-    UErrorCode status = U_ZERO_ERROR;
-    UCharsetDetector *detector = ucsdet_open(&status);
-    if (U_FAILURE(status))
-        return std::nullopt;
-    ucsdet_setText(detector, bytes.constData(), static_cast<int32_t>(bytes.size()), &status);
-    int32_t count = 0;
-    const UCharsetMatch **matches = ucsdet_detectAll(detector, &count, &status);
-    std::optional<unsigned> found;
-    for (int32_t i = 0; U_SUCCESS(status) && i < count && !found; ++i) {
-        UErrorCode matchStatus = U_ZERO_ERROR;
-        const char *name = ucsdet_getName(matches[i], &matchStatus);
-        const int32_t confidence = ucsdet_getConfidence(matches[i], &matchStatus);
-        if (U_FAILURE(matchStatus) || !name || confidence < 30)
-            continue;
-        for (const DetectedName &candidate : kDetected) {
-            if (std::strcmp(candidate.icuName, name) != 0 || candidate.code == failed)
-                continue;
-            if (TextEncodings::isKnown(candidate.code) &&
-                TextEncodings::decode(bytes, candidate.code))
-                found = candidate.code;
-            break;
-        }
-    }
-    ucsdet_close(detector);
-    return found;
+    if (code != TextEncodings::ISOLatin1 && code != 0x80000201u)
+        return code;
+    const bool controlBytes = std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b >= 0x80 && b <= 0x9F;
+    });
+    if (controlBytes && TextEncodings::decode(bytes, TextEncodings::WindowsCP1252))
+        return TextEncodings::WindowsCP1252;
+    return code;
 }
 
-qsizetype EncodingSniffer::decodeUtf8Repairing(const QByteArray &bytes, QString &text,
-                                               qsizetype &firstBad, qsizetype &validMultibyte)
+EncodingSniffer::Reading EncodingSniffer::readInAnotherEncoding(const QByteArray &bytes,
+                                                                quint32 failed)
 {
-    validMultibyte = 0;
+    Reading reading;
+    QString repaired;
+    const Repair repair = decodeUtf8Repairing(bytes, repaired);
+    if (repair.strayBytes == 0 && failed != TextEncodings::UTF8) {
+        reading.text = std::move(repaired);
+        reading.encoding = TextEncodings::UTF8;
+        return reading;
+    }
+    const bool fewAndIsolated =
+        repair.validMultibyte > 0 && repair.isolated && repair.strayBytes <= repair.validMultibyte;
+    if (!fewAndIsolated) {
+        if (std::optional<EncodingDetector::Detection> detection =
+                EncodingDetector::detect(bytes, failed)) {
+            reading.text = std::move(detection->text);
+            reading.encoding = detection->encoding;
+            return reading;
+        }
+    }
+    reading.text = std::move(repaired);
+    reading.encoding = TextEncodings::UTF8;
+    reading.repaired = true;
+    reading.strayBytes = repair.strayBytes;
+    reading.firstStray = repair.firstStray;
+    return reading;
+}
+
+EncodingSniffer::Repair EncodingSniffer::decodeUtf8Repairing(const QByteArray &bytes, QString &text)
+{
+    Repair repair;
     text.clear();
     text.reserve(bytes.size());
-    firstBad = -1;
-    qsizetype bad = 0;
+    qsizetype lastBad = -2;
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype n = bytes.size();
     qsizetype i = 0;
@@ -129,14 +123,17 @@ qsizetype EncodingSniffer::decodeUtf8Repairing(const QByteArray &bytes, QString 
         if (valid && (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)))
             valid = false;
         if (!valid) {
-            if (firstBad < 0)
-                firstBad = i;
-            ++bad;
+            if (repair.firstStray < 0)
+                repair.firstStray = i;
+            if (lastBad == i - 1)
+                repair.isolated = false;
+            lastBad = i;
+            ++repair.strayBytes;
             text.append(cp1252(b));
             ++i;
             continue;
         }
-        ++validMultibyte;
+        ++repair.validMultibyte;
         if (code >= 0x10000) {
             text.append(QChar::highSurrogate(code));
             text.append(QChar::lowSurrogate(code));
@@ -145,5 +142,5 @@ qsizetype EncodingSniffer::decodeUtf8Repairing(const QByteArray &bytes, QString 
         }
         i += length;
     }
-    return bad;
+    return repair;
 }

@@ -78,7 +78,8 @@ void LoadingCoordinator::reloadDatabases()
 }
 
 LocalDatabase *LoadingCoordinator::appendLocalDatabase(const QString &path, bool canCreate,
-                                                       bool editFormsOnly)
+                                                       bool editFormsOnly,
+                                                       std::optional<quint32> readEncoding)
 {
     const QFileInfo info(path);
     const QString resolved = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
@@ -89,10 +90,24 @@ LocalDatabase *LoadingCoordinator::appendLocalDatabase(const QString &path, bool
     if (!database)
         return nullptr;
     database->setLoadEditFormsOnly(editFormsOnly);
+    database->setReadEncoding(readEncoding);
     auto *node = static_cast<LocalDatabase *>(m_databaseNode->insertChild(std::move(database), -1));
     node->startLoading();
     Q_EMIT reloadRequested(true);
     return node;
+}
+
+bool LoadingCoordinator::reopenWithEncoding(LocalDatabase *database, quint32 encoding)
+{
+    if (!database || database->isLoading())
+        return false;
+    m_rootNode->databaseClosed(database);
+    database->setReadEncoding(encoding);
+    if (!database->loadFromFile(database->fullPath(), false))
+        return false;
+    database->startLoading();
+    Q_EMIT reloadRequested(true);
+    return true;
 }
 
 std::unique_ptr<BibDatabase> LoadingCoordinator::removeDatabase(BibDatabase *node)

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 class DatabaseGroup;
@@ -46,8 +47,17 @@ public:
     // node appended to the database group and started. Null when the file
     // cannot be opened (the user has been told). `editFormsOnly`: see
     // LocalDatabase::setLoadEditFormsOnly.
+    // `readEncoding`: read the file in that encoding (see
+    // LocalDatabase::setReadEncoding) instead of finding it.
     LocalDatabase *appendLocalDatabase(const QString &path, bool canCreate,
-                                       bool editFormsOnly = false);
+                                       bool editFormsOnly = false,
+                                       std::optional<quint32> readEncoding = std::nullopt);
+    // "Reopen with encoding": the open database reads its file again in
+    // `encoding`. The tree is told that its entries go (databaseClosed), and
+    // the node loads and is announced again like a newly added one, its
+    // reading errors shown first. A later save writes that encoding, so the
+    // bytes of the file survive. False, doing nothing, while the node loads.
+    bool reopenWithEncoding(LocalDatabase *database, quint32 encoding);
     // Takes the node out of the tree and announces its closing; answers it.
     std::unique_ptr<BibDatabase> removeDatabase(BibDatabase *node);
 

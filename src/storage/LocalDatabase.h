@@ -48,6 +48,12 @@ public:
     // window shows (display forms, names, author index): for a command that
     // only writes the file back. Set before startLoading.
     void setLoadEditFormsOnly(bool editFormsOnly) { m_loadEditFormsOnly = editFormsOnly; }
+    // The next loadings read the file in `encoding`, whatever its bytes or
+    // its settings block say ("Reopen with encoding"); absent: the encoding
+    // is found as usual. Set before startLoading. Bytes that are not valid in
+    // the encoding are reported and the file counts as not read completely.
+    void setReadEncoding(std::optional<quint32> encoding) { m_readEncoding = encoding; }
+    std::optional<quint32> readEncoding() const { return m_readEncoding; }
     void finishLoading() override;
     void setWaitingStatus(int status) override;
     std::optional<QStringList> readingErrors() const override;
@@ -134,5 +140,6 @@ private:
     bool m_readIncomplete = false;
     bool m_loadEditFormsOnly = false;
     bool m_encodingChangedOnRead = false;
+    std::optional<quint32> m_readEncoding;
     QStringList m_unreadTextList;
 };

@@ -64,18 +64,26 @@ QString SafeFileWriter::backupPath(const QString &path, int index)
     return path + u'.' + QString::number(index);
 }
 
+std::optional<QString> SafeFileWriter::folderAmongBackups(const QString &path, int backups)
+{
+    for (int i = 1; i <= backups; ++i) {
+        const QFileInfo info(backupPath(path, i));
+        if (info.isDir() && !info.isSymLink())
+            return info.filePath();
+    }
+    return std::nullopt;
+}
+
 bool SafeFileWriter::rotateBackups(const QString &path, int backups, Failure &failure)
 {
     if (backups <= 0)
         return true;
+    // A folder is never removed nor moved by a rotation: it is the user's.
+    if (const std::optional<QString> folder = folderAmongBackups(path, backups))
+        return fail(failure, QF_KEY("BackupError_Folder"), *folder, QString());
     const QString last = backupPath(path, backups);
-    if (existsAt(last)) {
-        const QFileInfo info(last);
-        const bool removed = info.isDir() && !info.isSymLink() ? QDir(last).removeRecursively()
-                                                               : QFile::remove(last);
-        if (!removed)
-            return fail(failure, QF_KEY("BackupError_Remove"), last, QString());
-    }
+    if (existsAt(last) && !QFile::remove(last))
+        return fail(failure, QF_KEY("BackupError_Remove"), last, QString());
     for (int i = backups; i >= 2; --i) {
         const QString source = backupPath(path, i - 1);
         if (!existsAt(source))
@@ -132,6 +140,9 @@ bool SafeFileWriter::writeFile(const QString &path, const QByteArray &data, int 
         return fail(failure, saveKey, path, QStringLiteral("not a regular file"));
     const QFileDevice::Permissions permissions =
         targetInfo.exists() ? QFile::permissions(target) : newFilePermissions();
+    // Checked before anything is written, so that a refusal leaves no trace.
+    if (const std::optional<QString> folder = folderAmongBackups(path, backups))
+        return fail(failure, QF_KEY("BackupError_Folder"), *folder, QString());
 
     // 1. The new bytes into a temporary file in the same folder.
     QTemporaryFile temporary(targetInfo.absolutePath() + u"/."_s + targetInfo.fileName() +

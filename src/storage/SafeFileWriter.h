@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QIODevice;
 
@@ -42,7 +43,11 @@ public:
 
     // Rotates the backups of `path`: removes ".N", moves ".i-1" to ".i" for
     // i = N … 2, and copies the file itself to ".1" (the file stays in place).
+    // Refuses ("BackupError_Folder") when any backup name is a folder.
     static bool rotateBackups(const QString &path, int backups, Failure &failure);
+    // The first of the names ".1" … ".N" of `path` that is a folder (not a
+    // link to one); absent when there is none.
+    static std::optional<QString> folderAmongBackups(const QString &path, int backups);
 
     // The name of backup `index` of `path`.
     static QString backupPath(const QString &path, int index);

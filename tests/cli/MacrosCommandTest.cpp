@@ -92,3 +92,19 @@ TEST(MacrosCommand, badArgumentsAreUsageErrors)
                   .exitCode,
               2);
 }
+
+// A journal style's "nt/f" is kept, as a .bib file can hold it; a name no
+// .bib file can hold is left out and named.
+TEST(MacrosCommand, keepsEveryNameABibFileCanHoldAndNamesTheOthers)
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "journal.bst",
+                                   "MACRO {nt/f} {\"Nuclear Technology/Fusion\"}\n"
+                                   "MACRO {bad name} {\"x\"}\n"
+                                   "MACRO {j-acm} {\"Journal of the ACM\"}\n");
+    const CliRun run = runMacros({QStringLiteral("--bst"), path});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, QStringLiteral("@STRING { NT/F = \"Nuclear Technology/Fusion\" }\n"
+                                      "@STRING { J-ACM = \"Journal of the ACM\" }\n\n"));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("BAD NAME"))) << qPrintable(run.err);
+}

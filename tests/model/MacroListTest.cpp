@@ -424,6 +424,50 @@ TEST_F(MacroListTest, styleFileTextImport)
     EXPECT_FALSE(list.common());
 }
 
+// Journal styles name macros as .bib files do ("nt/f"): every name the file
+// reader accepts in @STRING is imported; the others are named.
+TEST_F(MacroListTest, styleFileImportKeepsEveryNameABibFileCanHold)
+{
+    struct Row
+    {
+        const char *name;
+        bool kept;
+    };
+    const Row rows[] = {
+        {"nt/f", true},   {"j-acm", true}, {"phys.rev.", true},  {"a+b", true},  {"x:y", true},
+        {"c'est", false}, {"a_1", true},   {"bad name", false},  {"a,b", false}, {"a=b", false},
+        {"a#b", false},   {"1st", false},  {"\u00a5yen", false},
+    };
+    QString text;
+    QStringList expectedKept;
+    QStringList expectedSkipped;
+    for (const Row &row : rows) {
+        const QString name = QString::fromUtf8(row.name);
+        text += u8("MACRO {") + name + u8("} {\"value of ") + name + u8("\"}\n");
+        (row.kept ? expectedKept : expectedSkipped) << name.toUpper();
+        EXPECT_EQ(MacroList::isReadableName(name.toUpper()), row.kept) << row.name;
+    }
+    // Names a style file cannot even spell.
+    for (const char *name : {"A{B}", "A\"B", "A}B", ""})
+        EXPECT_FALSE(MacroList::isReadableName(QString::fromUtf8(name))) << name;
+    QStringList skipped;
+    const MacroList list = MacroList::macroListFromBstText(text, &skipped);
+    EXPECT_EQ(list.macroNameList(), expectedKept);
+    EXPECT_EQ(skipped, expectedSkipped);
+    EXPECT_EQ(list.expandMacro(u8("NT/F"), true), u8("value of nt/f"));
+
+    // What is kept reads back from the @STRING block unchanged.
+    MacroList reread;
+    for (const QString &line :
+         list.databaseMacroStringWithLF(u8("\n")).split(u'\n', Qt::SkipEmptyParts)) {
+        QString errors;
+        const std::string body = line.mid(8).toStdString();
+        EXPECT_TRUE(reread.appendMacroWithDictionary(block(body.c_str()), errors))
+            << qPrintable(line);
+    }
+    EXPECT_EQ(reread.macroNameList(), expectedKept);
+}
+
 TEST_F(MacroListTest, unreadableStyleFileIsAnError)
 {
     QString error;

@@ -199,3 +199,34 @@ TEST(LoadingErrorAlert, titleCountsTheErrors)
               Texts::format(u"LoadingErrors", {u"2"_s, u"refs"_s}));
     EXPECT_EQ(LoadingErrorAlert::messageFor(two), u"* e1\n* e2\n"_s);
 }
+
+// "Reopen with encoding": the open database reads its file again in the
+// chosen encoding; the tree holds its entries once, read the new way.
+TEST(LoadingCoordinator, reopenWithEncodingReadsTheFileAgainInThatEncoding)
+{
+    // "Иванов" in windows-1251; the settings block names windows-1251.
+    const QByteArray bytes =
+        "@COMMENT { Quirefold_Settings,\n\ttextencoding = {11},\n"
+        "\tlinemode = {2},\n\tdatabase_ID = {reopen-test},\n"
+        "\tlast_saved = {2024-01-01 00:00:00 +0000}\n}\n\n"
+        "@article{iv, author = {\xC8\xE2\xE0\xED\xEE\xE2, S.}, title = {T}}\n" +
+        entries(3, "x");
+    BibFixture fixture;
+    LoadingCoordinator coordinator;
+    LocalDatabase *database =
+        coordinator.appendLocalDatabase(fixture.write(u"ru.bib"_s, bytes), false);
+    ASSERT_TRUE(database);
+    ASSERT_TRUE(waitUntilLoaded(coordinator));
+    ASSERT_EQ(coordinator.databaseNode()->numItems(), 4);
+    EXPECT_EQ(database->bibItemForKey(u"iv"_s)->fieldDataForEdit(u"author"_s),
+              u"\u0418\u0432\u0430\u043d\u043e\u0432, S."_s);
+
+    ASSERT_TRUE(coordinator.reopenWithEncoding(database, 0x80000A02u));
+    EXPECT_FALSE(coordinator.reopenWithEncoding(database, 0x80000A02u)); // still loading
+    ASSERT_TRUE(waitUntilLoaded(coordinator));
+    EXPECT_EQ(database->encoding(), 0x80000A02u);
+    EXPECT_EQ(database->readEncoding(), std::optional<quint32>(0x80000A02u));
+    EXPECT_EQ(coordinator.databaseNode()->numItems(), 4);
+    EXPECT_EQ(database->bibItemForKey(u"iv"_s)->fieldDataForEdit(u"author"_s),
+              u"\u0445\u0411\u042e\u041c\u041d\u0411, S."_s);
+}

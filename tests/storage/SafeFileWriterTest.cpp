@@ -206,6 +206,69 @@ TEST_F(SafeFileWriterTest, aFolderAtThePathIsRefusedBeforeAnythingMoves)
     EXPECT_EQ(readAll(file + u".1"_s), "one");
 }
 
+// A backup name that is a folder stops the save: nothing is written, moved or
+// removed, and the failure names the folder.
+TEST_F(SafeFileWriterTest, aFolderAmongTheBackupNamesIsNeverRemovedNorMoved)
+{
+    struct Row
+    {
+        const char *name;
+        int folderIndex;
+    };
+    const Row rows[] = {{"oldest", 3}, {"newest", 1}, {"middle", 2}};
+    for (const Row &row : rows) {
+        QTemporaryDir local;
+        const QString file = local.filePath(u"refs.bib"_s);
+        writeAll(file, "now");
+        for (int i = 1; i <= 3; ++i) {
+            const QString backup = file + u'.' + QString::number(i);
+            if (i == row.folderIndex) {
+                ASSERT_TRUE(QDir().mkdir(backup));
+                writeAll(backup + u"/inside.txt"_s, "keep");
+            } else {
+                writeAll(backup, QByteArray::number(i));
+            }
+        }
+        const QString folder = file + u'.' + QString::number(row.folderIndex);
+        SafeFileWriter writer;
+        SafeFileWriter::Failure failure;
+        EXPECT_FALSE(writer.writeFile(file, "new", 3, {}, failure)) << row.name;
+        EXPECT_EQ(failure.key, u"BackupError_Folder"_s) << row.name;
+        EXPECT_EQ(failure.path, folder) << row.name;
+        EXPECT_EQ(readAll(file), "now") << row.name;
+        EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep") << row.name;
+        for (int i = 1; i <= 3; ++i) {
+            if (i != row.folderIndex) {
+                EXPECT_EQ(readAll(file + u'.' + QString::number(i)), QByteArray::number(i))
+                    << row.name;
+            }
+        }
+        // The rotation alone refuses as well.
+        EXPECT_FALSE(SafeFileWriter::rotateBackups(file, 3, failure)) << row.name;
+        EXPECT_TRUE(QFileInfo(folder).isDir()) << row.name;
+        // With fewer backups the folder's name is not a backup name.
+        EXPECT_TRUE(writer.writeFile(file, "new", row.folderIndex - 1, {}, failure)) << row.name;
+        EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep") << row.name;
+    }
+}
+
+// A symbolic link to a folder as the oldest backup is removed as a link; the
+// folder it points to stays.
+TEST_F(SafeFileWriterTest, aLinkToAFolderAsOldestBackupRemovesOnlyTheLink)
+{
+    const QString file = path(u"a.bib"_s);
+    const QString folder = path(u"keep"_s);
+    writeAll(file, "now");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    writeAll(folder + u"/inside.txt"_s, "keep");
+    ASSERT_TRUE(QFile::link(folder, file + u".1"_s));
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
+    ASSERT_TRUE(writer.writeFile(file, "new", 1, {}, failure)) << qPrintable(failure.key);
+    EXPECT_EQ(readAll(file + u".1"_s), "now");
+    EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep");
+}
+
 TEST_F(SafeFileWriterTest, aMissingFolderFailsWithTheSaveError)
 {
     const QString file = path(u"no/such/folder/a.bib"_s);

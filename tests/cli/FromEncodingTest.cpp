@@ -1,0 +1,122 @@
+// --from-encoding CODE of check, export and save: read a file in a named
+// encoding, whatever its bytes look like.
+#include "CliRunner.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+void writeAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+// "Иванов" in KOI8-R; read as windows-1251 it is other Cyrillic letters.
+const QByteArray kKoi8Name = "\xE9\xD7\xC1\xCE\xCF\xD7";
+const QString kName = u"\u0418\u0432\u0430\u043d\u043e\u0432"_s;
+
+class FromEncoding : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString bib;
+    void SetUp() override
+    {
+        bib = dir.filePath(u"koi.bib"_s);
+        writeAll(bib, "@article{iv, author = {" + kKoi8Name + ", S.}, title = {T}}\n");
+    }
+    QString authorExported(const QStringList &extra)
+    {
+        const CliRun run = runCli(QStringList{u"export"_s, bib} + extra, {}, dir.path());
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QJsonArray items = QJsonDocument::fromJson(run.out.toUtf8()).array();
+        return items.isEmpty() ? QString()
+                               : items.first()
+                                     .toObject()
+                                     .value(u"fields"_s)
+                                     .toObject()
+                                     .value(u"author"_s)
+                                     .toObject()
+                                     .value(u"edit"_s)
+                                     .toString();
+    }
+};
+
+} // namespace
+
+TEST_F(FromEncoding, exportReadsTheFileInTheNamedEncoding)
+{
+    struct Row
+    {
+        const char *name;
+        QString code;
+    };
+    const Row rows[] = {
+        {"decimalCode", QString::number(0x80000A02u)},
+        {"negativeCode", QString::number(static_cast<qint32>(0x80000A02u))},
+        {"hexCode", u"0x80000A02"_s},
+        {"displayName", u"Cyrillic (KOI8-R)"_s},
+    };
+    for (const Row &row : rows)
+        EXPECT_TRUE(authorExported({u"--from-encoding"_s, row.code}).startsWith(kName)) << row.name;
+    EXPECT_FALSE(authorExported({u"--from-encoding"_s, u"11"_s}).startsWith(kName));
+}
+
+TEST_F(FromEncoding, checkReportsTheEncodingUsedAndAFailure)
+{
+    CliRun run = runCli({u"check"_s, u"--json"_s, u"--from-encoding"_s, u"0x80000A02"_s, bib}, {},
+                        dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QJsonObject report = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ(report.value(u"encoding"_s).toObject().value(u"code"_s).toInteger(),
+              qint64(0x80000A02u));
+    EXPECT_EQ(report.value(u"entries"_s).toInt(), 1);
+
+    // Not valid UTF-8: reported, nothing read, nothing guessed.
+    run = runCli({u"check"_s, u"--json"_s, u"--from-encoding"_s, u"4"_s, bib}, {}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    report = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ(report.value(u"entries"_s).toInt(), 0);
+    EXPECT_EQ(report.value(u"errors"_s).toArray().size(), 1);
+}
+
+TEST_F(FromEncoding, saveWritesTheEncodingItReadSoTheBytesSurvive)
+{
+    const CliRun run =
+        runCli({u"save"_s, bib, u"--from-encoding"_s, u"0x80000A02"_s}, {}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray saved = readAll(bib);
+    EXPECT_TRUE(saved.contains(kKoi8Name + ", S."));
+    EXPECT_TRUE(saved.contains("textencoding = {-2147481086}"));
+}
+
+TEST_F(FromEncoding, unknownOrMissingCodeIsAUsageError)
+{
+    for (const QString &command : {u"check"_s, u"export"_s, u"save"_s}) {
+        EXPECT_EQ(
+            runCli({command, bib, u"--from-encoding"_s, u"Klingon"_s}, {}, dir.path()).exitCode, 2)
+            << command.toStdString();
+        EXPECT_EQ(
+            runCli({command, bib, u"--from-encoding"_s, u"999999"_s}, {}, dir.path()).exitCode, 2)
+            << command.toStdString();
+        EXPECT_EQ(runCli({command, bib, u"--from-encoding"_s}, {}, dir.path()).exitCode, 2)
+            << command.toStdString();
+    }
+    EXPECT_EQ(readAll(bib + u".1"_s), QByteArray("<absent>"));
+}
