@@ -31,6 +31,22 @@ bool isAllDigits(QStringView text)
     return true;
 }
 
+// Whether the leading `digits` of a word are the mass number of the element
+// that begins `next` ("13C", "1H", "6Li"): one digit only before the light
+// elements whose isotopes have one, so that "2D", "3D" and "4K" stay numbers;
+// never before anything but an element ("2-D").
+bool isMassNumber(const QString &digits, const QString &next)
+{
+    if (!isAllDigits(digits) || next.isEmpty() || !next.front().isUpper())
+        return false;
+    if (digits.size() > 1)
+        return true;
+    static const QStringList light = {u"H"_s, u"He"_s, u"Li"_s, u"Be"_s, u"B"_s};
+    const bool twoLetters = next.size() > 1 && next[1].isLower() &&
+                            ChemicalFormula::isElement(next.left(2));
+    return light.contains(next.left(twoLetters ? 2 : 1));
+}
+
 } // namespace
 
 ChemicalFormula::ChemicalFormula()
@@ -218,7 +234,9 @@ QString ChemicalFormula::formulaOf(const QStringList &parts, bool startWithNumbe
     qsizetype i = 0;
     if (startWithNumber && !parts.isEmpty()) {
         const QString &first = parts.front();
-        out += variant == Variant::Word && isAllDigits(first) ? script(u'^', first) : first;
+        const bool massNumber =
+            variant == Variant::Word && parts.size() > 1 && isMassNumber(first, parts[1]);
+        out += massNumber ? script(u'^', first) : first;
         i = 1;
     }
     bool afterSeparator = false;
