@@ -43,12 +43,24 @@ QString spelledInitials(const QString &word)
     return out.trimmed();
 }
 
-// A word with every full stop followed by a space, trimmed: 'J.R.' -> 'J. R.'.
+// A word with every full stop followed by a space, trimmed: 'J.R.' -> 'J. R.';
+// a hyphen stays next to its full stop ('K.-I.').
 QString spacedFullStops(const QString &word)
 {
-    QString out = word;
-    out.replace(u"."_s, u". "_s);
+    QString out;
+    for (qsizetype k = 0; k < word.size(); ++k) {
+        out += word[k];
+        if (word[k] == u'.' && (k + 1 >= word.size() || word[k + 1] != u'-'))
+            out += u' ';
+    }
     return out.trimmed();
+}
+
+// A word that can only be a given name's initial: a single letter or a word
+// with a full stop ("J", "J.", "J.R."), unlike "LI" or "ALI", which may be names.
+bool isGivenInitial(QStringView word)
+{
+    return word.size() == 1 || word.contains(u'.');
 }
 
 } // namespace
@@ -130,14 +142,21 @@ QString AuthorSmartPaste::cleanedName(const QString &piece) const
         initials << isInitials(word);
     }
 
-    // A family name followed by its initials ("Smith J", "SMITH JR",
-    // "van der Berg J.R."): BibTeX needs the comma to tell them apart.
+    // A family name followed by its initials ("Smith J", "SMITH JR", "LEE YH",
+    // "van der Berg J.R."): BibTeX needs the comma to tell them apart. Before
+    // the initials there must be no word that can only be an initial ("Y LI"
+    // is given name and family name).
     qsizetype firstInitial = words.size();
     while (firstInitial > 0 && initials[firstInitial - 1])
         --firstInitial;
-    const bool familyFirst = firstInitial > 0 && firstInitial < words.size() &&
-                             std::none_of(initials.begin(), initials.begin() + firstInitial,
-                                          [](bool b) { return b; });
+    if (firstInitial == 0 && words.size() >= 2 && !isGivenInitial(words.front()))
+        firstInitial = 1; // "LEE YH": the first word is the family name
+    const bool familyFirst =
+        firstInitial > 0 && firstInitial < words.size() &&
+        std::none_of(words.begin(), words.begin() + firstInitial, isGivenInitial);
+    // "Hoyle, Rebecca B." has its comma already.
+    const bool hasComma = std::any_of(words.begin(), words.begin() + firstInitial,
+                                      [](const QString &w) { return w.endsWith(u','); });
 
     QString name;
     for (qsizetype k = 0; k < words.size(); ++k) {
@@ -149,7 +168,7 @@ QString AuthorSmartPaste::cleanedName(const QString &piece) const
         } else if (word.contains(u'.')) {
             word = spacedFullStops(word);
         }
-        if (familyFirst && k == firstInitial && !name.endsWith(u','))
+        if (familyFirst && !hasComma && k == firstInitial)
             name += u',';
         if (!name.isEmpty())
             name += u' ';

@@ -33,6 +33,7 @@ TEST(AuthorSmartPaste, givenNamesFirst)
          u"A. B. Smith and C. Jones and D. Brown"},
         {"serial comma", u"J. Smith, K. Jones, and L. Brown", u"J. Smith and K. Jones and L. Brown"},
         {"initials run together", u"J.R. Smith", u"J. R. Smith"},
+        {"hyphenated initials", u"K.-I. Kawarabayashi", u"K.-I. Kawarabayashi"},
         {"initial without full stop", u"J Smith, K L Jones", u"J. Smith and K. L. Jones"},
         {"capitals as family name", u"Y. LI, J. WU", u"Y. Li and J. Wu"},
         {"full names in capitals", u"JOHN SMITH, KAREN JONES", u"John Smith and Karen Jones"},
@@ -78,6 +79,10 @@ TEST(AuthorSmartPaste, familyNameBeforeInitials)
         {"initials with full stops", u"Smith J.R., Jones K.", u"Smith, J. R. and Jones, K."},
         {"hyphenated initials", u"Dupont J.-P.", u"Dupont, J.-P."},
         {"four capitals are a name", u"Smith JOHN", u"Smith John"},
+        {"short family name in capitals", u"YU H, LEE YH", u"Yu, H. and Lee, Y. H."},
+        {"family names of two words", u"ALI TAIGA A, LE ROUX N", u"Ali Taiga, A. and Le Roux, N."},
+        {"comma already there", u"Hoyle, Rebecca B.; Yau, Kelvin K W",
+         u"Hoyle, Rebecca B. and Yau, Kelvin K. W."},
     });
 }
 
