@@ -50,7 +50,8 @@ int run(const QStringList &arguments)
         BibPreferences::createGlobalObject();
     const SmartPaste paste(
         TitleSmartPaste::WordLists::fromPreferences(*BibPreferences::globalPreferences()));
-    CliIo::outLine(paste.rewrite(text, author ? SmartPaste::Kind::Author : SmartPaste::Kind::Title));
+    CliIo::outLine(
+        paste.rewrite(text, author ? SmartPaste::Kind::Author : SmartPaste::Kind::Title));
     return 0;
 }
 

@@ -35,8 +35,9 @@ QString WordListFile::normalizedWord(QStringView word, Category category)
 QStringList WordListFile::sortedWords(QStringList words)
 {
     QCollator collator{QLocale()};
-    std::sort(words.begin(), words.end(),
-              [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    std::sort(words.begin(), words.end(), [&collator](const QString &a, const QString &b) {
+        return collator.compare(a, b) < 0;
+    });
     return words;
 }
 
@@ -69,8 +70,8 @@ bool WordListFile::exportWords(const QStringList &words, const QString &path, QS
 
 AlertRequest WordListFile::exportErrorAlert(const QString &errorKey, const QString &path)
 {
-    return {Texts::text(u"ExportError"), Texts::format(errorKey, {path}), Texts::text(u"OK"), {},
-            {}};
+    return {
+        Texts::text(u"ExportError"), Texts::format(errorKey, {path}), Texts::text(u"OK"), {}, {}};
 }
 
 std::optional<QString> WordListFile::decodeWordFile(const QByteArray &bytes)

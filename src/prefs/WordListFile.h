@@ -28,9 +28,9 @@ public:
 
     struct ImportResult
     {
-        QStringList words;  // the list with the new words, sorted
-        QStringList added;  // the new words, in the order of the file
-        int ignored = 0;    // words of the file that were in the list already
+        QStringList words; // the list with the new words, sorted
+        QStringList added; // the new words, in the order of the file
+        int ignored = 0;   // words of the file that were in the list already
         bool readable = false;
     };
 

@@ -65,7 +65,8 @@ bool isGivenInitial(QStringView word)
 
 } // namespace
 
-AuthorSmartPaste::AuthorSmartPaste() : m_noNameSet(PasteCleanup::characterResource(u"notForNameChars"))
+AuthorSmartPaste::AuthorSmartPaste()
+    : m_noNameSet(PasteCleanup::characterResource(u"notForNameChars"))
 {
     // Commas and semicolons carry the list's structure and must survive.
     m_noNameSet.remove(u',');

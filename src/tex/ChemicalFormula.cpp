@@ -42,8 +42,8 @@ bool isMassNumber(const QString &digits, const QString &next)
     if (digits.size() > 1)
         return true;
     static const QStringList light = {u"H"_s, u"He"_s, u"Li"_s, u"Be"_s, u"B"_s};
-    const bool twoLetters = next.size() > 1 && next[1].isLower() &&
-                            ChemicalFormula::isElement(next.left(2));
+    const bool twoLetters =
+        next.size() > 1 && next[1].isLower() && ChemicalFormula::isElement(next.left(2));
     return light.contains(next.left(twoLetters ? 2 : 1));
 }
 
@@ -55,8 +55,7 @@ ChemicalFormula::ChemicalFormula()
       m_mathSeparatorSet(PasteCleanup::characterResource(u"mathSeparatorSet")),
       m_equSubSet(PasteCleanup::characterResource(u"chemicalFormulaSubSet")),
       m_chemicalGreekSet(PasteCleanup::characterResource(u"chemicalFormulaGreekSet"))
-{
-}
+{}
 
 bool ChemicalFormula::isElement(QStringView symbol)
 {
@@ -91,8 +90,8 @@ QString ChemicalFormula::getBlockTo(QChar closing, StringInputStream &stream,
     return getBlockTo(closing, stream, endingFound, 0);
 }
 
-std::optional<QStringList> ChemicalFormula::separateWord(const QString &word,
-                                                         bool &startWithNumber, int depth) const
+std::optional<QStringList> ChemicalFormula::separateWord(const QString &word, bool &startWithNumber,
+                                                         int depth) const
 {
     StringInputStream stream(word);
     QStringList parts;
@@ -261,10 +260,9 @@ QString ChemicalFormula::formulaOf(const QStringList &parts, bool startWithNumbe
         }
         // A count or a charge.
         const bool charge = p.endsWith(u'+') || p.endsWith(u'-');
-        const bool atBreak =
-            i + 1 >= parts.size() ||
-            (parts[i + 1].size() == 1 &&
-             (isMathSeparator(parts[i + 1].front()) || parts[i + 1].front() == u'-'));
+        const bool atBreak = i + 1 >= parts.size() ||
+                             (parts[i + 1].size() == 1 && (isMathSeparator(parts[i + 1].front()) ||
+                                                           parts[i + 1].front() == u'-'));
         if (charge && atBreak)
             out += script(u'^', p);
         else if (afterSeparator || charge || p.endsWith(u'.') || signed_)

@@ -20,9 +20,8 @@ void PasteCleanup::convertSpecialChars(QString &text)
         const char16_t *key;
         const char16_t *tex;
     } dashes[] = {
-        {u"shortHyphen1Str", u"-"},   {u"shortHyphen2Str", u"-"},
-        {u"middleHyphen1Str", u"--"}, {u"middleHyphen2Str", u"--"},
-        {u"longHyphen1Str", u"---"},  {u"longHyphen2Str", u"---"},
+        {u"shortHyphen1Str", u"-"},   {u"shortHyphen2Str", u"-"},  {u"middleHyphen1Str", u"--"},
+        {u"middleHyphen2Str", u"--"}, {u"longHyphen1Str", u"---"}, {u"longHyphen2Str", u"---"},
     };
     for (const auto &dash : dashes) {
         const QString from = characterResource(dash.key);

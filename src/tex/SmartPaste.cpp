@@ -8,8 +8,7 @@ using namespace Qt::StringLiterals;
 
 SmartPaste::SmartPaste(const TitleSmartPaste::WordLists &lists)
     : m_titles(lists), m_yenMark(PasteCleanup::yenMarkString())
-{
-}
+{}
 
 SmartPaste::Kind SmartPaste::kindOfField(const QString &fieldName, bool authorSwitch,
                                          bool titleSwitch)
@@ -56,9 +55,8 @@ SmartPaste::Outcome SmartPaste::textChanged(const QString &text, Range range, Ki
             const QString suffix = text.mid(range.start + range.length).trimmed();
             qsizetype cursor = 0;
             const QString rewritten =
-                kind == Kind::Author
-                    ? m_authors.authorSmartPaste(pasted, prefix, suffix, cursor)
-                    : m_titles.titleSmartPaste(pasted, prefix, suffix, cursor);
+                kind == Kind::Author ? m_authors.authorSmartPaste(pasted, prefix, suffix, cursor)
+                                     : m_titles.titleSmartPaste(pasted, prefix, suffix, cursor);
             return {rewritten, cursor, true};
         }
     }

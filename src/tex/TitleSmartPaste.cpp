@@ -44,20 +44,18 @@ bool isApostrophe(QChar c)
 
 } // namespace
 
-TitleSmartPaste::WordLists TitleSmartPaste::WordLists::fromPreferences(
-    const BibPreferences &preferences)
+TitleSmartPaste::WordLists
+TitleSmartPaste::WordLists::fromPreferences(const BibPreferences &preferences)
 {
     return {preferences.properNouns(), preferences.shortCaptalWords(),
             preferences.longLowercaseWords()};
 }
 
 TitleSmartPaste::TitleSmartPaste(const WordLists &lists)
-    : m_properNouns(setOf(lists.properNouns)),
-      m_captalizeWords(setOf(lists.captalizeWords)),
+    : m_properNouns(setOf(lists.properNouns)), m_captalizeWords(setOf(lists.captalizeWords)),
       m_lowercaseWords(setOf(lists.lowercaseWords)),
       m_limitedPuncs(PasteCleanup::characterResource(u"puncSet"))
-{
-}
+{}
 
 bool TitleSmartPaste::wordShouldBeLower(QStringView word) const
 {

@@ -27,7 +27,8 @@ TEST(PasteCommand, rewritesTheArgument)
         const char16_t *expected;
     } rows[] = {
         {"authors", {u"--author"_s, u"SMITH J, JONES K"_s}, u"Smith, J. and Jones, K.\n"},
-        {"option after text", {u"A. Smith a, B. M\u00fcller b"_s, u"--author"_s},
+        {"option after text",
+         {u"A. Smith a, B. M\u00fcller b"_s, u"--author"_s},
          u"A. Smith and B. M{\\\"u}ller\n"},
         {"title", {u"--title"_s, u"Fe3+ ions in H2O"_s}, u"{Fe}$^{3+}$ Ions in {H}$_2${O}\n"},
         {"text after double dash", {u"--title"_s, u"--"_s, u"--x"_s}, u"--$x$\n"},

@@ -87,10 +87,24 @@ TEST(WordListFile, decodesUtf8FirstAndOldEncodingsOnlyWhenItFails)
         QByteArray bytes;
         const char16_t *expected; // nullptr: nothing
     } rows[] = {
-        {"UTF-8", "Schr\xc3\xb6" "dinger\n\xc4\x8c" "ech\n", u"Schr\u00f6dinger\n\u010cech\n"},
-        {"UTF-8 with a byte-order mark", "\xef\xbb\xbf" "Bohr\n", u"Bohr\n"},
-        {"UTF-16 with a byte-order mark", QByteArray("\xff\xfe" "B\0o\0h\0r\0", 10), u"Bohr"},
-        {"Mac OS Roman", "Schr\x9a" "dinger\n", u"Schr\u00f6dinger\n"},
+        {"UTF-8",
+         "Schr\xc3\xb6"
+         "dinger\n\xc4\x8c"
+         "ech\n",
+         u"Schr\u00f6dinger\n\u010cech\n"},
+        {"UTF-8 with a byte-order mark",
+         "\xef\xbb\xbf"
+         "Bohr\n",
+         u"Bohr\n"},
+        {"UTF-16 with a byte-order mark",
+         QByteArray("\xff\xfe"
+                    "B\0o\0h\0r\0",
+                    10),
+         u"Bohr"},
+        {"Mac OS Roman",
+         "Schr\x9a"
+         "dinger\n",
+         u"Schr\u00f6dinger\n"},
         {"empty", "", nullptr},
     };
     for (const auto &row : rows) {
@@ -116,9 +130,8 @@ TEST(WordListFile, importAddsNewWordsAndCountsTheOthers)
     EXPECT_EQ(result.words,
               (QStringList{u"Bohr"_s, u"Dirac"_s, u"Einstein"_s, u"Fermi"_s, u"Zeeman"_s}));
 
-    const WordListFile::ImportResult missing =
-        WordListFile::importWords({u"with"_s}, dir.filePath(u"none.txt"_s),
-                                  WordListFile::LongConjunctions);
+    const WordListFile::ImportResult missing = WordListFile::importWords(
+        {u"with"_s}, dir.filePath(u"none.txt"_s), WordListFile::LongConjunctions);
     EXPECT_FALSE(missing.readable);
     EXPECT_TRUE(missing.added.isEmpty());
     EXPECT_EQ(missing.words, QStringList{u"with"_s});

@@ -12,8 +12,8 @@ namespace {
 QString rewritten(const char16_t *pasted)
 {
     qsizetype cursor = -1;
-    const QString text = AuthorSmartPaste().authorSmartPaste(QString::fromUtf16(pasted), {}, {},
-                                                             cursor);
+    const QString text =
+        AuthorSmartPaste().authorSmartPaste(QString::fromUtf16(pasted), {}, {}, cursor);
     EXPECT_EQ(cursor, text.size()) << text.toStdString();
     return text;
 }
@@ -31,7 +31,8 @@ TEST(AuthorSmartPaste, givenNamesFirst)
     expectRows({
         {"commas and a final and", u"A. B. Smith, C. Jones and D. Brown",
          u"A. B. Smith and C. Jones and D. Brown"},
-        {"serial comma", u"J. Smith, K. Jones, and L. Brown", u"J. Smith and K. Jones and L. Brown"},
+        {"serial comma", u"J. Smith, K. Jones, and L. Brown",
+         u"J. Smith and K. Jones and L. Brown"},
         {"initials run together", u"J.R. Smith", u"J. R. Smith"},
         {"hyphenated initials", u"K.-I. Kawarabayashi", u"K.-I. Kawarabayashi"},
         {"initial without full stop", u"J Smith, K L Jones", u"J. Smith and K. L. Jones"},
@@ -163,13 +164,16 @@ TEST(AuthorSmartPaste, checkNameArrayRejoinsOnlyTornPairs)
         QStringList expected;
     } rows[] = {
         {"one piece unchanged", {u" Smith "_s}, {u" Smith "_s}},
-        {"family and initials", {u"Smith"_s, u" J."_s, u" Jones"_s, u" K."_s},
+        {"family and initials",
+         {u"Smith"_s, u" J."_s, u" Jones"_s, u" K."_s},
          {u"Smith, J."_s, u"Jones, K."_s}},
         {"initials onto a long name", {u"van der Berg"_s, u" J. R."_s}, {u"van der Berg, J. R."_s}},
         {"whole names kept apart", {u"A. Smith"_s, u" B. Jones"_s}, {u"A. Smith"_s, u"B. Jones"_s}},
-        {"empty pieces dropped", {u"A. Smith"_s, u" "_s, u""_s, u"B. Jones"_s},
+        {"empty pieces dropped",
+         {u"A. Smith"_s, u" "_s, u""_s, u"B. Jones"_s},
          {u"A. Smith"_s, u"B. Jones"_s}},
-        {"one-word names pair up", {u"Smith"_s, u"Jones"_s, u"Brown"_s},
+        {"one-word names pair up",
+         {u"Smith"_s, u"Jones"_s, u"Brown"_s},
          {u"Smith, Jones"_s, u"Brown"_s}},
     };
     for (const auto &row : rows)
@@ -179,7 +183,9 @@ TEST(AuthorSmartPaste, checkNameArrayRejoinsOnlyTornPairs)
 TEST(AuthorSmartPaste, initialsAreRecognised)
 {
     for (const char16_t *yes : {u"J", u"JR", u"ABC", u"J.", u"J.R.", u"J.-P.", u"\u00c9."})
-        EXPECT_TRUE(AuthorSmartPaste::isInitials(QString::fromUtf16(yes))) << QString::fromUtf16(yes).toStdString();
+        EXPECT_TRUE(AuthorSmartPaste::isInitials(QString::fromUtf16(yes)))
+            << QString::fromUtf16(yes).toStdString();
     for (const char16_t *no : {u"", u"ABCD", u"Jr", u"J.R", u"Smith", u"j.", u"J.."})
-        EXPECT_FALSE(AuthorSmartPaste::isInitials(QString::fromUtf16(no))) << QString::fromUtf16(no).toStdString();
+        EXPECT_FALSE(AuthorSmartPaste::isInitials(QString::fromUtf16(no)))
+            << QString::fromUtf16(no).toStdString();
 }

@@ -111,7 +111,8 @@ TEST(TitleSmartPaste, wordListsDecideCapitals)
     {
         const char16_t *word;
         bool lower;
-    } rows[] = {{u"gas", false}, {u"versus", true}, {u"the", true}, {u"with", false}, {u"Gas", true}};
+    } rows[] = {
+        {u"gas", false}, {u"versus", true}, {u"the", true}, {u"with", false}, {u"Gas", true}};
     for (const auto &row : rows)
         EXPECT_EQ(paste.wordShouldBeLower(QString::fromUtf16(row.word)), row.lower)
             << QString::fromUtf16(row.word).toStdString();
@@ -150,8 +151,7 @@ TEST(TitleSmartPaste, formulaPartsAndTheirTeX)
     // A word's leading count is a mass number; a group's is copied.
     EXPECT_EQ(formula.formulaOf({u"2"_s, u"H"_s}, true, ChemicalFormula::Variant::Word),
               u"$^2${H}"_s);
-    EXPECT_EQ(formula.formulaOf({u"4"_s, u"K"_s}, true, ChemicalFormula::Variant::Word),
-              u"4{K}"_s);
+    EXPECT_EQ(formula.formulaOf({u"4"_s, u"K"_s}, true, ChemicalFormula::Variant::Word), u"4{K}"_s);
     EXPECT_EQ(formula.formulaOf({u"2"_s, u"H"_s}, true, ChemicalFormula::Variant::Block),
               u"2{H}"_s);
 }
