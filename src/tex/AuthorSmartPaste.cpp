@@ -56,6 +56,23 @@ QString spacedFullStops(const QString &word)
     return out.trimmed();
 }
 
+// A word of capitals, hyphenated or not ("SMITH", "ABU-KHZAM").
+bool isUppercaseName(const QString &word)
+{
+    const QStringList parts = word.split(u'-');
+    return std::all_of(parts.begin(), parts.end(),
+                       [](const QString &part) { return PasteCleanup::isUppercaseWord(part); });
+}
+
+// "SMITH" as "Smith", "ABU-KHZAM" as "Abu-Khzam".
+QString capitalizedName(const QString &word)
+{
+    QStringList parts = word.split(u'-');
+    for (QString &part : parts)
+        part = PasteCleanup::capitalized(part);
+    return parts.join(u'-');
+}
+
 // A word that can only be a given name's initial: a single letter or a word
 // with a full stop ("J", "J.", "J.R."), unlike "LI" or "ALI", which may be names.
 bool isGivenInitial(QStringView word)
@@ -144,14 +161,19 @@ QString AuthorSmartPaste::cleanedName(const QString &piece) const
     }
 
     // A family name followed by its initials ("Smith J", "SMITH JR", "LEE YH",
-    // "van der Berg J.R."): BibTeX needs the comma to tell them apart. Before
-    // the initials there must be no word that can only be an initial ("Y LI"
-    // is given name and family name).
+    // "VAN ZYL JM", "van der Berg J.R."): BibTeX needs the comma to tell them
+    // apart. Before the initials there must be no word that can only be an
+    // initial ("Y LI" is given name and family name).
+    // The initials are the last word (one to three capitals, "JR", as the
+    // Vancouver style prints them) together with the single letters and dotted
+    // initials before it.
     qsizetype firstInitial = words.size();
-    while (firstInitial > 0 && initials[firstInitial - 1])
+    if (!words.isEmpty() && initials.back()) {
         --firstInitial;
-    if (firstInitial == 0 && words.size() >= 2 && !isGivenInitial(words.front()))
-        firstInitial = 1; // "LEE YH": the first word is the family name
+        while (firstInitial > 0 && initials[firstInitial - 1] &&
+               isGivenInitial(words[firstInitial - 1]))
+            --firstInitial;
+    }
     const bool familyFirst =
         firstInitial > 0 && firstInitial < words.size() &&
         std::none_of(words.begin(), words.begin() + firstInitial, isGivenInitial);
@@ -164,8 +186,8 @@ QString AuthorSmartPaste::cleanedName(const QString &piece) const
         QString word = words[k];
         if (familyFirst && k >= firstInitial) {
             word = spelledInitials(word);
-        } else if (PasteCleanup::isUppercaseWord(word)) {
-            word = PasteCleanup::capitalized(word);
+        } else if (isUppercaseName(word)) {
+            word = capitalizedName(word);
         } else if (word.contains(u'.')) {
             word = spacedFullStops(word);
         }

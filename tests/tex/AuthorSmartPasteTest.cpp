@@ -82,6 +82,10 @@ TEST(AuthorSmartPaste, familyNameBeforeInitials)
         {"four capitals are a name", u"Smith JOHN", u"Smith John"},
         {"short family name in capitals", u"YU H, LEE YH", u"Yu, H. and Lee, Y. H."},
         {"family names of two words", u"ALI TAIGA A, LE ROUX N", u"Ali Taiga, A. and Le Roux, N."},
+        {"short words before the initials", u"VAN ZYL JM, NEL DG",
+         u"Van Zyl, J. M. and Nel, D. G."},
+        {"hyphenated family name", u"ABU-KHZAM FN", u"Abu-Khzam, F. N."},
+        {"initials apart", u"Smith J R, Brown J.", u"Smith, J. R. and Brown, J."},
         {"comma already there", u"Hoyle, Rebecca B.; Yau, Kelvin K W",
          u"Hoyle, Rebecca B. and Yau, Kelvin K. W."},
     });
