@@ -32,19 +32,21 @@ bool isAllDigits(QStringView text)
 }
 
 // Whether the leading `digits` of a word are the mass number of the element
-// that begins `next` ("13C", "1H", "6Li"): one digit only before the light
-// elements whose isotopes have one, so that "2D", "3D" and "4K" stay numbers;
-// never before anything but an element ("2-D").
+// that begins `next` ("13C", "1H", "6Li"): one digit only for the isotopes of
+// the light elements that have one, so that "2D", "3D", "4K" and the polytype
+// "4H" stay numbers; never before anything but an element ("2-D").
 bool isMassNumber(const QString &digits, const QString &next)
 {
     if (!isAllDigits(digits) || next.isEmpty() || !next.front().isUpper())
         return false;
     if (digits.size() > 1)
         return true;
-    static const QStringList light = {u"H"_s, u"He"_s, u"Li"_s, u"Be"_s, u"B"_s};
+    static const QStringList isotopes = {u"1H"_s,  u"2H"_s,  u"3H"_s,  u"3He"_s, u"4He"_s,
+                                         u"6He"_s, u"8He"_s, u"6Li"_s, u"7Li"_s, u"8Li"_s,
+                                         u"9Li"_s, u"7Be"_s, u"9Be"_s, u"8B"_s};
     const bool twoLetters =
         next.size() > 1 && next[1].isLower() && ChemicalFormula::isElement(next.left(2));
-    return light.contains(next.left(twoLetters ? 2 : 1));
+    return isotopes.contains(digits + next.left(twoLetters ? 2 : 1));
 }
 
 } // namespace

@@ -78,6 +78,7 @@ TEST(TitleSmartPaste, formulasGoIntoMath)
         {"mass number", u"13C NMR", u"$^{13}${C} {NMR}"},
         {"negative ions", u"OH- and SO42-", u"{OH}- and {SO}$^{42-}$"},
         {"dimensions are no isotopes", u"2-D and 3D", u"2-{D} and 3{D}"},
+        {"polytype is no isotope", u"4H SiC", u"4{H} {SiC}"},
         {"light isotopes", u"1H and 6Li NMR", u"$^1${H} and $^6${Li} {NMR}"},
         {"mixture", u"H2O/D2O", u"{H}$_2${O}/{D}$_2${O}"},
         {"count after an operator", u"CuSO4\u00b75H2O", u"{CuSO}$_4$\u00b75{H}$_2${O}"},
