@@ -94,12 +94,12 @@ TEST(TitleSmartPaste, joinsTheTextAroundThePaste)
 {
     const TitleSmartPaste paste(defaultWordLists());
     qsizetype cursor = -1;
-    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Part 1:"_s, {}, cursor),
-              u"Part 1: Quantum Dots"_s);
-    EXPECT_EQ(cursor, 20);
-    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Part 1:"_s, u"(revised)"_s, cursor),
-              u"Part 1: Quantum Dots (revised)"_s);
-    EXPECT_EQ(cursor, 20);
+    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Volume 2:"_s, {}, cursor),
+              u"Volume 2: Quantum Dots"_s);
+    EXPECT_EQ(cursor, 22);
+    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Volume 2:"_s, u"(revised)"_s, cursor),
+              u"Volume 2: Quantum Dots (revised)"_s);
+    EXPECT_EQ(cursor, 22);
 }
 
 TEST(TitleSmartPaste, wordListsDecideCapitals)
