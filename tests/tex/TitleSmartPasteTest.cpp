@@ -1,0 +1,166 @@
+#include "tex/TitleSmartPaste.h"
+
+#include "PasteTestSupport.h"
+#include "TexTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString rewritten(const TitleSmartPaste &paste, const char16_t *pasted)
+{
+    qsizetype cursor = -1;
+    const QString text = paste.titleSmartPaste(QString::fromUtf16(pasted), {}, {}, cursor);
+    EXPECT_EQ(cursor, text.size()) << text.toStdString();
+    return text;
+}
+
+void expectRows(std::initializer_list<PasteRow> rows,
+                const TitleSmartPaste::WordLists &lists = defaultWordLists())
+{
+    const TitleSmartPaste paste(lists);
+    for (const PasteRow &row : rows)
+        EXPECT_EQ(rewritten(paste, row.pasted), QString::fromUtf16(row.expected)) << row.name;
+}
+
+} // namespace
+
+TEST(TitleSmartPaste, capitalisesOrdinaryWords)
+{
+    expectRows({
+        {"short words stay, even first", u"a study of the DNA double helix",
+         u"a Study of the {DNA} Double Helix"},
+        {"listed short word capitalised", u"two", u"Two"},
+        {"listed long word kept", u"between", u"between"},
+        {"mixed case lowered", u"heLLO wORLD", u"{heLLO} {wORLD}"},
+        {"trailing punctuation kept", u"results, and discussion.", u"Results, and Discussion."},
+        {"lone punctuation", u"theory : practice", u"Theory : Practice"},
+        {"hyphenated words", u"self-consistent", u"Self-Consistent"},
+        {"apostrophes", u"Schr\u00f6dinger's cat and don't", u"Schr{\\\"o}dinger's cat and don't"},
+        {"spaces collapse", u"  quantum   dots ", u"Quantum Dots"},
+    });
+}
+
+TEST(TitleSmartPaste, bracesNamesAndCapitals)
+{
+    expectRows({
+        {"acronym", u"NMR", u"{NMR}"},
+        {"inner capital", u"mRNA", u"{mRNA}"},
+        {"proper nouns across a hyphen", u"Monte-Carlo", u"{Monte}-{Carlo}"},
+        {"proper noun", u"Raman spectra", u"{Raman} Spectra"},
+        {"word with a digit is no formula", u"H2Q", u"{H2Q}"},
+        {"acronym across a slash", u"CPU/GPU", u"{CPU}/{GPU}"},
+    });
+}
+
+TEST(TitleSmartPaste, singleLettersBecomeMath)
+{
+    expectRows({
+        {"variable", u"the n body problem", u"the $n$ Body Problem"},
+        {"article stays", u"a b", u"a $b$"},
+        {"letter before a hyphen", u"x-ray", u"$x$-Ray"},
+    });
+    // With "ray" treated as a short word the hyphenated half stays lower case.
+    TitleSmartPaste::WordLists lists = defaultWordLists();
+    lists.captalizeWords.removeAll(u"ray"_s);
+    expectRows({{"letter before a short word", u"x-ray", u"$x$-ray"}}, lists);
+}
+
+TEST(TitleSmartPaste, formulasGoIntoMath)
+{
+    expectRows({
+        {"counts", u"Electronic structure of H2O and NaCl.",
+         u"Electronic Structure of {H}$_2${O} and {NaCl}."},
+        {"charge", u"Fe3+ ions", u"{Fe}$^{3+}$ Ions"},
+        {"bracketed group", u"(NH4)2SO4", u"({NH}$_4$)$_2${SO}$_4$"},
+        {"mass number", u"13C NMR", u"$^{13}${C} {NMR}"},
+        {"negative ions", u"OH- and SO42-", u"{OH}- and {SO}$^{42-}$"},
+        {"dimensions are no isotopes", u"2-D and 3D", u"2-{D} and 3{D}"},
+        {"polytype is no isotope", u"4H SiC", u"4{H} {SiC}"},
+        {"light isotopes", u"1H and 6Li NMR", u"$^1${H} and $^6${Li} {NMR}"},
+        {"mixture", u"H2O/D2O", u"{H}$_2${O}/{D}$_2${O}"},
+        {"count after an operator", u"CuSO4\u00b75H2O", u"{CuSO}$_4$\u00b75{H}$_2${O}"},
+        {"fraction", u"Li1/2CoO2", u"{Li}$_{1/2}${CoO}$_2$"},
+        {"charge before an operator", u"Ca2++CO32-", u"{Ca}$^{2+}$+{CO}$^{32-}$"},
+        {"greek letter", u"Fe2\u03b1", u"{Fe}$_2\\alpha$"},
+        {"unclosed group", u"(CH3", u"({CH}$_3$"},
+        {"braced group", u"{CH3}2", u"\\{{CH}$_3$\\}$_2$"},
+    });
+}
+
+TEST(TitleSmartPaste, joinsTheTextAroundThePaste)
+{
+    const TitleSmartPaste paste(defaultWordLists());
+    qsizetype cursor = -1;
+    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Volume 2:"_s, {}, cursor),
+              u"Volume 2: Quantum Dots"_s);
+    EXPECT_EQ(cursor, 22);
+    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Volume 2:"_s, u"(revised)"_s, cursor),
+              u"Volume 2: Quantum Dots (revised)"_s);
+    EXPECT_EQ(cursor, 22);
+}
+
+TEST(TitleSmartPaste, wordListsDecideCapitals)
+{
+    TitleSmartPaste::WordLists lists;
+    lists.captalizeWords = {u"gas"_s};
+    lists.lowercaseWords = {u"versus"_s};
+    const TitleSmartPaste paste(lists);
+    const struct
+    {
+        const char16_t *word;
+        bool lower;
+    } rows[] = {
+        {u"gas", false}, {u"versus", true}, {u"the", true}, {u"with", false}, {u"Gas", true}};
+    for (const auto &row : rows)
+        EXPECT_EQ(paste.wordShouldBeLower(QString::fromUtf16(row.word)), row.lower)
+            << QString::fromUtf16(row.word).toStdString();
+}
+
+TEST(TitleSmartPaste, formulaPartsAndTheirTeX)
+{
+    const TitleSmartPaste paste(defaultWordLists());
+    const ChemicalFormula &formula = paste.formula();
+    const struct
+    {
+        const char16_t *word;
+        QStringList parts; // empty: no formula
+        bool startWithNumber;
+    } rows[] = {
+        {u"NaCl", {u"NaCl"_s}, false},
+        {u"H2O", {u"H"_s, u"2"_s, u"O"_s}, false},
+        {u"Fe3+", {u"Fe"_s, u"3+"_s}, false},
+        {u"13C", {u"13"_s, u"C"_s}, true},
+        {u"H2Q", {}, false},
+        {u"Fe-N", {u"Fe"_s, u"-"_s, u"N"_s}, false},
+        {u"Fe\u2013N", {u"Fe"_s, u"-"_s, u"N"_s}, false},
+    };
+    for (const auto &row : rows) {
+        bool startWithNumber = !row.startWithNumber;
+        const auto parts = formula.separateWord(QString::fromUtf16(row.word), startWithNumber);
+        const std::string name = QString::fromUtf16(row.word).toStdString();
+        if (row.parts.isEmpty()) {
+            EXPECT_FALSE(parts.has_value()) << name;
+            continue;
+        }
+        ASSERT_TRUE(parts.has_value()) << name;
+        EXPECT_EQ(*parts, row.parts) << name;
+        EXPECT_EQ(startWithNumber, row.startWithNumber) << name;
+    }
+    // A word's leading count is a mass number; a group's is copied.
+    EXPECT_EQ(formula.formulaOf({u"2"_s, u"H"_s}, true, ChemicalFormula::Variant::Word),
+              u"$^2${H}"_s);
+    EXPECT_EQ(formula.formulaOf({u"4"_s, u"K"_s}, true, ChemicalFormula::Variant::Word), u"4{K}"_s);
+    EXPECT_EQ(formula.formulaOf({u"2"_s, u"H"_s}, true, ChemicalFormula::Variant::Block),
+              u"2{H}"_s);
+}
+
+TEST(TitleSmartPaste, deepBracketsEndInBraces)
+{
+    const TitleSmartPaste paste(defaultWordLists());
+    QString word = QString(5000, u'(') + u"H2O"_s;
+    EXPECT_TRUE(paste.wordShouldBeBracketed(word));
+    EXPECT_TRUE(word.contains(u"H2O"_s) || word.contains(u"{H}$_2${O}"_s));
+}
