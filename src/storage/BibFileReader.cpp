@@ -221,7 +221,9 @@ std::optional<unsigned> BibFileReader::unmarkedUtf16(const QByteArray &bytes)
 bool BibFileReader::decode(const QByteArray &bytes, QString &text)
 {
     unsigned code = m_properties.encoding();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
+    if (m_forcedEncoding != 0)
+        code = m_forcedEncoding;
+    else if (bytes.startsWith("\xEF\xBB\xBF"))
         code = TextEncodings::UTF8; // a UTF-8 byte-order mark, like the UTF-16 ones, decides
     else if (const auto announced = announcedEncoding(bytes))
         code = *announced;

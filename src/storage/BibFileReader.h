@@ -58,6 +58,8 @@ public:
     // Items are built with their edit forms only (no display forms, names or
     // file states): enough to compare a written file with what was meant.
     void setEditFormsOnly(bool editFormsOnly) { m_editFormsOnly = editFormsOnly; }
+    // Reads the text in `code` whatever the bytes announce (0: choose as usual).
+    void setForcedEncoding(unsigned code) { m_forcedEncoding = code; }
 
     // Reads the file at the properties' full path.
     BibFileContents readFile();
@@ -138,6 +140,7 @@ private:
     qsizetype m_bodyOpen = -1;    // where its body opens ('{' or '('), or -1
     QStringList m_pendingComment; // '%' and '#' lines between blocks, kept together
     bool m_editFormsOnly = false;
+    unsigned m_forcedEncoding = 0;
     int m_pieces = 0;                  // 0: as many as the machine has cores (at most 4)
     qsizetype m_minimumPiece = 1 << 18;
     qsizetype m_pieceEnd = -1;         // reading stops at a block starting here or later

@@ -132,6 +132,7 @@ void LocalDatabase::loadFileInThread()
         slot = readingSlots().try_acquire_for(std::chrono::milliseconds(50));
     BibFileReader reader(*this, localProperties(), m_stopLoading, m_numLoading);
     reader.setEditFormsOnly(m_loadEditFormsOnly);
+    reader.setForcedEncoding(m_forcedEncoding);
     BibFileContents contents = reader.readFile();
     if (slot)
         readingSlots().release();

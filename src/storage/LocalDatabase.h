@@ -48,6 +48,9 @@ public:
     // window shows (display forms, names, author index): for a command that
     // only writes the file back. Set before startLoading.
     void setLoadEditFormsOnly(bool editFormsOnly) { m_loadEditFormsOnly = editFormsOnly; }
+    // The next loading reads the file in `encoding` whatever the file
+    // announces (the user's choice when the guess was wrong); 0 undoes it.
+    void setForcedEncoding(unsigned encoding) { m_forcedEncoding = encoding; }
     void finishLoading() override;
     void setWaitingStatus(int status) override;
     std::optional<QStringList> readingErrors() const override;
@@ -133,6 +136,7 @@ private:
     std::optional<QString> m_fileDatabaseID;
     bool m_readIncomplete = false;
     bool m_loadEditFormsOnly = false;
+    unsigned m_forcedEncoding = 0;
     bool m_encodingChangedOnRead = false;
     QStringList m_unreadTextList;
 };
