@@ -16,6 +16,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QInputDialog>
 #include <QMimeData>
 #include <QTreeView>

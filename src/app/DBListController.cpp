@@ -2,6 +2,7 @@
 
 #include "app/DatabaseTreeModel.h"
 #include "core/Texts.h"
+#include "model/BibItem.h"
 #include "prefs/BibPreferences.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LoadingCoordinator.h"

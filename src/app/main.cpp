@@ -1,16 +1,122 @@
-// The desktop program. Until the main window lands it only answers --version.
+// The desktop program: quirefold [FILE.bib...]. Answers --help and --version
+// without a display, hands the files to a running instance when there is one,
+// and otherwise opens the main window with the files.
+#include "app/QFMainController.h"
+#include "app/QtAlertPresenter.h"
+#include "app/MainWindow.h"
+#include "app/DBListController.h"
+#include "app/SingleInstance.h"
+#include "core/Texts.h"
+#include "storage/LoadingCoordinator.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTimer>
 
-int main(int argc, char **argv)
+#include <cstdio>
+
+namespace {
+
+struct Options
 {
-    QApplication app(argc, argv);
+    QStringList files;
+    QString screenshot; // hidden: render the window into this PNG and quit
+};
+
+void setNames()
+{
     QCoreApplication::setOrganizationName(QStringLiteral("Quirefold"));
     QCoreApplication::setApplicationName(QStringLiteral("Quirefold"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QF_VERSION));
+}
+
+// Parsed with a core application, so that --help and --version need no display.
+Options parseArguments(int argc, char **argv)
+{
+    QCoreApplication core(argc, argv);
+    setNames();
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.process(app);
-    return 0;
+    QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("PATH"));
+    screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(screenshot);
+    parser.addPositionalArgument(QStringLiteral("files"), Texts::text(u"Win_Usage_Files"),
+                                 QStringLiteral("[FILE.bib...]"));
+    parser.process(core);
+    Options options;
+    for (const QString &file : parser.positionalArguments())
+        options.files << QFileInfo(file).absoluteFilePath();
+    options.screenshot = parser.value(screenshot);
+    return options;
+}
+
+bool hasDisplay()
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const Options options = parseArguments(argc, argv);
+    if (!hasDisplay()) {
+        std::fprintf(stderr, "%s\n", qPrintable(Texts::text(u"Win_NoDisplay")));
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    setNames();
+    QApplication::setDesktopFileName(QStringLiteral("org.quirefold.Quirefold"));
+
+    // One program per user: a second start hands its files over and ends.
+    SingleInstance instance;
+    if (options.screenshot.isEmpty()) {
+        if (instance.handOver(options.files))
+            return 0;
+        instance.listen();
+    }
+
+    QFMainController controller;
+    QtAlertPresenter presenter(controller.mainWindow());
+    AlertPresenter::install(&presenter);
+    QObject::connect(&controller, &QFMainController::terminated, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    QObject::connect(&instance, &SingleInstance::filesReceived, &controller,
+                     [&controller](const QStringList &files) {
+                         for (const QString &file : files)
+                             controller.openFile(file);
+                         controller.mainWindow()->raise();
+                         controller.mainWindow()->activateWindow();
+                     });
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    controller.applicationWillFinishLaunching();
+    for (const QString &file : options.files)
+        controller.openFile(file);
+    controller.mainWindow()->show();
+
+    if (!options.screenshot.isEmpty()) {
+        // Render once everything has loaded, then end without touching the settings.
+        DBListController *list = controller.controllerDbList();
+        auto grab = [&controller, &options] {
+            controller.mainWindow()->grab().save(options.screenshot);
+            QCoreApplication::exit(0);
+        };
+        if (!list->isLoading())
+            QTimer::singleShot(300, grab);
+        else
+            QObject::connect(list->coordinator(), &LoadingCoordinator::loadingFinished, &app,
+                             [grab] { QTimer::singleShot(300, grab); });
+        const int code = app.exec();
+        AlertPresenter::install(nullptr);
+        return code;
+    }
+
+    const int code = app.exec();
+    AlertPresenter::install(nullptr);
+    return code;
 }
