@@ -170,6 +170,9 @@ void DBListController::createManualLibrary()
     BibDatabase *node = library.get();
     addNewNode(std::move(library), false);
     m_coordinator->setLibraryForPostProcess(node);
+    // Taken at once rather than at the next tick.
+    QMetaObject::invokeMethod(m_coordinator.get(), &LoadingCoordinator::checkLoading,
+                              Qt::QueuedConnection);
 }
 
 // ---- removing
