@@ -251,7 +251,7 @@ void QFMainController::registerActions()
            idleLocal, [list] { list->reopenWithEncoding(); });
     a->add(TagShowDetail, u"MenuHideDetail"_s, QKeySequence(u"Ctrl+Shift+I"_s), nullptr,
            [this] { openDetailInfoPanel(); });
-    a->add(TagQuit, u"Win_Action_Quit"_s, QKeySequence::Quit, nullptr,
+    a->add(TagQuit, u"Win_Action_Quit"_s, QKeySequence(u"Ctrl+Q"_s), nullptr,
            [this] { applicationShouldTerminate(); });
     a->action(TagQuit)->setMenuRole(QAction::QuitRole);
     for (int tag = TagHelpFirst; tag <= TagHelpLast; ++tag) {
