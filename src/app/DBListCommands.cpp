@@ -243,8 +243,7 @@ bool DBListController::saveDatabaseChecked(BibDatabase *node)
     auto *local = dynamic_cast<LocalDatabase *>(node);
     if (local) {
         // What another program wrote since the last read is never overwritten unasked.
-        checkFileOnDisk(local);
-        if (!m_model->containsNode(node))
+        if (!checkFileOnDisk(local) || !m_model->containsNode(node))
             return false;
     }
     const bool saved = node->saveDatabase();

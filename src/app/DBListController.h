@@ -98,8 +98,10 @@ public:
     void stopLoadingDB();
 
     // ---- files changed outside
-    // Checks the file of `database` against what was last read or written.
-    void checkFileOnDisk(LocalDatabase *database);
+    // Checks the file of `database` against what was last read or written:
+    // a clean database is reloaded, a changed one asks. Answers whether the
+    // database's own version may still be written over the file.
+    bool checkFileOnDisk(LocalDatabase *database);
     void reloadFromDisk(LocalDatabase *database);
     void reloadSelectionFromDisk();
     void reopenWithEncoding();

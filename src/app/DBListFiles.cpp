@@ -57,19 +57,19 @@ void DBListController::fileChanged(const QString &path)
     });
 }
 
-void DBListController::checkFileOnDisk(LocalDatabase *database)
+bool DBListController::checkFileOnDisk(LocalDatabase *database)
 {
     if (m_askingAboutFile || database->isLoading())
-        return;
+        return false;
     const QString path = database->fullPath();
     const FileStamp now = stampOf(path);
     const auto known = m_knownStamps.constFind(path);
     if (known == m_knownStamps.constEnd() || *known == now || now.size < 0)
-        return;
+        return true;
     if (!database->isDirty()) {
         reloadFromDisk(database);
         showNote(Texts::format(u"Win_StatusReloaded", {database->description()}));
-        return;
+        return false;
     }
     AlertRequest request;
     request.title = Texts::text(u"Win_ChangedOnDisk");
@@ -81,19 +81,22 @@ void DBListController::checkFileOnDisk(LocalDatabase *database)
     const int answer = AlertPresenter::show(request);
     m_askingAboutFile = false;
     if (!m_model->containsNode(database))
-        return;
+        return false;
     if (answer == 0) {
         reloadFromDisk(database);
-    } else if (answer == -1) {
+        return false;
+    }
+    if (answer == -1) {
         // Mine goes to another file; the database then follows the file on disk.
         selectDatabase(database);
         m_knownStamps.insert(path, now);
         saveSelectionAs();
         reloadFromDisk(database);
-    } else {
-        // Keep mine: the next save writes over the other program's version.
-        m_knownStamps.insert(path, now);
+        return false;
     }
+    // Keep mine: the next save writes over the other program's version.
+    m_knownStamps.insert(path, now);
+    return true;
 }
 
 void DBListController::reloadFromDisk(LocalDatabase *database)
