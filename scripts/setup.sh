@@ -8,6 +8,12 @@ QF_PACKAGES=(build-essential cmake ninja-build ccache pkg-config python3
     qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
     libgtest-dev libgmock-dev libbenchmark-dev)
 
+# What the desktop program needs to run and to be tested: the SVG icon engine,
+# the Wayland platform, fonts for Latin and Japanese text, the desktop-file
+# check, the MIME database and xdg-open for the help pages.
+QF_GUI_PACKAGES=(libqt6svg6 qt6-wayland fonts-dejavu-core fonts-wqy-microhei
+    desktop-file-utils shared-mime-info xdg-utils)
+
 qf_missing_packages() {
     local missing=() p
     for p in "$@"; do

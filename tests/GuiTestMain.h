@@ -5,6 +5,7 @@
 // user's own; the platform is offscreen unless the caller chose another.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,7 +24,10 @@ int run(int argc, char **argv)
     setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
     setenv("XDG_CACHE_HOME", (root + "/cache").constData(), 1);
     setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
-    QDir().mkpath(QString::fromLocal8Bit(root + "/runtime"));
+    const QString runtime = QString::fromLocal8Bit(root + "/runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ExeOwner); // as the desktop makes it
     setenv("QF_TEST_HOME", root.constData(), 1);
     setenv("HOME", root.constData(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -40,6 +40,11 @@ public:
     QPushButton *checkContainsButton() const { return m_checkContains; }
     QPushButton *okButton() const;
 
+protected:
+    // Return in the search field checks the matching names instead of
+    // confirming the dialog.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showMarks();
     void updateButtons();

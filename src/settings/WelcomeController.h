@@ -4,7 +4,7 @@
 #include <QPointer>
 
 class EncodingPopup;
-class QComboBox;
+class LineEndingPopup;
 class QDialog;
 class QWidget;
 
@@ -33,7 +33,7 @@ public:
     // The sheet's widgets while it is open (null otherwise), for tests.
     QDialog *panel() const { return m_welcomePanel; }
     EncodingPopup *encodingPopup() const { return m_encodingPopup; }
-    QComboBox *lineEndingPopup() const { return m_lineEndingPopup; }
+    LineEndingPopup *lineEndingPopup() const { return m_lineEndingPopup; }
 
 Q_SIGNALS:
     void finished();
@@ -45,6 +45,6 @@ private:
     QPointer<QWidget> m_windowForSheet;
     QPointer<QDialog> m_welcomePanel;
     QPointer<EncodingPopup> m_encodingPopup;
-    QPointer<QComboBox> m_lineEndingPopup;
+    QPointer<LineEndingPopup> m_lineEndingPopup;
     bool m_running = false;
 };
