@@ -17,6 +17,7 @@
 #include "prefs/BibPreferences.h"
 #include "prefs/WindowLayout.h"
 #include "settings/EncodingPopup.h"
+#include "settings/LineEndingPopup.h"
 #include "settings/WelcomeController.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LocalDatabase.h"

@@ -2,6 +2,7 @@
 
 #include "core/Texts.h"
 #include "settings/EncodingPopup.h"
+#include "settings/LineEndingPopup.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -36,10 +37,8 @@ SaveAsDialog::SaveAsDialog(const QString &message, const Choice &initial, QWidge
     m_encoding->setAccessibleName(Texts::text(u"Win_SaveAs_Encoding"));
     form->addRow(Texts::text(u"Win_SaveAs_Encoding"), m_encoding);
 
-    m_lineEnding = new QComboBox(this);
-    m_lineEnding->addItems({Texts::text(u"Win_LineEnding_CR"), Texts::text(u"Win_LineEnding_CRLF"),
-                            Texts::text(u"Win_LineEnding_LF")});
-    m_lineEnding->setCurrentIndex(qBound(0, initial.lineEnding, 2));
+    m_lineEnding = new LineEndingPopup(this);
+    m_lineEnding->setLineEnding(initial.lineEnding);
     m_lineEnding->setAccessibleName(Texts::text(u"Win_SaveAs_LineEnding"));
     form->addRow(Texts::text(u"Win_SaveAs_LineEnding"), m_lineEnding);
 
@@ -69,7 +68,7 @@ SaveAsDialog::Choice SaveAsDialog::choice() const
     if (!result.path.isEmpty() && !result.path.endsWith(QStringLiteral(".bib")))
         result.path += QStringLiteral(".bib");
     result.encoding = m_encoding->encoding();
-    result.lineEnding = m_lineEnding->currentIndex();
+    result.lineEnding = m_lineEnding->lineEnding();
     result.attachments = m_attachments->currentIndex();
     return result;
 }

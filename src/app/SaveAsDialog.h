@@ -6,6 +6,7 @@
 #include <optional>
 
 class EncodingPopup;
+class LineEndingPopup;
 class QComboBox;
 class QLineEdit;
 
@@ -39,6 +40,6 @@ private:
 
     QLineEdit *m_path = nullptr;
     EncodingPopup *m_encoding = nullptr;
-    QComboBox *m_lineEnding = nullptr;
+    LineEndingPopup *m_lineEnding = nullptr;
     QComboBox *m_attachments = nullptr;
 };

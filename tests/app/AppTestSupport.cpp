@@ -3,6 +3,7 @@
 #include "app/DatabaseTreeModel.h"
 #include "prefs/BibPreferences.h"
 #include "settings/EncodingPopup.h"
+#include "settings/LineEndingPopup.h"
 #include "settings/WelcomeController.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LocalDatabase.h"
