@@ -11,10 +11,15 @@
 #include "model/BibItem.h"
 #include "prefs/BibPreferences.h"
 #include "prefs/WindowLayout.h"
+#include "settings/EncodingPopup.h"
+#include "settings/LineEndingPopup.h"
+#include "settings/WelcomeController.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LocalDatabase.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDialog>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
@@ -154,6 +159,30 @@ private Q_SLOTS:
         QVERIFY(waitForLoading(window->controllerDbList()));
         QCOMPARE(treeRows(window->controllerDbList()).value(1), u"  big (40000)"_s);
         QCOMPARE(readFile(path), big); // a stopped load never wrote anything
+    }
+
+    void loadingWaitsForTheFirstStartSheet()
+    {
+        const QString path = writeFile(*m_dir, u"small.bib"_s, kSmallBib);
+        {
+            auto window = startWindow();
+            window->openFile(path);
+            QVERIFY(waitForLoading(window->controllerDbList()));
+            QVERIFY(window->applicationShouldTerminate());
+        }
+        BibPreferences::globalPreferences()->setValue(BibPreferences::kPreferencesInitialized,
+                                                      false);
+        QFMainController window;
+        window.applicationWillFinishLaunching();
+        WelcomeController *welcome = window.welcomeController();
+        QVERIFY(welcome->isRunning());
+        QVERIFY(window.runningWelcome());
+        QTest::qWait(400);
+        QVERIFY(window.controllerDbList()->isLoading());
+        welcome->ok();
+        QVERIFY(!welcome->isRunning());
+        QVERIFY(waitForLoading(window.controllerDbList()));
+        QCOMPARE(treeRows(window.controllerDbList()).value(1), u"  small (2)"_s);
     }
 
     void paneWidths_data()
