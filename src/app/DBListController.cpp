@@ -51,6 +51,9 @@ DBListController::DBListController(QWidget *window, QObject *parent)
     m_tableDatabase->setDropIndicatorShown(true);
     m_tableDatabase->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_tableDatabase->setUniformRowHeights(true);
+    // Long names keep their counts in sight.
+    m_tableDatabase->setTextElideMode(Qt::ElideMiddle);
+    m_tableDatabase->setIndentation(14);
     connect(m_tableDatabase, &QTreeView::expanded, this, [this](const QModelIndex &index) {
         if (BibDatabase *node = m_model->nodeOf(index); node && !m_restoring)
             node->setExpanded(true);

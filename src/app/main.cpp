@@ -7,11 +7,14 @@
 #include "app/DBListController.h"
 #include "app/SingleInstance.h"
 #include "core/Texts.h"
+#include "prefs/BibPreferences.h"
+#include "prefs/WindowLayout.h"
 #include "storage/LoadingCoordinator.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QSplitter>
 #include <QTimer>
 
 #include <cstdio>
@@ -82,7 +85,16 @@ int main(int argc, char **argv)
 
     QFMainController controller;
     QtAlertPresenter presenter(controller.mainWindow());
-    AlertPresenter::install(&presenter);
+    HeadlessAlertPresenter headless;
+    if (options.screenshot.isEmpty()) {
+        AlertPresenter::install(&presenter);
+    } else {
+        // A picture asks nothing: alerts take their default, the first-start
+        // sheet stays closed.
+        AlertPresenter::install(&headless);
+        BibPreferences::globalPreferences()->setValue(BibPreferences::kPreferencesInitialized,
+                                                      true);
+    }
     QObject::connect(&controller, &QFMainController::terminated, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QObject::connect(&instance, &SingleInstance::filesReceived, &controller,
@@ -101,6 +113,8 @@ int main(int argc, char **argv)
 
     if (!options.screenshot.isEmpty()) {
         // Render once everything has loaded, then end without touching the settings.
+        controller.mainWindow()->resize(1100, 640);
+        controller.splitView()->setSizes(WindowLayout::paneWidths(1100, 230, 560));
         DBListController *list = controller.controllerDbList();
         auto grab = [&controller, &options] {
             controller.mainWindow()->grab().save(options.screenshot);

@@ -87,14 +87,14 @@ private Q_SLOTS:
 
     void openingRealFilesShowsRowsCountsAndStatus()
     {
-        QCOMPARE(m_list->statusLabel()->text(), QStringLiteral("0 database / 0 library"));
+        QCOMPARE(m_list->statusLabel()->text(), QStringLiteral("Databases: 0 / Libraries: 0"));
         const QString annotations = copyCorpusFile(*m_dir, QStringLiteral("biber/annotations.bib"));
         QVERIFY(m_window->openFile(annotations));
         openSmall();
         QCOMPARE(treeRows(m_list), (QStringList{QStringLiteral("All Databases (4)"),
                                                QStringLiteral("  annotations (2)"),
                                                QStringLiteral("  small (2)")}));
-        QCOMPARE(m_list->statusLabel()->text(), QStringLiteral("2 databases / 0 library"));
+        QCOMPARE(m_list->statusLabel()->text(), QStringLiteral("Databases: 2 / Libraries: 0"));
         QCOMPARE(m_list->selectedDatabase()->description(), QStringLiteral("small"));
 
         // The same file again selects its node and makes none.
@@ -203,7 +203,7 @@ private Q_SLOTS:
         m_window->actions()->action(8011)->trigger();
         QCOMPARE(alerts.requests().size(), size_t(1));
         QCOMPARE(treeRows(m_list).size(), rowsLeft);
-        QCOMPARE(m_list->statusLabel()->text().startsWith(u"0 database"), true);
+        QCOMPARE(m_list->statusLabel()->text().startsWith(u"Databases: 0"), true);
     }
 
     void theRootAndTheDatabaseGroupCannotBeRemoved()
