@@ -78,10 +78,12 @@ DBListController::DBListController(QWidget *window, QObject *parent)
 
     m_statusText = new QLabel(window);
     m_statusText->setObjectName(QStringLiteral("databaseStatus"));
+    m_statusText->setAccessibleName(Texts::text(u"Win_Status"));
     m_loadingIndicator = new QProgressBar(window);
     m_loadingIndicator->setObjectName(QStringLiteral("loadingIndicator"));
     m_loadingIndicator->setRange(0, 0);
     m_loadingIndicator->setMaximumWidth(120);
+    m_loadingIndicator->setAccessibleName(Texts::text(u"Win_Loading"));
     m_loadingIndicator->setVisible(false);
 
     m_watcher = new QFileSystemWatcher(this);

@@ -149,7 +149,6 @@ void DBListController::reopenWithEncoding()
     }
     database->setForcedEncoding(static_cast<unsigned>(*encoding));
     reloadFromDisk(database);
-    database->setForcedEncoding(0);
 }
 
 // ---- auto-save

@@ -13,11 +13,13 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSplitter>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -25,6 +27,8 @@ struct Options
 {
     QStringList files;
     QString screenshot; // hidden: render the window into this PNG and quit
+    bool timing = false; // hidden: report start-up times and quit once loaded
+    bool batch() const { return timing || !screenshot.isEmpty(); }
 };
 
 void setNames()
@@ -45,6 +49,9 @@ Options parseArguments(int argc, char **argv)
     QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("PATH"));
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshot);
+    QCommandLineOption timing(QStringLiteral("quit-when-loaded"));
+    timing.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(timing);
     parser.addPositionalArgument(QStringLiteral("files"), Texts::text(u"Win_Usage_Files"),
                                  QStringLiteral("[FILE.bib...]"));
     parser.process(core);
@@ -52,6 +59,7 @@ Options parseArguments(int argc, char **argv)
     for (const QString &file : parser.positionalArguments())
         options.files << QFileInfo(file).absoluteFilePath();
     options.screenshot = parser.value(screenshot);
+    options.timing = parser.isSet(timing);
     return options;
 }
 
@@ -65,6 +73,8 @@ bool hasDisplay()
 
 int main(int argc, char **argv)
 {
+    QElapsedTimer clock;
+    clock.start();
     const Options options = parseArguments(argc, argv);
     if (!hasDisplay()) {
         std::fprintf(stderr, "%s\n", qPrintable(Texts::text(u"Win_NoDisplay")));
@@ -77,7 +87,7 @@ int main(int argc, char **argv)
 
     // One program per user: a second start hands its files over and ends.
     SingleInstance instance;
-    if (options.screenshot.isEmpty()) {
+    if (!options.batch()) {
         if (instance.handOver(options.files))
             return 0;
         instance.listen();
@@ -86,7 +96,7 @@ int main(int argc, char **argv)
     QFMainController controller;
     QtAlertPresenter presenter(controller.mainWindow());
     HeadlessAlertPresenter headless;
-    if (options.screenshot.isEmpty()) {
+    if (!options.batch()) {
         AlertPresenter::install(&presenter);
     } else {
         // A picture asks nothing: alerts take their default, the first-start
@@ -106,10 +116,28 @@ int main(int argc, char **argv)
                      });
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // The window first: the first-start sheet and the loading-error sheets sit on it.
+    controller.mainWindow()->show();
     controller.applicationWillFinishLaunching();
     for (const QString &file : options.files)
         controller.openFile(file);
-    controller.mainWindow()->show();
+
+    if (options.timing) {
+        std::fprintf(stderr, "window shown: %lld ms\n", static_cast<long long>(clock.elapsed()));
+        DBListController *list = controller.controllerDbList();
+        auto report = [&clock] {
+            std::fprintf(stderr, "loaded: %lld ms\n", static_cast<long long>(clock.elapsed()));
+            QCoreApplication::exit(0);
+        };
+        if (!list->isLoading())
+            QTimer::singleShot(0, report);
+        else
+            QObject::connect(list->coordinator(), &LoadingCoordinator::loadingFinished, &app, report);
+        const int code = app.exec();
+        AlertPresenter::install(nullptr);
+        std::fflush(stderr);
+        std::_Exit(code); // the memory goes back with the process
+    }
 
     if (!options.screenshot.isEmpty()) {
         // Render once everything has loaded, then end without touching the settings.

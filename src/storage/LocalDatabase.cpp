@@ -133,6 +133,7 @@ void LocalDatabase::loadFileInThread()
     BibFileReader reader(*this, localProperties(), m_stopLoading, m_numLoading);
     reader.setEditFormsOnly(m_loadEditFormsOnly);
     reader.setForcedEncoding(m_forcedEncoding);
+    m_forcedEncoding = 0; // for this loading only
     BibFileContents contents = reader.readFile();
     if (slot)
         readingSlots().release();

@@ -49,7 +49,8 @@ public:
     // only writes the file back. Set before startLoading.
     void setLoadEditFormsOnly(bool editFormsOnly) { m_loadEditFormsOnly = editFormsOnly; }
     // The next loading reads the file in `encoding` whatever the file
-    // announces (the user's choice when the guess was wrong); 0 undoes it.
+    // announces (the user's choice when the guess was wrong). Set before
+    // startLoading; that loading takes it and clears it.
     void setForcedEncoding(unsigned encoding) { m_forcedEncoding = encoding; }
     void finishLoading() override;
     void setWaitingStatus(int status) override;

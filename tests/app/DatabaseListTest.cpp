@@ -7,6 +7,7 @@
 
 #include "app/ActionRegistry.h"
 #include "app/MainWindow.h"
+#include "app/RecentFiles.h"
 #include "app/DatabaseTreeModel.h"
 #include "core/AlertPresenter.h"
 #include "core/Texts.h"
@@ -351,6 +352,34 @@ private Q_SLOTS:
         } else {
             QCOMPARE(alerts.requests().size(), size_t(1));
         }
+    }
+
+    void openedFilesAreRecent()
+    {
+        LocalDatabase *first = openSmall(u"first.bib"_s);
+        LocalDatabase *second = openSmall(u"second.bib"_s);
+        const QStringList recent = m_window->recentFiles()->files();
+        QCOMPARE(recent.mid(0, 2), (QStringList{second->fullPath(), first->fullPath()}));
+    }
+
+    void reopeningWithAnotherEncoding()
+    {
+        // Latin-1 bytes: read as UTF-8 they are not what the user wrote.
+        const QString path = writeFile(*m_dir, u"latin.bib"_s,
+                                       "@misc{k,\n  title = {Caf\xe9 cr\xe8me}\n}\n");
+        ScriptedAlertPresenter alerts({1}, 1);
+        LocalDatabase *database = m_list->appendLocalDatabase(path, false);
+        QVERIFY(waitForLoading(m_list));
+        DBListController::Choosers choosers;
+        choosers.reopenEncoding = [](LocalDatabase *) { return std::optional<int>(5); };
+        m_list->setChoosers(choosers);
+        m_list->selectDatabase(database);
+        database->setDirty(false);
+        m_window->actions()->action(QFMainController::TagReopenWithEncoding)->trigger();
+        QVERIFY(waitForLoading(m_list));
+        QCOMPARE(database->encoding(), 5u);
+        QCOMPARE(database->allItems()->front()->bibFieldsForEdit().value(u"title"_s),
+                 u"Caf\u00e9 cr\u00e8me"_s);
     }
 
     void theEditRelayReachesTheTree()
