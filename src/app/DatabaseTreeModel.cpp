@@ -142,7 +142,7 @@ QVariant DatabaseTreeModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return node->description();
     case Qt::DecorationRole:
-        return NodeIcons::iconForKind(node->kind());
+        return node->isLoading() ? NodeIcons::loadingIcon() : NodeIcons::iconForKind(node->kind());
     case Qt::ToolTipRole:
     case Qt::AccessibleTextRole:
         return unsaved ? node->attributedName() + QStringLiteral(", ") + Texts::text(u"Win_Unsaved")

@@ -18,6 +18,7 @@
 #include "storage/LocalDatabase.h"
 
 #include <QAction>
+#include <QFile>
 #include <QComboBox>
 #include <QDialog>
 #include <QSignalSpy>
@@ -139,6 +140,25 @@ private Q_SLOTS:
         QCOMPARE(rows.at(2), u"  small (2)"_s);
         QCOMPARE(list->selectedDatabase()->uniqueID(), selectedID);
         QCOMPARE(window->mainWindow()->width(), 700);
+    }
+
+    void manualLibraryFilesOfTheSupportFolderJoinTheTree()
+    {
+        {
+            auto window = startWindow();
+            window->actions()->action(8004)->trigger();
+            QVERIFY(waitForLoading(window->controllerDbList()));
+            window->controllerDbList()->selectedDatabase()->setDirty(true); // written on quit
+            QVERIFY(window->applicationShouldTerminate());
+        }
+        // The tree forgets the library; its file stays in the support folder.
+        QVERIFY(QFile::remove(BibPreferences::dbTreeFilePath()));
+        auto window = startWindow();
+        QVERIFY(waitForLoading(window->controllerDbList()));
+        const QStringList rows = treeRows(window->controllerDbList());
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(1), window->controllerDbList()->rootNode()->lastChild()->attributedName());
+        QVERIFY(window->controllerDbList()->rootNode()->lastChild()->isManualLib());
     }
 
     void quittingWhileLoadingStillSavesTheTree()
