@@ -69,8 +69,8 @@ DBListController::Choosers DBListController::defaultChoosers()
         dialog.setLabelText(QFileDialog::Accept, Texts::text(u"Create"));
         dialog.setWindowModality(Qt::WindowModal);
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-            ? dialog.selectedFiles().first()
-            : QString();
+                   ? dialog.selectedFiles().first()
+                   : QString();
     };
     choosers.saveAs = [this](const QString &message, SaveAsDialog::Choice &choice) {
         return SaveAsDialog::run(m_window, message, choice);
@@ -216,8 +216,8 @@ void DBListController::removeDatabase(BibDatabase *node)
 {
     if (!node || node->kind() < 2 || !m_model->containsNode(node))
         return;
-    if (node == selectedDatabase() || (m_selected && m_model->containsNode(m_selected)
-                                       && m_selected->isDescendantOfNode(node))) {
+    if (node == selectedDatabase() ||
+        (m_selected && m_model->containsNode(m_selected) && m_selected->isDescendantOfNode(node))) {
         // The selection moves to the row above.
         const QModelIndex above = m_tableDatabase->indexAbove(m_model->indexOf(node));
         m_selected = above.isValid() ? m_model->nodeOf(above) : databaseNode();
@@ -286,8 +286,8 @@ void DBListController::saveSelectionAs()
     const QVariantMap defaults = node->defaultSaveOptions();
     SaveAsDialog::Choice choice;
     choice.encoding = defaults.value(DatabaseSaver::encodingKey()).toInt();
-    choice.lineEnding =
-        BibPreferences::lineEndingFromString(defaults.value(DatabaseSaver::lineFeedKey()).toString());
+    choice.lineEnding = BibPreferences::lineEndingFromString(
+        defaults.value(DatabaseSaver::lineFeedKey()).toString());
     QString message;
     if (local) {
         message = Texts::format(u"SaveAsMessage", {node->description()});

@@ -32,13 +32,11 @@ DBListController::DBListController(QWidget *window, QObject *parent)
     globalInstance = this;
     SmartLibrary::registerLibraryKinds();
     m_model = new DatabaseTreeModel([this] { return m_coordinator->rootNode(); }, this);
-    m_model->setDropHooks(
-        [this](const QMimeData *data, BibDatabase *target, int row) {
-            return acceptsDrop(data, target, row);
-        },
-        [this](const QMimeData *data, BibDatabase *target, int row) {
-            return performDrop(data, target, row);
-        });
+    m_model->setDropHooks([this](const QMimeData *data, BibDatabase *target,
+                                 int row) { return acceptsDrop(data, target, row); },
+                          [this](const QMimeData *data, BibDatabase *target, int row) {
+                              return performDrop(data, target, row);
+                          });
 
     m_tableDatabase = new QTreeView(window);
     m_tableDatabase->setObjectName(QStringLiteral("databaseTree"));
@@ -245,8 +243,7 @@ void DBListController::selectDatabase(BibDatabase *node)
     const bool changed = node != m_selected;
     m_selected = node;
     m_restoring = true;
-    m_tableDatabase->selectionModel()->setCurrentIndex(index,
-                                                      QItemSelectionModel::ClearAndSelect);
+    m_tableDatabase->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     m_restoring = false;
     if (changed)
         Q_EMIT selectionChanged();
@@ -342,8 +339,8 @@ bool DBListController::validateMenuItem(int tag) const
     case 8014:
         return idle && selected && selected->isRealDatabase();
     case 8017:
-        return idle && selected && selected->isSmartLib()
-            && const_cast<BibDatabase *>(selected)->manualUpdateOnLaunch(false);
+        return idle && selected && selected->isSmartLib() &&
+               const_cast<BibDatabase *>(selected)->manualUpdateOnLaunch(false);
     case 8018:
         return idle && rootNode()->containsManualSmartLib();
     case 7000:

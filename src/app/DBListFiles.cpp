@@ -188,8 +188,8 @@ void DBListController::autoSave()
             const auto known = m_knownStamps.constFind(path);
             const bool changedOutside =
                 known != m_knownStamps.constEnd() && *known != stampOf(path);
-            if (database->readIncomplete() || !database->localProperties().hasPrivilegeToWrite()
-                || changedOutside) {
+            if (database->readIncomplete() || !database->localProperties().hasPrivilegeToWrite() ||
+                changedOutside) {
                 skipped << database->description();
                 continue;
             }

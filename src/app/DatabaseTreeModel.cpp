@@ -138,7 +138,8 @@ QVariant DatabaseTreeModel::data(const QModelIndex &index, int role) const
     const bool unsaved = node->isRealDatabase() && node->isDirty();
     switch (role) {
     case Qt::DisplayRole:
-        return unsaved ? node->attributedName() + QStringLiteral(" \u2022") : node->attributedName();
+        return unsaved ? node->attributedName() + QStringLiteral(" \u2022")
+                       : node->attributedName();
     case Qt::EditRole:
         return node->description();
     case Qt::DecorationRole:
@@ -197,8 +198,7 @@ QMimeData *DatabaseTreeModel::mimeData(const QModelIndexList &indexes) const
     if (!node || node->isDatabaseNode())
         return nullptr;
     auto *data = new QMimeData;
-    data->setData(kNodeMimeType,
-                  QByteArray::number(reinterpret_cast<quintptr>(node)));
+    data->setData(kNodeMimeType, QByteArray::number(reinterpret_cast<quintptr>(node)));
     return data;
 }
 

@@ -63,10 +63,10 @@ QWidget *placeholderPane(const QString &nameKey, const QString &textKey, QWidget
     return pane;
 }
 
-const char *const kHelpKeys[] = {"Win_Help_QuickStart", "Win_Help_Databases", "Win_Help_Editing",
-                                 "Win_Help_Attachments", "Win_Help_Searching", "Win_Help_Libraries",
-                                 "Win_Help_CopyLists", "Win_Help_Properties", "Win_Help_Settings",
-                                 "Win_Help_TipsAndFaq"};
+const char *const kHelpKeys[] = {
+    "Win_Help_QuickStart", "Win_Help_Databases", "Win_Help_Editing",   "Win_Help_Attachments",
+    "Win_Help_Searching",  "Win_Help_Libraries", "Win_Help_CopyLists", "Win_Help_Properties",
+    "Win_Help_Settings",   "Win_Help_TipsAndFaq"};
 
 } // namespace
 
@@ -151,18 +151,19 @@ void QFMainController::awakeFromNib()
             return;
         const bool real = node->isRealDatabase();
         const bool library = node->isLibrary();
-        m_actions->setTitle(8010, real ? u"GetInfoDB"_s : library ? u"GetInfoLib"_s
-                                                                    : u"GetInfoGroup"_s);
+        m_actions->setTitle(8010, real      ? u"GetInfoDB"_s
+                                  : library ? u"GetInfoLib"_s
+                                            : u"GetInfoGroup"_s);
         m_actions->setTitle(8011, real ? u"CloseDB"_s : library ? u"CloseLib"_s : u"CloseGroup"_s);
-        m_actions->setTitle(7003, real ? u"SaveDBAs"_s : library ? u"SaveLibAsDB"_s
-                                                                   : u"SaveGroupAsDB"_s);
+        m_actions->setTitle(7003, real      ? u"SaveDBAs"_s
+                                  : library ? u"SaveLibAsDB"_s
+                                            : u"SaveGroupAsDB"_s);
     });
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                if (state != Qt::ApplicationActive && !m_terminated
-                    && !m_controllerDbList->isLoading())
-                    saveCurrentSettings();
-            });
+    connect(
+        qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state != Qt::ApplicationActive && !m_terminated && !m_controllerDbList->isLoading())
+                saveCurrentSettings();
+        });
     connect(qApp, &QGuiApplication::commitDataRequest, this, &QFMainController::commitData);
     updateState();
 }
@@ -178,9 +179,8 @@ void QFMainController::buildPanes()
     m_dbListSubPane->setMaximumWidth(m_controllerDbList->maxColumnWidth());
     m_splitView->addWidget(m_dbListSubPane);
 
-    m_authorListSubPane =
-        placeholderPane(QStringLiteral("Win_Pane_Authors"), QStringLiteral("Win_Placeholder_Authors"),
-                        m_splitView);
+    m_authorListSubPane = placeholderPane(QStringLiteral("Win_Pane_Authors"),
+                                          QStringLiteral("Win_Placeholder_Authors"), m_splitView);
     m_authorListSubPane->setMinimumWidth(WindowLayout::kMinimumPane);
     m_splitView->addWidget(m_authorListSubPane);
 
@@ -207,7 +207,9 @@ void QFMainController::buildPanes()
 void QFMainController::registerActions()
 {
     DBListController *list = m_controllerDbList;
-    const auto rule = [list](int tag) { return [list, tag] { return list->validateMenuItem(tag); }; };
+    const auto rule = [list](int tag) {
+        return [list, tag] { return list->validateMenuItem(tag); };
+    };
     ActionRegistry *a = m_actions;
     a->add(8000, u"Win_Action_Open"_s, QKeySequence::Open, rule(8000),
            [list] { list->openLocalDatabase(); });
@@ -219,11 +221,10 @@ void QFMainController::registerActions()
            [list] { list->createSmartLibrary(); });
     a->add(8004, u"Win_Action_NewManualLib"_s, QKeySequence(u"Ctrl+Shift+M"_s), rule(8004),
            [list] { list->createManualLibrary(); });
-    a->add(8010, u"Win_Action_Properties"_s, QKeySequence(u"Ctrl+I"_s), rule(8010),
-           [list] {
-               if (BibDatabase *node = list->selectedDatabase())
-                   node->openProperty();
-           });
+    a->add(8010, u"Win_Action_Properties"_s, QKeySequence(u"Ctrl+I"_s), rule(8010), [list] {
+        if (BibDatabase *node = list->selectedDatabase())
+            node->openProperty();
+    });
     // The property sheets come with the settings dialogs.
     a->action(8010)->setVisible(false);
     a->add(8011, u"Win_Action_Remove"_s, QKeySequence::Close, rule(8011),
@@ -234,8 +235,8 @@ void QFMainController::registerActions()
            [list] { list->searchDuplicates(); });
     a->add(8017, u"Win_Action_UpdateSmartLib"_s, QKeySequence(u"Ctrl+U"_s), rule(8017),
            [list] { list->updateSmartLib(); });
-    a->add(8018, u"Win_Action_UpdateAllSmartLibs"_s, QKeySequence(u"Ctrl+Shift+U"_s),
-           rule(8018), [list] { list->updateAllSmartLibs(); });
+    a->add(8018, u"Win_Action_UpdateAllSmartLibs"_s, QKeySequence(u"Ctrl+Shift+U"_s), rule(8018),
+           [list] { list->updateAllSmartLibs(); });
     a->add(7000, u"Win_Action_SaveAll"_s, QKeySequence(u"Ctrl+Alt+S"_s), rule(7000),
            [list] { list->saveDocuments(); });
     a->add(7002, u"Win_Action_Save"_s, QKeySequence::Save, rule(7002),
@@ -248,8 +249,8 @@ void QFMainController::registerActions()
     };
     a->add(TagReload, u"Win_Action_Reload"_s, QKeySequence(Qt::Key_F5), idleLocal,
            [list] { list->reloadSelectionFromDisk(); });
-    a->add(TagReopenWithEncoding, u"Win_Action_ReopenWithEncoding"_s, QKeySequence(u"Ctrl+Shift+E"_s),
-           idleLocal, [list] { list->reopenWithEncoding(); });
+    a->add(TagReopenWithEncoding, u"Win_Action_ReopenWithEncoding"_s,
+           QKeySequence(u"Ctrl+Shift+E"_s), idleLocal, [list] { list->reopenWithEncoding(); });
     a->add(TagShowDetail, u"MenuHideDetail"_s, QKeySequence(u"Ctrl+Shift+I"_s), nullptr,
            [this] { openDetailInfoPanel(); });
     a->add(TagQuit, u"Win_Action_Quit"_s, QKeySequence(u"Ctrl+Q"_s), nullptr,
@@ -401,8 +402,7 @@ void QFMainController::commitData(QSessionManager &manager)
         return;
     if (manager.allowsInteraction()) {
         const int answer = askBeforeQuit();
-        const bool cancel =
-            answer == 0 || (answer == 1 && !m_controllerDbList->saveDocuments());
+        const bool cancel = answer == 0 || (answer == 1 && !m_controllerDbList->saveDocuments());
         manager.release();
         if (cancel) {
             manager.cancel();

@@ -91,8 +91,7 @@ bool SaveAsDialog::run(QWidget *parent, const QString &message, Choice &choice)
     return !choice.path.isEmpty();
 }
 
-std::optional<int> SaveAsDialog::chooseEncoding(QWidget *parent, const QString &prompt,
-                                                int current)
+std::optional<int> SaveAsDialog::chooseEncoding(QWidget *parent, const QString &prompt, int current)
 {
     QDialog dialog(parent);
     dialog.setWindowTitle(Texts::text(u"Win_ReopenTitle"));

@@ -1,10 +1,10 @@
 // The desktop program: quirefold [FILE.bib...]. Answers --help and --version
 // without a display, hands the files to a running instance when there is one,
 // and otherwise opens the main window with the files.
+#include "app/DBListController.h"
+#include "app/MainWindow.h"
 #include "app/QFMainController.h"
 #include "app/QtAlertPresenter.h"
-#include "app/MainWindow.h"
-#include "app/DBListController.h"
 #include "app/SingleInstance.h"
 #include "core/Texts.h"
 #include "prefs/BibPreferences.h"
@@ -26,7 +26,7 @@ namespace {
 struct Options
 {
     QStringList files;
-    QString screenshot; // hidden: render the window into this PNG and quit
+    QString screenshot;  // hidden: render the window into this PNG and quit
     bool timing = false; // hidden: report start-up times and quit once loaded
     bool batch() const { return timing || !screenshot.isEmpty(); }
 };
@@ -65,8 +65,8 @@ Options parseArguments(int argc, char **argv)
 
 bool hasDisplay()
 {
-    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
-        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+           qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
 } // namespace
@@ -132,7 +132,8 @@ int main(int argc, char **argv)
         if (!list->isLoading())
             QTimer::singleShot(0, report);
         else
-            QObject::connect(list->coordinator(), &LoadingCoordinator::loadingFinished, &app, report);
+            QObject::connect(list->coordinator(), &LoadingCoordinator::loadingFinished, &app,
+                             report);
         const int code = app.exec();
         AlertPresenter::install(nullptr);
         std::fflush(stderr);

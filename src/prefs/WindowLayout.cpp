@@ -17,7 +17,8 @@ QRect WindowLayout::clampFrame(const QRect &frame, const QList<QRect> &screens)
         }
     }
     QRect result = frame;
-    result.setWidth(std::clamp(frame.width(), std::min(minimumWidth(), best.width()), best.width()));
+    result.setWidth(
+        std::clamp(frame.width(), std::min(minimumWidth(), best.width()), best.width()));
     result.setHeight(std::clamp(frame.height(), std::min(200, best.height()), best.height()));
     result.moveLeft(std::clamp(frame.left(), best.left(), best.right() - result.width() + 1));
     result.moveTop(std::clamp(frame.top(), best.top(), best.bottom() - result.height() + 1));

@@ -9,10 +9,10 @@
 class WindowLayout
 {
 public:
-    static constexpr int kMinimumPane = 90;        // database and author panes
-    static constexpr int kMinimumItemPane = 430;   // the entry pane
+    static constexpr int kMinimumPane = 90;      // database and author panes
+    static constexpr int kMinimumItemPane = 430; // the entry pane
     static constexpr int kMaximumDatabasePane = 250;
-    static constexpr int kSplitterAllowance = 25;  // what the dividers take
+    static constexpr int kSplitterAllowance = 25; // what the dividers take
 
     // The stored frame moved (and shrunk) onto the screen it overlaps most,
     // or onto the first screen when it lies off every screen.

@@ -141,8 +141,8 @@ private:
     QStringList m_pendingComment; // '%' and '#' lines between blocks, kept together
     bool m_editFormsOnly = false;
     unsigned m_forcedEncoding = 0;
-    int m_pieces = 0;                  // 0: as many as the machine has cores (at most 4)
+    int m_pieces = 0; // 0: as many as the machine has cores (at most 4)
     qsizetype m_minimumPiece = 1 << 18;
-    qsizetype m_pieceEnd = -1;         // reading stops at a block starting here or later
-    qsizetype m_stoppedAt = -1;        // where that block starts
+    qsizetype m_pieceEnd = -1;  // reading stops at a block starting here or later
+    qsizetype m_stoppedAt = -1; // where that block starts
 };

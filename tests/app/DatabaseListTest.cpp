@@ -6,9 +6,9 @@
 #include "GuiTestMain.h"
 
 #include "app/ActionRegistry.h"
+#include "app/DatabaseTreeModel.h"
 #include "app/MainWindow.h"
 #include "app/RecentFiles.h"
-#include "app/DatabaseTreeModel.h"
 #include "core/AlertPresenter.h"
 #include "core/Texts.h"
 #include "model/BibItem.h"
@@ -19,8 +19,8 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QLabel>
-#include <QSignalSpy>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
@@ -92,9 +92,9 @@ private Q_SLOTS:
         const QString annotations = copyCorpusFile(*m_dir, QStringLiteral("biber/annotations.bib"));
         QVERIFY(m_window->openFile(annotations));
         openSmall();
-        QCOMPARE(treeRows(m_list), (QStringList{QStringLiteral("All Databases (4)"),
-                                               QStringLiteral("  annotations (2)"),
-                                               QStringLiteral("  small (2)")}));
+        QCOMPARE(treeRows(m_list),
+                 (QStringList{QStringLiteral("All Databases (4)"),
+                              QStringLiteral("  annotations (2)"), QStringLiteral("  small (2)")}));
         QCOMPARE(m_list->statusLabel()->text(), QStringLiteral("Databases: 2 / Libraries: 0"));
         QCOMPARE(m_list->selectedDatabase()->description(), QStringLiteral("small"));
 
@@ -245,15 +245,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("row");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("library to the root's end") << u"library"_s << u"root"_s << -1 << false;
-        QTest::newRow("library to the root's first place") << u"library"_s << u"root"_s << 0 << false;
-        QTest::newRow("library to the root's second place") << u"library"_s << u"root"_s << 1 << true;
+        QTest::newRow("library to the root's first place")
+            << u"library"_s << u"root"_s << 0 << false;
+        QTest::newRow("library to the root's second place")
+            << u"library"_s << u"root"_s << 1 << true;
         QTest::newRow("library into a group") << u"library"_s << u"group"_s << -1 << true;
-        QTest::newRow("library into the database group") << u"library"_s << u"databases"_s << 0 << false;
+        QTest::newRow("library into the database group")
+            << u"library"_s << u"databases"_s << 0 << false;
         QTest::newRow("library into a leaf") << u"library"_s << u"other"_s << -1 << false;
         QTest::newRow("group into its own child") << u"group"_s << u"child"_s << -1 << false;
         QTest::newRow("group into itself") << u"group"_s << u"group"_s << -1 << false;
-        QTest::newRow("database within the database group") << u"database"_s << u"databases"_s << 0 << true;
-        QTest::newRow("database onto the database group") << u"database"_s << u"databases"_s << -1 << false;
+        QTest::newRow("database within the database group")
+            << u"database"_s << u"databases"_s << 0 << true;
+        QTest::newRow("database onto the database group")
+            << u"database"_s << u"databases"_s << -1 << false;
         QTest::newRow("database into a group") << u"database"_s << u"group"_s << -1 << false;
     }
 
@@ -279,17 +284,22 @@ private Q_SLOTS:
         BibDatabase *child = m_list->selectedDatabase();
         QCOMPARE(child->nodeParent(), group);
 
-        const QHash<QString, BibDatabase *> nodes{
-            {u"library"_s, library}, {u"other"_s, other},   {u"group"_s, group},
-            {u"child"_s, child},     {u"database"_s, database}, {u"root"_s, m_list->rootNode()},
-            {u"databases"_s, m_list->databaseNode()}};
+        const QHash<QString, BibDatabase *> nodes{{u"library"_s, library},
+                                                  {u"other"_s, other},
+                                                  {u"group"_s, group},
+                                                  {u"child"_s, child},
+                                                  {u"database"_s, database},
+                                                  {u"root"_s, m_list->rootNode()},
+                                                  {u"databases"_s, m_list->databaseNode()}};
         BibDatabase *node = nodes.value(what);
         BibDatabase *target = nodes.value(where);
-        std::unique_ptr<QMimeData> data(m_list->model()->mimeData({m_list->model()->indexOf(node)}));
+        std::unique_ptr<QMimeData> data(
+            m_list->model()->mimeData({m_list->model()->indexOf(node)}));
         const QModelIndex parent = m_list->model()->indexOf(target);
         QCOMPARE(m_list->model()->canDropMimeData(data.get(), Qt::MoveAction, row, 0, parent),
                  accepted);
-        const bool moved = m_list->model()->dropMimeData(data.get(), Qt::MoveAction, row, 0, parent);
+        const bool moved =
+            m_list->model()->dropMimeData(data.get(), Qt::MoveAction, row, 0, parent);
         QCOMPARE(moved, accepted);
         if (accepted && target != m_list->rootNode())
             QCOMPARE(node->nodeParent(), target);
@@ -365,8 +375,8 @@ private Q_SLOTS:
     void reopeningWithAnotherEncoding()
     {
         // Latin-1 bytes: read as UTF-8 they are not what the user wrote.
-        const QString path = writeFile(*m_dir, u"latin.bib"_s,
-                                       "@misc{k,\n  title = {Caf\xe9 cr\xe8me}\n}\n");
+        const QString path =
+            writeFile(*m_dir, u"latin.bib"_s, "@misc{k,\n  title = {Caf\xe9 cr\xe8me}\n}\n");
         ScriptedAlertPresenter alerts({1}, 1);
         LocalDatabase *database = m_list->appendLocalDatabase(path, false);
         QVERIFY(waitForLoading(m_list));
@@ -398,10 +408,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("selected");
         QTest::addColumn<QList<int>>("enabled");
         QTest::addColumn<QList<int>>("disabled");
-        QTest::newRow("database group") << u"databases"_s << QList<int>{8000, 8001, 8015}
-                                        << QList<int>{8011, 7003, 7002, 8012};
-        QTest::newRow("clean database") << u"database"_s << QList<int>{8011, 7003, 9002}
-                                        << QList<int>{7002, 7000, 8012, 8017};
+        QTest::newRow("database group")
+            << u"databases"_s << QList<int>{8000, 8001, 8015} << QList<int>{8011, 7003, 7002, 8012};
+        QTest::newRow("clean database")
+            << u"database"_s << QList<int>{8011, 7003, 9002} << QList<int>{7002, 7000, 8012, 8017};
     }
 
     void commandsFollowTheSelection()
@@ -413,9 +423,11 @@ private Q_SLOTS:
         m_list->selectDatabase(selected == u"database" ? static_cast<BibDatabase *>(database)
                                                        : m_list->databaseNode());
         for (int tag : enabled)
-            QVERIFY2(m_window->actions()->action(tag)->isEnabled(), qPrintable(QString::number(tag)));
+            QVERIFY2(m_window->actions()->action(tag)->isEnabled(),
+                     qPrintable(QString::number(tag)));
         for (int tag : disabled)
-            QVERIFY2(!m_window->actions()->action(tag)->isEnabled(), qPrintable(QString::number(tag)));
+            QVERIFY2(!m_window->actions()->action(tag)->isEnabled(),
+                     qPrintable(QString::number(tag)));
     }
 };
 

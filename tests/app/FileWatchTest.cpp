@@ -73,10 +73,7 @@ private Q_SLOTS:
         m_list = m_window->controllerDbList();
     }
 
-    void cleanup()
-    {
-        m_window.reset();
-    }
+    void cleanup() { m_window.reset(); }
 
     void aCleanDatabaseFollowsItsFile()
     {

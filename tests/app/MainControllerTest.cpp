@@ -18,9 +18,9 @@
 #include "storage/LocalDatabase.h"
 
 #include <QAction>
-#include <QFile>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
@@ -84,8 +84,8 @@ private Q_SLOTS:
             databases << openEdited(*window, u"db%1.bib"_s.arg(i));
         QSignalSpy ends(window.get(), &QFMainController::terminated);
         ScriptedAlertPresenter alerts({answer});
-        const bool closed = byClosing ? window->mainWindow()->close()
-                                      : window->applicationShouldTerminate();
+        const bool closed =
+            byClosing ? window->mainWindow()->close() : window->applicationShouldTerminate();
         QCOMPARE(closed, terminated);
         QCOMPARE(window->hasTerminated(), terminated);
         QCOMPARE(ends.size(), terminated ? 1 : 0);
@@ -165,9 +165,9 @@ private Q_SLOTS:
     {
         QByteArray big;
         for (int i = 0; i < 40000; ++i)
-            big += "@article{key" + QByteArray::number(i)
-                + ",\n  author = {A. Author and B. Writer},\n  title = {Title " + QByteArray::number(i)
-                + "},\n  year = 2001\n}\n\n";
+            big += "@article{key" + QByteArray::number(i) +
+                   ",\n  author = {A. Author and B. Writer},\n  title = {Title " +
+                   QByteArray::number(i) + "},\n  year = 2001\n}\n\n";
         const QString path = writeFile(*m_dir, u"big.bib"_s, big);
         {
             auto window = startWindow();
@@ -212,8 +212,10 @@ private Q_SLOTS:
         QTest::addColumn<double>("item");
         QTest::addColumn<QList<int>>("widths");
         QTest::newRow("stored widths") << 900 << 150.0 << 430.0 << QList<int>{150, 295, 430};
-        QTest::newRow("database pane too wide") << 900 << 400.0 << 430.0 << QList<int>{250, 195, 430};
-        QTest::newRow("database pane too narrow") << 900 << 10.0 << 430.0 << QList<int>{90, 355, 430};
+        QTest::newRow("database pane too wide")
+            << 900 << 400.0 << 430.0 << QList<int>{250, 195, 430};
+        QTest::newRow("database pane too narrow")
+            << 900 << 10.0 << 430.0 << QList<int>{90, 355, 430};
         QTest::newRow("entry pane gives way") << 800 << 158.0 << 600.0 << QList<int>{158, 90, 527};
         QTest::newRow("window too narrow") << 500 << 158.0 << 457.0 << QList<int>{90, 90, 430};
     }
@@ -240,11 +242,16 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("frame");
         QTest::addColumn<QRect>("clamped");
         const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
-        QTest::newRow("on the first screen") << QRect(80, 100, 800, 522) << QRect(80, 100, 800, 522);
-        QTest::newRow("on the second screen") << QRect(2000, 50, 800, 522) << QRect(2000, 50, 800, 522);
-        QTest::newRow("off every screen") << QRect(-5000, 3000, 800, 522) << QRect(0, 558, 800, 522);
-        QTest::newRow("larger than the screen") << QRect(0, 0, 4000, 3000) << QRect(0, 0, 1920, 1080);
-        QTest::newRow("hanging off the right") << QRect(1800, 10, 800, 500) << QRect(1920, 10, 800, 500);
+        QTest::newRow("on the first screen")
+            << QRect(80, 100, 800, 522) << QRect(80, 100, 800, 522);
+        QTest::newRow("on the second screen")
+            << QRect(2000, 50, 800, 522) << QRect(2000, 50, 800, 522);
+        QTest::newRow("off every screen")
+            << QRect(-5000, 3000, 800, 522) << QRect(0, 558, 800, 522);
+        QTest::newRow("larger than the screen")
+            << QRect(0, 0, 4000, 3000) << QRect(0, 0, 1920, 1080);
+        QTest::newRow("hanging off the right")
+            << QRect(1800, 10, 800, 500) << QRect(1920, 10, 800, 500);
     }
 
     void framesAreKeptOnAScreen()
@@ -281,7 +288,13 @@ private Q_SLOTS:
     void everyCommandHasAShortcutOrAMenu()
     {
         auto window = startWindow();
-        const QList<int> keyed{8000, 8001, 7002, 7003, 7000, 8011, QFMainController::TagQuit,
+        const QList<int> keyed{8000,
+                               8001,
+                               7002,
+                               7003,
+                               7000,
+                               8011,
+                               QFMainController::TagQuit,
                                QFMainController::TagReload};
         for (int tag : keyed)
             QVERIFY2(!window->actions()->action(tag)->shortcut().isEmpty(),
