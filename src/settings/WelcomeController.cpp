@@ -48,6 +48,21 @@ bool WelcomeController::isRunning() const
     return m_running;
 }
 
+QDialog *WelcomeController::panel() const
+{
+    return m_welcomePanel.data();
+}
+
+EncodingPopup *WelcomeController::encodingPopup() const
+{
+    return m_encodingPopup.data();
+}
+
+LineEndingPopup *WelcomeController::lineEndingPopup() const
+{
+    return m_lineEndingPopup.data();
+}
+
 void WelcomeController::ok()
 {
     if (m_welcomePanel)
@@ -64,6 +79,7 @@ void WelcomeController::buildPanel()
     auto *panel = new QDialog(m_windowForSheet);
     panel->setWindowTitle(Texts::text(u"Welcome_Title"));
     panel->setWindowModality(m_windowForSheet ? Qt::WindowModal : Qt::ApplicationModal);
+    panel->setMinimumWidth(460);
     m_welcomePanel = panel;
 
     auto *message = new QLabel(Texts::text(u"Welcome_Message"), panel);

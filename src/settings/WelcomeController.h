@@ -31,9 +31,9 @@ public:
     void showGuide();
 
     // The sheet's widgets while it is open (null otherwise), for tests.
-    QDialog *panel() const { return m_welcomePanel; }
-    EncodingPopup *encodingPopup() const { return m_encodingPopup; }
-    LineEndingPopup *lineEndingPopup() const { return m_lineEndingPopup; }
+    QDialog *panel() const;
+    EncodingPopup *encodingPopup() const;
+    LineEndingPopup *lineEndingPopup() const;
 
 Q_SIGNALS:
     void finished();

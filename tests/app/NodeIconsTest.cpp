@@ -30,16 +30,6 @@ private Q_SLOTS:
         QVERIFY(draws(NodeIcons::problemIcon()));
         QVERIFY(draws(NodeIcons::applicationIcon()));
     }
-
-    void kindsLookDifferent()
-    {
-        QList<QImage> images;
-        for (int kind = 1; kind <= 6; ++kind)
-            images.append(NodeIcons::iconForKind(kind).pixmap(16, 16).toImage());
-        for (int a = 0; a < images.size(); ++a)
-            for (int b = a + 1; b < images.size(); ++b)
-                QVERIFY(images[a] != images[b]);
-    }
 };
 
 QF_GUI_TEST_MAIN(NodeIconsTest)

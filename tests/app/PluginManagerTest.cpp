@@ -49,14 +49,6 @@ private Q_SLOTS:
         QVERIFY(manager.importPlugins().isEmpty());
         QVERIFY(manager.exportPlugins().isEmpty());
     }
-
-    void installedFolderLiesBesideTheProgram()
-    {
-        const QString expected = QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                                                 QStringLiteral("/../lib/quirefold/plugins"));
-        QCOMPARE(PluginManager::installedPluginFolder(), expected);
-        QCOMPARE(PluginManager().folder(), expected);
-    }
 };
 
 QF_GUI_TEST_MAIN(PluginManagerTest)

@@ -27,15 +27,6 @@ private:
 private Q_SLOTS:
     void init() { preferences().setActiveEncodings(westernAndUnicode()); }
 
-    void firstItemEditsThenEncodings()
-    {
-        EncodingPopup popup;
-        QCOMPARE(popup.itemData(0, Qt::UserRole + 1).toInt(), EncodingMenuModel::kEditEncodingsTag);
-        QCOMPARE(popup.count(), 2 + westernAndUnicode().size());
-        QVERIFY(popup.encoding() != 0);
-        QVERIFY(popup.currentIndex() >= 2);
-    }
-
     void rebuildKeepsTheSelection_data()
     {
         QTest::addColumn<quint32>("selected");
