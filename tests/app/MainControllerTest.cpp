@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
@@ -173,6 +174,8 @@ private Q_SLOTS:
             auto window = startWindow();
             window->openFile(path);
             QVERIFY(window->controllerDbList()->isLoading());
+            QVERIFY(window->controllerDbList()->statusLabel()->text().startsWith(u"Loading big ("));
+            QVERIFY(treeRows(window->controllerDbList()).value(1).startsWith(u"  big ("));
             QVERIFY(window->applicationShouldTerminate());
         }
         auto window = startWindow();
