@@ -481,8 +481,8 @@ bool BibFileReader::readInPieces()
     std::vector<std::unique_ptr<BibFileReader>> pieces;
     std::vector<std::thread> threads;
     for (size_t k = 1; k + 1 < bounds.size(); ++k) {
-        pieces.push_back(std::make_unique<BibFileReader>(m_database, m_properties, m_stopLoading,
-                                                         m_numLoading));
+        pieces.push_back(
+            std::make_unique<BibFileReader>(m_database, m_properties, m_stopLoading, m_numLoading));
         pieces.back()->startPiece(*this, bounds[k], bounds[k + 1]);
     }
     for (const auto &piece : pieces)
@@ -559,7 +559,8 @@ void BibFileReader::expandItems()
     // the shared converters): a large file shares the work among the cores.
     constexpr size_t kItemsPerThread = 2000;
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t parts = std::clamp<size_t>(items.size() / kItemsPerThread, 1, std::min<size_t>(cores, 4));
+    const size_t parts =
+        std::clamp<size_t>(items.size() / kItemsPerThread, 1, std::min<size_t>(cores, 4));
     const auto expandPart = [&items, macros, parts](size_t part) {
         const size_t begin = items.size() * part / parts;
         const size_t end = items.size() * (part + 1) / parts;
@@ -633,8 +634,7 @@ std::optional<QString> BibFileReader::readBlockHeaderFromStream()
                 m_stream->ungetChar();
             if (!name.isEmpty())
                 return name.toUpper();
-            appendError(QF_KEY("ReadError_NoBlockName"), QString::number(lineOf(start)),
-                        snippet());
+            appendError(QF_KEY("ReadError_NoBlockName"), QString::number(lineOf(start)), snippet());
             keepUnreadText(start, endOfUnreadText(start + 1));
             continue;
         }

@@ -58,7 +58,6 @@ public:
     // Items are built with their edit forms only (no display forms, names or
     // file states): enough to compare a written file with what was meant.
     void setEditFormsOnly(bool editFormsOnly) { m_editFormsOnly = editFormsOnly; }
-
     // Reads the file in `encoding` whatever its bytes announce ("Reopen with
     // encoding"); bytes that are not valid in it are reported and not read.
     void setForcedEncoding(std::optional<quint32> encoding) { m_forcedEncoding = encoding; }
@@ -145,6 +144,6 @@ private:
     std::optional<quint32> m_forcedEncoding;
     int m_pieces = 0;                  // 0: as many as the machine has cores (at most 4)
     qsizetype m_minimumPiece = 1 << 18;
-    qsizetype m_pieceEnd = -1;         // reading stops at a block starting here or later
-    qsizetype m_stoppedAt = -1;        // where that block starts
+    qsizetype m_pieceEnd = -1;  // reading stops at a block starting here or later
+    qsizetype m_stoppedAt = -1; // where that block starts
 };

@@ -1,0 +1,478 @@
+#include "app/QFMainController.h"
+
+#include "app/ActionRegistry.h"
+#include "app/DBListController.h"
+#include "app/ExportPluginProtocol.h"
+#include "app/HelpBook.h"
+#include "app/ImportPluginProtocol.h"
+#include "app/MainWindow.h"
+#include "app/NodeIcons.h"
+#include "app/PluginManager.h"
+#include "app/RecentFiles.h"
+#include "app/TreeItemChangeObserver.h"
+#include "core/AlertPresenter.h"
+#include "core/StringInputStream.h"
+#include "core/TextEncodings.h"
+#include "core/Texts.h"
+#include "prefs/BibPreferences.h"
+#include "prefs/WindowLayout.h"
+#include "settings/EncodingPopup.h"
+#include "settings/LineEndingPopup.h"
+#include "settings/WelcomeController.h"
+#include "storage/DatabaseGroup.h"
+#include "storage/LocalDatabase.h"
+#include "tex/TeXtoHTML.h"
+#include "tex/TeXtoText.h"
+#include "tex/UnicodeToTeX.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSessionManager>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+#include <ctime>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QFMainController *globalInstance = nullptr;
+
+// A pane whose content comes with a later part of the window: a labelled,
+// named placeholder.
+QWidget *placeholderPane(const QString &nameKey, const QString &textKey, QWidget *parent)
+{
+    auto *pane = new QLabel(Texts::text(textKey), parent);
+    pane->setObjectName(nameKey);
+    pane->setAccessibleName(Texts::text(nameKey));
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setWordWrap(true);
+    pane->setEnabled(false);
+    pane->setFrameShape(QFrame::StyledPanel);
+    return pane;
+}
+
+const char *const kHelpKeys[] = {
+    "Win_Help_QuickStart", "Win_Help_Databases", "Win_Help_Editing",   "Win_Help_Attachments",
+    "Win_Help_Searching",  "Win_Help_Libraries", "Win_Help_CopyLists", "Win_Help_Properties",
+    "Win_Help_Settings",   "Win_Help_TipsAndFaq"};
+
+} // namespace
+
+QFMainController::QFMainController(QObject *parent) : QObject(parent)
+{
+    // The shared tables and the preferences exist before any window or file.
+    m_appTerminatedByClosing = false;
+    TextEncodings::createGlobalObject();
+    TeXtoText::createGlobalObject();
+    TeXtoHTML::createGlobalObject();
+    UnicodeToTeX::createGlobalObject();
+    if (!BibPreferences::globalPreferences())
+        BibPreferences::createGlobalObject();
+    StringInputStream::setupCharacterSets();
+    globalInstance = this;
+    awakeFromNib();
+}
+
+QFMainController::~QFMainController()
+{
+    m_itemObserver.reset();
+    delete m_mainWindow;
+    if (globalInstance == this)
+        globalInstance = nullptr;
+}
+
+QFMainController *QFMainController::globalMainController()
+{
+    return globalInstance;
+}
+
+void QFMainController::awakeFromNib()
+{
+    // Node identifiers are drawn from the C generator.
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    const int r = std::rand();
+    for (int i = 0; i < r % 100; ++i)
+        std::rand();
+
+    m_mainWindow = new MainWindow;
+    m_mainWindow->setWindowTitle(QStringLiteral("Quirefold[*]"));
+    m_mainWindow->setWindowIcon(NodeIcons::applicationIcon());
+    m_mainWindow->setCloseHandler([this] { return windowShouldClose(); });
+    AlertPresenter::current(); // the window installs its own presenter in main()
+
+    m_controllerDbList = new DBListController(m_mainWindow, this);
+    m_itemObserver = std::make_unique<TreeItemChangeObserver>(m_controllerDbList);
+    m_controllerWelcome = new WelcomeController(m_mainWindow, this);
+    m_actions = new ActionRegistry(this);
+    m_recentFiles = new RecentFiles(this);
+    m_plugins = std::make_unique<PluginManager>();
+
+    buildPanes();
+    registerActions();
+    buildMenus();
+
+    // The frame and the panes from the preferences, kept on a screen and
+    // within the panes' limits.
+    const BibPreferences *prefs = BibPreferences::globalPreferences();
+    QRect frame = prefs->windowFrame().toRect();
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    frame = WindowLayout::clampFrame(frame, screens);
+    m_mainWindow->setGeometry(frame);
+    m_splitView->setSizes(
+        WindowLayout::paneWidths(frame.width(), prefs->dbSplitWidth(), prefs->itemSplitWidth()));
+
+    m_actions->setTitle(TagShowDetail, QStringLiteral("MenuHideDetail"));
+    if (!prefs->openDetailInfo())
+        showDetail(false);
+
+    connect(m_controllerDbList, &DBListController::stateChanged, this,
+            &QFMainController::updateState);
+    connect(m_controllerDbList, &DBListController::fileOpened, m_recentFiles, &RecentFiles::add);
+    connect(m_recentFiles, &RecentFiles::openRequested, this,
+            [this](const QString &path) { openFile(path); });
+    connect(m_controllerDbList, &DBListController::selectionChanged, this, [this] {
+        // The node's kind decides the titles of three commands.
+        const BibDatabase *node = m_controllerDbList->selectedDatabase();
+        if (!node)
+            return;
+        const bool real = node->isRealDatabase();
+        const bool library = node->isLibrary();
+        m_actions->setTitle(8010, real      ? u"GetInfoDB"_s
+                                  : library ? u"GetInfoLib"_s
+                                            : u"GetInfoGroup"_s);
+        m_actions->setTitle(8011, real ? u"CloseDB"_s : library ? u"CloseLib"_s : u"CloseGroup"_s);
+        m_actions->setTitle(7003, real      ? u"SaveDBAs"_s
+                                  : library ? u"SaveLibAsDB"_s
+                                            : u"SaveGroupAsDB"_s);
+    });
+    connect(
+        qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state != Qt::ApplicationActive && !m_terminated && !m_controllerDbList->isLoading())
+                saveCurrentSettings();
+        });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &QFMainController::commitData);
+    updateState();
+}
+
+void QFMainController::buildPanes()
+{
+    m_splitView = new QSplitter(Qt::Horizontal, m_mainWindow);
+    m_splitView->setObjectName(QStringLiteral("splitView"));
+    m_splitView->setChildrenCollapsible(false);
+
+    m_dbListSubPane = m_controllerDbList->view();
+    m_dbListSubPane->setMinimumWidth(WindowLayout::kMinimumPane);
+    m_dbListSubPane->setMaximumWidth(m_controllerDbList->maxColumnWidth());
+    m_splitView->addWidget(m_dbListSubPane);
+
+    m_authorListSubPane = placeholderPane(QStringLiteral("Win_Pane_Authors"),
+                                          QStringLiteral("Win_Placeholder_Authors"), m_splitView);
+    m_authorListSubPane->setMinimumWidth(WindowLayout::kMinimumPane);
+    m_splitView->addWidget(m_authorListSubPane);
+
+    m_viewBibItems = new QSplitter(Qt::Vertical, m_splitView);
+    m_viewBibItems->setObjectName(QStringLiteral("viewBibItems"));
+    m_viewBibItems->setChildrenCollapsible(false);
+    m_itemListSubPane = placeholderPane(QStringLiteral("Win_Pane_Items"),
+                                        QStringLiteral("Win_Placeholder_Items"), m_viewBibItems);
+    m_detailPane = placeholderPane(QStringLiteral("Win_Pane_Editor"),
+                                   QStringLiteral("Win_Placeholder_Editor"), m_viewBibItems);
+    m_viewBibItems->addWidget(m_itemListSubPane);
+    m_viewBibItems->addWidget(m_detailPane);
+    m_viewBibItems->setMinimumWidth(WindowLayout::kMinimumItemPane);
+    m_splitView->addWidget(m_viewBibItems);
+    m_splitView->setStretchFactor(1, 1);
+    m_splitView->setStretchFactor(2, 1);
+    m_mainWindow->setCentralWidget(m_splitView);
+
+    QStatusBar *status = m_mainWindow->statusBar();
+    status->addWidget(m_controllerDbList->statusLabel(), 1);
+    status->addPermanentWidget(m_controllerDbList->loadingIndicator());
+}
+
+void QFMainController::registerActions()
+{
+    DBListController *list = m_controllerDbList;
+    const auto rule = [list](int tag) {
+        return [list, tag] { return list->validateMenuItem(tag); };
+    };
+    ActionRegistry *a = m_actions;
+    a->add(8000, u"Win_Action_Open"_s, QKeySequence::Open, rule(8000),
+           [list] { list->openLocalDatabase(); });
+    a->add(8001, u"Win_Action_New"_s, QKeySequence::New, rule(8001),
+           [list] { list->createNewDatabase(); });
+    a->add(8002, u"Win_Action_NewLibGroup"_s, QKeySequence(u"Ctrl+Shift+G"_s), rule(8002),
+           [list] { list->createLibraryGroup(); });
+    a->add(8003, u"Win_Action_NewSmartLib"_s, QKeySequence(u"Ctrl+Shift+L"_s), rule(8003),
+           [list] { list->createSmartLibrary(); });
+    a->add(8004, u"Win_Action_NewManualLib"_s, QKeySequence(u"Ctrl+Shift+M"_s), rule(8004),
+           [list] { list->createManualLibrary(); });
+    a->add(8010, u"Win_Action_Properties"_s, QKeySequence(u"Ctrl+I"_s), rule(8010), [list] {
+        if (BibDatabase *node = list->selectedDatabase())
+            node->openProperty();
+    });
+    // The property sheets come with the settings dialogs.
+    a->action(8010)->setVisible(false);
+    a->add(8011, u"Win_Action_Remove"_s, QKeySequence::Close, rule(8011),
+           [list] { list->removeFromList(); });
+    a->add(8012, u"Win_Action_StopLoading"_s, QKeySequence(u"Ctrl+."_s), rule(8012),
+           [list] { list->stopLoadingDB(); });
+    a->add(8015, u"Win_Action_SearchDuplicates"_s, QKeySequence(u"Ctrl+Shift+D"_s), rule(8015),
+           [list] { list->searchDuplicates(); });
+    a->add(8017, u"Win_Action_UpdateSmartLib"_s, QKeySequence(u"Ctrl+U"_s), rule(8017),
+           [list] { list->updateSmartLib(); });
+    a->add(8018, u"Win_Action_UpdateAllSmartLibs"_s, QKeySequence(u"Ctrl+Shift+U"_s), rule(8018),
+           [list] { list->updateAllSmartLibs(); });
+    a->add(7000, u"Win_Action_SaveAll"_s, QKeySequence(u"Ctrl+Alt+S"_s), rule(7000),
+           [list] { list->saveDocuments(); });
+    a->add(7002, u"Win_Action_Save"_s, QKeySequence::Save, rule(7002),
+           [list] { list->saveSelection(); });
+    a->add(7003, u"Win_Action_SaveAs"_s, QKeySequence(u"Ctrl+Shift+S"_s), rule(7003),
+           [list] { list->saveSelectionAs(); });
+    const auto idleLocal = [list] {
+        const BibDatabase *node = list->selectedDatabase();
+        return !list->isLoading() && node && node->isLocalDatabase();
+    };
+    a->add(TagReload, u"Win_Action_Reload"_s, QKeySequence(Qt::Key_F5), idleLocal,
+           [list] { list->reloadSelectionFromDisk(); });
+    a->add(TagReopenWithEncoding, u"Win_Action_ReopenWithEncoding"_s,
+           QKeySequence(u"Ctrl+Shift+E"_s), idleLocal, [list] { list->reopenWithEncoding(); });
+    a->add(TagShowDetail, u"MenuHideDetail"_s, QKeySequence(u"Ctrl+Shift+I"_s), nullptr,
+           [this] { openDetailInfoPanel(); });
+    a->add(TagQuit, u"Win_Action_Quit"_s, QKeySequence(u"Ctrl+Q"_s), nullptr,
+           [this] { applicationShouldTerminate(); });
+    a->action(TagQuit)->setMenuRole(QAction::QuitRole);
+    for (int tag = TagHelpFirst; tag <= TagHelpLast; ++tag) {
+        a->add(tag, QString::fromLatin1(kHelpKeys[tag - TagHelpFirst]),
+               tag == TagHelpFirst ? QKeySequence(QKeySequence::HelpContents) : QKeySequence(),
+               nullptr, [this, tag] { showHelpTopic(tag); });
+    }
+    for (int tag : a->tags())
+        m_mainWindow->addAction(a->action(tag)); // shortcuts work without a menu open
+}
+
+void QFMainController::buildMenus()
+{
+    QMenuBar *bar = m_mainWindow->menuBar();
+    const auto addActions = [this](QMenu *menu, std::initializer_list<int> tags) {
+        for (int tag : tags) {
+            if (tag == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(m_actions->action(tag));
+        }
+    };
+    QMenu *file = bar->addMenu(Texts::text(u"Win_Menu_File"));
+    addActions(file, {8000});
+    QMenu *recent = file->addMenu(Texts::text(u"Win_Menu_OpenRecent"));
+    m_recentFiles->attach(recent, Texts::text(u"Win_Action_ClearRecent"));
+    addActions(file, {8001, 0, 7002, 7003, 7000, 0, TagReload, TagReopenWithEncoding, 0, 8011, 0});
+    m_menuImportPlugins = file->addMenu(Texts::text(u"Win_Menu_Import"));
+    m_menuExportPlugins = file->addMenu(Texts::text(u"Win_Menu_Export"));
+    file->addSeparator();
+    addActions(file, {TagQuit});
+
+    QMenu *database = bar->addMenu(Texts::text(u"Win_Menu_Database"));
+    addActions(database, {8002, 8003, 8004, 0, 8010, 8012, 0, 8017, 8018, 8015});
+    m_menuWindow = bar->addMenu(Texts::text(u"Win_Menu_Window"));
+    addActions(m_menuWindow, {TagShowDetail});
+    QMenu *help = bar->addMenu(Texts::text(u"Win_Menu_Help"));
+    for (int tag = TagHelpFirst; tag <= TagHelpLast; ++tag)
+        help->addAction(m_actions->action(tag));
+    for (QMenu *menu : {file, database, m_menuWindow, help})
+        connect(menu, &QMenu::aboutToShow, m_actions, &ActionRegistry::updateEnabled);
+
+    // The tree's context menu shares the same actions.
+    QTreeView *tree = m_controllerDbList->view();
+    for (int tag : std::initializer_list<int>{7002, 7003, TagReload, TagReopenWithEncoding, 8012,
+                                              8017, 8010, 8011})
+        tree->addAction(m_actions->action(tag));
+
+    QToolBar *toolbar = m_mainWindow->addToolBar(Texts::text(u"Win_Menu_File"));
+    toolbar->setObjectName(QStringLiteral("mainToolbar"));
+    toolbar->setMovable(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (int tag : {8000, 7002, 7000, 8003, 8015})
+        toolbar->addAction(m_actions->action(tag));
+}
+
+void QFMainController::applicationWillFinishLaunching()
+{
+    m_plugins->loadPlugins();
+    for (ImportPlugin *plugin : m_plugins->importPlugins())
+        m_menuImportPlugins->addAction(plugin->pluginName())->setEnabled(false);
+    for (ExportPlugin *plugin : m_plugins->exportPlugins())
+        m_menuExportPlugins->addAction(plugin->pluginName())->setEnabled(false);
+    m_menuImportPlugins->menuAction()->setVisible(!m_menuImportPlugins->isEmpty());
+    m_menuExportPlugins->menuAction()->setVisible(!m_menuExportPlugins->isEmpty());
+
+    if (!BibPreferences::globalPreferences()->prefInitialized())
+        m_controllerWelcome->openWelcomeMessage();
+    m_controllerDbList->reloadDatabases();
+    updateState();
+}
+
+bool QFMainController::openFile(const QString &path)
+{
+    return m_controllerDbList->appendLocalDatabase(path, false) != nullptr;
+}
+
+bool QFMainController::runningWelcome() const
+{
+    return m_controllerWelcome->isRunning();
+}
+
+// ---- quitting
+
+int QFMainController::askBeforeQuit()
+{
+    // The entry editor commits its edit here once it exists.
+    QString names;
+    const int count = m_controllerDbList->unsavedDatabases(names);
+    if (count < 1)
+        return -1;
+    AlertRequest request;
+    request.title = Texts::text(u"SaveBeforeQuit");
+    request.message =
+        Texts::format(count == 1 ? u"SaveBeforeQuitMessage1" : u"SaveBeforeQuitMessage", {names});
+    request.defaultButton = Texts::text(u"SaveAll");
+    request.alternateButton = Texts::text(u"Cancel");
+    request.otherButton = Texts::text(u"DiscardChanges");
+    return AlertPresenter::show(request);
+}
+
+bool QFMainController::applicationShouldTerminate()
+{
+    if (!m_appTerminatedByClosing) {
+        const int answer = askBeforeQuit();
+        if (answer == 0)
+            return false;
+        if (answer == 1 && !m_controllerDbList->saveDocuments())
+            return false;
+    }
+    terminate();
+    return true;
+}
+
+bool QFMainController::windowShouldClose()
+{
+    if (m_terminated)
+        return true;
+    const int answer = askBeforeQuit();
+    if (answer == 0)
+        return false;
+    if (answer == 1 && !m_controllerDbList->saveDocuments())
+        return false;
+    m_appTerminatedByClosing = true;
+    applicationShouldTerminate();
+    return true;
+}
+
+void QFMainController::terminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    m_controllerDbList->stopAutoSave();
+    // Files still loading are stopped first, so that the tree and the layout
+    // are saved as well: the next start opens them again.
+    m_controllerDbList->stopAllLoading();
+    m_controllerDbList->rootNode()->saveManualLibs();
+    saveCurrentSettings();
+    Q_EMIT terminated();
+}
+
+void QFMainController::commitData(QSessionManager &manager)
+{
+    if (m_terminated)
+        return;
+    if (manager.allowsInteraction()) {
+        const int answer = askBeforeQuit();
+        const bool cancel = answer == 0 || (answer == 1 && !m_controllerDbList->saveDocuments());
+        manager.release();
+        if (cancel) {
+            manager.cancel();
+            return;
+        }
+    }
+    m_appTerminatedByClosing = true;
+    m_controllerDbList->stopAllLoading();
+    m_controllerDbList->rootNode()->saveManualLibs();
+    saveCurrentSettings();
+}
+
+void QFMainController::saveCurrentSettings()
+{
+    BibPreferences *prefs = BibPreferences::globalPreferences();
+    prefs->setWindowFrame(QRectF(m_mainWindow->geometry()));
+    const QList<int> sizes = m_splitView->sizes();
+    if (sizes.size() == 3 && sizes[0] > 0) {
+        prefs->setDBSplitWidth(sizes[0]);
+        prefs->setItemSplitWidth(sizes[2]);
+    }
+    prefs->setOpenDetailInfo(m_detailShown);
+    m_controllerDbList->saveCurrentSettings();
+    prefs->savePreferences();
+}
+
+// ---- the entry editor pane
+
+void QFMainController::showDetail(bool show)
+{
+    m_detailShown = show;
+    m_detailPane->setVisible(show);
+    BibPreferences::globalPreferences()->setOpenDetailInfo(show);
+    m_actions->setTitle(TagShowDetail, show ? u"MenuHideDetail"_s : u"MenuShowDetail"_s);
+}
+
+void QFMainController::forceShowDetail()
+{
+    if (!m_detailShown)
+        showDetail(true);
+}
+
+void QFMainController::openDetailInfoPanel()
+{
+    showDetail(!m_detailShown);
+}
+
+void QFMainController::showHelpTopic(int tag)
+{
+    HelpBook::showHelpTopic(tag);
+}
+
+void QFMainController::relayPreferencesChanged(bool globalMacrosChanged, bool listFormatsChanged)
+{
+    m_controllerDbList->prefsChanged(globalMacrosChanged, listFormatsChanged);
+    Q_EMIT preferencesChanged(globalMacrosChanged, listFormatsChanged);
+}
+
+bool QFMainController::validateMenuItem(int tag) const
+{
+    return m_actions->validate(tag);
+}
+
+void QFMainController::updateState()
+{
+    m_actions->updateEnabled();
+    const BibDatabase *node = m_controllerDbList->selectedDatabase();
+    QString title = QStringLiteral("Quirefold[*]");
+    if (node && node->isRealDatabase())
+        title = node->description() + QStringLiteral("[*] \u2014 Quirefold");
+    m_mainWindow->setWindowTitle(title);
+    m_mainWindow->setWindowModified(m_controllerDbList->databaseNode()->isDirty());
+}
