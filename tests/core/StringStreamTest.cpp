@@ -31,26 +31,13 @@ TEST(CharacterSets, membershipFollowsTheUnicodeCategories)
         char16_t c;
         bool whitespace, newline, delimiter;
     };
+    // The boundaries of each set, not every member.
     const Row rows[] = {
-        {u' ', true, false, true},     {u'\t', true, false, true},    {u'\n', true, true, true},
-        {u'\r', true, true, true},     {0x000B, true, true, true},    {0x000C, true, true, true},
-        {0x0085, true, true, true},    {0x2028, true, true, true},    {0x2029, true, true, true},
-        {0x00A0, true, false, true},   {0x3000, true, false, true},   {0x2003, true, false, true},
-        {u'{', false, false, true},    {u'}', false, false, true},    {u'(', false, false, true},
-        {u')', false, false, true},    {u'[', false, false, true},    {u']', false, false, true},
-        {u'"', false, false, true},    {u'\'', false, false, true},   {u'#', false, false, true},
-        {u',', false, false, true},    {u'@', false, false, true},    {u'%', false, false, true},
-        {u'&', false, false, true},    {u'*', false, false, true},    {u'/', false, false, true},
-        {u'\\', false, false, true},   {u'.', false, false, true},    {u':', false, false, true},
-        {u';', false, false, true},    {u'!', false, false, true},    {u'?', false, false, true},
-        {u'-', false, false, true},    {u'_', false, false, true},    {0x00AB, false, false, true},
-        {0x2014, false, false, true},  {u'=', false, false, false},   {u'+', false, false, false},
-        {u'<', false, false, false},   {u'>', false, false, false},   {u'|', false, false, false},
-        {u'~', false, false, false},   {u'^', false, false, false},   {u'`', false, false, false},
-        {u'$', false, false, false},   {u'a', false, false, false},   {u'Z', false, false, false},
-        {u'7', false, false, false},   {0x00E9, false, false, false}, {0x4E2D, false, false, false},
-        {0xD800, false, false, false}, {0xDC00, false, false, false}, {0x0000, false, false, false},
-        {0x00A5, false, false, false},
+        {u' ', true, false, true},     {u'\n', true, true, true},     {0x2028, true, true, true},
+        {0x00A0, true, false, true},   {0x3000, true, false, true},   {u'{', false, false, true},
+        {u'"', false, false, true},    {u'\\', false, false, true},   {0x2014, false, false, true},
+        {u'=', false, false, false},   {u'$', false, false, false},   {u'~', false, false, false},
+        {0x00E9, false, false, false}, {0xD800, false, false, false}, {0x00A5, false, false, false},
     };
     for (const Row &row : rows) {
         const auto label = QString::number(row.c, 16).toStdString();
@@ -101,6 +88,10 @@ TEST(StringInputStream, getWordSkipsDelimitersAndConsumesTheTerminator)
     EXPECT_EQ(stream.position(), 7);
     EXPECT_EQ(stream.getWord(), u"bar"_s);
     EXPECT_FALSE(stream.getWord().has_value());
+
+    StringInputStream skipped(u"abc,def"_s);
+    skipped.skipWord();
+    EXPECT_EQ(skipped.getChar(), u'd');
 }
 
 TEST(StringInputStream, wordsEndOnlyAtPunctuationAndSpace)
@@ -151,16 +142,6 @@ TEST(StringInputStream, spacesToASpaceCollapsesEveryRun)
     EXPECT_TRUE(stream.atEnd());
 }
 
-TEST(StringInputStream, collapsedRunReadsOneCharacterAtATime)
-{
-    StringInputStream stream(u"a \t\n b"_s);
-    stream.setSpacesToASpace(true);
-    EXPECT_EQ(stream.getChar(), u'a');
-    EXPECT_EQ(stream.getChar(), u' ');
-    EXPECT_EQ(stream.getChar(), u'b');
-    EXPECT_TRUE(stream.getChar().isNull());
-}
-
 TEST(StringInputStream, mappingsApplyWhateverTheFlags)
 {
     struct Row
@@ -207,13 +188,6 @@ TEST(StringInputStream, skipToEndOfLineStopsAfterTheFirstBreak)
     StringInputStream noBreak(u"no break"_s);
     noBreak.skipToEndOfLine();
     EXPECT_TRUE(noBreak.atEnd());
-}
-
-TEST(StringInputStream, skipWordConsumesTheDelimiter)
-{
-    StringInputStream stream(u"abc,def"_s);
-    stream.skipWord();
-    EXPECT_EQ(stream.getChar(), u'd');
 }
 
 TEST(StringInputStream, setPositionClampsToTheLastUnit)

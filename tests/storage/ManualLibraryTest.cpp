@@ -3,7 +3,6 @@
 #include "LibraryTestSupport.h"
 #include "core/AlertPresenter.h"
 #include "core/ArchiveJson.h"
-#include "core/Texts.h"
 #include "storage/SmartLibrary.h"
 
 #include <QDir>
@@ -49,16 +48,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(ManualLibraryTest, newLibraryIsNamedAndEmpty)
-{
-    auto library = ManualLibrary::manualLibrary();
-    EXPECT_EQ(library->description(), Texts::text(u"NewManualLibName"));
-    EXPECT_EQ(library->icon(), u"manulib"_s);
-    EXPECT_EQ(library->kind(), BibDatabase::ManualLibraryKind);
-    EXPECT_FALSE(library->remainingItemsDic().has_value());
-    EXPECT_EQ(ManualLibrary::manualLibraryWithName(u"Reading"_s)->description(), u"Reading"_s);
-}
 
 TEST_F(ManualLibraryTest, membersSurviveARestartLiveOrStray)
 {

@@ -56,17 +56,12 @@ TEST(ConvertFromTeX, typographicCharactersInTextMode)
                             {"tilde is a space", "a~b", "a b"},
                             {"bar is an em dash", "a|b", "a-b"},
                             {"two hyphens", "a--b", "a-b"},
-                            {"three hyphens", "a---b", "a-b"},
                             {"one hyphen keeps the next character", "a-b", "a-b"},
                             {"hyphens at the end", "a--", "a-"},
-                            {"single hyphen at the end", "a-", "a-"},
                             {"double back-quote", "``x''", "\"x\""},
                             {"single quotes", "`x'", "`x'"},
-                            {"back-quote at the end", "x`", "x`"},
                             {"inverted exclamation", "!`Hola", "!Hola"},
-                            {"exclamation kept", "Hi!", "Hi!"},
                             {"less and greater in text", "<>", "<>"},
-                            {"other characters unchanged", "abc 123 é", "abc 123 é"},
                         });
 }
 
@@ -74,7 +69,6 @@ TEST(ConvertFromTeX, caretRuleInTextMode)
 {
     expectRows(plain(), {
                             {"caret before a letter", "^x", "?x"},
-                            {"two carets before a letter", "^^x", "??x"},
                             {"caret at the end", "^", "?"},
                             {"caret caret space is a back-quote", "^^ x", "`x"},
                             {"two of them open double quotes", "^^ ^^ x", "\"x"},
@@ -92,13 +86,11 @@ TEST(ConvertFromTeX, groupsAndMath)
                             {"unclosed dollar runs to the end", "$ab", "ab"},
                             {"math apostrophes are primes", "$f''$", "f''"},
                             {"math hyphen is the minus", "$a-b$", "a-b"},
-                            {"math less-than", "$a<b$", "a<b"},
                             {"tilde in math", "$a~b$", "a b"},
                             {"text rules resume after math", "$x$--", "x-"},
                             {"dollar inside a math group ends only the group", "${a$b$c", "abc"},
                             {"brace ends a math span", "${a}b$c", "abc"},
                             {"default subscript, one character", "$x_i$", "x_i"},
-                            {"default subscript, longer", "$x_{ij}$", "x_{ij}"},
                             {"default superscript", "$x^{ab}$", "x^{ab}"},
                             {"default subscript at the end", "$x_", "x"},
                         });
@@ -109,7 +101,6 @@ TEST(ConvertFromTeX, commandsFollowTheTableOrder)
     expectRows(plain(),
                {
                    {"size commands vanish", "\\small x", "x"},
-                   {"size commands vanish in math", "$\\Large x$", "x"},
                    {"text style takes the rest of the group", "{\\bf xyz} uvw", "[xyz] uvw"},
                    {"text style at top level takes the rest", "\\bf xyz", "[xyz]"},
                    {"text style converts in text mode", "$a{\\bf b--c}$", "a[b-c]"},
@@ -117,19 +108,15 @@ TEST(ConvertFromTeX, commandsFollowTheTableOrder)
                    {"escaped special", "A \\& B", "A & B"},
                    {"one-argument command", "\\textbf{a}b", "<a>b"},
                    {"one-argument command without braces", "\\textbf ab", "<a>b"},
-                   {"one-argument command at the end", "\\textbf", "<?>"},
                    {"math ignore command eats the full stop", "$\\left( x \\right.$", "( x "},
                    {"math ignore command keeps other characters", "$\\big)$", ")"},
                    {"left outside math is unknown", "\\left", "{?left}"},
                    {"math operator", "$\\sin x$", "sinx"},
-                   {"lim inf", "$\\liminf$", "lim inf"},
                    {"math symbol", "$\\alpha$", "ALPHA"},
                    {"math symbol in text is unknown", "\\alpha", "{?alpha}"},
                    {"accent in math is unknown", "$\\'e$", "{?'}e"},
                    {"default accent drops the mark", "\\'e", "e"},
-                   {"default accent without argument", "\\'", ""},
                    {"unknown command", "\\foo bar", "{?foo}bar"},
-                   {"backslash at the end", "abc\\", "abc"},
                    {"command name ends at a line break", "{\\bf\nx}", "[x]"},
                    {"backslash before a line break is a control space", "a\\\nb", "a{? }b"},
                });
@@ -219,9 +206,8 @@ TEST(ConvertFromTeX, readBlockParameterFromStream)
 TEST(ConvertFromTeX, letterAndAccentCommands)
 {
     const std::pair<const char *, QChar> letters[] = {
-        {"AA", u'A'}, {"aa", u'a'},   {"AE", u'A'},    {"ae", u'a'},  {"OE", u'O'},
-        {"oe", u'o'}, {"L", u'L'},    {"l", u'l'},     {"O", u'O'},   {"o", u'o'},
-        {"ss", u's'}, {"i", QChar()}, {"SS", QChar()}, {"", QChar()},
+        {"AA", u'A'},   {"ae", u'a'},    {"l", u'l'},   {"ss", u's'},
+        {"i", QChar()}, {"SS", QChar()}, {"", QChar()},
     };
     for (const auto &[name, letter] : letters)
         EXPECT_EQ(plain().commandIsLetter(QString::fromUtf8(name)), letter) << name;

