@@ -15,6 +15,7 @@
 #include "core/TextEncodings.h"
 #include "core/Texts.h"
 #include "editor/DetailInfoController.h"
+#include "editor/NewEntryController.h"
 #include "prefs/BibPreferences.h"
 #include "prefs/WindowLayout.h"
 #include "settings/EncodingPopup.h"
@@ -117,6 +118,7 @@ void QFMainController::awakeFromNib()
     m_itemObserver = std::make_unique<TreeItemChangeObserver>(m_controllerDbList);
     m_controllerWelcome = new WelcomeController(m_mainWindow, this);
     m_controllerDetail = new DetailInfoController(this);
+    m_newEntry = new NewEntryController(m_controllerDbList, m_controllerDetail, this);
     m_actions = new ActionRegistry(this);
     m_recentFiles = new RecentFiles(this);
     m_plugins = std::make_unique<PluginManager>();
@@ -263,6 +265,7 @@ void QFMainController::registerActions()
                nullptr, [this, tag] { showHelpTopic(tag); });
     }
     m_controllerDetail->registerActions(a);
+    m_newEntry->registerActions(a);
     for (int tag : a->tags())
         m_mainWindow->addAction(a->action(tag)); // shortcuts work without a menu open
 }
@@ -292,7 +295,8 @@ void QFMainController::buildMenus()
     addActions(database, {8002, 8003, 8004, 0, 8010, 8012, 0, 8017, 8018, 8015});
     QMenu *entry = bar->addMenu(Texts::text(u"Win_Menu_Entry"));
     addActions(entry,
-               {DetailInfoController::TagLockItemEdit, DetailInfoController::TagGenerateBibKey, 0});
+               {NewEntryController::kTagAppendBibItem, 0, DetailInfoController::TagLockItemEdit,
+                DetailInfoController::TagGenerateBibKey, 0});
     entry->addMenu(m_controllerDetail->macroMenu());
     connect(entry, &QMenu::aboutToShow, m_actions, &ActionRegistry::updateEnabled);
     m_menuWindow = bar->addMenu(Texts::text(u"Win_Menu_Window"));

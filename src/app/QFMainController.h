@@ -8,6 +8,7 @@
 class ActionRegistry;
 class DBListController;
 class DetailInfoController;
+class NewEntryController;
 class MainWindow;
 class PluginManager;
 class QLabel;
@@ -55,6 +56,7 @@ public:
     QSplitter *splitView() const { return m_splitView; }
     QWidget *detailPane() const { return m_detailPane; }
     DetailInfoController *controllerDetail() const { return m_controllerDetail; }
+    NewEntryController *newEntryController() const { return m_newEntry; }
     RecentFiles *recentFiles() const { return m_recentFiles; }
     WelcomeController *welcomeController() const { return m_controllerWelcome; }
     PluginManager *pluginManager() const { return m_plugins.get(); }
@@ -114,6 +116,7 @@ private:
     QWidget *m_detailPane = nullptr;
     DBListController *m_controllerDbList = nullptr;
     DetailInfoController *m_controllerDetail = nullptr;
+    NewEntryController *m_newEntry = nullptr;
     WelcomeController *m_controllerWelcome = nullptr;
     ActionRegistry *m_actions = nullptr;
     RecentFiles *m_recentFiles = nullptr;

@@ -48,9 +48,12 @@ bool FieldVerdict::canEncode(const QString &text, unsigned encoding)
 
 QString FieldVerdict::readOnlyReason(const BibItem *item)
 {
-    if (!item)
-        return QString();
-    if (const auto *local = dynamic_cast<const LocalDatabase *>(item->database())) {
+    return item ? readOnlyReasonOf(item->database()) : QString();
+}
+
+QString FieldVerdict::readOnlyReasonOf(const ItemDatabase *database)
+{
+    if (const auto *local = dynamic_cast<const LocalDatabase *>(database)) {
         if (!local->localProperties().hasPrivilegeToWrite())
             return u"Editor_ReservedReadOnly"_s;
     }

@@ -3,6 +3,7 @@
 #include <QString>
 
 class BibItem;
+class ItemDatabase;
 class QWidget;
 
 // Whether an edited value was taken by its entry, and how a field widget shows
@@ -28,6 +29,8 @@ public:
     // Why `item` cannot be edited although it has a database: the key of the
     // reason (a file reserved by another user), or empty.
     static QString readOnlyReason(const BibItem *item);
+    // The same for a database.
+    static QString readOnlyReasonOf(const ItemDatabase *database);
     // The item can be edited: it has a database that is not reserved by
     // another user.
     static bool itemEditable(const BibItem *item);
