@@ -15,6 +15,7 @@
 #include "core/TextEncodings.h"
 #include "core/Texts.h"
 #include "editor/DetailInfoController.h"
+#include "editor/InputPaletteDock.h"
 #include "editor/NewEntryController.h"
 #include "prefs/BibPreferences.h"
 #include "prefs/WindowLayout.h"
@@ -201,6 +202,7 @@ void QFMainController::buildPanes()
     m_splitView->setStretchFactor(1, 1);
     m_splitView->setStretchFactor(2, 1);
     m_mainWindow->setCentralWidget(m_splitView);
+    m_mainWindow->addDockWidget(Qt::RightDockWidgetArea, m_controllerDetail->inputPanel());
 
     QStatusBar *status = m_mainWindow->statusBar();
     status->addWidget(m_controllerDbList->statusLabel(), 1);
@@ -298,6 +300,7 @@ void QFMainController::buildMenus()
                {NewEntryController::kTagAppendBibItem, 0, DetailInfoController::TagLockItemEdit,
                 DetailInfoController::TagGenerateBibKey, 0});
     entry->addMenu(m_controllerDetail->macroMenu());
+    entry->addAction(m_controllerDetail->inputPanel()->toggleViewAction());
     connect(entry, &QMenu::aboutToShow, m_actions, &ActionRegistry::updateEnabled);
     m_menuWindow = bar->addMenu(Texts::text(u"Win_Menu_Window"));
     addActions(m_menuWindow, {TagShowDetail});

@@ -40,7 +40,7 @@ BibFieldDataField::BibFieldDataField(DetailInfoController *controller, QLabel *t
     : QLineEdit(parent), m_infoController(controller), m_titleField(titleField)
 {
     setReadOnly(true);
-    connect(this, &QLineEdit::textEdited, this, [this] { textChanged(); });
+    connect(this, &QLineEdit::textEdited, this, [this] { fieldTextChanged(); });
     connect(this, &QLineEdit::editingFinished, this, [this] {
         if (!m_settingUp && isEnableEdit() && m_verdict == FieldVerdict::Accepted)
             m_infoController->fixCurrentItem();
@@ -115,7 +115,7 @@ void BibFieldDataField::setupData()
     m_settingUp = false;
 }
 
-void BibFieldDataField::textChanged()
+void BibFieldDataField::fieldTextChanged()
 {
     if (m_settingUp || !isEnableEdit())
         return;
@@ -152,7 +152,7 @@ void BibFieldDataField::insertMacro(const QString &macro)
     setText(result.text);
     setCursorPosition(int(result.cursor));
     m_settingUp = false;
-    textChanged();
+    fieldTextChanged();
 }
 
 void BibFieldDataField::setDirty()
@@ -168,7 +168,7 @@ void BibFieldDataField::undoEdit()
     m_settingUp = true;
     setText(m_undoBuffer);
     m_settingUp = false;
-    textChanged();
+    fieldTextChanged();
     m_dataChanged = false;
 }
 

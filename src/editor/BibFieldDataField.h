@@ -39,7 +39,7 @@ public:
     FieldVerdict::Kind verdict() const { return m_verdict; }
 
     // The change handling of every edit: clean-up, storing, marking.
-    void textChanged();
+    void fieldTextChanged();
     // Inserts `macro` at the insertion point (an expression results).
     void insertMacro(const QString &macro);
 

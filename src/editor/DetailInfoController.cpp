@@ -6,12 +6,14 @@
 #include "editor/AnnotationText.h"
 #include "editor/BibFieldDataField.h"
 #include "editor/BibTypeField.h"
+#include "editor/InputPaletteDock.h"
 #include "editor/RawFieldText.h"
 #include "model/BibItem.h"
 #include "model/ItemDatabase.h"
 #include "model/MacroList.h"
 #include "prefs/BibPreferences.h"
 #include "storage/RealDatabase.h"
+#include "tex/InputSupportTemplate.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,6 +23,7 @@
 #include <QMenu>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -47,6 +50,10 @@ struct TabSlots
 DetailInfoController::DetailInfoController(QObject *parent) : QObject(parent)
 {
     buildView();
+    m_drawerInputSupport = new InputPaletteDock;
+    m_drawerInputSupport->hide();
+    connect(m_drawerInputSupport, &InputPaletteDock::buttonPressed, this,
+            [this](QAbstractButton *button) { insertFromPalette(button); });
     m_popupMacroSupport = new QMenu(Texts::text(u"MacroMenuTitle"), m_view);
     connect(m_popupMacroSupport, &QMenu::aboutToShow, this, [this] { buildMacroMenu(); });
     buildMacroMenu();
@@ -62,6 +69,7 @@ DetailInfoController::DetailInfoController(QObject *parent) : QObject(parent)
 
 DetailInfoController::~DetailInfoController()
 {
+    delete m_drawerInputSupport;
     delete m_view;
 }
 
@@ -282,6 +290,10 @@ void DetailInfoController::setEnableEdit(bool on)
         field(slot)->setEditMode(on);
     m_textAnnotation->setEditMode(on);
     m_textRawField->setEditMode(on);
+    if (on && BibPreferences::globalPreferences()->autoOpenInputPanel())
+        m_drawerInputSupport->show();
+    else if (!on)
+        m_drawerInputSupport->hide();
     if (on && m_currentItem)
         focusFirstEditable();
     retitleLockItem();
@@ -335,6 +347,7 @@ void DetailInfoController::updateButtons()
     const bool editing = m_enableEdit && m_currentItem && m_itemEditable;
     m_buttonGenerateBibKey->setEnabled(editing);
     m_popupMacroSupport->setEnabled(editing);
+    m_drawerInputSupport->enableSupportButtons(editing);
     if (m_actions)
         m_actions->updateEnabled();
 }
@@ -582,9 +595,48 @@ void DetailInfoController::macroMenuSelected(int tag)
         view->insertAtCursor(macro);
 }
 
+void DetailInfoController::insertFromPalette(const QAbstractButton *button)
+{
+    if (!m_enableEdit)
+        return;
+    QWidget *target = m_lastEditWidget;
+    if (auto *line = qobject_cast<BibFieldDataField *>(target); line && line->isEnableEdit()) {
+        const qsizetype start =
+            line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+        std::optional<QString> selection;
+        if (line->hasSelectedText())
+            selection = line->selectedText();
+        const std::optional<QString> text = m_drawerInputSupport->textForButton(
+            button, selection, InputSupportTemplate::isInsideMath(line->text(), start));
+        if (!text)
+            return;
+        line->insert(*text);
+        line->fieldTextChanged();
+        line->setFocus(Qt::OtherFocusReason);
+    } else if (auto *view = qobject_cast<EntryTextView *>(target); view && view->isEnableEdit()) {
+        QTextCursor cursor = view->textCursor();
+        std::optional<QString> selection;
+        if (cursor.hasSelection())
+            selection = cursor.selectedText();
+        const std::optional<QString> text = m_drawerInputSupport->textForButton(
+            button, selection,
+            InputSupportTemplate::isInsideMath(view->toPlainText(), cursor.selectionStart()));
+        if (!text)
+            return;
+        cursor.insertText(*text);
+        view->setTextCursor(cursor);
+        view->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 bool DetailInfoController::validateMenuItem(int tag) const
 {
     if (tag == TagGenerateBibKey)
         return m_buttonGenerateBibKey->isEnabled();
     return tag == TagLockItemEdit;
+}
+
+InputPaletteDock *DetailInfoController::inputPanel() const
+{
+    return m_drawerInputSupport;
 }

@@ -15,6 +15,8 @@ class BibFieldDataField;
 class BibItem;
 class BibTypeField;
 class EntryTextView;
+class InputPaletteDock;
+class QAbstractButton;
 class ItemDatabase;
 class QLabel;
 class QMenu;
@@ -99,6 +101,11 @@ public:
     // Inserts the macro of `tag` into the focused (or last focused) field.
     void macroMenuSelected(int tag);
 
+    // ---- the input palettes
+    InputPaletteDock *inputPanel() const;
+    // Inserts the text of a palette button into the field being edited.
+    void insertFromPalette(const QAbstractButton *button);
+
     bool validateMenuItem(int tag) const;
     // What the widgets share of the entry shown.
     bool currentItemEditable() const { return m_itemEditable; }
@@ -142,6 +149,8 @@ private:
     AnnotationText *m_textAnnotation = nullptr;
     RawFieldText *m_textRawField = nullptr;
     QMenu *m_popupMacroSupport = nullptr;
+    // Owned here until the window docks it.
+    QPointer<InputPaletteDock> m_drawerInputSupport;
     ActionRegistry *m_actions = nullptr;
     QPointer<QWidget> m_lastEditWidget;
 

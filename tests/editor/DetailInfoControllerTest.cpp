@@ -356,7 +356,7 @@ private Q_SLOTS:
         BibFieldDataField *journal = fieldNamed(editor, u"journal"_s);
         journal->setFocus();
         journal->setText(u"In  Proc. of"_s);
-        journal->textChanged();
+        journal->fieldTextChanged();
         journal->setCursorPosition(2);
         editor->macroMenuSelected(5000);
         const QString prl = window.database->macroList()->macroNameList().at(0);
