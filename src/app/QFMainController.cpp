@@ -120,6 +120,8 @@ void QFMainController::awakeFromNib()
     m_controllerWelcome = new WelcomeController(m_mainWindow, this);
     m_controllerDetail = new DetailInfoController(this);
     m_newEntry = new NewEntryController(m_controllerDbList, m_controllerDetail, this);
+    connect(m_controllerDbList, &DBListController::stateChanged, m_controllerDetail,
+            &DetailInfoController::databaseStateChanged);
     m_actions = new ActionRegistry(this);
     m_recentFiles = new RecentFiles(this);
     m_plugins = std::make_unique<PluginManager>();

@@ -244,6 +244,18 @@ void DetailInfoController::reload()
         clearFieldData();
 }
 
+void DetailInfoController::databaseStateChanged()
+{
+    const bool editable = FieldVerdict::itemEditable(m_currentItem.get());
+    if (editable == m_itemEditable)
+        return;
+    m_itemEditable = editable;
+    const QString reason = FieldVerdict::readOnlyReason(m_currentItem.get());
+    m_reasonLabel->setText(reason.isEmpty() ? QString() : Texts::text(reason));
+    reload();
+    updateButtons();
+}
+
 void DetailInfoController::clearFieldData()
 {
     m_typeField->setItem(nullptr);

@@ -63,6 +63,9 @@ public:
     bool setItem(const std::shared_ptr<BibItem> &item);
     const std::shared_ptr<BibItem> &currentItem() const { return m_currentItem; }
     void reload();
+    // The databases changed (closed, reloaded, reserved): an entry that can no
+    // longer be edited is shown read-only.
+    void databaseStateChanged();
     void clearFieldData();
     void setUndefinedFieldNames();
     // The panel is shown or hidden by the window.

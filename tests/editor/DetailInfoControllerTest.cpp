@@ -2,6 +2,7 @@
 
 #include "../GuiTestMain.h"
 #include "app/ActionRegistry.h"
+#include "app/DBListController.h"
 #include "core/AlertPresenter.h"
 #include "core/Texts.h"
 #include "editor/AnnotationText.h"
@@ -405,6 +406,21 @@ private Q_SLOTS:
         QVERIFY(editor->rawFieldText()->isReadOnly());
         QVERIFY(!editor->generateKeyButton()->isEnabled());
         QCOMPARE(fieldNamed(editor, u"title"_s)->text(), u"Literate Programming"_s);
+    }
+
+    void closingTheDatabaseMakesTheEntryReadOnly()
+    {
+        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        DetailInfoController *editor = window.editor();
+        const auto knuth = window.item(u"knuth84"_s);
+        QVERIFY(editor->setItem(knuth));
+        editor->setEnableEdit(true);
+        QVERIFY(!fieldNamed(editor, u"title"_s)->isReadOnly());
+        ScriptedAlertPresenter alerts({-1}, -1);
+        window.controller->controllerDbList()->removeDatabase(window.database);
+        QVERIFY(knuth->strayItem());
+        QVERIFY(fieldNamed(editor, u"title"_s)->isReadOnly());
+        QVERIFY(!editor->generateKeyButton()->isEnabled());
     }
 
     void fillingTheEditorBenchmark()
