@@ -14,6 +14,7 @@
 #include "prefs/BibPreferences.h"
 #include "storage/RealDatabase.h"
 #include "tex/InputSupportTemplate.h"
+#include "tex/TeXtoText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,6 +64,7 @@ DetailInfoController::DetailInfoController(QObject *parent) : QObject(parent)
         if (now && m_view && m_view->isAncestorOf(now) &&
             (qobject_cast<BibFieldDataField *>(now) || qobject_cast<EntryTextView *>(now)))
             m_lastEditWidget = now;
+        updateDisplayForm();
     });
     setEnableEdit(false);
 }
@@ -110,6 +112,11 @@ void DetailInfoController::buildView()
     m_tabViewDetail = new QTabWidget(m_view);
     m_tabViewDetail->setObjectName(u"tabViewDetail"_s);
     column->addWidget(m_tabViewDetail, 1);
+    m_displayForm = new QLabel(m_view);
+    m_displayForm->setObjectName(u"displayForm"_s);
+    m_displayForm->setTextFormat(Qt::PlainText);
+    m_displayForm->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(m_displayForm);
     const auto slotPage = [this](const QString &identifier, const QString &titleKey, int first,
                                  int last) {
         auto *page = new QWidget;
@@ -513,10 +520,27 @@ void DetailInfoController::prefsChanged()
 
 // ---- change notices
 
+void DetailInfoController::updateDisplayForm()
+{
+    auto *line = qobject_cast<BibFieldDataField *>(QApplication::focusWidget());
+    if (!line || !line->isEnableEdit() || !m_view->isAncestorOf(line)) {
+        m_displayForm->clear();
+        return;
+    }
+    // Plain text converts as it is typed; an expression needs the macros,
+    // so it shows the form of the last commit.
+    const QString text = line->text();
+    m_displayForm->setText(line->fieldName() + u": "_s +
+                           (text.startsWith(u'@')
+                                ? m_currentItem->fieldDataForView(line->fieldName())
+                                : TeXtoText::convertString(text)));
+}
+
 void DetailInfoController::fieldDataChanged()
 {
     if (m_executingUndo)
         return;
+    updateDisplayForm();
     m_textRawField->setDirty();
     // The raw text follows the fields while it is not on screen.
     if (m_tabViewDetail->currentWidget() != m_textRawField)

@@ -127,6 +127,7 @@ public:
     QToolButton *undoButton() const { return m_buttonUndoEdit; }
     QToolButton *generateKeyButton() const { return m_buttonGenerateBibKey; }
     QLabel *reasonLabel() const { return m_reasonLabel; }
+    QLabel *displayFormLabel() const { return m_displayForm; }
     const QString &lastDisplayedBibType() const { return m_lastDisplayedBibType; }
 
 private:
@@ -137,6 +138,7 @@ private:
     void tabChanged(int index);
     void updateButtons();
     void retitleLockItem();
+    void updateDisplayForm();
 
     // Owned here until the window takes it into its layout.
     QPointer<QWidget> m_view;
@@ -145,6 +147,8 @@ private:
     QToolButton *m_buttonUndoEdit = nullptr;
     QToolButton *m_buttonGenerateBibKey = nullptr;
     QLabel *m_reasonLabel = nullptr;
+    // The display form of the field being edited, beside its edit form.
+    QLabel *m_displayForm = nullptr;
     BibTypeField *m_typeField = nullptr;
     // Slots 2..22 at indexes 1..21 (index 0, the type slot, is m_typeField).
     std::array<BibFieldDataField *, kSlotCount> m_bibfieldDataObjects{};

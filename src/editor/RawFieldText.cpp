@@ -1,6 +1,7 @@
 #include "editor/RawFieldText.h"
 
 #include "editor/DetailInfoController.h"
+#include "editor/RawTextHighlighter.h"
 #include "model/BibItem.h"
 
 #include <QFontDatabase>
@@ -10,6 +11,7 @@ RawFieldText::RawFieldText(DetailInfoController *controller, QWidget *parent)
 {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    new RawTextHighlighter(document());
 }
 
 QString RawFieldText::textOfItem(const BibItem &item) const

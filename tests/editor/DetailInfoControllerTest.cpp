@@ -24,6 +24,8 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -128,6 +130,7 @@ private Q_SLOTS:
         title->selectAll();
         typeInto(title, u"Literate {\\\"U}bung"_s);
         QCOMPARE(knuth->fieldDataForEdit(u"title"_s), u"Literate {\\\"U}bung"_s);
+        QCOMPARE(editor->displayFormLabel()->text(), u"title: Literate Übung"_s);
         QVERIFY(knuth->isDirty());
         QVERIFY(editor->undoButton()->isEnabled());
         // Choosing another tab commits; the raw text follows.
@@ -253,6 +256,13 @@ private Q_SLOTS:
         editor->setEnableEdit(true);
         RawFieldText *raw = editor->rawFieldText();
         QCOMPARE(QApplication::focusWidget(), raw);
+        // Field names are highlighted.
+        const QTextBlock first = raw->document()->firstBlock();
+        QVERIFY(first.text().startsWith(u"author"_s));
+        const QList<QTextLayout::FormatRange> formats = first.layout()->formats();
+        QVERIFY(std::any_of(formats.begin(), formats.end(), [](const QTextLayout::FormatRange &r) {
+            return r.start == 0 && r.length == 6 && r.format.fontWeight() == QFont::Bold;
+        }));
         raw->moveCursor(QTextCursor::End);
         QTest::keyClick(raw, Qt::Key_Backspace); // the last line break
         typeInto(raw, u",\nnote = {a\u00a0b \u00a5LaTeX"_s);
