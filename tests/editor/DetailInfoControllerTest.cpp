@@ -152,6 +152,26 @@ private Q_SLOTS:
         QVERIFY(!fieldNamed(editor, u"publisher"_s)->isReadOnly());
     }
 
+    void escapeCancelsTheChangeAndF2StartsEditing()
+    {
+        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        DetailInfoController *editor = window.editor();
+        const auto knuth = window.item(u"knuth84"_s);
+        QVERIFY(editor->setItem(knuth));
+        editor->field(5)->setFocus();
+        QTest::keyClick(editor->field(5), Qt::Key_F2);
+        QVERIFY(editor->isEnableEdit());
+        BibFieldDataField *journal = fieldNamed(editor, u"journal"_s);
+        journal->setFocus();
+        QTest::keyClick(journal, Qt::Key_End);
+        typeInto(journal, u" {broken"_s);
+        QVERIFY(isRed(journal));
+        QTest::keyClick(journal, Qt::Key_Escape);
+        QCOMPARE(journal->text(), u"The Computer Journal"_s);
+        QVERIFY(!isRed(journal));
+        QCOMPARE(knuth->fieldDataForEdit(u"journal"_s), u"The Computer Journal"_s);
+    }
+
     void undoRestoresTheWholeEntry()
     {
         const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
@@ -216,6 +236,7 @@ private Q_SLOTS:
             editor->enableEditButton()->click();
             QVERIFY(editor->isEnableEdit());
             QVERIFY(!editor->commitBeforeQuit());
+            QCOMPARE(window.controller->askBeforeQuit(), 0); // the quit is cancelled
         } else {
             QVERIFY(switched);
             QCOMPARE(editor->currentItem(), window.item(u"lamport94"_s));
