@@ -14,6 +14,9 @@
 #include "core/StringInputStream.h"
 #include "core/TextEncodings.h"
 #include "core/Texts.h"
+#include "editor/DetailInfoController.h"
+#include "editor/InputPaletteDock.h"
+#include "editor/NewEntryController.h"
 #include "prefs/BibPreferences.h"
 #include "prefs/WindowLayout.h"
 #include "settings/EncodingPopup.h"
@@ -115,6 +118,10 @@ void QFMainController::awakeFromNib()
     m_controllerDbList = new DBListController(m_mainWindow, this);
     m_itemObserver = std::make_unique<TreeItemChangeObserver>(m_controllerDbList);
     m_controllerWelcome = new WelcomeController(m_mainWindow, this);
+    m_controllerDetail = new DetailInfoController(this);
+    m_newEntry = new NewEntryController(m_controllerDbList, m_controllerDetail, this);
+    connect(m_controllerDbList, &DBListController::stateChanged, m_controllerDetail,
+            &DetailInfoController::databaseStateChanged);
     m_actions = new ActionRegistry(this);
     m_recentFiles = new RecentFiles(this);
     m_plugins = std::make_unique<PluginManager>();
@@ -189,8 +196,7 @@ void QFMainController::buildPanes()
     m_viewBibItems->setChildrenCollapsible(false);
     m_itemListSubPane = placeholderPane(QStringLiteral("Win_Pane_Items"),
                                         QStringLiteral("Win_Placeholder_Items"), m_viewBibItems);
-    m_detailPane = placeholderPane(QStringLiteral("Win_Pane_Editor"),
-                                   QStringLiteral("Win_Placeholder_Editor"), m_viewBibItems);
+    m_detailPane = m_controllerDetail->view();
     m_viewBibItems->addWidget(m_itemListSubPane);
     m_viewBibItems->addWidget(m_detailPane);
     m_viewBibItems->setMinimumWidth(WindowLayout::kMinimumItemPane);
@@ -198,6 +204,7 @@ void QFMainController::buildPanes()
     m_splitView->setStretchFactor(1, 1);
     m_splitView->setStretchFactor(2, 1);
     m_mainWindow->setCentralWidget(m_splitView);
+    m_mainWindow->addDockWidget(Qt::RightDockWidgetArea, m_controllerDetail->inputPanel());
 
     QStatusBar *status = m_mainWindow->statusBar();
     status->addWidget(m_controllerDbList->statusLabel(), 1);
@@ -261,6 +268,8 @@ void QFMainController::registerActions()
                tag == TagHelpFirst ? QKeySequence(QKeySequence::HelpContents) : QKeySequence(),
                nullptr, [this, tag] { showHelpTopic(tag); });
     }
+    m_controllerDetail->registerActions(a);
+    m_newEntry->registerActions(a);
     for (int tag : a->tags())
         m_mainWindow->addAction(a->action(tag)); // shortcuts work without a menu open
 }
@@ -288,6 +297,13 @@ void QFMainController::buildMenus()
 
     QMenu *database = bar->addMenu(Texts::text(u"Win_Menu_Database"));
     addActions(database, {8002, 8003, 8004, 0, 8010, 8012, 0, 8017, 8018, 8015});
+    QMenu *entry = bar->addMenu(Texts::text(u"Win_Menu_Entry"));
+    addActions(entry,
+               {NewEntryController::kTagAppendBibItem, 0, DetailInfoController::TagLockItemEdit,
+                DetailInfoController::TagGenerateBibKey, 0});
+    entry->addMenu(m_controllerDetail->macroMenu());
+    entry->addAction(m_controllerDetail->inputPanel()->toggleViewAction());
+    connect(entry, &QMenu::aboutToShow, m_actions, &ActionRegistry::updateEnabled);
     m_menuWindow = bar->addMenu(Texts::text(u"Win_Menu_Window"));
     addActions(m_menuWindow, {TagShowDetail});
     QMenu *help = bar->addMenu(Texts::text(u"Win_Menu_Help"));
@@ -340,7 +356,9 @@ bool QFMainController::runningWelcome() const
 
 int QFMainController::askBeforeQuit()
 {
-    // The entry editor commits its edit here once it exists.
+    // The edit in progress first; a value not accepted is never dropped silently.
+    if (!m_controllerDetail->commitBeforeQuit())
+        return 0;
     QString names;
     const int count = m_controllerDbList->unsavedDatabases(names);
     if (count < 1)
@@ -435,6 +453,7 @@ void QFMainController::showDetail(bool show)
 {
     m_detailShown = show;
     m_detailPane->setVisible(show);
+    m_controllerDetail->showDetail(show);
     BibPreferences::globalPreferences()->setOpenDetailInfo(show);
     m_actions->setTitle(TagShowDetail, show ? u"MenuHideDetail"_s : u"MenuShowDetail"_s);
 }
@@ -458,6 +477,7 @@ void QFMainController::showHelpTopic(int tag)
 void QFMainController::relayPreferencesChanged(bool globalMacrosChanged, bool listFormatsChanged)
 {
     m_controllerDbList->prefsChanged(globalMacrosChanged, listFormatsChanged);
+    m_controllerDetail->prefsChanged();
     Q_EMIT preferencesChanged(globalMacrosChanged, listFormatsChanged);
 }
 

@@ -7,6 +7,8 @@
 
 class ActionRegistry;
 class DBListController;
+class DetailInfoController;
+class NewEntryController;
 class MainWindow;
 class PluginManager;
 class QLabel;
@@ -53,6 +55,8 @@ public:
     ActionRegistry *actions() const { return m_actions; }
     QSplitter *splitView() const { return m_splitView; }
     QWidget *detailPane() const { return m_detailPane; }
+    DetailInfoController *controllerDetail() const { return m_controllerDetail; }
+    NewEntryController *newEntryController() const { return m_newEntry; }
     RecentFiles *recentFiles() const { return m_recentFiles; }
     WelcomeController *welcomeController() const { return m_controllerWelcome; }
     PluginManager *pluginManager() const { return m_plugins.get(); }
@@ -111,6 +115,8 @@ private:
     QWidget *m_itemListSubPane = nullptr;
     QWidget *m_detailPane = nullptr;
     DBListController *m_controllerDbList = nullptr;
+    DetailInfoController *m_controllerDetail = nullptr;
+    NewEntryController *m_newEntry = nullptr;
     WelcomeController *m_controllerWelcome = nullptr;
     ActionRegistry *m_actions = nullptr;
     RecentFiles *m_recentFiles = nullptr;

@@ -1,0 +1,34 @@
+#pragma once
+
+// What the entry editor's tests share: the real window started on a clean
+// support folder with one .bib file open, and its entries by key.
+#include "app/QFMainController.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class BibItem;
+class DetailInfoController;
+class LocalDatabase;
+
+namespace EditorTest {
+
+struct OpenWindow
+{
+    std::unique_ptr<QFMainController> controller;
+    LocalDatabase *database = nullptr;
+
+    DetailInfoController *editor() const;
+    std::shared_ptr<BibItem> item(const QString &key) const;
+};
+
+// Starts the window and opens `bib` written to `dir` as "test.bib"; the
+// database is null when it could not be read.
+OpenWindow openWindowWith(const QTemporaryDir &dir, const QByteArray &bib);
+
+extern const QByteArray kEntries;
+
+} // namespace EditorTest
