@@ -180,10 +180,32 @@ void BibItem::copyDataFromItem(const BibItem &) {}
 
 // ---- Forms ----------------------------------------------------------------
 
+QString BibItem::editFormOfText(const QString &text)
+{
+    if (!text.startsWith(u'@'))
+        return text;
+    // Braces hold any text the reader or the editor lets through, unless a
+    // '}' runs ahead of its '{' ("}{"): then quotes.
+    int depth = 0;
+    for (qsizetype i = 0; i < text.size() && depth >= 0; ++i) {
+        if (text.at(i) == u'\\')
+            ++i;
+        else if (text.at(i) == u'{')
+            ++depth;
+        else if (text.at(i) == u'}')
+            --depth;
+    }
+    return depth == 0 ? u"@{"_s + text + u'}' : u"@\""_s + text + u'"';
+}
+
 QString BibItem::editFormOf(const ElementList &elements) const
 {
-    if (elements.size() == 1 && elements.first().elementType() != 0)
-        return elements.first().stringContents();
+    if (elements.size() == 1 && elements.first().elementType() != 0) {
+        const BibElement &element = elements.first();
+        if (element.elementType() == BibElement::Special)
+            return element.stringContents();
+        return editFormOfText(element.stringContents());
+    }
     QString text = u"@"_s;
     for (qsizetype i = 0; i < elements.size(); ++i) {
         if (i > 0)
@@ -271,7 +293,7 @@ void BibItem::setSpecialField(const QString &field, const QString &value)
 void BibItem::setQuotedField(const QString &field, const QString &value)
 {
     m_bibFieldsElements.insert(field, {BibElement::bibElementWithQuoteString(value)});
-    m_bibFieldsForEdit.insert(field, value);
+    m_bibFieldsForEdit.insert(field, editFormOfText(value));
     m_bibFieldsForDisplay.insert(field, value);
 }
 
@@ -323,7 +345,7 @@ bool BibItem::setFieldData(const QString &rawValue, const QString &rawField)
         if (!text)
             return false;
         m_bibFieldsElements.insert(field, {BibElement::bibElementWithQuoteString(*text)});
-        m_bibFieldsForEdit.insert(field, *text);
+        m_bibFieldsForEdit.insert(field, editFormOfText(*text));
     }
     if (field == kFile)
         refreshFileState();

@@ -310,8 +310,10 @@ bool BibFileReader::blockStartsAt(qsizetype at) const
 {
     if (at >= m_length || m_text.at(at) != u'@')
         return false;
+    // White space, line breaks included, may stand between '@' and the name
+    // and between the name and the body, as BibTeX reads it.
     qsizetype i = at + 1;
-    while (i < m_length && (m_text.at(i) == u' ' || m_text.at(i) == u'\t'))
+    while (i < m_length && isBlank(m_text.at(i)))
         ++i;
     if (i >= m_length || !m_text.at(i).isLetter())
         return false;
@@ -380,22 +382,44 @@ qsizetype BibFileReader::endOfBody(qsizetype open) const
 void BibFileReader::keepUnreadText(qsizetype start, qsizetype end)
 {
     end = std::max(end, start);
-    const QString text = m_text.mid(start, end - start).trimmed();
-    if (!text.isEmpty()) {
-        // Text that a comment block can carry goes back as a comment; other
-        // text (unbalanced braces) is kept to be written as it stands.
-        if (bracesBalance(text) && !text.startsWith(u"Quirefold_Settings"))
-            m_contents.comments.append(text);
-        else
-            m_contents.unreadTexts.append(text);
+    // Unread text that follows other unread text with nothing but white
+    // space between joins it: the whole run is kept as one piece, so that it
+    // reads the same wherever a save puts it (how a broken block ends can
+    // depend on the text after it).
+    bool joins = m_unreadEnd >= 0 && start >= m_unreadEnd;
+    for (qsizetype i = m_unreadEnd; joins && i < start; ++i)
+        joins = isBlank(m_text.at(i));
+    if (joins) {
+        m_unreadEnd = std::max(m_unreadEnd, end);
+    } else {
+        flushUnreadText();
+        m_unreadStart = start;
+        m_unreadEnd = end;
     }
     m_stream->setPosition(end);
+}
+
+void BibFileReader::flushUnreadText()
+{
+    if (m_unreadEnd < 0)
+        return;
+    const QString text = m_text.mid(m_unreadStart, m_unreadEnd - m_unreadStart).trimmed();
+    m_unreadStart = m_unreadEnd = -1;
+    if (text.isEmpty())
+        return;
+    // Text that a comment block can carry goes back as a comment; other
+    // text (unbalanced braces) is kept to be written as it stands.
+    if (bracesBalance(text) && !text.startsWith(u"Quirefold_Settings"))
+        m_contents.comments.append(text);
+    else
+        m_contents.unreadTexts.append(text);
 }
 
 void BibFileReader::flushPendingComment()
 {
     if (m_pendingComment.isEmpty())
         return;
+    flushUnreadText(); // the unread text stood before these lines
     m_contents.comments.append(m_pendingComment.join(u'\n').trimmed());
     m_pendingComment.clear();
 }
@@ -437,6 +461,7 @@ void BibFileReader::readBlocks()
             readBibItem(*name);
     }
     flushPendingComment();
+    flushUnreadText();
 }
 
 // ---- reading in pieces
@@ -503,6 +528,7 @@ bool BibFileReader::readInPieces()
     m_contents.errors = errorsBefore;
     m_contents.complete = true;
     m_pendingComment.clear();
+    m_unreadStart = m_unreadEnd = -1;
     m_stoppedAt = -1;
     m_numLoading.store(countBefore);
     m_stream->setPosition(begin);
@@ -704,6 +730,7 @@ void BibFileReader::readCommentFromStream()
     }
     // An empty block holds nothing to keep (a save writes one to keep two
     // groups of comment lines apart).
+    flushUnreadText();
     if (!text.isEmpty() && !text.startsWith(u"Quirefold_Settings"))
         m_contents.comments.append(text);
 }
@@ -718,6 +745,7 @@ void BibFileReader::readPreambleFromStream()
         keepUnreadText(m_blockStart, extentOfFailedBlock(bodyStart));
         return;
     }
+    flushUnreadText();
     m_contents.preambles.append(text);
 }
 
@@ -775,6 +803,7 @@ void BibFileReader::readMacroFromStream()
             keepUnreadText(m_blockStart, extentEnd);
             return;
         }
+        flushUnreadText();
         QString macroError;
         m_contents.macros->appendMacroWithDictionary(*fields, macroError);
         if (!macroError.isEmpty())
@@ -838,6 +867,7 @@ std::optional<BibFieldDictionary> BibFileReader::fieldsWithoutCommentLines(qsize
     std::optional<BibFieldDictionary> fields = BibElement::analyzeElements(elements, error, true);
     if (!fields)
         return std::nullopt;
+    flushUnreadText();
     m_contents.comments.append(dropped.join(u'\n'));
     appendError(QF_KEY("ReadError_CommentInEntry"), firstToken(elements),
                 QString::number(dropped.size()));
@@ -919,6 +949,7 @@ void BibFileReader::readBibItem(const QString &type)
         appendError(QF_KEY("ReadError_DupBibKey"), oldKey, key);
         fields->insert(u"bibkey"_s, {BibElement::bibElementWithSpecial(key)});
     }
+    flushUnreadText();
     BibItemPtr item = BibItem::bibItemOfType(type, key, std::move(*fields), &m_database);
     if (!item)
         return;
