@@ -521,6 +521,18 @@ std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &element
         // citation key read above.
         if (values.empty() || (needsBibkey && name == u"bibkey"))
             continue;
+        // A field given twice: BibTeX takes the first value. The later one is
+        // kept under a name of its own ("title.1") rather than dropped.
+        if (fields.contains(name)) {
+            QString renamed;
+            for (int suffix = 1;; ++suffix) {
+                renamed = name + u'.' + QString::number(suffix);
+                if (!fields.contains(renamed))
+                    break;
+            }
+            fields.insert(renamed, toList(values));
+            continue;
+        }
         fields.insert(name, toList(values));
     }
     return fields;

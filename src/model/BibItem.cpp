@@ -81,12 +81,17 @@ BibItem::BibItem(const QString &type, const QString &key, std::optional<FieldEle
     m_bibFieldsElements.insert(kBibType, {BibElement::bibElementWithSpecial(m_bibType)});
 
     const auto file = m_bibFieldsElements.constFind(kFile);
-    if (file != m_bibFieldsElements.constEnd() && !file->isEmpty()) {
+    // Only a path written as text is made relative: a macro name or a
+    // concatenation stays the expression it is.
+    if (file != m_bibFieldsElements.constEnd() && file->size() == 1 &&
+        (file->first().elementType() == BibElement::BracedString ||
+         file->first().elementType() == BibElement::QuotedString)) {
         const QString path = file->first().stringContents();
         // Without a database there is nothing to be relative to: keep the path.
         const QString stored =
             forceAbsolutePath || !database ? path : database->relativePathOf(path);
-        m_bibFieldsElements.insert(kFile, {BibElement::bibElementWithQuoteString(stored)});
+        if (stored != path)
+            m_bibFieldsElements.insert(kFile, {BibElement::bibElementWithQuoteString(stored)});
     }
     makeRawField();
 }

@@ -193,7 +193,9 @@ TEST(BibValueGrammarGrouping, groupsFieldsAndKey)
         {"concatenationDropsSharps", u"{k, month = jan # \" 1\"}"_s, true,
          u"bibkey=[k(2)]; month=[jan(0) \" 1\"(4)]"_s},
         {"namesAreLowerCased", u"{Title = {x}}"_s, false, u"title=[{x}(3)]"_s},
-        {"lastOfTheSameNameWins", u"{a = {x}, A = {y}}"_s, false, u"a=[{y}(3)]"_s},
+        // As in BibTeX the first value counts; later ones are kept renamed.
+        {"repeatedNameKeepsEveryValue", u"{a = {x}, A = {y}, a = z}"_s, false,
+         u"a=[{x}(3)]; a.1=[{y}(3)]; a.2=[z(0)]"_s},
         {"trailingComma", u"{title = {x},}"_s, false, u"title=[{x}(3)]"_s},
         {"emptyValueDropsTheField", u"{note = , title = {x}}"_s, false, u"title=[{x}(3)]"_s},
         {"danglingSharp", u"{a = b #, c = d #}"_s, false, u"a=[b(0)]; c=[d(0)]"_s},
