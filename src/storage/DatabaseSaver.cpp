@@ -230,8 +230,10 @@ QString DatabaseSaver::makeContentsText(const BibDatabase &node, const QVariantM
             text += databasePropertyString(*properties, lf);
         }
         text += BibFileWriter::commentsString(real.commentList(), lf);
-        text += BibFileWriter::preamblesString(real.preambleList(), lf);
+        // Macros before preambles: BibTeX expands a macro a preamble uses
+        // ("Maintained by " # maintainer) only when it is defined earlier.
         text += real.macroList() ? real.macroList()->databaseMacroStringWithLF(lf) : lf;
+        text += BibFileWriter::preamblesString(real.preambleList(), lf);
     } else {
         LocalDatabaseProperties fresh;
         fresh.setEncoding(encoding);
