@@ -9,7 +9,7 @@ enum ClassBit : std::uint8_t
     WhitespaceBit = 1,
     NewlineBit = 2,
     DelimiterBit = 4,
-    AsciiWhitespaceBit = 8,
+    PlainWhitespaceBit = 8,
 };
 
 using ClassTable = std::array<std::uint8_t, 0x10000>;
@@ -42,8 +42,8 @@ ClassTable buildTable()
         }
         if (bits & WhitespaceBit)
             bits |= DelimiterBit;
-        if (u == 0x0020 || (u >= 0x0009 && u <= 0x000D))
-            bits |= AsciiWhitespaceBit;
+        if (u == 0x0020 || (u >= 0x0009 && u <= 0x000D) || u == 0x00A0)
+            bits |= PlainWhitespaceBit;
         table[u] = bits;
     }
     return table;
@@ -68,9 +68,9 @@ const CharacterSet &gWhitespaceSet()
     return set;
 }
 
-const CharacterSet &gAsciiWhitespaceSet()
+const CharacterSet &gPlainWhitespaceSet()
 {
-    static const CharacterSet set(classTable().data(), AsciiWhitespaceBit);
+    static const CharacterSet set(classTable().data(), PlainWhitespaceBit);
     return set;
 }
 

@@ -12,7 +12,7 @@ StringInputStream::StringInputStream(const QString &string)
 void StringInputStream::setUnicodeSpacesAreText(bool on)
 {
     m_unicodeSpacesAreText = on;
-    m_whitespace = on ? gAsciiWhitespaceSet() : gWhitespaceSet();
+    m_whitespace = on ? gPlainWhitespaceSet() : gWhitespaceSet();
 }
 
 StringInputStream StringInputStream::stringInputStreamWithString(const QString &string)

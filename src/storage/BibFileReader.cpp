@@ -871,6 +871,8 @@ std::optional<BibFieldDictionary> BibFileReader::fieldsWithoutCommentLines(qsize
         }
         kept += c;
     }
+    if (dropped.isEmpty())
+        return std::nullopt; // no comment to take out: the entry fails for another reason
     StringInputStream stream(u'{' + kept + u'}');
     stream.setSpacesToASpace(true);
     stream.setYenToBackslash(m_yenIsBackslash);
