@@ -1,5 +1,7 @@
 #include "storage/BibFileReader.h"
 
+#include "storage/BibFileWriter.h"
+
 #include "core/StringInputStream.h"
 #include "core/TextEncodings.h"
 #include "core/Texts.h"
@@ -145,9 +147,14 @@ BibFileContents BibFileReader::readBytes(QByteArray bytes)
     decode(bytes, text);
     bytes = QByteArray(); // the text is all that is read from here on
     prepareText(text);
+    // The yen sign stands for a backslash only in the Japanese encodings in
+    // which a save writes backslashes as yen signs; elsewhere it is a yen
+    // sign ("¥1000" in a UTF-8 file stays as it is).
+    m_yenIsBackslash = BibFileWriter::isYenEncoding(m_contents.encoding);
     m_stream = std::make_unique<StringInputStream>(m_text);
     m_stream->setSpacesToASpace(true);
-    m_stream->setYenToBackslash(true);
+    m_stream->setYenToBackslash(m_yenIsBackslash);
+    m_stream->setUnicodeSpacesAreText(true);
 
     if (m_text.startsWith(QStringView(kSettingsStart))) {
         if (readBlockHeaderFromStream())
@@ -312,8 +319,10 @@ bool BibFileReader::blockStartsAt(qsizetype at) const
 {
     if (at >= m_length || m_text.at(at) != u'@')
         return false;
+    // White space, line breaks included, may stand between '@' and the name
+    // and between the name and the body, as BibTeX reads it.
     qsizetype i = at + 1;
-    while (i < m_length && (m_text.at(i) == u' ' || m_text.at(i) == u'\t'))
+    while (i < m_length && isBlank(m_text.at(i)))
         ++i;
     if (i >= m_length || !m_text.at(i).isLetter())
         return false;
@@ -382,22 +391,46 @@ qsizetype BibFileReader::endOfBody(qsizetype open) const
 void BibFileReader::keepUnreadText(qsizetype start, qsizetype end)
 {
     end = std::max(end, start);
-    const QString text = m_text.mid(start, end - start).trimmed();
-    if (!text.isEmpty()) {
-        // Text that a comment block can carry goes back as a comment; other
-        // text (unbalanced braces) is kept to be written as it stands.
-        if (bracesBalance(text) && !text.startsWith(u"Quirefold_Settings"))
-            m_contents.comments.append(text);
-        else
-            m_contents.unreadTexts.append(text);
+    // Unread text that follows other unread text with nothing but white
+    // space between joins it: the whole run is kept as one piece, so that it
+    // reads the same wherever a save puts it (how a broken block ends can
+    // depend on the text after it).
+    bool joins = m_unreadEnd >= 0 && start >= m_unreadEnd;
+    for (qsizetype i = m_unreadEnd; joins && i < start; ++i)
+        joins = isBlank(m_text.at(i));
+    if (joins) {
+        m_unreadEnd = std::max(m_unreadEnd, end);
+    } else {
+        flushUnreadText();
+        m_unreadStart = start;
+        m_unreadEnd = end;
     }
     m_stream->setPosition(end);
+}
+
+void BibFileReader::flushUnreadText()
+{
+    if (m_unreadEnd < 0)
+        return;
+    QString text = m_text.mid(m_unreadStart, m_unreadEnd - m_unreadStart).trimmed();
+    m_unreadStart = m_unreadEnd = -1;
+    if (m_yenIsBackslash)
+        text.replace(QChar(0x00A5), u'\\'); // as the blocks around it are read
+    if (text.isEmpty())
+        return;
+    // Text that a comment block can carry goes back as a comment; other
+    // text (unbalanced braces) is kept to be written as it stands.
+    if (bracesBalance(text) && !text.startsWith(u"Quirefold_Settings"))
+        m_contents.comments.append(text);
+    else
+        m_contents.unreadTexts.append(text);
 }
 
 void BibFileReader::flushPendingComment()
 {
     if (m_pendingComment.isEmpty())
         return;
+    flushUnreadText(); // the unread text stood before these lines
     m_contents.comments.append(m_pendingComment.join(u'\n').trimmed());
     m_pendingComment.clear();
 }
@@ -439,6 +472,7 @@ void BibFileReader::readBlocks()
             readBibItem(*name);
     }
     flushPendingComment();
+    flushUnreadText();
 }
 
 // ---- reading in pieces
@@ -505,6 +539,7 @@ bool BibFileReader::readInPieces()
     m_contents.errors = errorsBefore;
     m_contents.complete = true;
     m_pendingComment.clear();
+    m_unreadStart = m_unreadEnd = -1;
     m_stoppedAt = -1;
     m_numLoading.store(countBefore);
     m_stream->setPosition(begin);
@@ -517,9 +552,11 @@ void BibFileReader::startPiece(const BibFileReader &whole, qsizetype begin, qsiz
     m_contents.encoding = whole.m_contents.encoding;
     m_text = whole.m_text;
     m_length = whole.m_length;
+    m_yenIsBackslash = whole.m_yenIsBackslash;
     m_stream = std::make_unique<StringInputStream>(m_text);
     m_stream->setSpacesToASpace(true);
-    m_stream->setYenToBackslash(true);
+    m_stream->setYenToBackslash(m_yenIsBackslash);
+    m_stream->setUnicodeSpacesAreText(true);
     m_stream->setPosition(begin);
     m_pieceEnd = end < m_length ? end : -1;
 }
@@ -588,6 +625,8 @@ void BibFileReader::skipCommentsAndSpaces()
             QString line = m_text.mid(start, end - start);
             while (!line.isEmpty() && (line.back() == u'\n' || line.back() == u'\r'))
                 line.chop(1);
+            if (m_yenIsBackslash)
+                line.replace(QChar(0x00A5), u'\\');
             m_pendingComment.append(line);
             continue;
         }
@@ -706,6 +745,7 @@ void BibFileReader::readCommentFromStream()
     }
     // An empty block holds nothing to keep (a save writes one to keep two
     // groups of comment lines apart).
+    flushUnreadText();
     if (!text.isEmpty() && !text.startsWith(u"Quirefold_Settings"))
         m_contents.comments.append(text);
 }
@@ -720,6 +760,7 @@ void BibFileReader::readPreambleFromStream()
         keepUnreadText(m_blockStart, extentOfFailedBlock(bodyStart));
         return;
     }
+    flushUnreadText();
     m_contents.preambles.append(text);
 }
 
@@ -738,7 +779,8 @@ QList<BibElement> BibFileReader::tokenizeBody(QString &error, qsizetype &extentE
         const QString inner = m_text.mid(openAt + 1, (closed ? end - 1 : end) - openAt - 1);
         StringInputStream body(u'{' + inner + (closed ? u"}"_s : QString()));
         body.setSpacesToASpace(true);
-        body.setYenToBackslash(true);
+        body.setYenToBackslash(m_yenIsBackslash);
+        body.setUnicodeSpacesAreText(true);
         elements = BibElement::getElementsFromStream(body, error, true);
         extentEnd = end;
         m_stream->setPosition(end);
@@ -777,6 +819,7 @@ void BibFileReader::readMacroFromStream()
             keepUnreadText(m_blockStart, extentEnd);
             return;
         }
+        flushUnreadText();
         QString macroError;
         m_contents.macros->appendMacroWithDictionary(*fields, macroError);
         if (!macroError.isEmpty())
@@ -830,9 +873,12 @@ std::optional<BibFieldDictionary> BibFileReader::fieldsWithoutCommentLines(qsize
         }
         kept += c;
     }
+    if (dropped.isEmpty())
+        return std::nullopt; // no comment to take out: the entry fails for another reason
     StringInputStream stream(u'{' + kept + u'}');
     stream.setSpacesToASpace(true);
-    stream.setYenToBackslash(true);
+    stream.setYenToBackslash(m_yenIsBackslash);
+    stream.setUnicodeSpacesAreText(true);
     QString error;
     const QList<BibElement> elements = BibElement::getElementsFromStream(stream, error, true);
     if (!error.isNull() || elements.isEmpty())
@@ -840,6 +886,7 @@ std::optional<BibFieldDictionary> BibFileReader::fieldsWithoutCommentLines(qsize
     std::optional<BibFieldDictionary> fields = BibElement::analyzeElements(elements, error, true);
     if (!fields)
         return std::nullopt;
+    flushUnreadText();
     m_contents.comments.append(dropped.join(u'\n'));
     appendError(QF_KEY("ReadError_CommentInEntry"), firstToken(elements),
                 QString::number(dropped.size()));
@@ -921,6 +968,7 @@ void BibFileReader::readBibItem(const QString &type)
         appendError(QF_KEY("ReadError_DupBibKey"), oldKey, key);
         fields->insert(u"bibkey"_s, {BibElement::bibElementWithSpecial(key)});
     }
+    flushUnreadText();
     BibItemPtr item = BibItem::bibItemOfType(type, key, std::move(*fields), &m_database);
     if (!item)
         return;

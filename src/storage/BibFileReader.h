@@ -125,7 +125,12 @@ private:
     // The fields of the failed entry whose body opened at m_bodyOpen, read
     // again without its '%' comments (which are kept as a comment block).
     std::optional<BibFieldDictionary> fieldsWithoutCommentLines(qsizetype extentEnd);
+    // Keeps the text from `start` to `end` that could not be read; text
+    // right after other unread text joins it into one piece.
     void keepUnreadText(qsizetype start, qsizetype end);
+    // Stores the piece of unread text being gathered: as a comment when its
+    // braces balance, else as unread text.
+    void flushUnreadText();
     void flushPendingComment();
 
     LocalDatabase &m_database;
@@ -140,8 +145,11 @@ private:
     qsizetype m_blockStart = 0;   // where the block being read begins (its '@')
     qsizetype m_bodyOpen = -1;    // where its body opens ('{' or '('), or -1
     QStringList m_pendingComment; // '%' and '#' lines between blocks, kept together
+    qsizetype m_unreadStart = -1;  // the piece of unread text being gathered,
+    qsizetype m_unreadEnd = -1;    // or -1
     bool m_editFormsOnly = false;
     std::optional<quint32> m_forcedEncoding;
+    bool m_yenIsBackslash = false; // the encoding writes backslashes as yen signs
     int m_pieces = 0;                  // 0: as many as the machine has cores (at most 4)
     qsizetype m_minimumPiece = 1 << 18;
     qsizetype m_pieceEnd = -1;  // reading stops at a block starting here or later

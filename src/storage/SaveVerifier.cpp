@@ -2,6 +2,10 @@
 
 #include "storage/BibFileWriter.h"
 
+#include "core/Texts.h"
+
+#include <algorithm>
+
 
 using namespace Qt::StringLiterals;
 
@@ -33,9 +37,11 @@ bool isPseudoField(QStringView name)
     return name == u"database" || name == u"bibkey" || name == u"bibtype";
 }
 
-QString placeOf(qsizetype index, const SaveVerifier::Entry &entry)
+// A field that does not read back as meant: the message names the entry and
+// the field and says what the user can do.
+QString fieldProblem(const SaveVerifier::Entry &entry, const QString &field)
 {
-    return u"entry %1 (%2)"_s.arg(index + 1).arg(entry.key);
+    return Texts::format(u"SaveError_FieldReadsBack", {entry.key, field});
 }
 
 } // namespace
@@ -47,24 +53,19 @@ bool SaveVerifier::sameEntries(const QList<Entry> &meant, const QList<Entry> &re
     const auto same = [&](const QString &expected, const QString &got) {
         return expected == got || expectedValue(expected, encoding, roundTrip) == normalized(got, yen);
     };
-    if (meant.size() != read.size()) {
-        detail = u"%1 entries written, %2 read back"_s.arg(meant.size()).arg(read.size());
-        return false;
-    }
-    for (qsizetype i = 0; i < meant.size(); ++i) {
+    const qsizetype common = std::min(meant.size(), read.size());
+    for (qsizetype i = 0; i < common; ++i) {
         const Entry &m = meant.at(i);
         const Entry &r = read.at(i);
-        if (m.type.compare(r.type, Qt::CaseInsensitive) != 0) {
-            detail = placeOf(i, m) + u": type "_s + r.type;
-            return false;
-        }
-        if (!same(m.key, r.key)) {
-            detail = placeOf(i, m) + u": key "_s + r.key;
+        if (m.type.compare(r.type, Qt::CaseInsensitive) != 0 || !same(m.key, r.key)) {
+            detail = Texts::format(u"SaveError_EntryReadsBack",
+                                   {m.key, QString::number(meant.size()),
+                                    QString::number(read.size())});
             return false;
         }
         for (const auto &field : m.fields.entries()) {
             if (!isPseudoField(field.key) && !same(field.value, r.fields.value(field.key))) {
-                detail = placeOf(i, m) + u": field "_s + field.key;
+                detail = fieldProblem(m, field.key);
                 return false;
             }
         }
@@ -72,10 +73,19 @@ bool SaveVerifier::sameEntries(const QList<Entry> &meant, const QList<Entry> &re
             if (isPseudoField(field.key) || m.fields.contains(field.key))
                 continue;
             if (!same(QString(), field.value)) {
-                detail = placeOf(i, m) + u": field "_s + field.key;
+                detail = fieldProblem(m, field.key);
                 return false;
             }
         }
+    }
+    if (meant.size() != read.size()) {
+        // Everything written read back, but more (or fewer) entries besides:
+        // text kept from the file, written after the entries, read as entries.
+        detail = Texts::format(
+            read.size() > meant.size() ? u"SaveError_KeptTextReadsBack" : u"SaveError_EntryReadsBack",
+            {read.size() > meant.size() ? read.at(common).key : meant.at(common).key,
+             QString::number(meant.size()), QString::number(read.size())});
+        return false;
     }
     return true;
 }

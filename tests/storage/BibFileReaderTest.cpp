@@ -170,7 +170,24 @@ INSTANTIATE_TEST_SUITE_P(
                  {u"b"_s},
                  {u"ReadError_BadPrefs"_s}},
         ReadCase{"emptySettingsBlock", "@COMMENT { Quirefold_Settings,}\n" + kEntryB, {u"b"_s}, {}},
-        ReadCase{"fileWithoutFinalLineBreak", "@misc{last, title = {End}}", {u"last"_s}, {}}),
+        ReadCase{"fileWithoutFinalLineBreak", "@misc{last, title = {End}}", {u"last"_s}, {}},
+        // White space, line breaks included, may part "@", the type and the body.
+        ReadCase{"atApartFromItsType",
+                 "those with the inclination may use.@\n\nMaNuAl\t(scribe,\n title = {S})\n" +
+                     kEntryB,
+                 {u"scribe"_s, u"b"_s},
+                 {u"ReadError_BadBlock"_s},
+                 1,
+                 0},
+        ReadCase{"typeApartFromItsBrace", "@\n  article\n  {x, title = {X}}\n" + kEntryB,
+                 {u"x"_s, u"b"_s}, {}, 0, 0},
+        // A broken entry and the stray text after it stay one piece of text.
+        ReadCase{"brokenEntryAndStrayTextAreOnePiece",
+                 kEntryA + "@misc{u, title = \"a } b\" x}\nmore } text\n" + kEntryB,
+                 {u"a"_s, u"b"_s},
+                 {u"ReadError_BadBibItem"_s, u"ReadError_BadBlock"_s},
+                 0,
+                 1}),
     [](const testing::TestParamInfo<ReadCase> &row) { return std::string(row.param.name); });
 
 // ---- what is read
@@ -237,6 +254,18 @@ TEST(BibFileReader, runawayEntryStopsAtTheNextEntryLine)
     ASSERT_TRUE(database);
     EXPECT_EQ(keysOf(*database), (QStringList{u"b"_s, u"c"_s}));
     EXPECT_EQ(database->unreadTextList(), QStringList{u"@misc{r, title = {open"_s});
+}
+
+TEST(BibFileReader, unreadTextIsKeptAsOnePieceUpToTheNextReadableBlock)
+{
+    BibFixture fixture;
+    auto database = fixture.load("@misc{u, title = \"a } b\" x}\nmore } text\n" + kEntryB +
+                                 "@misc{v, title = {open\n\n} stray\n");
+    ASSERT_TRUE(database);
+    EXPECT_EQ(keysOf(*database), QStringList{u"b"_s});
+    EXPECT_EQ(database->unreadTextList(),
+              (QStringList{u"@misc{u, title = \"a } b\" x}\nmore } text"_s,
+                           u"@misc{v, title = {open\n\n} stray"_s}));
 }
 
 TEST(BibFileReader, commentedOutEntryStaysOneComment)
@@ -503,4 +532,31 @@ TEST(BibFileReader, readingInPiecesOnThreadsGivesWhatOnePieceGives)
             }
         }
     }
+}
+
+TEST(BibFileReader, yenSignIsABackslashOnlyInTheEncodingsThatWriteItSo)
+{
+    // UTF-8: a yen sign is a yen sign, in values, comments and kept text.
+    BibFixture fixture;
+    auto utf8 = fixture.load("@misc{y, note = {\xC2\xA5" "1000}}\n% costs \xC2\xA5" "5\n");
+    ASSERT_TRUE(utf8);
+    ASSERT_EQ(keysOf(*utf8), QStringList{u"y"_s});
+    EXPECT_EQ(utf8->allItems()->front()->fieldDataForEdit(u"note"_s), u"\u00a5" "1000");
+    EXPECT_EQ(utf8->commentList(), QStringList{u"% costs \u00a5" "5"_s});
+}
+
+TEST(BibFileReader, unicodeSpacesInValuesAreTheUsersText)
+{
+    // A thin space and an ideographic space are characters of a value, not
+    // white space to be collapsed.
+    BibFixture fixture;
+    auto database = fixture.load("@misc{s, author = {\xE5\x8C\xBF\xE5\x90\x8D\xE3\x80\x80"
+                                 "\xE5\xB8\x8C\xE6\x9C\x9B}, note = {10\xE2\x80\x89km,"
+                                 " a\xC2\xA0" "b}}\n");
+    ASSERT_TRUE(database);
+    ASSERT_EQ(keysOf(*database), QStringList{u"s"_s});
+    const BibItemPtr item = database->allItems()->front();
+    EXPECT_EQ(item->fieldDataForEdit(u"author"_s), u"\u533f\u540d\u3000\u5e0c\u671b"_s);
+    // A no-break space reads as a space (and a save writes one as a space).
+    EXPECT_EQ(item->fieldDataForEdit(u"note"_s), u"10\u2009km, a b"_s);
 }
