@@ -303,7 +303,7 @@ bool BibItem::setFieldData(const QString &rawValue, const QString &rawField)
             return false;
         m_bibType = value;
         setSpecialField(kBibType, value);
-        m_dirty = true;
+        noteChange();
         return true;
     }
     if (field == kDatabase || field.isEmpty())
@@ -327,7 +327,7 @@ bool BibItem::setFieldData(const QString &rawValue, const QString &rawField)
     }
     if (field == kFile)
         refreshFileState();
-    m_dirty = true;
+    noteChange();
     return true;
 }
 
@@ -360,7 +360,7 @@ bool BibItem::setRawFields(const QString &text)
         m_bibFieldsElements.insert(kBibKey, {BibElement::bibElementWithSpecial(m_bibKey)});
         makeRawField();
     }
-    m_dirty = true;
+    noteChange();
     return valid;
 }
 
@@ -369,12 +369,13 @@ void BibItem::changeBibKey(const QString &key)
     backupOriginalBibKey();
     m_bibKey = key;
     setSpecialField(kBibKey, key);
-    m_dirty = true;
+    noteChange();
     fixBibKeyOnly();
 }
 
 void BibItem::setMark(bool marked)
 {
+    m_changedSinceRead = true;
     if (marked) {
         setQuotedField(kMark, u"ON"_s);
     } else {

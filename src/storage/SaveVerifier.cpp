@@ -41,7 +41,8 @@ QString placeOf(qsizetype index, const SaveVerifier::Entry &entry)
 } // namespace
 
 bool SaveVerifier::sameEntries(const QList<Entry> &meant, const QList<Entry> &read,
-                               quint32 encoding, RoundTrip roundTrip, QString &detail)
+                               quint32 encoding, RoundTrip roundTrip, QString &detail,
+                               QList<qsizetype> *differing)
 {
     const bool yen = BibFileWriter::isYenEncoding(encoding);
     const auto same = [&](const QString &expected, const QString &got) {
@@ -51,31 +52,36 @@ bool SaveVerifier::sameEntries(const QList<Entry> &meant, const QList<Entry> &re
         detail = u"%1 entries written, %2 read back"_s.arg(meant.size()).arg(read.size());
         return false;
     }
-    for (qsizetype i = 0; i < meant.size(); ++i) {
+    // The first difference of one entry, or a null text.
+    const auto differenceOf = [&](qsizetype i) -> QString {
         const Entry &m = meant.at(i);
         const Entry &r = read.at(i);
-        if (m.type.compare(r.type, Qt::CaseInsensitive) != 0) {
-            detail = placeOf(i, m) + u": type "_s + r.type;
-            return false;
-        }
-        if (!same(m.key, r.key)) {
-            detail = placeOf(i, m) + u": key "_s + r.key;
-            return false;
-        }
+        if (m.type.compare(r.type, Qt::CaseInsensitive) != 0)
+            return placeOf(i, m) + u": type "_s + r.type;
+        if (!same(m.key, r.key))
+            return placeOf(i, m) + u": key "_s + r.key;
         for (const auto &field : m.fields.entries()) {
-            if (!isPseudoField(field.key) && !same(field.value, r.fields.value(field.key))) {
-                detail = placeOf(i, m) + u": field "_s + field.key;
-                return false;
-            }
+            if (!isPseudoField(field.key) && !same(field.value, r.fields.value(field.key)))
+                return placeOf(i, m) + u": field "_s + field.key;
         }
         for (const auto &field : r.fields.entries()) {
-            if (isPseudoField(field.key) || m.fields.contains(field.key))
-                continue;
-            if (!same(QString(), field.value)) {
-                detail = placeOf(i, m) + u": field "_s + field.key;
-                return false;
-            }
+            if (!isPseudoField(field.key) && !m.fields.contains(field.key) &&
+                !same(QString(), field.value))
+                return placeOf(i, m) + u": field "_s + field.key;
         }
+        return {};
+    };
+    bool allSame = true;
+    for (qsizetype i = 0; i < meant.size(); ++i) {
+        const QString difference = differenceOf(i);
+        if (difference.isNull())
+            continue;
+        if (allSame)
+            detail = difference;
+        allSame = false;
+        if (!differing)
+            return false;
+        differing->append(i);
     }
-    return true;
+    return allSame;
 }
