@@ -1,7 +1,6 @@
 #include "storage/KeptFileWriter.h"
 
 #include "core/TextEncodings.h"
-#include "core/Texts.h"
 #include "model/BibItem.h"
 #include "model/MacroList.h"
 #include "storage/BibFileWriter.h"
@@ -26,11 +25,6 @@ bool sameMacros(const MacroList *current, const MacroList &read)
            current->macroDataForEdit() == read.macroDataForEdit();
 }
 
-QString withoutNoBreakSpaces(QString text)
-{
-    text.replace(QChar(0x00A0), u' ');
-    return text;
-}
 
 bool endsWithLineBreak(QStringView text)
 {
@@ -110,7 +104,7 @@ private:
     {
         QString text;
         item.appendBibItemString(text, m_options.attachments, m_options.lineFeed);
-        return withoutNoBreakSpaces(std::move(text));
+        return BibFileWriter::finishText(std::move(text), m_options.encoding);
     }
 
     bool keepsText(const BibItem &item, const KeptText::Block &block, const QString &text) const
@@ -138,11 +132,11 @@ bool KeptFileWriter::canWrite(const LocalDatabase &database)
 
 bool KeptFileWriter::encodingCarries(const QString &text, quint32 encoding)
 {
+    // The reader takes a yen mark for a backslash in the yen encodings.
     const bool yen = BibFileWriter::isYenEncoding(encoding);
-    QString meant = yen ? QString(text).replace(QChar(0x00A5), u'\\') : text;
-    const QString written = yen ? QString(meant).replace(u'\\', Texts::text(u"yenmark")) : meant;
+    const QString meant = yen ? QString(text).replace(QChar(0x00A5), u'\\') : text;
     std::optional<QString> back =
-        TextEncodings::decode(TextEncodings::encode(written, encoding), encoding);
+        TextEncodings::decode(TextEncodings::encode(text, encoding), encoding);
     if (!back)
         return false;
     if (yen)
@@ -169,7 +163,7 @@ QString KeptFileWriter::makeContentsText(const LocalDatabase &database,
         head += BibFileWriter::preamblesString(database.preambleList(), lf);
     if (!macrosKept && database.macroList())
         head += database.macroList()->databaseMacroStringWithLF(lf);
-    head = withoutNoBreakSpaces(std::move(head));
+    head = BibFileWriter::finishText(std::move(head), options.encoding);
     const QString lead = renderer.kept(kept.lead());
     if (kept.hadSettingsBlock()) {
         // The line breaks after the old settings block come with the text after it.
@@ -233,8 +227,10 @@ QString KeptFileWriter::makeContentsText(const LocalDatabase &database,
             if (!block.hasText) {
                 separate();
                 steps.push_back({Step::Literal, -1, nullptr,
-                                 withoutNoBreakSpaces(BibFileWriter::commentsString(
-                                     {database.commentList().value(block.index)}, lf))});
+                                 BibFileWriter::finishText(
+                                     BibFileWriter::commentsString(
+                                         {database.commentList().value(block.index)}, lf),
+                                     options.encoding)});
                 continue;
             }
             steps.push_back({Step::Block, index, nullptr, {}});
@@ -258,7 +254,8 @@ QString KeptFileWriter::makeContentsText(const LocalDatabase &database,
     if (!unreadKept) {
         for (const QString &unread : database.unreadTextList()) {
             separate();
-            steps.push_back({Step::Literal, -1, nullptr, unread + lf + lf});
+            steps.push_back({Step::Literal, -1, nullptr,
+                             BibFileWriter::finishText(unread + lf + lf, options.encoding)});
         }
     }
 
@@ -297,7 +294,5 @@ QString KeptFileWriter::makeContentsText(const LocalDatabase &database,
             part = QString();
         }
     }
-    if (BibFileWriter::isYenEncoding(options.encoding))
-        text.replace(u'\\', Texts::text(u"yenmark"));
     return text;
 }

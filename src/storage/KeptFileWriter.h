@@ -27,11 +27,12 @@ public:
 
     // Whether `database` can be written this way (it was read from a file).
     static bool canWrite(const LocalDatabase &database);
-    // The whole file as finished text (no-break spaces replaced in what the
-    // writer made, yen marks for the yen encodings), ready to be encoded.
+    // The whole file as text ready to be encoded: what the writer made is
+    // finished (no-break spaces replaced, yen marks for the yen encodings),
+    // the kept text is as it was read.
     // `settingsBlock` is the settings block as the writer writes it.
     static QString makeContentsText(const LocalDatabase &database, const QString &settingsBlock,
                                     const Options &options);
-    // Whether `text`, kept in `kept`'s encoding, survives `encoding`.
+    // Whether `encoding` can carry `text` (it reads back the same).
     static bool encodingCarries(const QString &text, quint32 encoding);
 };
