@@ -3,10 +3,12 @@
 
 QF_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Packages every build needs; the window adds its own with QF_GUI_PACKAGES.
+# Packages every build needs (bibtex and plain.bst: the bibtex_judge test);
+# the window adds its own with QF_GUI_PACKAGES.
 QF_PACKAGES=(build-essential cmake ninja-build ccache pkg-config python3
     qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
-    libgtest-dev libgmock-dev libbenchmark-dev)
+    libgtest-dev libgmock-dev libbenchmark-dev
+    texlive-binaries texlive-base)
 
 qf_missing_packages() {
     local missing=() p

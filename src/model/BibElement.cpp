@@ -106,45 +106,6 @@ QString lowerCased(const QString &name)
     return name;
 }
 
-// Whether a double quote follows at the same brace level before the group
-// around the one just read closes (or the next entry line starts). A quote
-// inside braces without one is a plain character: an inch sign, or an opening
-// quote closed by TeX's apostrophes. Counting it as nesting would lose the entry.
-bool quoteHasPartner(QStringView rest, bool yenIsBackslash)
-{
-    int level = 0;
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        const char16_t c = rest[i].unicode();
-        if (c == u'\\' || (yenIsBackslash && c == 0x00A5)) {
-            ++i;
-        } else if (c == u'{') {
-            ++level;
-        } else if (c == u'}') {
-            if (level-- == 0)
-                return false;
-        } else if (c == u'"') {
-            if (level == 0)
-                return true;
-        } else if (c == u'\n' && i + 1 < rest.size() && rest[i + 1] == u'@') {
-            return false;
-        }
-    }
-    return false;
-}
-
-// Whether an unescaped double quote follows anywhere in `rest`.
-bool anyQuoteFollows(QStringView rest, bool yenIsBackslash)
-{
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        const char16_t c = rest[i].unicode();
-        if (c == u'\\' || (yenIsBackslash && c == 0x00A5))
-            ++i;
-        else if (c == u'"')
-            return true;
-    }
-    return false;
-}
-
 // The names of nearly every entry's fields: items share these instead of
 // keeping a copy each (a tenth of an entry's memory). Read-only after start.
 QString sharedFieldName(const QString &name)
@@ -356,7 +317,6 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
     int depth = 1;
     int mathDepth = -1;
     bool inQuote = false;
-    int quoteDepth = 0; // the depth at which the open quote stands
     elements.reserve(64);
     for (;;) {
         // Ordinary text is copied in bulk; only the characters that matter
@@ -408,33 +368,29 @@ QList<BibElement> BibElement::getElementsFromStream(StringInputStream &stream, Q
             token.append(c);
             continue;
         case u'"':
+            // A double quote delimits a value only at the top level of the
+            // list. Inside braces, or inside braces within a quoted value
+            // ("{"}"), it is a character and is kept as written, as BibTeX
+            // reads it: a German "a, an inch sign, quoted words, markup.
             if (!inQuote) {
-                if (depth >= 2 && !quoteHasPartner(stream.rest(), stream.yenToBackslash())) {
+                if (depth >= 2) {
                     token.append(c);
                     continue;
                 }
-                quoteDepth = depth;
-                if (++depth > 2) {
-                    token.append(u'`', u'`');
-                } else {
-                    token.flushTo(elements);
-                    token.append(c);
-                }
+                ++depth;
+                token.flushTo(elements);
+                token.append(c);
                 inQuote = true;
-            } else if (depth > quoteDepth + 1) {
-                // Inside braces opened within the quoted text ("{"}"): a
-                // plain character, as BibTeX reads it.
+            } else if (depth > 2) {
                 token.append(c);
             } else {
                 if (depth - 1 == 0) {
+                    // The quoted text closed more braces than it opened.
                     token.flushTo(elements);
                     error = Texts::text(u"ReadError_TooManyQuote");
                     return toList(elements);
                 }
-                if (depth > 2)
-                    token.append(u'\'', u'\'');
-                else
-                    token.append(c);
+                token.append(c);
                 inQuote = false;
                 --depth;
                 if (mathDepth > depth && mathDepth >= 2)
@@ -565,6 +521,18 @@ std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &element
         // citation key read above.
         if (values.empty() || (needsBibkey && name == u"bibkey"))
             continue;
+        // A field given twice: BibTeX takes the first value. The later one is
+        // kept under a name of its own ("title.1") rather than dropped.
+        if (fields.contains(name)) {
+            QString renamed;
+            for (int suffix = 1;; ++suffix) {
+                renamed = name + u'.' + QString::number(suffix);
+                if (!fields.contains(renamed))
+                    break;
+            }
+            fields.insert(renamed, toList(values));
+            continue;
+        }
         fields.insert(name, toList(values));
     }
     return fields;
@@ -595,7 +563,8 @@ std::optional<QString> BibElement::checkNesting(const QString &text)
     QString out;
     out.reserve(text.size() + 8);
     int depth = 0;
-    bool inQuote = false;
+    bool negative = false;   // a '}' closed more than was open at some point
+    bool quoteAtTop = false; // a double quote outside braces
     for (;;) {
         const QChar c = stream.getChar();
         if (endOfText(c, stream))
@@ -613,22 +582,16 @@ std::optional<QString> BibElement::checkNesting(const QString &text)
             out.append(c);
             break;
         case u'}':
-            --depth;
+            if (--depth < 0)
+                negative = true;
             out.append(c);
             break;
         case u'"':
-            if (!inQuote && !anyQuoteFollows(stream.rest(), stream.yenToBackslash())) {
-                out.append(c); // a lone quote: an inch sign, say
-                break;
-            }
-            if (!inQuote) {
-                out.append(u"``");
-                ++depth;
-            } else {
-                out.append(u"''");
-                --depth;
-            }
-            inQuote = !inQuote;
+            // Kept as typed: a value is written in braces, where a double
+            // quote is a character.
+            if (depth <= 0)
+                quoteAtTop = true;
+            out.append(c);
             break;
         default:
             out.append(c);
@@ -636,8 +599,9 @@ std::optional<QString> BibElement::checkNesting(const QString &text)
         }
     }
     // Dollars are left to themselves: in a value, the reader takes one that
-    // does not pair up as a plain dollar sign.
-    if (depth != 0 || inQuote)
+    // does not pair up as a plain dollar sign. A value such as '}"{' could be
+    // written neither in braces nor in quotes.
+    if (depth != 0 || (negative && quoteAtTop))
         return std::nullopt;
     return out;
 }

@@ -96,9 +96,10 @@ public:
     // moved out of it rather than copied (their texts are left empty).
     static std::optional<BibFieldDictionary> analyzeElements(QList<BibElement> &&elements,
                                                              QString &error, bool needsBibkey);
-    // A plain field value with white-space runs collapsed, yen signs read as
-    // backslashes and straight double quotes made TeX quotes; absent when
-    // braces, math or quotes do not balance.
+    // A plain field value with white-space runs collapsed and yen signs read
+    // as backslashes; double quotes stay as typed. Absent when the braces do
+    // not balance (or a '}' runs ahead of its '{' in a value holding a double
+    // quote outside braces, which could not be written back).
     static std::optional<QString> checkNesting(const QString &text);
     // A value typed as a BibTeX expression ("@" then values joined by '#').
     // Answers its value elements and, through `outString`, the normalised

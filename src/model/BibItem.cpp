@@ -81,12 +81,17 @@ BibItem::BibItem(const QString &type, const QString &key, std::optional<FieldEle
     m_bibFieldsElements.insert(kBibType, {BibElement::bibElementWithSpecial(m_bibType)});
 
     const auto file = m_bibFieldsElements.constFind(kFile);
-    if (file != m_bibFieldsElements.constEnd() && !file->isEmpty()) {
+    // Only a path written as text is made relative: a macro name or a
+    // concatenation stays the expression it is.
+    if (file != m_bibFieldsElements.constEnd() && file->size() == 1 &&
+        (file->first().elementType() == BibElement::BracedString ||
+         file->first().elementType() == BibElement::QuotedString)) {
         const QString path = file->first().stringContents();
         // Without a database there is nothing to be relative to: keep the path.
         const QString stored =
             forceAbsolutePath || !database ? path : database->relativePathOf(path);
-        m_bibFieldsElements.insert(kFile, {BibElement::bibElementWithQuoteString(stored)});
+        if (stored != path)
+            m_bibFieldsElements.insert(kFile, {BibElement::bibElementWithQuoteString(stored)});
     }
     makeRawField();
 }
@@ -180,10 +185,32 @@ void BibItem::copyDataFromItem(const BibItem &) {}
 
 // ---- Forms ----------------------------------------------------------------
 
+QString BibItem::editFormOfText(const QString &text)
+{
+    if (!text.startsWith(u'@'))
+        return text;
+    // Braces hold any text the reader or the editor lets through, unless a
+    // '}' runs ahead of its '{' ("}{"): then quotes.
+    int depth = 0;
+    for (qsizetype i = 0; i < text.size() && depth >= 0; ++i) {
+        if (text.at(i) == u'\\')
+            ++i;
+        else if (text.at(i) == u'{')
+            ++depth;
+        else if (text.at(i) == u'}')
+            --depth;
+    }
+    return depth == 0 ? u"@{"_s + text + u'}' : u"@\""_s + text + u'"';
+}
+
 QString BibItem::editFormOf(const ElementList &elements) const
 {
-    if (elements.size() == 1 && elements.first().elementType() != 0)
-        return elements.first().stringContents();
+    if (elements.size() == 1 && elements.first().elementType() != 0) {
+        const BibElement &element = elements.first();
+        if (element.elementType() == BibElement::Special)
+            return element.stringContents();
+        return editFormOfText(element.stringContents());
+    }
     QString text = u"@"_s;
     for (qsizetype i = 0; i < elements.size(); ++i) {
         if (i > 0)
@@ -271,7 +298,7 @@ void BibItem::setSpecialField(const QString &field, const QString &value)
 void BibItem::setQuotedField(const QString &field, const QString &value)
 {
     m_bibFieldsElements.insert(field, {BibElement::bibElementWithQuoteString(value)});
-    m_bibFieldsForEdit.insert(field, value);
+    m_bibFieldsForEdit.insert(field, editFormOfText(value));
     m_bibFieldsForDisplay.insert(field, value);
 }
 
@@ -323,7 +350,7 @@ bool BibItem::setFieldData(const QString &rawValue, const QString &rawField)
         if (!text)
             return false;
         m_bibFieldsElements.insert(field, {BibElement::bibElementWithQuoteString(*text)});
-        m_bibFieldsForEdit.insert(field, *text);
+        m_bibFieldsForEdit.insert(field, editFormOfText(*text));
     }
     if (field == kFile)
         refreshFileState();

@@ -161,8 +161,16 @@ public:
 
     // ---- Editing -----------------------------------------------------------
 
+    // The edit form of a text value: the text itself, or, when it begins
+    // with "@" (which would mean an expression), the expression of one braced
+    // string, "@{@home}".
+    static QString editFormOfText(const QString &text);
+
     // Sets one field from the editor (trimmed). False, with nothing changed,
     // for a duplicate key, an unparsable "@" expression or unbalanced braces.
+    // A value beginning with "@" is a BibTeX expression ("@jan # {x}"); a
+    // text that itself begins with "@" is typed as one braced string,
+    // "@{@home}".
     bool setFieldData(const QString &value, const QString &field);
     // Replaces all fields from raw field-line text. False when the text does
     // not parse; the item then keeps its last valid fields.

@@ -128,7 +128,12 @@ private:
     // The fields of the failed entry whose body opened at m_bodyOpen, read
     // again without its '%' comments (which are kept as a comment block).
     std::optional<BibFieldDictionary> fieldsWithoutCommentLines(qsizetype extentEnd);
+    // Keeps the text from `start` to `end` that could not be read; text
+    // right after other unread text joins it into one piece.
     void keepUnreadText(qsizetype start, qsizetype end);
+    // Stores the piece of unread text being gathered: as a comment when its
+    // braces balance, else as unread text.
+    void flushUnreadText();
     void flushPendingComment();
     // Records where a block's text lies, for the kept text.
     void noteBlock(KeptText::Kind kind, qsizetype begin, qsizetype end, qsizetype index,
@@ -153,6 +158,8 @@ private:
     qsizetype m_textBegin = 0;     // where the blocks begin (after the settings block)
     bool m_lineModeRead = false;   // the settings block named the line ending
     std::vector<KeptText::Mark> m_marks; // the blocks read, in file order
+    qsizetype m_unreadStart = -1;  // the piece of unread text being gathered,
+    qsizetype m_unreadEnd = -1;    // or -1
     bool m_editFormsOnly = false;
     int m_pieces = 0;                  // 0: as many as the machine has cores (at most 4)
     qsizetype m_minimumPiece = 1 << 18;

@@ -87,7 +87,16 @@ bool report(const QString &key, const QString &path, const QString &detail = QSt
 {
     lastDetail() = detail.isEmpty() ? Texts::format(key, {path})
                                     : Texts::format(key, {path}) + u" ("_s + detail + u')';
-    BibDatabase::fileOperationError(key, path);
+    if (detail.isEmpty()) {
+        BibDatabase::fileOperationError(key, path);
+        return false;
+    }
+    // The alert says why, so that the user knows what to mend.
+    AlertRequest request;
+    request.title = Texts::text(u"FileOperationError");
+    request.message = Texts::format(key, {path}) + u"\n\n"_s + detail;
+    request.defaultButton = Texts::text(u"OK");
+    AlertPresenter::show(request);
     return false;
 }
 
@@ -244,8 +253,10 @@ QString DatabaseSaver::makeContentsText(const BibDatabase &node, const QVariantM
         const auto &real = static_cast<const RealDatabase &>(node);
         text += settingsBlockOf(*properties, options);
         text += BibFileWriter::commentsString(real.commentList(), lf);
-        text += BibFileWriter::preamblesString(real.preambleList(), lf);
+        // Macros before preambles: BibTeX expands a macro a preamble uses
+        // ("Maintained by " # maintainer) only when it is defined earlier.
         text += real.macroList() ? real.macroList()->databaseMacroStringWithLF(lf) : lf;
+        text += BibFileWriter::preamblesString(real.preambleList(), lf);
     } else {
         LocalDatabaseProperties fresh;
         fresh.setEncoding(encoding);
@@ -271,8 +282,16 @@ QString DatabaseSaver::makeContentsText(const BibDatabase &node, const QVariantM
     text += databaseBibItemsString(node, options);
     if (node.isLocalDatabase()) {
         // Text no block could carry goes back as it stands, after the entries.
-        for (const QString &unread : static_cast<const LocalDatabase &>(node).unreadTextList())
+        // An empty comment block between two pieces keeps them apart, so
+        // that each reads back as the piece it is (the reader keeps no empty
+        // comment).
+        bool first = true;
+        for (const QString &unread : static_cast<const LocalDatabase &>(node).unreadTextList()) {
+            if (!first)
+                text += u"@COMMENT {}"_s + lf;
             text += unread + lf + lf;
+            first = false;
+        }
     }
     return text;
 }

@@ -159,10 +159,12 @@ QString KeptFileWriter::makeContentsText(const LocalDatabase &database,
     QString head = settingsBlock;
     if (!commentsKept)
         head += BibFileWriter::commentsString(database.commentList(), lf);
-    if (!preamblesKept)
-        head += BibFileWriter::preamblesString(database.preambleList(), lf);
+    // Macros before preambles: BibTeX expands a macro a preamble uses only
+    // when it is defined earlier.
     if (!macrosKept && database.macroList())
         head += database.macroList()->databaseMacroStringWithLF(lf);
+    if (!preamblesKept)
+        head += BibFileWriter::preamblesString(database.preambleList(), lf);
     head = BibFileWriter::finishText(std::move(head), options.encoding);
     const QString lead = renderer.kept(kept.lead());
     if (kept.hadSettingsBlock()) {
@@ -252,10 +254,15 @@ QString KeptFileWriter::makeContentsText(const LocalDatabase &database,
     }
     writeEntriesBefore(static_cast<qsizetype>(items.size()));
     if (!unreadKept) {
+        // As the writer writes them: an empty comment block between two
+        // pieces keeps them apart.
+        bool first = true;
         for (const QString &unread : database.unreadTextList()) {
             separate();
+            const QString apart = first ? QString() : u"@COMMENT {}"_s + lf;
             steps.push_back({Step::Literal, -1, nullptr,
-                             BibFileWriter::finishText(unread + lf + lf, options.encoding)});
+                             BibFileWriter::finishText(apart + unread + lf + lf, options.encoding)});
+            first = false;
         }
     }
 

@@ -101,6 +101,8 @@ std::shared_ptr<KeptText> KeptText::build(QStringView text, qsizetype textBegin,
     const QStringView range = text.mid(textBegin, textEnd - textBegin);
     kept->m_lineBreak = firstLineBreak(text.left(textEnd));
 
+    std::stable_sort(marks.begin(), marks.end(),
+                     [](const Mark &a, const Mark &b) { return a.begin < b.begin; });
     // Every position that the blocks name, in order, mapped to its UTF-8
     // offset in one pass; the buffer is then written at its exact size.
     std::vector<qsizetype> points;

@@ -2,6 +2,10 @@
 
 #include "storage/BibFileWriter.h"
 
+#include "core/Texts.h"
+
+#include <algorithm>
+
 
 using namespace Qt::StringLiterals;
 
@@ -33,9 +37,11 @@ bool isPseudoField(QStringView name)
     return name == u"database" || name == u"bibkey" || name == u"bibtype";
 }
 
-QString placeOf(qsizetype index, const SaveVerifier::Entry &entry)
+// A field that does not read back as meant: the message names the entry and
+// the field and says what the user can do.
+QString fieldProblem(const SaveVerifier::Entry &entry, const QString &field)
 {
-    return u"entry %1 (%2)"_s.arg(index + 1).arg(entry.key);
+    return Texts::format(u"SaveError_FieldReadsBack", {entry.key, field});
 }
 
 } // namespace
@@ -48,31 +54,28 @@ bool SaveVerifier::sameEntries(const QList<Entry> &meant, const QList<Entry> &re
     const auto same = [&](const QString &expected, const QString &got) {
         return expected == got || expectedValue(expected, encoding, roundTrip) == normalized(got, yen);
     };
-    if (meant.size() != read.size()) {
-        detail = u"%1 entries written, %2 read back"_s.arg(meant.size()).arg(read.size());
-        return false;
-    }
+    const qsizetype common = std::min(meant.size(), read.size());
     // The first difference of one entry, or a null text.
     const auto differenceOf = [&](qsizetype i) -> QString {
         const Entry &m = meant.at(i);
         const Entry &r = read.at(i);
-        if (m.type.compare(r.type, Qt::CaseInsensitive) != 0)
-            return placeOf(i, m) + u": type "_s + r.type;
-        if (!same(m.key, r.key))
-            return placeOf(i, m) + u": key "_s + r.key;
+        if (m.type.compare(r.type, Qt::CaseInsensitive) != 0 || !same(m.key, r.key))
+            return Texts::format(u"SaveError_EntryReadsBack",
+                                 {m.key, QString::number(meant.size()),
+                                  QString::number(read.size())});
         for (const auto &field : m.fields.entries()) {
             if (!isPseudoField(field.key) && !same(field.value, r.fields.value(field.key)))
-                return placeOf(i, m) + u": field "_s + field.key;
+                return fieldProblem(m, field.key);
         }
         for (const auto &field : r.fields.entries()) {
             if (!isPseudoField(field.key) && !m.fields.contains(field.key) &&
                 !same(QString(), field.value))
-                return placeOf(i, m) + u": field "_s + field.key;
+                return fieldProblem(m, field.key);
         }
         return {};
     };
     bool allSame = true;
-    for (qsizetype i = 0; i < meant.size(); ++i) {
+    for (qsizetype i = 0; i < common; ++i) {
         const QString difference = differenceOf(i);
         if (difference.isNull())
             continue;
@@ -82,6 +85,19 @@ bool SaveVerifier::sameEntries(const QList<Entry> &meant, const QList<Entry> &re
         if (!differing)
             return false;
         differing->append(i);
+    }
+    if (meant.size() != read.size()) {
+        // Everything written read back, but more (or fewer) entries besides:
+        // text kept from the file, written after the entries, read as entries.
+        if (allSame)
+            detail = Texts::format(
+                read.size() > meant.size() ? u"SaveError_KeptTextReadsBack"
+                                           : u"SaveError_EntryReadsBack",
+                {read.size() > meant.size() ? read.at(common).key : meant.at(common).key,
+                 QString::number(meant.size()), QString::number(read.size())});
+        if (differing)
+            differing->clear(); // no entry to blame
+        return false;
     }
     return allSame;
 }

@@ -1,11 +1,13 @@
-// Every file of the corpus that reads without errors is saved to a temporary
-// folder, read again and compared entry by entry with the first reading; a
-// second save of the copy gives the same bytes apart from the time stamp and
-// the database ID.
+// Every file of the corpus, reading problems or not, is copied to a temporary
+// folder and saved there the ordinary way (the question about a file read
+// with loss answered "save"). The saved file must read back with the same
+// entries, macros, preambles, comments and kept unread text, and a second
+// ordinary save must give the same bytes apart from the time stamp.
 #include "core/AlertPresenter.h"
 #include "core/TextEncodings.h"
 #include "model/BibItem.h"
 #include "model/MacroList.h"
+#include "prefs/BibPreferences.h"
 #include "storage/DatabaseSaver.h"
 #include "storage/LocalDatabase.h"
 
@@ -38,6 +40,7 @@ struct Snapshot
     QStringList macros;
     QStringList preambles;
     QStringList comments;
+    QStringList unread;
 };
 
 Snapshot snapshotOf(const LocalDatabase &database)
@@ -62,6 +65,7 @@ Snapshot snapshotOf(const LocalDatabase &database)
     // A comment block is read with the white space at its ends trimmed.
     for (const QString &comment : database.commentList())
         s.comments << comment.trimmed();
+    s.unread = database.unreadTextList();
     return s;
 }
 
@@ -80,41 +84,75 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Files that cannot meet the round trip, each with the reason; none today.
+const QStringList kExceptions = {};
+
+bool copyFile(const QString &from, const QString &to)
+{
+    QFile::remove(to);
+    return QFile::copy(from, to) &&
+           QFile::setPermissions(to, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+QString firstDifference(const QStringList &x, const QStringList &y)
+{
+    const QString one = x.join(u"\n--\n"_s), two = y.join(u"\n--\n"_s);
+    qsizetype i = 0;
+    while (i < one.size() && i < two.size() && one[i] == two[i])
+        ++i;
+    return one.mid(std::max<qsizetype>(0, i - 60), 160) + u" <> "_s +
+           two.mid(std::max<qsizetype>(0, i - 60), 160);
+}
+
 } // namespace
 
-TEST(CorpusSaveRoundTrip, everyCleanFileKeepsItsEntries)
+TEST(CorpusSaveRoundTrip, everyFileKeepsItsContentThroughAnOrdinarySave)
 {
     const QString corpus = QStringLiteral(QF_CORPUS_DIR);
     if (!QFileInfo(corpus).isDir())
         GTEST_SKIP() << "no corpus";
-    ScriptedAlertPresenter alerts({}, 1);
+    // Answers "save anyway" to the question about a file read with loss.
+    ScriptedAlertPresenter alerts({}, 0);
+    const int savedBackups = BibPreferences::globalPreferences()->numBackups();
+    BibPreferences::globalPreferences()->setNumBackups(0);
     QTemporaryDir out;
     const QString only = qEnvironmentVariable("QF_ROUNDTRIP_ONLY");
     QDirIterator it(corpus, {u"*.bib"_s}, QDir::Files, QDirIterator::Subdirectories);
-    int tested = 0, skipped = 0;
+    int tested = 0, withProblems = 0;
     QStringList failures;
     while (it.hasNext()) {
         const QString path = it.next();
         if (!only.isEmpty() && !path.contains(only))
             continue;
-        auto first = openDatabase(path);
-        if (!first || first->readingErrors() || first->readIncomplete()) {
-            ++skipped;
+        const QString relative = QDir(corpus).relativeFilePath(path);
+        if (kExceptions.contains(relative))
             continue;
-        }
         ++tested;
         const QString name = QString::number(tested);
         const QString copy = out.filePath(name + u".bib"_s);
-        if (!first->saveAsDatabase(copy, {})) {
+        if (!copyFile(path, copy)) {
+            failures << path + u": cannot copy"_s;
+            continue;
+        }
+        auto first = openDatabase(copy);
+        if (!first) {
+            failures << path + u": does not open"_s;
+            continue;
+        }
+        if (first->readingErrors() || first->readIncomplete())
+            ++withProblems;
+        const Snapshot a = snapshotOf(*first);
+        first->setDirty(true);
+        if (!DatabaseSaver::saveDatabase(*first)) {
             failures << path + u": save failed: "_s + DatabaseSaver::lastFailureDetail();
             continue;
         }
+        const QByteArray saved = readAll(copy);
         auto second = openDatabase(copy);
         if (!second) {
-            failures << path + u": the copy does not open"_s;
+            failures << path + u": the saved file does not open"_s;
             continue;
         }
-        const Snapshot a = snapshotOf(*first);
         const Snapshot b = snapshotOf(*second);
         if (a.entries != b.entries) {
             qsizetype i = 0;
@@ -124,14 +162,6 @@ TEST(CorpusSaveRoundTrip, everyCleanFileKeepsItsEntries)
                             a.entries.value(i).left(300) + u" <> "_s + b.entries.value(i).left(300);
             continue;
         }
-        const auto firstDifference = [](const QStringList &x, const QStringList &y) {
-            const QString one = x.join(u"\n--\n"_s), two = y.join(u"\n--\n"_s);
-            qsizetype i = 0;
-            while (i < one.size() && i < two.size() && one[i] == two[i])
-                ++i;
-            return one.mid(std::max<qsizetype>(0, i - 60), 160) + u" <> "_s +
-                   two.mid(std::max<qsizetype>(0, i - 60), 160);
-        };
         if (a.macros != b.macros) {
             failures << path + u": macros differ: "_s + firstDifference(a.macros, b.macros);
             continue;
@@ -144,28 +174,31 @@ TEST(CorpusSaveRoundTrip, everyCleanFileKeepsItsEntries)
             failures << path + u": comments differ: "_s + firstDifference(a.comments, b.comments);
             continue;
         }
-        // The copy saved again gives the same bytes but for the volatile lines.
-        const QString again = out.filePath(name + u"-again.bib"_s);
-        second->setDirty(true);
-        if (!DatabaseSaver::saveAsDatabase(*second, again, {})) {
-            failures << path + u": second save failed"_s;
+        if (a.unread != b.unread) {
+            failures << path + u": kept text differs: "_s + firstDifference(a.unread, b.unread);
             continue;
         }
-        const quint32 encoding = second->encoding();
-        const QByteArray one = TextEncodings::decode(readAll(copy), encoding).value_or(QString()).toUtf8();
-        const QByteArray two = TextEncodings::decode(readAll(again), encoding).value_or(QString()).toUtf8();
-        // The description of a copy of a copy names the copy: compare without it.
-        static const QRegularExpression description(u"\tdescription = \\{[^\\n]*\\n"_s);
-        const QString oneText = QString::fromUtf8(withoutVolatileLines(one)).remove(description);
-        const QString twoText = QString::fromUtf8(withoutVolatileLines(two)).remove(description);
-        if (oneText != twoText)
+        // Saved again, the file is the same but for the time stamp.
+        second->setDirty(true);
+        if (!DatabaseSaver::saveDatabase(*second)) {
+            failures << path + u": second save failed: "_s + DatabaseSaver::lastFailureDetail();
+            continue;
+        }
+        const auto text = [encoding = second->encoding()](const QByteArray &bytes) {
+            return withoutVolatileLines(
+                TextEncodings::decode(bytes, encoding).value_or(QString()).toUtf8());
+        };
+        const QByteArray again = readAll(copy);
+        if (text(saved) != text(again) || text(saved).isEmpty())
             failures << path + u": second save differs"_s;
     }
-    std::printf("round trip: %d files tested, %d skipped (reading errors), %lld failed\n", tested,
-                skipped, static_cast<long long>(failures.size()));
+    BibPreferences::globalPreferences()->setNumBackups(savedBackups);
+    std::printf("round trip: %d files saved (%d with reading problems), %lld failed\n", tested,
+                withProblems, static_cast<long long>(failures.size()));
     for (const QString &failure : failures)
         ADD_FAILURE() << qPrintable(failure);
     if (only.isEmpty()) {
-        EXPECT_GT(tested, 100);
+        EXPECT_GT(tested, 1000);
+        EXPECT_GT(withProblems, 100);
     }
 }

@@ -91,6 +91,14 @@ TEST_F(BibItemTest, editFormMarksExpressionsWithAnAt)
         {"quoted string", u"title = \"A {B}\""_s, u"A {B}"_s},
         {"number", u"year = 2004"_s, u"2004"_s},
         {"empty braces", u"note = {}"_s, QString()},
+        // Text that begins with "@" stays text: its edit form is the
+        // expression of one braced string.
+        {"braced text beginning with an at", u"title = {@home: a study}"_s,
+         u"@{@home: a study}"_s},
+        {"quoted text beginning with an at", u"title = \"@home\""_s, u"@{@home}"_s},
+        {"at text with reversed braces", u"title = \"@a}{b\""_s, u"@\"@a}{b\""_s},
+        {"straight quotes inside braces", u"title = {Does \"Learn\" {\"}x}"_s,
+         u"Does \"Learn\" {\"}x"_s},
     };
     for (const Row &row : rows) {
         auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, fieldsFrom(row.lines), &db);
@@ -144,6 +152,10 @@ TEST_F(BibItemTest, entryTextWritesEachValueSoThatItReadsBack)
         {"quote inside braces quoted", u"{M\\\"uller}"_s, u"f = \"{M\\\"uller}\""_s},
         {"lone quote braced", u"a 12\" ruler"_s, u"f = {a 12\" ruler}"_s},
         {"lone dollar quoted", u"x/$file/y.pdf"_s, u"f = \"x/$file/y.pdf\""_s},
+        {"quoted words braced", u"Does the Neuron \"Learn\""_s,
+         u"f = {Does the Neuron \"Learn\"}"_s},
+        {"babel quotes braced", u"\"`Bacho\\TeX\"' Gro\"s"_s, u"f = {\"`Bacho\\TeX\"' Gro\"s}"_s},
+        {"literal at braced", u"@{@home: a study}"_s, u"f = {@home: a study}"_s},
     };
     for (const Row &row : rows) {
         auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, std::nullopt, &db);
@@ -197,7 +209,10 @@ TEST_F(BibItemTest, setFieldDataAcceptsOrRefusesAsTheValueParses)
     };
     const Row rows[] = {
         {"plain text", u"  New title \t"_s, true, u"New title"_s},
-        {"straight quotes become TeX quotes", u"a \"b\" c"_s, true, u"a ``b'' c"_s},
+        {"straight quotes stay", u"a \"b\" c"_s, true, u"a \"b\" c"_s},
+        {"literal leading at as a braced string", u"@{@home: a study}"_s, true,
+         u"@{@home: a study}"_s},
+        {"leading at means an expression", u"@home: a study"_s, false, u"Old"_s},
         {"expression normalised", u"@jan   #  {x}"_s, true, u"@jan # {x}"_s},
         {"blanks delete", u"  \t "_s, true, std::nullopt},
         {"lone at deletes", u"@"_s, true, std::nullopt},

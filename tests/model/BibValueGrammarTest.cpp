@@ -76,9 +76,17 @@ TEST(BibValueGrammarTokenizer, splitsValuesAndSeparators)
          nullptr},
         {"whiteSpaceRunsCollapse", u"a\t=\n{x \n\t y}"_s, false, u"a(0) =(6) {x y}(3)"_s, nullptr},
         {"yenIsABackslash", u"a = {\u00a5alpha}"_s, false, u"a(0) =(6) {\\alpha}(3)"_s, nullptr},
-        {"quotesInsideBracesBecomeTeXQuotes", u"a = {say \"hi\" now}"_s, false,
-         u"a(0) =(6) {say ``hi'' now}(3)"_s, nullptr},
-        // A quote inside braces with no partner at its level is a character.
+        // A double quote inside braces is a character, kept as written.
+        {"quotesInsideBracesStay", u"a = {say \"hi\" now}"_s, false,
+         u"a(0) =(6) {say \"hi\" now}(3)"_s, nullptr},
+        {"germanBabelQuotes", u"a = {\"`Bacho\\TeX\"' Gro\"s \"Uberblick}"_s, false,
+         u"a(0) =(6) {\"`Bacho\\TeX\"' Gro\"s \"Uberblick}(3)"_s, nullptr},
+        {"annotationMarkup", u"a = {1:family=\"student\"; id=\"k0025\"}"_s, false,
+         u"a(0) =(6) {1:family=\"student\"; id=\"k0025\"}(3)"_s, nullptr},
+        {"quotedWordInnerBraces", u"a = {x {\"y\"} w}"_s, false,
+         u"a(0) =(6) {x {\"y\"} w}(3)"_s, nullptr},
+        {"quoteInBracesDoesNotHideABrace", u"a = {x \"y} b = {\"}"_s, false,
+         u"a(0) =(6) {x \"y}(3) b(0) =(6) {\"}(3)"_s, nullptr},
         {"loneQuoteInBraces", u"a = {12\" ruler}"_s, false, u"a(0) =(6) {12\" ruler}(3)"_s,
          nullptr},
         {"quoteClosedByTeXApostrophes", u"a = {Reply to \"Comment'' [x]}"_s, false,
@@ -185,7 +193,9 @@ TEST(BibValueGrammarGrouping, groupsFieldsAndKey)
         {"concatenationDropsSharps", u"{k, month = jan # \" 1\"}"_s, true,
          u"bibkey=[k(2)]; month=[jan(0) \" 1\"(4)]"_s},
         {"namesAreLowerCased", u"{Title = {x}}"_s, false, u"title=[{x}(3)]"_s},
-        {"lastOfTheSameNameWins", u"{a = {x}, A = {y}}"_s, false, u"a=[{y}(3)]"_s},
+        // As in BibTeX the first value counts; later ones are kept renamed.
+        {"repeatedNameKeepsEveryValue", u"{a = {x}, A = {y}, a = z}"_s, false,
+         u"a=[{x}(3)]; a.1=[{y}(3)]; a.2=[z(0)]"_s},
         {"trailingComma", u"{title = {x},}"_s, false, u"title=[{x}(3)]"_s},
         {"emptyValueDropsTheField", u"{note = , title = {x}}"_s, false, u"title=[{x}(3)]"_s},
         {"danglingSharp", u"{a = b #, c = d #}"_s, false, u"a=[b(0)]; c=[d(0)]"_s},
@@ -267,7 +277,9 @@ TEST(BibValueGrammarCheckNesting, normalisesOrRefusesPlainValues)
         std::optional<QString> result;
     };
     const Row rows[] = {
-        {"straightQuotesBecomeTeXQuotes", u"a \"word\" b"_s, u"a ``word'' b"_s},
+        {"straightQuotesStay", u"a \"word\" b"_s, u"a \"word\" b"_s},
+        {"quoteAheadOfReversedBraces", u"}\"{"_s, std::nullopt},
+        {"quoteInsideReversedBraces", u"}{{\"}}{"_s, u"}{{\"}}{"_s},
         {"unclosedBrace", u"{a"_s, std::nullopt},
         {"reversedBracesBalanceOut", u"}{"_s, u"}{"_s},
         {"whiteSpaceCollapses", u"a \t\n b"_s, u"a b"_s},
@@ -277,7 +289,7 @@ TEST(BibValueGrammarCheckNesting, normalisesOrRefusesPlainValues)
         {"math", u"$x {y}$"_s, u"$x {y}$"_s},
         {"dollarsNeedNotPair", u"{$x}$ costs $5"_s, u"{$x}$ costs $5"_s},
         {"loneQuoteIsACharacter", u"a 12\" ruler"_s, u"a 12\" ruler"_s},
-        {"quoteStateIgnoresBraces", u"\"{\"}"_s, u"``{''}"_s},
+        {"quotesDoNotNest", u"\"{\"}"_s, u"\"{\"}"_s},
         {"empty", QString(), u""_s},
         {"nulIsKept", QStringView(u"a\0b", 3).toString(), QStringView(u"a\0b", 3).toString()},
     };

@@ -283,7 +283,7 @@ TEST_F(MacroListTest, validateMacroDataRows)
         {"@{x", "", true},
         {"@", "", false},
         {"plain text", "plain text", false},
-        {"say \"hi\"", "say ``hi''", false},
+        {"say \"hi\"", "say \"hi\"", false},
         {"{a", "", true},
         {"}{", "}{", false},
         {"} {", "", true},

@@ -170,7 +170,24 @@ INSTANTIATE_TEST_SUITE_P(
                  {u"b"_s},
                  {u"ReadError_BadPrefs"_s}},
         ReadCase{"emptySettingsBlock", "@COMMENT { Quirefold_Settings,}\n" + kEntryB, {u"b"_s}, {}},
-        ReadCase{"fileWithoutFinalLineBreak", "@misc{last, title = {End}}", {u"last"_s}, {}}),
+        ReadCase{"fileWithoutFinalLineBreak", "@misc{last, title = {End}}", {u"last"_s}, {}},
+        // White space, line breaks included, may part "@", the type and the body.
+        ReadCase{"atApartFromItsType",
+                 "those with the inclination may use.@\n\nMaNuAl\t(scribe,\n title = {S})\n" +
+                     kEntryB,
+                 {u"scribe"_s, u"b"_s},
+                 {u"ReadError_BadBlock"_s},
+                 1,
+                 0},
+        ReadCase{"typeApartFromItsBrace", "@\n  article\n  {x, title = {X}}\n" + kEntryB,
+                 {u"x"_s, u"b"_s}, {}, 0, 0},
+        // A broken entry and the stray text after it stay one piece of text.
+        ReadCase{"brokenEntryAndStrayTextAreOnePiece",
+                 kEntryA + "@misc{u, title = \"a } b\" x}\nmore } text\n" + kEntryB,
+                 {u"a"_s, u"b"_s},
+                 {u"ReadError_BadBibItem"_s, u"ReadError_BadBlock"_s},
+                 0,
+                 1}),
     [](const testing::TestParamInfo<ReadCase> &row) { return std::string(row.param.name); });
 
 // ---- what is read
@@ -237,6 +254,18 @@ TEST(BibFileReader, runawayEntryStopsAtTheNextEntryLine)
     ASSERT_TRUE(database);
     EXPECT_EQ(keysOf(*database), (QStringList{u"b"_s, u"c"_s}));
     EXPECT_EQ(database->unreadTextList(), QStringList{u"@misc{r, title = {open"_s});
+}
+
+TEST(BibFileReader, unreadTextIsKeptAsOnePieceUpToTheNextReadableBlock)
+{
+    BibFixture fixture;
+    auto database = fixture.load("@misc{u, title = \"a } b\" x}\nmore } text\n" + kEntryB +
+                                 "@misc{v, title = {open\n\n} stray\n");
+    ASSERT_TRUE(database);
+    EXPECT_EQ(keysOf(*database), QStringList{u"b"_s});
+    EXPECT_EQ(database->unreadTextList(),
+              (QStringList{u"@misc{u, title = \"a } b\" x}\nmore } text"_s,
+                           u"@misc{v, title = {open\n\n} stray"_s}));
 }
 
 TEST(BibFileReader, commentedOutEntryStaysOneComment)

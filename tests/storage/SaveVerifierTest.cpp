@@ -68,16 +68,21 @@ TEST(SaveVerifier, findsEveryKindOfLoss)
     const QList<Entry> meant = {entry(u"a"_s, {{u"title"_s, u"T"_s}}),
                                 entry(u"b"_s, {{u"year"_s, u"2001"_s}})};
     const Row rows[] = {
-        {"entry missing", {meant.first()}, "2 entries written, 1 read back"},
-        {"field missing", {meant.first(), entry(u"b"_s, {})}, "field year"},
-        {"field changed", {meant.first(), entry(u"b"_s, {{u"year"_s, u"2002"_s}})}, "field year"},
+        {"entry missing", {meant.first()}, "entry b would not read back as it is (2 entries written, 1 read back)"},
+        {"kept text read as an entry",
+         {meant.first(), meant.last(), entry(u"c"_s, {})},
+         "read back as the entry c (2 entries written, 3 read back)"},
+        {"field missing", {meant.first(), entry(u"b"_s, {})}, "field \"year\" of the entry b"},
+        {"field changed",
+         {meant.first(), entry(u"b"_s, {{u"year"_s, u"2002"_s}})},
+         "field \"year\" of the entry b"},
         {"extra field",
          {entry(u"a"_s, {{u"title"_s, u"T"_s}, {u"x"_s, u"y"_s}}), meant.last()},
-         "field x"},
-        {"key changed", {meant.first(), entry(u"c"_s, {{u"year"_s, u"2001"_s}})}, "key c"},
+         "field \"x\" of the entry a"},
+        {"key changed", {meant.first(), entry(u"c"_s, {{u"year"_s, u"2001"_s}})}, "entry b would not"},
         {"type changed",
          {meant.first(), entry(u"b"_s, {{u"year"_s, u"2001"_s}}, u"BOOK"_s)},
-         "type BOOK"},
+         "entry b would not"},
     };
     for (const Row &row : rows) {
         QString detail;
@@ -107,5 +112,5 @@ TEST(SaveVerifier, pseudoFieldsOfTheItemsAreNotCompared)
     EXPECT_FALSE(SaveVerifier::sameEntries(
         {entry(u"k"_s, {{u"title"_s, u"T"_s}, {u"database"_s, u"mine.bib"_s}})},
         {entry(u"k"_s, {{u"database"_s, u"mine.bib"_s}})}, 4, nullptr, detail));
-    EXPECT_NE(detail.indexOf(u"field title"), -1);
+    EXPECT_NE(detail.indexOf(u"field \"title\" of the entry k"), -1);
 }
