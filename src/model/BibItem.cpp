@@ -203,7 +203,7 @@ QString BibItem::editFormOfText(const QString &text)
     return depth == 0 ? u"@{"_s + text + u'}' : u"@\""_s + text + u'"';
 }
 
-QString BibItem::editFormOf(const ElementList &elements) const
+QString BibItem::editFormOf(const ElementList &elements)
 {
     if (elements.size() == 1 && elements.first().elementType() != 0) {
         const BibElement &element = elements.first();

@@ -165,6 +165,8 @@ public:
     // with "@" (which would mean an expression), the expression of one braced
     // string, "@{@home}".
     static QString editFormOfText(const QString &text);
+    // The edit form of a field made of `elements`.
+    static QString editFormOf(const ElementList &elements);
 
     // Sets one field from the editor (trimmed). False, with nothing changed,
     // for a duplicate key, an unparsable "@" expression or unbalanced braces.
@@ -284,7 +286,6 @@ private:
     void setSpecialField(const QString &field, const QString &value);
     void setQuotedField(const QString &field, const QString &value);
     void removeField(const QString &field);
-    QString editFormOf(const ElementList &elements) const;
     QString displayFormOf(const ElementList &elements, const MacroSource *macros) const;
     const MacroSource *macrosForTeX() const;
     void refreshFileState();

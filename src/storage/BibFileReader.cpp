@@ -446,14 +446,14 @@ void BibFileReader::noteBlock(KeptText::Kind kind, qsizetype begin, qsizetype en
 {
     if (!m_keepText)
         return;
-    KeptText::Mark mark;
-    mark.begin = begin;
-    mark.end = std::max(begin, std::min(end, m_length));
-    mark.kind = kind;
-    mark.hasText = hasText;
-    mark.index = index;
-    mark.item = item;
-    m_marks.push_back(std::move(mark));
+    KeptText::Block block;
+    block.begin = begin;
+    block.end = std::max(begin, std::min(end, m_length));
+    block.kind = kind;
+    block.hasText = hasText;
+    block.index = static_cast<qint32>(index);
+    block.item = item;
+    m_marks.push_back(std::move(block));
 }
 
 void BibFileReader::buildKeptText()
@@ -618,13 +618,13 @@ bool BibFileReader::joinPieces(std::vector<std::unique_ptr<BibFileReader>> &piec
             m_contents.items.push_back(std::move(item));
         }
         // The piece's blocks, their list places counted on from what is joined.
-        for (KeptText::Mark &mark : pieces[k]->m_marks) {
+        for (KeptText::Block &mark : pieces[k]->m_marks) {
             if (mark.kind == KeptText::Kind::Comment)
-                mark.index += m_contents.comments.size();
+                mark.index += static_cast<qint32>(m_contents.comments.size());
             else if (mark.kind == KeptText::Kind::Unread)
-                mark.index += m_contents.unreadTexts.size();
+                mark.index += static_cast<qint32>(m_contents.unreadTexts.size());
             else if (mark.kind == KeptText::Kind::Preamble)
-                mark.index += m_contents.preambles.size();
+                mark.index += static_cast<qint32>(m_contents.preambles.size());
             m_marks.push_back(std::move(mark));
         }
         m_contents.comments += more.comments;
@@ -1031,8 +1031,7 @@ void BibFileReader::readBibItem(const QString &type)
     // The "file" field as written: the item may store it otherwise (a
     // relative path), and then its text no longer says what it holds.
     const auto fileElements = fields->value(u"file"_s);
-    const QString fileAsRead =
-        fileElements.isEmpty() ? QString() : fileElements.front().stringContents();
+    const QString fileAsRead = fileElements.isEmpty() ? QString() : BibItem::editFormOf(fileElements);
     BibItemPtr item = BibItem::bibItemOfType(type, key, std::move(*fields), &m_database);
     if (!item)
         return;

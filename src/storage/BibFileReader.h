@@ -157,7 +157,7 @@ private:
     bool m_keepText = true;
     qsizetype m_textBegin = 0;     // where the blocks begin (after the settings block)
     bool m_lineModeRead = false;   // the settings block named the line ending
-    std::vector<KeptText::Mark> m_marks; // the blocks read, in file order
+    std::vector<KeptText::Block> m_marks; // the blocks read, in file order
     qsizetype m_unreadStart = -1;  // the piece of unread text being gathered,
     qsizetype m_unreadEnd = -1;    // or -1
     bool m_editFormsOnly = false;

@@ -187,9 +187,9 @@ QString KeptFileWriter::makeContentsText(const LocalDatabase &database,
         endsWithBreak = true;
     };
     const auto afterBlock = [&](const KeptText::Block &block) {
-        endsWithBreak = block.gapEnd > block.begin
-                            ? endsWithLineBreak(kept.textAt(block.gapEnd - 1, block.gapEnd))
-                            : endsWithBreak;
+        const qsizetype gapEnd = kept.gapEndOf(block);
+        endsWithBreak = gapEnd > block.begin ? endsWithLineBreak(kept.textAt(gapEnd - 1, gapEnd))
+                                             : endsWithBreak;
     };
 
     static const BibItemList noItems;

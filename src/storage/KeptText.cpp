@@ -93,59 +93,49 @@ QString KeptText::withLineBreaks(QStringView text, QStringView lf)
     return out;
 }
 
+qsizetype KeptText::gapEndOf(const Block &block) const
+{
+    const auto at = &block - m_blocks.data();
+    if (at < 0 || static_cast<size_t>(at) >= m_blocks.size())
+        return block.end; // not one of these blocks
+    const auto next = static_cast<size_t>(at) + 1;
+    return next < m_blocks.size() ? std::max(m_blocks[next].begin, block.end) : m_buffer.size();
+}
+
 std::shared_ptr<KeptText> KeptText::build(QStringView text, qsizetype textBegin, qsizetype textEnd,
-                                          std::vector<Mark> marks)
+                                          std::vector<Block> blocks)
 {
     auto kept = std::make_shared<KeptText>();
     textEnd = std::clamp(textEnd, textBegin, text.size());
     const QStringView range = text.mid(textBegin, textEnd - textBegin);
     kept->m_lineBreak = firstLineBreak(text.left(textEnd));
+    std::stable_sort(blocks.begin(), blocks.end(),
+                     [](const Block &a, const Block &b) { return a.begin < b.begin; });
 
-    std::stable_sort(marks.begin(), marks.end(),
-                     [](const Mark &a, const Mark &b) { return a.begin < b.begin; });
-    // Every position that the blocks name, in order, mapped to its UTF-8
-    // offset in one pass; the buffer is then written at its exact size.
-    std::vector<qsizetype> points;
-    points.reserve(marks.size() * 2 + 2);
-    for (Mark &mark : marks) {
-        mark.begin = std::clamp(mark.begin - textBegin, qsizetype(0), range.size());
-        mark.end = std::clamp(mark.end - textBegin, mark.begin, range.size());
-        points.push_back(mark.begin);
-        points.push_back(mark.end);
+    // The positions become UTF-8 offsets with one cursor that walks the text
+    // (block ends lie between their beginning and the next block's).
+    qsizetype position = 0;
+    qsizetype offset = 0;
+    const auto offsetAt = [&](qsizetype target) {
+        target = std::clamp(target - textBegin, qsizetype(0), range.size());
+        for (; position < target; ++position)
+            offset += utf8Units(range, position);
+        for (; position > target; --position)
+            offset -= utf8Units(range, position - 1);
+        return offset;
+    };
+    for (Block &block : blocks) {
+        const qsizetype end = std::max(block.begin, block.end);
+        block.begin = offsetAt(block.begin);
+        block.end = offsetAt(end);
     }
-    std::sort(points.begin(), points.end());
-    points.erase(std::unique(points.begin(), points.end()), points.end());
-    std::vector<qsizetype> offsets(points.size());
     qsizetype length = 0;
-    size_t next = 0;
-    for (qsizetype i = 0; i <= range.size(); ++i) {
-        while (next < points.size() && points[next] == i)
-            offsets[next++] = length;
-        if (i < range.size())
-            length += utf8Units(range, i);
-    }
+    for (qsizetype i = 0; i < range.size(); ++i)
+        length += utf8Units(range, i);
+    kept->m_leadEnd = blocks.empty() ? length : blocks.front().begin;
     kept->m_buffer.resize(length);
     writeUtf8(range, kept->m_buffer.data());
-    const auto offsetOf = [&](qsizetype position) {
-        const auto it = std::lower_bound(points.begin(), points.end(), position);
-        return offsets[static_cast<size_t>(it - points.begin())];
-    };
-
-    kept->m_leadEnd = marks.empty() ? length : offsetOf(marks.front().begin);
-    kept->m_blocks.reserve(marks.size());
-    for (size_t k = 0; k < marks.size(); ++k) {
-        Mark &mark = marks[k];
-        Block block;
-        block.begin = offsetOf(mark.begin);
-        block.end = offsetOf(mark.end);
-        block.gapEnd = k + 1 < marks.size() ? std::max(offsetOf(marks[k + 1].begin), block.end)
-                                            : length;
-        block.kind = mark.kind;
-        block.hasText = mark.hasText;
-        block.index = mark.index;
-        block.item = std::move(mark.item);
-        kept->m_blocks.push_back(std::move(block));
-    }
+    kept->m_blocks = std::move(blocks);
     return kept;
 }
 

@@ -31,23 +31,25 @@ public:
         Unread,   // text no block could carry, kept to be written as it stands
     };
 
-    // One block of the file, in file order.
+    // One block of the file, in file order. The text after a block runs up
+    // to the next block's beginning (the last one's to the end of the text).
     struct Block
     {
-        qsizetype begin = 0;  // in the buffer
-        qsizetype end = 0;    // end of the block's own text
-        qsizetype gapEnd = 0; // end of the text after it: where the next block begins
+        qsizetype begin = 0; // in the buffer (in the decoded text while the reader builds)
+        qsizetype end = 0;   // end of the block's own text
+        qint32 index = -1;   // comments, preambles, unread texts: place in the list read
         Kind kind = Kind::Entry;
         // The text can be written for the block (false: the block, such as
         // '%' lines taken out of an entry, has no text of its own).
         bool hasText = true;
-        qsizetype index = -1;        // comments, preambles, unread texts: place in the list read
         std::weak_ptr<BibItem> item; // entries
     };
 
     // The block's own text and the text after it, decoded.
     QString textOf(const Block &block) const { return textAt(block.begin, block.end); }
-    QString gapOf(const Block &block) const { return textAt(block.end, block.gapEnd); }
+    QString gapOf(const Block &block) const { return textAt(block.end, gapEndOf(block)); }
+    // Where the text after `block` ends.
+    qsizetype gapEndOf(const Block &block) const;
     // The text between the settings block (or the file's start) and the first block.
     QString lead() const { return textAt(0, m_leadEnd); }
     QString textAt(qsizetype begin, qsizetype end) const;
@@ -75,21 +77,10 @@ public:
 
     // ---- building (the file reader)
 
-    // A block as the reader finds it, with positions in the decoded text.
-    struct Mark
-    {
-        qsizetype begin = 0;
-        qsizetype end = 0;
-        Kind kind = Kind::Entry;
-        bool hasText = true;
-        qsizetype index = -1;
-        std::weak_ptr<BibItem> item;
-    };
     // Builds the kept text of `text` from `textBegin` (after the settings
-    // block) to `textEnd`, with the blocks `marks` (in file order, within
-    // that range).
+    // block) to `textEnd`, with the blocks found there (positions in `text`).
     static std::shared_ptr<KeptText> build(QStringView text, qsizetype textBegin,
-                                           qsizetype textEnd, std::vector<Mark> marks);
+                                           qsizetype textEnd, std::vector<Block> blocks);
     void setHadSettingsBlock(bool had) { m_hadSettingsBlock = had; }
     void setEncoding(quint32 encoding) { m_encoding = encoding; }
     void setListsRead(const QStringList &comments, const QStringList &preambles,

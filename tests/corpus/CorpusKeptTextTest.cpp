@@ -2,7 +2,7 @@
 // way with no change: after the settings block the saved text must be the
 // file's own text, unchanged. Files with reading errors (whose entries the
 // reader renamed or repaired) must still keep every entry the reader left as
-// it was.
+// it was. Files above 256 KB are left to the round-trip test.
 #include "core/AlertPresenter.h"
 #include "core/TextEncodings.h"
 #include "model/BibItem.h"
@@ -71,6 +71,12 @@ TEST(CorpusKeptText, anOrdinarySaveWithoutChangeKeepsTheFilesText)
         const QString path = it.next();
         if (!only.isEmpty() && !path.contains(only))
             continue;
+        // The large files are read and saved by the round trip already; the
+        // 100,000-entry benchmark file covers size.
+        if (only.isEmpty() && QFileInfo(path).size() > (1 << 18)) {
+            ++skipped;
+            continue;
+        }
         const QString copy = out.filePath(QString::number(same + withErrors + skipped) + u".bib"_s);
         QFile::remove(copy);
         if (!QFile::copy(path, copy)) {
