@@ -9,6 +9,7 @@ enum ClassBit : std::uint8_t
     WhitespaceBit = 1,
     NewlineBit = 2,
     DelimiterBit = 4,
+    PlainWhitespaceBit = 8,
 };
 
 using ClassTable = std::array<std::uint8_t, 0x10000>;
@@ -41,6 +42,8 @@ ClassTable buildTable()
         }
         if (bits & WhitespaceBit)
             bits |= DelimiterBit;
+        if (u == 0x0020 || (u >= 0x0009 && u <= 0x000D) || u == 0x00A0)
+            bits |= PlainWhitespaceBit;
         table[u] = bits;
     }
     return table;
@@ -62,6 +65,12 @@ void CharacterSet::ensureBuilt()
 const CharacterSet &gWhitespaceSet()
 {
     static const CharacterSet set(classTable().data(), WhitespaceBit);
+    return set;
+}
+
+const CharacterSet &gPlainWhitespaceSet()
+{
+    static const CharacterSet set(classTable().data(), PlainWhitespaceBit);
     return set;
 }
 

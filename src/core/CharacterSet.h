@@ -21,6 +21,7 @@ public:
 private:
     friend const CharacterSet &gWhitespaceSet();
     friend const CharacterSet &gNewlineSet();
+    friend const CharacterSet &gPlainWhitespaceSet();
     friend const CharacterSet &gWordDelimiterSet();
 
     CharacterSet(const std::uint8_t *table, std::uint8_t mask) : m_table(table), m_mask(mask) {}
@@ -33,6 +34,8 @@ private:
 // (category Zs, U+00A0 and U+3000 included) and U+000A-U+000D, U+0085,
 // U+2028, U+2029.
 const CharacterSet &gWhitespaceSet();
+// ASCII white space (space, tab, LF, VT, FF, CR) and the no-break space.
+const CharacterSet &gPlainWhitespaceSet();
 // The line breaks of gWhitespaceSet: U+000A-U+000D, U+0085, U+2028, U+2029.
 const CharacterSet &gNewlineSet();
 // Unicode punctuation (categories Pc, Pd, Ps, Pe, Pi, Pf, Po) and

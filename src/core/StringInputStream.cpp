@@ -9,6 +9,12 @@ StringInputStream::StringInputStream(const QString &string)
       m_maxPos(m_string.size()), m_whitespace(gWhitespaceSet()), m_delimiters(gWordDelimiterSet())
 {}
 
+void StringInputStream::setUnicodeSpacesAreText(bool on)
+{
+    m_unicodeSpacesAreText = on;
+    m_whitespace = on ? gPlainWhitespaceSet() : gWhitespaceSet();
+}
+
 StringInputStream StringInputStream::stringInputStreamWithString(const QString &string)
 {
     return StringInputStream(string);

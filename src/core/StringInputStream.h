@@ -54,6 +54,12 @@ public:
     void setSpacesToASpace(bool on) { m_spacesToASpace = on; }
     bool yenToBackslash() const { return m_yenToBackslash; }
     void setYenToBackslash(bool on) { m_yenToBackslash = on; }
+    // On: only ASCII white space and the no-break space (read as a space, as
+    // ever) are white space; the other Unicode spaces (thin, ideographic, ...)
+    // are characters of the text and are handed out as they are. For the file
+    // reader, where they are the user's text.
+    bool unicodeSpacesAreText() const { return m_unicodeSpacesAreText; }
+    void setUnicodeSpacesAreText(bool on);
 
     QChar getChar();
     QChar getNonSpaceChar();
@@ -91,6 +97,7 @@ private:
     bool m_spacesToASpace = false;
     bool m_yenToBackslash = false;
     bool m_lastCharWasASpace = false;
+    bool m_unicodeSpacesAreText = false;
     CharacterSet m_whitespace;
     CharacterSet m_delimiters;
 };
@@ -101,7 +108,7 @@ inline QChar StringInputStream::getChar()
         return QChar();
     char16_t c = m_buffer[m_currentPos++];
     bool space;
-    if (c == 0x3000 || c == 0x00A0) {
+    if (c == 0x00A0 || (c == 0x3000 && !m_unicodeSpacesAreText)) {
         c = u' ';
         space = true;
     } else if (m_yenToBackslash && c == 0x00A5) {

@@ -1,5 +1,7 @@
 #include "storage/BibFileReader.h"
 
+#include "storage/BibFileWriter.h"
+
 #include "core/StringInputStream.h"
 #include "core/TextEncodings.h"
 #include "core/Texts.h"
@@ -145,9 +147,14 @@ BibFileContents BibFileReader::readBytes(QByteArray bytes)
     decode(bytes, text);
     bytes = QByteArray(); // the text is all that is read from here on
     prepareText(text);
+    // The yen sign stands for a backslash only in the Japanese encodings in
+    // which a save writes backslashes as yen signs; elsewhere it is a yen
+    // sign ("¥1000" in a UTF-8 file stays as it is).
+    m_yenIsBackslash = BibFileWriter::isYenEncoding(m_contents.encoding);
     m_stream = std::make_unique<StringInputStream>(m_text);
     m_stream->setSpacesToASpace(true);
-    m_stream->setYenToBackslash(true);
+    m_stream->setYenToBackslash(m_yenIsBackslash);
+    m_stream->setUnicodeSpacesAreText(true);
 
     if (m_text.startsWith(QStringView(kSettingsStart))) {
         if (readBlockHeaderFromStream()) {
@@ -414,8 +421,10 @@ void BibFileReader::flushUnreadText()
         return;
     const qsizetype start = m_unreadStart;
     const qsizetype end = m_unreadEnd;
-    const QString text = m_text.mid(start, end - start).trimmed();
+    QString text = m_text.mid(start, end - start).trimmed();
     m_unreadStart = m_unreadEnd = -1;
+    if (m_yenIsBackslash)
+        text.replace(QChar(0x00A5), u'\\'); // as the blocks around it are read
     if (text.isEmpty())
         return;
     // Text that a comment block can carry goes back as a comment; other
@@ -589,9 +598,11 @@ void BibFileReader::startPiece(const BibFileReader &whole, qsizetype begin, qsiz
     m_contents.encoding = whole.m_contents.encoding;
     m_text = whole.m_text;
     m_length = whole.m_length;
+    m_yenIsBackslash = whole.m_yenIsBackslash;
     m_stream = std::make_unique<StringInputStream>(m_text);
     m_stream->setSpacesToASpace(true);
-    m_stream->setYenToBackslash(true);
+    m_stream->setYenToBackslash(m_yenIsBackslash);
+    m_stream->setUnicodeSpacesAreText(true);
     m_stream->setPosition(begin);
     m_pieceEnd = end < m_length ? end : -1;
     m_keepText = whole.m_keepText;
@@ -673,6 +684,8 @@ void BibFileReader::skipCommentsAndSpaces()
             if (m_pendingComment.isEmpty())
                 m_pendingBegin = start;
             m_pendingEnd = start + line.size();
+            if (m_yenIsBackslash)
+                line.replace(QChar(0x00A5), u'\\');
             m_pendingComment.append(line);
             continue;
         }
@@ -831,7 +844,8 @@ QList<BibElement> BibFileReader::tokenizeBody(QString &error, qsizetype &extentE
         const QString inner = m_text.mid(openAt + 1, (closed ? end - 1 : end) - openAt - 1);
         StringInputStream body(u'{' + inner + (closed ? u"}"_s : QString()));
         body.setSpacesToASpace(true);
-        body.setYenToBackslash(true);
+        body.setYenToBackslash(m_yenIsBackslash);
+        body.setUnicodeSpacesAreText(true);
         elements = BibElement::getElementsFromStream(body, error, true);
         extentEnd = end;
         m_stream->setPosition(end);
@@ -925,9 +939,12 @@ std::optional<BibFieldDictionary> BibFileReader::fieldsWithoutCommentLines(qsize
         }
         kept += c;
     }
+    if (dropped.isEmpty())
+        return std::nullopt; // no comment to take out: the entry fails for another reason
     StringInputStream stream(u'{' + kept + u'}');
     stream.setSpacesToASpace(true);
-    stream.setYenToBackslash(true);
+    stream.setYenToBackslash(m_yenIsBackslash);
+    stream.setUnicodeSpacesAreText(true);
     QString error;
     const QList<BibElement> elements = BibElement::getElementsFromStream(stream, error, true);
     if (!error.isNull() || elements.isEmpty())

@@ -161,6 +161,7 @@ private:
     qsizetype m_unreadStart = -1;  // the piece of unread text being gathered,
     qsizetype m_unreadEnd = -1;    // or -1
     bool m_editFormsOnly = false;
+    bool m_yenIsBackslash = false; // the encoding writes backslashes as yen signs
     int m_pieces = 0;                  // 0: as many as the machine has cores (at most 4)
     qsizetype m_minimumPiece = 1 << 18;
     qsizetype m_pieceEnd = -1;         // reading stops at a block starting here or later

@@ -533,3 +533,30 @@ TEST(BibFileReader, readingInPiecesOnThreadsGivesWhatOnePieceGives)
         }
     }
 }
+
+TEST(BibFileReader, yenSignIsABackslashOnlyInTheEncodingsThatWriteItSo)
+{
+    // UTF-8: a yen sign is a yen sign, in values, comments and kept text.
+    BibFixture fixture;
+    auto utf8 = fixture.load("@misc{y, note = {\xC2\xA5" "1000}}\n% costs \xC2\xA5" "5\n");
+    ASSERT_TRUE(utf8);
+    ASSERT_EQ(keysOf(*utf8), QStringList{u"y"_s});
+    EXPECT_EQ(utf8->allItems()->front()->fieldDataForEdit(u"note"_s), u"\u00a5" "1000");
+    EXPECT_EQ(utf8->commentList(), QStringList{u"% costs \u00a5" "5"_s});
+}
+
+TEST(BibFileReader, unicodeSpacesInValuesAreTheUsersText)
+{
+    // A thin space and an ideographic space are characters of a value, not
+    // white space to be collapsed.
+    BibFixture fixture;
+    auto database = fixture.load("@misc{s, author = {\xE5\x8C\xBF\xE5\x90\x8D\xE3\x80\x80"
+                                 "\xE5\xB8\x8C\xE6\x9C\x9B}, note = {10\xE2\x80\x89km,"
+                                 " a\xC2\xA0" "b}}\n");
+    ASSERT_TRUE(database);
+    ASSERT_EQ(keysOf(*database), QStringList{u"s"_s});
+    const BibItemPtr item = database->allItems()->front();
+    EXPECT_EQ(item->fieldDataForEdit(u"author"_s), u"\u533f\u540d\u3000\u5e0c\u671b"_s);
+    // A no-break space reads as a space (and a save writes one as a space).
+    EXPECT_EQ(item->fieldDataForEdit(u"note"_s), u"10\u2009km, a b"_s);
+}
