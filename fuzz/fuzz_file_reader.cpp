@@ -45,7 +45,7 @@ void requireAt(bool condition, int line)
 #define require(condition) requireAt((condition), __LINE__)
 
 // The encodings a database may expect before it reads its bytes.
-constexpr unsigned kEncodings[] = {4, 5, 30, 12, 0x80000A01u, 0x80000003u, 1, 0x80000632u};
+constexpr unsigned kEncodings[] = {4, 5, 30, 12, 0x80000A01u, 3, 1, 0x80000632u};
 
 QStringList entriesOf(const BibItemList &items)
 {
