@@ -173,5 +173,5 @@ TEST(BibPreferencesTables, loadListHas52KeysInOrder)
     const QVariantMap dictionary = defaults()->dictionary();
     for (auto it = dictionary.cbegin(); it != dictionary.cend(); ++it)
         EXPECT_TRUE(keys.contains(it.key())) << qPrintable(it.key());
-    EXPECT_EQ(dictionary.size(), 45);
+    EXPECT_EQ(dictionary.size(), 46);
 }
