@@ -1,5 +1,5 @@
 // quirefold-cli save FILE [-o OUT] [--encoding CODE] [--line-ending 0|1|2]
-// [--attachments -1|0|1]: loads a file through the window's reader (without
+// [--attachments -1|0|1] [--reformat]: loads a file through the window's reader (without
 // the display forms a save does not use) and saves it, either in place
 // (marked changed, backups rotating) or as a copy at OUT.
 #include "cli/CliCommand.h"
@@ -73,6 +73,7 @@ int run(const QStringList &arguments)
         return CliIo::usageError(kName, missing ? Texts::format(u"Cli_MissingValue",
                                                                 {u"--attachments"_s})
                                                 : Texts::text(u"Cli_Save_BadAttachments"));
+    const bool reformat = CliIo::takeFlag(args, u"--reformat"_s);
     for (const QString &arg : args) {
         if (arg.startsWith(u'-') && arg.size() > 1)
             return CliIo::usageError(kName, Texts::format(u"Cli_UnknownOption", {arg}));
@@ -90,6 +91,8 @@ int run(const QStringList &arguments)
     LocalDatabase &database = *record.database;
     for (const QString &error : record.errors)
         CliIo::errLine(Texts::format(u"Cli_Save_ReadError", {record.file, error}));
+    if (reformat)
+        database.reformatAllEntries();
 
     const bool inPlace =
         !output || QFileInfo(*output).absoluteFilePath() == QFileInfo(record.file).absoluteFilePath();

@@ -203,7 +203,7 @@ QString BibItem::editFormOfText(const QString &text)
     return depth == 0 ? u"@{"_s + text + u'}' : u"@\""_s + text + u'"';
 }
 
-QString BibItem::editFormOf(const ElementList &elements) const
+QString BibItem::editFormOf(const ElementList &elements)
 {
     if (elements.size() == 1 && elements.first().elementType() != 0) {
         const BibElement &element = elements.first();
@@ -330,7 +330,7 @@ bool BibItem::setFieldData(const QString &rawValue, const QString &rawField)
             return false;
         m_bibType = value;
         setSpecialField(kBibType, value);
-        m_dirty = true;
+        noteChange();
         return true;
     }
     if (field == kDatabase || field.isEmpty())
@@ -354,7 +354,7 @@ bool BibItem::setFieldData(const QString &rawValue, const QString &rawField)
     }
     if (field == kFile)
         refreshFileState();
-    m_dirty = true;
+    noteChange();
     return true;
 }
 
@@ -387,7 +387,7 @@ bool BibItem::setRawFields(const QString &text)
         m_bibFieldsElements.insert(kBibKey, {BibElement::bibElementWithSpecial(m_bibKey)});
         makeRawField();
     }
-    m_dirty = true;
+    noteChange();
     return valid;
 }
 
@@ -396,12 +396,13 @@ void BibItem::changeBibKey(const QString &key)
     backupOriginalBibKey();
     m_bibKey = key;
     setSpecialField(kBibKey, key);
-    m_dirty = true;
+    noteChange();
     fixBibKeyOnly();
 }
 
 void BibItem::setMark(bool marked)
 {
+    m_changedSinceRead = true;
     if (marked) {
         setQuotedField(kMark, u"ON"_s);
     } else {

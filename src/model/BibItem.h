@@ -126,8 +126,19 @@ public:
     bool strayItem() const { return m_masterDatabase == nullptr; }
     bool isEditable() const { return !strayItem(); }
     bool isDirty() const { return m_dirty; }
-    void touch() { m_dirty = true; }
+    void touch() { noteChange(); }
     void clearDirty() { m_dirty = false; }
+
+    // Whether the entry changed since it was read from its file. Every edit
+    // sets it, and a commit does not clear it; entries not read from a file
+    // (new ones, pasted ones) count as changed. A save writes an unchanged
+    // entry with the text it was read from, a changed one in the writer's
+    // layout.
+    bool isChangedSinceRead() const { return m_changedSinceRead; }
+    // Marks the entry changed (the next save writes it in the writer's layout).
+    void markChangedSinceRead() { m_changedSinceRead = true; }
+    // For the file reader: the entry is exactly what its text says.
+    void setUnchangedSinceRead() { m_changedSinceRead = false; }
 
     // The backed-up values while a backup is held, else the current ones.
     QString originalBibKey() const;
@@ -154,6 +165,8 @@ public:
     // with "@" (which would mean an expression), the expression of one braced
     // string, "@{@home}".
     static QString editFormOfText(const QString &text);
+    // The edit form of a field made of `elements`.
+    static QString editFormOf(const ElementList &elements);
 
     // Sets one field from the editor (trimmed). False, with nothing changed,
     // for a duplicate key, an unparsable "@" expression or unbalanced braces.
@@ -263,11 +276,16 @@ public:
     // --- end of attachments ---
 
 private:
+    // Every edit: the item is dirty and no longer what its file says.
+    void noteChange()
+    {
+        m_dirty = true;
+        m_changedSinceRead = true;
+    }
     void appendRawFields(QString &text, int attachments, QStringView lineFeed, bool tab) const;
     void setSpecialField(const QString &field, const QString &value);
     void setQuotedField(const QString &field, const QString &value);
     void removeField(const QString &field);
-    QString editFormOf(const ElementList &elements) const;
     QString displayFormOf(const ElementList &elements, const MacroSource *macros) const;
     const MacroSource *macrosForTeX() const;
     void refreshFileState();
@@ -292,4 +310,5 @@ private:
     int m_fileState = 0;
     QString m_fileIcon;
     bool m_dirty = false;
+    bool m_changedSinceRead = true;
 };

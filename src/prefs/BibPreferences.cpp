@@ -185,6 +185,7 @@ const QList<std::pair<QString, BibPreferences::Kind>> &BibPreferences::loadList(
         {kListCopyPrefix, Kind::Integer},
         {kFieldFontSize, Kind::Real},
         {kListFontSize, Kind::Real},
+        {kWriteUntouchedAsRead, Kind::Boolean},
     };
     return list;
 }

@@ -63,6 +63,8 @@ public:
     static inline const QString kCaseSensitiveQuickSearch =
         QStringLiteral("Case Sensitive in Quick Search");
     static inline const QString kConvertBackslashToYen = QStringLiteral("Convert Backslash to Yen");
+    static inline const QString kWriteUntouchedAsRead =
+        QStringLiteral("Write untouched entries as they were read");
     static inline const QString kLastSelectedDatabaseID =
         QStringLiteral("Last Selected Database ID");
     static inline const QString kLastSelectedDatabaseKind =
@@ -224,6 +226,11 @@ public:
     void setQuickSearchCase(bool caseSensitive);
     bool convertToYen() const;
     void setConvertToYen(bool convert);
+    // A save writes the entries (and other blocks) that did not change since
+    // they were read with the text they were read from; off, every block is
+    // written in the writer's layout.
+    bool writeUntouchedAsRead() const;
+    void setWriteUntouchedAsRead(bool keep);
 
     QString lastSelectedDatabase() const; // empty when absent
     void setLastSelectedDatabase(const QString &uniqueID);

@@ -313,6 +313,16 @@ void BibPreferences::setConvertToYen(bool convert)
     put(kConvertBackslashToYen, convert);
 }
 
+bool BibPreferences::writeUntouchedAsRead() const
+{
+    return get(kWriteUntouchedAsRead).toBool();
+}
+
+void BibPreferences::setWriteUntouchedAsRead(bool keep)
+{
+    put(kWriteUntouchedAsRead, keep);
+}
+
 QString BibPreferences::lastSelectedDatabase() const
 {
     return get(kLastSelectedDatabaseID).toString();

@@ -172,5 +172,6 @@ void BibPreferences::setDefaults()
     setAutoSaveInterval(5);
     setNumBackups(5);
     setQuickSearchCase(false);
+    setWriteUntouchedAsRead(defaultTables().value(u"writeUntouchedAsRead"_s).toBool(true));
     put(kPreferencesInitialized, false);
 }

@@ -157,8 +157,16 @@ BibFileContents BibFileReader::readBytes(QByteArray bytes)
     m_stream->setUnicodeSpacesAreText(true);
 
     if (m_text.startsWith(QStringView(kSettingsStart))) {
-        if (readBlockHeaderFromStream())
+        if (readBlockHeaderFromStream()) {
             readPropertiesFromStream(true);
+            m_textBegin = std::min(m_stream->position(), m_length);
+        }
+    }
+    if (!m_lineModeRead) {
+        // A file without a line mode of its own keeps the line break it has.
+        const QString lf = KeptText::firstLineBreak(QStringView(m_text).left(m_length));
+        if (QStringView(m_text).left(m_length).contains(lf))
+            m_properties.setLineEnding(lf == u"\r" ? 0 : lf == u"\r\n" ? 1 : 2);
     }
     if (readInPieces()) {
         if (!m_editFormsOnly)
@@ -166,6 +174,7 @@ BibFileContents BibFileReader::readBytes(QByteArray bytes)
     } else {
         readFromStream();
     }
+    buildKeptText();
     return std::move(m_contents);
 }
 
@@ -412,7 +421,9 @@ void BibFileReader::flushUnreadText()
 {
     if (m_unreadEnd < 0)
         return;
-    QString text = m_text.mid(m_unreadStart, m_unreadEnd - m_unreadStart).trimmed();
+    const qsizetype start = m_unreadStart;
+    const qsizetype end = m_unreadEnd;
+    QString text = m_text.mid(start, end - start).trimmed();
     m_unreadStart = m_unreadEnd = -1;
     if (m_yenIsBackslash)
         text.replace(QChar(0x00A5), u'\\'); // as the blocks around it are read
@@ -420,10 +431,13 @@ void BibFileReader::flushUnreadText()
         return;
     // Text that a comment block can carry goes back as a comment; other
     // text (unbalanced braces) is kept to be written as it stands.
-    if (bracesBalance(text) && !text.startsWith(u"Quirefold_Settings"))
+    if (bracesBalance(text) && !text.startsWith(u"Quirefold_Settings")) {
         m_contents.comments.append(text);
-    else
+        noteBlock(KeptText::Kind::Comment, start, end, m_contents.comments.size() - 1);
+    } else {
         m_contents.unreadTexts.append(text);
+        noteBlock(KeptText::Kind::Unread, start, end, m_contents.unreadTexts.size() - 1);
+    }
 }
 
 void BibFileReader::flushPendingComment()
@@ -432,7 +446,39 @@ void BibFileReader::flushPendingComment()
         return;
     flushUnreadText(); // the unread text stood before these lines
     m_contents.comments.append(m_pendingComment.join(u'\n').trimmed());
+    noteBlock(KeptText::Kind::Comment, m_pendingBegin, m_pendingEnd,
+              m_contents.comments.size() - 1);
     m_pendingComment.clear();
+    m_pendingBegin = -1;
+}
+
+void BibFileReader::noteBlock(KeptText::Kind kind, qsizetype begin, qsizetype end,
+                              qsizetype index, const BibItemPtr &item, bool hasText)
+{
+    if (!m_keepText)
+        return;
+    KeptText::Block block;
+    block.begin = begin;
+    block.end = std::max(begin, std::min(end, m_length));
+    block.kind = kind;
+    block.hasText = hasText;
+    block.index = static_cast<qint32>(index);
+    block.item = item;
+    m_marks.push_back(std::move(block));
+}
+
+void BibFileReader::buildKeptText()
+{
+    if (!m_keepText)
+        return;
+    std::shared_ptr<KeptText> kept =
+        KeptText::build(m_text, m_textBegin, m_length, std::move(m_marks));
+    m_marks.clear();
+    kept->setHadSettingsBlock(m_textBegin > 0);
+    kept->setEncoding(m_contents.encoding);
+    kept->setListsRead(m_contents.comments, m_contents.preambles, m_contents.unreadTexts,
+                       *m_contents.macros);
+    m_contents.keptText = std::move(kept);
 }
 
 // ---- the block loop
@@ -539,6 +585,8 @@ bool BibFileReader::readInPieces()
     m_contents.errors = errorsBefore;
     m_contents.complete = true;
     m_pendingComment.clear();
+    m_pendingBegin = -1;
+    m_marks.clear();
     m_unreadStart = m_unreadEnd = -1;
     m_stoppedAt = -1;
     m_numLoading.store(countBefore);
@@ -559,6 +607,7 @@ void BibFileReader::startPiece(const BibFileReader &whole, qsizetype begin, qsiz
     m_stream->setUnicodeSpacesAreText(true);
     m_stream->setPosition(begin);
     m_pieceEnd = end < m_length ? end : -1;
+    m_keepText = whole.m_keepText;
 }
 
 bool BibFileReader::joinPieces(std::vector<std::unique_ptr<BibFileReader>> &pieces,
@@ -580,6 +629,16 @@ bool BibFileReader::joinPieces(std::vector<std::unique_ptr<BibFileReader>> &piec
                 return false;
             m_contents.keyIndex.insert(item->bibKey(), item);
             m_contents.items.push_back(std::move(item));
+        }
+        // The piece's blocks, their list places counted on from what is joined.
+        for (KeptText::Block &mark : pieces[k]->m_marks) {
+            if (mark.kind == KeptText::Kind::Comment)
+                mark.index += static_cast<qint32>(m_contents.comments.size());
+            else if (mark.kind == KeptText::Kind::Unread)
+                mark.index += static_cast<qint32>(m_contents.unreadTexts.size());
+            else if (mark.kind == KeptText::Kind::Preamble)
+                mark.index += static_cast<qint32>(m_contents.preambles.size());
+            m_marks.push_back(std::move(mark));
         }
         m_contents.comments += more.comments;
         m_contents.unreadTexts += more.unreadTexts;
@@ -625,6 +684,9 @@ void BibFileReader::skipCommentsAndSpaces()
             QString line = m_text.mid(start, end - start);
             while (!line.isEmpty() && (line.back() == u'\n' || line.back() == u'\r'))
                 line.chop(1);
+            if (m_pendingComment.isEmpty())
+                m_pendingBegin = start;
+            m_pendingEnd = start + line.size();
             if (m_yenIsBackslash)
                 line.replace(QChar(0x00A5), u'\\');
             m_pendingComment.append(line);
@@ -746,8 +808,11 @@ void BibFileReader::readCommentFromStream()
     // An empty block holds nothing to keep (a save writes one to keep two
     // groups of comment lines apart).
     flushUnreadText();
-    if (!text.isEmpty() && !text.startsWith(u"Quirefold_Settings"))
+    if (!text.isEmpty() && !text.startsWith(u"Quirefold_Settings")) {
         m_contents.comments.append(text);
+        noteBlock(KeptText::Kind::Comment, m_blockStart, m_stream->position(),
+                  m_contents.comments.size() - 1);
+    }
 }
 
 void BibFileReader::readPreambleFromStream()
@@ -762,6 +827,8 @@ void BibFileReader::readPreambleFromStream()
     }
     flushUnreadText();
     m_contents.preambles.append(text);
+    noteBlock(KeptText::Kind::Preamble, m_blockStart, m_stream->position(),
+              m_contents.preambles.size() - 1);
 }
 
 QList<BibElement> BibFileReader::tokenizeBody(QString &error, qsizetype &extentEnd, bool &runaway)
@@ -824,6 +891,7 @@ void BibFileReader::readMacroFromStream()
         m_contents.macros->appendMacroWithDictionary(*fields, macroError);
         if (!macroError.isEmpty())
             appendError(QF_KEY("ReadError_DupMacro"), macroError, QString());
+        noteBlock(KeptText::Kind::Macro, m_blockStart, extentEnd, -1);
         return;
     }
     if (runaway)
@@ -888,6 +956,9 @@ std::optional<BibFieldDictionary> BibFileReader::fieldsWithoutCommentLines(qsize
         return std::nullopt;
     flushUnreadText();
     m_contents.comments.append(dropped.join(u'\n'));
+    // The lines have no text of their own: the entry's text holds them.
+    noteBlock(KeptText::Kind::Comment, m_blockStart, m_blockStart, m_contents.comments.size() - 1,
+              {}, false);
     appendError(QF_KEY("ReadError_CommentInEntry"), firstToken(elements),
                 QString::number(dropped.size()));
     return fields;
@@ -901,6 +972,8 @@ void BibFileReader::readBibItem(const QString &type)
     const QList<BibElement> elements = tokenizeBody(error, extentEnd, runaway);
     QString groupError;
     std::optional<BibFieldDictionary> fields;
+    bool keyAdded = false;         // read under a key of its own making
+    bool commentsTakenOut = false; // '%' lines taken out of the text
     if (!elements.isEmpty() && error.isNull() && !runaway) {
         fields = BibElement::analyzeElements(elements, groupError, true);
         if (!fields && elements.size() == 1 && elements.front().isValue()) {
@@ -934,13 +1007,17 @@ void BibFileReader::readBibItem(const QString &type)
             keyed.prepend(BibElement(BibElement::Word, newKey));
             QString retryError;
             fields = BibElement::analyzeElements(keyed, retryError, true);
-            if (fields)
+            if (fields) {
                 appendError(QF_KEY("ReadError_NoBibKey"), QString::number(lineOf(m_blockStart)),
                             newKey);
+                keyAdded = true;
+            }
         }
     }
-    if (!fields && !runaway && !elements.isEmpty())
+    if (!fields && !runaway && !elements.isEmpty()) {
         fields = fieldsWithoutCommentLines(extentEnd);
+        commentsTakenOut = fields.has_value();
+    }
     if (!fields) {
         if (elements.isEmpty())
             appendError(QF_KEY("ReadError_EmptyBibItem"), type, error);
@@ -967,11 +1044,23 @@ void BibFileReader::readBibItem(const QString &type)
         key = candidate;
         appendError(QF_KEY("ReadError_DupBibKey"), oldKey, key);
         fields->insert(u"bibkey"_s, {BibElement::bibElementWithSpecial(key)});
+        keyAdded = true;
     }
     flushUnreadText();
+    // The "file" field as written: the item may store it otherwise (a
+    // relative path), and then its text no longer says what it holds.
+    const auto fileElements = fields->value(u"file"_s);
+    const QString fileAsRead = fileElements.isEmpty() ? QString() : BibItem::editFormOf(fileElements);
     BibItemPtr item = BibItem::bibItemOfType(type, key, std::move(*fields), &m_database);
     if (!item)
         return;
+    // The entry can be written back with its text when that text reads as
+    // the item holds it.
+    const bool asRead = !keyAdded && !commentsTakenOut &&
+                        item->fieldDataForEdit(u"file"_s) == fileAsRead;
+    if (asRead)
+        item->setUnchangedSinceRead();
+    noteBlock(KeptText::Kind::Entry, m_blockStart, extentEnd, -1, item, asRead);
     m_contents.keyIndex.insert(key, item);
     m_contents.items.push_back(std::move(item));
     m_numLoading.fetch_add(1, std::memory_order_relaxed);
@@ -1010,6 +1099,7 @@ void BibFileReader::readPropertiesFromStream(bool ignoreEncode)
                 m_properties.setEncoding(static_cast<unsigned>(settingsInteger(value)));
         } else if (name == u"linemode") {
             m_properties.setLineEnding(static_cast<int>(settingsInteger(value)));
+            m_lineModeRead = true;
         } else if (name == u"description") {
             m_properties.setDescription(value);
         } else if (name == u"database_id") {

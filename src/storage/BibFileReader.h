@@ -2,6 +2,7 @@
 
 #include "model/BibElement.h"
 #include "storage/BibDatabase.h"
+#include "storage/KeptText.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -34,6 +35,8 @@ struct BibFileContents
     unsigned encoding = 0;                 // the encoding the text was read in
     bool encodingChanged = false; // not the one chosen for the file: saving uses `encoding`
     bool complete = true;         // false: the file or a part of it was not read
+    // The text every block was read from (absent when not asked for).
+    std::shared_ptr<const KeptText> keptText;
 };
 
 // Reads one .bib file into BibFileContents: chooses the text encoding, reads
@@ -61,6 +64,10 @@ public:
     // Reads the file in `encoding` whatever its bytes announce ("Reopen with
     // encoding"); bytes that are not valid in it are reported and not read.
     void setForcedEncoding(std::optional<quint32> encoding) { m_forcedEncoding = encoding; }
+
+    // Whether the text of every block is kept for a save (on by default; a
+    // reading that only checks a written file needs none).
+    void setKeepText(bool keepText) { m_keepText = keepText; }
 
     // Reads the file at the properties' full path.
     BibFileContents readFile();
@@ -132,6 +139,10 @@ private:
     // braces balance, else as unread text.
     void flushUnreadText();
     void flushPendingComment();
+    // Records where a block's text lies, for the kept text.
+    void noteBlock(KeptText::Kind kind, qsizetype begin, qsizetype end, qsizetype index,
+                   const BibItemPtr &item = {}, bool hasText = true);
+    void buildKeptText();
 
     LocalDatabase &m_database;
     LocalDatabaseProperties &m_properties;
@@ -145,6 +156,12 @@ private:
     qsizetype m_blockStart = 0;   // where the block being read begins (its '@')
     qsizetype m_bodyOpen = -1;    // where its body opens ('{' or '('), or -1
     QStringList m_pendingComment; // '%' and '#' lines between blocks, kept together
+    qsizetype m_pendingBegin = -1; // where those lines begin and end in the text
+    qsizetype m_pendingEnd = -1;
+    bool m_keepText = true;
+    qsizetype m_textBegin = 0;     // where the blocks begin (after the settings block)
+    bool m_lineModeRead = false;   // the settings block named the line ending
+    std::vector<KeptText::Block> m_marks; // the blocks read, in file order
     qsizetype m_unreadStart = -1;  // the piece of unread text being gathered,
     qsizetype m_unreadEnd = -1;    // or -1
     bool m_editFormsOnly = false;

@@ -9,6 +9,7 @@
 #include "storage/BibDatabase.h"
 #include "storage/BibFileReader.h"
 #include "storage/BibFileWriter.h"
+#include "storage/KeptFileWriter.h"
 #include "storage/LocalDatabase.h"
 #include "storage/LocalDatabaseProperties.h"
 #include "storage/RealDatabase.h"
@@ -50,6 +51,36 @@ quint32 encodingOf(const QVariantMap &options)
 int attachmentsOf(const QVariantMap &options)
 {
     return options.value(DatabaseSaver::attachmentsKey(), -1).toInt();
+}
+
+// The settings block a save with `options` writes for a database file: its
+// own, or, for a copy, one with the copy's identity (written from a scratch
+// record so that the open database stays exactly as it is).
+QString settingsBlockOf(const LocalDatabaseProperties &properties, const QVariantMap &options)
+{
+    const QString lf = lineFeedOf(options);
+    if (!options.contains(DatabaseSaver::saveACopyKey()))
+        return DatabaseSaver::databasePropertyString(properties, lf);
+    LocalDatabaseProperties copy;
+    copy.makeCopyOf(properties);
+    copy.setUniqueID(DatabaseProperties::generateUniqueID());
+    copy.setPrivilegedHost(QString());
+    copy.setPrivilegedUser(QString());
+    copy.setDescription(options.value(DatabaseSaver::descriptionKey()).toString());
+    copy.setEncoding(encodingOf(options));
+    copy.setLineEnding(BibPreferences::lineEndingFromString(lf));
+    copy.setKeepFullPath(attachmentsOf(options) == 1);
+    return DatabaseSaver::databasePropertyString(copy, lf);
+}
+
+// The database when a save with `options` writes its unchanged blocks with
+// the text they were read from.
+const LocalDatabase *keptTextWriterOf(const BibDatabase &node, const QVariantMap &options)
+{
+    if (!node.isLocalDatabase() || !options.value(DatabaseSaver::keepReadTextKey()).toBool())
+        return nullptr;
+    const auto &local = static_cast<const LocalDatabase &>(node);
+    return KeptFileWriter::canWrite(local) ? &local : nullptr;
 }
 
 bool report(const QString &key, const QString &path, const QString &detail = QString())
@@ -129,6 +160,11 @@ QString DatabaseSaver::saveACopyKey()
     return u"Save Options Save a Copy"_s;
 }
 
+QString DatabaseSaver::keepReadTextKey()
+{
+    return u"Save Options Keep Read Text"_s;
+}
+
 QString DatabaseSaver::lastFailureDetail()
 {
     return lastDetail();
@@ -141,6 +177,8 @@ QVariantMap DatabaseSaver::defaultSaveOptions(const BibDatabase &node)
         options.insert(lineFeedKey(), BibPreferences::stringFromLineEnding(properties->lineEnding()));
         options.insert(encodingKey(), static_cast<quint32>(properties->encoding()));
         options.insert(attachmentsKey(), -1);
+        options.insert(keepReadTextKey(),
+                       BibPreferences::globalPreferences()->writeUntouchedAsRead());
     } else {
         const BibPreferences *prefs = BibPreferences::globalPreferences();
         options.insert(lineFeedKey(), BibPreferences::stringFromLineEnding(prefs->databaseLineMode()));
@@ -213,22 +251,7 @@ QString DatabaseSaver::makeContentsText(const BibDatabase &node, const QVariantM
     QString text;
     if (const LocalDatabaseProperties *properties = localPropertiesOf(node)) {
         const auto &real = static_cast<const RealDatabase &>(node);
-        if (options.contains(saveACopyKey())) {
-            // The copy's own settings, written from a scratch record so that
-            // the open database stays exactly as it is.
-            LocalDatabaseProperties copy;
-            copy.makeCopyOf(*properties);
-            copy.setUniqueID(DatabaseProperties::generateUniqueID());
-            copy.setPrivilegedHost(QString());
-            copy.setPrivilegedUser(QString());
-            copy.setDescription(options.value(descriptionKey()).toString());
-            copy.setEncoding(encoding);
-            copy.setLineEnding(BibPreferences::lineEndingFromString(lf));
-            copy.setKeepFullPath(attachmentsOf(options) == 1);
-            text += databasePropertyString(copy, lf);
-        } else {
-            text += databasePropertyString(*properties, lf);
-        }
+        text += settingsBlockOf(*properties, options);
         text += BibFileWriter::commentsString(real.commentList(), lf);
         // Macros before preambles: BibTeX expands a macro a preamble uses
         // ("Maintained by " # maintainer) only when it is defined earlier.
@@ -278,6 +301,15 @@ std::optional<QByteArray> DatabaseSaver::makeContentsData(const BibDatabase &nod
 {
     if (node.isLoading())
         return std::nullopt;
+    if (const LocalDatabase *local = keptTextWriterOf(node, options)) {
+        KeptFileWriter::Options keptOptions;
+        keptOptions.lineFeed = lineFeedOf(options);
+        keptOptions.encoding = encodingOf(options);
+        keptOptions.attachments = attachmentsOf(options);
+        const QString settings = settingsBlockOf(local->localProperties(), options);
+        return BibFileWriter::encodeText(
+            KeptFileWriter::makeContentsText(*local, settings, keptOptions), keptOptions.encoding);
+    }
     return BibFileWriter::finishAndEncode(makeContentsText(node, options), encodingOf(options));
 }
 
@@ -306,6 +338,7 @@ std::optional<QList<SaveVerifier::Entry>> DatabaseSaver::entriesRead(const QByte
     {
         BibFileReader reader(scratch, scratch.localProperties(), stop, count);
         reader.setEditFormsOnly(true);
+        reader.setKeepText(false);
         const BibFileContents contents = reader.readBytes(bytes);
         if (contents.encoding != encoding && bytes.size() > 9)
             return std::nullopt;
@@ -317,7 +350,8 @@ std::optional<QList<SaveVerifier::Entry>> DatabaseSaver::entriesRead(const QByte
 }
 
 bool DatabaseSaver::verifyWritten(const QByteArray &bytes, const BibDatabase &node,
-                                  const QVariantMap &options, QString &detail)
+                                  const QVariantMap &options, QString &detail,
+                                  QList<qsizetype> *differing)
 {
     const quint32 encoding = encodingOf(options);
     const std::optional<QList<SaveVerifier::Entry>> read = entriesRead(bytes, encoding);
@@ -326,7 +360,49 @@ bool DatabaseSaver::verifyWritten(const QByteArray &bytes, const BibDatabase &no
         return false;
     }
     return SaveVerifier::sameEntries(entriesMeant(node, options), *read, encoding, decodeForCheck,
-                                     detail);
+                                     detail, differing);
+}
+
+bool DatabaseSaver::writeVerified(BibDatabase &node, const QString &path, QVariantMap options,
+                                  int backups, SafeFileWriter &writer)
+{
+    SafeFileWriter::Failure failure;
+    for (int attempt = 0;; ++attempt) {
+        const std::optional<QByteArray> data = makeContentsData(node, options);
+        if (!data)
+            return report(QF_KEY("BackupError_CreatingData"), node.description());
+        const bool keptText = keptTextWriterOf(node, options) != nullptr;
+        bool again = false;
+        const auto verify = [&](const QByteArray &bytes, QString &detail) {
+            QList<qsizetype> differing;
+            if (verifyWritten(bytes, node, options, detail, keptText ? &differing : nullptr))
+                return true;
+            if (!keptText || attempt >= 2)
+                return false;
+            // Entries that did not read back from the text they were read
+            // from are written in the writer's layout; when anything else
+            // differs (the count of entries), no block keeps its text.
+            const BibItemList &items = *node.allItems();
+            const bool onlyKept =
+                attempt == 0 && !differing.isEmpty() &&
+                std::all_of(differing.begin(), differing.end(), [&](qsizetype i) {
+                    return i < static_cast<qsizetype>(items.size()) &&
+                           !items[static_cast<size_t>(i)]->isChangedSinceRead();
+                });
+            if (onlyKept) {
+                for (const qsizetype i : differing)
+                    items[static_cast<size_t>(i)]->markChangedSinceRead();
+            } else {
+                options.insert(keepReadTextKey(), false);
+            }
+            again = true;
+            return false;
+        };
+        if (writer.writeFile(path, *data, backups, verify, failure))
+            return true;
+        if (!again)
+            return report(failure.key, failure.path, failure.detail);
+    }
 }
 
 bool DatabaseSaver::saveDatabase(LocalDatabase &database, SafeFileWriter *writer,
@@ -359,19 +435,10 @@ bool DatabaseSaver::saveDatabase(LocalDatabase &database, SafeFileWriter *writer
     QVariantMap options = defaultSaveOptions(database);
     for (auto it = overrides.begin(); it != overrides.end(); ++it)
         options.insert(it.key(), it.value());
-    const std::optional<QByteArray> data = makeContentsData(database, options);
-    if (!data)
-        return report(QF_KEY("BackupError_CreatingData"), database.description());
-
     SafeFileWriter standard;
-    SafeFileWriter &use = writer ? *writer : standard;
-    SafeFileWriter::Failure failure;
     const int backups = BibPreferences::globalPreferences()->numBackups();
-    const auto verify = [&](const QByteArray &bytes, QString &detail) {
-        return verifyWritten(bytes, database, options, detail);
-    };
-    if (!use.writeFile(path, *data, backups, verify, failure))
-        return report(failure.key, failure.path, failure.detail);
+    if (!writeVerified(database, path, options, backups, writer ? *writer : standard))
+        return false;
     database.setDirty(false);
     return true;
 }
@@ -390,17 +457,6 @@ bool DatabaseSaver::saveAsDatabase(BibDatabase &node, const QString &path,
                                    const QVariantMap &options, SafeFileWriter *writer)
 {
     lastDetail().clear();
-    const QVariantMap all = saveAsOptions(node, options);
-    const std::optional<QByteArray> data = makeContentsData(node, all);
-    if (!data)
-        return report(QF_KEY("BackupError_CreatingData"), node.description());
     SafeFileWriter standard;
-    SafeFileWriter &use = writer ? *writer : standard;
-    SafeFileWriter::Failure failure;
-    const auto verify = [&](const QByteArray &bytes, QString &detail) {
-        return verifyWritten(bytes, node, all, detail);
-    };
-    if (!use.writeFile(path, *data, 0, verify, failure))
-        return report(failure.key, failure.path, failure.detail);
-    return true;
+    return writeVerified(node, path, saveAsOptions(node, options), 0, writer ? *writer : standard);
 }

@@ -31,6 +31,9 @@ public:
     static QString attachmentsKey(); // "Save Options Attachments": 0, 1 or other
     static QString descriptionKey(); // "Save Options Description"
     static QString saveACopyKey();   // "Save Options Save a Copy": presence counts
+    // "Save Options Keep Read Text": true writes the blocks of a database read
+    // from a file that did not change with the text they were read from.
+    static QString keepReadTextKey();
 
     // The options a save of `node` uses when nothing else is asked for.
     static QVariantMap defaultSaveOptions(const BibDatabase &node);
@@ -65,11 +68,20 @@ public:
                                                                  quint32 encoding);
     // Whether `bytes` read back hold the entries a save of `node` with
     // `options` meant to write.
+    // With `differing`, every entry that did not read back is listed there.
     static bool verifyWritten(const QByteArray &bytes, const BibDatabase &node,
-                              const QVariantMap &options, QString &detail);
+                              const QVariantMap &options, QString &detail,
+                              QList<qsizetype> *differing = nullptr);
     // defaultSaveOptions overlaid with `options`, as a copy ("NameOfCopy").
     static QVariantMap saveAsOptions(const BibDatabase &node, const QVariantMap &options);
 
     // The last failure's details (for the command line and logs).
     static QString lastFailureDetail();
+
+private:
+    // Builds the bytes and writes them through `writer`, verified. Entries
+    // written with their kept text that do not read back as meant are
+    // written in the writer's layout instead, and the file written again.
+    static bool writeVerified(BibDatabase &node, const QString &path, QVariantMap options,
+                              int backups, SafeFileWriter &writer);
 };

@@ -145,6 +145,7 @@ void LocalDatabase::loadFileInThread()
     m_preambleList = std::move(contents.preambles);
     m_localMacro = std::move(contents.macros);
     m_unreadTextList = std::move(contents.unreadTexts);
+    m_keptText = std::move(contents.keptText);
     m_readIncomplete = !contents.complete;
     m_encodingChangedOnRead = contents.encodingChanged;
     // The encoding the text was read in is the one a save writes.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/AttachmentManager.h"
+#include "storage/KeptText.h"
 #include "storage/LocalDatabaseProperties.h"
 #include "storage/RealDatabase.h"
 
@@ -73,6 +74,12 @@ public:
     // The encoding the file was read in differs from the one chosen for it;
     // the properties now hold the one that was used.
     bool encodingChangedOnRead() const { return m_encodingChangedOnRead; }
+    // The text every block of the file was read from (absent for a database
+    // not read from a file): a save writes the unchanged blocks with it.
+    const KeptText *keptText() const { return m_keptText.get(); }
+    // "Reformat all entries": marks every entry changed, so that the next
+    // save writes each one in the writer's layout.
+    void reformatAllEntries();
 
     // ---- the file (forwarded to the properties)
     QString fullPath() const { return localProperties().fullPath(); }
@@ -142,4 +149,5 @@ private:
     bool m_encodingChangedOnRead = false;
     std::optional<quint32> m_readEncoding;
     QStringList m_unreadTextList;
+    std::shared_ptr<const KeptText> m_keptText;
 };

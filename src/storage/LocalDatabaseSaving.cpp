@@ -2,6 +2,7 @@
 // ordinary save, all through DatabaseSaver.
 #include "storage/LocalDatabase.h"
 
+#include "model/BibItem.h"
 #include "storage/DatabaseSaver.h"
 
 QVariantMap LocalDatabase::defaultSaveOptions() const
@@ -27,4 +28,11 @@ std::optional<QByteArray> LocalDatabase::makeContentsDataWithOptions(const QVari
 QString LocalDatabase::databasePropertyStringWithLF(const QString &lf) const
 {
     return DatabaseSaver::databasePropertyString(localProperties(), lf);
+}
+
+void LocalDatabase::reformatAllEntries()
+{
+    for (const BibItemPtr &item : m_itemList)
+        item->markChangedSinceRead();
+    setDirty(true);
 }

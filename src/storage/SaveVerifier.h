@@ -36,6 +36,9 @@ public:
     // them). Fields with empty values may be missing on either side. On a
     // difference `detail` names the first one. Values read back exactly as
     // meant are not normalised at all, which is nearly every value.
+    // With `differing`, every entry that differs is listed there (its place
+    // in `meant`); it stays empty when the counts already differ.
     static bool sameEntries(const QList<Entry> &meant, const QList<Entry> &read, quint32 encoding,
-                            RoundTrip roundTrip, QString &detail);
+                            RoundTrip roundTrip, QString &detail,
+                            QList<qsizetype> *differing = nullptr);
 };

@@ -86,8 +86,17 @@ protected:
     QTemporaryDir dir;
     int savedBackups = 0;
 
-    void SetUp() override { savedBackups = BibPreferences::globalPreferences()->numBackups(); }
-    void TearDown() override { BibPreferences::globalPreferences()->setNumBackups(savedBackups); }
+    // These tests are about the writer's own layout: every block reformatted.
+    void SetUp() override
+    {
+        savedBackups = BibPreferences::globalPreferences()->numBackups();
+        BibPreferences::globalPreferences()->setWriteUntouchedAsRead(false);
+    }
+    void TearDown() override
+    {
+        BibPreferences::globalPreferences()->setNumBackups(savedBackups);
+        BibPreferences::globalPreferences()->setWriteUntouchedAsRead(true);
+    }
 
     QString file(const QString &name, const QByteArray &data = kSample)
     {

@@ -1,0 +1,140 @@
+#include "CliRunner.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+void writeAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+const QByteArray kBefore = "% Shared with a co-author: please keep this layout.\n"
+                           "@string{jan = \"January\", feb = \"February\"}\n"
+                           "\n"
+                           "@article{doe99,\n"
+                           "  author = {Doe, John},\n"
+                           "  title  = \"A Title\",\n"
+                           "  year   = 1999\n"
+                           "}\n"
+                           "\n";
+const QByteArray kTarget = "@book{roe01,\n"
+                           "\ttitle = {B\\\"{u}ch},\n"
+                           "\tyear = {2001}\n"
+                           "}\n";
+const QByteArray kAfter = "\n"
+                          "@comment{ between }\n"
+                          "@misc{third, note = {Three}}\n";
+
+class CliSet : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString bib;
+    void SetUp() override
+    {
+        bib = dir.filePath(u"refs.bib"_s);
+        writeAll(bib, kBefore + kTarget + kAfter);
+    }
+
+    // The saved file after its settings block.
+    QByteArray savedBlocks() const
+    {
+        const QByteArray saved = readAll(bib);
+        EXPECT_TRUE(saved.startsWith("@COMMENT { Quirefold_Settings,\n"));
+        const qsizetype end = saved.indexOf("\n}\n\n");
+        return end < 0 ? saved : saved.mid(end + 4);
+    }
+};
+
+} // namespace
+
+TEST_F(CliSet, changesOneEntryAndNothingElse)
+{
+    struct Row
+    {
+        const char *name;
+        QStringList args;
+        QByteArray expected; // in the changed entry
+        QByteArray absent;   // not in it any more
+    };
+    const Row rows[] = {
+        {"plain text", {u"title"_s, u"New Title"_s}, "\ttitle = \"New Title\"", "B\\\"{u}ch"},
+        {"a macro with the @ convention", {u"month"_s, u"@feb"_s}, "\tmonth = feb", ""},
+        {"an expression", {u"note"_s, u"@\"Vol. \" # jan"_s}, "\tnote = \"Vol. \" # jan", ""},
+        {"an empty value removes the field", {u"year"_s, u""_s}, "\ttitle = ", "year"},
+        {"digits are written bare", {u"year"_s, u"2002"_s}, "\tyear = 2002", "2001"},
+        {"the type", {u"--type"_s, u"INCOLLECTION"_s}, "@INCOLLECTION { roe01,", "@book"},
+    };
+    for (const Row &row : rows) {
+        writeAll(bib, kBefore + kTarget + kAfter);
+        QFile::remove(bib + u".1"_s);
+        const CliRun run = runCli(QStringList{u"set"_s, bib, u"roe01"_s} + row.args, {}, dir.path());
+        ASSERT_EQ(run.exitCode, 0) << row.name << ": " << run.err.toStdString();
+        // The ordinary save: the former file is the newest backup.
+        EXPECT_EQ(readAll(bib + u".1"_s), kBefore + kTarget + kAfter) << row.name;
+        const QByteArray blocks = savedBlocks();
+        // Everything around the entry keeps its text.
+        ASSERT_TRUE(blocks.startsWith(kBefore)) << row.name << "\n" << blocks.constData();
+        ASSERT_TRUE(blocks.endsWith(kAfter)) << row.name << "\n" << blocks.constData();
+        const QByteArray entry = blocks.mid(kBefore.size(), blocks.size() - kBefore.size() - kAfter.size());
+        EXPECT_TRUE(entry.contains(row.expected)) << row.name << "\n" << entry.constData();
+        if (!row.absent.isEmpty()) {
+            EXPECT_FALSE(entry.contains(row.absent)) << row.name << "\n" << entry.constData();
+        }
+        EXPECT_TRUE(entry.contains("\tmodified = ")) << row.name;
+    }
+}
+
+TEST_F(CliSet, refusesAndLeavesTheFileAlone)
+{
+    struct Row
+    {
+        const char *name;
+        QStringList args;
+        int exitCode;
+    };
+    const Row rows[] = {
+        {"unknown key", {u"set"_s, bib, u"nobody"_s, u"title"_s, u"x"_s}, 1},
+        {"unbalanced braces", {u"set"_s, bib, u"roe01"_s, u"title"_s, u"A {b"_s}, 1},
+        {"an expression that does not read", {u"set"_s, bib, u"roe01"_s, u"note"_s, u"@\"a\" #"_s}, 1},
+        {"a key another entry has", {u"set"_s, bib, u"roe01"_s, u"bibkey"_s, u"doe99"_s}, 1},
+        {"a type with blanks", {u"set"_s, bib, u"roe01"_s, u"--type"_s, u"no type"_s}, 1},
+        {"no value", {u"set"_s, bib, u"roe01"_s, u"title"_s}, 2},
+        {"no file", {u"set"_s}, 2},
+        {"unknown option", {u"set"_s, bib, u"roe01"_s, u"--frob"_s}, 2},
+    };
+    for (const Row &row : rows) {
+        const CliRun run = runCli(row.args, {}, dir.path());
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.name << ": " << run.err.toStdString();
+        EXPECT_FALSE(run.err.isEmpty()) << row.name;
+        EXPECT_EQ(readAll(bib), kBefore + kTarget + kAfter) << row.name;
+        EXPECT_FALSE(QFile::exists(bib + u".1"_s)) << row.name;
+    }
+}
+
+TEST_F(CliSet, keepsCrLfAndTheFilesEncoding)
+{
+    // A file with CR LF line breaks and no settings block of its own.
+    QByteArray text = "@misc{a,\r\n  note = {caf\xc3\xa9}\r\n}\r\n\r\n@misc{b, note = {x}}\r\n";
+    writeAll(bib, text);
+    const CliRun run = runCli({u"set"_s, bib, u"b"_s, u"note"_s, u"y"_s}, {}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray saved = readAll(bib);
+    EXPECT_TRUE(saved.contains("\r\n@misc{a,\r\n  note = {caf\xc3\xa9}\r\n}\r\n\r\n@MISC { b,\r\n"))
+        << saved.constData();
+    EXPECT_FALSE(QByteArray(saved).replace("\r\n", "").contains('\n'));
+}

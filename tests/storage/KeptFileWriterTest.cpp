@@ -1,0 +1,269 @@
+#include "storage/KeptFileWriter.h"
+
+#include "core/AlertPresenter.h"
+#include "core/TextEncodings.h"
+#include "model/BibItem.h"
+#include "prefs/BibPreferences.h"
+#include "storage/DatabaseSaver.h"
+#include "storage/LocalDatabase.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
+{
+    auto database = LocalDatabase::localDatabaseWithFile(path, false);
+    if (!database)
+        return nullptr;
+    database->startLoading();
+    database->waitForLoading();
+    if (database->isLoading())
+        database->setWaitingStatus(0);
+    return database;
+}
+
+// The saved bytes after the settings block and the two line breaks that end it.
+QByteArray afterSettings(const QByteArray &saved)
+{
+    EXPECT_TRUE(saved.startsWith("@COMMENT { Quirefold_Settings,"));
+    qsizetype at = saved.indexOf("\n}");
+    if (at < 0)
+        at = saved.indexOf("\r}");
+    at = at < 0 ? saved.size() : at + 2;
+    for (int breaks = 0; breaks < 2 && at < saved.size(); ++breaks) {
+        if (saved[at] == '\r' && at + 1 < saved.size() && saved[at + 1] == '\n')
+            ++at;
+        ++at;
+    }
+    return saved.mid(at);
+}
+
+QByteArray withLineBreaks(QByteArray text, const QByteArray &lf)
+{
+    return text.replace("\n", lf);
+}
+
+const QByteArray kFile = "% a header line\n"
+                         "@string{jan = \"January\", feb = {February}}\n"
+                         "\n"
+                         "@Article{ first,\n"
+                         "\ttitle = {One \"quoted\" word},\n"
+                         "  author=\"Doe, J. and Roe, R.\",\n"
+                         "  month = jan\n"
+                         "}\n"
+                         "\n"
+                         "@comment{ between the entries }\n"
+                         "@book{second, title = {Two}, year = 2001}\n"
+                         "@misc{third,\n  note = {Three}\n}\n";
+
+class KeptFileWriterTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    ScriptedAlertPresenter alerts{{}, 1};
+
+    void TearDown() override { BibPreferences::globalPreferences()->setWriteUntouchedAsRead(true); }
+
+    QString file(const QByteArray &data, const QString &name = u"a.bib"_s)
+    {
+        const QString path = dir.filePath(name);
+        writeAll(path, data);
+        return path;
+    }
+
+    // Saves the database in place the ordinary way; the saved bytes.
+    QByteArray save(LocalDatabase &database)
+    {
+        database.setDirty(true);
+        EXPECT_TRUE(database.saveDatabase()) << qPrintable(DatabaseSaver::lastFailureDetail());
+        return readAll(database.fullPath());
+    }
+};
+
+} // namespace
+
+TEST_F(KeptFileWriterTest, everyBlockKindKeepsItsTextWithEveryLineEnding)
+{
+    struct Row
+    {
+        const char *name;
+        QByteArray text;
+    };
+    const Row rows[] = {
+        {"entry with tabs and mixed quoting",
+         "@Article{ k1,\n\ttitle = {A \"B\" C},\n  author=\"Doe, J.\",\n  year = 1999\n}\n"},
+        {"@STRING with several macros", "@String{ a = \"Alpha\",  b = {Beta} # a }\n\n@misc{k, note = a}\n"},
+        {"preamble", "@PREAMBLE{ \"\\newcommand{\\x}{y}\" }\n@misc{k, note = {n}}\n"},
+        {"comment block", "@comment{\n  two\n  lines }\n@misc{k, note = {n}}\n"},
+        {"percent lines between entries", "@misc{a, note = {n}}\n% one\n%  two\n\n@misc{b, note = {m}}\n"},
+        {"stray text between entries", "@misc{a, note = {n}}\nsome prose here\n@misc{b, note = {m}}\n"},
+        {"parenthesised entry", "@misc(k,\n  note = {n})\n"},
+        {"unbalanced unread text", "@misc{a, note = {n}}\n@misc{b, note = {m\n"},
+        {"no final line break", "@misc{a,\n  note = {n}\n}"},
+        {"blank lines kept", "\n\n@misc{a, note = {n}}\n\n\n\n@misc{b, note = {m}}\n\n"},
+    };
+    const QByteArray endings[] = {"\n", "\r\n", "\r"};
+    int number = 0;
+    for (const Row &row : rows) {
+        for (const QByteArray &lf : endings) {
+            const QByteArray text = withLineBreaks(row.text, lf);
+            auto database = openDatabase(file(text, u"f%1.bib"_s.arg(++number)));
+            ASSERT_TRUE(database) << row.name;
+            EXPECT_EQ(afterSettings(save(*database)), text)
+                << row.name << " with " << lf.toHex().constData();
+        }
+    }
+}
+
+TEST_F(KeptFileWriterTest, theSettingsBlockUsesTheFilesLineBreak)
+{
+    auto database = openDatabase(file(withLineBreaks(kFile, "\r\n")));
+    ASSERT_TRUE(database);
+    EXPECT_EQ(database->localProperties().lineEnding(), 1);
+    const QByteArray saved = save(*database);
+    EXPECT_TRUE(saved.startsWith("@COMMENT { Quirefold_Settings,\r\n"));
+    EXPECT_FALSE(QByteArray(saved).replace("\r\n", "").contains('\n'));
+}
+
+TEST_F(KeptFileWriterTest, aSecondSaveChangesOnlyTheTimeStamp)
+{
+    auto database = openDatabase(file(kFile));
+    ASSERT_TRUE(database);
+    const QByteArray once = save(*database);
+    auto again = openDatabase(database->fullPath());
+    ASSERT_TRUE(again);
+    const QByteArray twice = save(*again);
+    EXPECT_EQ(afterSettings(twice), afterSettings(once));
+    EXPECT_EQ(afterSettings(twice), kFile);
+}
+
+TEST_F(KeptFileWriterTest, aChangedEntryIsWrittenInTheWritersLayoutAtItsPlace)
+{
+    auto database = openDatabase(file(kFile));
+    ASSERT_TRUE(database);
+    const BibItemPtr item = database->bibItemForKey(u"second"_s);
+    ASSERT_TRUE(item);
+    ASSERT_TRUE(item->setFieldData(u"Deux"_s, u"title"_s));
+    item->fixChanged();
+    const QByteArray saved = afterSettings(save(*database));
+    const qsizetype at = kFile.indexOf("@book{second");
+    const qsizetype end = kFile.indexOf("@misc{third");
+    // Everything before and after the entry as it was; the entry in the writer's layout.
+    EXPECT_TRUE(saved.startsWith(kFile.left(at))) << saved.constData();
+    EXPECT_TRUE(saved.endsWith("\n" + kFile.mid(end))) << saved.constData();
+    const QByteArray entry = saved.mid(at, saved.size() - at - (kFile.size() - end));
+    EXPECT_TRUE(entry.startsWith("@BOOK { second,\n")) << entry.constData();
+    EXPECT_TRUE(entry.contains("\ttitle = \"Deux\""));
+    EXPECT_TRUE(entry.contains("\tmodified = "));
+}
+
+TEST_F(KeptFileWriterTest, newEntriesGoAtTheEndAndRemovedOnesLeaveNoText)
+{
+    auto database = openDatabase(file(kFile));
+    ASSERT_TRUE(database);
+    ASSERT_TRUE(database->removeBibItem(database->bibItemForKey(u"first"_s), false));
+    const BibItemPtr added = database->appendNewBibItemWithType(u"MISC"_s);
+    ASSERT_TRUE(added);
+    const QByteArray saved = afterSettings(save(*database));
+    EXPECT_FALSE(saved.contains("first")) << saved.constData();
+    EXPECT_TRUE(saved.startsWith("% a header line\n@string{jan = \"January\", feb = {February}}\n"));
+    EXPECT_TRUE(saved.contains("@comment{ between the entries }\n@book{second, title = {Two}, "
+                               "year = 2001}\n@misc{third,\n  note = {Three}\n}\n"));
+    const QByteArray tail = "@MISC { " + added->bibKey().toUtf8() + ",\n";
+    EXPECT_GT(saved.indexOf(tail), saved.indexOf("@misc{third")) << saved.constData();
+}
+
+TEST_F(KeptFileWriterTest, changedPreamblesAreWrittenWholeAfterTheSettingsBlock)
+{
+    auto database = openDatabase(file("@preamble{\"old\"}\n@misc{a, note = {n}}\n"));
+    ASSERT_TRUE(database);
+    database->setPreambleList({u"\"new\""_s});
+    const QByteArray saved = afterSettings(save(*database));
+    EXPECT_TRUE(saved.startsWith("@PREAMBLE { \"new\" }\n")) << saved.constData();
+    EXPECT_FALSE(saved.contains("old"));
+    EXPECT_TRUE(saved.endsWith("@misc{a, note = {n}}\n"));
+}
+
+TEST_F(KeptFileWriterTest, turnedOffOrReformattedEveryEntryTakesTheWritersLayout)
+{
+    for (const bool preferenceOff : {true, false}) {
+        BibPreferences::globalPreferences()->setWriteUntouchedAsRead(!preferenceOff);
+        auto database = openDatabase(file(kFile, preferenceOff ? u"off.bib"_s : u"re.bib"_s));
+        ASSERT_TRUE(database);
+        if (!preferenceOff) {
+            database->reformatAllEntries();
+            EXPECT_TRUE(database->isDirty());
+        }
+        const QByteArray saved = save(*database);
+        EXPECT_TRUE(saved.contains("@ARTICLE { first,\n\tauthor = \"Doe, J. and Roe, R.\",\n"))
+            << saved.constData();
+        EXPECT_TRUE(saved.contains("@BOOK { second,\n"));
+        EXPECT_TRUE(saved.contains("@MISC { third,\n"));
+        // Off, the macro block too is the writer's; reformatting touches entries only.
+        EXPECT_EQ(saved.contains("@string{jan = \"January\", feb = {February}}"), !preferenceOff);
+    }
+}
+
+TEST_F(KeptFileWriterTest, entriesTheReaderChangedAreWrittenInTheWritersLayout)
+{
+    // A duplicate key is renamed; the kept text would bring the duplicate back.
+    auto database = openDatabase(file("@misc{k, note = {a}}\n@misc{k, note = {b}}\n"));
+    ASSERT_TRUE(database);
+    const QByteArray saved = afterSettings(save(*database));
+    EXPECT_TRUE(saved.startsWith("@misc{k, note = {a}}\n@MISC { k.1,\n")) << saved.constData();
+}
+
+TEST_F(KeptFileWriterTest, anEntryTheNewEncodingCannotCarryIsWrittenInTheWritersLayout)
+{
+    auto database = openDatabase(
+        file("@misc{greek, note = {Ω}}\n@misc{plain, note = {ascii}}\n"));
+    ASSERT_TRUE(database);
+    database->localProperties().setEncoding(TextEncodings::ISOLatin1);
+    const QByteArray saved = afterSettings(save(*database));
+    EXPECT_TRUE(saved.startsWith("@MISC { greek,\n")) << saved.constData();
+    EXPECT_TRUE(saved.endsWith("@misc{plain, note = {ascii}}\n"));
+    EXPECT_TRUE(KeptFileWriter::encodingCarries(u"caf\u00e9"_s, TextEncodings::ISOLatin1));
+    EXPECT_FALSE(KeptFileWriter::encodingCarries(u"\u03a9"_s, TextEncodings::ISOLatin1));
+}
+
+TEST_F(KeptFileWriterTest, aChangedLineEndingConvertsTheKeptText)
+{
+    auto database = openDatabase(file(kFile));
+    ASSERT_TRUE(database);
+    database->localProperties().setLineEnding(1);
+    const QByteArray saved = save(*database);
+    EXPECT_EQ(afterSettings(saved), withLineBreaks(kFile, "\r\n"));
+}
+
+TEST_F(KeptFileWriterTest, keptTextThatDoesNotReadBackIsCaughtAndRewritten)
+{
+    auto database = openDatabase(file(kFile));
+    ASSERT_TRUE(database);
+    const BibItemPtr item = database->bibItemForKey(u"third"_s);
+    ASSERT_TRUE(item->setFieldData(u"Changed"_s, u"note"_s));
+    // A change that did not mark the entry: its kept text is out of date.
+    item->setUnchangedSinceRead();
+    const QByteArray saved = afterSettings(save(*database));
+    EXPECT_TRUE(saved.contains("@MISC { third,\n\tnote = \"Changed\"\n}")) << saved.constData();
+    EXPECT_TRUE(item->isChangedSinceRead());
+    EXPECT_TRUE(saved.startsWith(kFile.left(kFile.indexOf("@misc{third"))));
+}
