@@ -100,6 +100,9 @@ public:
     // backslashes and straight double quotes made TeX quotes; absent when
     // braces, math or quotes do not balance.
     static std::optional<QString> checkNesting(const QString &text);
+    // Whether braces pair up as a block reader sees them: the depth never
+    // drops below zero and ends at zero (a preamble's text, kept verbatim).
+    static bool bracesBalance(QStringView text);
     // A value typed as a BibTeX expression ("@" then values joined by '#').
     // Answers its value elements and, through `outString`, the normalised
     // expression; absent on a syntax error, whose text goes to `error` when

@@ -194,6 +194,7 @@ QString DatabaseSaver::databasePropertyString(const LocalDatabaseProperties &p, 
     s.attachmentPath = p.attachmentPath();
     s.privilegedHost = p.privilegedHost();
     s.privilegedUser = p.privilegedUser();
+    s.privilegedSince = p.privilegedSince();
     return BibFileWriter::settingsBlock(s, lf);
 }
 
@@ -210,8 +211,7 @@ QString DatabaseSaver::makeContentsText(const BibDatabase &node, const QVariantM
             LocalDatabaseProperties copy;
             copy.makeCopyOf(*properties);
             copy.setUniqueID(DatabaseProperties::generateUniqueID());
-            copy.setPrivilegedHost(QString());
-            copy.setPrivilegedUser(QString());
+            copy.release();
             copy.setDescription(options.value(descriptionKey()).toString());
             copy.setEncoding(encoding);
             copy.setLineEnding(BibPreferences::lineEndingFromString(lf));
