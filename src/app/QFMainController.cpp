@@ -224,9 +224,8 @@ void QFMainController::registerActions()
            [list] { list->createSmartLibrary(); });
     a->add(8004, u"Win_Action_NewManualLib"_s, QKeySequence(u"Ctrl+Shift+M"_s), rule(8004),
            [list] { list->createManualLibrary(); });
-    a->add(8010, u"Win_Action_Properties"_s, QKeySequence(u"Ctrl+I"_s), rule(8010), [list] {
-        list->openPropertySheet(list->selectedDatabase());
-    });
+    a->add(8010, u"Win_Action_Properties"_s, QKeySequence(u"Ctrl+I"_s), rule(8010),
+           [list] { list->openPropertySheet(list->selectedDatabase()); });
     const auto editRealDatabase = [this, list](bool macros) {
         BibDatabase *node = list->selectedDatabase();
         if (!node || !node->isRealDatabase())
@@ -506,8 +505,7 @@ PreferencesDialog *QFMainController::openPreferences()
             dialog->applyTo(*BibPreferences::globalPreferences());
         relayPreferencesChanged(changes.globalMacros, changes.listFormats);
     });
-    connect(dialog, &QDialog::finished, m_controllerDbList,
-            &DBListController::startAutoSave);
+    connect(dialog, &QDialog::finished, m_controllerDbList, &DBListController::startAutoSave);
     dialog->open();
     return dialog;
 }

@@ -39,13 +39,10 @@ bool isYear(const QString &text)
 } // namespace
 
 ConditionRow::ConditionRow(const SmartSearchCondition &condition, QWidget *parent)
-    : QWidget(parent)
-    , m_target(new QComboBox(this))
-    , m_condition(new QComboBox(this))
-    , m_text(new QLineEdit(condition.searchString(), this))
-    , m_case(new QCheckBox(Texts::text(u"Smart_CaseSensitive"), this))
-    , m_add(new QToolButton(this))
-    , m_remove(new QToolButton(this))
+    : QWidget(parent), m_target(new QComboBox(this)), m_condition(new QComboBox(this)),
+      m_text(new QLineEdit(condition.searchString(), this)),
+      m_case(new QCheckBox(Texts::text(u"Smart_CaseSensitive"), this)),
+      m_add(new QToolButton(this)), m_remove(new QToolButton(this))
 {
     for (qint32 target : SmartSearchCondition::offeredTargets())
         m_target->addItem(targetName(target), target);
@@ -97,9 +94,8 @@ void ConditionRow::targetChanged()
         m_condition->clear();
         for (qint32 condition : offered)
             m_condition->addItem(conditionName(condition), condition);
-        const qint32 chosen = offered.contains(previous)
-                                  ? previous
-                                  : SmartSearchCondition::fallbackCondition(target);
+        const qint32 chosen =
+            offered.contains(previous) ? previous : SmartSearchCondition::fallbackCondition(target);
         m_condition->setCurrentIndex(m_condition->findData(chosen));
     }
     if (target == SmartSearchCondition::Year && !isYear(m_text->text()))

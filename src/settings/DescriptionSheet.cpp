@@ -9,9 +9,8 @@
 
 DescriptionSheet::DescriptionSheet(const QString &title, const QString &description,
                                    QWidget *parent)
-    : QDialog(parent)
-    , m_description(new QLineEdit(description, this))
-    , m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+    : QDialog(parent), m_description(new QLineEdit(description, this)),
+      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setWindowTitle(title);
     auto *form = new QFormLayout(this);

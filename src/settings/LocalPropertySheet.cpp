@@ -21,27 +21,24 @@ using namespace Qt::StringLiterals;
 
 LocalPropertySheet::LocalPropertySheet(const LocalDatabaseProperties &properties,
                                        bool suppressWarnings, QWidget *parent)
-    : QDialog(parent)
-    , m_properties(LocalDatabaseProperties::propertiesWithProperties(properties))
-    , m_description(new QLineEdit(properties.description(), this))
-    , m_encoding(new EncodingPopup(this))
-    , m_lineEnding(new LineEndingPopup(this))
-    , m_attachmentMode(new QComboBox(this))
-    , m_attachmentPath(new QLineEdit(properties.attachmentPath(), this))
-    , m_rename(new QCheckBox(Texts::text(u"Sheet_RenameAfterKey"), this))
-    , m_keepFullPath(new QCheckBox(Texts::text(u"Sheet_KeepFullPath"), this))
-    , m_suppress(new QCheckBox(Texts::text(u"Sheet_SuppressWarnings"), this))
-    , m_reservation(new QLabel(this))
-    , m_reserveButton(new QPushButton(this))
-    , m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+    : QDialog(parent), m_properties(LocalDatabaseProperties::propertiesWithProperties(properties)),
+      m_description(new QLineEdit(properties.description(), this)),
+      m_encoding(new EncodingPopup(this)), m_lineEnding(new LineEndingPopup(this)),
+      m_attachmentMode(new QComboBox(this)),
+      m_attachmentPath(new QLineEdit(properties.attachmentPath(), this)),
+      m_rename(new QCheckBox(Texts::text(u"Sheet_RenameAfterKey"), this)),
+      m_keepFullPath(new QCheckBox(Texts::text(u"Sheet_KeepFullPath"), this)),
+      m_suppress(new QCheckBox(Texts::text(u"Sheet_SuppressWarnings"), this)),
+      m_reservation(new QLabel(this)), m_reserveButton(new QPushButton(this)),
+      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     // The copy keeps the node's ID, so the caller can tell which node it is.
     m_properties->setUniqueID(properties.uniqueID());
     setWindowTitle(Texts::format(u"Sheet_LocalTitle", {properties.description()}));
     m_encoding->setEncoding(static_cast<int>(properties.encoding()));
     m_lineEnding->setLineEnding(properties.lineEnding());
-    for (const char16_t *key : {u"Sheet_AttachLeave", u"Sheet_AttachCopy", u"Sheet_AttachMove",
-                                u"Sheet_AttachLink"})
+    for (const char16_t *key :
+         {u"Sheet_AttachLeave", u"Sheet_AttachCopy", u"Sheet_AttachMove", u"Sheet_AttachLink"})
         m_attachmentMode->addItem(Texts::text(key));
     m_attachmentMode->setCurrentIndex(qBound(0, properties.fileAttachmentMode(), 3));
     m_rename->setChecked(properties.renameAfterBibkey());
@@ -95,8 +92,8 @@ void LocalPropertySheet::showReservation()
         const QString when = since.isValid()
                                  ? QLocale().toString(since.toLocalTime(), QLocale::ShortFormat)
                                  : Texts::text(u"Sheet_SinceUnknown");
-        m_reservation->setText(Texts::format(u"Sheet_ReservedBy",
-                                             {p.privilegedUser(), p.privilegedHost(), when}));
+        m_reservation->setText(
+            Texts::format(u"Sheet_ReservedBy", {p.privilegedUser(), p.privilegedHost(), when}));
     }
     m_reserveButton->setText(Texts::text(reserved ? u"Sheet_Release" : u"Sheet_Reserve"));
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(p.hasPrivilegeToWrite());
@@ -136,8 +133,9 @@ void LocalPropertySheet::toggleReservation()
 
 void LocalPropertySheet::chooseAttachmentFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(
-        this, Texts::text(u"Sheet_AttachFolder"), m_properties->fullPathOfFile(m_attachmentPath->text()));
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, Texts::text(u"Sheet_AttachFolder"),
+                                          m_properties->fullPathOfFile(m_attachmentPath->text()));
     if (!folder.isEmpty())
         m_attachmentPath->setText(m_properties->relativePathOfFile(folder));
 }

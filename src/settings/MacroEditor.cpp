@@ -16,10 +16,8 @@
 using namespace Qt::StringLiterals;
 
 MacroEditor::MacroEditor(const QString &title, const MacroList &macros, QWidget *parent)
-    : QDialog(parent)
-    , m_common(macros.common())
-    , m_table(new QTableWidget(0, 2, this))
-    , m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+    : QDialog(parent), m_common(macros.common()), m_table(new QTableWidget(0, 2, this)),
+      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setWindowTitle(title);
     m_table->setHorizontalHeaderLabels(
@@ -145,8 +143,8 @@ bool MacroEditor::importFromStyleFile(const QString &path)
     for (const QString &name : imported->macroNameList()) {
         const QString value = imported->macroDataForEdit().value(name);
         const auto found = m_table->findItems(name, Qt::MatchFixedString);
-        const auto inNameColumn =
-            std::find_if(found.begin(), found.end(), [](auto *item) { return item->column() == 0; });
+        const auto inNameColumn = std::find_if(found.begin(), found.end(),
+                                               [](auto *item) { return item->column() == 0; });
         if (inNameColumn != found.end())
             m_table->item((*inNameColumn)->row(), 1)->setText(value);
         else

@@ -10,11 +10,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-PreambleEditor::PreambleEditor(const QString &title, const QStringList &preambles,
-                               QWidget *parent)
-    : QDialog(parent)
-    , m_table(new QTableWidget(0, 1, this))
-    , m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+PreambleEditor::PreambleEditor(const QString &title, const QStringList &preambles, QWidget *parent)
+    : QDialog(parent), m_table(new QTableWidget(0, 1, this)),
+      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setWindowTitle(title);
     m_table->setHorizontalHeaderLabels({Texts::text(u"Preamble_Column")});

@@ -64,12 +64,10 @@ QString templateError(const QString &text)
 } // namespace
 
 PreferencesDialog::PreferencesDialog(const BibPreferences &preferences, QWidget *parent)
-    : QDialog(parent)
-    , m_typeDefinitions(preferences.bibTypeDefinitions())
-    , m_macros(*preferences.macroList())
-    , m_columnDefinitions(preferences.listViewDefinitions())
-    , m_pages(new QTabWidget(this))
-    , m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+    : QDialog(parent), m_typeDefinitions(preferences.bibTypeDefinitions()),
+      m_macros(*preferences.macroList()), m_columnDefinitions(preferences.listViewDefinitions()),
+      m_pages(new QTabWidget(this)),
+      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setWindowTitle(Texts::text(u"Prefs_Title"));
     m_pages->addTab(generalPage(preferences), Texts::text(u"Prefs_PageGeneral"));
@@ -143,9 +141,9 @@ QWidget *PreferencesDialog::displayPage(const BibPreferences &p)
     m_fieldFontSize = new QDoubleSpinBox(page);
     m_fieldFontSize->setRange(10, 48);
     m_fieldFontSize->setValue(p.fieldFontSize());
-    m_authorListFormat = codePopup({u"Prefs_NameFamilyGiven", u"Prefs_NameGivenFamily",
-                                    u"Prefs_NameFamily"},
-                                   p.authorListFormat(), page);
+    m_authorListFormat =
+        codePopup({u"Prefs_NameFamilyGiven", u"Prefs_NameGivenFamily", u"Prefs_NameFamily"},
+                  p.authorListFormat(), page);
     // The columns in their order, the shown ones first; a check shows one,
     // dragging orders them.
     m_columns = new QListWidget(page);
@@ -313,7 +311,8 @@ void PreferencesDialog::editMacros()
 {
     auto *editor = new MacroEditor(Texts::text(u"Macro_CommonTitle"), m_macros, this);
     editor->setAttribute(Qt::WA_DeleteOnClose);
-    connect(editor, &QDialog::accepted, this, [this, editor] { setCommonMacros(editor->macros()); });
+    connect(editor, &QDialog::accepted, this,
+            [this, editor] { setCommonMacros(editor->macros()); });
     editor->open();
 }
 
@@ -426,10 +425,9 @@ PreferencesDialog::Changes PreferencesDialog::applyTo(BibPreferences &p)
     QVariantList rows;
     for (int row = 0; row < m_buttonTable->rowCount(); ++row) {
         const auto *mode = static_cast<const QComboBox *>(m_buttonTable->cellWidget(row, 2));
-        rows.append(QVariant(QVariantList{m_buttonTable->item(row, 0)->text(),
-                                          m_buttonTable->item(row, 1)->text(),
-                                          mode->currentData().toInt(),
-                                          m_buttonTable->verticalHeaderItem(row)->text()}));
+        rows.append(QVariant(QVariantList{
+            m_buttonTable->item(row, 0)->text(), m_buttonTable->item(row, 1)->text(),
+            mode->currentData().toInt(), m_buttonTable->verticalHeaderItem(row)->text()}));
     }
     p.setInputButtonDefinitions(rows);
     // Predefined macros

@@ -22,7 +22,7 @@ void collectRealDatabases(const BibDatabase &node, QList<QPair<QString, QString>
 } // namespace
 
 QDialog *PropertySheets::open(BibDatabase &node, QWidget *parent,
-                             std::function<BibDatabase *()> root)
+                              std::function<BibDatabase *()> root)
 {
     if (!node.nodeParent())
         return nullptr;
@@ -33,8 +33,7 @@ QDialog *PropertySheets::open(BibDatabase &node, QWidget *parent,
     if (node.isLocalDatabase()) {
         BibPreferences &preferences = *BibPreferences::globalPreferences();
         const auto &properties = static_cast<const LocalDatabaseProperties &>(node.properties());
-        auto *local =
-            new LocalPropertySheet(properties, preferences.suppressWarning(id), parent);
+        auto *local = new LocalPropertySheet(properties, preferences.suppressWarning(id), parent);
         QObject::connect(local, &QDialog::accepted, local, [local, target, &preferences] {
             if (BibDatabase *found = target())
                 applyLocal(*found, local->properties(), local->suppressWarnings(), preferences);

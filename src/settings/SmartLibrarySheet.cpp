@@ -18,22 +18,21 @@
 SmartLibrarySheet::SmartLibrarySheet(const SmartLibraryProperties &properties,
                                      const QList<QPair<QString, QString>> &databases,
                                      QWidget *parent)
-    : QDialog(parent)
-    , m_properties(SmartLibraryProperties::propertiesWithProperties(properties))
-    , m_description(new QLineEdit(properties.description(), this))
-    , m_database(new QComboBox(this))
-    , m_match(new QComboBox(this))
-    , m_automatic(new QCheckBox(Texts::text(u"Smart_UpdateAutomatically"), this))
-    , m_atLaunch(new QCheckBox(Texts::text(u"Smart_UpdateAtLaunch"), this))
-    , m_rowLayout(new QVBoxLayout)
-    , m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+    : QDialog(parent), m_properties(SmartLibraryProperties::propertiesWithProperties(properties)),
+      m_description(new QLineEdit(properties.description(), this)), m_database(new QComboBox(this)),
+      m_match(new QComboBox(this)),
+      m_automatic(new QCheckBox(Texts::text(u"Smart_UpdateAutomatically"), this)),
+      m_atLaunch(new QCheckBox(Texts::text(u"Smart_UpdateAtLaunch"), this)),
+      m_rowLayout(new QVBoxLayout),
+      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     m_properties->setUniqueID(properties.uniqueID());
     setWindowTitle(Texts::format(u"Sheet_SmartTitle", {properties.description()}));
     m_database->addItem(Texts::text(u"Smart_AllDatabases"), QString());
     for (const auto &[id, name] : databases)
         m_database->addItem(name, id);
-    const int databaseIndex = m_database->findData(properties.targetDatabaseID().value_or(QString()));
+    const int databaseIndex =
+        m_database->findData(properties.targetDatabaseID().value_or(QString()));
     m_database->setCurrentIndex(std::max(0, databaseIndex));
     m_match->addItem(Texts::text(u"Smart_MatchAll"), true);
     m_match->addItem(Texts::text(u"Smart_MatchAny"), false);
@@ -42,9 +41,8 @@ SmartLibrarySheet::SmartLibrarySheet(const SmartLibraryProperties &properties,
     m_automatic->setChecked(code == 0);
     m_atLaunch->setChecked(code == 1);
     m_atLaunch->setEnabled(code != 0);
-    connect(m_automatic, &QCheckBox::toggled, m_atLaunch, [this](bool automatic) {
-        m_atLaunch->setEnabled(!automatic);
-    });
+    connect(m_automatic, &QCheckBox::toggled, m_atLaunch,
+            [this](bool automatic) { m_atLaunch->setEnabled(!automatic); });
 
     auto *form = new QFormLayout(this);
     form->addRow(Texts::text(u"Sheet_Description"), m_description);

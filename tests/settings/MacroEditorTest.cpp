@@ -40,8 +40,8 @@ private Q_SLOTS:
         QTest::newRow("inner blank") << u"a b"_s << u"x"_s << syntax << QString();
         QTest::newRow("open brace") << u"ok"_s << u"{x"_s << QString() << syntax;
         QTest::newRow("bad expression") << u"ok"_s << u"@jan # {x"_s << QString() << syntax;
-        QTest::newRow("taken name") << u"JAN"_s << u"x"_s << Texts::text(u"FieldDupNameError")
-                                    << QString();
+        QTest::newRow("taken name")
+            << u"JAN"_s << u"x"_s << Texts::text(u"FieldDupNameError") << QString();
     }
 
     void typedTextIsCheckedLive()
@@ -66,8 +66,8 @@ private Q_SLOTS:
     void macroEditsReexpandTheEntries()
     {
         LibraryTree tree;
-        LocalDatabase *db = tree.open(LibraryTree::makeDatabase(
-            u"db"_s, {u"a1|article|journal = jcp"_s}));
+        LocalDatabase *db =
+            tree.open(LibraryTree::makeDatabase(u"db"_s, {u"a1|article|journal = jcp"_s}));
         db->macroList()->setMacroWithName(u"jcp"_s, u"Old Journal"_s);
         db->applyMacrosToBibitems();
         db->setDirty(false);

@@ -128,7 +128,8 @@ private Q_SLOTS:
         const QStringList formats =
             prefs().bibTypeDefinitions().value(u"BOOK"_s).toList().value(2).toStringList();
         QString error;
-        QCOMPARE(formats, QStringList{FormatElement::normalizedStringOf(u"[<title>] [ (<year>)]"_s, error)});
+        QCOMPARE(formats,
+                 QStringList{FormatElement::normalizedStringOf(u"[<title>] [ (<year>)]"_s, error)});
         QCOMPARE(announced.size(), 1);
         QCOMPARE(announced.front().at(0).toBool(), false);
         QCOMPARE(announced.front().at(1).toBool(), true);
@@ -153,7 +154,8 @@ private Q_SLOTS:
 
     void opening()
     {
-        QBENCHMARK {
+        QBENCHMARK
+        {
             PreferencesDialog dialog(prefs());
             dialog.show();
             QCoreApplication::processEvents();

@@ -63,7 +63,8 @@ private Q_SLOTS:
     void groupSheetConfirmAndCancel()
     {
         QFETCH(bool, confirm);
-        BibDatabase *group = m_tree->root().insertChild(LibraryGroup::libGroupWithName(u"Old"_s, {}), -1);
+        BibDatabase *group =
+            m_tree->root().insertChild(LibraryGroup::libGroupWithName(u"Old"_s, {}), -1);
         group->setDirty(false);
         QPointer<QDialog> sheet = PropertySheets::open(*group, nullptr, root());
         auto *plain = qobject_cast<DescriptionSheet *>(sheet.data());
@@ -87,8 +88,8 @@ private Q_SLOTS:
 
     void localSheetConfirmStoresTheFileSettings()
     {
-        LocalDatabase *db = m_tree->open(
-            LibraryTree::makeDatabase(u"db"_s, {u"a1|article|title = {T}"_s}));
+        LocalDatabase *db =
+            m_tree->open(LibraryTree::makeDatabase(u"db"_s, {u"a1|article|title = {T}"_s}));
         db->properties().setDescription(u"Old"_s);
         QSignalSpy reloads(&m_tree->coordinator(), &LoadingCoordinator::reloadRequested);
         auto *sheet =
@@ -156,15 +157,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("reservedAfter");
         const QString me = LocalDatabaseProperties::consoleUserName();
         const QString here = LocalDatabaseProperties::computerName();
-        QTest::newRow("free, reserve") << QString() << QString() << 1 << u"GetPrivilegeMessage"_s << true;
-        QTest::newRow("free, cancel") << QString() << QString() << 0 << u"GetPrivilegeMessage"_s << false;
+        QTest::newRow("free, reserve")
+            << QString() << QString() << 1 << u"GetPrivilegeMessage"_s << true;
+        QTest::newRow("free, cancel")
+            << QString() << QString() << 0 << u"GetPrivilegeMessage"_s << false;
         QTest::newRow("mine, release") << here << me << 1 << u"ReleasePrivilegeMessage"_s << false;
         QTest::newRow("mine, keep") << here << me << 0 << u"ReleasePrivilegeMessage"_s << true;
         // Someone else's: Cancel is the default button.
-        QTest::newRow("other's, cancel") << u"elsewhere"_s << u"ann"_s << 1
-                                         << u"ReleaseOthersPrivilegeMessage"_s << true;
-        QTest::newRow("other's, release") << u"elsewhere"_s << u"ann"_s << 0
-                                          << u"ReleaseOthersPrivilegeMessage"_s << false;
+        QTest::newRow("other's, cancel")
+            << u"elsewhere"_s << u"ann"_s << 1 << u"ReleaseOthersPrivilegeMessage"_s << true;
+        QTest::newRow("other's, release")
+            << u"elsewhere"_s << u"ann"_s << 0 << u"ReleaseOthersPrivilegeMessage"_s << false;
     }
 
     void reservation()
@@ -191,8 +194,7 @@ private Q_SLOTS:
         ScriptedAlertPresenter alerts({answer});
         sheet.toggleReservation();
         QCOMPARE(alerts.requests().size(), size_t(1));
-        QVERIFY(alerts.requests().front().message.startsWith(
-            Texts::text(question).left(12)));
+        QVERIFY(alerts.requests().front().message.startsWith(Texts::text(question).left(12)));
         const LocalDatabaseProperties &after = sheet.properties();
         QCOMPARE(!after.privilegedUser().isEmpty(), reservedAfter);
         QCOMPARE(!after.privilegedSince().isEmpty(), reservedAfter);
@@ -277,8 +279,8 @@ private Q_SLOTS:
     void smartSheetConfirmAndCancel()
     {
         QFETCH(bool, confirm);
-        m_tree->open(LibraryTree::makeDatabase(u"db"_s, {u"a1|article|year = {2001}"_s,
-                                                        u"b2|book|year = {1990}"_s}));
+        m_tree->open(LibraryTree::makeDatabase(
+            u"db"_s, {u"a1|article|year = {2001}"_s, u"b2|book|year = {1990}"_s}));
         auto *library = static_cast<SmartLibrary *>(
             m_tree->root().insertChild(SmartLibrary::smartLibraryWithName(u"Recent"_s), -1));
         const QVariantMap before = library->properties().makePropertyDictionary();
