@@ -96,7 +96,13 @@ void LocalPropertySheet::showReservation()
             Texts::format(u"Sheet_ReservedBy", {p.privilegedUser(), p.privilegedHost(), when}));
     }
     m_reserveButton->setText(Texts::text(reserved ? u"Sheet_Release" : u"Sheet_Reserve"));
-    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(p.hasPrivilegeToWrite());
+    // Someone else's file: only the warning switch (a setting of this user)
+    // can change until the reservation is released.
+    const bool writable = p.hasPrivilegeToWrite();
+    for (QWidget *field :
+         std::initializer_list<QWidget *>{m_description, m_encoding, m_lineEnding, m_attachmentMode,
+                                          m_attachmentPath, m_rename, m_keepFullPath})
+        field->setEnabled(writable);
 }
 
 void LocalPropertySheet::toggleReservation()
@@ -142,9 +148,11 @@ void LocalPropertySheet::chooseAttachmentFolder()
 
 void LocalPropertySheet::accept()
 {
-    if (!m_properties->hasPrivilegeToWrite())
-        return;
     LocalDatabaseProperties &p = *m_properties;
+    if (!p.hasPrivilegeToWrite()) {
+        QDialog::accept();
+        return;
+    }
     const QString description = m_description->text().trimmed();
     // Untouched, a description taken from the file name stays unstored;
     // emptied, it falls back to the file name.

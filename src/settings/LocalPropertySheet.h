@@ -18,8 +18,9 @@ class QPushButton;
 // ending of the file, how attachments are stored, the write reservation and
 // whether a reservation held by someone else is reported when the file is
 // read. It edits a copy of the record (and of the warning switch); the caller
-// reads properties() and suppressWarnings() after OK and stores them. Changes
-// can be confirmed only while this user may write the file. Main thread only.
+// reads properties() and suppressWarnings() after OK and stores them. The
+// file's settings can change only while this user may write the file (the
+// warning switch always can). Main thread only.
 class LocalPropertySheet : public QDialog
 {
     Q_OBJECT

@@ -87,6 +87,8 @@ void PropertySheets::applyLocal(BibDatabase &node, const LocalDatabaseProperties
         preferences.appendSuppressDatabase(node.uniqueID());
     else
         preferences.removeSuppressDatabase(node.uniqueID());
+    if (!edited.hasPrivilegeToWrite())
+        return; // reserved by someone else: the file's settings stay
     node.properties().makeCopyOf(edited);
     node.propertiesChanged();
 }

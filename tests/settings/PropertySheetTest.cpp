@@ -148,6 +148,22 @@ private Q_SLOTS:
         QVERIFY(!db->isDirty());
     }
 
+    void someoneElsesFileTakesOnlyTheWarningSwitch()
+    {
+        LocalDatabase *db = m_tree->open(LibraryTree::makeDatabase(u"db"_s, {}));
+        db->localProperties().setPrivilegedHost(u"elsewhere.invalid"_s);
+        db->localProperties().setPrivilegedUser(u"ann"_s);
+        const QVariantMap before = db->localProperties().makePropertyDictionary();
+        auto *sheet =
+            qobject_cast<LocalPropertySheet *>(PropertySheets::open(*db, nullptr, root()));
+        QVERIFY(!sheet->descriptionField()->isEnabled());
+        sheet->suppressCheck()->setChecked(true);
+        sheet->buttons()->button(QDialogButtonBox::Ok)->click();
+        QVERIFY(BibPreferences::globalPreferences()->suppressWarning(u"db"_s));
+        QCOMPARE(db->localProperties().makePropertyDictionary(), before);
+        BibPreferences::globalPreferences()->removeSuppressDatabase(u"db"_s);
+    }
+
     void reservation_data()
     {
         QTest::addColumn<QString>("host");
@@ -184,8 +200,9 @@ private Q_SLOTS:
         if (!user.isEmpty())
             record.setPrivilegedSince(u"2026-01-02T03:04:05Z"_s);
         LocalPropertySheet sheet(record, false);
-        QPushButton *ok = sheet.buttons()->button(QDialogButtonBox::Ok);
-        QCOMPARE(ok->isEnabled(), record.hasPrivilegeToWrite());
+        QWidget *encoding = sheet.encodingPopup();
+        QCOMPARE(encoding->isEnabled(), record.hasPrivilegeToWrite());
+        QVERIFY(sheet.suppressCheck()->isEnabled());
         if (!user.isEmpty()) {
             QVERIFY(sheet.reservationLabel()->text().contains(user));
             QVERIFY(sheet.reservationLabel()->text().contains(host));
@@ -199,7 +216,7 @@ private Q_SLOTS:
         QCOMPARE(!after.privilegedUser().isEmpty(), reservedAfter);
         QCOMPARE(!after.privilegedSince().isEmpty(), reservedAfter);
         QVERIFY(after.hasPrivilegeToWrite() || reservedAfter);
-        QCOMPARE(ok->isEnabled(), after.hasPrivilegeToWrite());
+        QCOMPARE(encoding->isEnabled(), after.hasPrivilegeToWrite());
     }
 
     void reservationSinceSurvivesTheTreeDictionary()
