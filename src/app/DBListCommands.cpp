@@ -6,6 +6,7 @@
 #include "core/AlertPresenter.h"
 #include "core/Texts.h"
 #include "prefs/BibPreferences.h"
+#include "settings/PropertySheets.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/DatabaseSaver.h"
 #include "storage/LibraryGroup.h"
@@ -145,7 +146,14 @@ void DBListController::addNewNode(std::unique_ptr<BibDatabase> node, bool expand
     selectDatabase(added);
     if (expand)
         m_tableDatabase->expand(m_model->indexOf(added));
-    added->openProperty();
+    openPropertySheet(added);
+}
+
+QDialog *DBListController::openPropertySheet(BibDatabase *node)
+{
+    if (!node)
+        return nullptr;
+    return PropertySheets::open(*node, m_window, [this] { return rootNode(); });
 }
 
 void DBListController::createLibraryGroup()

@@ -22,6 +22,7 @@ class QFileSystemWatcher;
 class QLabel;
 class QMimeData;
 class QProgressBar;
+class QDialog;
 class QTimer;
 class QTreeView;
 class QWidget;
@@ -59,6 +60,8 @@ public:
     QLabel *statusLabel() const { return m_statusText; }
     QProgressBar *loadingIndicator() const { return m_loadingIndicator; }
     BibDatabase *rootNode() const;
+    // Opens the node's property sheet (window-modal; it returns at once).
+    QDialog *openPropertySheet(BibDatabase *node);
     DatabaseGroup *databaseNode() const;
     void setChoosers(Choosers choosers);
 
@@ -89,6 +92,7 @@ public:
     int unsavedDatabases(QString &names);
     void startAutoSave();
     void stopAutoSave();
+    bool autoSaveRunning() const { return m_autoSaveTimer != nullptr; }
     void autoSave();
 
     // ---- smart libraries

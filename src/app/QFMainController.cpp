@@ -19,11 +19,14 @@
 #include "editor/NewEntryController.h"
 #include "prefs/BibPreferences.h"
 #include "prefs/WindowLayout.h"
+#include "settings/DatabaseEditors.h"
 #include "settings/EncodingPopup.h"
 #include "settings/LineEndingPopup.h"
+#include "settings/PreferencesDialog.h"
 #include "settings/WelcomeController.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LocalDatabase.h"
+#include "storage/RealDatabase.h"
 #include "tex/TeXtoHTML.h"
 #include "tex/TeXtoText.h"
 #include "tex/UnicodeToTeX.h"
@@ -228,12 +231,23 @@ void QFMainController::registerActions()
            [list] { list->createSmartLibrary(); });
     a->add(8004, u"Win_Action_NewManualLib"_s, QKeySequence(u"Ctrl+Shift+M"_s), rule(8004),
            [list] { list->createManualLibrary(); });
-    a->add(8010, u"Win_Action_Properties"_s, QKeySequence(u"Ctrl+I"_s), rule(8010), [list] {
-        if (BibDatabase *node = list->selectedDatabase())
-            node->openProperty();
-    });
-    // The property sheets come with the settings dialogs.
-    a->action(8010)->setVisible(false);
+    a->add(8010, u"Win_Action_Properties"_s, QKeySequence(u"Ctrl+I"_s), rule(8010),
+           [list] { list->openPropertySheet(list->selectedDatabase()); });
+    const auto editRealDatabase = [this, list](bool macros) {
+        BibDatabase *node = list->selectedDatabase();
+        if (!node || !node->isRealDatabase())
+            return;
+        auto *database = static_cast<RealDatabase *>(node);
+        const auto root = [list] { return list->rootNode(); };
+        if (macros)
+            DatabaseEditors::openMacroEditor(*database, m_mainWindow, root);
+        else
+            DatabaseEditors::openPreambleEditor(*database, m_mainWindow, root);
+    };
+    a->add(8013, u"Win_Action_EditMacros"_s, QKeySequence(u"Ctrl+Alt+M"_s), rule(8013),
+           [editRealDatabase] { editRealDatabase(true); });
+    a->add(8014, u"Win_Action_EditPreambles"_s, QKeySequence(u"Ctrl+Alt+P"_s), rule(8014),
+           [editRealDatabase] { editRealDatabase(false); });
     a->add(8011, u"Win_Action_Remove"_s, QKeySequence::Close, rule(8011),
            [list] { list->removeFromList(); });
     a->add(8012, u"Win_Action_StopLoading"_s, QKeySequence(u"Ctrl+."_s), rule(8012),
@@ -260,6 +274,8 @@ void QFMainController::registerActions()
            QKeySequence(u"Ctrl+Shift+E"_s), idleLocal, [list] { list->reopenWithEncoding(); });
     a->add(TagShowDetail, u"MenuHideDetail"_s, QKeySequence(u"Ctrl+Shift+I"_s), nullptr,
            [this] { openDetailInfoPanel(); });
+    a->add(TagPreferences, u"Win_Action_Preferences"_s, QKeySequence(u"Ctrl+,"_s), nullptr,
+           [this] { openPreferences(); });
     a->add(TagQuit, u"Win_Action_Quit"_s, QKeySequence(u"Ctrl+Q"_s), nullptr,
            [this] { applicationShouldTerminate(); });
     a->action(TagQuit)->setMenuRole(QAction::QuitRole);
@@ -293,10 +309,10 @@ void QFMainController::buildMenus()
     m_menuImportPlugins = file->addMenu(Texts::text(u"Win_Menu_Import"));
     m_menuExportPlugins = file->addMenu(Texts::text(u"Win_Menu_Export"));
     file->addSeparator();
-    addActions(file, {TagQuit});
+    addActions(file, {TagPreferences, 0, TagQuit});
 
     QMenu *database = bar->addMenu(Texts::text(u"Win_Menu_Database"));
-    addActions(database, {8002, 8003, 8004, 0, 8010, 8012, 0, 8017, 8018, 8015});
+    addActions(database, {8002, 8003, 8004, 0, 8010, 8013, 8014, 8012, 0, 8017, 8018, 8015});
     QMenu *entry = bar->addMenu(Texts::text(u"Win_Menu_Entry"));
     addActions(entry,
                {NewEntryController::kTagAppendBibItem, 0, DetailInfoController::TagLockItemEdit,
@@ -495,4 +511,21 @@ void QFMainController::updateState()
         title = node->description() + QStringLiteral("[*] \u2014 Quirefold");
     m_mainWindow->setWindowTitle(title);
     m_mainWindow->setWindowModified(m_controllerDbList->databaseNode()->isDirty());
+}
+
+PreferencesDialog *QFMainController::openPreferences()
+{
+    saveCurrentSettings();
+    m_controllerDbList->stopAutoSave();
+    auto *dialog = new PreferencesDialog(*BibPreferences::globalPreferences(), m_mainWindow);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const PreferencesDialog::Changes changes =
+            dialog->applyTo(*BibPreferences::globalPreferences());
+        relayPreferencesChanged(changes.globalMacros, changes.listFormats);
+    });
+    connect(dialog, &QDialog::finished, m_controllerDbList, &DBListController::startAutoSave);
+    dialog->open();
+    return dialog;
 }

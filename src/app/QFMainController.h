@@ -11,6 +11,7 @@ class DetailInfoController;
 class NewEntryController;
 class MainWindow;
 class PluginManager;
+class PreferencesDialog;
 class QLabel;
 class QMenu;
 class QSessionManager;
@@ -39,6 +40,7 @@ public:
         TagQuit = 9001,
         TagReload = 9002,
         TagReopenWithEncoding = 9003,
+        TagPreferences = 9004,
         TagHelpFirst = 8900,
         TagHelpLast = 8909
     };
@@ -91,6 +93,10 @@ public:
     bool runningWelcome() const;
     // The settings dialog accepted new settings: tell every list.
     void relayPreferencesChanged(bool globalMacrosChanged, bool listFormatsChanged);
+    // Saves the settings, stops auto-save and opens the preferences dialog
+    // (window-modal; it returns at once). On OK the values are written and
+    // announced; auto-save starts again when the dialog closes.
+    PreferencesDialog *openPreferences();
     bool validateMenuItem(int tag) const;
     // Recomputes the actions' state and the window title.
     void updateState();

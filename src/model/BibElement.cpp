@@ -644,3 +644,15 @@ std::optional<QList<BibElement>> BibElement::checkValidity(const QString &text, 
         return std::nullopt;
     return retained;
 }
+
+bool BibElement::bracesBalance(QStringView text)
+{
+    qsizetype depth = 0;
+    for (QChar c : text) {
+        if (c == u'{')
+            ++depth;
+        else if (c == u'}' && --depth < 0)
+            return false;
+    }
+    return depth == 0;
+}

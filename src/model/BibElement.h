@@ -101,6 +101,9 @@ public:
     // not balance (or a '}' runs ahead of its '{' in a value holding a double
     // quote outside braces, which could not be written back).
     static std::optional<QString> checkNesting(const QString &text);
+    // Whether braces pair up as a block reader sees them: the depth never
+    // drops below zero and ends at zero (a preamble's text, kept verbatim).
+    static bool bracesBalance(QStringView text);
     // A value typed as a BibTeX expression ("@" then values joined by '#').
     // Answers its value elements and, through `outString`, the normalised
     // expression; absent on a syntax error, whose text goes to `error` when

@@ -295,3 +295,56 @@ QStringList SmartSearchCondition::searchFieldsForTarget(qint32 target)
         return {};
     }
 }
+
+QList<qint32> SmartSearchCondition::offeredTargets()
+{
+    return {AnyField,      FieldNames,    EntryType,        CitationKey,
+            AllNames,      FirstNames,    TitleFields,      JournalFields,
+            AnnotationFields, Year,       ModificationTime, AttachedFile,
+            IdenticalEntries};
+}
+
+QList<qint32> SmartSearchCondition::offeredConditions(qint32 target)
+{
+    const QList<qint32> text = {Contains, ContainsWord, DoesNotContain, DoesNotContainWord,
+                                BeginsWith, EndsWith,   Is};
+    switch (target) {
+    case Year:
+        return text + QList<qint32>{After, Before};
+    case ModificationTime:
+        return text + QList<qint32>{After, Before, ChangedWithin, NotChangedWithin};
+    case AttachedFile:
+        return text + QList<qint32>{FileExists, FileMissing};
+    case IdenticalEntries:
+        return {Identical};
+    default:
+        return text;
+    }
+}
+
+qint32 SmartSearchCondition::fallbackCondition(qint32 target)
+{
+    switch (target) {
+    case Year:
+        return After;
+    case ModificationTime:
+        return ChangedWithin;
+    case AttachedFile:
+        return FileExists;
+    case IdenticalEntries:
+        return Identical;
+    default:
+        return Contains;
+    }
+}
+
+bool SmartSearchCondition::targetUsesCase(qint32 target)
+{
+    return target != FieldNames && target != EntryType && target != Year
+           && target != ModificationTime && target != IdenticalEntries;
+}
+
+bool SmartSearchCondition::conditionUsesText(qint32 condition)
+{
+    return condition != FileExists && condition != FileMissing && condition != Identical;
+}

@@ -118,6 +118,16 @@ public:
     // annotation targets; empty for any other target.
     static QStringList searchFieldsForTarget(qint32 target);
 
+    // What a conditions editor offers: every target, in menu order; the
+    // conditions a target may be combined with; the condition chosen when the
+    // target changes to one that does not offer the current condition; and
+    // whether case sensitivity means anything for the target.
+    static QList<qint32> offeredTargets();
+    static QList<qint32> offeredConditions(qint32 target);
+    static qint32 fallbackCondition(qint32 target);
+    static bool targetUsesCase(qint32 target);
+    static bool conditionUsesText(qint32 condition);
+
     friend bool operator==(const SmartSearchCondition &, const SmartSearchCondition &) = default;
 
 private:

@@ -141,8 +141,13 @@ void BibDatabase::expandedGroups(std::vector<BibDatabase *> &out)
 
 void BibDatabase::propertiesChanged()
 {
+    announcePropertiesChanged(false);
+}
+
+void BibDatabase::announcePropertiesChanged(bool descriptionChanged)
+{
     if (m_controllerDbList)
-        m_controllerDbList->reload(false);
+        m_controllerDbList->reload(descriptionChanged);
     setDirty(true);
 }
 

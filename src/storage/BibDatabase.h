@@ -212,6 +212,9 @@ public:
     static void fileOperationError(const QString &messageKey, const QString &path);
 
 protected:
+    // Asks the database list for a redisplay (re-sorting the tree when the
+    // description changed) and marks the node changed.
+    void announcePropertiesChanged(bool descriptionChanged);
     // A node of `kind` with the given properties; groups get a child list.
     BibDatabase(int kind, std::unique_ptr<DatabaseProperties> properties);
     void setProperties(std::unique_ptr<DatabaseProperties> properties);

@@ -1116,6 +1116,8 @@ void BibFileReader::readPropertiesFromStream(bool ignoreEncode)
             m_properties.setPrivilegedHost(value);
         } else if (name == u"privileged_user") {
             m_properties.setPrivilegedUser(value);
+        } else if (name == u"privileged_since") {
+            m_properties.setPrivilegedSince(value);
         }
     }
 }

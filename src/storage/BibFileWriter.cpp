@@ -55,6 +55,8 @@ QString BibFileWriter::settingsBlock(const Settings &settings, const QString &lf
         appendRow(out, u"privileged_host", settings.privilegedHost, lf);
     if (!settings.privilegedUser.isEmpty())
         appendRow(out, u"privileged_user", settings.privilegedUser, lf);
+    if (!settings.privilegedSince.isEmpty())
+        appendRow(out, u"privileged_since", settings.privilegedSince, lf);
     out += u"\tlast_saved = {"_s + lastSavedText(now) + u'}' + lf;
     out += u'}' + lf + lf;
     return out;

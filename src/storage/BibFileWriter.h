@@ -28,6 +28,7 @@ public:
         QString attachmentPath; // written when not empty
         QString privilegedHost; // written when not empty
         QString privilegedUser; // written when not empty
+        QString privilegedSince; // written when not empty
     };
 
     // The settings block, first in every file; `now` gives "last_saved".

@@ -64,8 +64,7 @@ QString settingsBlockOf(const LocalDatabaseProperties &properties, const QVarian
     LocalDatabaseProperties copy;
     copy.makeCopyOf(properties);
     copy.setUniqueID(DatabaseProperties::generateUniqueID());
-    copy.setPrivilegedHost(QString());
-    copy.setPrivilegedUser(QString());
+    copy.release();
     copy.setDescription(options.value(DatabaseSaver::descriptionKey()).toString());
     copy.setEncoding(encodingOf(options));
     copy.setLineEnding(BibPreferences::lineEndingFromString(lf));
@@ -241,6 +240,7 @@ QString DatabaseSaver::databasePropertyString(const LocalDatabaseProperties &p, 
     s.attachmentPath = p.attachmentPath();
     s.privilegedHost = p.privilegedHost();
     s.privilegedUser = p.privilegedUser();
+    s.privilegedSince = p.privilegedSince();
     return BibFileWriter::settingsBlock(s, lf);
 }
 

@@ -121,11 +121,12 @@ void LocalDatabase::propertiesChanged()
 {
     if (keepFullPath() != m_prevKeepFullPath)
         remakeFilePath();
-    if (description() != m_prevDescription)
+    const bool descriptionChanged = description() != m_prevDescription;
+    if (descriptionChanged)
         remakeDescription();
     m_prevKeepFullPath = keepFullPath();
     m_prevDescription = description();
-    RealDatabase::propertiesChanged();
+    announcePropertiesChanged(descriptionChanged);
 }
 
 void LocalDatabase::remakeFilePath()

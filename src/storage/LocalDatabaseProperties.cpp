@@ -2,6 +2,7 @@
 
 #include "storage/StoragePrefs.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSysInfo>
@@ -65,6 +66,8 @@ void LocalDatabaseProperties::readFromDictionary(const QVariantMap &dictionary)
         m_privilegedHost = dictionary.value(u"privileged_host"_s).toString();
     if (has(u"privileged_user"_s))
         m_privilegedUser = dictionary.value(u"privileged_user"_s).toString();
+    if (has(u"privileged_since"_s))
+        m_privilegedSince = dictionary.value(u"privileged_since"_s).toString();
 }
 
 QVariantMap LocalDatabaseProperties::makePropertyDictionary() const
@@ -83,6 +86,8 @@ QVariantMap LocalDatabaseProperties::makePropertyDictionary() const
         dictionary.insert(u"privileged_host"_s, m_privilegedHost);
     if (!m_privilegedUser.isEmpty())
         dictionary.insert(u"privileged_user"_s, m_privilegedUser);
+    if (!m_privilegedSince.isEmpty())
+        dictionary.insert(u"privileged_since"_s, m_privilegedSince);
     return dictionary;
 }
 
@@ -103,6 +108,7 @@ void LocalDatabaseProperties::makeCopyOf(const DatabaseProperties &other)
     m_keepFullPath = local->m_keepFullPath;
     m_privilegedHost = local->m_privilegedHost;
     m_privilegedUser = local->m_privilegedUser;
+    m_privilegedSince = local->m_privilegedSince;
 }
 
 QString LocalDatabaseProperties::description() const
@@ -182,4 +188,18 @@ bool LocalDatabaseProperties::hasPrivilegeToWrite() const
     if (m_privilegedUser.isEmpty())
         return true;
     return m_privilegedUser == consoleUserName();
+}
+
+void LocalDatabaseProperties::reserve()
+{
+    m_privilegedHost = computerName();
+    m_privilegedUser = consoleUserName();
+    m_privilegedSince = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+}
+
+void LocalDatabaseProperties::release()
+{
+    m_privilegedHost.clear();
+    m_privilegedUser.clear();
+    m_privilegedSince.clear();
 }

@@ -55,6 +55,13 @@ public:
     void setPrivilegedHost(const QString &host) { m_privilegedHost = host; }
     QString privilegedUser() const { return m_privilegedUser; }
     void setPrivilegedUser(const QString &user) { m_privilegedUser = user; }
+    // When the reservation was taken (ISO 8601, UTC); empty when unknown.
+    QString privilegedSince() const { return m_privilegedSince; }
+    void setPrivilegedSince(const QString &since) { m_privilegedSince = since; }
+    // Takes the reservation for this user on this computer, as of now.
+    void reserve();
+    // Gives up the reservation, whoever holds it.
+    void release();
 
     // YES unless the write reservation names another computer or another user.
     bool hasPrivilegeToWrite() const;
@@ -77,4 +84,5 @@ private:
     bool m_keepFullPath = false;
     QString m_privilegedHost;
     QString m_privilegedUser;
+    QString m_privilegedSince;
 };

@@ -327,9 +327,10 @@ TEST(BibFileReader, reservationForAnotherHostIsReported)
     BibFixture fixture;
     auto database =
         fixture.load("@COMMENT { Quirefold_Settings, privileged_host = {no-such-host.invalid},"
-                     " privileged_user = {nobody-else}}\n" +
+                     " privileged_user = {nobody-else}, privileged_since = {2026-01-02T03:04:05Z}}\n" +
                      kEntryA);
     ASSERT_TRUE(database);
+    EXPECT_EQ(database->localProperties().privilegedSince(), u"2026-01-02T03:04:05Z"_s);
     EXPECT_EQ(errorsOf(*database), QStringList{error("ReadError_NoPrivilegeToWrite",
                                                      u"nobody-else"_s, u"no-such-host.invalid"_s)});
     EXPECT_FALSE(database->isDirty()); // never dirty while reserved by someone else

@@ -51,17 +51,20 @@ TEST(BibFileWriterSettings, optionalRowsAppearOnlyWhenSetAndUnescaped)
     s.attachmentPath = u"Attachments"_s;
     s.privilegedHost = u"host"_s;
     s.privilegedUser = u"me"_s;
+    s.privilegedSince = u"2026-01-02T03:04:05Z"_s;
     const QString block = BibFileWriter::settingsBlock(s, u"\r\n"_s, kTime);
     const qsizetype desc = block.indexOf(u"\tdescription = {My {refs}\nsecond line},\r\n"_s);
     const qsizetype path = block.indexOf(u"\tattachment_path = {Attachments},\r\n"_s);
     const qsizetype host = block.indexOf(u"\tprivileged_host = {host},\r\n"_s);
     const qsizetype user = block.indexOf(u"\tprivileged_user = {me},\r\n"_s);
+    const qsizetype since = block.indexOf(u"\tprivileged_since = {2026-01-02T03:04:05Z},\r\n"_s);
     const qsizetype saved = block.indexOf(u"\tlast_saved = {"_s);
     ASSERT_GT(desc, 0);
     EXPECT_LT(desc, path);
     EXPECT_LT(path, host);
     EXPECT_LT(host, user);
-    EXPECT_LT(user, saved);
+    EXPECT_LT(user, since);
+    EXPECT_LT(since, saved);
     EXPECT_TRUE(block.endsWith(u"}\r\n}\r\n\r\n"_s));
 }
 
