@@ -94,6 +94,10 @@ QFMainController::QFMainController(QObject *parent) : QObject(parent)
 QFMainController::~QFMainController()
 {
     m_itemObserver.reset();
+    // Sheets still open go first: a dialog hiding itself while the window
+    // is being torn down would hand the focus to half-destroyed widgets.
+    if (m_mainWindow)
+        qDeleteAll(m_mainWindow->findChildren<QDialog *>(Qt::FindDirectChildrenOnly));
     delete m_mainWindow;
     if (globalInstance == this)
         globalInstance = nullptr;
