@@ -1,10 +1,12 @@
 #include "app/QFMainController.h"
 
 #include "app/ActionRegistry.h"
+#include "app/AuthorListController.h"
 #include "app/DBListController.h"
 #include "app/ExportPluginProtocol.h"
 #include "app/HelpBook.h"
 #include "app/ImportPluginProtocol.h"
+#include "app/ItemListController.h"
 #include "app/MainWindow.h"
 #include "app/NodeIcons.h"
 #include "app/PluginManager.h"
@@ -113,6 +115,8 @@ void QFMainController::awakeFromNib()
     AlertPresenter::current(); // the window installs its own presenter in main()
 
     m_controllerDbList = new DBListController(m_mainWindow, this);
+    m_controllerAuthorList = new AuthorListController(m_mainWindow, this);
+    m_controllerItemList = new ItemListController(m_controllerDbList, m_mainWindow, this);
     m_itemObserver = std::make_unique<TreeItemChangeObserver>(m_controllerDbList);
     m_controllerWelcome = new WelcomeController(m_mainWindow, this);
     m_actions = new ActionRegistry(this);
@@ -142,6 +146,17 @@ void QFMainController::awakeFromNib()
     connect(m_controllerDbList, &DBListController::stateChanged, this,
             &QFMainController::updateState);
     connect(m_controllerDbList, &DBListController::fileOpened, m_recentFiles, &RecentFiles::add);
+    // The selected node's names go to the author list, whose selection
+    // narrows the entry list.
+    m_controllerAuthorList->setItemsSink(
+        [this](const BibItemList &items) { m_controllerItemList->setItems(items); });
+    m_controllerItemList->setOpenHandler([this] { forceShowDetail(); });
+    connect(m_controllerDbList, &DBListController::selectionChanged, this, [this] {
+        const BibDatabase *node = m_controllerDbList->selectedDatabase();
+        m_controllerItemList->mergeFieldNameList(node);
+        m_controllerAuthorList->setAuthors(node ? node->allAuthors() : nullptr);
+        m_actions->updateEnabled();
+    });
     connect(m_recentFiles, &RecentFiles::openRequested, this,
             [this](const QString &path) { openFile(path); });
     connect(m_controllerDbList, &DBListController::selectionChanged, this, [this] {
@@ -179,16 +194,14 @@ void QFMainController::buildPanes()
     m_dbListSubPane->setMaximumWidth(m_controllerDbList->maxColumnWidth());
     m_splitView->addWidget(m_dbListSubPane);
 
-    m_authorListSubPane = placeholderPane(QStringLiteral("Win_Pane_Authors"),
-                                          QStringLiteral("Win_Placeholder_Authors"), m_splitView);
+    m_authorListSubPane = m_controllerAuthorList->pane();
     m_authorListSubPane->setMinimumWidth(WindowLayout::kMinimumPane);
     m_splitView->addWidget(m_authorListSubPane);
 
     m_viewBibItems = new QSplitter(Qt::Vertical, m_splitView);
     m_viewBibItems->setObjectName(QStringLiteral("viewBibItems"));
     m_viewBibItems->setChildrenCollapsible(false);
-    m_itemListSubPane = placeholderPane(QStringLiteral("Win_Pane_Items"),
-                                        QStringLiteral("Win_Placeholder_Items"), m_viewBibItems);
+    m_itemListSubPane = m_controllerItemList->pane();
     m_detailPane = placeholderPane(QStringLiteral("Win_Pane_Editor"),
                                    QStringLiteral("Win_Placeholder_Editor"), m_viewBibItems);
     m_viewBibItems->addWidget(m_itemListSubPane);
@@ -261,6 +274,7 @@ void QFMainController::registerActions()
                tag == TagHelpFirst ? QKeySequence(QKeySequence::HelpContents) : QKeySequence(),
                nullptr, [this, tag] { showHelpTopic(tag); });
     }
+    m_controllerItemList->registerActions(a);
     for (int tag : a->tags())
         m_mainWindow->addAction(a->action(tag)); // shortcuts work without a menu open
 }
@@ -288,6 +302,7 @@ void QFMainController::buildMenus()
 
     QMenu *database = bar->addMenu(Texts::text(u"Win_Menu_Database"));
     addActions(database, {8002, 8003, 8004, 0, 8010, 8012, 0, 8017, 8018, 8015});
+    m_controllerItemList->buildMenu(bar);
     m_menuWindow = bar->addMenu(Texts::text(u"Win_Menu_Window"));
     addActions(m_menuWindow, {TagShowDetail});
     QMenu *help = bar->addMenu(Texts::text(u"Win_Menu_Help"));
@@ -426,6 +441,7 @@ void QFMainController::saveCurrentSettings()
     }
     prefs->setOpenDetailInfo(m_detailShown);
     m_controllerDbList->saveCurrentSettings();
+    m_controllerItemList->saveCurrentSettings();
     prefs->savePreferences();
 }
 
@@ -458,6 +474,8 @@ void QFMainController::showHelpTopic(int tag)
 void QFMainController::relayPreferencesChanged(bool globalMacrosChanged, bool listFormatsChanged)
 {
     m_controllerDbList->prefsChanged(globalMacrosChanged, listFormatsChanged);
+    m_controllerAuthorList->prefsChanged();
+    m_controllerItemList->prefsChanged();
     Q_EMIT preferencesChanged(globalMacrosChanged, listFormatsChanged);
 }
 

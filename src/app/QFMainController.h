@@ -6,7 +6,9 @@
 #include <memory>
 
 class ActionRegistry;
+class AuthorListController;
 class DBListController;
+class ItemListController;
 class MainWindow;
 class PluginManager;
 class QLabel;
@@ -50,6 +52,8 @@ public:
 
     MainWindow *mainWindow() const { return m_mainWindow; }
     DBListController *controllerDbList() const { return m_controllerDbList; }
+    AuthorListController *controllerAuthorList() const { return m_controllerAuthorList; }
+    ItemListController *controllerItemList() const { return m_controllerItemList; }
     ActionRegistry *actions() const { return m_actions; }
     QSplitter *splitView() const { return m_splitView; }
     QWidget *detailPane() const { return m_detailPane; }
@@ -111,6 +115,8 @@ private:
     QWidget *m_itemListSubPane = nullptr;
     QWidget *m_detailPane = nullptr;
     DBListController *m_controllerDbList = nullptr;
+    AuthorListController *m_controllerAuthorList = nullptr;
+    ItemListController *m_controllerItemList = nullptr;
     WelcomeController *m_controllerWelcome = nullptr;
     ActionRegistry *m_actions = nullptr;
     RecentFiles *m_recentFiles = nullptr;
