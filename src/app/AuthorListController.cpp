@@ -13,8 +13,7 @@
 
 #include <algorithm>
 
-AuthorListController::AuthorListController(QWidget *parentWidget, QObject *parent)
-    : QObject(parent)
+AuthorListController::AuthorListController(QWidget *parentWidget, QObject *parent) : QObject(parent)
 {
     m_pane = new QWidget(parentWidget);
     m_pane->setObjectName(QStringLiteral("authorPane"));
@@ -51,11 +50,10 @@ AuthorListController::AuthorListController(QWidget *parentWidget, QObject *paren
 
     connect(m_stringAuthorSearch, &QLineEdit::textChanged, this,
             &AuthorListController::authorSearch);
-    connect(m_tableAuthor->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] {
-                if (!m_quiet)
-                    selectionChanged();
-            });
+    connect(m_tableAuthor->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_quiet)
+            selectionChanged();
+    });
     prefsChanged();
     refleshStatus();
 }

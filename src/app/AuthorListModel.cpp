@@ -15,8 +15,9 @@ void AuthorListModel::setAuthors(const AuthorIndex *index)
     m_allNames = index ? *index : AuthorIndex();
     m_sortedKeys = m_allNames.keys();
     QCollator collator;
-    std::sort(m_sortedKeys.begin(), m_sortedKeys.end(),
-              [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    std::sort(
+        m_sortedKeys.begin(), m_sortedKeys.end(),
+        [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
     rebuild();
 }
 

@@ -140,7 +140,9 @@ void ItemListController::registerActions(ActionRegistry *actions)
         {TagCopyAsTextList, u"Win_Action_CopyAsTextList", {}, [this] { copyAsRichList(); }},
         {TagCopyAsRTFList, u"Win_Action_CopyAsRTFList", {}, [this] { copyAsRichList(); }},
         {TagCheckSelection, u"Win_Action_CheckSelection", {}, [this] { setMarks(true, true); }},
-        {TagUncheckSelection, u"Win_Action_UncheckSelection", {},
+        {TagUncheckSelection,
+         u"Win_Action_UncheckSelection",
+         {},
          [this] { setMarks(true, false); }},
         {TagCheckAll, u"Win_Action_CheckAll", {}, [this] { setMarks(false, true); }},
         {TagUncheckAll, u"Win_Action_UncheckAll", {}, [this] { setMarks(false, false); }},
@@ -167,13 +169,31 @@ void ItemListController::buildMenu(QMenuBar *bar)
     if (!m_actions)
         return;
     QMenu *edit = bar->addMenu(Texts::text(u"Win_Menu_Entries"));
-    for (int tag : {int(TagCut), int(TagCopy), int(TagPaste), 0, int(TagCopyAsBibkey),
-                    int(TagCopyAsCite), int(TagCopyAsNocite), int(TagCopyAsBibitemList),
-                    int(TagCopyAsHTMLList), int(TagCopyAsTabList), int(TagCopyAsTextList),
-                    int(TagCopyAsRTFList), 0, int(TagCheckSelection), int(TagUncheckSelection),
-                    int(TagCheckAll), int(TagUncheckAll), int(TagSelectChecked),
-                    int(TagSelectUnchecked), 0, int(TagOpenAttachments), int(TagOpenURLs),
-                    int(TagSendEmails), 0, int(TagRemove)}) {
+    for (int tag : {int(TagCut),
+                    int(TagCopy),
+                    int(TagPaste),
+                    0,
+                    int(TagCopyAsBibkey),
+                    int(TagCopyAsCite),
+                    int(TagCopyAsNocite),
+                    int(TagCopyAsBibitemList),
+                    int(TagCopyAsHTMLList),
+                    int(TagCopyAsTabList),
+                    int(TagCopyAsTextList),
+                    int(TagCopyAsRTFList),
+                    0,
+                    int(TagCheckSelection),
+                    int(TagUncheckSelection),
+                    int(TagCheckAll),
+                    int(TagUncheckAll),
+                    int(TagSelectChecked),
+                    int(TagSelectUnchecked),
+                    0,
+                    int(TagOpenAttachments),
+                    int(TagOpenURLs),
+                    int(TagSendEmails),
+                    0,
+                    int(TagRemove)}) {
         if (tag == 0)
             edit->addSeparator();
         else
@@ -348,8 +368,9 @@ void ItemListController::rebuildSearchMenu()
     m_searchMenu->addSeparator();
     QStringList names = m_fieldNameList.keys();
     QCollator collator;
-    std::sort(names.begin(), names.end(),
-              [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    std::sort(names.begin(), names.end(), [&collator](const QString &a, const QString &b) {
+        return collator.compare(a, b) < 0;
+    });
     for (const QString &name : std::as_const(names)) {
         QAction *action = m_searchMenu->addAction(name);
         action->setCheckable(true);
@@ -363,8 +384,9 @@ void ItemListController::sortByColumn(const QString &identifier, bool ascending)
 {
     m_lastSortedColumn = identifier;
     m_lastSortedAscend = ascending;
-    m_tableItemList->horizontalHeader()->setSortIndicator(
-        m_model->columnOfIdentifier(identifier), ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_tableItemList->horizontalHeader()->setSortIndicator(m_model->columnOfIdentifier(identifier),
+                                                          ascending ? Qt::AscendingOrder
+                                                                    : Qt::DescendingOrder);
     refleshItemList();
 }
 
@@ -571,8 +593,8 @@ void ItemListController::toggleMarks()
     if (items.empty())
         return;
     // All marked become unmarked; otherwise all become marked.
-    const bool allMarked =
-        std::all_of(items.begin(), items.end(), [](const BibItemPtr &item) { return item->mark(); });
+    const bool allMarked = std::all_of(items.begin(), items.end(),
+                                       [](const BibItemPtr &item) { return item->mark(); });
     setMarks(true, !allMarked);
 }
 
@@ -697,8 +719,8 @@ void ItemListController::sendEmails()
 {
     // Only plain address syntax; the address is percent-encoded, so a field
     // cannot add "?attach=" or other parameters.
-    static const QRegularExpression address(
-        QStringLiteral("^[A-Za-z0-9.!#$%'*+/=^_`{|}~-]+@[A-Za-z0-9](?:[A-Za-z0-9.-]*[A-Za-z0-9])?$"));
+    static const QRegularExpression address(QStringLiteral(
+        "^[A-Za-z0-9.!#$%'*+/=^_`{|}~-]+@[A-Za-z0-9](?:[A-Za-z0-9.-]*[A-Za-z0-9])?$"));
     QList<QUrl> urls;
     for (const BibItemPtr &item : selectedItems()) {
         const std::optional<QString> email = item->attachedEmail();

@@ -193,8 +193,7 @@ Qt::ItemFlags ItemListModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
-    if (m_columns[index.column()].identifier == u"00_mark" &&
-        !m_items[index.row()]->strayItem())
+    if (m_columns[index.column()].identifier == u"00_mark" && !m_items[index.row()]->strayItem())
         flags |= Qt::ItemIsUserCheckable;
     return flags;
 }

@@ -1,6 +1,9 @@
 #include "app/RtfWriter.h"
 
+#include <algorithm>
+
 #include <QList>
+#include <QTextDocumentFragment>
 
 namespace {
 
@@ -34,6 +37,12 @@ QString entityAt(const QString &html, qsizetype &at)
         text = QStringLiteral("'");
     } else if (name == u"nbsp") {
         text = QString(QChar(0x00A0));
+    } else if (!name.isEmpty() && std::all_of(name.begin(), name.end(),
+                                              [](QChar c) { return c.isLetterOrNumber(); })) {
+        // Any other named entity, as the HTML reader knows it.
+        const QString decoded = QTextDocumentFragment::fromHtml(u'&' + name + u';').toPlainText();
+        if (decoded != u'&' + name + u';')
+            text = decoded;
     }
     if (text.isEmpty()) {
         ++at;
