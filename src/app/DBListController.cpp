@@ -16,6 +16,7 @@
 #include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QTimer>
 #include <QTreeView>
@@ -287,7 +288,8 @@ void DBListController::refleshStatus()
         QStringList loading;
         for (LocalDatabase *database : localDatabases())
             if (database->isLoading())
-                loading << database->description();
+                loading << QStringLiteral("%1 (%2)").arg(
+                    database->description(), QLocale().toString(database->numLoading()));
         if (!loading.isEmpty())
             text = Texts::format(u"Win_StatusLoading", {loading.join(QStringLiteral(", "))});
     }

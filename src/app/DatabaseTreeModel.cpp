@@ -138,6 +138,8 @@ QVariant DatabaseTreeModel::data(const QModelIndex &index, int role) const
     const bool unsaved = node->isRealDatabase() && node->isDirty();
     switch (role) {
     case Qt::DisplayRole:
+        if (node->isLoading() && node->isLocalDatabase())
+            return node->description() + QStringLiteral(" (%1\u2026)").arg(node->numLoading());
         return unsaved ? node->attributedName() + QStringLiteral(" \u2022")
                        : node->attributedName();
     case Qt::EditRole:

@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
@@ -34,6 +35,16 @@ class MainControllerTest : public QObject
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
+
+    static QByteArray bigFile()
+    {
+        QByteArray big;
+        for (int i = 0; i < 40000; ++i)
+            big += "@article{key" + QByteArray::number(i) +
+                   ",\n  author = {A. Author and B. Writer},\n  title = {Title " +
+                   QByteArray::number(i) + "},\n  year = 2001\n}\n\n";
+        return big;
+    }
 
     LocalDatabase *openEdited(QFMainController &window, const QString &name)
     {
@@ -161,18 +172,35 @@ private Q_SLOTS:
         QVERIFY(window->controllerDbList()->rootNode()->lastChild()->isManualLib());
     }
 
+    void stoppingALoadKeepsTheFileUntouched()
+    {
+        const QByteArray big = bigFile();
+        const QString path = writeFile(*m_dir, u"big.bib"_s, big);
+        auto window = startWindow();
+        DBListController *list = window->controllerDbList();
+        ScriptedAlertPresenter alerts({}, 1); // the reading problems: keep the database
+        window->openFile(path);
+        QVERIFY(window->actions()->action(8012)->isEnabled());
+        window->actions()->action(8012)->trigger();
+        QVERIFY(waitForLoading(list));
+        auto *database = static_cast<LocalDatabase *>(list->databaseNode()->firstChild());
+        QVERIFY(database->readIncomplete());
+        QVERIFY(database->numItems() < 40000);
+        database->setDirty(true);
+        QVERIFY(!list->saveDocuments()); // "Cancel" is the default of the lossy-save question
+        QCOMPARE(readFile(path), big);
+    }
+
     void quittingWhileLoadingStillSavesTheTree()
     {
-        QByteArray big;
-        for (int i = 0; i < 40000; ++i)
-            big += "@article{key" + QByteArray::number(i) +
-                   ",\n  author = {A. Author and B. Writer},\n  title = {Title " +
-                   QByteArray::number(i) + "},\n  year = 2001\n}\n\n";
+        const QByteArray big = bigFile();
         const QString path = writeFile(*m_dir, u"big.bib"_s, big);
         {
             auto window = startWindow();
             window->openFile(path);
             QVERIFY(window->controllerDbList()->isLoading());
+            QVERIFY(window->controllerDbList()->statusLabel()->text().startsWith(u"Loading big ("));
+            QVERIFY(treeRows(window->controllerDbList()).value(1).startsWith(u"  big ("));
             QVERIFY(window->applicationShouldTerminate());
         }
         auto window = startWindow();
