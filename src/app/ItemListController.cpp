@@ -7,9 +7,14 @@
 #include "app/ItemListTableView.h"
 #include "app/ItemMimeData.h"
 #include "core/AlertPresenter.h"
+#include "core/TextEncodings.h"
 #include "core/Texts.h"
 #include "model/BibItem.h"
+#include "model/MacroList.h"
 #include "prefs/BibPreferences.h"
+#include "storage/BibFileReader.h"
+#include "storage/LocalDatabase.h"
+#include "storage/LocalDatabaseProperties.h"
 
 #include <QAction>
 #include <QApplication>
@@ -526,8 +531,24 @@ bool ItemListController::paste()
         AlertPresenter::show(request);
         return false;
     }
-    if (!ItemMimeData::hasItems(data))
-        return false;
+    if (!ItemMimeData::hasItems(data)) {
+        if (!data->hasText() || !node->isRealDatabase())
+            return false;
+        int failed = 0;
+        const BibItemList added = pasteBibTeXText(data->text(), node, failed);
+        if (added.empty() && failed == 0)
+            return false;
+        m_dbList->reload(true);
+        selectBibItems(added);
+        if (failed > 0) {
+            AlertRequest request;
+            request.title = Texts::text(u"PasteFailed");
+            request.message = Texts::format(u"PasteFailedMessage", {QString::number(failed)});
+            request.defaultButton = Texts::text(u"OK");
+            AlertPresenter::show(request);
+        }
+        return !added.empty();
+    }
     QString error;
     const BibItemList items = ItemMimeData::decodeItems(ItemMimeData::itemsData(data), error);
     if (!error.isEmpty() || items.empty()) {
@@ -550,6 +571,36 @@ bool ItemListController::paste()
         AlertPresenter::show(request);
     }
     return !added.empty();
+}
+
+BibItemList ItemListController::pasteBibTeXText(const QString &text, BibDatabase *target,
+                                                int &failed)
+{
+    failed = 0;
+    if (!text.contains(u'@') || !target || !target->isRealDatabase())
+        return {};
+    // Read by the file reader into a scratch database that lives until the
+    // copies are made.
+    LocalDatabase scratch;
+    scratch.localProperties().setEncoding(TextEncodings::UTF8);
+    std::atomic<bool> stop{false};
+    std::atomic<int> count{0};
+    BibFileContents contents;
+    {
+        BibFileReader reader(scratch, scratch.localProperties(), stop, count);
+        reader.setForcedEncoding(TextEncodings::UTF8);
+        // Words before the first entry (a page's heading) are not a problem.
+        contents = reader.readBytes(text.mid(text.indexOf(u'@')).toUtf8());
+    }
+    if (!contents.errors.isEmpty()) {
+        AlertRequest request;
+        request.title = Texts::text(u"PasteTextProblems");
+        request.message = Texts::format(u"PasteTextProblemsMessage", {contents.errors.join(u'\n')});
+        request.defaultButton = Texts::text(u"OK");
+        AlertPresenter::show(request);
+        return {};
+    }
+    return addCopyOfBibItems(contents.items, target, failed);
 }
 
 void ItemListController::copyAsFormat(int format)

@@ -118,6 +118,11 @@ public:
     static BibItemList addCopyOfBibItems(const BibItemList &items, BibDatabase *target,
                                          int &failed);
 
+    // Entries read from plain BibTeX text (a publisher's page, an editor) added
+    // to `target` with unique keys; nothing is added when the text has
+    // reading problems (they are shown). Answers the added entries.
+    static BibItemList pasteBibTeXText(const QString &text, BibDatabase *target, int &failed);
+
 private:
     void selectionChanged();
     void rebuildSearchMenu();

@@ -332,6 +332,40 @@ private Q_SLOTS:
         QCOMPARE(second->numItems(), 5);
     }
 
+    void pasteBibTeXText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("two entries") << u"From the publisher:\n@article{new1, title={One}}\n"
+                                        "@book{smith1, title={Clash}}"_s
+                                     << 2 << 0;
+        QTest::newRow("a reading problem adds nothing")
+            << u"@article{good, title={Fine}}\n@article{bad, title={Open"_s << 0 << 1;
+        QTest::newRow("not BibTeX") << u"just words"_s << 0 << 0;
+    }
+
+    void pasteBibTeXText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, added);
+        QFETCH(int, questions);
+        ScriptedAlertPresenter presenter({0});
+        LocalDatabase *database = databaseNamed(m_list, u"browse"_s);
+        QGuiApplication::clipboard()->setText(text);
+        m_window->actions()->updateEnabled();
+        m_window->actions()->action(ItemListController::TagPaste)->trigger();
+        QCOMPARE(database->numItems(), 3 + added);
+        QCOMPARE(int(presenter.requests().size()), questions);
+        if (added > 0) {
+            QStringList keys = m_items->selectedBibKeys();
+            keys.sort();
+            QCOMPARE(keys.size(), added);
+            QCOMPARE(keys.front(), u"new1"_s);
+            QVERIFY(keys.back() != u"smith1"_s); // a key of its own
+        }
+    }
+
     void removalAsks_data()
     {
         QTest::addColumn<int>("answer");
