@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCollator>
+#include <QCollatorSortKey>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -277,6 +278,7 @@ bool ItemListController::validateMenuItem(int tag) const
 void ItemListController::setItems(const BibItemList &items)
 {
     m_allItems = items;
+    m_needsSort = true;
     refleshItemList();
     refleshStatus();
 }
@@ -291,29 +293,73 @@ void ItemListController::refleshItemList()
         if (it.value())
             fields << it.key();
     }
+    if (m_needsSort) {
+        m_sortedItems = m_allItems;
+        sortItems(m_sortedItems);
+        m_needsSort = false;
+    }
     if (!search.isEmpty() && !fields.isEmpty()) {
         const Qt::CaseSensitivity sensitivity =
             m_checkCaseSensitive->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
-        for (const BibItemPtr &item : m_allItems) {
+        for (const BibItemPtr &item : m_sortedItems) {
             if (item->containsString(search, fields, sensitivity))
                 shown.push_back(item);
         }
     } else {
-        shown = m_allItems;
-    }
-    if (!m_lastSortedColumn.isEmpty()) {
-        for (const BibItemPtr &item : shown)
-            item->setSortIdentifier(m_lastSortedColumn, m_lastSortedAscend);
-        std::stable_sort(shown.begin(), shown.end(), [](const BibItemPtr &a, const BibItemPtr &b) {
-            return a->sortByIdentifier(*b) < 0;
-        });
-    } else {
-        std::stable_sort(shown.begin(), shown.end(), [](const BibItemPtr &a, const BibItemPtr &b) {
-            return a->sortByBibkey(*b) < 0;
-        });
+        shown = m_sortedItems;
     }
     m_model->setItems(std::move(shown));
     selectBibItems(remembered);
+}
+
+void ItemListController::sortItems(BibItemList &items) const
+{
+    const QString &column = m_lastSortedColumn;
+    for (const BibItemPtr &item : items)
+        item->setSortIdentifier(column, m_lastSortedAscend);
+    // Numbers and time stamps compare by their own rules.
+    if (column == u"13_modified" || column == u"06_year" || column == u"07_volume" ||
+        column == u"08_page") {
+        std::stable_sort(items.begin(), items.end(), [](const BibItemPtr &a, const BibItemPtr &b) {
+            return a->sortByIdentifier(*b) < 0;
+        });
+        return;
+    }
+    // A text column: an empty value first, then the text, then the key (all
+    // reversed for a descending order), as sortByIdentifier orders them.
+    struct Keyed
+    {
+        bool hasText;
+        QCollatorSortKey text;
+        QCollatorSortKey key;
+        BibItemPtr item;
+    };
+    static thread_local const QCollator collator;
+    std::vector<Keyed> keyed;
+    keyed.reserve(items.size());
+    for (BibItemPtr &item : items) {
+        const QString text =
+            column.isEmpty() ? QString() : item->valueForColumn(column).value_or(ListCell()).text;
+        keyed.push_back(
+            {!text.isEmpty(), collator.sortKey(text), collator.sortKey(item->bibKey()), item});
+    }
+    const auto ascending = [](const Keyed &a, const Keyed &b) {
+        if (a.hasText != b.hasText)
+            return !a.hasText;
+        if (a.hasText) {
+            const int order = a.text.compare(b.text);
+            if (order != 0)
+                return order < 0;
+        }
+        return a.key.compare(b.key) < 0;
+    };
+    if (m_lastSortedAscend)
+        std::stable_sort(keyed.begin(), keyed.end(), ascending);
+    else
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [&ascending](const Keyed &a, const Keyed &b) { return ascending(b, a); });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        items[i] = std::move(keyed[i].item);
 }
 
 void ItemListController::refleshStatus()
@@ -392,6 +438,7 @@ void ItemListController::sortByColumn(const QString &identifier, bool ascending)
     m_tableItemList->horizontalHeader()->setSortIndicator(m_model->columnOfIdentifier(identifier),
                                                           ascending ? Qt::AscendingOrder
                                                                     : Qt::DescendingOrder);
+    m_needsSort = true;
     refleshItemList();
 }
 
@@ -811,5 +858,6 @@ void ItemListController::prefsChanged()
         m_lastSortedColumn.clear();
     for (const BibItemPtr &item : m_allItems)
         item->makeAttributedStringForList();
+    m_needsSort = true;
     refleshItemList();
 }

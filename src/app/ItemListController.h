@@ -125,6 +125,9 @@ public:
 
 private:
     void selectionChanged();
+    // Sorts as the entries' own comparison (sortByIdentifier) does, with the
+    // collation keys of the compared texts computed once per entry.
+    void sortItems(BibItemList &items) const;
     void rebuildSearchMenu();
     void updateActions();
     void markChanged(const BibItemPtr &item, bool marked);
@@ -142,6 +145,10 @@ private:
     QLabel *m_statusBibItems = nullptr;
     QMenu *m_searchMenu = nullptr;
     BibItemList m_allItems;
+    // m_allItems in the list's order: the search filters it without sorting
+    // again; sorted anew when the entries or the sort column change.
+    BibItemList m_sortedItems;
+    bool m_needsSort = true;
     QString m_lastSortedColumn;
     bool m_lastSortedAscend = true;
     QMap<QString, bool> m_fieldNameList;
