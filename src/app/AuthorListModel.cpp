@@ -4,6 +4,7 @@
 #include "model/BibItem.h"
 
 #include <QCollator>
+#include <QCollatorSortKey>
 #include <QSet>
 
 #include <algorithm>
@@ -13,11 +14,20 @@ AuthorListModel::AuthorListModel(QObject *parent) : QAbstractListModel(parent) {
 void AuthorListModel::setAuthors(const AuthorIndex *index)
 {
     m_allNames = index ? *index : AuthorIndex();
-    m_sortedKeys = m_allNames.keys();
+    // Collation keys made once per name: a large index has tens of thousands.
     QCollator collator;
-    std::sort(
-        m_sortedKeys.begin(), m_sortedKeys.end(),
-        [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    std::vector<std::pair<QCollatorSortKey, QString>> keyed;
+    keyed.reserve(static_cast<size_t>(m_allNames.size()));
+    for (auto it = m_allNames.cbegin(); it != m_allNames.cend(); ++it)
+        keyed.emplace_back(collator.sortKey(it.key()), it.key());
+    std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
+        const int order = a.first.compare(b.first);
+        return order != 0 ? order < 0 : a.second < b.second;
+    });
+    m_sortedKeys.clear();
+    m_sortedKeys.reserve(static_cast<qsizetype>(keyed.size()));
+    for (auto &entry : keyed)
+        m_sortedKeys << std::move(entry.second);
     rebuild();
 }
 
