@@ -23,6 +23,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QBrush>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QHeaderView>
@@ -364,6 +365,32 @@ private Q_SLOTS:
             QCOMPARE(keys.front(), u"new1"_s);
             QVERIFY(keys.back() != u"smith1"_s); // a key of its own
         }
+    }
+
+    void dragBetweenDatabases()
+    {
+        LocalDatabase *first = databaseNamed(m_list, u"browse"_s);
+        LocalDatabase *second = open(u"target.bib"_s, "@misc{z1, title = {Here}}\n");
+        m_list->selectDatabase(first);
+        selectKeys({u"smith1"_s, u"smith2"_s});
+        const QModelIndexList rows = m_items->view()->selectionModel()->selectedRows();
+        std::unique_ptr<QMimeData> drag(m_items->model()->mimeData(rows));
+        QVERIFY(drag);
+        QVERIFY(drag->formats().contains(ItemMimeData::kBibItemMimeType));
+        QVERIFY(!m_list->acceptsDrop(drag.get(), m_list->databaseNode(), -1)); // a group
+        QVERIFY(m_list->acceptsDrop(drag.get(), second, -1));
+        QVERIFY(m_list->performDrop(drag.get(), second, -1));
+        QCOMPARE(second->numItems(), 3);
+        QCOMPARE(first->numItems(), 3); // a copy, not a move
+
+        // Rows with an entry of no database are not dragged; its cells are red.
+        const BibItemPtr stray = BibItem::create();
+        m_items->setItems({first->allItems()->front(), stray});
+        const int strayRow = m_items->model()->rowOfItem(stray.get());
+        const QModelIndex cell = m_items->model()->index(strayRow, 2);
+        QCOMPARE(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
+        QVERIFY(!m_items->model()->mimeData({m_items->model()->index(0, 2), cell}));
+        QVERIFY(m_items->model()->mimeData({m_items->model()->index(1 - strayRow, 2)}));
     }
 
     void removalAsks_data()
