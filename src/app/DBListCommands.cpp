@@ -3,6 +3,8 @@
 #include "app/DBListController.h"
 
 #include "app/DatabaseTreeModel.h"
+#include "app/ItemListController.h"
+#include "app/ItemMimeData.h"
 #include "core/AlertPresenter.h"
 #include "core/Texts.h"
 #include "prefs/BibPreferences.h"
@@ -400,6 +402,8 @@ bool DBListController::acceptsDrop(const QMimeData *data, BibDatabase *target, i
             return false;
         return true;
     }
+    if (ItemMimeData::hasItems(data)) // entries go onto a database or a manual library
+        return !isLoading() && target && target->kind() > 3 && row < 0;
     if (data->hasUrls())
         return !isLoading() && !bibFilesOf(data).isEmpty();
     return false;
@@ -416,6 +420,21 @@ bool DBListController::performDrop(const QMimeData *data, BibDatabase *target, i
         reload(!wasSelected);
         selectDatabase(node);
         return true;
+    }
+    if (ItemMimeData::hasItems(data)) {
+        QString error;
+        const BibItemList items = ItemMimeData::decodeItems(ItemMimeData::itemsData(data), error);
+        int failed = 0;
+        const BibItemList added = ItemListController::addCopyOfBibItems(items, target, failed);
+        if (failed > 0) {
+            AlertRequest request;
+            request.title = Texts::text(u"PasteFailed");
+            request.message = Texts::format(u"PasteFailedMessage", {QString::number(failed)});
+            request.defaultButton = Texts::text(u"OK");
+            AlertPresenter::show(request);
+        }
+        reload(target == selectedDatabase());
+        return !added.empty();
     }
     bool any = false;
     for (const QString &path : bibFilesOf(data))

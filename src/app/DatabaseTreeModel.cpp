@@ -1,5 +1,7 @@
 #include "app/DatabaseTreeModel.h"
 
+#include "app/ItemMimeData.h"
+
 #include "app/NodeIcons.h"
 #include "core/Texts.h"
 #include "storage/BibDatabase.h"
@@ -189,7 +191,7 @@ Qt::DropActions DatabaseTreeModel::supportedDragActions() const
 
 QStringList DatabaseTreeModel::mimeTypes() const
 {
-    return {kNodeMimeType, QStringLiteral("text/uri-list")};
+    return {kNodeMimeType, QStringLiteral("text/uri-list"), ItemMimeData::kBibItemMimeType};
 }
 
 QMimeData *DatabaseTreeModel::mimeData(const QModelIndexList &indexes) const

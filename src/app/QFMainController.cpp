@@ -1,10 +1,13 @@
 #include "app/QFMainController.h"
 
 #include "app/ActionRegistry.h"
+#include "app/AuthorListController.h"
 #include "app/DBListController.h"
 #include "app/ExportPluginProtocol.h"
 #include "app/HelpBook.h"
 #include "app/ImportPluginProtocol.h"
+#include "app/ItemListController.h"
+#include "app/ItemListTableView.h"
 #include "app/MainWindow.h"
 #include "app/NodeIcons.h"
 #include "app/PluginManager.h"
@@ -35,6 +38,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -54,20 +58,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 QFMainController *globalInstance = nullptr;
-
-// A pane whose content comes with a later part of the window: a labelled,
-// named placeholder.
-QWidget *placeholderPane(const QString &nameKey, const QString &textKey, QWidget *parent)
-{
-    auto *pane = new QLabel(Texts::text(textKey), parent);
-    pane->setObjectName(nameKey);
-    pane->setAccessibleName(Texts::text(nameKey));
-    pane->setAlignment(Qt::AlignCenter);
-    pane->setWordWrap(true);
-    pane->setEnabled(false);
-    pane->setFrameShape(QFrame::StyledPanel);
-    return pane;
-}
 
 const char *const kHelpKeys[] = {
     "Win_Help_QuickStart", "Win_Help_Databases", "Win_Help_Editing",   "Win_Help_Attachments",
@@ -123,12 +113,15 @@ void QFMainController::awakeFromNib()
     AlertPresenter::current(); // the window installs its own presenter in main()
 
     m_controllerDbList = new DBListController(m_mainWindow, this);
+    m_controllerAuthorList = new AuthorListController(m_mainWindow, this);
+    m_controllerItemList = new ItemListController(m_controllerDbList, m_mainWindow, this);
     m_itemObserver = std::make_unique<TreeItemChangeObserver>(m_controllerDbList);
     m_controllerWelcome = new WelcomeController(m_mainWindow, this);
     m_controllerDetail = new DetailInfoController(this);
     m_newEntry = new NewEntryController(m_controllerDbList, m_controllerDetail, this);
     connect(m_controllerDbList, &DBListController::stateChanged, m_controllerDetail,
             &DetailInfoController::databaseStateChanged);
+    connectEditorToItemList();
     m_actions = new ActionRegistry(this);
     m_recentFiles = new RecentFiles(this);
     m_plugins = std::make_unique<PluginManager>();
@@ -156,6 +149,17 @@ void QFMainController::awakeFromNib()
     connect(m_controllerDbList, &DBListController::stateChanged, this,
             &QFMainController::updateState);
     connect(m_controllerDbList, &DBListController::fileOpened, m_recentFiles, &RecentFiles::add);
+    // The selected node's names go to the author list, whose selection
+    // narrows the entry list.
+    m_controllerAuthorList->setItemsSink(
+        [this](const BibItemList &items) { m_controllerItemList->setItems(items); });
+    m_controllerItemList->setOpenHandler([this] { forceShowDetail(); });
+    connect(m_controllerDbList, &DBListController::selectionChanged, this, [this] {
+        const BibDatabase *node = m_controllerDbList->selectedDatabase();
+        m_controllerItemList->mergeFieldNameList(node);
+        m_controllerAuthorList->setAuthors(node ? node->allAuthors() : nullptr);
+        m_actions->updateEnabled();
+    });
     connect(m_recentFiles, &RecentFiles::openRequested, this,
             [this](const QString &path) { openFile(path); });
     connect(m_controllerDbList, &DBListController::selectionChanged, this, [this] {
@@ -193,16 +197,14 @@ void QFMainController::buildPanes()
     m_dbListSubPane->setMaximumWidth(m_controllerDbList->maxColumnWidth());
     m_splitView->addWidget(m_dbListSubPane);
 
-    m_authorListSubPane = placeholderPane(QStringLiteral("Win_Pane_Authors"),
-                                          QStringLiteral("Win_Placeholder_Authors"), m_splitView);
+    m_authorListSubPane = m_controllerAuthorList->pane();
     m_authorListSubPane->setMinimumWidth(WindowLayout::kMinimumPane);
     m_splitView->addWidget(m_authorListSubPane);
 
     m_viewBibItems = new QSplitter(Qt::Vertical, m_splitView);
     m_viewBibItems->setObjectName(QStringLiteral("viewBibItems"));
     m_viewBibItems->setChildrenCollapsible(false);
-    m_itemListSubPane = placeholderPane(QStringLiteral("Win_Pane_Items"),
-                                        QStringLiteral("Win_Placeholder_Items"), m_viewBibItems);
+    m_itemListSubPane = m_controllerItemList->pane();
     m_detailPane = m_controllerDetail->view();
     m_viewBibItems->addWidget(m_itemListSubPane);
     m_viewBibItems->addWidget(m_detailPane);
@@ -290,6 +292,7 @@ void QFMainController::registerActions()
     }
     m_controllerDetail->registerActions(a);
     m_newEntry->registerActions(a);
+    m_controllerItemList->registerActions(a);
     for (int tag : a->tags())
         m_mainWindow->addAction(a->action(tag)); // shortcuts work without a menu open
 }
@@ -324,6 +327,7 @@ void QFMainController::buildMenus()
     entry->addMenu(m_controllerDetail->macroMenu());
     entry->addAction(m_controllerDetail->inputPanel()->toggleViewAction());
     connect(entry, &QMenu::aboutToShow, m_actions, &ActionRegistry::updateEnabled);
+    m_controllerItemList->buildMenu(bar);
     m_menuWindow = bar->addMenu(Texts::text(u"Win_Menu_Window"));
     addActions(m_menuWindow, {TagShowDetail});
     QMenu *help = bar->addMenu(Texts::text(u"Win_Menu_Help"));
@@ -464,6 +468,7 @@ void QFMainController::saveCurrentSettings()
     }
     prefs->setOpenDetailInfo(m_detailShown);
     m_controllerDbList->saveCurrentSettings();
+    m_controllerItemList->saveCurrentSettings();
     prefs->savePreferences();
 }
 
@@ -497,7 +502,9 @@ void QFMainController::showHelpTopic(int tag)
 void QFMainController::relayPreferencesChanged(bool globalMacrosChanged, bool listFormatsChanged)
 {
     m_controllerDbList->prefsChanged(globalMacrosChanged, listFormatsChanged);
+    m_controllerAuthorList->prefsChanged();
     m_controllerDetail->prefsChanged();
+    m_controllerItemList->prefsChanged();
     Q_EMIT preferencesChanged(globalMacrosChanged, listFormatsChanged);
 }
 
@@ -532,4 +539,32 @@ PreferencesDialog *QFMainController::openPreferences()
     connect(dialog, &QDialog::finished, m_controllerDbList, &DBListController::startAutoSave);
     dialog->open();
     return dialog;
+}
+
+// The editor shows the single entry selected in the entry list. When the
+// editor keeps the entry it shows (a value it could not accept is still being
+// edited), the list's selection goes back to that entry.
+void QFMainController::connectEditorToItemList()
+{
+    connect(m_controllerItemList->view()->selectionModel(), &QItemSelectionModel::selectionChanged,
+            this, [this] {
+                if (m_followingSelection)
+                    return;
+                const BibItemList selected = m_controllerItemList->selectedItems();
+                const std::shared_ptr<BibItem> item =
+                    selected.size() == 1 ? selected.front() : std::shared_ptr<BibItem>();
+                if (item == m_controllerDetail->currentItem() || m_controllerDetail->setItem(item))
+                    return;
+                m_followingSelection = true;
+                if (const std::shared_ptr<BibItem> &kept = m_controllerDetail->currentItem())
+                    m_controllerItemList->selectBibItems({kept});
+                m_followingSelection = false;
+            });
+    connect(m_newEntry, &NewEntryController::itemAppended, this,
+            [this](const std::shared_ptr<BibItem> &item) {
+                m_followingSelection = true;
+                m_controllerItemList->refleshItemList();
+                m_controllerItemList->selectBibItems({item});
+                m_followingSelection = false;
+            });
 }

@@ -6,7 +6,9 @@
 #include <memory>
 
 class ActionRegistry;
+class AuthorListController;
 class DBListController;
+class ItemListController;
 class DetailInfoController;
 class NewEntryController;
 class MainWindow;
@@ -54,6 +56,8 @@ public:
 
     MainWindow *mainWindow() const { return m_mainWindow; }
     DBListController *controllerDbList() const { return m_controllerDbList; }
+    AuthorListController *controllerAuthorList() const { return m_controllerAuthorList; }
+    ItemListController *controllerItemList() const { return m_controllerItemList; }
     ActionRegistry *actions() const { return m_actions; }
     QSplitter *splitView() const { return m_splitView; }
     QWidget *detailPane() const { return m_detailPane; }
@@ -107,6 +111,8 @@ Q_SIGNALS:
     void terminated();
 
 private:
+    void connectEditorToItemList();
+    bool m_followingSelection = false;
     void awakeFromNib();
     void registerActions();
     void buildMenus();
@@ -123,6 +129,8 @@ private:
     DBListController *m_controllerDbList = nullptr;
     DetailInfoController *m_controllerDetail = nullptr;
     NewEntryController *m_newEntry = nullptr;
+    AuthorListController *m_controllerAuthorList = nullptr;
+    ItemListController *m_controllerItemList = nullptr;
     WelcomeController *m_controllerWelcome = nullptr;
     ActionRegistry *m_actions = nullptr;
     RecentFiles *m_recentFiles = nullptr;

@@ -177,8 +177,18 @@ const AuthorIndex *BibDatabase::allAuthors() const
 
 bool BibDatabase::containsItem(const BibItem *item) const
 {
-    return std::any_of(m_itemList.begin(), m_itemList.end(),
-                       [item](const BibItemPtr &own) { return own.get() == item; });
+    if (isLoading() || isSmartLib()) {
+        return std::any_of(m_itemList.begin(), m_itemList.end(),
+                           [item](const BibItemPtr &own) { return own.get() == item; });
+    }
+    if (!m_itemIndexValid) {
+        m_itemIndex.clear();
+        m_itemIndex.reserve(static_cast<qsizetype>(m_itemList.size()));
+        for (const BibItemPtr &own : m_itemList)
+            m_itemIndex.insert(own.get());
+        m_itemIndexValid = true;
+    }
+    return m_itemIndex.contains(item);
 }
 
 bool BibDatabase::childContainsItem(const BibItem *item) const
@@ -330,6 +340,8 @@ void BibDatabase::move(BibDatabase *node, int index)
 void BibDatabase::appendItemAndAuthors(const BibItemPtr &item)
 {
     m_itemList.push_back(item);
+    if (m_itemIndexValid)
+        m_itemIndex.insert(item.get());
     addAuthorsForItem(item);
 }
 
@@ -351,6 +363,8 @@ bool BibDatabase::removeBibItem(const BibItemPtr &item, bool)
         return true;
     removeAuthorsForItem(item);
     std::erase_if(m_itemList, [&](const BibItemPtr &own) { return own.get() == item.get(); });
+    if (m_itemIndexValid)
+        m_itemIndex.remove(item.get());
     if (m_nodeParent)
         m_nodeParent->bibItemRemoved(item);
     m_needsUpdate = true;
@@ -429,6 +443,7 @@ void BibDatabase::rebuildBibItemList(bool) {}
 void BibDatabase::cleanForCancelLoading()
 {
     m_itemList.clear();
+    itemListChanged();
     m_authorList.clear();
 }
 

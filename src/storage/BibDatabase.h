@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -222,6 +223,10 @@ protected:
     // Reads "Database Tree Children" of a group's property dictionary.
     void readChildren(const QVariantMap &dictionary, std::initializer_list<int> acceptedKinds);
     void appendItemAndAuthors(const BibItemPtr &item);
+    // Code that changes m_itemList other than through appendItemAndAuthors
+    // and BibDatabase::removeBibItem calls this: the membership index is
+    // rebuilt when next asked.
+    void itemListChanged() { m_itemIndexValid = false; }
 
     int m_kind;
     std::unique_ptr<DatabaseProperties> m_properties;
@@ -231,6 +236,11 @@ protected:
     LoadingCoordinator *m_controllerDbList = nullptr;
     BibItemList m_itemList;
     AuthorIndex m_authorList;
+    // The entries of m_itemList by identity, so that membership is not a scan
+    // (adding n entries one by one would be quadratic). Main thread; not used
+    // while loading or by smart libraries, which keep their own set.
+    mutable QSet<const BibItem *> m_itemIndex;
+    mutable bool m_itemIndexValid = false;
     std::atomic<bool> m_nowLoading{false};
     std::atomic<bool> m_stopLoading{false};
     int m_waitingStatus = 0;

@@ -6,6 +6,8 @@
 #include "storage/LocalDatabase.h"
 #include "storage/RealDatabase.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -106,10 +108,14 @@ void DatabaseGroup::databaseClosed(RealDatabase *database)
     const BibItemList *own = database ? database->allItems() : nullptr;
     if (!own)
         return;
+    QSet<const BibItem *> closing;
+    closing.reserve(static_cast<qsizetype>(own->size()));
     for (const BibItemPtr &item : *own) {
         removeAuthorsForItem(item);
-        std::erase_if(m_itemList, [&](const BibItemPtr &mine) { return mine.get() == item.get(); });
+        closing.insert(item.get());
     }
+    std::erase_if(m_itemList, [&](const BibItemPtr &mine) { return closing.contains(mine.get()); });
+    itemListChanged();
     m_needsUpdate = true;
 }
 

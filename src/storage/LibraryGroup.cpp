@@ -53,6 +53,7 @@ LibraryGroup::removeChildrenIdenticalTo(const std::vector<BibDatabase *> &nodes)
 void LibraryGroup::rebuildBibItemList(bool alsoParent)
 {
     m_itemList.clear();
+    itemListChanged();
     m_authorList.clear();
     // An item in several children is listed once.
     QSet<const BibItem *> listed;

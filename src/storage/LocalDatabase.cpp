@@ -61,6 +61,7 @@ LocalDatabase::localDatabaseWithDictionary(const QVariantMap &dictionary)
 bool LocalDatabase::loadFromFile(const QString &path, bool canCreate)
 {
     m_itemList.clear();
+    itemListChanged();
     m_authorList.clear();
     m_bibKeyList.clear();
     {
@@ -140,6 +141,7 @@ void LocalDatabase::loadFileInThread()
     // Hand-over: the lists become this database's own. Nothing else reads them
     // until the node reports that it is no longer loading.
     m_itemList = std::move(contents.items);
+    itemListChanged();
     m_bibKeyList = std::move(contents.keyIndex);
     m_commentList = std::move(contents.comments);
     m_preambleList = std::move(contents.preambles);
