@@ -39,10 +39,10 @@ public:
     enum Tag
     {
         TagShowDetail = 8200,
-        TagQuit = 9001,
-        TagReload = 9002,
-        TagReopenWithEncoding = 9003,
-        TagPreferences = 9004,
+        TagQuit = 9901,
+        TagReload = 9902,
+        TagReopenWithEncoding = 9903,
+        TagPreferences = 9904,
         TagHelpFirst = 8900,
         TagHelpLast = 8909
     };

@@ -412,7 +412,7 @@ private Q_SLOTS:
         QTest::newRow("database group")
             << u"databases"_s << QList<int>{8000, 8001, 8015} << QList<int>{8011, 7003, 7002, 8012};
         QTest::newRow("clean database")
-            << u"database"_s << QList<int>{8011, 7003, 9002} << QList<int>{7002, 7000, 8012, 8017};
+            << u"database"_s << QList<int>{8011, 7003, 9902} << QList<int>{7002, 7000, 8012, 8017};
     }
 
     void commandsFollowTheSelection()
