@@ -2,7 +2,6 @@
 
 #include "app/AuthorListModel.h"
 #include "core/Texts.h"
-#include "prefs/BibPreferences.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -194,14 +193,6 @@ int AuthorListController::displayedAuthors() const
 
 void AuthorListController::prefsChanged()
 {
-    const double size = BibPreferences::globalPreferences()
-                            ? BibPreferences::globalPreferences()->listFontSize()
-                            : 0.0;
-    if (size > 0) {
-        QFont font = m_tableAuthor->font();
-        font.setPointSizeF(size);
-        m_tableAuthor->setFont(font);
-        m_tableAuthor->verticalHeader()->setDefaultSectionSize(qRound(size * 1.3 * 1.4));
-    }
+    // The lists share the desktop's font, as the tree and the entry list do.
     m_tableAuthor->viewport()->update();
 }
