@@ -43,6 +43,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSessionManager>
 #include <QSplitter>
 #include <QStatusBar>
@@ -205,9 +206,18 @@ void QFMainController::buildPanes()
     m_viewBibItems->setObjectName(QStringLiteral("viewBibItems"));
     m_viewBibItems->setChildrenCollapsible(false);
     m_itemListSubPane = m_controllerItemList->pane();
-    m_detailPane = m_controllerDetail->view();
+    // The editor scrolls when the window is too low for all its slots, so the
+    // entry list keeps its share of the height.
+    auto *detailScroll = new QScrollArea(m_viewBibItems);
+    detailScroll->setWidget(m_controllerDetail->view());
+    detailScroll->setWidgetResizable(true);
+    detailScroll->setFrameShape(QFrame::NoFrame);
+    m_detailPane = detailScroll;
     m_viewBibItems->addWidget(m_itemListSubPane);
     m_viewBibItems->addWidget(m_detailPane);
+    // The entry list takes the height the editor does not need.
+    m_viewBibItems->setStretchFactor(0, 1);
+    m_viewBibItems->setStretchFactor(1, 0);
     m_viewBibItems->setMinimumWidth(WindowLayout::kMinimumItemPane);
     m_splitView->addWidget(m_viewBibItems);
     m_splitView->setStretchFactor(1, 1);
