@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include "CliRunner.h"
+#include "TestFiles.h"
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,18 +11,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
-void writeAll(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
+using QfTest::readAll;
+using QfTest::writeAll;
 
 const QByteArray kSample = "@STRING{jan = \"January\"}\n"
                            "@ARTICLE{doe99, author = {Doe, John}, title = {T}, month = jan,\n"

@@ -1,4 +1,5 @@
 #include "CliRunner.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,18 +10,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
-void writeAll(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
+using QfTest::readAll;
+using QfTest::writeAll;
 
 const QByteArray kBefore = "% Shared with a co-author: please keep this layout.\n"
                            "@string{jan = \"January\", feb = \"February\"}\n"

@@ -1,6 +1,7 @@
 // --from-encoding CODE of check, export and save: read a file in a named
 // encoding, whatever its bytes look like.
 #include "CliRunner.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -14,18 +15,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
-void writeAll(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
+using QfTest::readAll;
+using QfTest::writeAll;
 
 // "Иванов" in KOI8-R; read as windows-1251 it is other Cyrillic letters.
 const QByteArray kKoi8Name = "\xE9\xD7\xC1\xCE\xCF\xD7";

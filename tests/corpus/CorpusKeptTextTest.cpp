@@ -9,6 +9,7 @@
 #include "storage/DatabaseSaver.h"
 #include "storage/KeptText.h"
 #include "storage/LocalDatabase.h"
+#include "TestFiles.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -32,11 +33,7 @@ std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
     return database;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using QfTest::readAll;
 
 // The text after a settings block at the start (the block and the line
 // breaks after it left out); the whole text when there is none.

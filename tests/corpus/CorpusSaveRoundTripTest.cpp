@@ -10,6 +10,7 @@
 #include "prefs/BibPreferences.h"
 #include "storage/DatabaseSaver.h"
 #include "storage/LocalDatabase.h"
+#include "TestFiles.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -78,11 +79,7 @@ QByteArray withoutVolatileLines(QByteArray bytes)
     return text.toUtf8();
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using QfTest::readAll;
 
 // Files that cannot meet the round trip, each with the reason; none today.
 const QStringList kExceptions = {};

@@ -7,6 +7,7 @@
 #include "prefs/BibPreferences.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LocalDatabase.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,18 +20,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
-void writeAll(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
+using QfTest::readAll;
+using QfTest::writeAll;
 
 std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
 {

@@ -1,4 +1,5 @@
 #include "storage/SafeFileWriter.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,18 +12,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
-void writeAll(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
+using QfTest::readAll;
+using QfTest::writeAll;
 
 // A device that takes part of the data and then fails, like a full disk.
 class FailingWriter : public SafeFileWriter
