@@ -10,6 +10,7 @@
 #include "storage/BibFileWriter.h"
 #include "storage/DatabaseSaver.h"
 #include "storage/LocalDatabase.h"
+#include "CorpusSupport.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -259,17 +260,7 @@ private:
     qsizetype m_pos = 0;
 };
 
-std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
-{
-    auto database = LocalDatabase::localDatabaseWithFile(path, false);
-    if (!database)
-        return nullptr;
-    database->startLoading();
-    database->waitForLoading();
-    if (database->isLoading())
-        database->setWaitingStatus(0);
-    return database;
-}
+using QfTest::openDatabase;
 
 std::optional<QString> decoded(const QString &path, unsigned encoding)
 {

@@ -10,6 +10,7 @@
 #include "storage/KeptText.h"
 #include "storage/LocalDatabase.h"
 #include "TestFiles.h"
+#include "CorpusSupport.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -21,17 +22,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
-{
-    auto database = LocalDatabase::localDatabaseWithFile(path, false);
-    if (!database)
-        return nullptr;
-    database->startLoading();
-    database->waitForLoading();
-    if (database->isLoading())
-        database->setWaitingStatus(0);
-    return database;
-}
+using QfTest::openDatabase;
 
 using QfTest::readAll;
 
