@@ -4,8 +4,10 @@
 #include "core/AlertPresenter.h"
 #include "core/Texts.h"
 #include "editor/AnnotationText.h"
+#include "editor/AttachmentPanel.h"
 #include "editor/BibFieldDataField.h"
 #include "editor/BibTypeField.h"
+#include "editor/FileDropFilter.h"
 #include "editor/InputPaletteDock.h"
 #include "editor/RawFieldText.h"
 #include "model/BibItem.h"
@@ -51,6 +53,9 @@ struct TabSlots
 DetailInfoController::DetailInfoController(QObject *parent) : QObject(parent)
 {
     buildView();
+    new FileDropFilter(
+        m_view, [this] { return m_attachmentPanel->acceptsFiles(); },
+        [this](const QStringList &paths) { m_attachmentPanel->attachFiles(paths); });
     m_drawerInputSupport = new InputPaletteDock;
     m_drawerInputSupport->hide();
     connect(m_drawerInputSupport, &InputPaletteDock::buttonPressed, this,
@@ -143,13 +148,18 @@ void DetailInfoController::buildView()
         }
         grid->setRowStretch(last - first + 1, 1);
         m_tabViewDetail->addTab(page, Texts::text(titleKey));
+        return grid;
     };
     slotPage(kTabBasic, u"Editor_Tab_Basic"_s, 1, 10);
     slotPage(kTabOptional, u"Editor_Tab_Optional"_s, 11, 19);
     m_textAnnotation = new AnnotationText(this, nullptr);
     m_textAnnotation->setObjectName(kTabAnnote);
     m_tabViewDetail->addTab(m_textAnnotation, Texts::text(u"Editor_Tab_Annote"));
-    slotPage(kTabLinks, u"Editor_Tab_Links"_s, 20, 22);
+    QGridLayout *links = slotPage(kTabLinks, u"Editor_Tab_Links"_s, 20, 22);
+    m_attachmentPanel = new AttachmentPanel(this, links->parentWidget());
+    links->setRowStretch(3, 0);
+    links->addWidget(m_attachmentPanel, 3, 0, 1, 2);
+    links->setRowStretch(4, 1);
     m_textRawField = new RawFieldText(this, nullptr);
     m_textRawField->setObjectName(kTabRaw);
     m_tabViewDetail->addTab(m_textRawField, Texts::text(u"Editor_Tab_Raw"));
@@ -164,6 +174,7 @@ void DetailInfoController::buildView()
 void DetailInfoController::registerActions(ActionRegistry *actions)
 {
     m_actions = actions;
+    m_attachmentPanel->setActions(actions);
     actions->add(TagLockItemEdit, u"UnLockItemEdit"_s, QKeySequence(u"Ctrl+E"_s), nullptr,
                  [this] { unlockItemEdit(); });
     actions->add(
@@ -241,6 +252,7 @@ void DetailInfoController::giveItemToWidgets()
         field(slot)->setItem(m_currentItem);
     m_textAnnotation->setItem(m_currentItem);
     m_textRawField->setItem(m_currentItem);
+    m_attachmentPanel->setItem(m_currentItem);
 }
 
 void DetailInfoController::reload()
@@ -270,6 +282,7 @@ void DetailInfoController::clearFieldData()
         field(slot)->setItem(nullptr);
     m_textAnnotation->setItem(nullptr);
     m_textRawField->setItem(nullptr);
+    m_attachmentPanel->setItem(nullptr);
 }
 
 void DetailInfoController::setUndefinedFieldNames()
@@ -367,6 +380,7 @@ void DetailInfoController::updateButtons()
     m_buttonGenerateBibKey->setEnabled(editing);
     m_popupMacroSupport->setEnabled(editing);
     m_drawerInputSupport->enableSupportButtons(editing);
+    m_attachmentPanel->setEditing(editing);
     if (m_actions)
         m_actions->updateEnabled();
 }

@@ -11,6 +11,7 @@
 
 class ActionRegistry;
 class AnnotationText;
+class AttachmentPanel;
 class BibFieldDataField;
 class BibItem;
 class BibTypeField;
@@ -121,6 +122,7 @@ public:
     BibTypeField *typeField() const { return m_typeField; }
     AnnotationText *annotationText() const { return m_textAnnotation; }
     RawFieldText *rawFieldText() const { return m_textRawField; }
+    AttachmentPanel *attachmentPanel() const { return m_attachmentPanel; }
     QLabel *titleLabel(int slot) const;
     QTabWidget *tabView() const { return m_tabViewDetail; }
     QToolButton *enableEditButton() const { return m_buttonEnableEdit; }
@@ -155,6 +157,7 @@ private:
     std::array<QLabel *, kSlotCount> m_titleFields{};
     AnnotationText *m_textAnnotation = nullptr;
     RawFieldText *m_textRawField = nullptr;
+    AttachmentPanel *m_attachmentPanel = nullptr;
     QMenu *m_popupMacroSupport = nullptr;
     // Owned here until the window docks it.
     QPointer<InputPaletteDock> m_drawerInputSupport;
