@@ -3,18 +3,20 @@
 
 QF_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Packages every build needs (bibtex and plain.bst: the bibtex_judge test);
-# the window adds its own with QF_GUI_PACKAGES.
+# Packages every build needs (bibtex and plain.bst: the bibtex_judge test;
+# Hunspell: the editor's spelling checker); the window adds its own with
+# QF_GUI_PACKAGES.
 QF_PACKAGES=(build-essential cmake ninja-build ccache pkg-config python3
-    qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libuchardet-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libuchardet-dev libhunspell-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     texlive-binaries texlive-base)
 
 # What the desktop program needs to run and to be tested: the SVG icon engine,
 # the Wayland platform, fonts for Latin and Japanese text, the desktop-file
-# check, the MIME database and xdg-open for the help pages.
+# check, the MIME database, xdg-open for the help pages and the American English
+# spelling dictionary.
 QF_GUI_PACKAGES=(libqt6svg6 qt6-wayland fonts-dejavu-core fonts-wqy-microhei
-    desktop-file-utils shared-mime-info xdg-utils)
+    desktop-file-utils shared-mime-info xdg-utils hunspell-en-us)
 
 qf_missing_packages() {
     local missing=() p

@@ -1,12 +1,17 @@
 #include "editor/AnnotationText.h"
 
 #include "editor/DetailInfoController.h"
+#include "editor/SpellHighlighter.h"
 #include "model/BibItem.h"
 #include "prefs/BibPreferences.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
+
 AnnotationText::AnnotationText(DetailInfoController *controller, QWidget *parent)
     : EntryTextView(controller, parent),
-      m_fieldName(BibPreferences::globalPreferences()->annoteIdentifier().toLower())
+      m_fieldName(BibPreferences::globalPreferences()->annoteIdentifier().toLower()),
+      m_spelling(new SpellHighlighter(this, [this] { return isEnableEdit(); }))
 {}
 
 void AnnotationText::reloadPreferences()
@@ -28,4 +33,12 @@ bool AnnotationText::storeText(BibItem &item, const QString &text)
 void AnnotationText::notifyController()
 {
     m_infoController->fieldDataChanged();
+}
+
+void AnnotationText::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu(event->pos());
+    m_spelling->addSuggestions(menu, event->pos());
+    menu->exec(event->globalPos());
+    delete menu;
 }

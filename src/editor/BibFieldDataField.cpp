@@ -2,6 +2,8 @@
 
 #include "core/Texts.h"
 #include "editor/DetailInfoController.h"
+#include "editor/LineEditSpelling.h"
+#include "editor/SpellChecker.h"
 #include "model/BibItem.h"
 #include "model/MacroInsertion.h"
 
@@ -37,7 +39,9 @@ bool convertChars(QString &text)
 
 BibFieldDataField::BibFieldDataField(DetailInfoController *controller, QLabel *titleField,
                                      QWidget *parent)
-    : QLineEdit(parent), m_infoController(controller), m_titleField(titleField)
+    : QLineEdit(parent), m_infoController(controller), m_titleField(titleField),
+      m_spelling(new LineEditSpelling(
+          this, [this] { return isEnableEdit() && SpellChecker::checksField(m_fieldName); }))
 {
     setReadOnly(true);
     connect(this, &QLineEdit::textEdited, this, [this] { fieldTextChanged(); });
@@ -67,6 +71,7 @@ void BibFieldDataField::setFieldName(const QString &name, bool required)
     }
     m_titleField->setStyleSheet(u"color: "_s + colour);
     m_titleField->setProperty("required", required);
+    m_spelling->refresh();
 }
 
 void BibFieldDataField::setItem(const std::shared_ptr<BibItem> &item)
@@ -192,6 +197,7 @@ void BibFieldDataField::keyPressEvent(QKeyEvent *event)
 void BibFieldDataField::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu *menu = createStandardContextMenu();
+    m_spelling->addSuggestions(menu, event->pos());
     menu->addSeparator();
     QMenu *macros = menu->addMenu(Texts::text(u"MacroMenuTitle"));
     m_infoController->buildMacroMenu();

@@ -9,6 +9,7 @@
 
 class BibItem;
 class DetailInfoController;
+class LineEditSpelling;
 class QLabel;
 
 // One single-line field slot of the entry editor. Shows the field's display
@@ -42,6 +43,8 @@ public:
     void fieldTextChanged();
     // Inserts `macro` at the insertion point (an expression results).
     void insertMacro(const QString &macro);
+    // Underlines misspelt words while the field edits prose.
+    LineEditSpelling *spelling() const { return m_spelling; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -52,6 +55,7 @@ private:
 
     DetailInfoController *m_infoController;
     QLabel *m_titleField;
+    LineEditSpelling *m_spelling;
     std::shared_ptr<BibItem> m_currentItem;
     QString m_fieldName;
     QString m_undoBuffer;
