@@ -5,12 +5,15 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMenu>
 #include <QPointer>
 
 #include <hunspell.hxx>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
