@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <QTemporaryDir>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +24,38 @@ bool isRemote(ItemDatabase *database)
 {
     const auto *node = dynamic_cast<const BibDatabase *>(database);
     return node && node->kind() == BibDatabase::RemoteDatabaseKind;
+}
+
+// Attaches `paths` to `item` in place of the attachment at `current`.
+std::optional<QString> replaceAttachment(RealDatabase &database, BibItem &item,
+                                         const QStringList &paths, const QString &current)
+{
+    // The old attachment waits beside itself, under its own name, until the
+    // new one is in place: a copy that fails or an overwrite the user declines
+    // puts it back, and the entry never names a file that went to the trash.
+    const QFileInfo info(current);
+    QTemporaryDir aside(info.absolutePath() + u"/.replacing-XXXXXX"_s);
+    aside.setAutoRemove(false);
+    const QString kept = aside.filePath(info.fileName());
+    if (!aside.isValid() || !QDir().rename(current, kept)) {
+        if (aside.isValid())
+            QDir().rmdir(aside.path());
+        BibDatabase::fileOperationError(QF_KEY("FileError_Remove"), current);
+        return std::nullopt;
+    }
+    const std::optional<QString> placed = database.appendAttachments(paths, item, false);
+    if (!placed) {
+        if (QDir().rename(kept, current))
+            QDir().rmdir(aside.path());
+        else
+            BibDatabase::fileOperationError(QF_KEY("FileError_Move"), kept);
+        return std::nullopt;
+    }
+    if (AttachmentManager::moveFileToUserTrash(kept))
+        QDir().rmdir(aside.path());
+    else
+        BibDatabase::fileOperationError(QF_KEY("FileError_Remove"), kept);
+    return placed;
 }
 
 } // namespace
@@ -137,13 +170,8 @@ std::optional<QString> BibItem::appendAttachments(const QStringList &paths, bool
         const int answer = AlertPresenter::show(request);
         if (answer == -1)
             return std::nullopt;
-        if (answer == 0) {
-            if (!AttachmentManager::moveFileToUserTrash(current)) {
-                BibDatabase::fileOperationError(QF_KEY("FileError_Remove"), current);
-                return std::nullopt;
-            }
-            append = false;
-        }
+        if (answer == 0)
+            return replaceAttachment(*database, *this, paths, current);
     }
     return database->appendAttachments(paths, *this, append);
 }

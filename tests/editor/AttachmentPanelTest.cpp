@@ -206,16 +206,21 @@ private Q_SLOTS:
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("oldStays");
-        QTest::newRow("append: a key folder holds both") << 1 << u"Attachments/knuth84"_s << true;
+        QTest::addColumn<bool>("placeTaken");
+        QTest::newRow("append: a key folder holds both")
+            << 1 << u"Attachments/knuth84"_s << true << false;
         QTest::newRow("replace: the old one goes to the trash")
-            << 0 << u"Attachments/knuth84.pdf"_s << false;
-        QTest::newRow("cancel: nothing changes") << -1 << u"Attachments/old.ps"_s << true;
+            << 0 << u"Attachments/knuth84.pdf"_s << false << false;
+        QTest::newRow("replace, overwrite declined: the old one stays")
+            << 0 << u"Attachments/old.ps"_s << true << true;
+        QTest::newRow("cancel: nothing changes") << -1 << u"Attachments/old.ps"_s << true << false;
     }
     void dropOnAnEntryWithAFileAsks()
     {
         QFETCH(int, answer);
         QFETCH(QString, stored);
         QFETCH(bool, oldStays);
+        QFETCH(bool, placeTaken);
         QTemporaryDir dir;
         QTemporaryDir source;
         const OpenWindow window = EditorTest::openWindowWith(dir, EditorTest::kEntries);
@@ -228,13 +233,21 @@ private Q_SLOTS:
         QVERIFY(editor->setItem(knuth));
         editor->setEnableEdit(true);
 
-        ScriptedAlertPresenter alerts({answer});
+        if (placeTaken)
+            makeFile(dir.filePath(u"Attachments"_s), u"knuth84.pdf"_s, "taken");
+
+        // A taken place asks whether to overwrite it; the answer is Cancel.
+        ScriptedAlertPresenter alerts({answer, 1});
         QVERIFY(dropFiles(editor->field(20), {dropped}));
-        QCOMPARE(alerts.requests().size(), size_t(1));
+        QCOMPARE(alerts.requests().size(), size_t(placeTaken ? 2 : 1));
         QCOMPARE(alerts.requests().front().title, Texts::text(u"ItemHasFile"));
         QCOMPARE(knuth->fieldDataForEdit(u"file"_s), stored);
         QCOMPARE(editor->field(20)->text(), stored);
         QCOMPARE(QFile::exists(old), oldStays && answer != 1);
+        QCOMPARE(QDir(dir.filePath(u"Attachments"_s))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                     .filter(u".replacing"_s),
+                 QStringList());
         if (answer == 1) {
             QCOMPARE(contentOf(dir.filePath(stored) + u"/old.ps"_s), QByteArray("old"));
             QCOMPARE(contentOf(dir.filePath(stored) + u"/new.pdf"_s), QByteArray("new"));
