@@ -24,6 +24,7 @@
 #include "prefs/WindowLayout.h"
 #include "settings/DatabaseEditors.h"
 #include "settings/EncodingPopup.h"
+#include "settings/FileViewController.h"
 #include "settings/LineEndingPopup.h"
 #include "settings/PreferencesDialog.h"
 #include "settings/WelcomeController.h"
@@ -38,6 +39,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDockWidget>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenuBar>
@@ -119,6 +121,7 @@ void QFMainController::awakeFromNib()
     m_itemObserver = std::make_unique<TreeItemChangeObserver>(m_controllerDbList);
     m_controllerWelcome = new WelcomeController(m_mainWindow, this);
     m_controllerDetail = new DetailInfoController(this);
+    m_controllerFileView = new FileViewController(this);
     m_newEntry = new NewEntryController(m_controllerDbList, m_controllerDetail, this);
     connect(m_controllerDbList, &DBListController::stateChanged, m_controllerDetail,
             &DetailInfoController::databaseStateChanged);
@@ -224,6 +227,9 @@ void QFMainController::buildPanes()
     m_splitView->setStretchFactor(2, 1);
     m_mainWindow->setCentralWidget(m_splitView);
     m_mainWindow->addDockWidget(Qt::RightDockWidgetArea, m_controllerDetail->inputPanel());
+    // The attachment viewer opens from the Window menu, beside the entry list.
+    m_mainWindow->addDockWidget(Qt::RightDockWidgetArea, m_controllerFileView->dock());
+    m_controllerFileView->dock()->hide();
 
     QStatusBar *status = m_mainWindow->statusBar();
     status->addWidget(m_controllerDbList->statusLabel(), 1);
@@ -340,6 +346,7 @@ void QFMainController::buildMenus()
     m_controllerItemList->buildMenu(bar);
     m_menuWindow = bar->addMenu(Texts::text(u"Win_Menu_Window"));
     addActions(m_menuWindow, {TagShowDetail});
+    m_menuWindow->addAction(m_controllerFileView->dock()->toggleViewAction());
     QMenu *help = bar->addMenu(Texts::text(u"Win_Menu_Help"));
     for (int tag = TagHelpFirst; tag <= TagHelpLast; ++tag)
         help->addAction(m_actions->action(tag));
@@ -563,6 +570,7 @@ void QFMainController::connectEditorToItemList()
                 const BibItemList selected = m_controllerItemList->selectedItems();
                 const std::shared_ptr<BibItem> item =
                     selected.size() == 1 ? selected.front() : std::shared_ptr<BibItem>();
+                m_controllerFileView->setItem(item);
                 if (item == m_controllerDetail->currentItem() || m_controllerDetail->setItem(item))
                     return;
                 m_followingSelection = true;

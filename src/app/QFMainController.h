@@ -10,6 +10,7 @@ class AuthorListController;
 class DBListController;
 class ItemListController;
 class DetailInfoController;
+class FileViewController;
 class NewEntryController;
 class MainWindow;
 class PluginManager;
@@ -62,6 +63,7 @@ public:
     QSplitter *splitView() const { return m_splitView; }
     QWidget *detailPane() const { return m_detailPane; }
     DetailInfoController *controllerDetail() const { return m_controllerDetail; }
+    FileViewController *controllerFileView() const { return m_controllerFileView; }
     NewEntryController *newEntryController() const { return m_newEntry; }
     RecentFiles *recentFiles() const { return m_recentFiles; }
     WelcomeController *welcomeController() const { return m_controllerWelcome; }
@@ -128,6 +130,7 @@ private:
     QWidget *m_detailPane = nullptr;
     DBListController *m_controllerDbList = nullptr;
     DetailInfoController *m_controllerDetail = nullptr;
+    FileViewController *m_controllerFileView = nullptr;
     NewEntryController *m_newEntry = nullptr;
     AuthorListController *m_controllerAuthorList = nullptr;
     ItemListController *m_controllerItemList = nullptr;

@@ -1,0 +1,235 @@
+#include "GuiTestMain.h"
+
+#include "app/DBListController.h"
+#include "app/ItemListController.h"
+#include "app/MainWindow.h"
+#include "app/QFMainController.h"
+#include "core/Texts.h"
+#include "model/BibItem.h"
+#include "settings/FileViewController.h"
+#include "settings/WelcomeController.h"
+#include "storage/DatabaseGroup.h"
+
+#include <QDir>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+using Kind = AttachmentPreview::Kind;
+
+Q_DECLARE_METATYPE(AttachmentPreview::Kind)
+
+namespace {
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void writePdf(const QString &path, int pages)
+{
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    QPainter painter(&writer);
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            writer.newPage();
+        painter.drawText(QPointF(400, 800), u"Page %1 of a paper"_s.arg(page + 1));
+    }
+}
+
+} // namespace
+
+// The attachment viewer follows the entry list's selection in the real
+// window: PDF pages, images, folders, missing and damaged files.
+class FileViewTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<QFMainController> m_window;
+    FileViewController *m_viewer = nullptr;
+    QStringList m_opened;
+
+    std::shared_ptr<BibItem> entry(const QString &key) const
+    {
+        const BibDatabase *database = m_window->controllerDbList()->databaseNode()->firstChild();
+        for (const std::shared_ptr<BibItem> &item : *database->allItems())
+            if (item->bibKey() == key)
+                return item;
+        return nullptr;
+    }
+
+    // Selects the entry in the list and waits for the viewer to show it.
+    void select(const QString &key)
+    {
+        const std::shared_ptr<BibItem> item = entry(key);
+        QVERIFY(item);
+        QCOMPARE(m_window->controllerItemList()->selectBibItems({item}), 1);
+        QTRY_VERIFY(!m_viewer->isBusy());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        writePdf(m_dir.filePath(u"paper.pdf"_s), 3);
+        QImage image(800, 400, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(m_dir.filePath(u"figure.png"_s)));
+        writeBytes(m_dir.filePath(u"broken.pdf"_s), "%PDF-1.4\n1 0 obj << /Type /Catalog");
+        writeBytes(m_dir.filePath(u"notes.xyz"_s), "plain notes");
+        QVERIFY(QDir(m_dir.path()).mkdir(u"doe99"_s));
+        writePdf(m_dir.filePath(u"doe99/b-main.pdf"_s), 1);
+        writeBytes(m_dir.filePath(u"doe99/a-data.csv"_s), "1,2,3\n");
+        writeBytes(m_dir.filePath(u"refs.bib"_s),
+                   "@ARTICLE{pdf, title = {A}, file = {paper.pdf}}\n"
+                   "@ARTICLE{image, title = {B}, file = {figure.png}}\n"
+                   "@ARTICLE{folder, title = {C}, file = {doe99}}\n"
+                   "@ARTICLE{missing, title = {D}, file = {gone.pdf}}\n"
+                   "@ARTICLE{damaged, title = {E}, file = {broken.pdf}}\n"
+                   "@ARTICLE{other, title = {F}, file = {notes.xyz}}\n"
+                   "@ARTICLE{none, title = {G}}\n");
+
+        m_window = std::make_unique<QFMainController>();
+        m_window->applicationWillFinishLaunching();
+        if (WelcomeController *welcome = m_window->welcomeController(); welcome->isRunning())
+            welcome->ok();
+        DBListController *list = m_window->controllerDbList();
+        QVERIFY(m_window->openFile(m_dir.filePath(u"refs.bib"_s)));
+        QTRY_VERIFY_WITH_TIMEOUT(!list->isLoading(), 20000);
+        list->selectDatabase(list->databaseNode()->firstChild());
+        m_window->mainWindow()->resize(1200, 800);
+        m_window->mainWindow()->show();
+        m_viewer = m_window->controllerFileView();
+        m_viewer->setOpenHandler([this](const QString &path) { m_opened << path; });
+        QAction *toggle = m_viewer->dock()->toggleViewAction();
+        QVERIFY(!toggle->isChecked());
+        toggle->trigger();
+        QVERIFY(m_viewer->dock()->isVisible());
+        m_window->mainWindow()->resizeDocks({m_viewer->dock()}, {420}, Qt::Horizontal);
+    }
+
+    void cleanupTestCase() { m_window.reset(); }
+
+    void showsWhatIsAttached_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("canOpen");
+        QTest::newRow("pdf") << u"pdf"_s << Kind::Pdf << QString() << true;
+        QTest::newRow("image") << u"image"_s << Kind::Image << QString() << true;
+        QTest::newRow("folder") << u"folder"_s << Kind::Folder
+                                << Texts::text(u"Viewer_ChooseFile") << true;
+        QTest::newRow("missing")
+            << u"missing"_s << Kind::Missing
+            << Texts::format(u"Viewer_Missing", {m_dir.filePath(u"gone.pdf"_s)}) << false;
+        QTest::newRow("damaged pdf") << u"damaged"_s << Kind::Failed
+                                     << Texts::text(u"Viewer_PdfDamaged") << true;
+        QTest::newRow("other file") << u"other"_s << Kind::Other << QString() << true;
+    }
+
+    void showsWhatIsAttached()
+    {
+        QFETCH(QString, key);
+        QFETCH(Kind, kind);
+        QFETCH(QString, message);
+        QFETCH(bool, canOpen);
+        select(key);
+        QCOMPARE(m_viewer->shownKind(), kind);
+        QCOMPARE(m_viewer->message(), message);
+        QCOMPARE(m_viewer->openButton()->isEnabled(), canOpen);
+        // Whatever is shown without a message is a picture.
+        QCOMPARE(m_viewer->pictureLabel()->pixmap().isNull(), !message.isEmpty());
+        m_opened.clear();
+        m_viewer->openButton()->click();
+        QCOMPARE(m_opened, canOpen ? QStringList{*entry(key)->attachedFile()} : QStringList());
+    }
+
+    void pdfPagesTurnAndZoom()
+    {
+        select(u"pdf"_s);
+        QCOMPARE(m_viewer->shownResult().pageCount, 3);
+        QCOMPARE(m_viewer->pageLabel()->text(), Texts::format(u"Viewer_Page", {u"1"_s, u"3"_s}));
+        const QImage first = m_viewer->shownResult().image;
+        // An A4 page keeps its proportions.
+        QVERIFY(qAbs(double(first.height()) / first.width() - 297.0 / 210.0) < 0.02);
+
+        m_viewer->nextPage();
+        QTRY_COMPARE(m_viewer->shownResult().page, 1);
+        QCOMPARE(m_viewer->pageLabel()->text(), Texts::format(u"Viewer_Page", {u"2"_s, u"3"_s}));
+        m_viewer->showPage(99);
+        QTRY_COMPARE(m_viewer->shownResult().page, 2);
+        m_viewer->nextPage(); // past the last page: stays
+        QTRY_VERIFY(!m_viewer->isBusy());
+        QCOMPARE(m_viewer->page(), 2);
+
+        const int fitWidth = m_viewer->shownResult().image.width();
+        m_viewer->zoomIn();
+        QTRY_VERIFY(!m_viewer->isBusy());
+        QVERIFY(qAbs(m_viewer->shownResult().image.width() -
+                     fitWidth * FileViewController::kZoomStep) <= 1);
+        m_viewer->zoomToFit();
+        QTRY_VERIFY(!m_viewer->isBusy());
+        QCOMPARE(m_viewer->shownResult().image.width(), fitWidth);
+    }
+
+    void imageFitsThePane()
+    {
+        select(u"image"_s);
+        const QImage image = m_viewer->shownResult().image;
+        QVERIFY(image.width() <= 800);
+        QVERIFY(qAbs(double(image.width()) / image.height() - 2.0) < 0.02);
+    }
+
+    void folderListsItsFilesAndShowsTheChosenOne()
+    {
+        select(u"folder"_s);
+        QTreeWidget *files = m_viewer->folderList();
+        QVERIFY(files->isVisible());
+        QCOMPARE(files->topLevelItemCount(), 2);
+        QCOMPARE(files->topLevelItem(0)->text(0), u"a-data.csv"_s);
+        QCOMPARE(files->topLevelItem(0)->text(1), QLocale().formattedDataSize(6));
+        files->setCurrentItem(files->topLevelItem(1));
+        QTRY_COMPARE(m_viewer->shownKind(), Kind::Pdf);
+        QVERIFY(files->isVisible());
+        m_opened.clear();
+        m_viewer->openButton()->click();
+        QCOMPARE(m_opened, QStringList{m_dir.filePath(u"doe99/b-main.pdf"_s)});
+    }
+
+    void noSingleEntryNoFile()
+    {
+        select(u"none"_s);
+        QCOMPARE(m_viewer->message(), Texts::text(u"Viewer_NoAttachment"));
+        QVERIFY(!m_viewer->openButton()->isEnabled());
+        QCOMPARE(m_window->controllerItemList()->selectBibItems({entry(u"pdf"_s), entry(u"image"_s)}),
+                 2);
+        QCOMPARE(m_viewer->message(), Texts::text(u"Viewer_NoSelection"));
+    }
+
+    void closedViewerCatchesUpWhenOpened()
+    {
+        select(u"image"_s);
+        m_viewer->dock()->hide();
+        select(u"pdf"_s);
+        QCOMPARE(m_viewer->shownKind(), Kind::Image); // nothing rendered while closed
+        m_viewer->dock()->show();
+        QTRY_COMPARE(m_viewer->shownKind(), Kind::Pdf);
+    }
+};
+
+QF_GUI_TEST_MAIN(FileViewTest)
+#include "FileViewTest.moc"
