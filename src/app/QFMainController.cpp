@@ -518,11 +518,37 @@ void QFMainController::showHelpTopic(int tag)
 
 void QFMainController::relayPreferencesChanged(bool globalMacrosChanged, bool listFormatsChanged)
 {
+    const bool everyEntry = globalMacrosChanged || listFormatsChanged;
+    if (everyEntry)
+        setBusy(true);
     m_controllerDbList->prefsChanged(globalMacrosChanged, listFormatsChanged);
     m_controllerAuthorList->prefsChanged();
     m_controllerDetail->prefsChanged();
     m_controllerItemList->prefsChanged();
+    if (everyEntry)
+        setBusy(false);
     Q_EMIT preferencesChanged(globalMacrosChanged, listFormatsChanged);
+}
+
+void QFMainController::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    QProgressBar *indicator = m_controllerDbList->loadingIndicator();
+    QStatusBar *status = m_mainWindow->statusBar();
+    if (busy) {
+        indicator->setVisible(true);
+        status->showMessage(Texts::text(u"Win_ApplyingSettings"));
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        // The work that follows holds the main thread: paint the indicator now.
+        status->repaint();
+    } else {
+        indicator->setVisible(m_controllerDbList->isLoading());
+        status->clearMessage();
+        QGuiApplication::restoreOverrideCursor();
+    }
+    Q_EMIT busyChanged(busy);
 }
 
 bool QFMainController::validateMenuItem(int tag) const

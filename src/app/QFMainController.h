@@ -97,8 +97,10 @@ public:
 
     void showHelpTopic(int tag);
     bool runningWelcome() const;
-    // The settings dialog accepted new settings: tell every list.
+    // The settings dialog accepted new settings: tell every list. When the
+    // entries are formatted anew the busy indicator shows while it runs.
     void relayPreferencesChanged(bool globalMacrosChanged, bool listFormatsChanged);
+    bool isBusy() const { return m_busy; }
     // Saves the settings, stops auto-save and opens the preferences dialog
     // (window-modal; it returns at once). On OK the values are written and
     // announced; auto-save starts again when the dialog closes.
@@ -109,6 +111,8 @@ public:
 
 Q_SIGNALS:
     void preferencesChanged(bool globalMacrosChanged, bool listFormatsChanged);
+    // Work on the main thread started (the busy indicator and cursor show) or ended.
+    void busyChanged(bool busy);
     // Everything is saved; the program may end.
     void terminated();
 
@@ -120,6 +124,7 @@ private:
     void buildMenus();
     void buildPanes();
     void commitData(QSessionManager &manager);
+    void setBusy(bool busy);
 
     MainWindow *m_mainWindow = nullptr;
     QSplitter *m_splitView = nullptr;
@@ -145,4 +150,5 @@ private:
     bool m_appTerminatedByClosing = false;
     bool m_terminated = false;
     bool m_detailShown = true;
+    bool m_busy = false;
 };

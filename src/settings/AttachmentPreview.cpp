@@ -93,8 +93,8 @@ void AttachmentPreview::renderPdf(const Request &request, Result &result)
     const QPdfDocument::Error error = document.load(request.path);
     if (error != QPdfDocument::Error::None || document.pageCount() < 1) {
         result.kind = Kind::Failed;
-        result.messageKey = error == QPdfDocument::Error::None ? QF_KEY("Viewer_PdfDamaged")
-                                                               : pdfErrorKey(error);
+        result.messageKey =
+            error == QPdfDocument::Error::None ? QF_KEY("Viewer_PdfDamaged") : pdfErrorKey(error);
         return;
     }
     result.pageCount = document.pageCount();
@@ -163,7 +163,7 @@ void AttachmentPreview::listFolder(const QString &path, Result &result)
         file.name = entry.fileName();
         // A link shows what it points at; a dangling one stays as it is.
         file.path = entry.isSymLink() && entry.exists() ? entry.canonicalFilePath()
-                                                         : entry.absoluteFilePath();
+                                                        : entry.absoluteFilePath();
         const QFileInfo target(file.path);
         file.isFolder = target.isDir();
         file.size = file.isFolder ? 0 : target.size();

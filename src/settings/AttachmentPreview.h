@@ -35,9 +35,9 @@ public:
     struct Request
     {
         QString path;
-        int page = 0;          // PDF page, from 0
-        QSize box;             // device pixels available at zoom 1
-        double zoom = 1.0;     // 1 fits the width of the box
+        int page = 0;      // PDF page, from 0
+        QSize box;         // device pixels available at zoom 1
+        double zoom = 1.0; // 1 fits the width of the box
     };
 
     struct Result
@@ -45,8 +45,8 @@ public:
         Kind kind = Kind::Missing;
         QString path;
         qint64 size = 0;
-        QString mimeIcon;   // theme icon name of the file's type
-        QImage image;       // the page or the image
+        QString mimeIcon; // theme icon name of the file's type
+        QImage image;     // the page or the image
         int page = 0;
         int pageCount = 0;
         QString messageKey; // why a PDF or image is not shown

@@ -107,8 +107,8 @@ void FileViewController::buildDock()
     m_pageLabel = new QLabel(m_pageBar);
     m_next = toolButton(u"\u25B6"_s, Texts::text(u"Viewer_NextPage"), m_pageBar);
     m_zoomOut = toolButton(u"\u2212"_s, Texts::text(u"Viewer_ZoomOut"), m_pageBar);
-    m_zoomFit = toolButton(Texts::text(u"Viewer_ZoomFit"), Texts::text(u"Viewer_ZoomFitTip"),
-                           m_pageBar);
+    m_zoomFit =
+        toolButton(Texts::text(u"Viewer_ZoomFit"), Texts::text(u"Viewer_ZoomFitTip"), m_pageBar);
     m_zoomIn = toolButton(u"+"_s, Texts::text(u"Viewer_ZoomIn"), m_pageBar);
     bar->addWidget(m_previous);
     bar->addWidget(m_pageLabel);
@@ -330,7 +330,8 @@ void FileViewController::present(const AttachmentPreview::Result &result)
     m_name->setText(info.fileName().isEmpty() ? result.path : info.fileName());
     m_name->setToolTip(result.path);
     if (result.kind == Kind::Folder)
-        m_size->setText(Texts::format(u"Viewer_FolderCount", {QString::number(result.files.size())}));
+        m_size->setText(
+            Texts::format(u"Viewer_FolderCount", {QString::number(result.files.size())}));
     else if (result.kind == Kind::Missing)
         m_size->clear();
     else
@@ -365,8 +366,8 @@ void FileViewController::present(const AttachmentPreview::Result &result)
         if (!result.messageKey.isEmpty())
             showMessage(Texts::text(result.messageKey));
         else
-            showMessage(Texts::text(result.files.isEmpty() ? u"Viewer_EmptyFolder"
-                                                           : u"Viewer_ChooseFile"));
+            showMessage(
+                Texts::text(result.files.isEmpty() ? u"Viewer_EmptyFolder" : u"Viewer_ChooseFile"));
         break;
     }
     updateControls();
@@ -393,8 +394,8 @@ void FileViewController::showFolder(const AttachmentPreview::Result &result)
         row->setText(0, file.name);
         row->setText(1, file.isFolder ? QString() : sizeText(file.size));
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        row->setIcon(0, icons.icon(file.isFolder ? QFileIconProvider::Folder
-                                                 : QFileIconProvider::File));
+        row->setIcon(
+            0, icons.icon(file.isFolder ? QFileIconProvider::Folder : QFileIconProvider::File));
         row->setData(0, kPathRole, file.path);
         row->setData(0, kFolderRole, file.isFolder);
         if (file.path == m_path && m_path != m_rootPath)

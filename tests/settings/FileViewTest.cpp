@@ -131,13 +131,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("canOpen");
         QTest::newRow("pdf") << u"pdf"_s << Kind::Pdf << QString() << true;
         QTest::newRow("image") << u"image"_s << Kind::Image << QString() << true;
-        QTest::newRow("folder") << u"folder"_s << Kind::Folder
-                                << Texts::text(u"Viewer_ChooseFile") << true;
-        QTest::newRow("missing")
-            << u"missing"_s << Kind::Missing
-            << Texts::format(u"Viewer_Missing", {m_dir.filePath(u"gone.pdf"_s)}) << false;
-        QTest::newRow("damaged pdf") << u"damaged"_s << Kind::Failed
-                                     << Texts::text(u"Viewer_PdfDamaged") << true;
+        QTest::newRow("folder") << u"folder"_s << Kind::Folder << Texts::text(u"Viewer_ChooseFile")
+                                << true;
+        QTest::newRow("missing") << u"missing"_s << Kind::Missing
+                                 << Texts::format(u"Viewer_Missing",
+                                                  {m_dir.filePath(u"gone.pdf"_s)})
+                                 << false;
+        QTest::newRow("damaged pdf")
+            << u"damaged"_s << Kind::Failed << Texts::text(u"Viewer_PdfDamaged") << true;
         QTest::newRow("other file") << u"other"_s << Kind::Other << QString() << true;
     }
 
@@ -215,8 +216,9 @@ private Q_SLOTS:
         select(u"none"_s);
         QCOMPARE(m_viewer->message(), Texts::text(u"Viewer_NoAttachment"));
         QVERIFY(!m_viewer->openButton()->isEnabled());
-        QCOMPARE(m_window->controllerItemList()->selectBibItems({entry(u"pdf"_s), entry(u"image"_s)}),
-                 2);
+        QCOMPARE(
+            m_window->controllerItemList()->selectBibItems({entry(u"pdf"_s), entry(u"image"_s)}),
+            2);
         QCOMPARE(m_viewer->message(), Texts::text(u"Viewer_NoSelection"));
     }
 
