@@ -18,6 +18,7 @@
 #include "core/TextEncodings.h"
 #include "core/Texts.h"
 #include "editor/DetailInfoController.h"
+#include "editor/FieldVerdict.h"
 #include "editor/InputPaletteDock.h"
 #include "editor/NewEntryController.h"
 #include "prefs/BibPreferences.h"
@@ -294,6 +295,16 @@ void QFMainController::registerActions()
            [list] { list->reloadSelectionFromDisk(); });
     a->add(TagReopenWithEncoding, u"Win_Action_ReopenWithEncoding"_s,
            QKeySequence(u"Ctrl+Shift+E"_s), idleLocal, [list] { list->reopenWithEncoding(); });
+    a->add(
+        TagReformatAll, u"Win_Action_ReformatAll"_s, QKeySequence(),
+        [list] {
+            const BibDatabase *node = list->selectedDatabase();
+            if (list->isLoading() || !node || !node->isLocalDatabase())
+                return false;
+            const auto *local = static_cast<const LocalDatabase *>(node);
+            return !local->readIncomplete() && FieldVerdict::readOnlyReasonOf(local).isEmpty();
+        },
+        [this] { reformatAllEntries(); });
     a->add(TagShowDetail, u"MenuHideDetail"_s, QKeySequence(u"Ctrl+Shift+I"_s), nullptr,
            [this] { openDetailInfoPanel(); });
     a->add(TagPreferences, u"Win_Action_Preferences"_s, QKeySequence(u"Ctrl+,"_s), nullptr,
@@ -335,7 +346,8 @@ void QFMainController::buildMenus()
     addActions(file, {TagPreferences, 0, TagQuit});
 
     QMenu *database = bar->addMenu(Texts::text(u"Win_Menu_Database"));
-    addActions(database, {8002, 8003, 8004, 0, 8010, 8013, 8014, 8012, 0, 8017, 8018, 8015});
+    addActions(database,
+               {8002, 8003, 8004, 0, 8010, 8013, 8014, TagReformatAll, 8012, 0, 8017, 8018, 8015});
     QMenu *entry = bar->addMenu(Texts::text(u"Win_Menu_Entry"));
     addActions(entry,
                {NewEntryController::kTagAppendBibItem, 0, DetailInfoController::TagLockItemEdit,
@@ -549,6 +561,22 @@ void QFMainController::setBusy(bool busy)
         QGuiApplication::restoreOverrideCursor();
     }
     Q_EMIT busyChanged(busy);
+}
+
+void QFMainController::reformatAllEntries()
+{
+    if (!m_actions->validate(TagReformatAll))
+        return;
+    auto *database = static_cast<LocalDatabase *>(m_controllerDbList->selectedDatabase());
+    AlertRequest request;
+    request.title = Texts::format(u"ReformatAll", {database->description()});
+    request.message = Texts::text(u"ReformatAllMessage");
+    request.defaultButton = Texts::text(u"ReformatAllButton");
+    request.alternateButton = Texts::text(u"Cancel");
+    if (AlertPresenter::show(request) != 1)
+        return;
+    database->reformatAllEntries();
+    updateState();
 }
 
 bool QFMainController::validateMenuItem(int tag) const

@@ -44,6 +44,7 @@ public:
         TagReload = 9902,
         TagReopenWithEncoding = 9903,
         TagPreferences = 9904,
+        TagReformatAll = 9905,
         TagHelpFirst = 8900,
         TagHelpLast = 8909
     };
@@ -106,6 +107,9 @@ public:
     // announced; auto-save starts again when the dialog closes.
     PreferencesDialog *openPreferences();
     bool validateMenuItem(int tag) const;
+    // "Reformat all entries" of the selected local database, after a question:
+    // the next save writes every entry in the writer's layout.
+    void reformatAllEntries();
     // Recomputes the actions' state and the window title.
     void updateState();
 
