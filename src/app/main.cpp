@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/QFMainController.h"
 #include "app/QtAlertPresenter.h"
+#include "app/ScreenshotStage.h"
 #include "app/SingleInstance.h"
 #include "core/Texts.h"
 #include "prefs/BibPreferences.h"
@@ -26,8 +27,9 @@ namespace {
 struct Options
 {
     QStringList files;
-    QString screenshot;  // hidden: render the window into this PNG and quit
-    bool timing = false; // hidden: report start-up times and quit once loaded
+    QString screenshot;     // hidden: render the window into this PNG and quit
+    QString screenshotShow; // hidden: what the picture shows (ScreenshotStage)
+    bool timing = false;    // hidden: report start-up times and quit once loaded
     bool batch() const { return timing || !screenshot.isEmpty(); }
 };
 
@@ -49,6 +51,10 @@ Options parseArguments(int argc, char **argv)
     QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("PATH"));
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshot);
+    QCommandLineOption screenshotShow(QStringLiteral("screenshot-show"), QString(),
+                                      QStringLiteral("WHAT"));
+    screenshotShow.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(screenshotShow);
     QCommandLineOption timing(QStringLiteral("quit-when-loaded"));
     timing.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(timing);
@@ -59,6 +65,7 @@ Options parseArguments(int argc, char **argv)
     for (const QString &file : parser.positionalArguments())
         options.files << QFileInfo(file).absoluteFilePath();
     options.screenshot = parser.value(screenshot);
+    options.screenshotShow = parser.value(screenshotShow);
     options.timing = parser.isSet(timing);
     return options;
 }
@@ -146,8 +153,10 @@ int main(int argc, char **argv)
         controller.splitView()->setSizes(WindowLayout::paneWidths(1100, 230, 560));
         DBListController *list = controller.controllerDbList();
         auto grab = [&controller, &options] {
-            controller.mainWindow()->grab().save(options.screenshot);
-            QCoreApplication::exit(0);
+            ScreenshotStage::stage(controller, options.screenshotShow, [&options](QWidget *shown) {
+                shown->grab().save(options.screenshot);
+                QCoreApplication::exit(0);
+            });
         };
         if (!list->isLoading())
             QTimer::singleShot(300, grab);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMimeDatabase>
+#include <QPainter>
 #include <QPdfDocument>
 
 #include <algorithm>
@@ -111,12 +112,18 @@ void AttachmentPreview::renderPdf(const Request &request, Result &result)
         width = std::max(1, static_cast<int>(std::lround(width * double(kMaxSide) / height)));
         height = kMaxSide;
     }
-    result.image = document.render(result.page, QSize(width, std::max(height, 1)));
-    if (result.image.isNull()) {
+    const QImage rendered = document.render(result.page, QSize(width, std::max(height, 1)));
+    if (rendered.isNull()) {
         result.kind = Kind::Failed;
         result.messageKey = QF_KEY("Viewer_PdfDamaged");
         return;
     }
+    // Pages come transparent where nothing is drawn: put them on paper.
+    result.image = QImage(rendered.size(), QImage::Format_RGB32);
+    result.image.fill(Qt::white);
+    QPainter paper(&result.image);
+    paper.drawImage(0, 0, rendered);
+    paper.end();
     result.kind = Kind::Pdf;
 }
 

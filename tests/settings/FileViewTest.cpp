@@ -165,6 +165,7 @@ private Q_SLOTS:
         QCOMPARE(m_viewer->shownResult().pageCount, 3);
         QCOMPARE(m_viewer->pageLabel()->text(), Texts::format(u"Viewer_Page", {u"1"_s, u"3"_s}));
         const QImage first = m_viewer->shownResult().image;
+        QCOMPARE(first.pixelColor(0, 0), QColor(Qt::white)); // on paper, not transparent
         // An A4 page keeps its proportions.
         QVERIFY(qAbs(double(first.height()) / first.width() - 297.0 / 210.0) < 0.02);
 
