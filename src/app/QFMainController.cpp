@@ -153,6 +153,8 @@ void QFMainController::awakeFromNib()
 
     connect(m_controllerDbList, &DBListController::stateChanged, this,
             &QFMainController::updateState);
+    connect(m_controllerDbList, &DBListController::stateChanged, m_controllerFileView,
+            &FileViewController::followItem);
     connect(m_controllerDbList, &DBListController::fileOpened, m_recentFiles, &RecentFiles::add);
     // The selected node's names go to the author list, whose selection
     // narrows the entry list.

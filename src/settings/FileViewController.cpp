@@ -167,6 +167,7 @@ void FileViewController::buildDock()
 
 void FileViewController::setItem(const std::shared_ptr<BibItem> &item)
 {
+    m_item = item;
     const std::optional<QString> path = item ? item->attachedFile() : std::nullopt;
     if (!path) {
         ++m_generation; // a rendering on its way is no longer wanted
@@ -189,6 +190,15 @@ void FileViewController::setItem(const std::shared_ptr<BibItem> &item)
         return;
     }
     showFile(*path);
+}
+
+void FileViewController::followItem()
+{
+    const std::shared_ptr<BibItem> item = m_item.lock();
+    if (!item)
+        return;
+    if (item->attachedFile().value_or(QString()) != m_rootPath)
+        setItem(item);
 }
 
 void FileViewController::showFile(const QString &path)

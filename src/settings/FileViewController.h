@@ -45,6 +45,8 @@ public:
     void showFile(const QString &path);
     // Re-reads what is shown (the attachment may have changed on disk).
     void refresh();
+    // The entry shown may have been edited: a changed attachment is shown.
+    void followItem();
 
     // ---- PDF pages and zoom
     void showPage(int page);
@@ -112,6 +114,7 @@ private:
 
     // The attachment of the entry (or the path shown directly) and, inside
     // an attached folder, the file chosen there.
+    std::weak_ptr<BibItem> m_item;
     QString m_rootPath;
     QString m_path;
     AttachmentPreview::Result m_rootResult; // the folder listing, when m_rootPath is one

@@ -48,6 +48,33 @@ void writePdf(const QString &path, int pages)
     }
 }
 
+// A one-page PDF whose body is encrypted with a password nobody knows (the
+// check values of its standard security handler match no password).
+QByteArray lockedPdf()
+{
+    const QByteArray check(32, '\x5a');
+    const QList<QByteArray> objects{"<< /Type /Catalog /Pages 2 0 R >>",
+                                    "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>",
+                                    "<< /Filter /Standard /V 1 /R 2 /O <" + check.toHex() +
+                                        "> /U <" + check.toHex() + "> /P -4 >>"};
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        offsets << pdf.size();
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
+           " /Root 1 0 R /Encrypt 4 0 R /ID [<0123456789abcdef> <0123456789abcdef>] >>\n"
+           "startxref\n" +
+           QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
 } // namespace
 
 // The attachment viewer follows the entry list's selection in the real
@@ -90,6 +117,7 @@ private Q_SLOTS:
         QVERIFY(image.save(m_dir.filePath(u"figure.png"_s)));
         writeBytes(m_dir.filePath(u"broken.pdf"_s), "%PDF-1.4\n1 0 obj << /Type /Catalog");
         writeBytes(m_dir.filePath(u"notes.xyz"_s), "plain notes");
+        writeBytes(m_dir.filePath(u"locked.pdf"_s), lockedPdf());
         QVERIFY(QDir(m_dir.path()).mkdir(u"doe99"_s));
         writePdf(m_dir.filePath(u"doe99/b-main.pdf"_s), 1);
         writeBytes(m_dir.filePath(u"doe99/a-data.csv"_s), "1,2,3\n");
@@ -100,6 +128,7 @@ private Q_SLOTS:
                    "@ARTICLE{missing, title = {D}, file = {gone.pdf}}\n"
                    "@ARTICLE{damaged, title = {E}, file = {broken.pdf}}\n"
                    "@ARTICLE{other, title = {F}, file = {notes.xyz}}\n"
+                   "@ARTICLE{locked, title = {H}, file = {locked.pdf}}\n"
                    "@ARTICLE{none, title = {G}}\n");
 
         m_window = std::make_unique<QFMainController>();
@@ -139,6 +168,8 @@ private Q_SLOTS:
                                  << false;
         QTest::newRow("damaged pdf")
             << u"damaged"_s << Kind::Failed << Texts::text(u"Viewer_PdfDamaged") << true;
+        QTest::newRow("password pdf")
+            << u"locked"_s << Kind::Failed << Texts::text(u"Viewer_PdfLocked") << true;
         QTest::newRow("other file") << u"other"_s << Kind::Other << QString() << true;
     }
 
@@ -221,6 +252,27 @@ private Q_SLOTS:
             m_window->controllerItemList()->selectBibItems({entry(u"pdf"_s), entry(u"image"_s)}),
             2);
         QCOMPARE(m_viewer->message(), Texts::text(u"Viewer_NoSelection"));
+    }
+
+    void aChangedAttachmentIsShown()
+    {
+        select(u"none"_s);
+        const std::shared_ptr<BibItem> item = entry(u"none"_s);
+        item->setAttachment(u"figure.png"_s);
+        item->fixChanged(); // committed, as the editor does
+        QTRY_COMPARE(m_viewer->shownKind(), Kind::Image);
+        item->setAttachment(QString());
+        item->fixChanged();
+        QTRY_COMPARE(m_viewer->message(), Texts::text(u"Viewer_NoAttachment"));
+    }
+
+    void onlyTheLastSelectionIsShown()
+    {
+        for (const QString &key : {u"pdf"_s, u"folder"_s, u"pdf"_s, u"image"_s})
+            m_window->controllerItemList()->selectBibItems({entry(key)});
+        QTRY_VERIFY(!m_viewer->isBusy());
+        QCOMPARE(m_viewer->shownKind(), Kind::Image);
+        QVERIFY(m_viewer->folderList()->isHidden());
     }
 
     void closedViewerCatchesUpWhenOpened()
