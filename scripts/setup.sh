@@ -13,10 +13,10 @@ QF_PACKAGES=(build-essential cmake ninja-build ccache pkg-config python3
 
 # What the desktop program needs to run and to be tested: the SVG icon engine,
 # the Wayland platform, fonts for Latin and Japanese text, the desktop-file
-# check, the MIME database, xdg-open for the help pages and the American English
-# spelling dictionary.
+# check, the MIME database, xdg-open for the help pages, the American English
+# spelling dictionary, and Qt's PDF module for the attachment viewer.
 QF_GUI_PACKAGES=(libqt6svg6 qt6-wayland fonts-dejavu-core fonts-wqy-microhei
-    desktop-file-utils shared-mime-info xdg-utils hunspell-en-us)
+    desktop-file-utils shared-mime-info xdg-utils hunspell-en-us qt6-pdf-dev)
 
 qf_missing_packages() {
     local missing=() p

@@ -311,10 +311,31 @@ void DBListController::showNote(const QString &note)
     });
 }
 
+namespace {
+
+// Every entry of the tree forgets its list cells; they are made again, in the
+// new format, when a list shows them.
+void forgetListCells(const BibDatabase *node)
+{
+    if (const BibItemList *items = node->allItems())
+        for (const BibItemPtr &item : *items)
+            item->makeAttributedStringForList();
+    for (const BibDatabase *child : node->children())
+        forgetListCells(child);
+}
+
+} // namespace
+
 void DBListController::prefsChanged(bool globalMacrosChanged, bool listFormatsChanged)
 {
-    if (globalMacrosChanged || listFormatsChanged)
+    // Changed macros change the entries' values, so every entry is expanded
+    // again (which makes its list cells anew). A changed list format alone
+    // leaves the values as they are: only the list cells go, which is what
+    // keeps applying it quick with a large file open.
+    if (globalMacrosChanged)
         rootNode()->prefsChanged();
+    else if (listFormatsChanged)
+        forgetListCells(rootNode());
     stopAutoSave();
     startAutoSave();
     reload(true);

@@ -18,12 +18,14 @@
 #include "core/TextEncodings.h"
 #include "core/Texts.h"
 #include "editor/DetailInfoController.h"
+#include "editor/FieldVerdict.h"
 #include "editor/InputPaletteDock.h"
 #include "editor/NewEntryController.h"
 #include "prefs/BibPreferences.h"
 #include "prefs/WindowLayout.h"
 #include "settings/DatabaseEditors.h"
 #include "settings/EncodingPopup.h"
+#include "settings/FileViewController.h"
 #include "settings/LineEndingPopup.h"
 #include "settings/PreferencesDialog.h"
 #include "settings/WelcomeController.h"
@@ -38,6 +40,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDockWidget>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenuBar>
@@ -119,6 +122,7 @@ void QFMainController::awakeFromNib()
     m_itemObserver = std::make_unique<TreeItemChangeObserver>(m_controllerDbList);
     m_controllerWelcome = new WelcomeController(m_mainWindow, this);
     m_controllerDetail = new DetailInfoController(this);
+    m_controllerFileView = new FileViewController(this);
     m_newEntry = new NewEntryController(m_controllerDbList, m_controllerDetail, this);
     connect(m_controllerDbList, &DBListController::stateChanged, m_controllerDetail,
             &DetailInfoController::databaseStateChanged);
@@ -149,6 +153,8 @@ void QFMainController::awakeFromNib()
 
     connect(m_controllerDbList, &DBListController::stateChanged, this,
             &QFMainController::updateState);
+    connect(m_controllerDbList, &DBListController::stateChanged, m_controllerFileView,
+            &FileViewController::followItem);
     connect(m_controllerDbList, &DBListController::fileOpened, m_recentFiles, &RecentFiles::add);
     // The selected node's names go to the author list, whose selection
     // narrows the entry list.
@@ -224,6 +230,9 @@ void QFMainController::buildPanes()
     m_splitView->setStretchFactor(2, 1);
     m_mainWindow->setCentralWidget(m_splitView);
     m_mainWindow->addDockWidget(Qt::RightDockWidgetArea, m_controllerDetail->inputPanel());
+    // The attachment viewer opens from the Window menu, beside the entry list.
+    m_mainWindow->addDockWidget(Qt::RightDockWidgetArea, m_controllerFileView->dock());
+    m_controllerFileView->dock()->hide();
 
     QStatusBar *status = m_mainWindow->statusBar();
     status->addWidget(m_controllerDbList->statusLabel(), 1);
@@ -288,6 +297,16 @@ void QFMainController::registerActions()
            [list] { list->reloadSelectionFromDisk(); });
     a->add(TagReopenWithEncoding, u"Win_Action_ReopenWithEncoding"_s,
            QKeySequence(u"Ctrl+Shift+E"_s), idleLocal, [list] { list->reopenWithEncoding(); });
+    a->add(
+        TagReformatAll, u"Win_Action_ReformatAll"_s, QKeySequence(),
+        [list] {
+            const BibDatabase *node = list->selectedDatabase();
+            if (list->isLoading() || !node || !node->isLocalDatabase())
+                return false;
+            const auto *local = static_cast<const LocalDatabase *>(node);
+            return !local->readIncomplete() && FieldVerdict::readOnlyReasonOf(local).isEmpty();
+        },
+        [this] { reformatAllEntries(); });
     a->add(TagShowDetail, u"MenuHideDetail"_s, QKeySequence(u"Ctrl+Shift+I"_s), nullptr,
            [this] { openDetailInfoPanel(); });
     a->add(TagPreferences, u"Win_Action_Preferences"_s, QKeySequence(u"Ctrl+,"_s), nullptr,
@@ -329,7 +348,8 @@ void QFMainController::buildMenus()
     addActions(file, {TagPreferences, 0, TagQuit});
 
     QMenu *database = bar->addMenu(Texts::text(u"Win_Menu_Database"));
-    addActions(database, {8002, 8003, 8004, 0, 8010, 8013, 8014, 8012, 0, 8017, 8018, 8015});
+    addActions(database,
+               {8002, 8003, 8004, 0, 8010, 8013, 8014, TagReformatAll, 8012, 0, 8017, 8018, 8015});
     QMenu *entry = bar->addMenu(Texts::text(u"Win_Menu_Entry"));
     addActions(entry,
                {NewEntryController::kTagAppendBibItem, 0, DetailInfoController::TagLockItemEdit,
@@ -340,6 +360,7 @@ void QFMainController::buildMenus()
     m_controllerItemList->buildMenu(bar);
     m_menuWindow = bar->addMenu(Texts::text(u"Win_Menu_Window"));
     addActions(m_menuWindow, {TagShowDetail});
+    m_menuWindow->addAction(m_controllerFileView->dock()->toggleViewAction());
     QMenu *help = bar->addMenu(Texts::text(u"Win_Menu_Help"));
     for (int tag = TagHelpFirst; tag <= TagHelpLast; ++tag)
         help->addAction(m_actions->action(tag));
@@ -511,11 +532,53 @@ void QFMainController::showHelpTopic(int tag)
 
 void QFMainController::relayPreferencesChanged(bool globalMacrosChanged, bool listFormatsChanged)
 {
+    const bool everyEntry = globalMacrosChanged || listFormatsChanged;
+    if (everyEntry)
+        setBusy(true);
     m_controllerDbList->prefsChanged(globalMacrosChanged, listFormatsChanged);
     m_controllerAuthorList->prefsChanged();
     m_controllerDetail->prefsChanged();
     m_controllerItemList->prefsChanged();
+    if (everyEntry)
+        setBusy(false);
     Q_EMIT preferencesChanged(globalMacrosChanged, listFormatsChanged);
+}
+
+void QFMainController::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    QProgressBar *indicator = m_controllerDbList->loadingIndicator();
+    QStatusBar *status = m_mainWindow->statusBar();
+    if (busy) {
+        indicator->setVisible(true);
+        status->showMessage(Texts::text(u"Win_ApplyingSettings"));
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        // The work that follows holds the main thread: paint the indicator now.
+        status->repaint();
+    } else {
+        indicator->setVisible(m_controllerDbList->isLoading());
+        status->clearMessage();
+        QGuiApplication::restoreOverrideCursor();
+    }
+    Q_EMIT busyChanged(busy);
+}
+
+void QFMainController::reformatAllEntries()
+{
+    if (!m_actions->validate(TagReformatAll))
+        return;
+    auto *database = static_cast<LocalDatabase *>(m_controllerDbList->selectedDatabase());
+    AlertRequest request;
+    request.title = Texts::format(u"ReformatAll", {database->description()});
+    request.message = Texts::text(u"ReformatAllMessage");
+    request.defaultButton = Texts::text(u"ReformatAllButton");
+    request.alternateButton = Texts::text(u"Cancel");
+    if (AlertPresenter::show(request) != 1)
+        return;
+    database->reformatAllEntries();
+    updateState();
 }
 
 bool QFMainController::validateMenuItem(int tag) const
@@ -563,6 +626,7 @@ void QFMainController::connectEditorToItemList()
                 const BibItemList selected = m_controllerItemList->selectedItems();
                 const std::shared_ptr<BibItem> item =
                     selected.size() == 1 ? selected.front() : std::shared_ptr<BibItem>();
+                m_controllerFileView->setItem(item);
                 if (item == m_controllerDetail->currentItem() || m_controllerDetail->setItem(item))
                     return;
                 m_followingSelection = true;

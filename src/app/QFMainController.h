@@ -10,6 +10,7 @@ class AuthorListController;
 class DBListController;
 class ItemListController;
 class DetailInfoController;
+class FileViewController;
 class NewEntryController;
 class MainWindow;
 class PluginManager;
@@ -43,6 +44,7 @@ public:
         TagReload = 9902,
         TagReopenWithEncoding = 9903,
         TagPreferences = 9904,
+        TagReformatAll = 9905,
         TagHelpFirst = 8900,
         TagHelpLast = 8909
     };
@@ -62,6 +64,7 @@ public:
     QSplitter *splitView() const { return m_splitView; }
     QWidget *detailPane() const { return m_detailPane; }
     DetailInfoController *controllerDetail() const { return m_controllerDetail; }
+    FileViewController *controllerFileView() const { return m_controllerFileView; }
     NewEntryController *newEntryController() const { return m_newEntry; }
     RecentFiles *recentFiles() const { return m_recentFiles; }
     WelcomeController *welcomeController() const { return m_controllerWelcome; }
@@ -95,18 +98,25 @@ public:
 
     void showHelpTopic(int tag);
     bool runningWelcome() const;
-    // The settings dialog accepted new settings: tell every list.
+    // The settings dialog accepted new settings: tell every list. When the
+    // entries are formatted anew the busy indicator shows while it runs.
     void relayPreferencesChanged(bool globalMacrosChanged, bool listFormatsChanged);
+    bool isBusy() const { return m_busy; }
     // Saves the settings, stops auto-save and opens the preferences dialog
     // (window-modal; it returns at once). On OK the values are written and
     // announced; auto-save starts again when the dialog closes.
     PreferencesDialog *openPreferences();
     bool validateMenuItem(int tag) const;
+    // "Reformat all entries" of the selected local database, after a question:
+    // the next save writes every entry in the writer's layout.
+    void reformatAllEntries();
     // Recomputes the actions' state and the window title.
     void updateState();
 
 Q_SIGNALS:
     void preferencesChanged(bool globalMacrosChanged, bool listFormatsChanged);
+    // Work on the main thread started (the busy indicator and cursor show) or ended.
+    void busyChanged(bool busy);
     // Everything is saved; the program may end.
     void terminated();
 
@@ -118,6 +128,7 @@ private:
     void buildMenus();
     void buildPanes();
     void commitData(QSessionManager &manager);
+    void setBusy(bool busy);
 
     MainWindow *m_mainWindow = nullptr;
     QSplitter *m_splitView = nullptr;
@@ -128,6 +139,7 @@ private:
     QWidget *m_detailPane = nullptr;
     DBListController *m_controllerDbList = nullptr;
     DetailInfoController *m_controllerDetail = nullptr;
+    FileViewController *m_controllerFileView = nullptr;
     NewEntryController *m_newEntry = nullptr;
     AuthorListController *m_controllerAuthorList = nullptr;
     ItemListController *m_controllerItemList = nullptr;
@@ -142,4 +154,5 @@ private:
     bool m_appTerminatedByClosing = false;
     bool m_terminated = false;
     bool m_detailShown = true;
+    bool m_busy = false;
 };

@@ -2,14 +2,12 @@
 // without a display, hands the files to a running instance when there is one,
 // and otherwise opens the main window with the files.
 #include "app/DBListController.h"
-#include "app/ItemListController.h"
 #include "app/MainWindow.h"
 #include "app/QFMainController.h"
 #include "app/QtAlertPresenter.h"
+#include "app/ScreenshotStage.h"
 #include "app/SingleInstance.h"
 #include "core/Texts.h"
-#include "editor/DetailInfoController.h"
-#include "editor/InputPaletteDock.h"
 #include "prefs/BibPreferences.h"
 #include "prefs/WindowLayout.h"
 #include "storage/LoadingCoordinator.h"
@@ -29,9 +27,9 @@ namespace {
 struct Options
 {
     QStringList files;
-    QString screenshot;  // hidden: render the window into this PNG and quit
-    QString shownEntry;  // hidden, with the screenshot: this entry edited, palettes open
-    bool timing = false; // hidden: report start-up times and quit once loaded
+    QString screenshot;     // hidden: render the window into this PNG and quit
+    QString screenshotShow; // hidden: what the picture shows (ScreenshotStage)
+    bool timing = false;    // hidden: report start-up times and quit once loaded
     bool batch() const { return timing || !screenshot.isEmpty(); }
 };
 
@@ -53,10 +51,10 @@ Options parseArguments(int argc, char **argv)
     QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("PATH"));
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshot);
-    QCommandLineOption shownEntry(QStringLiteral("screenshot-entry"), QString(),
-                                  QStringLiteral("KEY"));
-    shownEntry.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(shownEntry);
+    QCommandLineOption screenshotShow(QStringLiteral("screenshot-show"), QString(),
+                                      QStringLiteral("WHAT"));
+    screenshotShow.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(screenshotShow);
     QCommandLineOption timing(QStringLiteral("quit-when-loaded"));
     timing.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(timing);
@@ -67,7 +65,7 @@ Options parseArguments(int argc, char **argv)
     for (const QString &file : parser.positionalArguments())
         options.files << QFileInfo(file).absoluteFilePath();
     options.screenshot = parser.value(screenshot);
-    options.shownEntry = parser.value(shownEntry);
+    options.screenshotShow = parser.value(screenshotShow);
     options.timing = parser.isSet(timing);
     return options;
 }
@@ -154,17 +152,11 @@ int main(int argc, char **argv)
         controller.mainWindow()->resize(1100, 640);
         controller.splitView()->setSizes(WindowLayout::paneWidths(1100, 230, 560));
         DBListController *list = controller.controllerDbList();
-        if (!options.shownEntry.isEmpty())
-            controller.mainWindow()->resize(1280, 800);
         auto grab = [&controller, &options] {
-            if (!options.shownEntry.isEmpty()) {
-                controller.controllerItemList()->selectItemsByBibkeys({options.shownEntry});
-                controller.controllerDetail()->setEnableEdit(true);
-                controller.controllerDetail()->inputPanel()->show();
-                QApplication::processEvents();
-            }
-            controller.mainWindow()->grab().save(options.screenshot);
-            QCoreApplication::exit(0);
+            ScreenshotStage::stage(controller, options.screenshotShow, [&options](QWidget *shown) {
+                shown->grab().save(options.screenshot);
+                QCoreApplication::exit(0);
+            });
         };
         if (!list->isLoading())
             QTimer::singleShot(300, grab);

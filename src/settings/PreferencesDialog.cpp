@@ -128,6 +128,10 @@ QWidget *PreferencesDialog::filesPage(const BibPreferences &p)
     form->addRow(Texts::text(u"Sheet_Encoding"), m_encoding);
     form->addRow(Texts::text(u"Sheet_LineEnding"), m_lineEnding);
     form->addRow(new QLabel(Texts::text(u"Prefs_FilesExplanation"), page));
+    m_writeUntouched = new QCheckBox(Texts::text(u"Prefs_WriteUntouched"), page);
+    m_writeUntouched->setChecked(p.writeUntouchedAsRead());
+    m_writeUntouched->setToolTip(Texts::text(u"Prefs_WriteUntouchedTip"));
+    form->addRow(QString(), m_writeUntouched);
     return page;
 }
 
@@ -380,6 +384,7 @@ PreferencesDialog::Changes PreferencesDialog::applyTo(BibPreferences &p)
     // Files
     p.setDatabaseEncoding(static_cast<quint32>(m_encoding->encoding()));
     p.setDatabaseLineMode(m_lineEnding->lineEnding());
+    p.setWriteUntouchedAsRead(m_writeUntouched->isChecked());
     // Display
     p.setListFontSize(m_listFontSize->value());
     p.setFieldFontSize(m_fieldFontSize->value());

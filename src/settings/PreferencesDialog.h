@@ -49,6 +49,8 @@ public:
     QDialogButtonBox *buttons() const { return m_buttons; }
     // General
     QCheckBox *autoSaveCheck() const { return m_autoSave; }
+    // Files
+    QCheckBox *writeUntouchedCheck() const { return m_writeUntouched; }
     QSpinBox *autoSaveIntervalBox() const { return m_autoSaveInterval; }
     QSpinBox *backupsBox() const { return m_backups; }
     // Display and columns
@@ -102,6 +104,7 @@ private:
     QCheckBox *m_autoInputPanel = nullptr;
     EncodingPopup *m_encoding = nullptr;
     LineEndingPopup *m_lineEnding = nullptr;
+    QCheckBox *m_writeUntouched = nullptr;
     QListWidget *m_columns = nullptr;
     QDoubleSpinBox *m_listFontSize = nullptr;
     QDoubleSpinBox *m_fieldFontSize = nullptr;

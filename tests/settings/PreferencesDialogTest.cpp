@@ -11,6 +11,7 @@
 #include "settings/PreferencesDialog.h"
 #include "settings/WelcomeController.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -57,6 +58,8 @@ private Q_SLOTS:
         PreferencesDialog *dialog = openThroughTheMenu();
         QVERIFY(dialog);
         dialog->backupsBox()->setValue(2);
+        QVERIFY(dialog->writeUntouchedCheck()->isChecked());
+        dialog->writeUntouchedCheck()->setChecked(false);
         dialog->separatorField()->setText(u";"_s);
         dialog->authorListFormatPopup()->setCurrentIndex(1);
         // The first shown column goes; a hidden one comes.
@@ -76,6 +79,7 @@ private Q_SLOTS:
         dialog->buttons()->button(QDialogButtonBox::Ok)->click();
 
         QCOMPARE(prefs().numBackups(), 2);
+        QVERIFY(!prefs().writeUntouchedAsRead());
         QCOMPARE(prefs().authorSeparatorOnCopy(), u"; "_s);
         QCOMPARE(prefs().authorListFormat(), 1);
         QVERIFY(!prefs().listColumnOrder().contains(removed));

@@ -4,6 +4,9 @@
 #include "app/DBListController.h"
 #include "app/MainWindow.h"
 #include "app/QFMainController.h"
+#include "core/AlertPresenter.h"
+#include "model/BibItem.h"
+#include "prefs/BibPreferences.h"
 #include "settings/DescriptionSheet.h"
 #include "settings/LocalPropertySheet.h"
 #include "settings/MacroEditor.h"
@@ -99,6 +102,63 @@ private Q_SLOTS:
         macros->reject();
         trigger(8014);
         QVERIFY(openDialog<PreambleEditor>());
+    }
+
+    void reformatAllEntries_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("reformat") << 1;
+        QTest::newRow("cancel") << 0;
+    }
+
+    // Untouched entries keep their hand-made text on save; after "Reformat
+    // all entries" the save writes every entry in the writer's layout.
+    void reformatAllEntries()
+    {
+        QFETCH(int, answer);
+        BibPreferences::globalPreferences()->setWriteUntouchedAsRead(true);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"hand.bib"_s);
+        const QByteArray hand = "@article{doe99,\n  title={Waves},  author = \"Doe, J.\",\n"
+                                "  year=1999}\n\n@book{roe01, year = 2001, title = {Tides}}\n";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(hand);
+        file.close();
+        DBListController *list = m_window->controllerDbList();
+        m_window->openFile(path);
+        QTRY_VERIFY_WITH_TIMEOUT(!list->isLoading(), 20000);
+        BibDatabase *database = list->databaseNode()->firstChild();
+        list->selectDatabase(database);
+        m_window->actions()->updateEnabled();
+        QVERIFY(m_window->actions()->action(QFMainController::TagReformatAll)->isEnabled());
+
+        ScriptedAlertPresenter alerts({answer});
+        trigger(QFMainController::TagReformatAll);
+        QCOMPARE(alerts.requests().size(), size_t(1));
+        QCOMPARE(database->isDirty(), answer == 1);
+        if (answer != 1)
+            return;
+        trigger(7002); // save
+        QVERIFY(!database->isDirty());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString saved = QString::fromUtf8(file.readAll());
+        QVERIFY2(!saved.contains(u"@article{doe99"_s), qPrintable(saved));
+        for (const BibItemPtr &item : *database->allItems()) {
+            const QString written = item->bibItemStringWithAttachments(-1, u"\n").trimmed();
+            QVERIFY2(saved.contains(written), qPrintable(saved + u"\n---\n"_s + written));
+        }
+    }
+
+    void reformatNeedsAWritableLocalDatabase()
+    {
+        m_window->actions()->updateEnabled();
+        QVERIFY(!m_window->actions()->action(QFMainController::TagReformatAll)->isEnabled());
+        trigger(8004); // a manual library
+        if (DescriptionSheet *sheet = openDialog<DescriptionSheet>())
+            sheet->accept();
+        m_window->actions()->updateEnabled();
+        QVERIFY(!m_window->actions()->action(QFMainController::TagReformatAll)->isEnabled());
     }
 };
 
