@@ -43,6 +43,7 @@ public:
         TagReload = 9902,
         TagReopenWithEncoding = 9903,
         TagPreferences = 9904,
+        TagWordLists = 9905,
         TagHelpFirst = 8900,
         TagHelpLast = 8909
     };

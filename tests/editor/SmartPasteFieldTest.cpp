@@ -1,8 +1,12 @@
 #include "editor/EditorTestSupport.h"
 
 #include "../GuiTestMain.h"
+#include "app/ActionRegistry.h"
+#include "app/MainWindow.h"
 #include "editor/BibFieldDataField.h"
 #include "editor/DetailInfoController.h"
+#include "editor/ProperNounsController.h"
+#include "editor/WordListModel.h"
 #include "model/BibItem.h"
 #include "prefs/BibPreferences.h"
 
@@ -11,6 +15,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -214,6 +219,32 @@ private Q_SLOTS:
         QVERIFY(paste);
         paste->trigger();
         QCOMPARE(author->text(), u"Jones, K. and Brown, D."_s);
+    }
+
+    void wordListsFromTheMenuSteerTheTitlePaste()
+    {
+        const OpenWindow window = editingKnuth(m_dir);
+        BibPreferences *prefs = BibPreferences::globalPreferences();
+        const QStringList nouns = prefs->properNouns();
+        QVERIFY(!nouns.contains(u"Helix"_s));
+        window.controller->actions()->action(QFMainController::TagWordLists)->trigger();
+        auto *sheet = window.controller->mainWindow()->findChild<ProperNounsController *>();
+        QVERIFY(sheet);
+        QVERIFY(sheet->isVisible());
+        WordListModel *model = sheet->model();
+        QVERIFY(model->setData(model->index(model->rowCount() - 1), u"helix"_s));
+        sheet->okButton()->click();
+        QVERIFY(prefs->properNouns().contains(u"Helix"_s));
+        QCOMPARE(prefs->properNouns().size(), nouns.size() + 1);
+
+        // The editor reloaded its settings: the new noun is braced.
+        DetailInfoController *editor = window.editor();
+        QVERIFY(editor->isEnableEdit());
+        BibFieldDataField *title = fieldNamed(editor, u"title"_s);
+        title->selectAll();
+        pasteInto(title, u"the double Helix"_s);
+        QCOMPARE(title->text(), u"the Double {Helix}"_s);
+        prefs->setProperNouns(nouns);
     }
 };
 
