@@ -1,5 +1,7 @@
 #include "tex/ParamMathRewriter.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -32,26 +34,31 @@ QString ParamMathRewriter::run()
         return m_text;
     m_nextKey = nextIndexWhere([this](QChar c) { return c == m_key; });
     m_nextNonOperator = nextIndexWhere([this](QChar c) { return !isOperator(c); });
-    m_nextParen = nextIndexWhere([](QChar c) { return c == u')'; });
-    m_nextBracket = nextIndexWhere([](QChar c) { return c == u']'; });
     m_nextBrace = nextIndexWhere([](QChar c) { return c == u'}'; });
-    m_pieces.push_back(Piece{0, m_text.size(), {}, false, false});
+    const qsizetype n = m_text.size();
+    m_parenLinks.resize(std::size_t(n) + 1, n);
+    m_bracketLinks.resize(std::size_t(n) + 1, n);
+    for (qsizetype i = 0; i < n; ++i) {
+        m_parenLinks[std::size_t(i)] = m_text.at(i) == u')' ? i : i + 1;
+        m_bracketLinks[std::size_t(i)] = m_text.at(i) == u']' ? i : i + 1;
+    }
+    m_pieces.push_back(Piece{0, n, {}, false});
     m_out.reserve(m_text.size() + m_text.size() / 2);
 
     while (!m_pieces.empty()) {
         Piece &front = m_pieces.front();
         if (front.isLiteral) {
-            emit(front.literal);
+            output(front.literal);
             m_pieces.pop_front();
             continue;
         }
         const qsizetype key = m_nextKey[std::size_t(front.begin)];
         if (key >= front.end) {
-            emit(QStringView(m_text).sliced(front.begin, front.end - front.begin));
+            output(QStringView(m_text).sliced(front.begin, front.end - front.begin));
             m_pieces.pop_front();
             continue;
         }
-        emit(QStringView(m_text).sliced(front.begin, key - front.begin));
+        output(QStringView(m_text).sliced(front.begin, key - front.begin));
         front.begin = key;
         dropFront(1); // the key itself
         replaceAtFront();
@@ -59,7 +66,7 @@ QString ParamMathRewriter::run()
     return m_out;
 }
 
-void ParamMathRewriter::emit(QChar c)
+void ParamMathRewriter::output(QChar c)
 {
     if (c == u'$' && m_backslashes % 2 == 0)
         m_inMath = !m_inMath;
@@ -67,10 +74,10 @@ void ParamMathRewriter::emit(QChar c)
     m_out.append(c);
 }
 
-void ParamMathRewriter::emit(QStringView s)
+void ParamMathRewriter::output(QStringView s)
 {
     for (QChar c : s)
-        emit(c);
+        output(c);
 }
 
 QChar ParamMathRewriter::charAt(Loc loc) const
@@ -107,29 +114,57 @@ ParamMathRewriter::Loc ParamMathRewriter::lastOfChain(Loc loc) const
     return last;
 }
 
-ParamMathRewriter::Loc ParamMathRewriter::find(QChar close, Loc from) const
+qsizetype ParamMathRewriter::follow(std::vector<qsizetype> &links, qsizetype index)
 {
-    const std::vector<qsizetype> &next = close == u')'   ? m_nextParen
-                                         : close == u']' ? m_nextBracket
-                                                         : m_nextBrace;
+    const qsizetype n = qsizetype(links.size()) - 1;
+    qsizetype root = index;
+    while (root < n && links[std::size_t(root)] != root)
+        root = links[std::size_t(root)];
+    while (index < root) {
+        const qsizetype next = links[std::size_t(index)];
+        links[std::size_t(index)] = root;
+        index = next;
+    }
+    return root;
+}
+
+qsizetype ParamMathRewriter::originalIndex(Loc loc) const
+{
+    if (atEnd(loc))
+        return m_text.size();
+    const Piece &piece = m_pieces[loc.piece];
+    return piece.isLiteral ? piece.begin : piece.begin + loc.offset;
+}
+
+ParamMathRewriter::Loc ParamMathRewriter::find(QChar close, Loc from)
+{
+    if (close != u'}') {
+        // Inserted pieces hold no ")" or "]": the first one still in the
+        // original text, found in its piece by the order of the pieces.
+        const qsizetype at =
+            follow(close == u')' ? m_parenLinks : m_bracketLinks, originalIndex(from));
+        if (at >= m_text.size())
+            return endLoc();
+        const auto piece = std::partition_point(m_pieces.begin(), m_pieces.end(),
+                                                [at](const Piece &p) { return p.end <= at; });
+        return {std::size_t(piece - m_pieces.begin()), at - piece->begin};
+    }
     for (Loc loc = from; !atEnd(loc); loc = {loc.piece + 1, 0}) {
         const Piece &piece = m_pieces[loc.piece];
         if (piece.isLiteral) {
-            if (close == u'}' || piece.literalHasBrackets) {
-                const qsizetype at = piece.literal.indexOf(close, loc.offset);
-                if (at >= 0)
-                    return {loc.piece, at};
-            }
+            const qsizetype at = piece.literal.indexOf(close, loc.offset);
+            if (at >= 0)
+                return {loc.piece, at};
             continue;
         }
-        const qsizetype at = next[std::size_t(piece.begin + loc.offset)];
+        const qsizetype at = m_nextBrace[std::size_t(piece.begin + loc.offset)];
         if (at < piece.end)
             return {loc.piece, at - piece.begin};
     }
     return endLoc();
 }
 
-ParamMathRewriter::Argument ParamMathRewriter::readArgument(Loc next) const
+ParamMathRewriter::Argument ParamMathRewriter::readArgument(Loc next)
 {
     Argument argument;
     const auto literal = [&argument](qsizetype consumed) {
@@ -189,20 +224,16 @@ void ParamMathRewriter::insertAt(Loc loc, const QString &s)
 {
     if (s.isEmpty())
         return;
-    const bool brackets = s.contains(u')') || s.contains(u']');
     if (atEnd(loc)) {
-        if (!m_pieces.empty() && m_pieces.back().isLiteral) {
+        if (!m_pieces.empty() && m_pieces.back().isLiteral)
             m_pieces.back().literal += s;
-            m_pieces.back().literalHasBrackets |= brackets;
-        } else {
-            m_pieces.push_back(Piece{0, 0, s, true, brackets});
-        }
+        else
+            m_pieces.push_back(Piece{m_text.size(), m_text.size(), s, true});
         return;
     }
     Piece &piece = m_pieces[loc.piece];
     if (piece.isLiteral && loc.offset > 0) {
         piece.literal.insert(loc.offset, s);
-        piece.literalHasBrackets |= brackets;
         return;
     }
     const auto at = m_pieces.begin() + std::ptrdiff_t(loc.piece);
@@ -210,16 +241,16 @@ void ParamMathRewriter::insertAt(Loc loc, const QString &s)
         if (loc.piece > 0 && m_pieces[loc.piece - 1].isLiteral) {
             // Inserted characters stay in one piece, so a search crosses them at once.
             m_pieces[loc.piece - 1].literal += s;
-            m_pieces[loc.piece - 1].literalHasBrackets |= brackets;
         } else {
-            m_pieces.insert(at, Piece{0, 0, s, true, brackets});
+            m_pieces.insert(at, Piece{piece.begin, piece.begin, s, true});
         }
         return;
     }
     // Split the run of original text.
-    Piece tail{piece.begin + loc.offset, piece.end, {}, false, false};
-    piece.end = piece.begin + loc.offset;
-    m_pieces.insert(at + 1, {Piece{0, 0, s, true, brackets}, tail});
+    const qsizetype split = piece.begin + loc.offset;
+    const Piece tail{split, piece.end, {}, false};
+    piece.end = split;
+    m_pieces.insert(at + 1, {Piece{split, split, s, true}, tail});
 }
 
 void ParamMathRewriter::replaceCharAt(Loc loc, const QString &s)
@@ -227,24 +258,26 @@ void ParamMathRewriter::replaceCharAt(Loc loc, const QString &s)
     Piece &piece = m_pieces[loc.piece];
     if (piece.isLiteral) {
         piece.literal.replace(loc.offset, 1, s);
-        piece.literalHasBrackets |= s.contains(u')') || s.contains(u']');
         if (piece.literal.isEmpty())
             m_pieces.erase(m_pieces.begin() + std::ptrdiff_t(loc.piece));
         return;
     }
     // The character goes; the rest of its piece follows the inserted ones.
-    const std::size_t index = loc.piece;
-    const Piece tail{piece.begin + loc.offset + 1, piece.end, {}, false, false};
-    piece.end = piece.begin + loc.offset;
+    const qsizetype index = piece.begin + loc.offset;
+    if (m_text.at(index) == u')')
+        m_parenLinks[std::size_t(index)] = index + 1;
+    else if (m_text.at(index) == u']')
+        m_bracketLinks[std::size_t(index)] = index + 1;
+    const std::size_t at = loc.piece;
+    const Piece tail{index + 1, piece.end, {}, false};
+    piece.end = index;
     if (piece.end == piece.begin)
-        m_pieces.erase(m_pieces.begin() + std::ptrdiff_t(index));
+        m_pieces.erase(m_pieces.begin() + std::ptrdiff_t(at));
     else
-        loc = {index + 1, 0};
+        loc = {at + 1, 0};
     if (tail.end > tail.begin)
         m_pieces.insert(m_pieces.begin() + std::ptrdiff_t(loc.piece), tail);
-    else if (loc.piece >= m_pieces.size())
-        loc = endLoc();
-    insertAt(loc, s);
+    insertAt(loc.piece >= m_pieces.size() ? endLoc() : loc, s);
 }
 
 void ParamMathRewriter::dropFront(qsizetype count)
@@ -271,9 +304,9 @@ void ParamMathRewriter::replaceAtFront()
     const Argument argument = readArgument(Loc{});
     if (argument.isLiteral) {
         dropFront(argument.consumed);
-        emit(open);
-        emit(argument.literal);
-        emit(close);
+        output(open);
+        output(argument.literal);
+        output(close);
         return;
     }
     // The argument stays in place: a single digit bare, anything else braced.
@@ -288,7 +321,7 @@ void ParamMathRewriter::replaceAtFront()
         insertAt(argument.contentEnd, closing);
     if (argument.openConsumed)
         dropFront(1);
-    emit(open);
+    output(open);
     if (!singleDigit)
-        emit(u'{');
+        output(u'{');
 }

@@ -29,14 +29,18 @@ public:
     QString run();
 
 private:
-    // A run of the original text, or inserted characters.
+    static qsizetype follow(std::vector<qsizetype> &links, qsizetype index);
+
+    // A run of the original text, or inserted characters. Inserted pieces
+    // hold only the closings "}" and "$", never ")" or "]"; they sit at an
+    // index of the original text (begin == end), so the pieces stay ordered
+    // by begin.
     struct Piece
     {
         qsizetype begin = 0; // in the original text
         qsizetype end = 0;
         QString literal;
         bool isLiteral = false;
-        bool literalHasBrackets = false; // ")" or "]" among the inserted characters
 
         qsizetype length() const { return isLiteral ? literal.size() : end - begin; }
     };
@@ -65,13 +69,16 @@ private:
     Loc endLoc() const { return {m_pieces.size(), 0}; }
     bool isOperator(QChar c) const { return m_operators.contains(c); }
     Loc lastOfChain(Loc loc) const;
-    Loc find(QChar close, Loc from) const;
-    Argument readArgument(Loc next) const;
+    // The index of the original text at `loc` (where an inserted piece sits).
+    qsizetype originalIndex(Loc loc) const;
+    // The first closing character `close` at or after `from`; the end when none.
+    Loc find(QChar close, Loc from);
+    Argument readArgument(Loc next);
     void insertAt(Loc loc, const QString &s);
     void replaceCharAt(Loc loc, const QString &s);
     void dropFront(qsizetype count);
-    void emit(QChar c);
-    void emit(QStringView s);
+    void output(QChar c);
+    void output(QStringView s);
     void replaceAtFront();
     // For each index of the original text, the first index at or after it
     // where `match` holds (the text's length when none does).
@@ -85,9 +92,12 @@ private:
     std::deque<Piece> m_pieces;
     std::vector<qsizetype> m_nextKey;
     std::vector<qsizetype> m_nextNonOperator;
-    std::vector<qsizetype> m_nextParen;
-    std::vector<qsizetype> m_nextBracket;
     std::vector<qsizetype> m_nextBrace;
+    // For ")" and "]": at an occurrence still in the text its own index,
+    // elsewhere a link towards the next one (followed with path compression),
+    // so a search skips the closings already taken at once.
+    std::vector<qsizetype> m_parenLinks;
+    std::vector<qsizetype> m_bracketLinks;
     QString m_out;
     bool m_inMath = false;
     qsizetype m_backslashes = 0;
