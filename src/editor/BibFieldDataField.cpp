@@ -260,7 +260,11 @@ void BibFieldDataField::mouseReleaseEvent(QMouseEvent *event)
 
 void BibFieldDataField::dropEvent(QDropEvent *event)
 {
-    runPaste(false, [this, event] { QLineEdit::dropEvent(event); });
+    // Text moved inside the field is not pasted text.
+    if (event->source() == this)
+        QLineEdit::dropEvent(event);
+    else
+        runPaste(false, [this, event] { QLineEdit::dropEvent(event); });
 }
 
 void BibFieldDataField::contextMenuEvent(QContextMenuEvent *event)

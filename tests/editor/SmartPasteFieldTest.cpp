@@ -12,9 +12,11 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -219,6 +221,25 @@ private Q_SLOTS:
         QVERIFY(paste);
         paste->trigger();
         QCOMPARE(author->text(), u"Jones, K. and Brown, D."_s);
+    }
+
+    void droppedTextIsFoundByComparingTheTexts()
+    {
+        const OpenWindow window = editingKnuth(m_dir);
+        BibFieldDataField *author = fieldNamed(window.editor(), u"author"_s);
+        author->setFocus();
+        author->end(false);
+        QTest::keyClicks(author, u" and "_s);
+        QMimeData data;
+        data.setText(u"SMITH J, JONES K"_s);
+        // Dropped from another program, after the end of the text.
+        QDropEvent drop(QPointF(author->width() - 2, author->height() / 2), Qt::CopyAction, &data,
+                        Qt::LeftButton, Qt::NoModifier);
+        // Straight to the field: without a drag in progress the application
+        // would not deliver it.
+        static_cast<QObject *>(author)->event(&drop);
+        QCOMPARE(author->text(), u"Donald E. Knuth and Smith, J. and Jones, K."_s);
+        QCOMPARE(window.item(u"knuth84"_s)->fieldDataForEdit(u"author"_s), author->text());
     }
 
     void wordListsFromTheMenuSteerTheTitlePaste()
