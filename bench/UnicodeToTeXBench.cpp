@@ -84,4 +84,30 @@ void BM_FormatTemplate_Render(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_UnicodeToTeX_DisplayValues)->Unit(benchmark::kMillisecond);
+
+// A pasted chain of n square roots and a nest of n bracketed roots: the time
+// per root stays flat as n grows.
+void BM_UnicodeToTeX_RootChain(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    const QString root(QChar(0x221A));
+    const QString chain = root.repeated(n) + QStringLiteral("(x)");
+    const QString nest = (root + QStringLiteral("(")).repeated(n) + QStringLiteral("x") +
+                         QStringLiteral(")").repeated(n);
+    const UnicodeToTeX *converter = UnicodeToTeX::globalConverter();
+    for (auto _ : state) {
+        QString a = chain;
+        QString b = nest;
+        converter->convertMath(a);
+        converter->convertMath(b);
+        benchmark::DoNotOptimize(a);
+        benchmark::DoNotOptimize(b);
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(2 * n));
+}
+BENCHMARK(BM_UnicodeToTeX_RootChain)
+    ->Arg(1000)
+    ->Arg(30000)
+    ->Arg(300000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatTemplate_Render)->Arg(3)->Arg(6)->Arg(7);

@@ -21,6 +21,7 @@
 #include "editor/FieldVerdict.h"
 #include "editor/InputPaletteDock.h"
 #include "editor/NewEntryController.h"
+#include "editor/ProperNounsController.h"
 #include "prefs/BibPreferences.h"
 #include "prefs/WindowLayout.h"
 #include "settings/DatabaseEditors.h"
@@ -311,6 +312,17 @@ void QFMainController::registerActions()
            [this] { openDetailInfoPanel(); });
     a->add(TagPreferences, u"Win_Action_Preferences"_s, QKeySequence(u"Ctrl+,"_s), nullptr,
            [this] { openPreferences(); });
+    a->add(TagWordLists, u"Win_Action_WordLists"_s, QKeySequence(), nullptr, [this] {
+        BibPreferences *prefs = BibPreferences::globalPreferences();
+        ProperNounsController::editProperNouns(
+            TitleSmartPaste::WordLists::fromPreferences(*prefs), m_mainWindow,
+            [this, prefs](const TitleSmartPaste::WordLists &lists) {
+                prefs->setProperNouns(lists.properNouns);
+                prefs->setLongLowercaseWords(lists.lowercaseWords);
+                prefs->setShortCaptalWords(lists.captalizeWords);
+                relayPreferencesChanged(false, false);
+            });
+    });
     a->add(TagQuit, u"Win_Action_Quit"_s, QKeySequence(u"Ctrl+Q"_s), nullptr,
            [this] { applicationShouldTerminate(); });
     a->action(TagQuit)->setMenuRole(QAction::QuitRole);
@@ -345,7 +357,7 @@ void QFMainController::buildMenus()
     m_menuImportPlugins = file->addMenu(Texts::text(u"Win_Menu_Import"));
     m_menuExportPlugins = file->addMenu(Texts::text(u"Win_Menu_Export"));
     file->addSeparator();
-    addActions(file, {TagPreferences, 0, TagQuit});
+    addActions(file, {TagPreferences, TagWordLists, 0, TagQuit});
 
     QMenu *database = bar->addMenu(Texts::text(u"Win_Menu_Database"));
     addActions(database,

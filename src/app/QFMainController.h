@@ -45,6 +45,7 @@ public:
         TagReopenWithEncoding = 9903,
         TagPreferences = 9904,
         TagReformatAll = 9905,
+        TagWordLists = 9906,
         TagHelpFirst = 8900,
         TagHelpLast = 8909
     };

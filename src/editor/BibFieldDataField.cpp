@@ -6,11 +6,17 @@
 #include "editor/SpellChecker.h"
 #include "model/BibItem.h"
 #include "model/MacroInsertion.h"
+#include "prefs/BibPreferences.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -69,6 +75,11 @@ void BibFieldDataField::setFieldName(const QString &name, bool required)
         m_titleField->setText(m_fieldName + u':');
         colour = required || m_locked ? u"black"_s : u"blue"_s;
     }
+    const BibPreferences *prefs = BibPreferences::globalPreferences();
+    m_pasteKind = prefs && !m_locked
+                      ? SmartPaste::kindOfField(m_fieldName, prefs->smartAuthorPaste(),
+                                                prefs->smartTitlePaste())
+                      : SmartPaste::Kind::None;
     m_titleField->setStyleSheet(u"color: "_s + colour);
     m_titleField->setProperty("required", required);
     m_spelling->refresh();
@@ -126,7 +137,9 @@ void BibFieldDataField::fieldTextChanged()
         return;
     m_settingUp = true;
     QString value = text();
-    if (convertChars(value)) {
+    if (rewritePaste()) {
+        value = text();
+    } else if (convertChars(value)) {
         const int cursor = cursorPosition();
         setText(value);
         setCursorPosition(cursor);
@@ -144,6 +157,48 @@ void BibFieldDataField::fieldTextChanged()
         m_infoController->fieldDataChanged();
     m_prevText = text();
     m_settingUp = false;
+}
+
+bool BibFieldDataField::rewritePaste()
+{
+    const std::optional<PasteEdit> edit = std::exchange(m_pasteEdit, std::nullopt);
+    if (!edit || m_pasteKind == SmartPaste::Kind::None)
+        return false;
+    const QString pasted = text();
+    const SmartPaste::Range range =
+        edit->positionKnown ? SmartPaste::Range{edit->start, pasted.size() - edit->keptLength}
+                            : SmartPaste::insertedRange(m_prevText, pasted);
+    const BibPreferences *prefs = BibPreferences::globalPreferences();
+    if (!prefs)
+        return false;
+    const SmartPaste paste(TitleSmartPaste::WordLists::fromPreferences(*prefs));
+    const SmartPaste::Outcome outcome = paste.textChanged(pasted, range, m_pasteKind);
+    if (!outcome.rewritten)
+        return false;
+    // One edit of the field's own history, so that its undo gives back the
+    // text as it was pasted.
+    selectAll();
+    insert(outcome.text);
+    if (outcome.cursor)
+        setCursorPosition(int(*outcome.cursor));
+    return true;
+}
+
+template<typename Edit> void BibFieldDataField::runPaste(bool positionKnown, Edit edit)
+{
+    PasteEdit paste;
+    paste.positionKnown = positionKnown;
+    paste.start = hasSelectedText() ? selectionStart() : cursorPosition();
+    paste.keptLength = text().size() - selectedText().size();
+    m_pasteEdit = paste;
+    edit();
+    // An edit that changed nothing leaves no paste behind for the next one.
+    m_pasteEdit.reset();
+}
+
+void BibFieldDataField::pasteClipboard()
+{
+    runPaste(true, [this] { paste(); });
 }
 
 void BibFieldDataField::insertMacro(const QString &macro)
@@ -191,13 +246,52 @@ void BibFieldDataField::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if (event->matches(QKeySequence::Paste)) {
+        runPaste(true, [this, event] { QLineEdit::keyPressEvent(event); });
+        return;
+    }
     QLineEdit::keyPressEvent(event);
+}
+
+void BibFieldDataField::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A middle click pastes the primary selection where the click put the
+    // insertion point.
+    if (event->button() == Qt::MiddleButton)
+        runPaste(false, [this, event] { QLineEdit::mouseReleaseEvent(event); });
+    else
+        QLineEdit::mouseReleaseEvent(event);
+}
+
+void BibFieldDataField::dropEvent(QDropEvent *event)
+{
+    // Text moved inside the field is not pasted text.
+    if (event->source() == this)
+        QLineEdit::dropEvent(event);
+    else
+        runPaste(false, [this, event] { QLineEdit::dropEvent(event); });
 }
 
 void BibFieldDataField::contextMenuEvent(QContextMenuEvent *event)
 {
+    QMenu *menu = createContextMenu(event->pos());
+    menu->exec(event->globalPos());
+    delete menu;
+}
+
+QMenu *BibFieldDataField::createContextMenu(const QPoint &pos)
+{
     QMenu *menu = createStandardContextMenu();
-    m_spelling->addSuggestions(menu, event->pos());
+    m_spelling->addSuggestions(menu, pos);
+    // The toolkit's Paste item, known by its title (before the shortcut),
+    // pastes through the smart paste.
+    const QString pasteTitle = QCoreApplication::translate("QLineEdit", "&Paste");
+    for (QAction *action : menu->actions()) {
+        if (action->text().section(u'\t', 0, 0) != pasteTitle)
+            continue;
+        disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, this, &BibFieldDataField::pasteClipboard);
+    }
     menu->addSeparator();
     QMenu *macros = menu->addMenu(Texts::text(u"MacroMenuTitle"));
     m_infoController->buildMacroMenu();
@@ -214,6 +308,5 @@ void BibFieldDataField::contextMenuEvent(QContextMenuEvent *event)
         connect(item, &QAction::triggered, this,
                 [this, tag] { insertMacro(m_infoController->macroNameForTag(tag)); });
     }
-    menu->exec(event->globalPos());
-    delete menu;
+    return menu;
 }

@@ -1,6 +1,7 @@
 #include "settings/PreferencesDialog.h"
 
 #include "core/Texts.h"
+#include "editor/ProperNounsController.h"
 #include "model/FormatElement.h"
 #include "prefs/BibPreferences.h"
 #include "settings/EncodingListEditor.h"
@@ -257,6 +258,20 @@ QWidget *PreferencesDialog::wordsPage(const BibPreferences &p)
     form->addRow(Texts::text(u"Prefs_ProperNouns"), m_properNouns);
     form->addRow(Texts::text(u"Prefs_LongWords"), m_longWords);
     form->addRow(Texts::text(u"Prefs_ShortWords"), m_shortWords);
+    auto *editLists = new QPushButton(Texts::text(u"ProperNouns_Edit"), page);
+    form->addRow(QString(), editLists);
+    connect(editLists, &QPushButton::clicked, this, [this] {
+        TitleSmartPaste::WordLists lists;
+        lists.properNouns = words(m_properNouns->toPlainText());
+        lists.lowercaseWords = words(m_longWords->toPlainText());
+        lists.captalizeWords = words(m_shortWords->toPlainText());
+        ProperNounsController::editProperNouns(
+            lists, this, [this](const TitleSmartPaste::WordLists &edited) {
+                m_properNouns->setPlainText(edited.properNouns.join(u' '));
+                m_longWords->setPlainText(edited.lowercaseWords.join(u' '));
+                m_shortWords->setPlainText(edited.captalizeWords.join(u' '));
+            });
+    });
     form->addRow(Texts::text(u"Prefs_TitleFields"), m_titleFields);
     form->addRow(Texts::text(u"Prefs_JournalFields"), m_journalFields);
     form->addRow(Texts::text(u"Prefs_AnnoteFields"), m_annoteFields);

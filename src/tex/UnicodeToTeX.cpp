@@ -1,6 +1,7 @@
 #include "tex/UnicodeToTeX.h"
 
 #include "core/Texts.h"
+#include "tex/ParamMathRewriter.h"
 
 #include <QLoggingCategory>
 
@@ -367,90 +368,10 @@ void UnicodeToTeX::convert(QString &text, const QHash<QChar, QString> &dictionar
     text = out;
 }
 
-QString UnicodeToTeX::readArgument(const QString &text, qsizetype pos, qsizetype &end,
-                                   const QHash<QChar, QString> &operators) const
-{
-    const qsizetype n = text.size();
-    const qsizetype next = pos + 1;
-    if (next >= n) {
-        end = n;
-        return u"{?}"_s;
-    }
-    const QChar open = text.at(next);
-    if (open == u')' || open == u']' || open == u'}' || open == u'$') {
-        // Nothing to take: a closing character belongs to the text around.
-        end = next;
-        return u"{?}"_s;
-    }
-    QString argument;
-    if (operators.contains(open)) {
-        // An operator on an operator: the chain and the last one's argument.
-        qsizetype last = next;
-        while (last + 1 < n && operators.contains(text.at(last + 1)))
-            ++last;
-        readArgument(text, last, end, operators);
-        argument = text.mid(next, end - next);
-    } else if (open == u'(' || open == u'{' || open == u'[') {
-        const QChar close = open == u'(' ? u')' : open == u'{' ? u'}' : u']';
-        if (next + 1 >= n) {
-            end = n;
-            argument = u"?"_s;
-        } else {
-            const qsizetype closing = text.indexOf(close, next + 1);
-            if (closing == next + 1) {
-                argument = u"?"_s;
-                end = closing + 1;
-            } else if (closing < 0) {
-                argument = text.mid(next + 1);
-                end = n;
-            } else {
-                argument = text.mid(next + 1, closing - next - 1);
-                end = closing + 1;
-            }
-        }
-    } else if (m_numberCharSet.contains(open)) {
-        qsizetype i = next;
-        while (i < n && m_numberCharSet.contains(text.at(i)))
-            ++i;
-        argument = text.mid(next, i - next);
-        end = i;
-    } else {
-        // One character; a surrogate pair stays whole.
-        qsizetype length = 1;
-        if (open.isHighSurrogate() && next + 1 < n && text.at(next + 1).isLowSurrogate())
-            length = 2;
-        argument = text.mid(next, length);
-        end = next + length;
-    }
-    const bool singleDigit =
-        argument.size() == 1 && argument.at(0) >= u'0' && argument.at(0) <= u'9';
-    return singleDigit ? argument : u'{' + argument + u'}';
-}
-
 void UnicodeToTeX::convertWithParam(QString &text, const QHash<QChar, QString> &dictionary) const
 {
-    for (auto it = dictionary.constBegin(); it != dictionary.constEnd(); ++it) {
-        // Everything before the occurrence in hand is final, so the math state
-        // is carried forward instead of being counted again from the start.
-        qsizetype scanned = 0;
-        bool inMath = false;
-        qsizetype backslashes = 0;
-        qsizetype pos;
-        while ((pos = text.indexOf(it.key(), scanned)) >= 0) {
-            for (; scanned < pos; ++scanned) {
-                const QChar c = text.at(scanned);
-                if (c == u'$' && backslashes % 2 == 0)
-                    inMath = !inMath;
-                backslashes = c == u'\\' ? backslashes + 1 : 0;
-            }
-            qsizetype end = pos + 1;
-            const QString argument = readArgument(text, pos, end, dictionary);
-            QString replacement = it.value() + argument + u'$';
-            if (inMath)
-                replacement = mathBody(replacement);
-            text.replace(pos, end - pos, replacement);
-        }
-    }
+    for (auto it = dictionary.constBegin(); it != dictionary.constEnd(); ++it)
+        text = ParamMathRewriter(text, it.key(), it.value(), dictionary, m_numberCharSet).run();
     mergeMathSpans(text);
 }
 

@@ -73,11 +73,6 @@ private:
     void fillSymbols();
     void fillMath();
     void fillAccentMarks();
-    // The argument of the operator at `pos`, braced unless a single digit;
-    // sets `end` one past what it consumes. `operators` are the keys that
-    // take an argument: a chain of them is one argument ("√√2").
-    QString readArgument(const QString &text, qsizetype pos, qsizetype &end,
-                         const QHash<QChar, QString> &operators) const;
 
     QHash<QChar, QString> m_letterDic;
     QHash<QChar, QString> m_symbolDic;

@@ -1,0 +1,327 @@
+#include "tex/ParamMathRewriter.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QChar closingOf(QChar open)
+{
+    return open == u'(' ? u')' : open == u'{' ? u'}' : u']';
+}
+
+} // namespace
+
+ParamMathRewriter::ParamMathRewriter(const QString &text, QChar key, const QString &tex,
+                                     const QHash<QChar, QString> &operators,
+                                     QStringView numberChars)
+    : m_text(text), m_key(key), m_tex(tex), m_operators(operators), m_numberChars(numberChars)
+{}
+
+template<typename Match> std::vector<qsizetype> ParamMathRewriter::nextIndexWhere(Match match) const
+{
+    const qsizetype n = m_text.size();
+    std::vector<qsizetype> next(std::size_t(n) + 1, n);
+    for (qsizetype i = n - 1; i >= 0; --i)
+        next[std::size_t(i)] = match(m_text.at(i)) ? i : next[std::size_t(i) + 1];
+    return next;
+}
+
+QString ParamMathRewriter::run()
+{
+    if (!m_text.contains(m_key))
+        return m_text;
+    m_nextKey = nextIndexWhere([this](QChar c) { return c == m_key; });
+    m_nextNonOperator = nextIndexWhere([this](QChar c) { return !isOperator(c); });
+    m_nextBrace = nextIndexWhere([](QChar c) { return c == u'}'; });
+    const qsizetype n = m_text.size();
+    m_parenLinks.resize(std::size_t(n) + 1, n);
+    m_bracketLinks.resize(std::size_t(n) + 1, n);
+    for (qsizetype i = 0; i < n; ++i) {
+        m_parenLinks[std::size_t(i)] = m_text.at(i) == u')' ? i : i + 1;
+        m_bracketLinks[std::size_t(i)] = m_text.at(i) == u']' ? i : i + 1;
+    }
+    m_pieces.push_back(Piece{0, n, {}, false});
+    m_out.reserve(m_text.size() + m_text.size() / 2);
+
+    while (!m_pieces.empty()) {
+        Piece &front = m_pieces.front();
+        if (front.isLiteral) {
+            output(front.literal);
+            m_pieces.pop_front();
+            continue;
+        }
+        const qsizetype key = m_nextKey[std::size_t(front.begin)];
+        if (key >= front.end) {
+            output(QStringView(m_text).sliced(front.begin, front.end - front.begin));
+            m_pieces.pop_front();
+            continue;
+        }
+        output(QStringView(m_text).sliced(front.begin, key - front.begin));
+        front.begin = key;
+        dropFront(1); // the key itself
+        replaceAtFront();
+    }
+    return m_out;
+}
+
+void ParamMathRewriter::output(QChar c)
+{
+    if (c == u'$' && m_backslashes % 2 == 0)
+        m_inMath = !m_inMath;
+    m_backslashes = c == u'\\' ? m_backslashes + 1 : 0;
+    m_out.append(c);
+}
+
+void ParamMathRewriter::output(QStringView s)
+{
+    for (QChar c : s)
+        output(c);
+}
+
+QChar ParamMathRewriter::charAt(Loc loc) const
+{
+    const Piece &piece = m_pieces[loc.piece];
+    return piece.isLiteral ? piece.literal.at(loc.offset) : m_text.at(piece.begin + loc.offset);
+}
+
+ParamMathRewriter::Loc ParamMathRewriter::advanced(Loc loc) const
+{
+    if (atEnd(loc))
+        return loc;
+    if (++loc.offset >= m_pieces[loc.piece].length())
+        return {loc.piece + 1, 0};
+    return loc;
+}
+
+ParamMathRewriter::Loc ParamMathRewriter::lastOfChain(Loc loc) const
+{
+    Loc last = loc;
+    while (!atEnd(loc) && isOperator(charAt(loc))) {
+        const Piece &piece = m_pieces[loc.piece];
+        if (piece.isLiteral) {
+            last = loc;
+            loc = advanced(loc);
+            continue;
+        }
+        // Jump over the whole run of operators inside this piece.
+        const qsizetype stop =
+            std::min(m_nextNonOperator[std::size_t(piece.begin + loc.offset)], piece.end);
+        last = {loc.piece, stop - 1 - piece.begin};
+        loc = stop == piece.end ? Loc{loc.piece + 1, 0} : Loc{loc.piece, stop - piece.begin};
+    }
+    return last;
+}
+
+qsizetype ParamMathRewriter::follow(std::vector<qsizetype> &links, qsizetype index)
+{
+    const qsizetype n = qsizetype(links.size()) - 1;
+    qsizetype root = index;
+    while (root < n && links[std::size_t(root)] != root)
+        root = links[std::size_t(root)];
+    while (index < root) {
+        const qsizetype next = links[std::size_t(index)];
+        links[std::size_t(index)] = root;
+        index = next;
+    }
+    return root;
+}
+
+qsizetype ParamMathRewriter::originalIndex(Loc loc) const
+{
+    if (atEnd(loc))
+        return m_text.size();
+    const Piece &piece = m_pieces[loc.piece];
+    return piece.isLiteral ? piece.begin : piece.begin + loc.offset;
+}
+
+ParamMathRewriter::Loc ParamMathRewriter::find(QChar close, Loc from)
+{
+    if (close != u'}') {
+        // Inserted pieces hold no ")" or "]": the first one still in the
+        // original text, found in its piece by the order of the pieces.
+        const qsizetype at =
+            follow(close == u')' ? m_parenLinks : m_bracketLinks, originalIndex(from));
+        if (at >= m_text.size())
+            return endLoc();
+        const auto piece = std::partition_point(m_pieces.begin(), m_pieces.end(),
+                                                [at](const Piece &p) { return p.end <= at; });
+        return {std::size_t(piece - m_pieces.begin()), at - piece->begin};
+    }
+    for (Loc loc = from; !atEnd(loc); loc = {loc.piece + 1, 0}) {
+        const Piece &piece = m_pieces[loc.piece];
+        if (piece.isLiteral) {
+            const qsizetype at = piece.literal.indexOf(close, loc.offset);
+            if (at >= 0)
+                return {loc.piece, at};
+            continue;
+        }
+        const qsizetype at = m_nextBrace[std::size_t(piece.begin + loc.offset)];
+        if (at < piece.end)
+            return {loc.piece, at - piece.begin};
+    }
+    return endLoc();
+}
+
+ParamMathRewriter::Argument ParamMathRewriter::readArgument(Loc next)
+{
+    Argument argument;
+    const auto literal = [&argument](qsizetype consumed) {
+        argument.isLiteral = true;
+        argument.literal = u"{?}"_s;
+        argument.consumed = consumed;
+        return argument;
+    };
+    if (atEnd(next)) {
+        argument.end = next;
+        return literal(0);
+    }
+    const QChar open = charAt(next);
+    if (open == u')' || open == u']' || open == u'}' || open == u'$') {
+        // Nothing to take: a closing character belongs to the text around.
+        argument.end = next;
+        return literal(0);
+    }
+    if (isOperator(open)) {
+        // An operator on an operator: the chain and the last one's argument.
+        const Argument last = readArgument(advanced(lastOfChain(next)));
+        argument.contentEnd = last.end;
+        argument.end = last.end;
+        return argument;
+    }
+    if (open == u'(' || open == u'{' || open == u'[') {
+        const Loc inside = advanced(next);
+        if (atEnd(inside)) {
+            argument.end = inside;
+            return literal(1);
+        }
+        const Loc closing = find(closingOf(open), inside);
+        if (closing == inside) {
+            argument.end = advanced(closing);
+            return literal(2);
+        }
+        argument.openConsumed = true;
+        argument.contentEnd = closing;
+        argument.closeConsumed = !atEnd(closing);
+        argument.end = argument.closeConsumed ? advanced(closing) : closing;
+        return argument;
+    }
+    Loc end = advanced(next);
+    if (m_numberChars.contains(open)) {
+        while (!atEnd(end) && m_numberChars.contains(charAt(end)))
+            end = advanced(end);
+    } else if (open.isHighSurrogate() && !atEnd(end) && charAt(end).isLowSurrogate()) {
+        // A surrogate pair stays whole.
+        end = advanced(end);
+    }
+    argument.contentEnd = end;
+    argument.end = end;
+    return argument;
+}
+
+void ParamMathRewriter::insertAt(Loc loc, const QString &s)
+{
+    if (s.isEmpty())
+        return;
+    if (atEnd(loc)) {
+        if (!m_pieces.empty() && m_pieces.back().isLiteral)
+            m_pieces.back().literal += s;
+        else
+            m_pieces.push_back(Piece{m_text.size(), m_text.size(), s, true});
+        return;
+    }
+    Piece &piece = m_pieces[loc.piece];
+    if (piece.isLiteral && loc.offset > 0) {
+        piece.literal.insert(loc.offset, s);
+        return;
+    }
+    const auto at = m_pieces.begin() + std::ptrdiff_t(loc.piece);
+    if (loc.offset == 0) {
+        if (loc.piece > 0 && m_pieces[loc.piece - 1].isLiteral) {
+            // Inserted characters stay in one piece, so a search crosses them at once.
+            m_pieces[loc.piece - 1].literal += s;
+        } else {
+            m_pieces.insert(at, Piece{piece.begin, piece.begin, s, true});
+        }
+        return;
+    }
+    // Split the run of original text.
+    const qsizetype split = piece.begin + loc.offset;
+    const Piece tail{split, piece.end, {}, false};
+    piece.end = split;
+    m_pieces.insert(at + 1, {Piece{split, split, s, true}, tail});
+}
+
+void ParamMathRewriter::replaceCharAt(Loc loc, const QString &s)
+{
+    Piece &piece = m_pieces[loc.piece];
+    if (piece.isLiteral) {
+        piece.literal.replace(loc.offset, 1, s);
+        if (piece.literal.isEmpty())
+            m_pieces.erase(m_pieces.begin() + std::ptrdiff_t(loc.piece));
+        return;
+    }
+    // The character goes; the rest of its piece follows the inserted ones.
+    const qsizetype index = piece.begin + loc.offset;
+    if (m_text.at(index) == u')')
+        m_parenLinks[std::size_t(index)] = index + 1;
+    else if (m_text.at(index) == u']')
+        m_bracketLinks[std::size_t(index)] = index + 1;
+    const std::size_t at = loc.piece;
+    const Piece tail{index + 1, piece.end, {}, false};
+    piece.end = index;
+    if (piece.end == piece.begin)
+        m_pieces.erase(m_pieces.begin() + std::ptrdiff_t(at));
+    else
+        loc = {at + 1, 0};
+    if (tail.end > tail.begin)
+        m_pieces.insert(m_pieces.begin() + std::ptrdiff_t(loc.piece), tail);
+    insertAt(loc.piece >= m_pieces.size() ? endLoc() : loc, s);
+}
+
+void ParamMathRewriter::dropFront(qsizetype count)
+{
+    while (count > 0 && !m_pieces.empty()) {
+        Piece &front = m_pieces.front();
+        const qsizetype take = std::min(count, front.length());
+        if (front.isLiteral)
+            front.literal.remove(0, take);
+        else
+            front.begin += take;
+        count -= take;
+        if (front.length() == 0)
+            m_pieces.pop_front();
+    }
+}
+
+void ParamMathRewriter::replaceAtFront()
+{
+    // Inside an open span the replacement goes in without its dollars.
+    const bool inMath = m_inMath && m_tex.startsWith(u'$');
+    const QStringView open = inMath ? QStringView(m_tex).sliced(1) : QStringView(m_tex);
+    const QString close = inMath ? QString() : u"$"_s;
+    const Argument argument = readArgument(Loc{});
+    if (argument.isLiteral) {
+        dropFront(argument.consumed);
+        output(open);
+        output(argument.literal);
+        output(close);
+        return;
+    }
+    // The argument stays in place: a single digit bare, anything else braced.
+    const Loc content = argument.openConsumed ? advanced(Loc{}) : Loc{};
+    const bool singleDigit = !atEnd(content) && advanced(content) == argument.contentEnd &&
+                             charAt(content) >= u'0' && charAt(content) <= u'9';
+    const QString closing = singleDigit ? close : u'}' + close;
+    // The end first: the front keeps its position while the end changes.
+    if (argument.closeConsumed)
+        replaceCharAt(argument.contentEnd, closing);
+    else
+        insertAt(argument.contentEnd, closing);
+    if (argument.openConsumed)
+        dropFront(1);
+    output(open);
+    if (!singleDigit)
+        output(u'{');
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QChar>
+#include <QHash>
+#include <QString>
+#include <QStringView>
+
+#include <deque>
+#include <vector>
+
+// One pass of the math symbols that take an argument (the square root): every
+// occurrence of the key, with the argument it reads, becomes the key's open
+// math span, the argument and "$" (without the dollars inside an open span).
+// The text is read once from the start; what lies before the occurrence in
+// hand is final and goes to the output. The rest is kept as a list of pieces
+// of the original text and of the closings inserted into it, so an argument
+// stays where it is instead of being copied: a chain or nest of n roots costs
+// O(n), not O(n²). Each argument is read on the text as it stands after the
+// replacements before it. Used for one conversion and dropped; not shared.
+class ParamMathRewriter
+{
+public:
+    // `operators` are all the keys that take an argument (a chain of them is
+    // one argument); `numberChars` the characters of a numeric argument.
+    ParamMathRewriter(const QString &text, QChar key, const QString &tex,
+                      const QHash<QChar, QString> &operators, QStringView numberChars);
+
+    // The text with every occurrence of the key replaced.
+    QString run();
+
+private:
+    static qsizetype follow(std::vector<qsizetype> &links, qsizetype index);
+
+    // A run of the original text, or inserted characters. Inserted pieces
+    // hold only the closings "}" and "$", never ")" or "]"; they sit at an
+    // index of the original text (begin == end), so the pieces stay ordered
+    // by begin.
+    struct Piece
+    {
+        qsizetype begin = 0; // in the original text
+        qsizetype end = 0;
+        QString literal;
+        bool isLiteral = false;
+
+        qsizetype length() const { return isLiteral ? literal.size() : end - begin; }
+    };
+    // A position in the pieces; `piece` past the last one is the end.
+    struct Loc
+    {
+        std::size_t piece = 0;
+        qsizetype offset = 0;
+        bool operator==(const Loc &) const = default;
+    };
+    // What the operator at the front takes.
+    struct Argument
+    {
+        bool isLiteral = false; // the argument is `literal`; the text keeps nothing
+        QString literal;
+        qsizetype consumed = 0;     // characters taken from the front (literal arguments)
+        bool openConsumed = false;  // an opening bracket at the front is taken
+        Loc contentEnd;             // where the kept argument ends
+        bool closeConsumed = false; // the character at contentEnd is its closing bracket
+        Loc end;                    // one past everything the argument covers
+    };
+
+    bool atEnd(Loc loc) const { return loc.piece >= m_pieces.size(); }
+    QChar charAt(Loc loc) const;
+    Loc advanced(Loc loc) const;
+    Loc endLoc() const { return {m_pieces.size(), 0}; }
+    bool isOperator(QChar c) const { return m_operators.contains(c); }
+    Loc lastOfChain(Loc loc) const;
+    // The index of the original text at `loc` (where an inserted piece sits).
+    qsizetype originalIndex(Loc loc) const;
+    // The first closing character `close` at or after `from`; the end when none.
+    Loc find(QChar close, Loc from);
+    Argument readArgument(Loc next);
+    void insertAt(Loc loc, const QString &s);
+    void replaceCharAt(Loc loc, const QString &s);
+    void dropFront(qsizetype count);
+    void output(QChar c);
+    void output(QStringView s);
+    void replaceAtFront();
+    // For each index of the original text, the first index at or after it
+    // where `match` holds (the text's length when none does).
+    template<typename Match> std::vector<qsizetype> nextIndexWhere(Match match) const;
+
+    const QString &m_text;
+    QChar m_key;
+    QString m_tex;
+    const QHash<QChar, QString> &m_operators;
+    QStringView m_numberChars;
+    std::deque<Piece> m_pieces;
+    std::vector<qsizetype> m_nextKey;
+    std::vector<qsizetype> m_nextNonOperator;
+    std::vector<qsizetype> m_nextBrace;
+    // For ")" and "]": at an occurrence still in the text its own index,
+    // elsewhere a link towards the next one (followed with path compression),
+    // so a search skips the closings already taken at once.
+    std::vector<qsizetype> m_parenLinks;
+    std::vector<qsizetype> m_bracketLinks;
+    QString m_out;
+    bool m_inMath = false;
+    qsizetype m_backslashes = 0;
+};

@@ -1,0 +1,68 @@
+#include "tex/ParamMathRewriter.h"
+#include "tex/UnicodeToTeX.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString rootsOf(const QString &text)
+{
+    QString s = text;
+    const UnicodeToTeX *converter = UnicodeToTeX::globalConverter();
+    converter->convertWithParam(s, converter->mathParamDictionary());
+    return s;
+}
+
+const QString root = QString(QChar(0x221A));
+
+} // namespace
+
+// Each root with the argument it reads; arguments stay in place and are read
+// again for the roots inside them.
+TEST(ParamMathRewriter, rootsTakeTheirArguments)
+{
+    const struct
+    {
+        const char *name;
+        const char16_t *input;
+        const char16_t *expected;
+    } rows[] = {
+        {"single digit bare", u"\u221a2", u"$\\sqrt2$"},
+        {"number braced", u"\u221a10 and \u221a1.5", u"$\\sqrt{10}$ and $\\sqrt{1.5}$"},
+        {"bracket content", u"\u221a(x+1)", u"$\\sqrt{x+1}$"},
+        {"bracketed single digit", u"\u221a(3)", u"$\\sqrt3$"},
+        {"brace content, text after", u"\u221a{x}y", u"$\\sqrt{x}$y"},
+        {"letter", u"\u221ax", u"$\\sqrt{x}$"},
+        {"surrogate pair whole", u"\u221a\U0001D465", u"$\\sqrt{\U0001D465}$"},
+        {"trailing root", u"a\u221a", u"a$\\sqrt{?}$"},
+        {"empty brackets", u"\u221a()", u"$\\sqrt{?}$"},
+        {"open bracket at the end", u"\u221a(", u"$\\sqrt{?}$"},
+        {"closing character stays", u"\u221a)", u"$\\sqrt{?}$)"},
+        {"root on root", u"\u221a\u221a2", u"$\\sqrt{\\sqrt2}$"},
+        {"chain on a bracket", u"\u221a\u221a\u221a(x)", u"$\\sqrt{\\sqrt{\\sqrt{x}}}$"},
+        {"inside math no dollars", u"$\u221a2\u221a(3)$", u"$\\sqrt2\\sqrt3$"},
+        {"adjacent spans merge", u"\u221a2\u221a3", u"$\\sqrt2\\sqrt3$"},
+        {"no root untouched", u"a $b$ (c)", u"a $b$ (c)"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(rootsOf(QString::fromUtf16(row.input)), QString::fromUtf16(row.expected))
+            << row.name;
+}
+
+// Long chains used to cost a copy of the rest of the text per root; the output
+// is what the copying version gave (checked against it once).
+TEST(ParamMathRewriter, longChainsKeepTheirResult)
+{
+    const int k = 30000;
+    EXPECT_EQ(rootsOf(root.repeated(k) + u"(x)"_s),
+              u'$' + u"\\sqrt{"_s.repeated(k - 1) + u"\\sqrt{x}"_s + u"}"_s.repeated(k - 1) + u'$');
+    EXPECT_EQ(rootsOf((root + u"12.5 "_s).repeated(k)), u"$\\sqrt{12.5}$ "_s.repeated(k));
+    EXPECT_EQ(rootsOf(u'$' + (root + u"2"_s).repeated(k) + u'$'),
+              u'$' + u"\\sqrt2"_s.repeated(k) + u'$');
+    // Unclosed brackets many deep: every root still finds its end.
+    const QString nested = rootsOf((root + u"("_s).repeated(k) + u"x"_s);
+    EXPECT_TRUE(nested.startsWith(u'$' + u"\\sqrt{"_s.repeated(k) + u"x}"_s));
+    EXPECT_EQ(nested.count(u'{'), nested.count(u'}'));
+}
