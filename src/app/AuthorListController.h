@@ -30,7 +30,7 @@ public:
     QLabel *statusLabel() const { return m_statusAuthors; }
     AuthorListModel *model() const { return m_model; }
     // Where the selected entries go (the entry list's setItems).
-    void setItemsSink(std::function<void(const BibItemList &)> sink) { m_sink = std::move(sink); }
+    void setItemsSink(std::function<void(BibItemList)> sink) { m_sink = std::move(sink); }
 
     void setAuthors(const AuthorIndex *index);
     void refleshAuthorList();
@@ -58,6 +58,6 @@ private:
     QLineEdit *m_stringAuthorSearch = nullptr;
     QLabel *m_statusAuthors = nullptr;
     AuthorListModel *m_model = nullptr;
-    std::function<void(const BibItemList &)> m_sink;
+    std::function<void(BibItemList)> m_sink;
     bool m_quiet = false; // selection changes made while rebuilding
 };

@@ -368,6 +368,7 @@ void DBListController::saveCurrentSettings()
 
 void DBListController::bibItemChanged(BibItem &item)
 {
+    Q_EMIT itemChanged(&item);
     rootNode()->resetNeedsUpdate();
     if (rootNode()->bibItemChanged(item.shared_from_this())) {
         const BibDatabase *selected = selectedDatabase();

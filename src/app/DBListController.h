@@ -137,6 +137,8 @@ Q_SIGNALS:
     void stateChanged();
     // The selection moved to another node (or its contents changed).
     void selectionChanged();
+    // An entry changed (before the tree and the lists follow).
+    void itemChanged(const BibItem *item);
     // A file was opened (for the recent-files list).
     void fileOpened(const QString &path);
 

@@ -89,6 +89,7 @@ ItemListController::ItemListController(DBListController *dbList, QWidget *parent
     }
     if (m_model->columnOfIdentifier(m_lastSortedColumn) < 0)
         m_lastSortedColumn.clear();
+    m_order.setSortColumn(m_lastSortedColumn, m_lastSortedAscend);
     QHeaderView *header = m_tableItemList->horizontalHeader();
     header->setSortIndicatorShown(true);
     header->setSortIndicator(m_model->columnOfIdentifier(m_lastSortedColumn),
@@ -115,6 +116,11 @@ ItemListController::ItemListController(DBListController *dbList, QWidget *parent
         if (m_openHandler && !selectedItems().empty())
             m_openHandler();
     });
+    if (m_dbList) {
+        // An edited entry may move and finds its search text anew.
+        connect(m_dbList, &DBListController::itemChanged, this,
+                [this](const BibItem *item) { m_order.itemChanged(item); });
+    }
     rebuildSearchMenu();
     refleshStatus();
 }
@@ -275,10 +281,9 @@ bool ItemListController::validateMenuItem(int tag) const
 
 // ---- the list
 
-void ItemListController::setItems(const BibItemList &items)
+void ItemListController::setItems(BibItemList items)
 {
-    m_allItems = items;
-    m_needsSort = true;
+    m_order.setItems(std::move(items));
     refleshItemList();
     refleshStatus();
 }
@@ -286,80 +291,15 @@ void ItemListController::setItems(const BibItemList &items)
 void ItemListController::refleshItemList()
 {
     const BibItemList remembered = selectedItems();
-    BibItemList shown;
-    const QString search = m_stringSearch->text();
     QStringList fields;
     for (auto it = m_fieldNameList.cbegin(); it != m_fieldNameList.cend(); ++it) {
         if (it.value())
             fields << it.key();
     }
-    if (m_needsSort) {
-        m_sortedItems = m_allItems;
-        sortItems(m_sortedItems);
-        m_needsSort = false;
-    }
-    if (!search.isEmpty() && !fields.isEmpty()) {
-        const Qt::CaseSensitivity sensitivity =
-            m_checkCaseSensitive->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
-        for (const BibItemPtr &item : m_sortedItems) {
-            if (item->containsString(search, fields, sensitivity))
-                shown.push_back(item);
-        }
-    } else {
-        shown = m_sortedItems;
-    }
-    m_model->setItems(std::move(shown));
+    m_model->setItems(m_order.shownItems(
+        m_stringSearch->text(), fields,
+        m_checkCaseSensitive->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive));
     selectBibItems(remembered);
-}
-
-void ItemListController::sortItems(BibItemList &items) const
-{
-    const QString &column = m_lastSortedColumn;
-    for (const BibItemPtr &item : items)
-        item->setSortIdentifier(column, m_lastSortedAscend);
-    // Numbers and time stamps compare by their own rules.
-    if (column == u"13_modified" || column == u"06_year" || column == u"07_volume" ||
-        column == u"08_page") {
-        std::stable_sort(items.begin(), items.end(), [](const BibItemPtr &a, const BibItemPtr &b) {
-            return a->sortByIdentifier(*b) < 0;
-        });
-        return;
-    }
-    // A text column: an empty value first, then the text, then the key (all
-    // reversed for a descending order), as sortByIdentifier orders them.
-    struct Keyed
-    {
-        bool hasText;
-        QCollatorSortKey text;
-        QCollatorSortKey key;
-        BibItemPtr item;
-    };
-    static thread_local const QCollator collator;
-    std::vector<Keyed> keyed;
-    keyed.reserve(items.size());
-    for (BibItemPtr &item : items) {
-        const QString text =
-            column.isEmpty() ? QString() : item->valueForColumn(column).value_or(ListCell()).text;
-        keyed.push_back(
-            {!text.isEmpty(), collator.sortKey(text), collator.sortKey(item->bibKey()), item});
-    }
-    const auto ascending = [](const Keyed &a, const Keyed &b) {
-        if (a.hasText != b.hasText)
-            return !a.hasText;
-        if (a.hasText) {
-            const int order = a.text.compare(b.text);
-            if (order != 0)
-                return order < 0;
-        }
-        return a.key.compare(b.key) < 0;
-    };
-    if (m_lastSortedAscend)
-        std::stable_sort(keyed.begin(), keyed.end(), ascending);
-    else
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [&ascending](const Keyed &a, const Keyed &b) { return ascending(b, a); });
-    for (size_t i = 0; i < keyed.size(); ++i)
-        items[i] = std::move(keyed[i].item);
 }
 
 void ItemListController::refleshStatus()
@@ -438,7 +378,7 @@ void ItemListController::sortByColumn(const QString &identifier, bool ascending)
     m_tableItemList->horizontalHeader()->setSortIndicator(m_model->columnOfIdentifier(identifier),
                                                           ascending ? Qt::AscendingOrder
                                                                     : Qt::DescendingOrder);
-    m_needsSort = true;
+    m_order.setSortColumn(identifier, ascending);
     refleshItemList();
 }
 
@@ -856,8 +796,9 @@ void ItemListController::prefsChanged()
     m_tableItemList->setColumnHeaders();
     if (m_model->columnOfIdentifier(m_lastSortedColumn) < 0)
         m_lastSortedColumn.clear();
-    for (const BibItemPtr &item : m_allItems)
+    for (const BibItemPtr &item : m_order.items())
         item->makeAttributedStringForList();
-    m_needsSort = true;
+    m_order.setSortColumn(m_lastSortedColumn, m_lastSortedAscend);
+    m_order.invalidate();
     refleshItemList();
 }

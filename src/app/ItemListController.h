@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ItemListOrder.h"
 #include "storage/BibDatabase.h"
 
 #include <QMap>
@@ -76,7 +77,7 @@ public:
     void setOpenHandler(std::function<void()> handler) { m_openHandler = std::move(handler); }
 
     // ---- the list
-    void setItems(const BibItemList &items);
+    void setItems(BibItemList items);
     void refleshItemList();
     void refleshStatus();
     void fieldSearch();
@@ -89,7 +90,7 @@ public:
     // ---- selection
     BibItemList selectedItems() const;
     BibItemPtr firstSelection() const;
-    int totalItems() const { return static_cast<int>(m_allItems.size()); }
+    int totalItems() const { return static_cast<int>(m_order.items().size()); }
     int displayedItems() const;
     int selectBibItems(const BibItemList &items);
     void selectItemsByBibkeys(const QStringList &keys);
@@ -125,9 +126,6 @@ public:
 
 private:
     void selectionChanged();
-    // Sorts as the entries' own comparison (sortByIdentifier) does, with the
-    // collation keys of the compared texts computed once per entry.
-    void sortItems(BibItemList &items) const;
     void rebuildSearchMenu();
     void updateActions();
     void markChanged(const BibItemPtr &item, bool marked);
@@ -144,11 +142,8 @@ private:
     QCheckBox *m_checkCaseSensitive = nullptr;
     QLabel *m_statusBibItems = nullptr;
     QMenu *m_searchMenu = nullptr;
-    BibItemList m_allItems;
-    // m_allItems in the list's order: the search filters it without sorting
-    // again; sorted anew when the entries or the sort column change.
-    BibItemList m_sortedItems;
-    bool m_needsSort = true;
+    // The entries handed over (allItems), in the list's order and searched.
+    ItemListOrder m_order;
     QString m_lastSortedColumn;
     bool m_lastSortedAscend = true;
     QMap<QString, bool> m_fieldNameList;

@@ -153,7 +153,7 @@ void QFMainController::awakeFromNib()
     // The selected node's names go to the author list, whose selection
     // narrows the entry list.
     m_controllerAuthorList->setItemsSink(
-        [this](const BibItemList &items) { m_controllerItemList->setItems(items); });
+        [this](BibItemList items) { m_controllerItemList->setItems(std::move(items)); });
     m_controllerItemList->setOpenHandler([this] { forceShowDetail(); });
     connect(m_controllerDbList, &DBListController::selectionChanged, this, [this] {
         const BibDatabase *node = m_controllerDbList->selectedDatabase();
