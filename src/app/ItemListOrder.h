@@ -47,8 +47,13 @@ private:
     };
     void sortUniverse();
     // Sorts as the entries' own comparison (sortByIdentifier) does, with the
-    // compared texts' collation keys computed once per entry.
-    void sortItems(BibItemList &items) const;
+    // compared texts' collation keys computed once per entry; `ties` tells
+    // which entries compare the same as the one before.
+    void sortItems(BibItemList &items, std::vector<bool> &ties) const;
+    // The keys' collation ordinals of `items` (the set as handed over).
+    const std::vector<int> &keyOrdinals(const BibItemList &items) const;
+    // The sorted set in the other direction, without sorting again.
+    void reverseUniverse();
     std::vector<int> filterRows(const std::vector<int> *within, const QString &text,
                                 const QStringList &fields, Qt::CaseSensitivity sensitivity);
     void forgetSearch();
@@ -62,6 +67,8 @@ private:
     BibItemList m_universeInput;
     SharedList m_universe;
     QHash<const BibItem *, int> m_rank;
+    std::vector<bool> m_ties; // a row of m_universe the same as the one before
+    mutable std::vector<int> m_keyOrdinals; // by m_universeInput's row, made when needed
     bool m_universeValid = false;
 
     SharedList m_sorted = std::make_shared<const BibItemList>();
