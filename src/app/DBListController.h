@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/SaveAsDialog.h"
+#include "storage/BibDatabase.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -139,6 +140,8 @@ Q_SIGNALS:
     void selectionChanged();
     // An entry changed (before the tree and the lists follow).
     void itemChanged(const BibItem *item);
+    // Entries dropped onto `node` were added (the copies or references).
+    void itemsDropped(BibDatabase *node, const BibItemList &added);
     // A file was opened (for the recent-files list).
     void fileOpened(const QString &path);
 

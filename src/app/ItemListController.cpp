@@ -5,6 +5,7 @@
 #include "app/DBListController.h"
 #include "app/ItemListModel.h"
 #include "app/ItemListTableView.h"
+#include "app/ItemListUndoCommand.h"
 #include "app/ItemMimeData.h"
 #include "core/AlertPresenter.h"
 #include "core/TextEncodings.h"
@@ -33,6 +34,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -116,10 +118,21 @@ ItemListController::ItemListController(DBListController *dbList, QWidget *parent
         if (m_openHandler && !selectedItems().empty())
             m_openHandler();
     });
+    m_undoStack = new QUndoStack(this);
+    connect(m_undoStack, &QUndoStack::indexChanged, this, [this] {
+        m_model->allChanged();
+        updateActions();
+    });
     if (m_dbList) {
         // An edited entry may move and finds its search text anew.
         connect(m_dbList, &DBListController::itemChanged, this,
                 [this](const BibItem *item) { m_order.itemChanged(item); });
+        // Entries dropped onto the tree are undone here as pasted ones are.
+        connect(m_dbList, &DBListController::itemsDropped, this,
+                [this](BibDatabase *node, const BibItemList &added) {
+                    pushUndo(static_cast<int>(ItemListUndoCommand::Change::Added), *node, added,
+                             Texts::text(u"Undo_Drop"));
+                });
     }
     rebuildSearchMenu();
     refleshStatus();
@@ -139,6 +152,8 @@ void ItemListController::registerActions(ActionRegistry *actions)
         std::function<void()> run;
     };
     const std::vector<Command> commands = {
+        {TagUndo, u"Win_Action_Undo", QKeySequence::Undo, [this] { m_undoStack->undo(); }},
+        {TagRedo, u"Win_Action_Redo", QKeySequence::Redo, [this] { m_undoStack->redo(); }},
         {TagCut, u"Win_Action_Cut", QKeySequence::Cut, [this] { cut(); }},
         {TagCopy, u"Win_Action_Copy", QKeySequence::Copy, [this] { copy(); }},
         {TagPaste, u"Win_Action_Paste", QKeySequence::Paste, [this] { paste(); }},
@@ -181,7 +196,10 @@ void ItemListController::buildMenu(QMenuBar *bar)
     if (!m_actions)
         return;
     QMenu *edit = bar->addMenu(Texts::text(u"Win_Menu_Entries"));
-    for (int tag : {int(TagCut),
+    for (int tag : {int(TagUndo),
+                    int(TagRedo),
+                    0,
+                    int(TagCut),
                     int(TagCopy),
                     int(TagPaste),
                     0,
@@ -270,6 +288,10 @@ bool ItemListController::validateMenuItem(int tag) const
     case TagSendEmails:
         return selected &&
                anySelected([](const BibItem &item) { return item.attachedEmail().has_value(); });
+    case TagUndo:
+        return m_undoStack->canUndo() && !(m_dbList && m_dbList->isLoading());
+    case TagRedo:
+        return m_undoStack->canRedo() && !(m_dbList && m_dbList->isLoading());
     case TagSearchTargetTitle:
     case TagSearchCheckAll:
     case TagSearchUncheckAll:
@@ -462,317 +484,6 @@ void ItemListController::selectionChanged()
 {
     refleshStatus();
     updateActions();
-}
-
-// ---- copy and paste
-
-void ItemListController::copy()
-{
-    const BibItemList items = selectedItems();
-    if (items.empty())
-        return;
-    QGuiApplication::clipboard()->setMimeData(new ItemMimeData(items, false));
-    updateActions();
-}
-
-void ItemListController::cut()
-{
-    const BibItemList items = selectedItems();
-    BibDatabase *node = m_dbList->selectedDatabase();
-    if (items.empty() || !node || node->kind() <= 3 || m_dbList->isLoading())
-        return;
-    copy();
-    node->removeBibItems(items, false);
-    m_dbList->reload(true);
-}
-
-BibItemList ItemListController::addCopyOfBibItems(const BibItemList &items, BibDatabase *target,
-                                                  int &failed)
-{
-    failed = 0;
-    BibItemList added;
-    if (!target || target->kind() <= 3 || target->isLoading()) {
-        failed = static_cast<int>(items.size());
-        return added;
-    }
-    for (const BibItemPtr &item : items) {
-        if (BibItemPtr copy = target->addCopyOfBibItem(item))
-            added.push_back(std::move(copy));
-        else
-            ++failed;
-    }
-    return added;
-}
-
-bool ItemListController::paste()
-{
-    BibDatabase *node = m_dbList->selectedDatabase();
-    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    if (!node || node->kind() <= 3 || !data)
-        return false;
-    if (m_dbList->isLoading()) {
-        AlertRequest request;
-        request.title = Texts::text(u"CanNotProceed");
-        request.message = Texts::text(u"NowLoadingMessage");
-        request.defaultButton = Texts::text(u"OK");
-        AlertPresenter::show(request);
-        return false;
-    }
-    if (!ItemMimeData::hasItems(data)) {
-        if (!data->hasText() || !node->isRealDatabase())
-            return false;
-        int failed = 0;
-        const BibItemList added = pasteBibTeXText(data->text(), node, failed);
-        if (added.empty() && failed == 0)
-            return false;
-        m_dbList->reload(true);
-        selectBibItems(added);
-        if (failed > 0) {
-            AlertRequest request;
-            request.title = Texts::text(u"PasteFailed");
-            request.message = Texts::format(u"PasteFailedMessage", {QString::number(failed)});
-            request.defaultButton = Texts::text(u"OK");
-            AlertPresenter::show(request);
-        }
-        return !added.empty();
-    }
-    QString error;
-    const BibItemList items = ItemMimeData::decodeItems(ItemMimeData::itemsData(data), error);
-    if (!error.isEmpty() || items.empty()) {
-        AlertRequest request;
-        request.title = Texts::text(u"PasteFailed");
-        request.message = Texts::text(error.isEmpty() ? u"PasteNothingMessage"_s : error);
-        request.defaultButton = Texts::text(u"OK");
-        AlertPresenter::show(request);
-        return false;
-    }
-    int failed = 0;
-    const BibItemList added = addCopyOfBibItems(items, node, failed);
-    m_dbList->reload(true);
-    selectBibItems(added);
-    if (failed > 0) {
-        AlertRequest request;
-        request.title = Texts::text(u"PasteFailed");
-        request.message = Texts::format(u"PasteFailedMessage", {QString::number(failed)});
-        request.defaultButton = Texts::text(u"OK");
-        AlertPresenter::show(request);
-    }
-    return !added.empty();
-}
-
-BibItemList ItemListController::pasteBibTeXText(const QString &text, BibDatabase *target,
-                                                int &failed)
-{
-    failed = 0;
-    if (!text.contains(u'@') || !target || !target->isRealDatabase())
-        return {};
-    // Read by the file reader into a scratch database that lives until the
-    // copies are made.
-    LocalDatabase scratch;
-    scratch.localProperties().setEncoding(TextEncodings::UTF8);
-    std::atomic<bool> stop{false};
-    std::atomic<int> count{0};
-    BibFileContents contents;
-    {
-        BibFileReader reader(scratch, scratch.localProperties(), stop, count);
-        reader.setForcedEncoding(TextEncodings::UTF8);
-        // Words before the first entry (a page's heading) are not a problem.
-        contents = reader.readBytes(text.mid(text.indexOf(u'@')).toUtf8());
-    }
-    if (!contents.errors.isEmpty()) {
-        AlertRequest request;
-        request.title = Texts::text(u"PasteTextProblems");
-        request.message = Texts::format(u"PasteTextProblemsMessage", {contents.errors.join(u'\n')});
-        request.defaultButton = Texts::text(u"OK");
-        AlertPresenter::show(request);
-        return {};
-    }
-    return addCopyOfBibItems(contents.items, target, failed);
-}
-
-void ItemListController::copyAsFormat(int format)
-{
-    const BibItemList items = selectedItems();
-    if (items.empty())
-        return;
-    QGuiApplication::clipboard()->setText(CopyFormats::itemsText(items, format));
-}
-
-void ItemListController::copyAsRichList()
-{
-    const BibItemList items = selectedItems();
-    if (items.empty())
-        return;
-    QGuiApplication::clipboard()->setMimeData(CopyFormats::richListData(items));
-}
-
-// ---- marks
-
-void ItemListController::markChanged(const BibItemPtr &item, bool marked)
-{
-    if (item->mark() == marked || item->strayItem())
-        return;
-    item->setMark(marked);
-    m_dbList->bibItemChanged(*item);
-    m_model->itemChanged(item.get());
-}
-
-void ItemListController::setMarks(bool selection, bool marked)
-{
-    const BibItemList items = selection ? selectedItems() : m_model->items();
-    for (const BibItemPtr &item : items)
-        markChanged(item, marked);
-    m_model->allChanged();
-}
-
-void ItemListController::toggleMarks()
-{
-    const BibItemList items = selectedItems();
-    if (items.empty())
-        return;
-    // All marked become unmarked; otherwise all become marked.
-    const bool allMarked = std::all_of(items.begin(), items.end(),
-                                       [](const BibItemPtr &item) { return item->mark(); });
-    setMarks(true, !allMarked);
-}
-
-void ItemListController::selectMarked(bool marked)
-{
-    BibItemList items;
-    for (const BibItemPtr &item : m_model->items()) {
-        if (item->mark() == marked)
-            items.push_back(item);
-    }
-    selectBibItems(items);
-}
-
-// ---- removal
-
-QString ItemListController::selectionListText(const BibItemList &items, bool &containsFiles) const
-{
-    containsFiles = std::any_of(items.begin(), items.end(), [](const BibItemPtr &item) {
-        return item->fileState() >= 2 && item->fileState() <= 4;
-    });
-    QStringList keys;
-    if (items.size() < 5) {
-        for (const BibItemPtr &item : items)
-            keys << item->bibKey();
-        return keys.join(u", "_s);
-    }
-    for (size_t i = 0; i < 3; ++i)
-        keys << items[i]->bibKey();
-    return keys.join(u", "_s) + Texts::format(u"AndOthers", {QString::number(items.size() - 3)});
-}
-
-void ItemListController::removeBibItem()
-{
-    const BibItemList items = selectedItems();
-    BibDatabase *node = m_dbList->selectedDatabase();
-    if (items.empty() || !node)
-        return;
-    bool files = false;
-    const QString list = selectionListText(items, files);
-    const bool one = items.size() == 1;
-    const QString count = QString::number(items.size());
-    AlertRequest request;
-    request.defaultButton = Texts::text(u"Cancel");
-    if (node->isManualLib()) {
-        request.title = Texts::text(one ? u"RemoveALibItem" : u"RemoveLibItems");
-        request.message = one ? Texts::format(u"RemoveALibItemMessage", {list})
-                              : Texts::format(u"RemoveLibItemsMessage", {count, list});
-        request.alternateButton = Texts::text(u"Remove");
-    } else if (files) {
-        request.title = Texts::text(one ? u"RemoveAnItemWithAFile" : u"RemoveItemsWithFiles");
-        request.message = one ? Texts::format(u"RemoveAnItemWithAFileMessage", {list})
-                              : Texts::format(u"RemoveItemsWithFilesMessage", {count, list});
-        request.alternateButton = Texts::text(u"RemoveItemOnly");
-        request.otherButton = Texts::text(u"RemoveWithFile");
-    } else {
-        request.title = Texts::text(one ? u"RemoveAnItem" : u"RemoveItems");
-        request.message = one ? Texts::format(u"RemoveAnItemMessage", {list})
-                              : Texts::format(u"RemoveItemsMessage", {count, list});
-        request.alternateButton = Texts::text(u"Remove");
-    }
-    const int answer = AlertPresenter::show(request);
-    if (answer == 1)
-        return;
-    node->removeBibItems(items, files && answer == -1);
-    m_dbList->reload(true);
-}
-
-// ---- links, attachments, e-mail
-
-bool ItemListController::confirmOpening(const QList<QUrl> &urls)
-{
-    const bool unsafe = std::any_of(urls.begin(), urls.end(), [](const QUrl &url) {
-        return url.scheme() != u"http" && url.scheme() != u"https" && url.scheme() != u"doi" &&
-               url.scheme() != u"mailto";
-    });
-    if (!unsafe && urls.size() <= 10)
-        return true;
-    QStringList shown;
-    for (qsizetype i = 0; i < urls.size() && i < 5; ++i)
-        shown << urls[i].toDisplayString();
-    AlertRequest request;
-    request.title = Texts::text(u"OpenLinksQuestion");
-    request.message = Texts::format(unsafe ? u"OpenUnsafeLinksMessage" : u"OpenManyLinksMessage",
-                                    {QString::number(urls.size()), shown.join(u"\n"_s)});
-    request.defaultButton = Texts::text(u"Cancel");
-    request.alternateButton = Texts::text(u"Open");
-    return AlertPresenter::show(request) == 0;
-}
-
-void ItemListController::openURLs()
-{
-    QList<QUrl> urls;
-    for (const BibItemPtr &item : selectedItems()) {
-        if (std::optional<QUrl> url = item->attachedURL()) {
-            if (url->scheme() == u"doi")
-                url = QUrl(u"https://doi.org/"_s + url->path());
-            urls << *url;
-        }
-    }
-    if (urls.isEmpty() || !confirmOpening(urls))
-        return;
-    for (const QUrl &url : std::as_const(urls))
-        QDesktopServices::openUrl(url);
-}
-
-void ItemListController::openAttachments()
-{
-    QList<QUrl> urls;
-    for (const BibItemPtr &item : selectedItems()) {
-        if (item->fileState() < 2 || item->fileState() > 4)
-            continue;
-        if (const std::optional<QString> path = item->attachedFile())
-            urls << (item->fileState() == 4 ? QUrl(*path) : QUrl::fromLocalFile(*path));
-    }
-    if (urls.isEmpty() || !confirmOpening(urls))
-        return;
-    for (const QUrl &url : std::as_const(urls))
-        QDesktopServices::openUrl(url);
-}
-
-void ItemListController::sendEmails()
-{
-    // Only plain address syntax; the address is percent-encoded, so a field
-    // cannot add "?attach=" or other parameters.
-    static const QRegularExpression address(QStringLiteral(
-        "^[A-Za-z0-9.!#$%'*+/=^_`{|}~-]+@[A-Za-z0-9](?:[A-Za-z0-9.-]*[A-Za-z0-9])?$"));
-    QList<QUrl> urls;
-    for (const BibItemPtr &item : selectedItems()) {
-        const std::optional<QString> email = item->attachedEmail();
-        if (!email)
-            continue;
-        const QString text = email->trimmed();
-        if (!address.match(text).hasMatch())
-            continue;
-        urls << QUrl(u"mailto:"_s + QString::fromLatin1(QUrl::toPercentEncoding(text, "@")));
-    }
-    if (urls.isEmpty() || !confirmOpening(urls))
-        return;
-    for (const QUrl &url : std::as_const(urls))
-        QDesktopServices::openUrl(url);
 }
 
 // ---- settings

@@ -18,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QUndoStack;
 class QWidget;
 
 // The entry list of the main window: the entries handed over by the author
@@ -35,6 +36,8 @@ public:
         TagCut = 4990,
         TagCopy = 4991,
         TagPaste = 4992,
+        TagUndo = 4993,
+        TagRedo = 4994,
         TagCopyAsBibkey = 8020,
         TagCopyAsCite = 8021,
         TagCopyAsNocite = 8022,
@@ -68,6 +71,8 @@ public:
     QCheckBox *caseCheck() const { return m_checkCaseSensitive; }
     QLabel *statusLabel() const { return m_statusBibItems; }
     QMenu *searchMenu() const { return m_searchMenu; }
+    // The undo of the list's commands (paste, drops, cut, removal, marks).
+    QUndoStack *undoStack() const { return m_undoStack; }
 
     // Registers every command with its tag, shortcut and enabling rule, and
     // adds them to the table's context menu.
@@ -129,6 +134,11 @@ private:
     void rebuildSearchMenu();
     void updateActions();
     void markChanged(const BibItemPtr &item, bool marked);
+    // Marks or unmarks the entries, as one step to undo.
+    void applyMarks(const BibItemList &items, bool marked);
+    // Records a change already made to `node` (an ItemListUndoCommand::Change).
+    void pushUndo(int change, const BibDatabase &node, const BibItemList &items,
+                  const QString &text);
     // Asks before opening more than ten locations or one that is not a web link.
     bool confirmOpening(const QList<QUrl> &urls);
     QString selectionListText(const BibItemList &items, bool &containsFiles) const;
@@ -142,6 +152,7 @@ private:
     QCheckBox *m_checkCaseSensitive = nullptr;
     QLabel *m_statusBibItems = nullptr;
     QMenu *m_searchMenu = nullptr;
+    QUndoStack *m_undoStack = nullptr;
     // The entries handed over (allItems), in the list's order and searched.
     ItemListOrder m_order;
     QString m_lastSortedColumn;

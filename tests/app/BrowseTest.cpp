@@ -424,6 +424,68 @@ private Q_SLOTS:
         QCOMPARE(m_list->selectedDatabase()->numItems(), remaining);
     }
 
+    // Each command's change is undone and redone through the Edit commands;
+    // the state is the database's keys with their marks.
+    void undoAndRedo_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("cut") << int(ItemListController::TagCut) << QStringList{u"smith1"_s} << 1;
+        QTest::newRow("paste") << int(ItemListController::TagPaste) << QStringList{u"smith2"_s}
+                               << 1;
+        QTest::newRow("removal") << int(ItemListController::TagRemove)
+                                 << QStringList{u"smith1"_s, u"tanaka3"_s} << 0;
+        QTest::newRow("mark selected")
+            << int(ItemListController::TagCheckSelection) << QStringList{u"smith2"_s} << 1;
+        QTest::newRow("mark all") << int(ItemListController::TagCheckAll) << QStringList() << 1;
+        QTest::newRow("drop") << 0 << QStringList{u"smith2"_s, u"tanaka3"_s} << 1;
+    }
+
+    void undoAndRedo()
+    {
+        QFETCH(int, tag);
+        QFETCH(QStringList, selected);
+        QFETCH(int, answer);
+        ScriptedAlertPresenter presenter({answer});
+        LocalDatabase *database = databaseNamed(m_list, u"browse"_s);
+        const auto state = [database] {
+            QStringList keys;
+            for (const BibItemPtr &item : *database->allItems())
+                keys << item->bibKey() + (item->mark() ? u"*"_s : QString());
+            keys.sort();
+            return keys;
+        };
+        QAction *undo = m_window->actions()->action(ItemListController::TagUndo);
+        QAction *redo = m_window->actions()->action(ItemListController::TagRedo);
+        m_window->actions()->updateEnabled();
+        QVERIFY(!undo->isEnabled());
+        selectKeys(selected);
+        if (tag == ItemListController::TagPaste)
+            trigger(ItemListController::TagCopy);
+        const QStringList before = state();
+        if (tag == 0) {
+            const QModelIndexList rows = m_items->view()->selectionModel()->selectedRows();
+            std::unique_ptr<QMimeData> drag(m_items->model()->mimeData(rows));
+            QVERIFY(m_list->performDrop(drag.get(), database, -1));
+        } else {
+            trigger(tag);
+        }
+        const QStringList after = state();
+        QVERIFY(after != before);
+
+        trigger(ItemListController::TagUndo);
+        QCOMPARE(state(), before);
+        m_window->actions()->updateEnabled();
+        QVERIFY(!undo->isEnabled());
+        trigger(ItemListController::TagRedo);
+        QCOMPARE(state(), after);
+        QVERIFY(!redo->isEnabled());
+        trigger(ItemListController::TagUndo);
+        QCOMPARE(state(), before);
+        QCOMPARE(m_items->totalItems(), int(before.size()));
+    }
+
     void commandsFollowTheState_data()
     {
         QTest::addColumn<int>("tag");

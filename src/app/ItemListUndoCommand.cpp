@@ -1,0 +1,92 @@
+#include "app/ItemListUndoCommand.h"
+
+#include "app/DBListController.h"
+#include "app/ItemListController.h"
+#include "model/BibItem.h"
+
+namespace {
+
+BibDatabase *findNode(BibDatabase *node, const QString &id, int kind)
+{
+    if (!node)
+        return nullptr;
+    if (node->kind() == kind && node->uniqueID() == id)
+        return node;
+    for (BibDatabase *child : node->children()) {
+        if (BibDatabase *found = findNode(child, id, kind))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+ItemListUndoCommand::ItemListUndoCommand(DBListController *dbList, Change change,
+                                         const BibDatabase &node, BibItemList items,
+                                         const QString &text, Selector select)
+    : QUndoCommand(text), m_dbList(dbList), m_change(change), m_nodeID(node.uniqueID()),
+      m_nodeKind(node.kind()), m_items(std::move(items)), m_select(std::move(select))
+{
+}
+
+ItemListUndoCommand::ItemListUndoCommand(DBListController *dbList,
+                                         std::vector<std::pair<BibItemPtr, bool>> before,
+                                         bool marked, const QString &text)
+    : QUndoCommand(text), m_dbList(dbList), m_marks(true), m_before(std::move(before)),
+      m_marked(marked)
+{
+}
+
+BibDatabase *ItemListUndoCommand::node() const
+{
+    return findNode(m_dbList->rootNode(), m_nodeID, m_nodeKind);
+}
+
+void ItemListUndoCommand::undo()
+{
+    if (m_marks)
+        applyMarks(true);
+    else
+        apply(m_change == Change::Removed);
+}
+
+void ItemListUndoCommand::redo()
+{
+    if (!m_pushed) {
+        m_pushed = true;
+        return;
+    }
+    if (m_marks)
+        applyMarks(false);
+    else
+        apply(m_change == Change::Added);
+}
+
+void ItemListUndoCommand::apply(bool add)
+{
+    BibDatabase *target = node();
+    if (!target || target->isLoading()) {
+        setObsolete(true);
+        return;
+    }
+    if (add) {
+        int failed = 0;
+        m_items = ItemListController::addCopyOfBibItems(m_items, target, failed);
+    } else {
+        target->removeBibItems(m_items, false);
+    }
+    m_dbList->reload(true);
+    if (add && m_select)
+        m_select(m_items);
+}
+
+void ItemListUndoCommand::applyMarks(bool undoing)
+{
+    for (const auto &[item, before] : m_before) {
+        const bool mark = undoing ? before : m_marked;
+        if (item->mark() == mark || item->strayItem())
+            continue;
+        item->setMark(mark);
+        m_dbList->bibItemChanged(*item);
+    }
+}
