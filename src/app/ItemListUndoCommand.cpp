@@ -4,23 +4,6 @@
 #include "app/ItemListController.h"
 #include "model/BibItem.h"
 
-namespace {
-
-BibDatabase *findNode(BibDatabase *node, const QString &id, int kind)
-{
-    if (!node)
-        return nullptr;
-    if (node->kind() == kind && node->uniqueID() == id)
-        return node;
-    for (BibDatabase *child : node->children()) {
-        if (BibDatabase *found = findNode(child, id, kind))
-            return found;
-    }
-    return nullptr;
-}
-
-} // namespace
-
 ItemListUndoCommand::ItemListUndoCommand(DBListController *dbList, Change change,
                                          const BibDatabase &node, BibItemList items,
                                          const QString &text, Selector select)
@@ -39,7 +22,7 @@ ItemListUndoCommand::ItemListUndoCommand(DBListController *dbList,
 
 BibDatabase *ItemListUndoCommand::node() const
 {
-    return findNode(m_dbList->rootNode(), m_nodeID, m_nodeKind);
+    return m_dbList->rootNode()->findDatabaseID(m_nodeID, m_nodeKind);
 }
 
 void ItemListUndoCommand::undo()

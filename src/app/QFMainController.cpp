@@ -155,6 +155,17 @@ void QFMainController::awakeFromNib()
     m_controllerAuthorList->setItemsSink(
         [this](BibItemList items) { m_controllerItemList->setItems(std::move(items)); });
     m_controllerItemList->setOpenHandler([this] { forceShowDetail(); });
+    // The author and entry selections of the last session, by name and key.
+    connect(m_controllerDbList, &DBListController::initialSelectionReady, this, [this] {
+        const BibPreferences *saved = BibPreferences::globalPreferences();
+        m_controllerAuthorList->selectAuthorsByNames(saved->lastSelectedAuthors());
+        m_controllerItemList->selectItemsByBibkeys(saved->lastSelectedItems());
+    });
+    connect(m_controllerDbList, &DBListController::savingSettings, this, [this] {
+        BibPreferences *saved = BibPreferences::globalPreferences();
+        saved->setLastSelectedAuthors(m_controllerAuthorList->selectedAuthorNames());
+        saved->setLastSelectedItems(m_controllerItemList->selectedBibKeys());
+    });
     connect(m_controllerDbList, &DBListController::selectionChanged, this, [this] {
         const BibDatabase *node = m_controllerDbList->selectedDatabase();
         m_controllerItemList->mergeFieldNameList(node);

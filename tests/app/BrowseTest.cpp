@@ -14,6 +14,7 @@
 #include "app/ItemListModel.h"
 #include "app/ItemListTableView.h"
 #include "app/ItemMimeData.h"
+#include "app/RecentSearchMenu.h"
 #include "app/MainWindow.h"
 #include "core/AlertPresenter.h"
 #include "model/BibItem.h"
@@ -177,6 +178,50 @@ private Q_SLOTS:
         QCOMPARE(m_authors->selectedAuthorNames(), QStringList{model->nameAt(smith)});
         m_authors->selectAuthorsByNames({});
         QCOMPARE(m_items->displayedItems(), 3);
+    }
+
+    void selectionsReturnAtStartUp()
+    {
+        const QString smith = m_authors->model()->nameAt(authorRow(u"Smith"_s));
+        m_authors->selectAuthorsByNames({smith});
+        selectKeys({u"smith2"_s});
+        m_window->saveCurrentSettings();
+        m_testers.clear();
+        m_window.reset();
+
+        m_window = startWindow();
+        QVERIFY(waitForLoading(m_window->controllerDbList()));
+        QTRY_COMPARE(m_window->controllerAuthorList()->selectedAuthorNames(), QStringList{smith});
+        QCOMPARE(m_window->controllerItemList()->selectedBibKeys(), QStringList{u"smith2"_s});
+    }
+
+    void recentAuthorSearches()
+    {
+        RecentSearchMenu *recent = m_authors->searchMenu();
+        const auto titles = [recent] {
+            QStringList texts;
+            for (const QAction *action : recent->menu()->actions()) {
+                if (!action->isSeparator())
+                    texts << action->text();
+            }
+            return texts;
+        };
+        QCOMPARE(titles().size(), 2); // the title and "no recent searches"
+        for (const QString &text : {u"smi"_s, u"jon"_s, u"smi"_s}) {
+            m_authors->searchField()->setText(text);
+            QTest::keyClick(m_authors->searchField(), Qt::Key_Return);
+        }
+        QCOMPARE(recent->recents(), QStringList({u"smi"_s, u"jon"_s}));
+        QCOMPARE(BibPreferences::globalPreferences()->value(u"Recent Author Searches"_s).toStringList(),
+                 recent->recents());
+        // Choosing one searches again.
+        m_authors->clearIncrementalSearch();
+        recent->menu()->actions().at(2)->trigger();
+        QCOMPARE(m_authors->searchField()->text(), u"jon"_s);
+        QCOMPARE(m_authors->displayedAuthors(), 1);
+        recent->clear();
+        QCOMPARE(titles().size(), 2);
+        QVERIFY(!BibPreferences::globalPreferences()->value(u"Recent Author Searches"_s).isValid());
     }
 
     void theEditorShowsTheSelectedEntry()
