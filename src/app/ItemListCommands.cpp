@@ -8,6 +8,7 @@
 #include "app/DBListController.h"
 #include "app/ItemListModel.h"
 #include "app/ItemListTableView.h"
+#include "app/AttachmentCopier.h"
 #include "app/ItemListUndoCommand.h"
 #include "app/ItemMimeData.h"
 #include "core/AlertPresenter.h"
@@ -20,7 +21,8 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QUndoStack>
@@ -189,6 +191,60 @@ void ItemListController::pushUndo(int change, const BibDatabase &node, const Bib
     updateActions();
 }
 
+// ---- key generation
+
+void ItemListController::generateSelectedBibKeys()
+{
+    const BibItemList items = selectedItems();
+    if (items.empty())
+        return;
+    if (items.size() == 1 && m_commitHandler)
+        m_commitHandler();
+    BibItemList stray;
+    std::copy_if(items.begin(), items.end(), std::back_inserter(stray),
+                 [](const BibItemPtr &item) { return item->strayItem(); });
+    bool files = false;
+    if (!stray.empty()) {
+        const QString list = selectionListText(stray, files);
+        const bool one = stray.size() == 1;
+        AlertRequest request;
+        request.title = Texts::text(one ? u"LockedAlert1" : u"LockedAlert");
+        request.message = one ? Texts::format(u"LockedAlert1Message", {list})
+                              : Texts::format(u"LockedAlertMessage",
+                                              {QString::number(stray.size()), list});
+        request.defaultButton = Texts::text(u"OK");
+        AlertPresenter::show(request);
+        return;
+    }
+    const QString list = selectionListText(items, files);
+    const bool one = items.size() == 1;
+    AlertRequest request;
+    request.title = Texts::text(one ? u"GenerateBibKey" : u"GenerateBibKeys");
+    request.message = one ? Texts::format(u"GenerateBibKeyMessage", {list})
+                          : Texts::format(u"GenerateBibKeysMessage",
+                                          {QString::number(items.size()), list});
+    request.defaultButton = Texts::text(u"Cancel");
+    request.alternateButton = Texts::text(u"Generate");
+    if (AlertPresenter::show(request) != 0)
+        return;
+    std::vector<ItemListUndoCommand::KeyChange> changes;
+    for (const BibItemPtr &item : items) {
+        const QString before = item->bibKey();
+        const QString key = item->generateBibKey();
+        if (key.isEmpty() || key == before || !item->setFieldData(key, u"bibkey"_s))
+            continue;
+        changes.push_back({item, before, item->bibKey()});
+    }
+    if (changes.empty())
+        return;
+    m_undoStack->push(new ItemListUndoCommand(m_dbList, std::move(changes),
+                                              Texts::text(u"Undo_GenerateKeys")));
+    m_order.invalidate();
+    m_dbList->reload(true);
+    refleshItemList();
+    updateActions();
+}
+
 // ---- marks
 
 void ItemListController::markChanged(const BibItemPtr &item, bool marked)
@@ -299,6 +355,14 @@ void ItemListController::removeBibItem()
 
 // ---- links, attachments, e-mail
 
+BibItemList ItemListController::commandItems(bool single) const
+{
+    BibItemList items = selectedItems();
+    if (single && items.size() > 1)
+        items.resize(1);
+    return items;
+}
+
 bool ItemListController::confirmOpening(const QList<QUrl> &urls)
 {
     const bool unsafe = std::any_of(urls.begin(), urls.end(), [](const QUrl &url) {
@@ -319,10 +383,10 @@ bool ItemListController::confirmOpening(const QList<QUrl> &urls)
     return AlertPresenter::show(request) == 0;
 }
 
-void ItemListController::openURLs()
+void ItemListController::openURLs(bool single)
 {
     QList<QUrl> urls;
-    for (const BibItemPtr &item : selectedItems()) {
+    for (const BibItemPtr &item : commandItems(single)) {
         if (std::optional<QUrl> url = item->attachedURL()) {
             if (url->scheme() == u"doi")
                 url = QUrl(u"https://doi.org/"_s + url->path());
@@ -332,13 +396,13 @@ void ItemListController::openURLs()
     if (urls.isEmpty() || !confirmOpening(urls))
         return;
     for (const QUrl &url : std::as_const(urls))
-        QDesktopServices::openUrl(url);
+        m_opener(url);
 }
 
-void ItemListController::openAttachments()
+void ItemListController::openAttachments(bool single)
 {
     QList<QUrl> urls;
-    for (const BibItemPtr &item : selectedItems()) {
+    for (const BibItemPtr &item : commandItems(single)) {
         if (item->fileState() < 2 || item->fileState() > 4)
             continue;
         if (const std::optional<QString> path = item->attachedFile())
@@ -347,17 +411,17 @@ void ItemListController::openAttachments()
     if (urls.isEmpty() || !confirmOpening(urls))
         return;
     for (const QUrl &url : std::as_const(urls))
-        QDesktopServices::openUrl(url);
+        m_opener(url);
 }
 
-void ItemListController::sendEmails()
+void ItemListController::sendEmails(bool single)
 {
     // Only plain address syntax; the address is percent-encoded, so a field
     // cannot add "?attach=" or other parameters.
     static const QRegularExpression address(QStringLiteral(
         "^[A-Za-z0-9.!#$%'*+/=^_`{|}~-]+@[A-Za-z0-9](?:[A-Za-z0-9.-]*[A-Za-z0-9])?$"));
     QList<QUrl> urls;
-    for (const BibItemPtr &item : selectedItems()) {
+    for (const BibItemPtr &item : commandItems(single)) {
         const std::optional<QString> email = item->attachedEmail();
         if (!email)
             continue;
@@ -369,5 +433,64 @@ void ItemListController::sendEmails()
     if (urls.isEmpty() || !confirmOpening(urls))
         return;
     for (const QUrl &url : std::as_const(urls))
-        QDesktopServices::openUrl(url);
+        m_opener(url);
+}
+
+void ItemListController::copyAttachments()
+{
+    QStringList sources;
+    for (const BibItemPtr &item : selectedItems()) {
+        if (item->fileState() != 2 && item->fileState() != 3)
+            continue;
+        if (const std::optional<QString> path = item->attachedFile())
+            sources << *path;
+    }
+    if (sources.isEmpty())
+        return;
+    const QString folder = m_folderChooser ? m_folderChooser() : QString();
+    if (folder.isEmpty())
+        return;
+    const auto ask = [](const QString &title, const QString &message, const QString &first,
+                        const QString &second, const QString &third) {
+        AlertRequest request;
+        request.title = title;
+        request.message = message;
+        request.defaultButton = first;
+        request.alternateButton = second;
+        request.otherButton = third;
+        return AlertPresenter::show(request);
+    };
+    const QString destination = QFileInfo(folder).canonicalFilePath();
+    for (const QString &source : std::as_const(sources)) {
+        const QFileInfo info(source);
+        const QString canonical = info.canonicalFilePath();
+        const QString target = QDir(destination).filePath(info.fileName());
+        // Never onto itself, never into itself.
+        if (canonical.isEmpty() || canonical == QFileInfo(target).canonicalFilePath())
+            continue;
+        if (info.isDir() && (destination == canonical ||
+                             destination.startsWith(canonical + QDir::separator()))) {
+            if (ask(Texts::text(u"FileOperationError"),
+                    Texts::format(u"CopyIntoItselfMessage", {source}), Texts::text(u"Proceed"),
+                    Texts::text(u"Stop"), QString()) != 1)
+                break;
+            continue;
+        }
+        if (QFileInfo::exists(target)) {
+            const int answer = ask(Texts::text(u"FileExists"),
+                                   Texts::format(u"FileExistsMessage", {target}),
+                                   Texts::text(u"Overwrite"), Texts::text(u"Skip"),
+                                   Texts::text(u"Stop"));
+            if (answer == 0)
+                continue;
+            if (answer == -1)
+                break;
+        }
+        QString error;
+        if (!AttachmentCopier::copyReplacing(source, target, error) &&
+            ask(Texts::text(u"FileOperationError"),
+                Texts::format(u"FileOperationErrorMessage", {error, target}),
+                Texts::text(u"Proceed"), Texts::text(u"Stop"), QString()) != 1)
+            break;
+    }
 }

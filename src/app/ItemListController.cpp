@@ -24,6 +24,7 @@
 #include <QCollator>
 #include <QCollatorSortKey>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -118,6 +119,10 @@ ItemListController::ItemListController(DBListController *dbList, QWidget *parent
         if (m_openHandler && !selectedItems().empty())
             m_openHandler();
     });
+    m_opener = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    m_folderChooser = [this] {
+        return QFileDialog::getExistingDirectory(m_pane, Texts::text(u"SaveAttachmentMessage"));
+    };
     m_undoStack = new QUndoStack(this);
     connect(m_undoStack, &QUndoStack::indexChanged, this, [this] {
         m_model->allChanged();
@@ -179,6 +184,11 @@ void ItemListController::registerActions(ActionRegistry *actions)
          [this] { openAttachments(); }},
         {TagOpenURLs, u"Win_Action_OpenURLs", {}, [this] { openURLs(); }},
         {TagSendEmails, u"Win_Action_SendEmails", {}, [this] { sendEmails(); }},
+        {TagCopyAttachments, u"Win_Action_CopyAttachments", {}, [this] { copyAttachments(); }},
+        {TagOpenFile, u"Win_Action_OpenFile", {}, [this] { openAttachments(true); }},
+        {TagOpenURL, u"Win_Action_OpenURL", {}, [this] { openURLs(true); }},
+        {TagCreateNewMail, u"Win_Action_CreateNewMail", {}, [this] { sendEmails(true); }},
+        {TagGenerateBibKeys, u"Win_Action_GenerateBibKeys", {}, [this] { generateSelectedBibKeys(); }},
         {TagRemove, u"Win_Action_RemoveItems", QKeySequence::Delete, [this] { removeBibItem(); }},
     };
     for (const Command &command : commands) {
@@ -222,7 +232,13 @@ void ItemListController::buildMenu(QMenuBar *bar)
                     int(TagOpenAttachments),
                     int(TagOpenURLs),
                     int(TagSendEmails),
+                    int(TagCopyAttachments),
                     0,
+                    int(TagOpenFile),
+                    int(TagOpenURL),
+                    int(TagCreateNewMail),
+                    0,
+                    int(TagGenerateBibKeys),
                     int(TagRemove)}) {
         if (tag == 0)
             edit->addSeparator();
@@ -272,6 +288,7 @@ bool ItemListController::validateMenuItem(int tag) const
     case TagCheckSelection:
     case TagUncheckSelection:
     case TagRemove:
+    case TagGenerateBibKeys:
         return selected;
     case TagCheckAll:
     case TagUncheckAll:
@@ -282,6 +299,17 @@ bool ItemListController::validateMenuItem(int tag) const
         return selected && anySelected([](const BibItem &item) {
                    return item.fileState() >= 2 && item.fileState() <= 4;
                });
+    case TagCopyAttachments:
+        return selected && anySelected([](const BibItem &item) {
+                   return item.fileState() == 2 || item.fileState() == 3;
+               });
+    case TagOpenFile:
+        return rows.size() == 1 && firstSelection()->fileState() >= 2 &&
+               firstSelection()->fileState() <= 4;
+    case TagOpenURL:
+        return rows.size() == 1 && !firstSelection()->fieldDataForView(u"url"_s).isEmpty();
+    case TagCreateNewMail:
+        return rows.size() == 1 && !firstSelection()->fieldDataForView(u"email"_s).isEmpty();
     case TagOpenURLs:
         return selected &&
                anySelected([](const BibItem &item) { return item.attachedURL().has_value(); });

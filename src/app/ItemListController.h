@@ -19,6 +19,7 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QUndoStack;
+class QUrl;
 class QWidget;
 
 // The entry list of the main window: the entries handed over by the author
@@ -52,11 +53,16 @@ public:
         TagUncheckAll = 8043,
         TagSelectChecked = 8044,
         TagSelectUnchecked = 8045,
+        TagGenerateBibKeys = 8035,
         TagOpenAttachments = 8050,
+        TagCopyAttachments = 8051,
         TagOpenURLs = 8052,
         TagSendEmails = 8053,
         TagRemove = 8101,
         TagEdit = 8103,
+        TagOpenFile = 9000,
+        TagOpenURL = 9001,
+        TagCreateNewMail = 9002,
         TagSearchTargetTitle = 9100,
         TagSearchCheckAll = 9101,
         TagSearchUncheckAll = 9102
@@ -80,6 +86,12 @@ public:
     void buildMenu(QMenuBar *bar);
     // What to do on double-click or Return (the entry editor).
     void setOpenHandler(std::function<void()> handler) { m_openHandler = std::move(handler); }
+    // What commits the edit in progress (the editor's), before key generation.
+    void setCommitHandler(std::function<void()> handler) { m_commitHandler = std::move(handler); }
+    // Who opens links and files (the desktop by default) and who picks the
+    // folder attachments are copied to (a folder dialog by default).
+    void setOpener(std::function<void(const QUrl &)> opener) { m_opener = std::move(opener); }
+    void setFolderChooser(std::function<QString()> chooser) { m_folderChooser = std::move(chooser); }
 
     // ---- the list
     void setItems(BibItemList items);
@@ -111,9 +123,12 @@ public:
     void selectMarked(bool marked);
     void toggleMarks();
     void removeBibItem();
-    void openURLs();
-    void openAttachments();
-    void sendEmails();
+    // `single`: the first selected entry only (the single-entry commands).
+    void openURLs(bool single = false);
+    void openAttachments(bool single = false);
+    void sendEmails(bool single = false);
+    void copyAttachments();
+    void generateSelectedBibKeys();
     bool validateMenuItem(int tag) const;
     void saveCurrentSettings();
     void prefsChanged();
@@ -142,6 +157,7 @@ private:
     // Asks before opening more than ten locations or one that is not a web link.
     bool confirmOpening(const QList<QUrl> &urls);
     QString selectionListText(const BibItemList &items, bool &containsFiles) const;
+    BibItemList commandItems(bool single) const;
 
     DBListController *m_dbList;
     ActionRegistry *m_actions = nullptr;
@@ -159,4 +175,7 @@ private:
     bool m_lastSortedAscend = true;
     QMap<QString, bool> m_fieldNameList;
     std::function<void()> m_openHandler;
+    std::function<void()> m_commitHandler;
+    std::function<void(const QUrl &)> m_opener;
+    std::function<QString()> m_folderChooser;
 };

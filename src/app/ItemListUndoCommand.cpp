@@ -4,6 +4,8 @@
 #include "app/ItemListController.h"
 #include "model/BibItem.h"
 
+using namespace Qt::StringLiterals;
+
 ItemListUndoCommand::ItemListUndoCommand(DBListController *dbList, Change change,
                                          const BibDatabase &node, BibItemList items,
                                          const QString &text, Selector select)
@@ -20,6 +22,12 @@ ItemListUndoCommand::ItemListUndoCommand(DBListController *dbList,
 {
 }
 
+ItemListUndoCommand::ItemListUndoCommand(DBListController *dbList, std::vector<KeyChange> keys,
+                                         const QString &text)
+    : QUndoCommand(text), m_dbList(dbList), m_keys(std::move(keys))
+{
+}
+
 BibDatabase *ItemListUndoCommand::node() const
 {
     return m_dbList->rootNode()->findDatabaseID(m_nodeID, m_nodeKind);
@@ -27,7 +35,9 @@ BibDatabase *ItemListUndoCommand::node() const
 
 void ItemListUndoCommand::undo()
 {
-    if (m_marks)
+    if (!m_keys.empty())
+        applyKeys(true);
+    else if (m_marks)
         applyMarks(true);
     else
         apply(m_change == Change::Removed);
@@ -39,7 +49,9 @@ void ItemListUndoCommand::redo()
         m_pushed = true;
         return;
     }
-    if (m_marks)
+    if (!m_keys.empty())
+        applyKeys(false);
+    else if (m_marks)
         applyMarks(false);
     else
         apply(m_change == Change::Added);
@@ -72,4 +84,15 @@ void ItemListUndoCommand::applyMarks(bool undoing)
         item->setMark(mark);
         m_dbList->bibItemChanged(*item);
     }
+}
+
+void ItemListUndoCommand::applyKeys(bool undoing)
+{
+    // Through the editor's own path: a key another entry took meanwhile is
+    // refused and that entry keeps its key.
+    for (const KeyChange &change : m_keys) {
+        if (!change.item->strayItem())
+            change.item->setFieldData(undoing ? change.before : change.after, u"bibkey"_s);
+    }
+    m_dbList->reload(true);
 }

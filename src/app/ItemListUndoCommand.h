@@ -12,7 +12,8 @@
 class DBListController;
 
 // One undoable change made by the entry list's commands: entries added to a
-// node (paste, drop), removed from it (cut, removal), or marked. Pushed after
+// node (paste, drop), removed from it (cut, removal), marked, or given
+// generated keys. Pushed after
 // the change was made, so the first redo does nothing. The node is found
 // again by its identifier each time (it may have been closed: the command
 // then becomes obsolete). Entries come back as copies with unique keys (a
@@ -28,12 +29,21 @@ public:
         Removed
     };
     using Selector = std::function<void(const BibItemList &)>;
+    struct KeyChange
+    {
+        BibItemPtr item;
+        QString before;
+        QString after;
+    };
 
     ItemListUndoCommand(DBListController *dbList, Change change, const BibDatabase &node,
                         BibItemList items, const QString &text, Selector select);
     // Marks: each entry with its mark before the change, and the mark it got.
     ItemListUndoCommand(DBListController *dbList, std::vector<std::pair<BibItemPtr, bool>> before,
                         bool marked, const QString &text);
+
+    // Generated keys: each entry with its key before and after.
+    ItemListUndoCommand(DBListController *dbList, std::vector<KeyChange> keys, const QString &text);
 
     void undo() override;
     void redo() override;
@@ -43,11 +53,13 @@ public:
 private:
     void apply(bool add);
     void applyMarks(bool undoing);
+    void applyKeys(bool undoing);
     BibDatabase *node() const;
 
     DBListController *m_dbList;
     Change m_change = Change::Added;
     bool m_marks = false;
+    std::vector<KeyChange> m_keys;
     QString m_nodeID;
     int m_nodeKind = 0;
     BibItemList m_items;

@@ -155,6 +155,7 @@ void QFMainController::awakeFromNib()
     m_controllerAuthorList->setItemsSink(
         [this](BibItemList items) { m_controllerItemList->setItems(std::move(items)); });
     m_controllerItemList->setOpenHandler([this] { forceShowDetail(); });
+    m_controllerItemList->setCommitHandler([this] { m_controllerDetail->fixCurrentItem(); });
     // The author and entry selections of the last session, by name and key.
     connect(m_controllerDbList, &DBListController::initialSelectionReady, this, [this] {
         const BibPreferences *saved = BibPreferences::globalPreferences();

@@ -17,6 +17,7 @@
 #include "app/RecentSearchMenu.h"
 #include "app/MainWindow.h"
 #include "core/AlertPresenter.h"
+#include "core/Texts.h"
 #include "model/BibItem.h"
 #include "prefs/BibPreferences.h"
 #include "storage/DatabaseGroup.h"
@@ -531,6 +532,94 @@ private Q_SLOTS:
         QCOMPARE(m_items->totalItems(), int(before.size()));
     }
 
+    void keyGenerationAsks_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("cancel") << 1 << false;
+        QTest::newRow("generate") << 0 << true;
+    }
+
+    void keyGenerationAsks()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, changed);
+        ScriptedAlertPresenter presenter({answer});
+        selectKeys({u"smith1"_s, u"smith2"_s});
+        trigger(ItemListController::TagGenerateBibKeys);
+        QCOMPARE(presenter.requests().size(), size_t(1));
+        QVERIFY(presenter.requests().front().message.contains(u"smith1, smith2"));
+        QStringList keys = shownKeys();
+        QCOMPARE(keys.contains(u"smith1"_s), !changed);
+        QCOMPARE(keys.contains(u"smith2"_s), !changed);
+        if (!changed)
+            return;
+        QCOMPARE(m_items->selectedBibKeys().size(), 2); // still selected
+        trigger(ItemListController::TagUndo);
+        keys = shownKeys();
+        keys.sort();
+        QCOMPARE(keys, QStringList({u"smith1"_s, u"smith2"_s, u"tanaka3"_s}));
+    }
+
+    void keyGenerationRefusesStrayEntries()
+    {
+        ScriptedAlertPresenter presenter({0});
+        const BibItemPtr stray = BibItem::create();
+        m_items->setItems({stray});
+        m_items->selectBibItems({stray});
+        const QString key = stray->bibKey();
+        trigger(ItemListController::TagGenerateBibKeys);
+        QCOMPARE(presenter.requests().size(), size_t(1));
+        QCOMPARE(presenter.requests().front().title, Texts::text(u"LockedAlert1"));
+        QCOMPARE(stray->bibKey(), key);
+    }
+
+    void singleEntryCommandsOpenOne()
+    {
+        QList<QUrl> opened;
+        m_items->setOpener([&opened](const QUrl &url) { opened << url; });
+        selectKeys({u"smith2"_s});
+        trigger(ItemListController::TagOpenURL);
+        trigger(ItemListController::TagCreateNewMail);
+        QCOMPARE(opened, QList<QUrl>({QUrl(u"https://example.org/a"_s),
+                                      QUrl(u"mailto:a@example.org"_s)}));
+    }
+
+    // Copying attachments never destroys one: not onto itself, not a folder
+    // into itself, and an overwritten file is replaced only by a whole copy.
+    void copyAttachmentsKeepsWhatIsThere()
+    {
+        const QString folder = m_dir->filePath(u"papers"_s);
+        QVERIFY(QDir().mkpath(folder + u"/inner"_s));
+        const QString paper = folder + u"/paper.pdf"_s;
+        QVERIFY(QFile(writeFile(*m_dir, u"papers/paper.pdf"_s, "the paper")).exists());
+        writeFile(*m_dir, u"papers/inner/note.txt"_s, "a note");
+        LocalDatabase *database =
+            open(u"files.bib"_s, "@misc{withFile, file = {" + paper.toUtf8() + "}}\n"
+                                 "@misc{withFolder, file = {" + folder.toUtf8() + "}}\n");
+        QVERIFY(database);
+        QString destination = folder;
+        m_items->setFolderChooser([&destination] { return destination; });
+        ScriptedAlertPresenter presenter({1, 1}, 1);
+        selectKeys({u"withFile"_s, u"withFolder"_s});
+        trigger(ItemListController::TagCopyAttachments);
+        // Its own folder: the file is skipped, the folder refused (one question).
+        QCOMPARE(readFile(paper), QByteArray("the paper"));
+        QCOMPARE(presenter.requests().size(), size_t(1));
+
+        const QString other = m_dir->filePath(u"copies"_s);
+        QVERIFY(QDir().mkpath(other));
+        writeFile(*m_dir, u"copies/paper.pdf"_s, "an old copy");
+        destination = other;
+        ScriptedAlertPresenter overwrite({1}, 1);
+        trigger(ItemListController::TagCopyAttachments);
+        QCOMPARE(overwrite.requests().size(), size_t(1)); // paper.pdf exists there
+        QCOMPARE(readFile(other + u"/paper.pdf"_s), QByteArray("the paper"));
+        QCOMPARE(readFile(other + u"/papers/inner/note.txt"_s), QByteArray("a note"));
+        QCOMPARE(QDir(other).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({u"paper.pdf"_s, u"papers"_s}));
+    }
+
     void commandsFollowTheState_data()
     {
         QTest::addColumn<int>("tag");
@@ -548,6 +637,12 @@ private Q_SLOTS:
         QTest::newRow("open links") << int(C::TagOpenURLs) << false << false << true;
         QTest::newRow("e-mail") << int(C::TagSendEmails) << false << false << true;
         QTest::newRow("attachments") << int(C::TagOpenAttachments) << false << false << false;
+        QTest::newRow("copy attachments")
+            << int(C::TagCopyAttachments) << false << false << false;
+        QTest::newRow("open link") << int(C::TagOpenURL) << false << false << true;
+        QTest::newRow("write e-mail") << int(C::TagCreateNewMail) << false << false << true;
+        QTest::newRow("open file") << int(C::TagOpenFile) << false << false << false;
+        QTest::newRow("generate keys") << int(C::TagGenerateBibKeys) << false << true << true;
     }
 
     void commandsFollowTheState()
