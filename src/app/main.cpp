@@ -1,7 +1,10 @@
 // The desktop program: quirefold [FILE.bib...]. Answers --help and --version
 // without a display, hands the files to a running instance when there is one,
 // and otherwise opens the main window with the files.
+#include "app/AuthorListController.h"
+#include "app/AuthorListModel.h"
 #include "app/DBListController.h"
+#include "app/ItemListController.h"
 #include "app/MainWindow.h"
 #include "app/QFMainController.h"
 #include "app/QtAlertPresenter.h"
@@ -15,6 +18,7 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QSplitter>
 #include <QTimer>
 
@@ -28,6 +32,8 @@ struct Options
     QStringList files;
     QString screenshot;  // hidden: render the window into this PNG and quit
     bool timing = false; // hidden: report start-up times and quit once loaded
+    QString author;      // hidden, with a screenshot: select the first name beginning so
+    QString search;      // hidden, with a screenshot: type this into the entry search
     bool batch() const { return timing || !screenshot.isEmpty(); }
 };
 
@@ -49,6 +55,14 @@ Options parseArguments(int argc, char **argv)
     QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("PATH"));
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshot);
+    QCommandLineOption author(QStringLiteral("screenshot-author"), QString(),
+                              QStringLiteral("NAME"));
+    author.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(author);
+    QCommandLineOption search(QStringLiteral("screenshot-search"), QString(),
+                              QStringLiteral("TEXT"));
+    search.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(search);
     QCommandLineOption timing(QStringLiteral("quit-when-loaded"));
     timing.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(timing);
@@ -60,6 +74,8 @@ Options parseArguments(int argc, char **argv)
         options.files << QFileInfo(file).absoluteFilePath();
     options.screenshot = parser.value(screenshot);
     options.timing = parser.isSet(timing);
+    options.author = parser.value(author);
+    options.search = parser.value(search);
     return options;
 }
 
@@ -146,6 +162,16 @@ int main(int argc, char **argv)
         controller.splitView()->setSizes(WindowLayout::paneWidths(1100, 230, 560));
         DBListController *list = controller.controllerDbList();
         auto grab = [&controller, &options] {
+            AuthorListController *authors = controller.controllerAuthorList();
+            for (int row = 1; !options.author.isEmpty() && row < authors->model()->rowCount();
+                 ++row) {
+                if (authors->model()->nameAt(row).startsWith(options.author)) {
+                    authors->selectAuthorsByNames({authors->model()->nameAt(row)});
+                    break;
+                }
+            }
+            if (!options.search.isEmpty())
+                controller.controllerItemList()->searchField()->setText(options.search);
             controller.mainWindow()->grab().save(options.screenshot);
             QCoreApplication::exit(0);
         };
