@@ -42,7 +42,8 @@ AuthorListController::AuthorListController(QWidget *parentWidget, QObject *paren
     m_tableAuthor->horizontalHeader()->setVisible(false);
     m_tableAuthor->horizontalHeader()->setStretchLastSection(true);
     m_tableAuthor->verticalHeader()->setVisible(false);
-    m_tableAuthor->verticalHeader()->setDefaultSectionSize(m_tableAuthor->fontMetrics().height() + 6);
+    m_tableAuthor->verticalHeader()->setDefaultSectionSize(m_tableAuthor->fontMetrics().height() +
+                                                           6);
     m_tableAuthor->setShowGrid(false);
     m_tableAuthor->setTextElideMode(Qt::ElideMiddle);
     layout->addWidget(m_tableAuthor, 1);

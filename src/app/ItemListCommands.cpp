@@ -4,11 +4,11 @@
 #include "app/ItemListController.h"
 
 #include "app/ActionRegistry.h"
+#include "app/AttachmentCopier.h"
 #include "app/CopyFormats.h"
 #include "app/DBListController.h"
 #include "app/ItemListModel.h"
 #include "app/ItemListTableView.h"
-#include "app/AttachmentCopier.h"
 #include "app/ItemListUndoCommand.h"
 #include "app/ItemMimeData.h"
 #include "core/AlertPresenter.h"
@@ -186,8 +186,8 @@ void ItemListController::pushUndo(int change, const BibDatabase &node, const Bib
     if (items.empty() || node.kind() <= 3)
         return;
     m_undoStack->push(new ItemListUndoCommand(
-        m_dbList, static_cast<ItemListUndoCommand::Change>(change), node, items,
-        text, [this](const BibItemList &added) { selectBibItems(added); }));
+        m_dbList, static_cast<ItemListUndoCommand::Change>(change), node, items, text,
+        [this](const BibItemList &added) { selectBibItems(added); }));
     updateActions();
 }
 
@@ -209,9 +209,9 @@ void ItemListController::generateSelectedBibKeys()
         const bool one = stray.size() == 1;
         AlertRequest request;
         request.title = Texts::text(one ? u"LockedAlert1" : u"LockedAlert");
-        request.message = one ? Texts::format(u"LockedAlert1Message", {list})
-                              : Texts::format(u"LockedAlertMessage",
-                                              {QString::number(stray.size()), list});
+        request.message =
+            one ? Texts::format(u"LockedAlert1Message", {list})
+                : Texts::format(u"LockedAlertMessage", {QString::number(stray.size()), list});
         request.defaultButton = Texts::text(u"OK");
         AlertPresenter::show(request);
         return;
@@ -220,9 +220,9 @@ void ItemListController::generateSelectedBibKeys()
     const bool one = items.size() == 1;
     AlertRequest request;
     request.title = Texts::text(one ? u"GenerateBibKey" : u"GenerateBibKeys");
-    request.message = one ? Texts::format(u"GenerateBibKeyMessage", {list})
-                          : Texts::format(u"GenerateBibKeysMessage",
-                                          {QString::number(items.size()), list});
+    request.message =
+        one ? Texts::format(u"GenerateBibKeyMessage", {list})
+            : Texts::format(u"GenerateBibKeysMessage", {QString::number(items.size()), list});
     request.defaultButton = Texts::text(u"Cancel");
     request.alternateButton = Texts::text(u"Generate");
     if (AlertPresenter::show(request) != 0)
@@ -237,8 +237,8 @@ void ItemListController::generateSelectedBibKeys()
     }
     if (changes.empty())
         return;
-    m_undoStack->push(new ItemListUndoCommand(m_dbList, std::move(changes),
-                                              Texts::text(u"Undo_GenerateKeys")));
+    m_undoStack->push(
+        new ItemListUndoCommand(m_dbList, std::move(changes), Texts::text(u"Undo_GenerateKeys")));
     m_order.invalidate();
     m_dbList->reload(true);
     refleshItemList();
@@ -265,9 +265,8 @@ void ItemListController::applyMarks(const BibItemList &items, bool marked)
     }
     if (before.empty())
         return;
-    m_undoStack->push(new ItemListUndoCommand(
-        m_dbList, std::move(before), marked,
-        Texts::text(marked ? u"Undo_Mark" : u"Undo_Unmark")));
+    m_undoStack->push(new ItemListUndoCommand(m_dbList, std::move(before), marked,
+                                              Texts::text(marked ? u"Undo_Mark" : u"Undo_Unmark")));
     updateActions();
 }
 
@@ -468,8 +467,8 @@ void ItemListController::copyAttachments()
         // Never onto itself, never into itself.
         if (canonical.isEmpty() || canonical == QFileInfo(target).canonicalFilePath())
             continue;
-        if (info.isDir() && (destination == canonical ||
-                             destination.startsWith(canonical + QDir::separator()))) {
+        if (info.isDir() &&
+            (destination == canonical || destination.startsWith(canonical + QDir::separator()))) {
             if (ask(Texts::text(u"FileOperationError"),
                     Texts::format(u"CopyIntoItselfMessage", {source}), Texts::text(u"Proceed"),
                     Texts::text(u"Stop"), QString()) != 1)
@@ -477,10 +476,9 @@ void ItemListController::copyAttachments()
             continue;
         }
         if (QFileInfo::exists(target)) {
-            const int answer = ask(Texts::text(u"FileExists"),
-                                   Texts::format(u"FileExistsMessage", {target}),
-                                   Texts::text(u"Overwrite"), Texts::text(u"Skip"),
-                                   Texts::text(u"Stop"));
+            const int answer =
+                ask(Texts::text(u"FileExists"), Texts::format(u"FileExistsMessage", {target}),
+                    Texts::text(u"Overwrite"), Texts::text(u"Skip"), Texts::text(u"Stop"));
             if (answer == 0)
                 continue;
             if (answer == -1)

@@ -188,7 +188,10 @@ void ItemListController::registerActions(ActionRegistry *actions)
         {TagOpenFile, u"Win_Action_OpenFile", {}, [this] { openAttachments(true); }},
         {TagOpenURL, u"Win_Action_OpenURL", {}, [this] { openURLs(true); }},
         {TagCreateNewMail, u"Win_Action_CreateNewMail", {}, [this] { sendEmails(true); }},
-        {TagGenerateBibKeys, u"Win_Action_GenerateBibKeys", {}, [this] { generateSelectedBibKeys(); }},
+        {TagGenerateBibKeys,
+         u"Win_Action_GenerateBibKeys",
+         {},
+         [this] { generateSelectedBibKeys(); }},
         {TagRemove, u"Win_Action_RemoveItems", QKeySequence::Delete, [this] { removeBibItem(); }},
     };
     for (const Command &command : commands) {
@@ -346,9 +349,9 @@ void ItemListController::refleshItemList()
         if (it.value())
             fields << it.key();
     }
-    m_model->setItems(m_order.shownItems(
-        m_stringSearch->text(), fields,
-        m_checkCaseSensitive->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive));
+    m_model->setItems(m_order.shownItems(m_stringSearch->text(), fields,
+                                         m_checkCaseSensitive->isChecked() ? Qt::CaseSensitive
+                                                                           : Qt::CaseInsensitive));
     selectBibItems(remembered);
 }
 

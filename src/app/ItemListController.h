@@ -91,7 +91,10 @@ public:
     // Who opens links and files (the desktop by default) and who picks the
     // folder attachments are copied to (a folder dialog by default).
     void setOpener(std::function<void(const QUrl &)> opener) { m_opener = std::move(opener); }
-    void setFolderChooser(std::function<QString()> chooser) { m_folderChooser = std::move(chooser); }
+    void setFolderChooser(std::function<QString()> chooser)
+    {
+        m_folderChooser = std::move(chooser);
+    }
 
     // ---- the list
     void setItems(BibItemList items);

@@ -327,9 +327,8 @@ void ItemListOrder::forgetSearch()
     m_steps.clear();
 }
 
-ItemListOrder::SharedList ItemListOrder::shownItems(const QString &text,
-                                                   const QStringList &fields,
-                                                   Qt::CaseSensitivity sensitivity)
+ItemListOrder::SharedList ItemListOrder::shownItems(const QString &text, const QStringList &fields,
+                                                    Qt::CaseSensitivity sensitivity)
 {
     const BibItemList &sorted = sortedItems();
     if (text.isEmpty() || fields.isEmpty()) {
@@ -353,9 +352,8 @@ ItemListOrder::SharedList ItemListOrder::shownItems(const QString &text,
             base = i;
     }
     if (base == m_steps.size() || m_steps[base].text != text) {
-        std::vector<int> rows =
-            filterRows(base < m_steps.size() ? &m_steps[base].rows : nullptr, text, fields,
-                       sensitivity);
+        std::vector<int> rows = filterRows(base < m_steps.size() ? &m_steps[base].rows : nullptr,
+                                           text, fields, sensitivity);
         m_steps.resize(base < m_steps.size() ? base + 1 : 0);
         if (m_steps.size() >= kMaxSteps)
             m_steps.erase(m_steps.begin());

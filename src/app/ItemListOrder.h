@@ -36,7 +36,7 @@ public:
     // The sorted entries whose `fields` contain `text` (all of them when the
     // text or the fields are empty).
     SharedList shownItems(const QString &text, const QStringList &fields,
-                           Qt::CaseSensitivity sensitivity);
+                          Qt::CaseSensitivity sensitivity);
 
 private:
     // One text of the current typing and the rows (into m_sorted) it kept.
@@ -67,7 +67,7 @@ private:
     BibItemList m_universeInput;
     SharedList m_universe;
     QHash<const BibItem *, int> m_rank;
-    std::vector<bool> m_ties; // a row of m_universe the same as the one before
+    std::vector<bool> m_ties;               // a row of m_universe the same as the one before
     mutable std::vector<int> m_keyOrdinals; // by m_universeInput's row, made when needed
     bool m_universeValid = false;
 

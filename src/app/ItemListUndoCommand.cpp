@@ -11,22 +11,19 @@ ItemListUndoCommand::ItemListUndoCommand(DBListController *dbList, Change change
                                          const QString &text, Selector select)
     : QUndoCommand(text), m_dbList(dbList), m_change(change), m_nodeID(node.uniqueID()),
       m_nodeKind(node.kind()), m_items(std::move(items)), m_select(std::move(select))
-{
-}
+{}
 
 ItemListUndoCommand::ItemListUndoCommand(DBListController *dbList,
                                          std::vector<std::pair<BibItemPtr, bool>> before,
                                          bool marked, const QString &text)
     : QUndoCommand(text), m_dbList(dbList), m_marks(true), m_before(std::move(before)),
       m_marked(marked)
-{
-}
+{}
 
 ItemListUndoCommand::ItemListUndoCommand(DBListController *dbList, std::vector<KeyChange> keys,
                                          const QString &text)
     : QUndoCommand(text), m_dbList(dbList), m_keys(std::move(keys))
-{
-}
+{}
 
 BibDatabase *ItemListUndoCommand::node() const
 {

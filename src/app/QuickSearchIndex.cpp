@@ -42,7 +42,8 @@ bool appendFolded(QByteArray &out, QStringView text)
             continue;
         }
         char32_t c = unit;
-        if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(text[i + 1].unicode())) {
+        if (QChar::isHighSurrogate(unit) && i + 1 < size &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
             c = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
             ++i;
         } else if (QChar::isSurrogate(unit)) {

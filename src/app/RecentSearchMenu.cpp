@@ -13,12 +13,12 @@ RecentSearchMenu::RecentSearchMenu(QLineEdit *field, const QString &prefsKey, QO
     : QObject(parent), m_field(field), m_prefsKey(prefsKey)
 {
     m_menu = new QMenu(field);
-    m_fieldAction = field->addAction(QApplication::style()->standardIcon(QStyle::SP_FileDialogContentsView),
-                                     QLineEdit::LeadingPosition);
+    m_fieldAction =
+        field->addAction(QApplication::style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                         QLineEdit::LeadingPosition);
     m_fieldAction->setToolTip(Texts::text(u"MenuSearchRecentTitle"));
-    connect(m_fieldAction, &QAction::triggered, this, [this] {
-        m_menu->popup(m_field->mapToGlobal(QPoint(0, m_field->height())));
-    });
+    connect(m_fieldAction, &QAction::triggered, this,
+            [this] { m_menu->popup(m_field->mapToGlobal(QPoint(0, m_field->height()))); });
     if (const BibPreferences *prefs = BibPreferences::globalPreferences())
         m_recents = prefs->value(m_prefsKey).toStringList().mid(0, kMaxRecents);
     connect(field, &QLineEdit::returnPressed, this, &RecentSearchMenu::recordCurrent);

@@ -10,14 +10,14 @@
 #include "app/AuthorListController.h"
 #include "app/AuthorListModel.h"
 #include "app/ItemListController.h"
-#include "editor/DetailInfoController.h"
 #include "app/ItemListModel.h"
 #include "app/ItemListTableView.h"
 #include "app/ItemMimeData.h"
-#include "app/RecentSearchMenu.h"
 #include "app/MainWindow.h"
+#include "app/RecentSearchMenu.h"
 #include "core/AlertPresenter.h"
 #include "core/Texts.h"
+#include "editor/DetailInfoController.h"
 #include "model/BibItem.h"
 #include "prefs/BibPreferences.h"
 #include "storage/DatabaseGroup.h"
@@ -213,8 +213,9 @@ private Q_SLOTS:
             QTest::keyClick(m_authors->searchField(), Qt::Key_Return);
         }
         QCOMPARE(recent->recents(), QStringList({u"smi"_s, u"jon"_s}));
-        QCOMPARE(BibPreferences::globalPreferences()->value(u"Recent Author Searches"_s).toStringList(),
-                 recent->recents());
+        QCOMPARE(
+            BibPreferences::globalPreferences()->value(u"Recent Author Searches"_s).toStringList(),
+            recent->recents());
         // Choosing one searches again.
         m_authors->clearIncrementalSearch();
         recent->menu()->actions().at(2)->trigger();
@@ -581,8 +582,8 @@ private Q_SLOTS:
         selectKeys({u"smith2"_s});
         trigger(ItemListController::TagOpenURL);
         trigger(ItemListController::TagCreateNewMail);
-        QCOMPARE(opened, QList<QUrl>({QUrl(u"https://example.org/a"_s),
-                                      QUrl(u"mailto:a@example.org"_s)}));
+        QCOMPARE(opened,
+                 QList<QUrl>({QUrl(u"https://example.org/a"_s), QUrl(u"mailto:a@example.org"_s)}));
     }
 
     // Copying attachments never destroys one: not onto itself, not a folder
@@ -594,9 +595,10 @@ private Q_SLOTS:
         const QString paper = folder + u"/paper.pdf"_s;
         QVERIFY(QFile(writeFile(*m_dir, u"papers/paper.pdf"_s, "the paper")).exists());
         writeFile(*m_dir, u"papers/inner/note.txt"_s, "a note");
-        LocalDatabase *database =
-            open(u"files.bib"_s, "@misc{withFile, file = {" + paper.toUtf8() + "}}\n"
-                                 "@misc{withFolder, file = {" + folder.toUtf8() + "}}\n");
+        LocalDatabase *database = open(u"files.bib"_s, "@misc{withFile, file = {" + paper.toUtf8() +
+                                                           "}}\n"
+                                                           "@misc{withFolder, file = {" +
+                                                           folder.toUtf8() + "}}\n");
         QVERIFY(database);
         QString destination = folder;
         m_items->setFolderChooser([&destination] { return destination; });
@@ -637,8 +639,7 @@ private Q_SLOTS:
         QTest::newRow("open links") << int(C::TagOpenURLs) << false << false << true;
         QTest::newRow("e-mail") << int(C::TagSendEmails) << false << false << true;
         QTest::newRow("attachments") << int(C::TagOpenAttachments) << false << false << false;
-        QTest::newRow("copy attachments")
-            << int(C::TagCopyAttachments) << false << false << false;
+        QTest::newRow("copy attachments") << int(C::TagCopyAttachments) << false << false << false;
         QTest::newRow("open link") << int(C::TagOpenURL) << false << false << true;
         QTest::newRow("write e-mail") << int(C::TagCreateNewMail) << false << false << true;
         QTest::newRow("open file") << int(C::TagOpenFile) << false << false << false;
