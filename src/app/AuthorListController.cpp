@@ -1,6 +1,7 @@
 #include "app/AuthorListController.h"
 
 #include "app/AuthorListModel.h"
+#include "app/RecentSearchMenu.h"
 #include "core/Texts.h"
 
 #include <QHeaderView>
@@ -11,6 +12,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
 
 AuthorListController::AuthorListController(QWidget *parentWidget, QObject *parent) : QObject(parent)
 {
@@ -26,6 +29,7 @@ AuthorListController::AuthorListController(QWidget *parentWidget, QObject *paren
     m_stringAuthorSearch->setAccessibleName(Texts::text(u"Win_AuthorSearch"));
     m_stringAuthorSearch->setClearButtonEnabled(true);
     layout->addWidget(m_stringAuthorSearch);
+    m_searchMenu = new RecentSearchMenu(m_stringAuthorSearch, u"Recent Author Searches"_s, this);
 
     m_model = new AuthorListModel(this);
     m_tableAuthor = new QTableView(m_pane);
@@ -38,7 +42,8 @@ AuthorListController::AuthorListController(QWidget *parentWidget, QObject *paren
     m_tableAuthor->horizontalHeader()->setVisible(false);
     m_tableAuthor->horizontalHeader()->setStretchLastSection(true);
     m_tableAuthor->verticalHeader()->setVisible(false);
-    m_tableAuthor->verticalHeader()->setDefaultSectionSize(m_tableAuthor->fontMetrics().height() + 6);
+    m_tableAuthor->verticalHeader()->setDefaultSectionSize(m_tableAuthor->fontMetrics().height() +
+                                                           6);
     m_tableAuthor->setShowGrid(false);
     m_tableAuthor->setTextElideMode(Qt::ElideMiddle);
     layout->addWidget(m_tableAuthor, 1);

@@ -8,6 +8,7 @@
 #include <functional>
 
 class AuthorListModel;
+class RecentSearchMenu;
 class QLabel;
 class QLineEdit;
 class QTableView;
@@ -28,9 +29,10 @@ public:
     QTableView *view() const { return m_tableAuthor; }
     QLineEdit *searchField() const { return m_stringAuthorSearch; }
     QLabel *statusLabel() const { return m_statusAuthors; }
+    RecentSearchMenu *searchMenu() const { return m_searchMenu; }
     AuthorListModel *model() const { return m_model; }
     // Where the selected entries go (the entry list's setItems).
-    void setItemsSink(std::function<void(const BibItemList &)> sink) { m_sink = std::move(sink); }
+    void setItemsSink(std::function<void(BibItemList)> sink) { m_sink = std::move(sink); }
 
     void setAuthors(const AuthorIndex *index);
     void refleshAuthorList();
@@ -57,7 +59,8 @@ private:
     QTableView *m_tableAuthor = nullptr;
     QLineEdit *m_stringAuthorSearch = nullptr;
     QLabel *m_statusAuthors = nullptr;
+    RecentSearchMenu *m_searchMenu = nullptr;
     AuthorListModel *m_model = nullptr;
-    std::function<void(const BibItemList &)> m_sink;
+    std::function<void(BibItemList)> m_sink;
     bool m_quiet = false; // selection changes made while rebuilding
 };

@@ -40,6 +40,7 @@ void AuthorListModel::setSearchText(const QString &text)
 void AuthorListModel::rebuild()
 {
     beginResetModel();
+    m_allRowsItems.reset();
     m_rows.clear();
     for (const QString &key : std::as_const(m_sortedKeys)) {
         const AuthorIndexEntry &entry = m_allNames[key];
@@ -75,9 +76,15 @@ BibItemList AuthorListModel::itemsOfRows(QList<int> rows) const
     if (rows.front() == 0) {
         if (m_allNames.isEmpty())
             return items;
-        rows.clear();
-        for (int row = 1; row <= m_rows.size(); ++row)
-            rows << row;
+        // Every shown row: made once per rebuild, as all authors are chosen often.
+        if (!m_allRowsItems) {
+            QList<int> all;
+            all.reserve(m_rows.size());
+            for (int row = 1; row <= m_rows.size(); ++row)
+                all << row;
+            m_allRowsItems = itemsOfRows(all);
+        }
+        return *m_allRowsItems;
     }
     QSet<const BibItem *> seen;
     for (int row : std::as_const(rows)) {

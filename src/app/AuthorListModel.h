@@ -5,6 +5,8 @@
 #include <QAbstractListModel>
 #include <QStringList>
 
+#include <optional>
+
 // The rows of the author list: row 0 stands for all names, then the names of
 // the selected node's author index in locale order, narrowed by a search
 // text matched against each name's search form without regard to case.
@@ -39,4 +41,5 @@ private:
     QStringList m_sortedKeys; // every name text, locale order
     QStringList m_rows;       // shown name texts, without the all-authors row
     QString m_search;
+    mutable std::optional<BibItemList> m_allRowsItems; // itemsOfRows of every row
 };

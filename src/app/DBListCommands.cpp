@@ -433,6 +433,8 @@ bool DBListController::performDrop(const QMimeData *data, BibDatabase *target, i
             request.defaultButton = Texts::text(u"OK");
             AlertPresenter::show(request);
         }
+        if (!added.empty())
+            Q_EMIT itemsDropped(target, added);
         reload(target == selectedDatabase());
         return !added.empty();
     }

@@ -215,8 +215,11 @@ void DBListController::loadingStarted()
 void DBListController::loadingFinished()
 {
     m_loadingIndicator->setVisible(false);
-    // The author and entry selections are restored by their lists once they exist.
+    // The saved author and entry selections return with the saved node.
+    const bool restore = m_initialSelection && m_initialSelection == selectedDatabase();
     m_initialSelection = nullptr;
+    if (restore)
+        Q_EMIT initialSelectionReady();
     refleshStatus();
     Q_EMIT stateChanged();
 }
@@ -225,8 +228,11 @@ void DBListController::databaseReady(BibDatabase *node)
 {
     if (auto *local = dynamic_cast<LocalDatabase *>(node))
         rememberFileStamp(local);
-    if (node == m_initialSelection && node == selectedDatabase())
+    if (node == m_initialSelection && node == selectedDatabase()) {
+        // Restored once the lists show the node (the reload that follows).
+        m_restoreSelections = node->isRealDatabase();
         m_initialSelection = nullptr;
+    }
 }
 
 // ---- selection, outline and status
@@ -265,6 +271,10 @@ void DBListController::reload(bool selectionChanged)
     refleshStatus();
     if (selectionChanged)
         Q_EMIT this->selectionChanged();
+    if (m_restoreSelections) {
+        m_restoreSelections = false;
+        Q_EMIT initialSelectionReady();
+    }
     Q_EMIT stateChanged();
 }
 
@@ -385,10 +395,12 @@ void DBListController::saveCurrentSettings()
         prefs->setLastSelectedDbKind(selected->kind());
         prefs->setLastSelectedDatabase(selected->uniqueID());
     }
+    Q_EMIT savingSettings();
 }
 
 void DBListController::bibItemChanged(BibItem &item)
 {
+    Q_EMIT itemChanged(&item);
     rootNode()->resetNeedsUpdate();
     if (rootNode()->bibItemChanged(item.shared_from_this())) {
         const BibDatabase *selected = selectedDatabase();

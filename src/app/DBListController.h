@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/SaveAsDialog.h"
+#include "storage/BibDatabase.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -137,6 +138,15 @@ Q_SIGNALS:
     void stateChanged();
     // The selection moved to another node (or its contents changed).
     void selectionChanged();
+    // An entry changed (before the tree and the lists follow).
+    void itemChanged(const BibItem *item);
+    // Entries dropped onto `node` were added (the copies or references).
+    void itemsDropped(BibDatabase *node, const BibItemList &added);
+    // The node selected when the program last quit is loaded and shown: the
+    // author and entry lists restore their saved selections.
+    void initialSelectionReady();
+    // The settings are being saved: the lists store their selections.
+    void savingSettings();
     // A file was opened (for the recent-files list).
     void fileOpened(const QString &path);
 
@@ -174,6 +184,7 @@ private:
     QFileSystemWatcher *m_watcher = nullptr;
     QHash<QString, FileStamp> m_knownStamps; // file path -> as last read or written
     BibDatabase *m_initialSelection = nullptr;
+    bool m_restoreSelections = false; // set when the saved node is ready, until the next reload
     BibDatabase *m_selected = nullptr;
     QString m_note;
     bool m_restoring = false;

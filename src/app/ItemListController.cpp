@@ -5,6 +5,7 @@
 #include "app/DBListController.h"
 #include "app/ItemListModel.h"
 #include "app/ItemListTableView.h"
+#include "app/ItemListUndoCommand.h"
 #include "app/ItemMimeData.h"
 #include "core/AlertPresenter.h"
 #include "core/TextEncodings.h"
@@ -23,6 +24,7 @@
 #include <QCollator>
 #include <QCollatorSortKey>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -33,6 +35,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -89,6 +92,7 @@ ItemListController::ItemListController(DBListController *dbList, QWidget *parent
     }
     if (m_model->columnOfIdentifier(m_lastSortedColumn) < 0)
         m_lastSortedColumn.clear();
+    m_order.setSortColumn(m_lastSortedColumn, m_lastSortedAscend);
     QHeaderView *header = m_tableItemList->horizontalHeader();
     header->setSortIndicatorShown(true);
     header->setSortIndicator(m_model->columnOfIdentifier(m_lastSortedColumn),
@@ -115,6 +119,26 @@ ItemListController::ItemListController(DBListController *dbList, QWidget *parent
         if (m_openHandler && !selectedItems().empty())
             m_openHandler();
     });
+    m_opener = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    m_folderChooser = [this] {
+        return QFileDialog::getExistingDirectory(m_pane, Texts::text(u"SaveAttachmentMessage"));
+    };
+    m_undoStack = new QUndoStack(this);
+    connect(m_undoStack, &QUndoStack::indexChanged, this, [this] {
+        m_model->allChanged();
+        updateActions();
+    });
+    if (m_dbList) {
+        // An edited entry may move and finds its search text anew.
+        connect(m_dbList, &DBListController::itemChanged, this,
+                [this](const BibItem *item) { m_order.itemChanged(item); });
+        // Entries dropped onto the tree are undone here as pasted ones are.
+        connect(m_dbList, &DBListController::itemsDropped, this,
+                [this](BibDatabase *node, const BibItemList &added) {
+                    pushUndo(static_cast<int>(ItemListUndoCommand::Change::Added), *node, added,
+                             Texts::text(u"Undo_Drop"));
+                });
+    }
     rebuildSearchMenu();
     refleshStatus();
 }
@@ -133,6 +157,8 @@ void ItemListController::registerActions(ActionRegistry *actions)
         std::function<void()> run;
     };
     const std::vector<Command> commands = {
+        {TagUndo, u"Win_Action_Undo", QKeySequence::Undo, [this] { m_undoStack->undo(); }},
+        {TagRedo, u"Win_Action_Redo", QKeySequence::Redo, [this] { m_undoStack->redo(); }},
         {TagCut, u"Win_Action_Cut", QKeySequence::Cut, [this] { cut(); }},
         {TagCopy, u"Win_Action_Copy", QKeySequence::Copy, [this] { copy(); }},
         {TagPaste, u"Win_Action_Paste", QKeySequence::Paste, [this] { paste(); }},
@@ -158,6 +184,14 @@ void ItemListController::registerActions(ActionRegistry *actions)
          [this] { openAttachments(); }},
         {TagOpenURLs, u"Win_Action_OpenURLs", {}, [this] { openURLs(); }},
         {TagSendEmails, u"Win_Action_SendEmails", {}, [this] { sendEmails(); }},
+        {TagCopyAttachments, u"Win_Action_CopyAttachments", {}, [this] { copyAttachments(); }},
+        {TagOpenFile, u"Win_Action_OpenFile", {}, [this] { openAttachments(true); }},
+        {TagOpenURL, u"Win_Action_OpenURL", {}, [this] { openURLs(true); }},
+        {TagCreateNewMail, u"Win_Action_CreateNewMail", {}, [this] { sendEmails(true); }},
+        {TagGenerateBibKeys,
+         u"Win_Action_GenerateBibKeys",
+         {},
+         [this] { generateSelectedBibKeys(); }},
         {TagRemove, u"Win_Action_RemoveItems", QKeySequence::Delete, [this] { removeBibItem(); }},
     };
     for (const Command &command : commands) {
@@ -175,7 +209,10 @@ void ItemListController::buildMenu(QMenuBar *bar)
     if (!m_actions)
         return;
     QMenu *edit = bar->addMenu(Texts::text(u"Win_Menu_Entries"));
-    for (int tag : {int(TagCut),
+    for (int tag : {int(TagUndo),
+                    int(TagRedo),
+                    0,
+                    int(TagCut),
                     int(TagCopy),
                     int(TagPaste),
                     0,
@@ -198,7 +235,13 @@ void ItemListController::buildMenu(QMenuBar *bar)
                     int(TagOpenAttachments),
                     int(TagOpenURLs),
                     int(TagSendEmails),
+                    int(TagCopyAttachments),
                     0,
+                    int(TagOpenFile),
+                    int(TagOpenURL),
+                    int(TagCreateNewMail),
+                    0,
+                    int(TagGenerateBibKeys),
                     int(TagRemove)}) {
         if (tag == 0)
             edit->addSeparator();
@@ -248,6 +291,7 @@ bool ItemListController::validateMenuItem(int tag) const
     case TagCheckSelection:
     case TagUncheckSelection:
     case TagRemove:
+    case TagGenerateBibKeys:
         return selected;
     case TagCheckAll:
     case TagUncheckAll:
@@ -258,12 +302,27 @@ bool ItemListController::validateMenuItem(int tag) const
         return selected && anySelected([](const BibItem &item) {
                    return item.fileState() >= 2 && item.fileState() <= 4;
                });
+    case TagCopyAttachments:
+        return selected && anySelected([](const BibItem &item) {
+                   return item.fileState() == 2 || item.fileState() == 3;
+               });
+    case TagOpenFile:
+        return rows.size() == 1 && firstSelection()->fileState() >= 2 &&
+               firstSelection()->fileState() <= 4;
+    case TagOpenURL:
+        return rows.size() == 1 && !firstSelection()->fieldDataForView(u"url"_s).isEmpty();
+    case TagCreateNewMail:
+        return rows.size() == 1 && !firstSelection()->fieldDataForView(u"email"_s).isEmpty();
     case TagOpenURLs:
         return selected &&
                anySelected([](const BibItem &item) { return item.attachedURL().has_value(); });
     case TagSendEmails:
         return selected &&
                anySelected([](const BibItem &item) { return item.attachedEmail().has_value(); });
+    case TagUndo:
+        return m_undoStack->canUndo() && !(m_dbList && m_dbList->isLoading());
+    case TagRedo:
+        return m_undoStack->canRedo() && !(m_dbList && m_dbList->isLoading());
     case TagSearchTargetTitle:
     case TagSearchCheckAll:
     case TagSearchUncheckAll:
@@ -275,10 +334,9 @@ bool ItemListController::validateMenuItem(int tag) const
 
 // ---- the list
 
-void ItemListController::setItems(const BibItemList &items)
+void ItemListController::setItems(BibItemList items)
 {
-    m_allItems = items;
-    m_needsSort = true;
+    m_order.setItems(std::move(items));
     refleshItemList();
     refleshStatus();
 }
@@ -286,80 +344,15 @@ void ItemListController::setItems(const BibItemList &items)
 void ItemListController::refleshItemList()
 {
     const BibItemList remembered = selectedItems();
-    BibItemList shown;
-    const QString search = m_stringSearch->text();
     QStringList fields;
     for (auto it = m_fieldNameList.cbegin(); it != m_fieldNameList.cend(); ++it) {
         if (it.value())
             fields << it.key();
     }
-    if (m_needsSort) {
-        m_sortedItems = m_allItems;
-        sortItems(m_sortedItems);
-        m_needsSort = false;
-    }
-    if (!search.isEmpty() && !fields.isEmpty()) {
-        const Qt::CaseSensitivity sensitivity =
-            m_checkCaseSensitive->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
-        for (const BibItemPtr &item : m_sortedItems) {
-            if (item->containsString(search, fields, sensitivity))
-                shown.push_back(item);
-        }
-    } else {
-        shown = m_sortedItems;
-    }
-    m_model->setItems(std::move(shown));
+    m_model->setItems(m_order.shownItems(m_stringSearch->text(), fields,
+                                         m_checkCaseSensitive->isChecked() ? Qt::CaseSensitive
+                                                                           : Qt::CaseInsensitive));
     selectBibItems(remembered);
-}
-
-void ItemListController::sortItems(BibItemList &items) const
-{
-    const QString &column = m_lastSortedColumn;
-    for (const BibItemPtr &item : items)
-        item->setSortIdentifier(column, m_lastSortedAscend);
-    // Numbers and time stamps compare by their own rules.
-    if (column == u"13_modified" || column == u"06_year" || column == u"07_volume" ||
-        column == u"08_page") {
-        std::stable_sort(items.begin(), items.end(), [](const BibItemPtr &a, const BibItemPtr &b) {
-            return a->sortByIdentifier(*b) < 0;
-        });
-        return;
-    }
-    // A text column: an empty value first, then the text, then the key (all
-    // reversed for a descending order), as sortByIdentifier orders them.
-    struct Keyed
-    {
-        bool hasText;
-        QCollatorSortKey text;
-        QCollatorSortKey key;
-        BibItemPtr item;
-    };
-    static thread_local const QCollator collator;
-    std::vector<Keyed> keyed;
-    keyed.reserve(items.size());
-    for (BibItemPtr &item : items) {
-        const QString text =
-            column.isEmpty() ? QString() : item->valueForColumn(column).value_or(ListCell()).text;
-        keyed.push_back(
-            {!text.isEmpty(), collator.sortKey(text), collator.sortKey(item->bibKey()), item});
-    }
-    const auto ascending = [](const Keyed &a, const Keyed &b) {
-        if (a.hasText != b.hasText)
-            return !a.hasText;
-        if (a.hasText) {
-            const int order = a.text.compare(b.text);
-            if (order != 0)
-                return order < 0;
-        }
-        return a.key.compare(b.key) < 0;
-    };
-    if (m_lastSortedAscend)
-        std::stable_sort(keyed.begin(), keyed.end(), ascending);
-    else
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [&ascending](const Keyed &a, const Keyed &b) { return ascending(b, a); });
-    for (size_t i = 0; i < keyed.size(); ++i)
-        items[i] = std::move(keyed[i].item);
 }
 
 void ItemListController::refleshStatus()
@@ -438,7 +431,7 @@ void ItemListController::sortByColumn(const QString &identifier, bool ascending)
     m_tableItemList->horizontalHeader()->setSortIndicator(m_model->columnOfIdentifier(identifier),
                                                           ascending ? Qt::AscendingOrder
                                                                     : Qt::DescendingOrder);
-    m_needsSort = true;
+    m_order.setSortColumn(identifier, ascending);
     refleshItemList();
 }
 
@@ -524,317 +517,6 @@ void ItemListController::selectionChanged()
     updateActions();
 }
 
-// ---- copy and paste
-
-void ItemListController::copy()
-{
-    const BibItemList items = selectedItems();
-    if (items.empty())
-        return;
-    QGuiApplication::clipboard()->setMimeData(new ItemMimeData(items, false));
-    updateActions();
-}
-
-void ItemListController::cut()
-{
-    const BibItemList items = selectedItems();
-    BibDatabase *node = m_dbList->selectedDatabase();
-    if (items.empty() || !node || node->kind() <= 3 || m_dbList->isLoading())
-        return;
-    copy();
-    node->removeBibItems(items, false);
-    m_dbList->reload(true);
-}
-
-BibItemList ItemListController::addCopyOfBibItems(const BibItemList &items, BibDatabase *target,
-                                                  int &failed)
-{
-    failed = 0;
-    BibItemList added;
-    if (!target || target->kind() <= 3 || target->isLoading()) {
-        failed = static_cast<int>(items.size());
-        return added;
-    }
-    for (const BibItemPtr &item : items) {
-        if (BibItemPtr copy = target->addCopyOfBibItem(item))
-            added.push_back(std::move(copy));
-        else
-            ++failed;
-    }
-    return added;
-}
-
-bool ItemListController::paste()
-{
-    BibDatabase *node = m_dbList->selectedDatabase();
-    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    if (!node || node->kind() <= 3 || !data)
-        return false;
-    if (m_dbList->isLoading()) {
-        AlertRequest request;
-        request.title = Texts::text(u"CanNotProceed");
-        request.message = Texts::text(u"NowLoadingMessage");
-        request.defaultButton = Texts::text(u"OK");
-        AlertPresenter::show(request);
-        return false;
-    }
-    if (!ItemMimeData::hasItems(data)) {
-        if (!data->hasText() || !node->isRealDatabase())
-            return false;
-        int failed = 0;
-        const BibItemList added = pasteBibTeXText(data->text(), node, failed);
-        if (added.empty() && failed == 0)
-            return false;
-        m_dbList->reload(true);
-        selectBibItems(added);
-        if (failed > 0) {
-            AlertRequest request;
-            request.title = Texts::text(u"PasteFailed");
-            request.message = Texts::format(u"PasteFailedMessage", {QString::number(failed)});
-            request.defaultButton = Texts::text(u"OK");
-            AlertPresenter::show(request);
-        }
-        return !added.empty();
-    }
-    QString error;
-    const BibItemList items = ItemMimeData::decodeItems(ItemMimeData::itemsData(data), error);
-    if (!error.isEmpty() || items.empty()) {
-        AlertRequest request;
-        request.title = Texts::text(u"PasteFailed");
-        request.message = Texts::text(error.isEmpty() ? u"PasteNothingMessage"_s : error);
-        request.defaultButton = Texts::text(u"OK");
-        AlertPresenter::show(request);
-        return false;
-    }
-    int failed = 0;
-    const BibItemList added = addCopyOfBibItems(items, node, failed);
-    m_dbList->reload(true);
-    selectBibItems(added);
-    if (failed > 0) {
-        AlertRequest request;
-        request.title = Texts::text(u"PasteFailed");
-        request.message = Texts::format(u"PasteFailedMessage", {QString::number(failed)});
-        request.defaultButton = Texts::text(u"OK");
-        AlertPresenter::show(request);
-    }
-    return !added.empty();
-}
-
-BibItemList ItemListController::pasteBibTeXText(const QString &text, BibDatabase *target,
-                                                int &failed)
-{
-    failed = 0;
-    if (!text.contains(u'@') || !target || !target->isRealDatabase())
-        return {};
-    // Read by the file reader into a scratch database that lives until the
-    // copies are made.
-    LocalDatabase scratch;
-    scratch.localProperties().setEncoding(TextEncodings::UTF8);
-    std::atomic<bool> stop{false};
-    std::atomic<int> count{0};
-    BibFileContents contents;
-    {
-        BibFileReader reader(scratch, scratch.localProperties(), stop, count);
-        reader.setForcedEncoding(TextEncodings::UTF8);
-        // Words before the first entry (a page's heading) are not a problem.
-        contents = reader.readBytes(text.mid(text.indexOf(u'@')).toUtf8());
-    }
-    if (!contents.errors.isEmpty()) {
-        AlertRequest request;
-        request.title = Texts::text(u"PasteTextProblems");
-        request.message = Texts::format(u"PasteTextProblemsMessage", {contents.errors.join(u'\n')});
-        request.defaultButton = Texts::text(u"OK");
-        AlertPresenter::show(request);
-        return {};
-    }
-    return addCopyOfBibItems(contents.items, target, failed);
-}
-
-void ItemListController::copyAsFormat(int format)
-{
-    const BibItemList items = selectedItems();
-    if (items.empty())
-        return;
-    QGuiApplication::clipboard()->setText(CopyFormats::itemsText(items, format));
-}
-
-void ItemListController::copyAsRichList()
-{
-    const BibItemList items = selectedItems();
-    if (items.empty())
-        return;
-    QGuiApplication::clipboard()->setMimeData(CopyFormats::richListData(items));
-}
-
-// ---- marks
-
-void ItemListController::markChanged(const BibItemPtr &item, bool marked)
-{
-    if (item->mark() == marked || item->strayItem())
-        return;
-    item->setMark(marked);
-    m_dbList->bibItemChanged(*item);
-    m_model->itemChanged(item.get());
-}
-
-void ItemListController::setMarks(bool selection, bool marked)
-{
-    const BibItemList items = selection ? selectedItems() : m_model->items();
-    for (const BibItemPtr &item : items)
-        markChanged(item, marked);
-    m_model->allChanged();
-}
-
-void ItemListController::toggleMarks()
-{
-    const BibItemList items = selectedItems();
-    if (items.empty())
-        return;
-    // All marked become unmarked; otherwise all become marked.
-    const bool allMarked = std::all_of(items.begin(), items.end(),
-                                       [](const BibItemPtr &item) { return item->mark(); });
-    setMarks(true, !allMarked);
-}
-
-void ItemListController::selectMarked(bool marked)
-{
-    BibItemList items;
-    for (const BibItemPtr &item : m_model->items()) {
-        if (item->mark() == marked)
-            items.push_back(item);
-    }
-    selectBibItems(items);
-}
-
-// ---- removal
-
-QString ItemListController::selectionListText(const BibItemList &items, bool &containsFiles) const
-{
-    containsFiles = std::any_of(items.begin(), items.end(), [](const BibItemPtr &item) {
-        return item->fileState() >= 2 && item->fileState() <= 4;
-    });
-    QStringList keys;
-    if (items.size() < 5) {
-        for (const BibItemPtr &item : items)
-            keys << item->bibKey();
-        return keys.join(u", "_s);
-    }
-    for (size_t i = 0; i < 3; ++i)
-        keys << items[i]->bibKey();
-    return keys.join(u", "_s) + Texts::format(u"AndOthers", {QString::number(items.size() - 3)});
-}
-
-void ItemListController::removeBibItem()
-{
-    const BibItemList items = selectedItems();
-    BibDatabase *node = m_dbList->selectedDatabase();
-    if (items.empty() || !node)
-        return;
-    bool files = false;
-    const QString list = selectionListText(items, files);
-    const bool one = items.size() == 1;
-    const QString count = QString::number(items.size());
-    AlertRequest request;
-    request.defaultButton = Texts::text(u"Cancel");
-    if (node->isManualLib()) {
-        request.title = Texts::text(one ? u"RemoveALibItem" : u"RemoveLibItems");
-        request.message = one ? Texts::format(u"RemoveALibItemMessage", {list})
-                              : Texts::format(u"RemoveLibItemsMessage", {count, list});
-        request.alternateButton = Texts::text(u"Remove");
-    } else if (files) {
-        request.title = Texts::text(one ? u"RemoveAnItemWithAFile" : u"RemoveItemsWithFiles");
-        request.message = one ? Texts::format(u"RemoveAnItemWithAFileMessage", {list})
-                              : Texts::format(u"RemoveItemsWithFilesMessage", {count, list});
-        request.alternateButton = Texts::text(u"RemoveItemOnly");
-        request.otherButton = Texts::text(u"RemoveWithFile");
-    } else {
-        request.title = Texts::text(one ? u"RemoveAnItem" : u"RemoveItems");
-        request.message = one ? Texts::format(u"RemoveAnItemMessage", {list})
-                              : Texts::format(u"RemoveItemsMessage", {count, list});
-        request.alternateButton = Texts::text(u"Remove");
-    }
-    const int answer = AlertPresenter::show(request);
-    if (answer == 1)
-        return;
-    node->removeBibItems(items, files && answer == -1);
-    m_dbList->reload(true);
-}
-
-// ---- links, attachments, e-mail
-
-bool ItemListController::confirmOpening(const QList<QUrl> &urls)
-{
-    const bool unsafe = std::any_of(urls.begin(), urls.end(), [](const QUrl &url) {
-        return url.scheme() != u"http" && url.scheme() != u"https" && url.scheme() != u"doi" &&
-               url.scheme() != u"mailto";
-    });
-    if (!unsafe && urls.size() <= 10)
-        return true;
-    QStringList shown;
-    for (qsizetype i = 0; i < urls.size() && i < 5; ++i)
-        shown << urls[i].toDisplayString();
-    AlertRequest request;
-    request.title = Texts::text(u"OpenLinksQuestion");
-    request.message = Texts::format(unsafe ? u"OpenUnsafeLinksMessage" : u"OpenManyLinksMessage",
-                                    {QString::number(urls.size()), shown.join(u"\n"_s)});
-    request.defaultButton = Texts::text(u"Cancel");
-    request.alternateButton = Texts::text(u"Open");
-    return AlertPresenter::show(request) == 0;
-}
-
-void ItemListController::openURLs()
-{
-    QList<QUrl> urls;
-    for (const BibItemPtr &item : selectedItems()) {
-        if (std::optional<QUrl> url = item->attachedURL()) {
-            if (url->scheme() == u"doi")
-                url = QUrl(u"https://doi.org/"_s + url->path());
-            urls << *url;
-        }
-    }
-    if (urls.isEmpty() || !confirmOpening(urls))
-        return;
-    for (const QUrl &url : std::as_const(urls))
-        QDesktopServices::openUrl(url);
-}
-
-void ItemListController::openAttachments()
-{
-    QList<QUrl> urls;
-    for (const BibItemPtr &item : selectedItems()) {
-        if (item->fileState() < 2 || item->fileState() > 4)
-            continue;
-        if (const std::optional<QString> path = item->attachedFile())
-            urls << (item->fileState() == 4 ? QUrl(*path) : QUrl::fromLocalFile(*path));
-    }
-    if (urls.isEmpty() || !confirmOpening(urls))
-        return;
-    for (const QUrl &url : std::as_const(urls))
-        QDesktopServices::openUrl(url);
-}
-
-void ItemListController::sendEmails()
-{
-    // Only plain address syntax; the address is percent-encoded, so a field
-    // cannot add "?attach=" or other parameters.
-    static const QRegularExpression address(QStringLiteral(
-        "^[A-Za-z0-9.!#$%'*+/=^_`{|}~-]+@[A-Za-z0-9](?:[A-Za-z0-9.-]*[A-Za-z0-9])?$"));
-    QList<QUrl> urls;
-    for (const BibItemPtr &item : selectedItems()) {
-        const std::optional<QString> email = item->attachedEmail();
-        if (!email)
-            continue;
-        const QString text = email->trimmed();
-        if (!address.match(text).hasMatch())
-            continue;
-        urls << QUrl(u"mailto:"_s + QString::fromLatin1(QUrl::toPercentEncoding(text, "@")));
-    }
-    if (urls.isEmpty() || !confirmOpening(urls))
-        return;
-    for (const QUrl &url : std::as_const(urls))
-        QDesktopServices::openUrl(url);
-}
-
 // ---- settings
 
 void ItemListController::saveCurrentSettings()
@@ -856,8 +538,9 @@ void ItemListController::prefsChanged()
     m_tableItemList->setColumnHeaders();
     if (m_model->columnOfIdentifier(m_lastSortedColumn) < 0)
         m_lastSortedColumn.clear();
-    for (const BibItemPtr &item : m_allItems)
+    for (const BibItemPtr &item : m_order.items())
         item->makeAttributedStringForList();
-    m_needsSort = true;
+    m_order.setSortColumn(m_lastSortedColumn, m_lastSortedAscend);
+    m_order.invalidate();
     refleshItemList();
 }

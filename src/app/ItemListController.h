@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ItemListOrder.h"
 #include "storage/BibDatabase.h"
 
 #include <QMap>
@@ -17,6 +18,8 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QUndoStack;
+class QUrl;
 class QWidget;
 
 // The entry list of the main window: the entries handed over by the author
@@ -34,6 +37,8 @@ public:
         TagCut = 4990,
         TagCopy = 4991,
         TagPaste = 4992,
+        TagUndo = 4993,
+        TagRedo = 4994,
         TagCopyAsBibkey = 8020,
         TagCopyAsCite = 8021,
         TagCopyAsNocite = 8022,
@@ -48,11 +53,16 @@ public:
         TagUncheckAll = 8043,
         TagSelectChecked = 8044,
         TagSelectUnchecked = 8045,
+        TagGenerateBibKeys = 8035,
         TagOpenAttachments = 8050,
+        TagCopyAttachments = 8051,
         TagOpenURLs = 8052,
         TagSendEmails = 8053,
         TagRemove = 8101,
         TagEdit = 8103,
+        TagOpenFile = 9000,
+        TagOpenURL = 9001,
+        TagCreateNewMail = 9002,
         TagSearchTargetTitle = 9100,
         TagSearchCheckAll = 9101,
         TagSearchUncheckAll = 9102
@@ -67,6 +77,8 @@ public:
     QCheckBox *caseCheck() const { return m_checkCaseSensitive; }
     QLabel *statusLabel() const { return m_statusBibItems; }
     QMenu *searchMenu() const { return m_searchMenu; }
+    // The undo of the list's commands (paste, drops, cut, removal, marks).
+    QUndoStack *undoStack() const { return m_undoStack; }
 
     // Registers every command with its tag, shortcut and enabling rule, and
     // adds them to the table's context menu.
@@ -74,9 +86,18 @@ public:
     void buildMenu(QMenuBar *bar);
     // What to do on double-click or Return (the entry editor).
     void setOpenHandler(std::function<void()> handler) { m_openHandler = std::move(handler); }
+    // What commits the edit in progress (the editor's), before key generation.
+    void setCommitHandler(std::function<void()> handler) { m_commitHandler = std::move(handler); }
+    // Who opens links and files (the desktop by default) and who picks the
+    // folder attachments are copied to (a folder dialog by default).
+    void setOpener(std::function<void(const QUrl &)> opener) { m_opener = std::move(opener); }
+    void setFolderChooser(std::function<QString()> chooser)
+    {
+        m_folderChooser = std::move(chooser);
+    }
 
     // ---- the list
-    void setItems(const BibItemList &items);
+    void setItems(BibItemList items);
     void refleshItemList();
     void refleshStatus();
     void fieldSearch();
@@ -89,7 +110,7 @@ public:
     // ---- selection
     BibItemList selectedItems() const;
     BibItemPtr firstSelection() const;
-    int totalItems() const { return static_cast<int>(m_allItems.size()); }
+    int totalItems() const { return static_cast<int>(m_order.items().size()); }
     int displayedItems() const;
     int selectBibItems(const BibItemList &items);
     void selectItemsByBibkeys(const QStringList &keys);
@@ -105,9 +126,12 @@ public:
     void selectMarked(bool marked);
     void toggleMarks();
     void removeBibItem();
-    void openURLs();
-    void openAttachments();
-    void sendEmails();
+    // `single`: the first selected entry only (the single-entry commands).
+    void openURLs(bool single = false);
+    void openAttachments(bool single = false);
+    void sendEmails(bool single = false);
+    void copyAttachments();
+    void generateSelectedBibKeys();
     bool validateMenuItem(int tag) const;
     void saveCurrentSettings();
     void prefsChanged();
@@ -125,15 +149,18 @@ public:
 
 private:
     void selectionChanged();
-    // Sorts as the entries' own comparison (sortByIdentifier) does, with the
-    // collation keys of the compared texts computed once per entry.
-    void sortItems(BibItemList &items) const;
     void rebuildSearchMenu();
     void updateActions();
     void markChanged(const BibItemPtr &item, bool marked);
+    // Marks or unmarks the entries, as one step to undo.
+    void applyMarks(const BibItemList &items, bool marked);
+    // Records a change already made to `node` (an ItemListUndoCommand::Change).
+    void pushUndo(int change, const BibDatabase &node, const BibItemList &items,
+                  const QString &text);
     // Asks before opening more than ten locations or one that is not a web link.
     bool confirmOpening(const QList<QUrl> &urls);
     QString selectionListText(const BibItemList &items, bool &containsFiles) const;
+    BibItemList commandItems(bool single) const;
 
     DBListController *m_dbList;
     ActionRegistry *m_actions = nullptr;
@@ -144,13 +171,14 @@ private:
     QCheckBox *m_checkCaseSensitive = nullptr;
     QLabel *m_statusBibItems = nullptr;
     QMenu *m_searchMenu = nullptr;
-    BibItemList m_allItems;
-    // m_allItems in the list's order: the search filters it without sorting
-    // again; sorted anew when the entries or the sort column change.
-    BibItemList m_sortedItems;
-    bool m_needsSort = true;
+    QUndoStack *m_undoStack = nullptr;
+    // The entries handed over (allItems), in the list's order and searched.
+    ItemListOrder m_order;
     QString m_lastSortedColumn;
     bool m_lastSortedAscend = true;
     QMap<QString, bool> m_fieldNameList;
     std::function<void()> m_openHandler;
+    std::function<void()> m_commitHandler;
+    std::function<void(const QUrl &)> m_opener;
+    std::function<QString()> m_folderChooser;
 };

@@ -97,22 +97,22 @@ int ItemListModel::columnOfIdentifier(const QString &identifier) const
     return -1;
 }
 
-void ItemListModel::setItems(BibItemList items)
+void ItemListModel::setItems(std::shared_ptr<const BibItemList> items)
 {
     beginResetModel();
-    m_items = std::move(items);
+    m_items = items ? std::move(items) : std::make_shared<const BibItemList>();
     endResetModel();
 }
 
 BibItemPtr ItemListModel::itemAt(int row) const
 {
-    return row >= 0 && row < static_cast<int>(m_items.size()) ? m_items[row] : nullptr;
+    return row >= 0 && row < static_cast<int>(m_items->size()) ? (*m_items)[row] : nullptr;
 }
 
 int ItemListModel::rowOfItem(const BibItem *item) const
 {
-    for (size_t row = 0; row < m_items.size(); ++row) {
-        if (m_items[row].get() == item)
+    for (size_t row = 0; row < m_items->size(); ++row) {
+        if ((*m_items)[row].get() == item)
             return static_cast<int>(row);
     }
     return -1;
@@ -127,13 +127,13 @@ void ItemListModel::itemChanged(const BibItem *item)
 
 void ItemListModel::allChanged()
 {
-    if (!m_items.empty() && !m_columns.isEmpty())
+    if (!m_items->empty() && !m_columns.isEmpty())
         Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 int ItemListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_items.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_items->size());
 }
 
 int ItemListModel::columnCount(const QModelIndex &parent) const
@@ -145,7 +145,7 @@ QVariant ItemListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
         return {};
-    const BibItem &item = *m_items[index.row()];
+    const BibItem &item = *(*m_items)[index.row()];
     const Column &column = m_columns[index.column()];
     if (column.identifier == u"00_mark") {
         if (role == Qt::CheckStateRole)
@@ -179,7 +179,7 @@ bool ItemListModel::setData(const QModelIndex &index, const QVariant &value, int
     if (!index.isValid() || role != Qt::CheckStateRole ||
         m_columns[index.column()].identifier != u"00_mark")
         return false;
-    const BibItemPtr item = m_items[index.row()];
+    const BibItemPtr item = (*m_items)[index.row()];
     if (item->strayItem())
         return false;
     const bool marked = value.toInt() == Qt::Checked;
@@ -193,7 +193,7 @@ Qt::ItemFlags ItemListModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
-    if (m_columns[index.column()].identifier == u"00_mark" && !m_items[index.row()]->strayItem())
+    if (m_columns[index.column()].identifier == u"00_mark" && !(*m_items)[index.row()]->strayItem())
         flags |= Qt::ItemIsUserCheckable;
     return flags;
 }
@@ -226,9 +226,9 @@ QMimeData *ItemListModel::mimeData(const QModelIndexList &indexes) const
         rows.insert(index.row());
     BibItemList items;
     for (int row : rows) {
-        if (m_items[row]->strayItem())
+        if ((*m_items)[row]->strayItem())
             return nullptr; // entries of no database are not dragged
-        items.push_back(m_items[row]);
+        items.push_back((*m_items)[row]);
     }
     if (items.empty())
         return nullptr;

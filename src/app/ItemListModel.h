@@ -5,6 +5,8 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <memory>
+
 // The rows of the entry list: the displayed entries (already filtered and
 // sorted by the controller) in the columns the preferences define. Cells
 // come from the entries' list cells, made when a row is first painted; the
@@ -33,8 +35,9 @@ public:
     const QList<Column> &columns() const { return m_columns; }
     int columnOfIdentifier(const QString &identifier) const;
 
-    void setItems(BibItemList items);
-    const BibItemList &items() const { return m_items; }
+    // The rows (shared: a large list is handed over without copying).
+    void setItems(std::shared_ptr<const BibItemList> items);
+    const BibItemList &items() const { return *m_items; }
     BibItemPtr itemAt(int row) const;
     // The row of an entry by identity, or -1.
     int rowOfItem(const BibItem *item) const;
@@ -58,5 +61,5 @@ Q_SIGNALS:
 
 private:
     QList<Column> m_columns;
-    BibItemList m_items;
+    std::shared_ptr<const BibItemList> m_items = std::make_shared<const BibItemList>();
 };

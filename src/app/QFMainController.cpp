@@ -160,8 +160,20 @@ void QFMainController::awakeFromNib()
     // The selected node's names go to the author list, whose selection
     // narrows the entry list.
     m_controllerAuthorList->setItemsSink(
-        [this](const BibItemList &items) { m_controllerItemList->setItems(items); });
+        [this](BibItemList items) { m_controllerItemList->setItems(std::move(items)); });
     m_controllerItemList->setOpenHandler([this] { forceShowDetail(); });
+    m_controllerItemList->setCommitHandler([this] { m_controllerDetail->fixCurrentItem(); });
+    // The author and entry selections of the last session, by name and key.
+    connect(m_controllerDbList, &DBListController::initialSelectionReady, this, [this] {
+        const BibPreferences *saved = BibPreferences::globalPreferences();
+        m_controllerAuthorList->selectAuthorsByNames(saved->lastSelectedAuthors());
+        m_controllerItemList->selectItemsByBibkeys(saved->lastSelectedItems());
+    });
+    connect(m_controllerDbList, &DBListController::savingSettings, this, [this] {
+        BibPreferences *saved = BibPreferences::globalPreferences();
+        saved->setLastSelectedAuthors(m_controllerAuthorList->selectedAuthorNames());
+        saved->setLastSelectedItems(m_controllerItemList->selectedBibKeys());
+    });
     connect(m_controllerDbList, &DBListController::selectionChanged, this, [this] {
         const BibDatabase *node = m_controllerDbList->selectedDatabase();
         m_controllerItemList->mergeFieldNameList(node);

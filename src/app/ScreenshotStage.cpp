@@ -1,6 +1,8 @@
 #include "app/ScreenshotStage.h"
 
 #include "app/ActionRegistry.h"
+#include "app/AuthorListController.h"
+#include "app/AuthorListModel.h"
 #include "app/DBListController.h"
 #include "app/ItemListController.h"
 #include "app/ItemListModel.h"
@@ -68,6 +70,21 @@ void ScreenshotStage::stage(QFMainController &controller, const QString &what,
         controller.controllerItemList()->selectItemsByBibkeys({what.mid(6)});
         controller.controllerDetail()->setEnableEdit(true);
         controller.controllerDetail()->inputPanel()->show();
+        later(window, ready);
+        return;
+    }
+    if (what.startsWith(u"lists:")) {
+        const QString author = what.section(u':', 1, 1);
+        const QString search = what.section(u':', 2);
+        AuthorListController *authors = controller.controllerAuthorList();
+        for (int row = 1; !author.isEmpty() && row < authors->model()->rowCount(); ++row) {
+            if (authors->model()->nameAt(row).startsWith(author)) {
+                authors->selectAuthorsByNames({authors->model()->nameAt(row)});
+                break;
+            }
+        }
+        if (!search.isEmpty())
+            controller.controllerItemList()->searchField()->setText(search);
         later(window, ready);
         return;
     }

@@ -10,12 +10,14 @@
 #include "app/AuthorListController.h"
 #include "app/AuthorListModel.h"
 #include "app/ItemListController.h"
-#include "editor/DetailInfoController.h"
 #include "app/ItemListModel.h"
 #include "app/ItemListTableView.h"
 #include "app/ItemMimeData.h"
 #include "app/MainWindow.h"
+#include "app/RecentSearchMenu.h"
 #include "core/AlertPresenter.h"
+#include "core/Texts.h"
+#include "editor/DetailInfoController.h"
 #include "model/BibItem.h"
 #include "prefs/BibPreferences.h"
 #include "storage/DatabaseGroup.h"
@@ -177,6 +179,51 @@ private Q_SLOTS:
         QCOMPARE(m_authors->selectedAuthorNames(), QStringList{model->nameAt(smith)});
         m_authors->selectAuthorsByNames({});
         QCOMPARE(m_items->displayedItems(), 3);
+    }
+
+    void selectionsReturnAtStartUp()
+    {
+        const QString smith = m_authors->model()->nameAt(authorRow(u"Smith"_s));
+        m_authors->selectAuthorsByNames({smith});
+        selectKeys({u"smith2"_s});
+        m_window->saveCurrentSettings();
+        m_testers.clear();
+        m_window.reset();
+
+        m_window = startWindow();
+        QVERIFY(waitForLoading(m_window->controllerDbList()));
+        QTRY_COMPARE(m_window->controllerAuthorList()->selectedAuthorNames(), QStringList{smith});
+        QCOMPARE(m_window->controllerItemList()->selectedBibKeys(), QStringList{u"smith2"_s});
+    }
+
+    void recentAuthorSearches()
+    {
+        RecentSearchMenu *recent = m_authors->searchMenu();
+        const auto titles = [recent] {
+            QStringList texts;
+            for (const QAction *action : recent->menu()->actions()) {
+                if (!action->isSeparator())
+                    texts << action->text();
+            }
+            return texts;
+        };
+        QCOMPARE(titles().size(), 2); // the title and "no recent searches"
+        for (const QString &text : {u"smi"_s, u"jon"_s, u"smi"_s}) {
+            m_authors->searchField()->setText(text);
+            QTest::keyClick(m_authors->searchField(), Qt::Key_Return);
+        }
+        QCOMPARE(recent->recents(), QStringList({u"smi"_s, u"jon"_s}));
+        QCOMPARE(
+            BibPreferences::globalPreferences()->value(u"Recent Author Searches"_s).toStringList(),
+            recent->recents());
+        // Choosing one searches again.
+        m_authors->clearIncrementalSearch();
+        recent->menu()->actions().at(2)->trigger();
+        QCOMPARE(m_authors->searchField()->text(), u"jon"_s);
+        QCOMPARE(m_authors->displayedAuthors(), 1);
+        recent->clear();
+        QCOMPARE(titles().size(), 2);
+        QVERIFY(!BibPreferences::globalPreferences()->value(u"Recent Author Searches"_s).isValid());
     }
 
     void theEditorShowsTheSelectedEntry()
@@ -424,6 +471,157 @@ private Q_SLOTS:
         QCOMPARE(m_list->selectedDatabase()->numItems(), remaining);
     }
 
+    // Each command's change is undone and redone through the Edit commands;
+    // the state is the database's keys with their marks.
+    void undoAndRedo_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("cut") << int(ItemListController::TagCut) << QStringList{u"smith1"_s} << 1;
+        QTest::newRow("paste") << int(ItemListController::TagPaste) << QStringList{u"smith2"_s}
+                               << 1;
+        QTest::newRow("removal") << int(ItemListController::TagRemove)
+                                 << QStringList{u"smith1"_s, u"tanaka3"_s} << 0;
+        QTest::newRow("mark selected")
+            << int(ItemListController::TagCheckSelection) << QStringList{u"smith2"_s} << 1;
+        QTest::newRow("mark all") << int(ItemListController::TagCheckAll) << QStringList() << 1;
+        QTest::newRow("drop") << 0 << QStringList{u"smith2"_s, u"tanaka3"_s} << 1;
+    }
+
+    void undoAndRedo()
+    {
+        QFETCH(int, tag);
+        QFETCH(QStringList, selected);
+        QFETCH(int, answer);
+        ScriptedAlertPresenter presenter({answer});
+        LocalDatabase *database = databaseNamed(m_list, u"browse"_s);
+        const auto state = [database] {
+            QStringList keys;
+            for (const BibItemPtr &item : *database->allItems())
+                keys << item->bibKey() + (item->mark() ? u"*"_s : QString());
+            keys.sort();
+            return keys;
+        };
+        QAction *undo = m_window->actions()->action(ItemListController::TagUndo);
+        QAction *redo = m_window->actions()->action(ItemListController::TagRedo);
+        m_window->actions()->updateEnabled();
+        QVERIFY(!undo->isEnabled());
+        selectKeys(selected);
+        if (tag == ItemListController::TagPaste)
+            trigger(ItemListController::TagCopy);
+        const QStringList before = state();
+        if (tag == 0) {
+            const QModelIndexList rows = m_items->view()->selectionModel()->selectedRows();
+            std::unique_ptr<QMimeData> drag(m_items->model()->mimeData(rows));
+            QVERIFY(m_list->performDrop(drag.get(), database, -1));
+        } else {
+            trigger(tag);
+        }
+        const QStringList after = state();
+        QVERIFY(after != before);
+
+        trigger(ItemListController::TagUndo);
+        QCOMPARE(state(), before);
+        m_window->actions()->updateEnabled();
+        QVERIFY(!undo->isEnabled());
+        trigger(ItemListController::TagRedo);
+        QCOMPARE(state(), after);
+        QVERIFY(!redo->isEnabled());
+        trigger(ItemListController::TagUndo);
+        QCOMPARE(state(), before);
+        QCOMPARE(m_items->totalItems(), int(before.size()));
+    }
+
+    void keyGenerationAsks_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("cancel") << 1 << false;
+        QTest::newRow("generate") << 0 << true;
+    }
+
+    void keyGenerationAsks()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, changed);
+        ScriptedAlertPresenter presenter({answer});
+        selectKeys({u"smith1"_s, u"smith2"_s});
+        trigger(ItemListController::TagGenerateBibKeys);
+        QCOMPARE(presenter.requests().size(), size_t(1));
+        QVERIFY(presenter.requests().front().message.contains(u"smith1, smith2"));
+        QStringList keys = shownKeys();
+        QCOMPARE(keys.contains(u"smith1"_s), !changed);
+        QCOMPARE(keys.contains(u"smith2"_s), !changed);
+        if (!changed)
+            return;
+        QCOMPARE(m_items->selectedBibKeys().size(), 2); // still selected
+        trigger(ItemListController::TagUndo);
+        keys = shownKeys();
+        keys.sort();
+        QCOMPARE(keys, QStringList({u"smith1"_s, u"smith2"_s, u"tanaka3"_s}));
+    }
+
+    void keyGenerationRefusesStrayEntries()
+    {
+        ScriptedAlertPresenter presenter({0});
+        const BibItemPtr stray = BibItem::create();
+        m_items->setItems({stray});
+        m_items->selectBibItems({stray});
+        const QString key = stray->bibKey();
+        trigger(ItemListController::TagGenerateBibKeys);
+        QCOMPARE(presenter.requests().size(), size_t(1));
+        QCOMPARE(presenter.requests().front().title, Texts::text(u"LockedAlert1"));
+        QCOMPARE(stray->bibKey(), key);
+    }
+
+    void singleEntryCommandsOpenOne()
+    {
+        QList<QUrl> opened;
+        m_items->setOpener([&opened](const QUrl &url) { opened << url; });
+        selectKeys({u"smith2"_s});
+        trigger(ItemListController::TagOpenURL);
+        trigger(ItemListController::TagCreateNewMail);
+        QCOMPARE(opened,
+                 QList<QUrl>({QUrl(u"https://example.org/a"_s), QUrl(u"mailto:a@example.org"_s)}));
+    }
+
+    // Copying attachments never destroys one: not onto itself, not a folder
+    // into itself, and an overwritten file is replaced only by a whole copy.
+    void copyAttachmentsKeepsWhatIsThere()
+    {
+        const QString folder = m_dir->filePath(u"papers"_s);
+        QVERIFY(QDir().mkpath(folder + u"/inner"_s));
+        const QString paper = folder + u"/paper.pdf"_s;
+        QVERIFY(QFile(writeFile(*m_dir, u"papers/paper.pdf"_s, "the paper")).exists());
+        writeFile(*m_dir, u"papers/inner/note.txt"_s, "a note");
+        LocalDatabase *database = open(u"files.bib"_s, "@misc{withFile, file = {" + paper.toUtf8() +
+                                                           "}}\n"
+                                                           "@misc{withFolder, file = {" +
+                                                           folder.toUtf8() + "}}\n");
+        QVERIFY(database);
+        QString destination = folder;
+        m_items->setFolderChooser([&destination] { return destination; });
+        ScriptedAlertPresenter presenter({1, 1}, 1);
+        selectKeys({u"withFile"_s, u"withFolder"_s});
+        trigger(ItemListController::TagCopyAttachments);
+        // Its own folder: the file is skipped, the folder refused (one question).
+        QCOMPARE(readFile(paper), QByteArray("the paper"));
+        QCOMPARE(presenter.requests().size(), size_t(1));
+
+        const QString other = m_dir->filePath(u"copies"_s);
+        QVERIFY(QDir().mkpath(other));
+        writeFile(*m_dir, u"copies/paper.pdf"_s, "an old copy");
+        destination = other;
+        ScriptedAlertPresenter overwrite({1}, 1);
+        trigger(ItemListController::TagCopyAttachments);
+        QCOMPARE(overwrite.requests().size(), size_t(1)); // paper.pdf exists there
+        QCOMPARE(readFile(other + u"/paper.pdf"_s), QByteArray("the paper"));
+        QCOMPARE(readFile(other + u"/papers/inner/note.txt"_s), QByteArray("a note"));
+        QCOMPARE(QDir(other).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({u"paper.pdf"_s, u"papers"_s}));
+    }
+
     void commandsFollowTheState_data()
     {
         QTest::addColumn<int>("tag");
@@ -441,6 +639,11 @@ private Q_SLOTS:
         QTest::newRow("open links") << int(C::TagOpenURLs) << false << false << true;
         QTest::newRow("e-mail") << int(C::TagSendEmails) << false << false << true;
         QTest::newRow("attachments") << int(C::TagOpenAttachments) << false << false << false;
+        QTest::newRow("copy attachments") << int(C::TagCopyAttachments) << false << false << false;
+        QTest::newRow("open link") << int(C::TagOpenURL) << false << false << true;
+        QTest::newRow("write e-mail") << int(C::TagCreateNewMail) << false << false << true;
+        QTest::newRow("open file") << int(C::TagOpenFile) << false << false << false;
+        QTest::newRow("generate keys") << int(C::TagGenerateBibKeys) << false << true << true;
     }
 
     void commandsFollowTheState()
