@@ -1,18 +1,15 @@
+// The save command, and export --format bibtex, which prints what a save writes.
+#include "CliRunner.h"
+
 #include <QDir>
 #include <QFile>
-#include "CliRunner.h"
-#include "TestFiles.h"
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using QfTest::readAll;
 
 namespace {
-
-
-using QfTest::readAll;
-using QfTest::writeAll;
 
 const QByteArray kSample = "@STRING{jan = \"January\"}\n"
                            "@ARTICLE{doe99, author = {Doe, John}, title = {T}, month = jan,\n"
@@ -22,31 +19,32 @@ const QByteArray kSample = "@STRING{jan = \"January\"}\n"
 class CliSave : public ::testing::Test
 {
 protected:
-    QTemporaryDir dir;
-    QString bib;
-    void SetUp() override
-    {
-        bib = dir.filePath(u"refs.bib"_s);
-        writeAll(bib, kSample);
-    }
+    CliHome dir;
+    QString bib = dir.write(u"refs.bib"_s, kSample);
 };
 
 } // namespace
 
-TEST_F(CliSave, savesInPlaceWithABackup)
+TEST_F(CliSave, savesInPlaceWithABackupAndTheBlocksAsRead)
 {
-    const CliRun run = runCli({u"save"_s, bib}, {}, dir.path());
+    const CliRun exported = dir.run({u"export"_s, bib, u"--format"_s, u"bibtex"_s});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    EXPECT_EQ(readAll(bib), kSample);
+
+    const CliRun run = dir.run({u"save"_s, bib});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(readAll(bib + u".1"_s), kSample);
     const QByteArray saved = readAll(bib);
     EXPECT_TRUE(saved.startsWith("@COMMENT { Quirefold_Settings,\n"));
     // Nothing changed: the blocks are written as they were read.
     EXPECT_TRUE(saved.endsWith("}\n\n" + kSample)) << saved.constData();
+    EXPECT_TRUE(exported.out.startsWith(u"@COMMENT { Quirefold_Settings,\n"_s));
+    EXPECT_TRUE(exported.out.endsWith(QString::fromUtf8(kSample)));
 }
 
 TEST_F(CliSave, reformatWritesEveryEntryInTheWritersLayout)
 {
-    const CliRun run = runCli({u"save"_s, bib, u"--reformat"_s}, {}, dir.path());
+    const CliRun run = dir.run({u"save"_s, bib, u"--reformat"_s});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QByteArray saved = readAll(bib);
     EXPECT_TRUE(saved.contains("@ARTICLE { doe99,"));
@@ -58,67 +56,34 @@ TEST_F(CliSave, reformatWritesEveryEntryInTheWritersLayout)
 
 TEST_F(CliSave, saveAsWritesACopyWithTheOptions)
 {
-    const QString out = dir.filePath(u"copy.bib"_s);
-    const CliRun run = runCli({u"save"_s, bib, u"-o"_s, out, u"--encoding"_s, u"10"_s,
-                            u"--line-ending"_s, u"1"_s, u"--attachments"_s, u"0"_s},
-                           {}, dir.path());
+    const QString out = dir.path(u"copy.bib"_s);
+    const CliRun run = dir.run({u"save"_s, bib, u"-o"_s, out, u"--encoding"_s, u"10"_s,
+                                u"--line-ending"_s, u"1"_s, u"--attachments"_s, u"0"_s});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(readAll(bib), kSample); // the original is untouched
     EXPECT_FALSE(QFile::exists(bib + u".1"_s));
     const QByteArray bytes = readAll(out);
-    ASSERT_GE(bytes.size(), 2);
     EXPECT_TRUE(bytes.startsWith("\xfe\xff") || bytes.startsWith("\xff\xfe"));
-    const CliRun exported = runCli({u"export"_s, out, u"--format"_s, u"json"_s}, {}, dir.path());
+    const CliRun exported = dir.run({u"export"_s, out, u"--format"_s, u"json"_s});
     ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
-    EXPECT_TRUE(exported.out.contains(u"doe99"));
-    EXPECT_TRUE(exported.out.contains(u"roe01"));
+    EXPECT_TRUE(exported.out.contains(u"doe99") && exported.out.contains(u"roe01"));
     EXPECT_FALSE(exported.out.contains(u"papers/x.pdf")); // attachments left out
 }
 
-TEST_F(CliSave, exportBibtexPrintsWhatASaveWouldWrite)
+TEST_F(CliSave, saveOntoAFolderOrOverABackupFolderFailsAndKeepsEverything)
 {
-    const CliRun run = runCli({u"export"_s, bib, u"--format"_s, u"bibtex"_s}, {}, dir.path());
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith(u"@COMMENT { Quirefold_Settings,\n"));
-    // A save writes the unchanged blocks as they were read.
-    EXPECT_TRUE(run.out.endsWith(QString::fromUtf8(kSample)));
-    EXPECT_EQ(readAll(bib), kSample);
-}
-
-TEST_F(CliSave, badArgumentsAreUsageErrors)
-{
-    struct Row
-    {
-        const char *name;
-        QStringList args;
-    };
-    const Row rows[] = {
-        {"no file", {u"save"_s}},
-        {"two files", {u"save"_s, u"a.bib"_s, u"b.bib"_s}},
-        {"bad line ending", {u"save"_s, u"a.bib"_s, u"--line-ending"_s, u"3"_s}},
-        {"bad attachments", {u"save"_s, u"a.bib"_s, u"--attachments"_s, u"2"_s}},
-        {"unknown encoding", {u"save"_s, u"a.bib"_s, u"--encoding"_s, u"999999"_s}},
-        {"missing value", {u"save"_s, u"a.bib"_s, u"-o"_s}},
-        {"unknown option", {u"save"_s, u"a.bib"_s, u"--frobnicate"_s}},
-    };
-    for (const Row &row : rows) {
-        const CliRun run = runCli(row.args, {}, dir.path());
-        EXPECT_EQ(run.exitCode, 2) << row.name;
-        EXPECT_FALSE(run.err.isEmpty()) << row.name;
-    }
-}
-
-TEST_F(CliSave, missingFileCannotBeOpened)
-{
-    const CliRun run = runCli({u"save"_s, dir.filePath(u"none.bib"_s)}, {}, dir.path());
-    EXPECT_EQ(run.exitCode, 2);
-}
-
-TEST_F(CliSave, saveOntoAFolderFailsAndKeepsTheSource)
-{
-    const QString folder = dir.filePath(u"folder.bib"_s);
+    const QString folder = dir.path(u"folder.bib"_s);
     ASSERT_TRUE(QDir().mkdir(folder));
-    const CliRun run = runCli({u"save"_s, bib, u"-o"_s, folder}, {}, dir.path());
+    EXPECT_EQ(dir.run({u"save"_s, bib, u"-o"_s, folder}).exitCode, 1);
+    EXPECT_EQ(readAll(bib), kSample);
+
+    // A save never removes or moves a folder that has a backup's name.
+    const QString backup = bib + u".1"_s;
+    ASSERT_TRUE(QDir().mkdir(backup));
+    dir.write(u"refs.bib.1/notes.txt"_s, "keep");
+    const CliRun run = dir.run({u"save"_s, bib});
     EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(backup) && run.err.contains(u"folder"_s)) << run.err.toStdString();
+    EXPECT_EQ(readAll(backup + u"/notes.txt"_s), "keep");
     EXPECT_EQ(readAll(bib), kSample);
 }

@@ -1,8 +1,6 @@
 #include "CliRunner.h"
-#include "TestFiles.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -11,7 +9,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using QfTest::readAll;
-using QfTest::writeAll;
 
 const QByteArray kBefore = "% Shared with a co-author: please keep this layout.\n"
                            "@string{jan = \"January\", feb = \"February\"}\n"
@@ -33,13 +30,8 @@ const QByteArray kAfter = "\n"
 class CliSet : public ::testing::Test
 {
 protected:
-    QTemporaryDir dir;
-    QString bib;
-    void SetUp() override
-    {
-        bib = dir.filePath(u"refs.bib"_s);
-        writeAll(bib, kBefore + kTarget + kAfter);
-    }
+    CliHome dir;
+    QString bib = dir.write(u"refs.bib"_s, kBefore + kTarget + kAfter);
 
     // The saved file after its settings block.
     QByteArray savedBlocks() const
@@ -71,9 +63,9 @@ TEST_F(CliSet, changesOneEntryAndNothingElse)
         {"the type", {u"--type"_s, u"INCOLLECTION"_s}, "@INCOLLECTION { roe01,", "@book"},
     };
     for (const Row &row : rows) {
-        writeAll(bib, kBefore + kTarget + kAfter);
+        dir.write(u"refs.bib"_s, kBefore + kTarget + kAfter);
         QFile::remove(bib + u".1"_s);
-        const CliRun run = runCli(QStringList{u"set"_s, bib, u"roe01"_s} + row.args, {}, dir.path());
+        const CliRun run = dir.run(QStringList{u"set"_s, bib, u"roe01"_s} + row.args);
         ASSERT_EQ(run.exitCode, 0) << row.name << ": " << run.err.toStdString();
         // The ordinary save: the former file is the newest backup.
         EXPECT_EQ(readAll(bib + u".1"_s), kBefore + kTarget + kAfter) << row.name;
@@ -92,28 +84,20 @@ TEST_F(CliSet, changesOneEntryAndNothingElse)
 
 TEST_F(CliSet, refusesAndLeavesTheFileAlone)
 {
-    struct Row
-    {
-        const char *name;
-        QStringList args;
-        int exitCode;
+    const QStringList rows[] = {
+        {u"nobody"_s, u"title"_s, u"x"_s},        // unknown key
+        {u"roe01"_s, u"title"_s, u"A {b"_s},      // unbalanced braces
+        {u"roe01"_s, u"note"_s, u"@\"a\" #"_s},  // an expression that does not read
+        {u"roe01"_s, u"bibkey"_s, u"doe99"_s},    // a key another entry has
+        {u"roe01"_s, u"--type"_s, u"no type"_s}, // a type with blanks
     };
-    const Row rows[] = {
-        {"unknown key", {u"set"_s, bib, u"nobody"_s, u"title"_s, u"x"_s}, 1},
-        {"unbalanced braces", {u"set"_s, bib, u"roe01"_s, u"title"_s, u"A {b"_s}, 1},
-        {"an expression that does not read", {u"set"_s, bib, u"roe01"_s, u"note"_s, u"@\"a\" #"_s}, 1},
-        {"a key another entry has", {u"set"_s, bib, u"roe01"_s, u"bibkey"_s, u"doe99"_s}, 1},
-        {"a type with blanks", {u"set"_s, bib, u"roe01"_s, u"--type"_s, u"no type"_s}, 1},
-        {"no value", {u"set"_s, bib, u"roe01"_s, u"title"_s}, 2},
-        {"no file", {u"set"_s}, 2},
-        {"unknown option", {u"set"_s, bib, u"roe01"_s, u"--frob"_s}, 2},
-    };
-    for (const Row &row : rows) {
-        const CliRun run = runCli(row.args, {}, dir.path());
-        EXPECT_EQ(run.exitCode, row.exitCode) << row.name << ": " << run.err.toStdString();
-        EXPECT_FALSE(run.err.isEmpty()) << row.name;
-        EXPECT_EQ(readAll(bib), kBefore + kTarget + kAfter) << row.name;
-        EXPECT_FALSE(QFile::exists(bib + u".1"_s)) << row.name;
+    for (const QStringList &args : rows) {
+        const CliRun run = dir.run(QStringList{u"set"_s, bib} + args);
+        const std::string name = args.join(u' ').toStdString();
+        EXPECT_EQ(run.exitCode, 1) << name << ": " << run.err.toStdString();
+        EXPECT_FALSE(run.err.isEmpty()) << name;
+        EXPECT_EQ(readAll(bib), kBefore + kTarget + kAfter) << name;
+        EXPECT_FALSE(QFile::exists(bib + u".1"_s)) << name;
     }
 }
 
@@ -121,8 +105,8 @@ TEST_F(CliSet, keepsCrLfAndTheFilesEncoding)
 {
     // A file with CR LF line breaks and no settings block of its own.
     QByteArray text = "@misc{a,\r\n  note = {caf\xc3\xa9}\r\n}\r\n\r\n@misc{b, note = {x}}\r\n";
-    writeAll(bib, text);
-    const CliRun run = runCli({u"set"_s, bib, u"b"_s, u"note"_s, u"y"_s}, {}, dir.path());
+    dir.write(u"refs.bib"_s, text);
+    const CliRun run = dir.run({u"set"_s, bib, u"b"_s, u"note"_s, u"y"_s});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QByteArray saved = readAll(bib);
     EXPECT_TRUE(saved.contains("\r\n@misc{a,\r\n  note = {caf\xc3\xa9}\r\n}\r\n\r\n@MISC { b,\r\n"))

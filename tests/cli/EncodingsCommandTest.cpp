@@ -1,9 +1,8 @@
+#include "CliRunner.h"
+
 #include "core/TextEncodings.h"
 
-#include "CliRunner.h"
-#include <QProcessEnvironment>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -11,10 +10,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Runs the command with settings and data folders of its own.
-CliRun runEncodings(const QTemporaryDir &home, const QStringList &args = {})
+// Runs the command with settings and data folders of its own, and an active
+// list stored there when one is given.
+CliRun runEncodings(const QString &storedList = {})
 {
-    return runCli(QStringList{u"encodings"_s} + args, {}, home.path());
+    CliHome home;
+    if (!storedList.isNull()) {
+        QSettings settings(home.path(u"config/Quirefold/Quirefold.conf"_s), QSettings::IniFormat);
+        settings.setValue(u"Active Text Encoding List"_s, storedList);
+    }
+    return home.run({u"encodings"_s});
 }
 
 QString lineOf(const QString &out, quint32 code)
@@ -31,9 +36,7 @@ QString lineOf(const QString &out, quint32 code)
 
 TEST(EncodingsCommand, listsEveryEncodingWithTheDefaultActiveOnesMarked)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    const CliRun run = runEncodings(home);
+    const CliRun run = runEncodings();
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
     QStringList lines = run.out.split(u'\n');
@@ -53,14 +56,7 @@ TEST(EncodingsCommand, listsEveryEncodingWithTheDefaultActiveOnesMarked)
 
 TEST(EncodingsCommand, marksTheStoredActiveList)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    {
-        QSettings settings(home.filePath(u"config/Quirefold/Quirefold.conf"_s),
-                           QSettings::IniFormat);
-        settings.setValue(u"Active Text Encoding List"_s, u"[3, 2147486209]"_s);
-    }
-    const CliRun run = runEncodings(home);
+    const CliRun run = runEncodings(u"[3, 2147486209]"_s);
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.err);
     EXPECT_EQ(lineOf(run.out, 3), u"3\tJapanese (EUC) *"_s);
     EXPECT_EQ(lineOf(run.out, 0x80000A01u), u"2147486209\tJapanese (Shift JIS) *"_s);
@@ -70,27 +66,8 @@ TEST(EncodingsCommand, marksTheStoredActiveList)
 
 TEST(EncodingsCommand, damagedActiveListIsReportedAndDefaultsShown)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    {
-        QSettings settings(home.filePath(u"config/Quirefold/Quirefold.conf"_s),
-                           QSettings::IniFormat);
-        settings.setValue(u"Active Text Encoding List"_s, u"[3, \"x\""_s);
-    }
-    const CliRun run = runEncodings(home);
+    const CliRun run = runEncodings(u"[3, \"x\""_s);
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.err.contains(u"Active Text Encoding List"_s)) << qPrintable(run.err);
     EXPECT_EQ(lineOf(run.out, 4), u"4\tUnicode (UTF-8) *"_s);
-}
-
-TEST(EncodingsCommand, argumentsAreRefused)
-{
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    for (const QString &argument : {u"extra"_s, u"--json"_s}) {
-        const CliRun run = runEncodings(home, {argument});
-        EXPECT_EQ(run.exitCode, 2) << qPrintable(argument);
-        EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_EQ(run.err.count(u'\n'), 1) << qPrintable(run.err);
-    }
 }

@@ -1,13 +1,10 @@
 // --from-encoding CODE of check, export and save: read a file in a named
 // encoding, whatever its bytes look like.
 #include "CliRunner.h"
-#include "TestFiles.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -16,7 +13,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using QfTest::readAll;
-using QfTest::writeAll;
 
 // "Иванов" in KOI8-R; read as windows-1251 it is other Cyrillic letters.
 const QByteArray kKoi8Name = "\xE9\xD7\xC1\xCE\xCF\xD7";
@@ -25,27 +21,15 @@ const QString kName = u"\u0418\u0432\u0430\u043d\u043e\u0432"_s;
 class FromEncoding : public ::testing::Test
 {
 protected:
-    QTemporaryDir dir;
-    QString bib;
-    void SetUp() override
-    {
-        bib = dir.filePath(u"koi.bib"_s);
-        writeAll(bib, "@article{iv, author = {" + kKoi8Name + ", S.}, title = {T}}\n");
-    }
+    CliHome dir;
+    QString bib = dir.write(u"koi.bib"_s, "@article{iv, author = {" + kKoi8Name + ", S.}}\n");
+
     QString authorExported(const QStringList &extra)
     {
-        const CliRun run = runCli(QStringList{u"export"_s, bib} + extra, {}, dir.path());
+        const CliRun run = dir.run(QStringList{u"export"_s, bib} + extra);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const QJsonArray items = QJsonDocument::fromJson(run.out.toUtf8()).array();
-        return items.isEmpty() ? QString()
-                               : items.first()
-                                     .toObject()
-                                     .value(u"fields"_s)
-                                     .toObject()
-                                     .value(u"author"_s)
-                                     .toObject()
-                                     .value(u"edit"_s)
-                                     .toString();
+        const QJsonValue fields = QJsonDocument::fromJson(run.out.toUtf8())[0][u"fields"_s];
+        return fields[u"author"_s][u"edit"_s].toString();
     }
 };
 
@@ -71,8 +55,7 @@ TEST_F(FromEncoding, exportReadsTheFileInTheNamedEncoding)
 
 TEST_F(FromEncoding, checkReportsTheEncodingUsedAndAFailure)
 {
-    CliRun run = runCli({u"check"_s, u"--json"_s, u"--from-encoding"_s, u"0x80000A02"_s, bib}, {},
-                        dir.path());
+    CliRun run = dir.run({u"check"_s, u"--json"_s, u"--from-encoding"_s, u"0x80000A02"_s, bib});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     QJsonObject report = QJsonDocument::fromJson(run.out.toUtf8()).object();
     EXPECT_EQ(report.value(u"encoding"_s).toObject().value(u"code"_s).toInteger(),
@@ -80,7 +63,7 @@ TEST_F(FromEncoding, checkReportsTheEncodingUsedAndAFailure)
     EXPECT_EQ(report.value(u"entries"_s).toInt(), 1);
 
     // Not valid UTF-8: reported, nothing read, nothing guessed.
-    run = runCli({u"check"_s, u"--json"_s, u"--from-encoding"_s, u"4"_s, bib}, {}, dir.path());
+    run = dir.run({u"check"_s, u"--json"_s, u"--from-encoding"_s, u"4"_s, bib});
     EXPECT_EQ(run.exitCode, 1);
     report = QJsonDocument::fromJson(run.out.toUtf8()).object();
     EXPECT_EQ(report.value(u"entries"_s).toInt(), 0);
@@ -89,8 +72,7 @@ TEST_F(FromEncoding, checkReportsTheEncodingUsedAndAFailure)
 
 TEST_F(FromEncoding, saveWritesTheEncodingItReadSoTheBytesSurvive)
 {
-    const CliRun run =
-        runCli({u"save"_s, bib, u"--from-encoding"_s, u"0x80000A02"_s}, {}, dir.path());
+    const CliRun run = dir.run({u"save"_s, bib, u"--from-encoding"_s, u"0x80000A02"_s});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QByteArray saved = readAll(bib);
     EXPECT_TRUE(saved.contains(kKoi8Name + ", S."));
@@ -100,14 +82,10 @@ TEST_F(FromEncoding, saveWritesTheEncodingItReadSoTheBytesSurvive)
 TEST_F(FromEncoding, unknownOrMissingCodeIsAUsageError)
 {
     for (const QString &command : {u"check"_s, u"export"_s, u"save"_s}) {
-        EXPECT_EQ(
-            runCli({command, bib, u"--from-encoding"_s, u"Klingon"_s}, {}, dir.path()).exitCode, 2)
-            << command.toStdString();
-        EXPECT_EQ(
-            runCli({command, bib, u"--from-encoding"_s, u"999999"_s}, {}, dir.path()).exitCode, 2)
-            << command.toStdString();
-        EXPECT_EQ(runCli({command, bib, u"--from-encoding"_s}, {}, dir.path()).exitCode, 2)
-            << command.toStdString();
+        for (const QStringList &code : {QStringList{u"Klingon"_s}, {u"999999"_s}, {}}) {
+            const CliRun run = dir.run(QStringList{command, bib, u"--from-encoding"_s} + code);
+            EXPECT_EQ(run.exitCode, 2) << command.toStdString() << " " << code.value(0).toStdString();
+        }
     }
     EXPECT_EQ(readAll(bib + u".1"_s), QByteArray("<absent>"));
 }

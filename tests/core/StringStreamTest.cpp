@@ -81,65 +81,35 @@ TEST(StringInputStream, emptyTextAnswersEndEverywhere)
     EXPECT_EQ(StringInputStream().length(), 0);
 }
 
-TEST(StringInputStream, getWordSkipsDelimitersAndConsumesTheTerminator)
+TEST(StringInputStream, wordReadersSkipDelimitersAndConsumeTheTerminator)
 {
     StringInputStream stream(u"  ,foo, bar"_s);
     EXPECT_EQ(stream.getWord(), u"foo"_s);
     EXPECT_EQ(stream.position(), 7);
     EXPECT_EQ(stream.getWord(), u"bar"_s);
     EXPECT_FALSE(stream.getWord().has_value());
-
     StringInputStream skipped(u"abc,def"_s);
     skipped.skipWord();
     EXPECT_EQ(skipped.getChar(), u'd');
-}
 
-TEST(StringInputStream, wordsEndOnlyAtPunctuationAndSpace)
-{
-    struct Row
-    {
-        const char *name;
-        QString text;
-        QString word;
+    // Words end only at punctuation and space.
+    const std::pair<QString, QString> words[] = {
+        {u"a=b"_s, u"a=b"_s},     {u"a#b"_s, u"a"_s},           {u"$x~y$ z"_s, u"$x~y$"_s},
+        {u"(x2y)"_s, u"x2y"_s},   {u"«caf\u00e9»"_s, u"caf\u00e9"_s},
     };
-    const Row rows[] = {
-        {"equalsIsASymbol", u"a=b"_s, u"a=b"_s},
-        {"numberSignIsPunctuation", u"a#b"_s, u"a"_s},
-        {"dollarAndTildeStayInside", u"$x~y$ z"_s, u"$x~y$"_s},
-        {"digitsAndLettersMix", u"(x2y)"_s, u"x2y"_s},
-        {"nonAsciiLetters", u"«caf\u00e9»"_s, u"caf\u00e9"_s},
-    };
-    for (const Row &row : rows) {
-        StringInputStream stream(row.text);
-        EXPECT_EQ(stream.getWord(), row.word) << row.name;
-    }
-}
+    for (const auto &[text, word] : words)
+        EXPECT_EQ(StringInputStream(text).getWord(), word) << text.toStdString();
 
-TEST(StringInputStream, getWordNonSpaceKeepsPunctuation)
-{
-    StringInputStream stream(u" \t a,b.c\nnext"_s);
-    EXPECT_EQ(stream.getWordNonSpace(), u"a,b.c"_s);
-    EXPECT_EQ(stream.getWordNonSpace(), u"next"_s);
-    EXPECT_FALSE(stream.getWordNonSpace().has_value());
-}
+    StringInputStream nonSpace(u" \t a,b.c\nnext"_s);
+    EXPECT_EQ(nonSpace.getWordNonSpace(), u"a,b.c"_s);
+    EXPECT_EQ(nonSpace.getWordNonSpace(), u"next"_s);
+    EXPECT_FALSE(nonSpace.getWordNonSpace().has_value());
 
-TEST(StringInputStream, getWordBeginsWithSkipsOtherWords)
-{
-    StringInputStream stream(u"xa, yb #bc, bb end"_s);
-    EXPECT_EQ(stream.getWordBeginsWith(u'b'), u"bc"_s);
-    EXPECT_EQ(stream.getWordBeginsWith(u'b'), u"bb"_s);
-    EXPECT_FALSE(stream.getWordBeginsWith(u'b').has_value());
-
-    StringInputStream delimiter(u"a, #b"_s);
-    EXPECT_FALSE(delimiter.getWordBeginsWith(u'#').has_value());
-}
-
-TEST(StringInputStream, spacesToASpaceCollapsesEveryRun)
-{
-    StringInputStream stream(u"a \t\n b\u00a0\u3000\r\nc  "_s);
-    stream.setSpacesToASpace(true);
-    EXPECT_EQ(readAll(stream), u"a b c "_s);
-    EXPECT_TRUE(stream.atEnd());
+    StringInputStream begins(u"xa, yb #bc, bb end"_s);
+    EXPECT_EQ(begins.getWordBeginsWith(u'b'), u"bc"_s);
+    EXPECT_EQ(begins.getWordBeginsWith(u'b'), u"bb"_s);
+    EXPECT_FALSE(begins.getWordBeginsWith(u'b').has_value());
+    EXPECT_FALSE(StringInputStream(u"a, #b"_s).getWordBeginsWith(u'#').has_value());
 }
 
 TEST(StringInputStream, mappingsApplyWhateverTheFlags)
@@ -157,6 +127,7 @@ TEST(StringInputStream, mappingsApplyWhateverTheFlags)
         {"yenUnchangedByDefault", u"\u00a5alpha"_s, false, false, u"\u00a5alpha"_s},
         {"yenReadsAsBackslash", u"\u00a5alpha"_s, false, true, u"\\alpha"_s},
         {"yenIsNotASpace", u" \u00a5 x"_s, true, true, u" \\ x"_s},
+        {"everyRunCollapses", u"a \t\n b\u00a0\u3000\r\nc  "_s, true, false, u"a b c "_s},
     };
     for (const Row &row : rows) {
         StringInputStream stream(row.text);
@@ -222,17 +193,15 @@ TEST(StringInputStream, ungetCharStepsBackOneUnitAndRestoresSpaceState)
     start.ungetChar();
     EXPECT_EQ(start.position(), 0);
     EXPECT_EQ(start.getChar(), u'x');
-}
 
-TEST(StringInputStream, ungetAfterCollapsedRunMovesOneUnitOnly)
-{
-    StringInputStream stream(u"a   b"_s);
-    stream.setSpacesToASpace(true);
-    stream.getChar();
-    stream.getChar();
-    EXPECT_EQ(stream.getChar(), u'b');
-    stream.ungetChar();
-    EXPECT_EQ(stream.position(), 4);
+    // After a collapsed run it moves back one unit only.
+    StringInputStream run(u"a   b"_s);
+    run.setSpacesToASpace(true);
+    run.getChar();
+    run.getChar();
+    EXPECT_EQ(run.getChar(), u'b');
+    run.ungetChar();
+    EXPECT_EQ(run.position(), 4);
 }
 
 TEST(StringInputStream, nulInsideTextIsTellableFromTheEnd)
@@ -265,30 +234,20 @@ TEST(StringOutputStream, keepsEverythingInOrderAcrossFlushes)
     out.putChar(u'z');
     EXPECT_EQ(out.length(), 13);
     EXPECT_EQ(out.stringValue(), u"abcdefghijXYz"_s);
+    // A value handed out does not change later.
+    const QString first = out.stringValue();
     out.putChar(u'!');
+    EXPECT_EQ(first, u"abcdefghijXYz"_s);
     EXPECT_EQ(out.stringValue(), u"abcdefghijXYz!"_s);
     out.clearAll();
     EXPECT_EQ(out.length(), 0);
     EXPECT_EQ(out.stringValue(), QString());
-}
 
-TEST(StringOutputStream, valueHandedOutDoesNotChangeLater)
-{
-    StringOutputStream out = StringOutputStream::stringOutputStream();
-    out.putString(u"ab");
-    const QString first = out.stringValue();
-    out.putChar(u'c');
-    EXPECT_EQ(first, u"ab"_s);
-    EXPECT_EQ(out.stringValue(), u"abc"_s);
-}
-
-TEST(StringOutputStream, degenerateCapacityStillWorks)
-{
     for (int capacity : {0, -3, 1}) {
-        StringOutputStream out = StringOutputStream::stringOutputStreamWithMaxLength(capacity);
-        out.putChar(u'a');
-        out.putChar(u'b');
-        EXPECT_EQ(out.stringValue(), u"ab"_s) << capacity;
+        StringOutputStream small = StringOutputStream::stringOutputStreamWithMaxLength(capacity);
+        small.putChar(u'a');
+        small.putChar(u'b');
+        EXPECT_EQ(small.stringValue(), u"ab"_s) << capacity;
     }
 }
 

@@ -123,6 +123,8 @@ TEST_F(BibItemTest, entryTextWritesOneLinePerFieldInAlphabeticalOrder)
                                 u"\ttitle = \"A {B} C\",\n"
                                 u"\tyear = 2004\n"
                                 u"}\n\n"_s);
+    auto empty = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, std::nullopt, &db);
+    EXPECT_EQ(entryText(*empty), u"@MISC { k,\n\n}\n\n");
 }
 
 TEST_F(BibItemTest, entryTextWritesEachValueSoThatItReadsBack)
@@ -168,12 +170,6 @@ TEST_F(BibItemTest, emptyValueIsWrittenAsEmptyBracesSoTheFieldSurvives)
     BibItem::FieldElements read;
     ASSERT_TRUE(BibItem::checkRawValidity(item->rawField(), read));
     EXPECT_TRUE(read.contains(u"note"_s));
-}
-
-TEST_F(BibItemTest, entryTextOfAnItemWithoutFields)
-{
-    auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, std::nullopt, &db);
-    EXPECT_EQ(entryText(*item), u"@MISC { k,\n\n}\n\n");
 }
 
 TEST_F(BibItemTest, attachmentModeDecidesHowTheFileIsWritten)
@@ -279,11 +275,7 @@ TEST_F(BibItemTest, validRawTextReplacesTheFieldsButNotThePseudoFields)
     EXPECT_FALSE(item->bibFieldsForEdit().contains(u"year"_s));
     EXPECT_EQ(item->fieldDataForEdit(u"bibkey"_s), u"k");
     EXPECT_TRUE(item->isDirty());
-}
-
-TEST_F(BibItemTest, emptyRawTextRemovesEveryFieldButThePseudoFields)
-{
-    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"title = {T}, year = 2004"_s));
+    // A valid text without any field removes every field.
     EXPECT_TRUE(item->setRawFields(u"  \n"_s));
     EXPECT_EQ(item->bibFieldsForEdit().size(), 3);
     EXPECT_EQ(item->fieldDataForEdit(u"bibkey"_s), u"k");
@@ -544,7 +536,7 @@ TEST_F(BibItemTest, archiveRestoresTheSameElements)
 
 // ---- Searching --------------------------------------------------------------
 
-TEST_F(BibItemTest, matchKeyIgnoresKeyNotesAndLetterCase)
+TEST_F(BibItemTest, matchKeyIgnoresKeyNotesAndLetterCaseAndTextSearchReadsDisplayForms)
 {
     auto a = db.add(u"ARTICLE"_s, u"a"_s,
                     fieldsFrom(u"title = {Neural Nets}, author = {A. Smith}, annote = {x}"_s));
@@ -554,10 +546,8 @@ TEST_F(BibItemTest, matchKeyIgnoresKeyNotesAndLetterCase)
     EXPECT_EQ(a->matchKey(false), b->matchKey(false));
     EXPECT_NE(a->matchKey(false), c->matchKey(false));
     EXPECT_EQ(BibItem::create()->matchKey(false), u"empty item");
-}
 
-TEST_F(BibItemTest, containsStringSearchesTheNamedDisplayFields)
-{
+    // Text search reads the named display fields.
     auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"title = {Caf\\'e Society}"_s));
     EXPECT_TRUE(item->containsString(u"café"_s, {u"title"_s}, Qt::CaseInsensitive));
     EXPECT_FALSE(item->containsString(u"café"_s, {u"title"_s}, Qt::CaseSensitive));

@@ -1,5 +1,7 @@
 #include "prefs/WordListFile.h"
 
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,24 +10,8 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
+using QfTest::readAll;
+using QfTest::writeAll;
 
 TEST(WordListFile, wordsAreNormalisedByCategory)
 {
@@ -52,14 +38,14 @@ TEST(WordListFile, exportWritesSortedUtf8Lines)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"nouns.txt"_s);
-    writeFile(dir, u"nouns.txt"_s, "old contents\n");
+    writeAll(dir.filePath(u"nouns.txt"_s), "old contents\n");
     QString errorKey = u"unset"_s;
     ASSERT_TRUE(WordListFile::exportWords({u"Zeeman"_s, u"Dirac"_s, u"Bohr"_s}, path, errorKey));
     EXPECT_TRUE(errorKey.isEmpty());
-    EXPECT_EQ(readFile(path), QByteArray("Bohr\nDirac\nZeeman\n"));
+    EXPECT_EQ(readAll(path), QByteArray("Bohr\nDirac\nZeeman\n"));
     // A letter outside Mac OS Roman survives.
     ASSERT_TRUE(WordListFile::exportWords({u"\u010cerenkov"_s}, path, errorKey));
-    EXPECT_EQ(readFile(path), u"\u010cerenkov\n"_s.toUtf8());
+    EXPECT_EQ(readAll(path), u"\u010cerenkov\n"_s.toUtf8());
 }
 
 TEST(WordListFile, exportFailuresNameTheirCause)
@@ -121,7 +107,8 @@ TEST(WordListFile, decodesUtf8FirstAndOldEncodingsOnlyWhenItFails)
 TEST(WordListFile, importAddsNewWordsAndCountsTheOthers)
 {
     QTemporaryDir dir;
-    const QString path = writeFile(dir, u"words.txt"_s, "bohr, Dirac;einstein\n\nDIRAC (fermi)\n");
+    const QString path = dir.filePath(u"words.txt"_s);
+    writeAll(path, "bohr, Dirac;einstein\n\nDIRAC (fermi)\n");
     const WordListFile::ImportResult result =
         WordListFile::importWords({u"Dirac"_s, u"Zeeman"_s}, path, WordListFile::ProperNouns);
     EXPECT_TRUE(result.readable);

@@ -1,5 +1,6 @@
 #include "storage/AttachmentManager.h"
 
+#include "TestFiles.h"
 #include "core/AlertPresenter.h"
 
 #include <QDir>
@@ -14,18 +15,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
+using QfTest::readAll;
+using QfTest::writeAll;
 
 class AttachmentManagerTest : public ::testing::Test
 {
@@ -54,7 +45,7 @@ protected:
     QString dropped(const QString &name, const QByteArray &data = "pdf")
     {
         const QString path = outside + u'/' + name;
-        writeFile(path, data);
+        writeAll(path, data);
         return path;
     }
 };
@@ -96,7 +87,7 @@ TEST_F(AttachmentManagerTest, singleFileInEachMode)
         ASSERT_TRUE(stored.has_value()) << row.name << qPrintable(failure.key);
         EXPECT_EQ(*stored, row.expectedStored) << row.name;
         const QString destination = database + u'/' + *stored;
-        EXPECT_EQ(readFile(destination), QByteArray(row.name)) << row.name;
+        EXPECT_EQ(readAll(destination), QByteArray(row.name)) << row.name;
         EXPECT_EQ(QFile::exists(source), row.originalStays) << row.name;
         EXPECT_EQ(QFileInfo(destination).isSymLink(), row.destinationIsLink) << row.name;
         QDir(settings.attachmentFolder).removeRecursively();
@@ -135,8 +126,8 @@ TEST_F(AttachmentManagerTest, severalFilesGoIntoAKeyFolderAndTakenNamesGetASuffi
                                              u"doe99"_s, {}, false, settings, failure);
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(*stored, u"Attachments/doe99_1"_s);
-    EXPECT_EQ(readFile(database + u"/Attachments/doe99_1/a.pdf"_s), "A");
-    EXPECT_EQ(readFile(database + u"/Attachments/doe99_1/b.pdf"_s), "B");
+    EXPECT_EQ(readAll(database + u"/Attachments/doe99_1/a.pdf"_s), "A");
+    EXPECT_EQ(readAll(database + u"/Attachments/doe99_1/b.pdf"_s), "B");
 }
 
 TEST_F(AttachmentManagerTest, appendingToASingleFileMakesAFolderHoldingBoth)
@@ -150,8 +141,8 @@ TEST_F(AttachmentManagerTest, appendingToASingleFileMakesAFolderHoldingBoth)
                                                              current, true, settings, failure);
     ASSERT_TRUE(second.has_value()) << qPrintable(failure.key);
     EXPECT_EQ(*second, u"Attachments/doe99"_s);
-    EXPECT_EQ(readFile(database + u"/Attachments/doe99/doe99.pdf"_s), "A");
-    EXPECT_EQ(readFile(database + u"/Attachments/doe99/b.pdf"_s), "B");
+    EXPECT_EQ(readAll(database + u"/Attachments/doe99/doe99.pdf"_s), "A");
+    EXPECT_EQ(readAll(database + u"/Attachments/doe99/b.pdf"_s), "B");
     EXPECT_FALSE(QFile::exists(current));
 }
 
@@ -164,7 +155,7 @@ TEST_F(AttachmentManagerTest, appendingToAFolderAddsToItAndToAMissingFileReplace
                                                              folder, true, settings, failure);
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(*stored, u"Attachments/doe99"_s);
-    EXPECT_EQ(readFile(folder + u"/c.pdf"_s), "C");
+    EXPECT_EQ(readAll(folder + u"/c.pdf"_s), "C");
 
     const auto replaced = AttachmentManager::appendAttachments(
         {dropped(u"d.pdf"_s)}, u"other"_s, database + u"/gone.pdf"_s, true, settings, failure);
@@ -175,7 +166,7 @@ TEST_F(AttachmentManagerTest, appendingToAFolderAddsToItAndToAMissingFileReplace
 TEST_F(AttachmentManagerTest, overwriteQuestionDecidesAndIsAskedOnce)
 {
     ASSERT_TRUE(QDir().mkpath(settings.attachmentFolder));
-    writeFile(settings.attachmentFolder + u"/doe99.pdf"_s, "OLD");
+    writeAll(settings.attachmentFolder + u"/doe99.pdf"_s, "OLD");
     {
         ScriptedAlertPresenter alerts({1}); // Cancel
         AttachmentManager::Failure failure;
@@ -184,31 +175,31 @@ TEST_F(AttachmentManagerTest, overwriteQuestionDecidesAndIsAskedOnce)
         EXPECT_TRUE(failure.key.isEmpty());
         ASSERT_EQ(alerts.requests().size(), 1u);
         EXPECT_EQ(alerts.requests()[0].alternateButton, u"Overwrite"_s);
-        EXPECT_EQ(readFile(settings.attachmentFolder + u"/doe99.pdf"_s), "OLD");
+        EXPECT_EQ(readAll(settings.attachmentFolder + u"/doe99.pdf"_s), "OLD");
     }
     {
         ScriptedAlertPresenter alerts({0}); // Overwrite
         AttachmentManager::Failure failure;
         EXPECT_TRUE(AttachmentManager::appendAttachments({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s,
                                                          {}, false, settings, failure));
-        EXPECT_EQ(readFile(settings.attachmentFolder + u"/doe99.pdf"_s), "NEW");
+        EXPECT_EQ(readAll(settings.attachmentFolder + u"/doe99.pdf"_s), "NEW");
     }
 }
 
 TEST_F(AttachmentManagerTest, headlessAnswerNeverOverwrites)
 {
     const QString existing = dir.filePath(u"taken.pdf"_s);
-    writeFile(existing, "KEEP");
+    writeAll(existing, "KEEP");
     AttachmentManager::Failure failure;
     EXPECT_FALSE(AttachmentManager::checkOverwriteFile(existing, failure));
-    EXPECT_EQ(readFile(existing), "KEEP");
+    EXPECT_EQ(readAll(existing), "KEEP");
 }
 
 TEST_F(AttachmentManagerTest, overwritingAFolderRemovesItsContents)
 {
     const QString folder = dir.filePath(u"taken"_s);
     ASSERT_TRUE(QDir().mkpath(folder + u"/inner"_s));
-    writeFile(folder + u"/inner/x"_s, "x");
+    writeAll(folder + u"/inner/x"_s, "x");
     ScriptedAlertPresenter alerts({0});
     AttachmentManager::Failure failure;
     EXPECT_TRUE(AttachmentManager::checkOverwriteFile(folder, failure));
@@ -219,7 +210,7 @@ TEST_F(AttachmentManagerTest, overwritingAFolderRemovesItsContents)
 
 TEST_F(AttachmentManagerTest, attachmentFolderThatIsAFileFails)
 {
-    writeFile(settings.attachmentFolder, "not a folder");
+    writeAll(settings.attachmentFolder, "not a folder");
     AttachmentManager::Failure failure;
     EXPECT_FALSE(AttachmentManager::appendAttachments({dropped(u"x.pdf"_s)}, u"k"_s, {}, false,
                                                       settings, failure));

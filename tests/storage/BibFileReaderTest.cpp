@@ -227,55 +227,39 @@ TEST(BibFileReader, commentKeepsLineBreaksAndPreambleCollapsesSpaces)
     EXPECT_EQ(database->preambleList(), QStringList{u"\\def \\x {y}"_s});
 }
 
-TEST(BibFileReader, strayTextIsKeptWordForWord)
+// What is not read as an entry is kept word for word, as a comment or as unread text.
+TEST(BibFileReader, textThatIsNoEntryIsKeptWordForWord)
 {
-    BibFixture fixture;
-    auto database =
-        fixture.load(kEntryA + "Some words, with a mail@example.org address.\n" + kEntryB);
-    ASSERT_TRUE(database);
-    EXPECT_EQ(database->commentList(),
-              QStringList{u"Some words, with a mail@example.org address."_s});
-    EXPECT_EQ(keysOf(*database), (QStringList{u"a"_s, u"b"_s}));
-}
-
-TEST(BibFileReader, brokenEntryIsKeptAsItStands)
-{
-    BibFixture fixture;
-    auto database = fixture.load("@misc{nokey title = {x}}\n" + kEntryB);
-    ASSERT_TRUE(database);
-    EXPECT_EQ(database->commentList(), QStringList{u"@misc{nokey title = {x}}"_s});
-}
-
-TEST(BibFileReader, runawayEntryStopsAtTheNextEntryLine)
-{
-    BibFixture fixture;
-    auto database =
-        fixture.load("@misc{r, title = {open\n@book{b, title = {Beta}}\n@misc{c, title={C}}\n");
-    ASSERT_TRUE(database);
-    EXPECT_EQ(keysOf(*database), (QStringList{u"b"_s, u"c"_s}));
-    EXPECT_EQ(database->unreadTextList(), QStringList{u"@misc{r, title = {open"_s});
-}
-
-TEST(BibFileReader, unreadTextIsKeptAsOnePieceUpToTheNextReadableBlock)
-{
-    BibFixture fixture;
-    auto database = fixture.load("@misc{u, title = \"a } b\" x}\nmore } text\n" + kEntryB +
-                                 "@misc{v, title = {open\n\n} stray\n");
-    ASSERT_TRUE(database);
-    EXPECT_EQ(keysOf(*database), QStringList{u"b"_s});
-    EXPECT_EQ(database->unreadTextList(),
-              (QStringList{u"@misc{u, title = \"a } b\" x}\nmore } text"_s,
-                           u"@misc{v, title = {open\n\n} stray"_s}));
-}
-
-TEST(BibFileReader, commentedOutEntryStaysOneComment)
-{
-    BibFixture fixture;
-    auto database = fixture.load("@comment{@InProceedings{x,\n title = {T}}\n}\n" + kEntryB);
-    ASSERT_TRUE(database);
-    EXPECT_EQ(keysOf(*database), QStringList{u"b"_s});
-    EXPECT_EQ(database->commentList().size(), 1);
-    EXPECT_FALSE(database->readingErrors());
+    struct Row
+    {
+        const char *name;
+        QByteArray bytes;
+        QStringList keys, comments, unread;
+    };
+    const Row rows[] = {
+        {"stray text", kEntryA + "Some words, with a mail@example.org address.\n" + kEntryB,
+         {u"a"_s, u"b"_s}, {u"Some words, with a mail@example.org address."_s}, {}},
+        {"broken entry", "@misc{nokey title = {x}}\n" + kEntryB, {u"b"_s},
+         {u"@misc{nokey title = {x}}"_s}, {}},
+        {"runaway entry up to the next entry line",
+         "@misc{r, title = {open\n@book{b, title = {Beta}}\n@misc{c, title={C}}\n",
+         {u"b"_s, u"c"_s}, {}, {u"@misc{r, title = {open"_s}},
+        {"unread text up to the next readable block",
+         "@misc{u, title = \"a } b\" x}\nmore } text\n" + kEntryB +
+             "@misc{v, title = {open\n\n} stray\n",
+         {u"b"_s}, {},
+         {u"@misc{u, title = \"a } b\" x}\nmore } text"_s, u"@misc{v, title = {open\n\n} stray"_s}},
+        {"commented-out entry", "@comment{@InProceedings{x,\n title = {T}}\n}\n" + kEntryB,
+         {u"b"_s}, {u"@InProceedings{x,\n title = {T}}"_s}, {}},
+    };
+    for (const Row &row : rows) {
+        BibFixture fixture;
+        auto database = fixture.load(row.bytes);
+        ASSERT_TRUE(database) << row.name;
+        EXPECT_EQ(keysOf(*database), row.keys) << row.name;
+        EXPECT_EQ(database->commentList(), row.comments) << row.name;
+        EXPECT_EQ(database->unreadTextList(), row.unread) << row.name;
+    }
 }
 
 TEST(BibFileReader, duplicateKeyErrorNamesOldAndNewKey)

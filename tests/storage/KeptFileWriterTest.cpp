@@ -6,6 +6,7 @@
 #include "prefs/BibPreferences.h"
 #include "storage/DatabaseSaver.h"
 #include "storage/LocalDatabase.h"
+#include "StorageTestSupport.h"
 #include "TestFiles.h"
 
 #include <QFile>
@@ -19,18 +20,6 @@ namespace {
 
 using QfTest::readAll;
 using QfTest::writeAll;
-
-std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
-{
-    auto database = LocalDatabase::localDatabaseWithFile(path, false);
-    if (!database)
-        return nullptr;
-    database->startLoading();
-    database->waitForLoading();
-    if (database->isLoading())
-        database->setWaitingStatus(0);
-    return database;
-}
 
 // The saved bytes after the settings block and the two line breaks that end it.
 QByteArray afterSettings(const QByteArray &saved)

@@ -70,61 +70,44 @@ TEST(LoadingCoordinator, severalFilesLoadAtOnceAndOpenInTheTree)
     EXPECT_FALSE(coordinator.initialLoading());
 }
 
-TEST(LoadingCoordinator, openingTheSameFileTwiceGivesTheSameNode)
+// Opening a file already open gives its node; a missing file is refused with an alert.
+TEST(LoadingCoordinator, openFilesAreReusedAndMissingOnesRefused)
 {
     BibFixture fixture;
-    LoadingCoordinator coordinator;
-    const QString path = fixture.write(u"same.bib"_s, entries(3, "s"));
-    LocalDatabase *first = coordinator.appendLocalDatabase(path, false);
-    LocalDatabase *second = coordinator.appendLocalDatabase(path, false);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(coordinator.databaseNode()->numberOfChildren(), 1);
-    ASSERT_TRUE(waitUntilLoaded(coordinator));
-}
-
-TEST(LoadingCoordinator, missingFileIsRefusedWithAnAlert)
-{
     ScriptedAlertPresenter presenter;
     LoadingCoordinator coordinator;
     EXPECT_FALSE(coordinator.appendLocalDatabase(u"/no/such/dir/x.bib"_s, false));
     EXPECT_EQ(presenter.requests().size(), 1u);
     EXPECT_FALSE(coordinator.isLoading());
-}
-
-struct ErrorAnswerCase
-{
-    const char *name;
-    int answer; // the alert's answer: 1 OK, 0 Cancel
-    bool keptInTree;
-};
-
-class LoadingErrorAnswer : public testing::TestWithParam<ErrorAnswerCase>
-{};
-
-TEST_P(LoadingErrorAnswer, decidesWhetherTheDatabaseStays)
-{
-    BibFixture fixture;
-    ScriptedAlertPresenter presenter({GetParam().answer});
-    LoadingCoordinator coordinator;
-    const QString path =
-        fixture.write(u"bad.bib"_s, "@misc{a, title={x}}\nstray words\n@misc{a, title={y}}\n");
-    ASSERT_TRUE(coordinator.appendLocalDatabase(path, false));
-    QString dropped;
-    QObject::connect(&coordinator, &LoadingCoordinator::databaseDropped,
-                     [&](const QString &d) { dropped = d; });
+    const QString path = fixture.write(u"same.bib"_s, entries(3, "s"));
+    LocalDatabase *first = coordinator.appendLocalDatabase(path, false);
+    EXPECT_EQ(coordinator.appendLocalDatabase(path, false), first);
+    EXPECT_EQ(coordinator.databaseNode()->numberOfChildren(), 1);
     ASSERT_TRUE(waitUntilLoaded(coordinator));
-    const auto requests = presenter.requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].message.count(u"* "_s), 2); // both problems, one per line
-    EXPECT_EQ(coordinator.databaseNode()->numberOfChildren(), GetParam().keptInTree ? 1 : 0);
-    EXPECT_EQ(dropped.isEmpty(), GetParam().keptInTree);
-    EXPECT_EQ(coordinator.databaseNode()->numItems(), GetParam().keptInTree ? 2 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, LoadingErrorAnswer,
-                         testing::Values(ErrorAnswerCase{"okKeeps", 1, true},
-                                         ErrorAnswerCase{"cancelDrops", 0, false}),
-                         [](const auto &row) { return std::string(row.param.name); });
+// The answer to the reading errors decides whether the database stays: OK keeps, Cancel drops.
+TEST(LoadingCoordinator, answerToReadingErrorsDecidesWhetherTheDatabaseStays)
+{
+    for (const bool kept : {true, false}) {
+        BibFixture fixture;
+        ScriptedAlertPresenter presenter({kept ? 1 : 0});
+        LoadingCoordinator coordinator;
+        const QString path =
+            fixture.write(u"bad.bib"_s, "@misc{a, title={x}}\nstray words\n@misc{a, title={y}}\n");
+        ASSERT_TRUE(coordinator.appendLocalDatabase(path, false));
+        QString dropped;
+        QObject::connect(&coordinator, &LoadingCoordinator::databaseDropped,
+                         [&](const QString &d) { dropped = d; });
+        ASSERT_TRUE(waitUntilLoaded(coordinator));
+        const auto requests = presenter.requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].message.count(u"* "_s), 2); // both problems, one per line
+        EXPECT_EQ(coordinator.databaseNode()->numberOfChildren(), kept ? 1 : 0);
+        EXPECT_EQ(dropped.isEmpty(), kept);
+        EXPECT_EQ(coordinator.databaseNode()->numItems(), kept ? 2 : 0);
+    }
+}
 
 TEST(LoadingCoordinator, stoppingLoadsAndClosingTheTreeIsSafe)
 {

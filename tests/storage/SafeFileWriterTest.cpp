@@ -53,64 +53,41 @@ class SafeFileWriterTest : public ::testing::Test
 protected:
     QTemporaryDir dir;
     QString path(const QString &name) const { return dir.filePath(name); }
-    QStringList entries() const
-    {
-        return QDir(dir.path())
-            .entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    }
 };
 
 } // namespace
 
-TEST_F(SafeFileWriterTest, rotatesThreeBackupsNewestFirst)
+// Backups rotate newest first; gaps are filled without inventing backups.
+TEST_F(SafeFileWriterTest, rotatesBackupsNewestFirst)
 {
-    const QString file = path(u"a.bib"_s);
-    writeAll(file, "now");
-    writeAll(file + u".1"_s, "one");
-    writeAll(file + u".2"_s, "two");
-    writeAll(file + u".3"_s, "three");
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
-    ASSERT_TRUE(writer.writeFile(file, "new", 3, {}, failure)) << qPrintable(failure.detail);
-    EXPECT_EQ(readAll(file), "new");
-    EXPECT_EQ(readAll(file + u".1"_s), "now");
-    EXPECT_EQ(readAll(file + u".2"_s), "one");
-    EXPECT_EQ(readAll(file + u".3"_s), "two");
-    EXPECT_FALSE(QFile::exists(file + u".4"_s));
-}
-
-TEST_F(SafeFileWriterTest, rotationFillsGapsWithoutInventingBackups)
-{
-    const QString file = path(u"a.bib"_s);
-    writeAll(file, "now");
-    writeAll(file + u".2"_s, "two");
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
-    ASSERT_TRUE(writer.writeFile(file, "new", 3, {}, failure));
-    EXPECT_EQ(readAll(file + u".1"_s), "now");
-    EXPECT_FALSE(QFile::exists(file + u".2"_s));
-    EXPECT_EQ(readAll(file + u".3"_s), "two");
-}
-
-TEST_F(SafeFileWriterTest, zeroBackupsReplacesTheFileAndKeepsNoBackup)
-{
-    const QString file = path(u"a.bib"_s);
-    writeAll(file, "old");
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
-    ASSERT_TRUE(writer.writeFile(file, "new", 0, {}, failure));
-    EXPECT_EQ(readAll(file), "new");
-    EXPECT_EQ(entries(), QStringList{u"a.bib"_s});
-}
-
-TEST_F(SafeFileWriterTest, newFileNeedsNoPredecessor)
-{
-    const QString file = path(u"fresh.bib"_s);
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
-    ASSERT_TRUE(writer.writeFile(file, "data", 5, {}, failure));
-    EXPECT_EQ(readAll(file), "data");
-    EXPECT_EQ(entries(), QStringList{u"fresh.bib"_s});
+    struct Row
+    {
+        const char *name;
+        QStringList before; // "suffix=content"; "" is the file itself
+        int backups;
+        QStringList after;
+    };
+    const Row rows[] = {
+        {"three backups", {u"=now"_s, u".1=one"_s, u".2=two"_s, u".3=three"_s}, 3,
+         {u"=new"_s, u".1=now"_s, u".2=one"_s, u".3=two"_s}},
+        {"a gap", {u"=now"_s, u".2=two"_s}, 3, {u"=new"_s, u".1=now"_s, u".3=two"_s}},
+        {"no backups", {u"=old"_s}, 0, {u"=new"_s}},
+        {"a new file", {}, 5, {u"=new"_s}},
+    };
+    for (const Row &row : rows) {
+        QTemporaryDir local;
+        const QString file = local.filePath(u"a.bib"_s);
+        for (const QString &entry : row.before)
+            writeAll(file + entry.section(u'=', 0, 0), entry.section(u'=', 1).toUtf8());
+        SafeFileWriter writer;
+        SafeFileWriter::Failure failure;
+        ASSERT_TRUE(writer.writeFile(file, "new", row.backups, {}, failure))
+            << row.name << ": " << qPrintable(failure.detail);
+        QStringList after;
+        for (const QString &name : QDir(local.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+            after << name.mid(5) + u'=' + QString::fromUtf8(readAll(local.filePath(name)));
+        EXPECT_EQ(after, row.after) << row.name;
+    }
 }
 
 TEST_F(SafeFileWriterTest, keepsThePermissionsOfTheReplacedFile)

@@ -54,54 +54,39 @@ QStringList rowsFor(int database, int count)
 
 // ---- properties
 
-TEST(SmartLibraryProperties, dictionaryRoundTripKeepsEveryField)
+// Through the tree dictionary, and copied; absent keys keep the defaults.
+TEST(SmartLibraryProperties, treeDictionaryAndCopyKeepEverySearchSetting)
 {
-    setUpLibraryServices();
-    SmartLibraryProperties properties;
-    properties.setTargetDatabaseID(u"DB1"_s);
-    properties.setMatchesAllConditions(false);
-    properties.setUpdateCondition(2);
-    properties.setSearchConditions(
-        {titleContains(u"graph"_s), SmartSearchCondition::conditionWith(25, 25, u"7"_s, true)});
-    const QVariantMap dictionary = properties.makePropertyDictionary();
-    EXPECT_EQ(dictionary.value(u"Search Target"_s).toString(), u"DB1"_s);
-    EXPECT_EQ(dictionary.value(u"Search Conditions"_s).toList().size(), 2);
-
-    SmartLibraryProperties read;
-    read.readFromDictionary(dictionary);
-    EXPECT_EQ(read.targetDatabaseID(), std::optional<QString>(u"DB1"_s));
-    EXPECT_FALSE(read.matchesAllConditions());
-    EXPECT_EQ(read.updateCondition(), 2);
-    EXPECT_EQ(read.searchConditions(), properties.searchConditions());
-    EXPECT_EQ(read.uniqueID(), properties.uniqueID());
-}
-
-TEST(SmartLibraryProperties, absentKeysKeepDefaultsAndEmptyTargetMeansAll)
-{
-    SmartLibraryProperties read;
-    read.readFromDictionary({{u"Search Target"_s, QString()}});
-    EXPECT_FALSE(read.targetDatabaseID().has_value());
-    EXPECT_TRUE(read.matchesAllConditions());
-    EXPECT_EQ(read.updateCondition(), 0);
-    EXPECT_EQ(read.makePropertyDictionary().value(u"Search Target"_s).toString(), QString());
-}
-
-TEST(SmartLibraryProperties, copyTakesEverySearchSetting)
-{
-    SmartLibraryProperties source;
-    source.setDescription(u"Recent"_s);
-    source.setTargetDatabaseID(u"X"_s);
-    source.setUpdateCondition(1);
-    source.setMatchesAllConditions(false);
-    source.setSearchConditions({yearAfter(u"2000"_s)});
+    LibraryTree tree;
+    auto library = libraryWith(
+        {titleContains(u"graph"_s), SmartSearchCondition::conditionWith(25, 25, u"7"_s, true)}, 1,
+        false);
+    library->smartProperties().setTargetDatabaseID(u"DB1"_s);
+    library->smartProperties().setDescription(u"Recent"_s);
+    const SmartLibraryProperties &source = library->smartProperties();
+    auto rebuilt = BibDatabase::createRootNodeWithDictionary(
+        {{u"Database Tree Children"_s, QVariantList{library->makeTreeDictionary()}}});
+    ASSERT_EQ(rebuilt->numberOfChildren(), 1);
+    auto *read = dynamic_cast<SmartLibrary *>(rebuilt->firstChild());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->uniqueID(), library->uniqueID());
     SmartLibraryProperties copy;
     copy.makeCopyOf(source);
-    EXPECT_EQ(copy.description(), u"Recent"_s);
-    EXPECT_EQ(copy.targetDatabaseID(), source.targetDatabaseID());
-    EXPECT_EQ(copy.updateCondition(), 1);
-    EXPECT_FALSE(copy.matchesAllConditions());
-    EXPECT_EQ(copy.searchConditions(), source.searchConditions());
     EXPECT_NE(copy.uniqueID(), source.uniqueID());
+    for (const SmartLibraryProperties *properties : {&read->smartProperties(), &copy}) {
+        EXPECT_EQ(properties->targetDatabaseID(), std::optional<QString>(u"DB1"_s));
+        EXPECT_EQ(properties->description(), u"Recent"_s);
+        EXPECT_EQ(properties->updateCondition(), 1);
+        EXPECT_FALSE(properties->matchesAllConditions());
+        EXPECT_EQ(properties->searchConditions(), source.searchConditions());
+    }
+
+    SmartLibraryProperties empty;
+    empty.readFromDictionary({{u"Search Target"_s, QString()}});
+    EXPECT_FALSE(empty.targetDatabaseID().has_value());
+    EXPECT_TRUE(empty.matchesAllConditions());
+    EXPECT_EQ(empty.updateCondition(), 0);
+    EXPECT_EQ(empty.makePropertyDictionary().value(u"Search Target"_s).toString(), QString());
 }
 
 TEST(SmartLibraryProperties, updateCodeQuestions)
@@ -202,11 +187,10 @@ TEST(SmartLibraryConcurrency, sameEntriesHoweverDatabasesArrive)
     }
     std::sort(expected.begin(), expected.end());
 
-    const auto build = [](LibraryTree &tree) {
+    const auto build = [] {
         std::vector<std::unique_ptr<LocalDatabase>> list;
         for (int d = 0; d < kDatabases; ++d)
             list.push_back(LibraryTree::makeDatabase(u"D%1"_s.arg(d), rowsFor(d, 30)));
-        (void)tree;
         return list;
     };
 
@@ -214,7 +198,7 @@ TEST(SmartLibraryConcurrency, sameEntriesHoweverDatabasesArrive)
         SCOPED_TRACE("one at a time");
         LibraryTree tree;
         SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
-        for (auto &database : build(tree)) {
+        for (auto &database : build()) {
             tree.open(std::move(database));
             library->waitForMerging();
         }
@@ -224,7 +208,7 @@ TEST(SmartLibraryConcurrency, sameEntriesHoweverDatabasesArrive)
         SCOPED_TRACE("all at once while merging");
         LibraryTree tree;
         SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
-        for (auto &database : build(tree))
+        for (auto &database : build())
             tree.open(std::move(database));
         library->waitForMerging();
         EXPECT_FALSE(library->isMerging());
@@ -235,7 +219,7 @@ TEST(SmartLibraryConcurrency, sameEntriesHoweverDatabasesArrive)
         SCOPED_TRACE("explicit update");
         LibraryTree tree;
         SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}, 2));
-        for (auto &database : build(tree))
+        for (auto &database : build())
             tree.open(std::move(database));
         library->updateSmartLibrary(&tree.databases());
         library->updateSmartLibrary(&tree.databases()); // again, while the first may still run
@@ -438,23 +422,4 @@ TEST(SmartLibraryTimer, tickRemovesEntriesThatStoppedMatching)
     item->fixChanged();
     library->timeDependentCheck();
     EXPECT_EQ(keysOfItems(library->itemsSnapshot()), QStringList{u"k1_0"_s});
-}
-
-// ---- the tree dictionary
-
-TEST(SmartLibraryTree, rebuiltFromTheTreeDictionary)
-{
-    LibraryTree tree;
-    auto library = libraryWith({titleContains(u"graph"_s)}, 1, false);
-    const QVariantMap stored = library->makeTreeDictionary();
-    auto rebuilt = BibDatabase::createRootNodeWithDictionary(
-        {{u"Database Tree Children"_s, QVariantList{stored}}});
-    ASSERT_EQ(rebuilt->numberOfChildren(), 1);
-    auto *copy = dynamic_cast<SmartLibrary *>(rebuilt->firstChild());
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->uniqueID(), library->uniqueID());
-    EXPECT_EQ(copy->smartProperties().updateCondition(), 1);
-    EXPECT_FALSE(copy->smartProperties().matchesAllConditions());
-    EXPECT_EQ(copy->smartProperties().searchConditions(),
-              library->smartProperties().searchConditions());
 }

@@ -43,6 +43,19 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Opens the file at `path` as the window does and keeps it despite reading errors.
+inline std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
+{
+    auto database = LocalDatabase::localDatabaseWithFile(path, false);
+    if (!database)
+        return nullptr;
+    database->startLoading();
+    database->waitForLoading();
+    if (database->isLoading())
+        database->setWaitingStatus(0);
+    return database;
+}
+
 inline QStringList errorsOf(const LocalDatabase &database)
 {
     return database.readingErrors().value_or(QStringList());

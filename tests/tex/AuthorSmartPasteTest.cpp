@@ -26,9 +26,10 @@ void expectRows(std::initializer_list<PasteRow> rows)
 
 } // namespace
 
-TEST(AuthorSmartPaste, givenNamesFirst)
+TEST(AuthorSmartPaste, rewritesEveryShapeOfNameList)
 {
     expectRows({
+        // Given names first.
         {"commas and a final and", u"A. B. Smith, C. Jones and D. Brown",
          u"A. B. Smith and C. Jones and D. Brown"},
         {"serial comma", u"J. Smith, K. Jones, and L. Brown",
@@ -39,23 +40,13 @@ TEST(AuthorSmartPaste, givenNamesFirst)
         {"capitals as family name", u"Y. LI, J. WU", u"Y. Li and J. Wu"},
         {"full names in capitals", u"JOHN SMITH, KAREN JONES", u"John Smith and Karen Jones"},
         {"one name", u"Albert Einstein", u"Albert Einstein"},
-    });
-}
-
-TEST(AuthorSmartPaste, familyNamesFirstWithCommas)
-{
-    expectRows({
+        // Family names first, with commas.
         {"torn pairs rejoined", u"Smith, J., Jones, K.", u"Smith, J. and Jones, K."},
         {"full given names", u"Smith, John, Jones, Karen", u"Smith, John and Jones, Karen"},
         {"particles stay in one name", u"van der Berg, J. R.", u"van der Berg, J. R."},
         {"pairs joined by and", u"Smith, J. and Jones, K.", u"Smith, J. and Jones, K."},
         {"ampersand with serial comma", u"Smith, J., & Jones, K.", u"Smith, J. and Jones, K."},
-    });
-}
-
-TEST(AuthorSmartPaste, semicolonsSeparate)
-{
-    expectRows({
+        // Semicolons separate.
         {"short pieces", u"Smith, J.; Jones, K.", u"Smith, J. and Jones, K."},
         {"semicolon and", u"Smith, J.; and Jones, K.", u"Smith, J. and Jones, K."},
         {"semicolons only", u"J. Smith; K. Jones", u"J. Smith and K. Jones"},
@@ -64,14 +55,8 @@ TEST(AuthorSmartPaste, semicolonsSeparate)
         {"long piece: commas separate",
          u"J. Smith, K. Jones, L. Brown, M. White and N. Green; P. Black",
          u"J. Smith and K. Jones and L. Brown and M. White and N. Green; P. Black"},
-    });
-}
-
-TEST(AuthorSmartPaste, familyNameBeforeInitials)
-{
-    // BibTeX reads "Smith J." as given name Smith, family name J.; the comma
-    // makes it read the family name first.
-    expectRows({
+        // BibTeX reads "Smith J." as given name Smith, family name J.; the comma
+        // makes it read the family name first.
         {"Vancouver shape", u"Smith J, Jones K", u"Smith, J. and Jones, K."},
         {"in capitals", u"SMITH J, JONES K", u"Smith, J. and Jones, K."},
         {"two initials", u"SMITH JR", u"Smith, J. R."},
@@ -88,21 +73,11 @@ TEST(AuthorSmartPaste, familyNameBeforeInitials)
         {"initials apart", u"Smith J R, Brown J.", u"Smith, J. R. and Brown, J."},
         {"comma already there", u"Hoyle, Rebecca B.; Yau, Kelvin K W",
          u"Hoyle, Rebecca B. and Yau, Kelvin K. W."},
-    });
-}
-
-TEST(AuthorSmartPaste, andJoinsSeparatePeople)
-{
-    expectRows({
+        // "and" joins separate people.
         {"two family names", u"Smith and Jones", u"Smith and Jones"},
         {"three family names", u"Smith, Jones and Brown", u"Smith, Jones and Brown"},
         {"and in capitals", u"SMITH J AND JONES K", u"Smith, J. and Jones, K."},
-    });
-}
-
-TEST(AuthorSmartPaste, affiliationMarksDropped)
-{
-    expectRows({
+        // Affiliation marks are dropped.
         {"letters after names", u"A. Smith a, B. Jones b", u"A. Smith and B. Jones"},
         {"letter lists", u"A. Smith a,b, C. Jones c", u"A. Smith and C. Jones"},
         {"numbers attached", u"J. Smith1, K. Jones2,3 and L. Brown1",
@@ -112,12 +87,7 @@ TEST(AuthorSmartPaste, affiliationMarksDropped)
          u"J. Smith and K. Jones and L. Brown"},
         {"marks with semicolons", u"Smith, J. 1; Jones, K. 2;", u"Smith, J. and Jones, K."},
         {"marks before a comma", u"Smith1, J.; Jones2, K.", u"Smith, J. and Jones, K."},
-    });
-}
-
-TEST(AuthorSmartPaste, specialCharactersBecomeTeX)
-{
-    expectRows({
+        // Special characters become TeX.
         {"precomposed letter", u"M\u00fcller, K.", u"M{\\\"u}ller, K."},
         {"combining mark", u"Mu\u0308ller, K.", u"M{\\\"u}ller, K."},
         {"hyphen character", u"Jean\u2010Pierre Dupont", u"Jean-Pierre Dupont"},

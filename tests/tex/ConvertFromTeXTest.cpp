@@ -50,76 +50,61 @@ const PlainConverter &plain()
 
 } // namespace
 
-TEST(ConvertFromTeX, typographicCharactersInTextMode)
+TEST(ConvertFromTeX, readingRules)
 {
     expectRows(plain(), {
-                            {"tilde is a space", "a~b", "a b"},
-                            {"bar is an em dash", "a|b", "a-b"},
-                            {"two hyphens", "a--b", "a-b"},
-                            {"one hyphen keeps the next character", "a-b", "a-b"},
-                            {"hyphens at the end", "a--", "a-"},
-                            {"double back-quote", "``x''", "\"x\""},
-                            {"single quotes", "`x'", "`x'"},
-                            {"inverted exclamation", "!`Hola", "!Hola"},
-                            {"less and greater in text", "<>", "<>"},
-                        });
-}
-
-TEST(ConvertFromTeX, caretRuleInTextMode)
-{
-    expectRows(plain(), {
-                            {"caret before a letter", "^x", "?x"},
-                            {"caret at the end", "^", "?"},
-                            {"caret caret space is a back-quote", "^^ x", "`x"},
-                            {"two of them open double quotes", "^^ ^^ x", "\"x"},
-                            {"followed by a partial form", "^^ ^x", "`?x"},
-                            {"followed by a back-quote", "^^ `x", "``x"},
-                        });
-}
-
-TEST(ConvertFromTeX, groupsAndMath)
-{
-    expectRows(plain(), {
-                            {"braces vanish", "{a}{b{c}}", "abc"},
-                            {"stray brace ends the text", "xy}zw", "xy"},
-                            {"unclosed brace runs to the end", "{ab", "ab"},
-                            {"unclosed dollar runs to the end", "$ab", "ab"},
-                            {"math apostrophes are primes", "$f''$", "f''"},
-                            {"math hyphen is the minus", "$a-b$", "a-b"},
-                            {"tilde in math", "$a~b$", "a b"},
-                            {"text rules resume after math", "$x$--", "x-"},
-                            {"dollar inside a math group ends only the group", "${a$b$c", "abc"},
-                            {"brace ends a math span", "${a}b$c", "abc"},
-                            {"default subscript, one character", "$x_i$", "x_i"},
-                            {"default superscript", "$x^{ab}$", "x^{ab}"},
-                            {"default subscript at the end", "$x_", "x"},
-                        });
-}
-
-TEST(ConvertFromTeX, commandsFollowTheTableOrder)
-{
-    expectRows(plain(),
-               {
-                   {"size commands vanish", "\\small x", "x"},
-                   {"text style takes the rest of the group", "{\\bf xyz} uvw", "[xyz] uvw"},
-                   {"text style at top level takes the rest", "\\bf xyz", "[xyz]"},
-                   {"text style converts in text mode", "$a{\\bf b--c}$", "a[b-c]"},
-                   {"parameterless command", "\\ss{}x", "SSx"},
-                   {"escaped special", "A \\& B", "A & B"},
-                   {"one-argument command", "\\textbf{a}b", "<a>b"},
-                   {"one-argument command without braces", "\\textbf ab", "<a>b"},
-                   {"math ignore command eats the full stop", "$\\left( x \\right.$", "( x "},
-                   {"math ignore command keeps other characters", "$\\big)$", ")"},
-                   {"left outside math is unknown", "\\left", "{?left}"},
-                   {"math operator", "$\\sin x$", "sinx"},
-                   {"math symbol", "$\\alpha$", "ALPHA"},
-                   {"math symbol in text is unknown", "\\alpha", "{?alpha}"},
-                   {"accent in math is unknown", "$\\'e$", "{?'}e"},
-                   {"default accent drops the mark", "\\'e", "e"},
-                   {"unknown command", "\\foo bar", "{?foo}bar"},
-                   {"command name ends at a line break", "{\\bf\nx}", "[x]"},
-                   {"backslash before a line break is a control space", "a\\\nb", "a{? }b"},
-               });
+        // Typographic characters in text mode.
+        {"tilde is a space", "a~b", "a b"},
+        {"bar is an em dash", "a|b", "a-b"},
+        {"two hyphens", "a--b", "a-b"},
+        {"one hyphen keeps the next character", "a-b", "a-b"},
+        {"hyphens at the end", "a--", "a-"},
+        {"double back-quote", "``x''", "\"x\""},
+        {"single quotes", "`x'", "`x'"},
+        {"inverted exclamation", "!`Hola", "!Hola"},
+        {"less and greater in text", "<>", "<>"},
+        // The caret rule in text mode.
+        {"caret before a letter", "^x", "?x"},
+        {"caret at the end", "^", "?"},
+        {"caret caret space is a back-quote", "^^ x", "`x"},
+        {"two of them open double quotes", "^^ ^^ x", "\"x"},
+        {"followed by a partial form", "^^ ^x", "`?x"},
+        {"followed by a back-quote", "^^ `x", "``x"},
+        // Groups and math.
+        {"braces vanish", "{a}{b{c}}", "abc"},
+        {"stray brace ends the text", "xy}zw", "xy"},
+        {"unclosed brace runs to the end", "{ab", "ab"},
+        {"unclosed dollar runs to the end", "$ab", "ab"},
+        {"math apostrophes are primes", "$f''$", "f''"},
+        {"math hyphen is the minus", "$a-b$", "a-b"},
+        {"tilde in math", "$a~b$", "a b"},
+        {"text rules resume after math", "$x$--", "x-"},
+        {"dollar inside a math group ends only the group", "${a$b$c", "abc"},
+        {"brace ends a math span", "${a}b$c", "abc"},
+        {"default subscript, one character", "$x_i$", "x_i"},
+        {"default superscript", "$x^{ab}$", "x^{ab}"},
+        {"default subscript at the end", "$x_", "x"},
+        // Commands, in the order of the tables.
+        {"size commands vanish", "\\small x", "x"},
+        {"text style takes the rest of the group", "{\\bf xyz} uvw", "[xyz] uvw"},
+        {"text style at top level takes the rest", "\\bf xyz", "[xyz]"},
+        {"text style converts in text mode", "$a{\\bf b--c}$", "a[b-c]"},
+        {"parameterless command", "\\ss{}x", "SSx"},
+        {"escaped special", "A \\& B", "A & B"},
+        {"one-argument command", "\\textbf{a}b", "<a>b"},
+        {"one-argument command without braces", "\\textbf ab", "<a>b"},
+        {"math ignore command eats the full stop", "$\\left( x \\right.$", "( x "},
+        {"math ignore command keeps other characters", "$\\big)$", ")"},
+        {"left outside math is unknown", "\\left", "{?left}"},
+        {"math operator", "$\\sin x$", "sinx"},
+        {"math symbol", "$\\alpha$", "ALPHA"},
+        {"math symbol in text is unknown", "\\alpha", "{?alpha}"},
+        {"accent in math is unknown", "$\\'e$", "{?'}e"},
+        {"default accent drops the mark", "\\'e", "e"},
+        {"unknown command", "\\foo bar", "{?foo}bar"},
+        {"command name ends at a line break", "{\\bf\nx}", "[x]"},
+        {"backslash before a line break is a control space", "a\\\nb", "a{? }b"},
+    });
 }
 
 TEST(ConvertFromTeX, nulCharactersAreDropped)

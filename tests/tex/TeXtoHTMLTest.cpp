@@ -26,9 +26,10 @@ void expectRows(std::initializer_list<Row> rows)
 
 } // namespace
 
-TEST(TeXtoHTML, accents)
+TEST(TeXtoHTML, conversionRules)
 {
     expectRows({
+        // Accents.
         {"tilde", "\\~n", "&ntilde;"},
         {"cedilla with a space", "\\c c", "&ccedil;"},
         {"dotless i", "\\'{\\i}", "&iacute;"},
@@ -40,12 +41,7 @@ TEST(TeXtoHTML, accents)
         {"empty argument gives the accent alone", "\\~{}", "~"},
         {"longer argument keeps the rest", "\\~{ab}", "&atilde;b"},
         {"argument without a letter takes a combining mark", "\\'{\\ae}", "&aelig;&#x301;"},
-    });
-}
-
-TEST(TeXtoHTML, lettersAndSymbols)
-{
-    expectRows({
+        // Letters and symbols.
         {"aa with empty group", "\\aa{}", "&aring;"},
         {"ligatures", "\\AE\\oe\\ss", "&AElig;&oelig;&szlig;"},
         {"slashed L by number", "{\\L}\\'od\\'z", "&#x141;&oacute;d&zacute;"},
@@ -54,34 +50,19 @@ TEST(TeXtoHTML, lettersAndSymbols)
         {"unknown command as a reference", "\\foo", "{&foo;}"},
         {"math command in text", "\\alpha", "{&alpha;}"},
         {"logos", "\\TeX\\ and \\LaTeX", "TeX and LaTeX"},
-    });
-}
-
-TEST(TeXtoHTML, fontCommands)
-{
-    expectRows({
+        // Font commands.
         {"bold and emphasis", "\\textbf{Bold} \\emph{x}", "<b>Bold</b> <em>x</em>"},
         {"italic declaration", "{\\it Title}", "<i>Title</i>"},
         {"typewriter", "\\texttt{code} {\\tt x}", "<tt>code</tt> <tt>x</tt>"},
         {"roman is plain", "\\textrm{r}{\\rm s}", "rs"},
         {"missing argument", "\\emph", "<em>?</em>"},
         {"nested", "\\textbf{a \\textit{b}}", "<b>a <i>b</i></b>"},
-    });
-}
-
-TEST(TeXtoHTML, quotesAndDashes)
-{
-    expectRows({
+        // Quotes and dashes.
         {"quotes and en dash", "``Quote'' -- 1999", "&ldquo;Quote&rdquo; &ndash; 1999"},
         {"em dash", "a---b", "a&mdash;b"},
         {"inverted marks", "!`a ?`b", "&iexcl;a &iquest;b"},
         {"less and greater in text", "<>", "&lt;&gt;"},
-    });
-}
-
-TEST(TeXtoHTML, math)
-{
-    expectRows({
+        // Math.
         {"scripts", "$x^2_i$", "<var>x</var><sup>2</sup><sub><var>i</var></sub>"},
         {"less-than", "$a<b$", "<var>a</var>&lt;<var>b</var>"},
         {"degree", "$90^\\circ$", "90&deg;"},
@@ -98,3 +79,4 @@ TEST(TeXtoHTML, math)
         {"script without argument", "$x^", "<var>x</var>"},
     });
 }
+

@@ -34,9 +34,10 @@ void expectRows(std::initializer_list<Row> rows)
 
 // The character tables are checked entry by entry by the round trip from
 // Unicode to TeX and back; the rows here are the reading rules.
-TEST(TeXtoText, accents)
+TEST(TeXtoText, readingRules)
 {
     expectRows({
+        // Accents.
         {"bare tilde", "Espa\\~na", "España"},
         {"dotless i under circumflex", "\\^{\\i}", "î"},
         {"dotless i without braces", "na\\\"\\i ve", "naïve"},
@@ -47,12 +48,7 @@ TEST(TeXtoText, accents)
         {"empty argument", "\\'{}", "{\\'{}}"},
         {"letter I with dot", "\\.I", "İ"},
         {"accent command in math", "$\\'e$", "{\\'}e"},
-    });
-}
-
-TEST(TeXtoText, letterCommandsAndSymbols)
-{
-    expectRows({
+        // Letter commands and symbols.
         {"AA with empty group", "\\AA{}ngstr\\\"om", "Ångström"},
         {"ss", "Stra\\ss e", "Straße"},
         {"slashed letters", "{\\L}\\'od\\'z {\\O}re", "Łódź Øre"},
@@ -65,12 +61,7 @@ TEST(TeXtoText, letterCommandsAndSymbols)
         {"math command in text", "\\alpha", "{\\alpha}"},
         {"left in text", "\\left", "{\\left}"},
         {"size command", "\\small x", "x"},
-    });
-}
-
-TEST(TeXtoText, commandsOfLaterPackages)
-{
-    expectRows({
+        // Commands of later packages.
         {"quote commands", "Women{\\textquoteright}s \\textquoteleft{}x\\textquoteright",
          "Women’s ‘x’"},
         {"dashes by name", "1--2\\textendash{}3\\textemdash", "1–2–3—"},
@@ -80,23 +71,13 @@ TEST(TeXtoText, commandsOfLaterPackages)
         {"math star and angles", "$\\star\\langle a\\rangle$", "⋆⟨a⟩"},
         {"superscript text", "5\\textsuperscript{th}", "5th"},
         {"classic entry wins", "\\copyright", "©"},
-    });
-}
-
-TEST(TeXtoText, fontCommands)
-{
-    expectRows({
+        // Font commands.
         {"textbf and it", "\\textbf{Bold} and {\\it it}", "Bold and it"},
         {"declaration ends with its group", "{\\bf xyz} uvw", "xyz uvw"},
         {"nested", "\\textit{a \\textbf{b} c}", "a b c"},
         {"missing argument", "\\textbf", "?"},
         {"argument converted", "\\emph{na\\\"\\i ve}", "naïve"},
-    });
-}
-
-TEST(TeXtoText, quotesAndDashes)
-{
-    expectRows({
+        // Quotes and dashes.
         {"double quotes", "``Quote''", "“Quote”"},
         {"apostrophe", "Don't", "Don’t"},
         {"en dash", "1--2", "1–2"},
@@ -104,12 +85,7 @@ TEST(TeXtoText, quotesAndDashes)
         {"inverted marks", "!`Hola! ?`Qu\\'e?", "¡Hola! ¿Qué?"},
         {"less and greater in text", "P < .05 and x>1", "P < .05 and x>1"},
         {"caret back-quote", "^^ x", "‘x"},
-    });
-}
-
-TEST(TeXtoText, math)
-{
-    expectRows({
+        // Math.
         {"greek", "$\\alpha+\\beta$", "α+β"},
         {"lunate and variant epsilon", "$\\epsilon\\varepsilon$", "ϵε"},
         {"superscript digit", "x$^2$", "x²"},
@@ -132,23 +108,13 @@ TEST(TeXtoText, math)
         {"double bar and backslash", "$\\|x\\|\\backslash$", "‖x‖\\"},
         {"unknown math command", "$\\foo$", "{\\foo}"},
         {"unclosed math", "$\\alpha", "α"},
-    });
-}
-
-TEST(TeXtoText, malformedInput)
-{
-    expectRows({
+        // Malformed input.
         {"stray brace", "xy}zw", "xy"},
         {"unclosed brace", "{abc", "abc"},
         {"backslash at the end", "abc\\", "abc"},
         {"accent at the end", "abc\\'", "abc{\\'{?}}"},
         {"two hyphens at the end", "a--", "a–"},
-    });
-}
-
-TEST(TeXtoText, plainTextIsReturnedAsItStands)
-{
-    expectRows({
+        // Plain text is returned as it stands.
         {"empty", "", ""},
         {"words", "A plain title, with commas.", "A plain title, with commas."},
         {"unicode", "Ærø and 東京", "Ærø and 東京"},

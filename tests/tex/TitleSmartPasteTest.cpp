@@ -27,9 +27,10 @@ void expectRows(std::initializer_list<PasteRow> rows,
 
 } // namespace
 
-TEST(TitleSmartPaste, capitalisesOrdinaryWords)
+TEST(TitleSmartPaste, rewritesWordsNamesLettersAndFormulas)
 {
     expectRows({
+        // Ordinary words are capitalised, short ones stay.
         {"short words stay, even first", u"a study of the DNA double helix",
          u"a Study of the {DNA} Double Helix"},
         {"listed short word capitalised", u"two", u"Two"},
@@ -40,37 +41,18 @@ TEST(TitleSmartPaste, capitalisesOrdinaryWords)
         {"hyphenated words", u"self-consistent", u"Self-Consistent"},
         {"apostrophes", u"Schr\u00f6dinger's cat and don't", u"Schr{\\\"o}dinger's cat and don't"},
         {"spaces collapse", u"  quantum   dots ", u"Quantum Dots"},
-    });
-}
-
-TEST(TitleSmartPaste, bracesNamesAndCapitals)
-{
-    expectRows({
+        // Acronyms, names and inner capitals are braced.
         {"acronym", u"NMR", u"{NMR}"},
         {"inner capital", u"mRNA", u"{mRNA}"},
         {"proper nouns across a hyphen", u"Monte-Carlo", u"{Monte}-{Carlo}"},
         {"proper noun", u"Raman spectra", u"{Raman} Spectra"},
         {"word with a digit is no formula", u"H2Q", u"{H2Q}"},
         {"acronym across a slash", u"CPU/GPU", u"{CPU}/{GPU}"},
-    });
-}
-
-TEST(TitleSmartPaste, singleLettersBecomeMath)
-{
-    expectRows({
+        // Single letters become math.
         {"variable", u"the n body problem", u"the $n$ Body Problem"},
         {"article stays", u"a b", u"a $b$"},
         {"letter before a hyphen", u"x-ray", u"$x$-Ray"},
-    });
-    // With "ray" treated as a short word the hyphenated half stays lower case.
-    TitleSmartPaste::WordLists lists = defaultWordLists();
-    lists.captalizeWords.removeAll(u"ray"_s);
-    expectRows({{"letter before a short word", u"x-ray", u"$x$-ray"}}, lists);
-}
-
-TEST(TitleSmartPaste, formulasGoIntoMath)
-{
-    expectRows({
+        // Formulas go into math.
         {"counts", u"Electronic structure of H2O and NaCl.",
          u"Electronic Structure of {H}$_2${O} and {NaCl}."},
         {"charge", u"Fe3+ ions", u"{Fe}$^{3+}$ Ions"},
@@ -88,6 +70,10 @@ TEST(TitleSmartPaste, formulasGoIntoMath)
         {"unclosed group", u"(CH3", u"({CH}$_3$"},
         {"braced group", u"{CH3}2", u"\\{{CH}$_3$\\}$_2$"},
     });
+    // With "ray" treated as a short word the hyphenated half stays lower case.
+    TitleSmartPaste::WordLists lists = defaultWordLists();
+    lists.captalizeWords.removeAll(u"ray"_s);
+    expectRows({{"letter before a short word", u"x-ray", u"$x$-ray"}}, lists);
 }
 
 TEST(TitleSmartPaste, joinsTheTextAroundThePaste)

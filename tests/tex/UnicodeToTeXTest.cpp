@@ -88,42 +88,36 @@ TEST(UnicodeToTeXTables, dictionariesAreFullAndDisjoint)
 // ---------------------------------------------------------------------------
 // Letters
 
-TEST(UnicodeToTeXLetters, precomposedAndSpecialLetters)
-{
-    expectRows(
-        letter,
-        {
-            {"acute", u"\u00e9", u"{\\'e}"},
-            {"umlaut in a word", u"M\u00fcller", u"M{\\\"u}ller"},
-            {"cedilla", u"Fran\u00e7ois", u"Fran{\\c{c}}ois"},
-            {"ring A is the letter AA", u"\u00c5ngstr\u00f6m", u"{\\AA}ngstr{\\\"o}m"},
-            {"sharp s", u"Stra\u00dfe", u"Stra{\\ss}e"},
-            {"oe ligature", u"\u0153uvre", u"{\\oe}uvre"},
-            {"fi ligature", u"\ufb01ne", u"fine"},
-            {"plain ASCII untouched", u"plain {text} $x$ 10%", u"plain {text} $x$ 10%"},
-            {"letters outside the tables stay", u"\u0105\u4e2d\u0131", u"\u0105\u4e2d\u0131"},
-            {"literal double dollar deleted", u"a$$b", u"ab"},
-            {"empty", u"", u""},
-        });
-}
-
-TEST(UnicodeToTeXLetters, combiningMarks)
+TEST(UnicodeToTeXLetters, precomposedSpecialAndCombined)
 {
     expectRows(letter, {
-                           {"acute after e", u"e\u0301", u"{\\'e}"},
-                           {"spaces on both sides absorbed", u"e \u0301 x", u"{\\'e}x"},
-                           {"mark first has no base", u"\u0301e", u"\u0301e"},
-                           {"space then mark at start", u" \u0301", u"{\\' }"},
-                           {"letter command format", u"o\u030b", u"{\\H{o}}"},
-                           {"two marks stack", u"e\u0323\u0302", u"{\\^{\\d{e}}}"},
-                           {"two marks other order", u"e\u0302\u0323", u"{\\d{{\\^e}}}"},
-                           {"dotless i under a mark becomes i", u"\u0131\u0301", u"{\\'i}"},
-                           {"dotless i alone stays", u"Is\u0327\u0131k", u"I{\\c{s}}\u0131k"},
-                           {"mark on a brace stays", u"\\\u0301", u"\\\u0301"},
-                           {"mark on a dollar stays", u"$\u0301", u"$\u0301"},
-                           {"unhandled mark stays", u"a\u0328", u"a\u0328"},
-                           {"digit base", u"1\u0304", u"{\\=1}"},
-                       });
+        // Precomposed and special letters.
+        {"acute", u"\u00e9", u"{\\'e}"},
+        {"umlaut in a word", u"M\u00fcller", u"M{\\\"u}ller"},
+        {"cedilla", u"Fran\u00e7ois", u"Fran{\\c{c}}ois"},
+        {"ring A is the letter AA", u"\u00c5ngstr\u00f6m", u"{\\AA}ngstr{\\\"o}m"},
+        {"sharp s", u"Stra\u00dfe", u"Stra{\\ss}e"},
+        {"oe ligature", u"\u0153uvre", u"{\\oe}uvre"},
+        {"fi ligature", u"\ufb01ne", u"fine"},
+        {"plain ASCII untouched", u"plain {text} $x$ 10%", u"plain {text} $x$ 10%"},
+        {"letters outside the tables stay", u"\u0105\u4e2d\u0131", u"\u0105\u4e2d\u0131"},
+        {"literal double dollar deleted", u"a$$b", u"ab"},
+        {"empty", u"", u""},
+        // Combining marks.
+        {"acute after e", u"e\u0301", u"{\\'e}"},
+        {"spaces on both sides absorbed", u"e \u0301 x", u"{\\'e}x"},
+        {"mark first has no base", u"\u0301e", u"\u0301e"},
+        {"space then mark at start", u" \u0301", u"{\\' }"},
+        {"letter command format", u"o\u030b", u"{\\H{o}}"},
+        {"two marks stack", u"e\u0323\u0302", u"{\\^{\\d{e}}}"},
+        {"two marks other order", u"e\u0302\u0323", u"{\\d{{\\^e}}}"},
+        {"dotless i under a mark becomes i", u"\u0131\u0301", u"{\\'i}"},
+        {"dotless i alone stays", u"Is\u0327\u0131k", u"I{\\c{s}}\u0131k"},
+        {"mark on a brace stays", u"\\\u0301", u"\\\u0301"},
+        {"mark on a dollar stays", u"$\u0301", u"$\u0301"},
+        {"unhandled mark stays", u"a\u0328", u"a\u0328"},
+        {"digit base", u"1\u0304", u"{\\=1}"},
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -153,43 +147,38 @@ TEST(UnicodeToTeXSymbols, typographicSymbols)
 TEST(UnicodeToTeXMath, symbolsBecomeMathSpans)
 {
     expectRows(math, {
-                         {"spaced greek", u"\u03b1 \u03b2", u"$\\alpha$ $\\beta$"},
-                         {"adjacent spans merge", u"\u03b1\u03b2", u"$\\alpha\\beta$"},
-                         {"merging keeps words apart", u"\u03b1$x$", u"$\\alpha x$"},
-                         {"literal double dollar deleted", u"a$$b", u"ab"},
-                         {"operators", u"a\u2264b\u2260c", u"a$\\leq$b$\\neq$c"},
-                         {"degree", u"90\u00b0", u"90$^\\circ$"},
-                         {"less than", u"a < b", u"a $<$ b"},
-                         {"inside a math span no dollars", u"$x \u2264 y$", u"$x \\leq y$"},
-                         {"less than inside math stays", u"$a<b$", u"$a<b$"},
-                         {"escaped dollar is text", u"\\$5 \u03b1", u"\\$5 $\\alpha$"},
-                         {"both sim characters", u"\u223c\u301c", u"$\\sim\\sim$"},
-                         {"lunate epsilon is epsilon", u"\u03f5", u"$\\epsilon$"},
-                         {"plain epsilon has no command of its own", u"\u03b5", u"\u03b5"},
-                         {"both phi forms", u"\u03c6\u03d5", u"$\\varphi\\phi$"},
-                     });
-}
-
-TEST(UnicodeToTeXMath, squareRootTakesItsArgument)
-{
-    expectRows(math,
-               {
-                   {"single digit bare", u"\u221a2", u"$\\sqrt2$"},
-                   {"number run braced", u"\u221a10", u"$\\sqrt{10}$"},
-                   {"parenthesised", u"\u221a(x+1)", u"$\\sqrt{x+1}$"},
-                   {"braced", u"\u221a{ab}c", u"$\\sqrt{ab}$c"},
-                   {"single letter", u"\u221axy", u"$\\sqrt{x}$y"},
-                   {"trailing root", u"a\u221a", u"a$\\sqrt{?}$"},
-                   {"open parenthesis last", u"\u221a(", u"$\\sqrt{?}$"},
-                   {"unclosed runs to the end", u"\u221a(x+1", u"$\\sqrt{x+1}$"},
-                   {"root next to root merges", u"\u221a2\u221a3", u"$\\sqrt2\\sqrt3$"},
-                   {"nested root", u"\u221a(\u221a2)", u"$\\sqrt{\\sqrt2}$"},
-                   {"root of a root", u"\u221a\u221a2", u"$\\sqrt{\\sqrt2}$"},
-                   {"root before a closing parenthesis", u"(\u221a)", u"($\\sqrt{?}$)"},
-                   {"root at the end of a span", u"$x\u221a$", u"$x\\sqrt{?}$"},
-                   {"greek argument stays in the span", u"\u221a\u03b1", u"$\\sqrt{\\alpha}$"},
-                   {"root inside a math span", u"$x=\u221a2$", u"$x=\\sqrt2$"},
-               });
+        // Symbols become math spans.
+        {"spaced greek", u"\u03b1 \u03b2", u"$\\alpha$ $\\beta$"},
+        {"adjacent spans merge", u"\u03b1\u03b2", u"$\\alpha\\beta$"},
+        {"merging keeps words apart", u"\u03b1$x$", u"$\\alpha x$"},
+        {"literal double dollar deleted", u"a$$b", u"ab"},
+        {"operators", u"a\u2264b\u2260c", u"a$\\leq$b$\\neq$c"},
+        {"degree", u"90\u00b0", u"90$^\\circ$"},
+        {"less than", u"a < b", u"a $<$ b"},
+        {"inside a math span no dollars", u"$x \u2264 y$", u"$x \\leq y$"},
+        {"less than inside math stays", u"$a<b$", u"$a<b$"},
+        {"escaped dollar is text", u"\\$5 \u03b1", u"\\$5 $\\alpha$"},
+        {"both sim characters", u"\u223c\u301c", u"$\\sim\\sim$"},
+        {"lunate epsilon is epsilon", u"\u03f5", u"$\\epsilon$"},
+        {"plain epsilon has no command of its own", u"\u03b5", u"\u03b5"},
+        {"both phi forms", u"\u03c6\u03d5", u"$\\varphi\\phi$"},
+        // The square root takes its argument.
+        {"single digit bare", u"\u221a2", u"$\\sqrt2$"},
+        {"number run braced", u"\u221a10", u"$\\sqrt{10}$"},
+        {"parenthesised", u"\u221a(x+1)", u"$\\sqrt{x+1}$"},
+        {"braced", u"\u221a{ab}c", u"$\\sqrt{ab}$c"},
+        {"single letter", u"\u221axy", u"$\\sqrt{x}$y"},
+        {"trailing root", u"a\u221a", u"a$\\sqrt{?}$"},
+        {"open parenthesis last", u"\u221a(", u"$\\sqrt{?}$"},
+        {"unclosed runs to the end", u"\u221a(x+1", u"$\\sqrt{x+1}$"},
+        {"root next to root merges", u"\u221a2\u221a3", u"$\\sqrt2\\sqrt3$"},
+        {"nested root", u"\u221a(\u221a2)", u"$\\sqrt{\\sqrt2}$"},
+        {"root of a root", u"\u221a\u221a2", u"$\\sqrt{\\sqrt2}$"},
+        {"root before a closing parenthesis", u"(\u221a)", u"($\\sqrt{?}$)"},
+        {"root at the end of a span", u"$x\u221a$", u"$x\\sqrt{?}$"},
+        {"greek argument stays in the span", u"\u221a\u03b1", u"$\\sqrt{\\alpha}$"},
+        {"root inside a math span", u"$x=\u221a2$", u"$x=\\sqrt2$"},
+    });
 }
 
 TEST(UnicodeToTeXShared, classOperationsForwardToTheSharedInstance)
