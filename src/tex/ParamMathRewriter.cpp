@@ -4,15 +4,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QChar closingOf(QChar open)
-{
-    return open == u'(' ? u')' : open == u'{' ? u'}' : u']';
-}
-
-} // namespace
-
 ParamMathRewriter::ParamMathRewriter(const QString &text, QChar key, const QString &tex,
                                      const QHash<QChar, QString> &operators,
                                      QStringView numberChars)
@@ -34,15 +25,8 @@ QString ParamMathRewriter::run()
         return m_text;
     m_nextKey = nextIndexWhere([this](QChar c) { return c == m_key; });
     m_nextNonOperator = nextIndexWhere([this](QChar c) { return !isOperator(c); });
-    m_nextBrace = nextIndexWhere([](QChar c) { return c == u'}'; });
-    const qsizetype n = m_text.size();
-    m_parenLinks.resize(std::size_t(n) + 1, n);
-    m_bracketLinks.resize(std::size_t(n) + 1, n);
-    for (qsizetype i = 0; i < n; ++i) {
-        m_parenLinks[std::size_t(i)] = m_text.at(i) == u')' ? i : i + 1;
-        m_bracketLinks[std::size_t(i)] = m_text.at(i) == u']' ? i : i + 1;
-    }
-    m_pieces.push_back(Piece{0, n, {}, false});
+    matchBrackets();
+    m_pieces.push_back(Piece{0, m_text.size(), {}, false});
     m_out.reserve(m_text.size() + m_text.size() / 2);
 
     while (!m_pieces.empty()) {
@@ -114,20 +98,6 @@ ParamMathRewriter::Loc ParamMathRewriter::lastOfChain(Loc loc) const
     return last;
 }
 
-qsizetype ParamMathRewriter::follow(std::vector<qsizetype> &links, qsizetype index)
-{
-    const qsizetype n = qsizetype(links.size()) - 1;
-    qsizetype root = index;
-    while (root < n && links[std::size_t(root)] != root)
-        root = links[std::size_t(root)];
-    while (index < root) {
-        const qsizetype next = links[std::size_t(index)];
-        links[std::size_t(index)] = root;
-        index = next;
-    }
-    return root;
-}
-
 qsizetype ParamMathRewriter::originalIndex(Loc loc) const
 {
     if (atEnd(loc))
@@ -136,32 +106,80 @@ qsizetype ParamMathRewriter::originalIndex(Loc loc) const
     return piece.isLiteral ? piece.begin : piece.begin + loc.offset;
 }
 
-ParamMathRewriter::Loc ParamMathRewriter::find(QChar close, Loc from)
+void ParamMathRewriter::matchBrackets()
 {
-    if (close != u'}') {
-        // Inserted pieces hold no ")" or "]": the first one still in the
-        // original text, found in its piece by the order of the pieces.
-        const qsizetype at =
-            follow(close == u')' ? m_parenLinks : m_bracketLinks, originalIndex(from));
-        if (at >= m_text.size())
-            return endLoc();
-        const auto piece = std::partition_point(m_pieces.begin(), m_pieces.end(),
-                                                [at](const Piece &p) { return p.end <= at; });
-        return {std::size_t(piece - m_pieces.begin()), at - piece->begin};
-    }
-    for (Loc loc = from; !atEnd(loc); loc = {loc.piece + 1, 0}) {
-        const Piece &piece = m_pieces[loc.piece];
-        if (piece.isLiteral) {
-            const qsizetype at = piece.literal.indexOf(close, loc.offset);
-            if (at >= 0)
-                return {loc.piece, at};
+    // The pairs nest: a closing bracket closes the innermost open one of its
+    // kind, and the brackets opened after that one stay without a partner
+    // and end there. A ")" or "]" inside a brace group opened after its "("
+    // or "[" is text, so an argument never ends inside a group or takes half
+    // of one.
+    const qsizetype n = m_text.size();
+    m_argumentEnd.assign(std::size_t(n), n);
+    m_hasPartner.assign(std::size_t(n), false);
+    std::vector<qsizetype> open;        // indices of the open brackets
+    std::vector<std::size_t> ofKind[3]; // positions in `open` of "(", "[", "{"
+    const auto kindOf = [this](qsizetype i) {
+        const QChar c = m_text.at(i);
+        return c == u'(' ? 0 : c == u'[' ? 1 : 2;
+    };
+    qsizetype backslashes = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = m_text.at(i);
+        const bool escaped = backslashes % 2 == 1; // "\{" and "\}" are text
+        backslashes = c == u'\\' ? backslashes + 1 : 0;
+        const int opening = c == u'(' ? 0 : c == u'[' ? 1 : c == u'{' && !escaped ? 2 : -1;
+        if (opening >= 0) {
+            ofKind[opening].push_back(open.size());
+            open.push_back(i);
             continue;
         }
-        const qsizetype at = m_nextBrace[std::size_t(piece.begin + loc.offset)];
-        if (at < piece.end)
-            return {loc.piece, at - piece.begin};
+        const int kind = c == u')' ? 0 : c == u']' ? 1 : c == u'}' && !escaped ? 2 : -1;
+        if (kind < 0 || ofKind[kind].empty())
+            continue;
+        const std::size_t at = ofKind[kind].back();
+        if (kind != 2 && !ofKind[2].empty() && ofKind[2].back() > at)
+            continue;
+        while (open.size() > at + 1) {
+            m_argumentEnd[std::size_t(open.back())] = i;
+            ofKind[kindOf(open.back())].pop_back();
+            open.pop_back();
+        }
+        m_argumentEnd[std::size_t(open.back())] = i;
+        m_hasPartner[std::size_t(open.back())] = true;
+        ofKind[kind].pop_back();
+        open.pop_back();
     }
-    return endLoc();
+}
+
+ParamMathRewriter::Closing ParamMathRewriter::closingOf(Loc open) const
+{
+    // Everything before the front is written out, so each inserted piece
+    // still ahead closes an argument around this one: the first is the
+    // nearest end. The runs of original text ahead of it are split only
+    // where a closing was inserted or a bracket taken, so it lies at the
+    // front.
+    qsizetype limit = m_text.size();
+    Loc limitLoc = endLoc();
+    for (std::size_t p = 0; p < m_pieces.size(); ++p) {
+        if (m_pieces[p].isLiteral) {
+            limit = m_pieces[p].begin;
+            limitLoc = {p, 0};
+            break;
+        }
+    }
+    const qsizetype index = originalIndex(open);
+    const qsizetype at = m_argumentEnd[std::size_t(index)];
+    if (at >= limit)
+        return {limitLoc, false};
+    const auto piece = std::partition_point(m_pieces.begin(), m_pieces.end(),
+                                            [at](const Piece &p) { return p.end <= at; });
+    if (piece == m_pieces.end() || piece->isLiteral || at < piece->begin) {
+        // That closing brace was taken by an argument around this one, and
+        // the closing inserted in its place is no nearer than the limit.
+        return {limitLoc, false};
+    }
+    return {{std::size_t(piece - m_pieces.begin()), at - piece->begin},
+            bool(m_hasPartner[std::size_t(index)])};
 }
 
 ParamMathRewriter::Argument ParamMathRewriter::readArgument(Loc next)
@@ -192,19 +210,17 @@ ParamMathRewriter::Argument ParamMathRewriter::readArgument(Loc next)
     }
     if (open == u'(' || open == u'{' || open == u'[') {
         const Loc inside = advanced(next);
-        if (atEnd(inside)) {
-            argument.end = inside;
-            return literal(1);
-        }
-        const Loc closing = find(closingOf(open), inside);
-        if (closing == inside) {
-            argument.end = advanced(closing);
-            return literal(2);
+        const Closing closing = closingOf(next);
+        if (closing.loc == inside) {
+            // Nothing inside: the brackets go (only the opening one when
+            // the argument around ends right after it).
+            argument.end = closing.isPartner ? advanced(inside) : inside;
+            return literal(closing.isPartner ? 2 : 1);
         }
         argument.openConsumed = true;
-        argument.contentEnd = closing;
-        argument.closeConsumed = !atEnd(closing);
-        argument.end = argument.closeConsumed ? advanced(closing) : closing;
+        argument.contentEnd = closing.loc;
+        argument.closeConsumed = closing.isPartner;
+        argument.end = closing.isPartner ? advanced(closing.loc) : closing.loc;
         return argument;
     }
     Loc end = advanced(next);
@@ -255,19 +271,10 @@ void ParamMathRewriter::insertAt(Loc loc, const QString &s)
 
 void ParamMathRewriter::replaceCharAt(Loc loc, const QString &s)
 {
+    // Only a closing bracket of the original text is replaced. It goes; the
+    // rest of its piece follows the inserted characters.
     Piece &piece = m_pieces[loc.piece];
-    if (piece.isLiteral) {
-        piece.literal.replace(loc.offset, 1, s);
-        if (piece.literal.isEmpty())
-            m_pieces.erase(m_pieces.begin() + std::ptrdiff_t(loc.piece));
-        return;
-    }
-    // The character goes; the rest of its piece follows the inserted ones.
     const qsizetype index = piece.begin + loc.offset;
-    if (m_text.at(index) == u')')
-        m_parenLinks[std::size_t(index)] = index + 1;
-    else if (m_text.at(index) == u']')
-        m_bracketLinks[std::size_t(index)] = index + 1;
     const std::size_t at = loc.piece;
     const Piece tail{index + 1, piece.end, {}, false};
     piece.end = index;

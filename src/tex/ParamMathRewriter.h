@@ -29,8 +29,6 @@ public:
     QString run();
 
 private:
-    static qsizetype follow(std::vector<qsizetype> &links, qsizetype index);
-
     // A run of the original text, or inserted characters. Inserted pieces
     // hold only the closings "}" and "$", never ")" or "]"; they sit at an
     // index of the original text (begin == end), so the pieces stay ordered
@@ -71,8 +69,14 @@ private:
     Loc lastOfChain(Loc loc) const;
     // The index of the original text at `loc` (where an inserted piece sits).
     qsizetype originalIndex(Loc loc) const;
-    // The first closing character `close` at or after `from`; the end when none.
-    Loc find(QChar close, Loc from);
+    // Where the argument opened by the bracket at `open` ends.
+    struct Closing
+    {
+        Loc loc;
+        bool isPartner = false; // `loc` is the matching closing bracket, which goes
+    };
+    Closing closingOf(Loc open) const;
+    void matchBrackets();
     Argument readArgument(Loc next);
     void insertAt(Loc loc, const QString &s);
     void replaceCharAt(Loc loc, const QString &s);
@@ -92,12 +96,13 @@ private:
     std::deque<Piece> m_pieces;
     std::vector<qsizetype> m_nextKey;
     std::vector<qsizetype> m_nextNonOperator;
-    std::vector<qsizetype> m_nextBrace;
-    // For ")" and "]": at an occurrence still in the text its own index,
-    // elsewhere a link towards the next one (followed with path compression),
-    // so a search skips the closings already taken at once.
-    std::vector<qsizetype> m_parenLinks;
-    std::vector<qsizetype> m_bracketLinks;
+    // For each opening bracket of the original text where the argument it
+    // opens ends: the index of its matching closing bracket, or of the
+    // closing one that leaves it without a partner, or the text's length. A
+    // bracket and its partner leave the text together, so the pairs still
+    // there stay matched.
+    std::vector<qsizetype> m_argumentEnd;
+    std::vector<bool> m_hasPartner;
     QString m_out;
     bool m_inMath = false;
     qsizetype m_backslashes = 0;

@@ -88,21 +88,27 @@ void mergeMathSpans(QString &text)
     QString out;
     out.reserve(text.size());
     const qsizetype n = text.size();
+    qsizetype backslashes = 0; // at the end of the output
+    qsizetype wordStart = 0;   // where the ASCII letters at the end of the output begin
     for (qsizetype i = 0; i < n; ++i) {
-        if (text.at(i) == u'$' && i + 1 < n && text.at(i + 1) == u'$') {
+        const QChar c = text.at(i);
+        // A dollar after an odd number of backslashes is text, never half of a pair.
+        if (c == u'$' && backslashes % 2 == 0 && i + 1 < n && text.at(i + 1) == u'$') {
             const bool letterAfter = i + 2 < n && isAsciiLetter(text.at(i + 2));
-            bool wordBefore = false;
-            qsizetype j = out.size();
-            while (j > 0 && isAsciiLetter(out.at(j - 1)))
-                --j;
-            if (j < out.size() && j > 0 && out.at(j - 1) == u'\\')
-                wordBefore = true;
-            if (wordBefore && letterAfter)
+            const bool wordBefore =
+                wordStart < out.size() && wordStart > 0 && out.at(wordStart - 1) == u'\\';
+            if (wordBefore && letterAfter) {
                 out.append(u' ');
+                wordStart = out.size();
+                backslashes = 0;
+            }
             ++i;
             continue;
         }
-        out.append(text.at(i));
+        backslashes = c == u'\\' ? backslashes + 1 : 0;
+        out.append(c);
+        if (!isAsciiLetter(c))
+            wordStart = out.size();
     }
     text = out;
 }

@@ -45,6 +45,13 @@ TEST(ParamMathRewriter, rootsTakeTheirArguments)
         {"inside math no dollars", u"$\u221a2\u221a(3)$", u"$\\sqrt2\\sqrt3$"},
         {"adjacent spans merge", u"\u221a2\u221a3", u"$\\sqrt2\\sqrt3$"},
         {"no root untouched", u"a $b$ (c)", u"a $b$ (c)"},
+        {"nested brackets", u"\u221a(\u221a(x))", u"$\\sqrt{\\sqrt{x}}$"},
+        {"root in a bracketed sum", u"\u221a(1+\u221a(2))", u"$\\sqrt{1+\\sqrt2}$"},
+        {"nested braces", u"\u221a{\u221a{x}}y", u"$\\sqrt{\\sqrt{x}}$y"},
+        {"inner bracket pair kept", u"\u221a((a)+b)c", u"$\\sqrt{(a)+b}$c"},
+        {"unmatched bracket inside runs to the end", u"\u221a(a(b)", u"$\\sqrt{a(b)}$"},
+        {"unmatched bracket ends with its group", u"\u221a{\u221a(x}y", u"$\\sqrt{\\sqrt{x}}$y"},
+        {"escaped dollar before a root", u"\\$\u221a2", u"\\$$\\sqrt2$"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(rootsOf(QString::fromUtf16(row.input)), QString::fromUtf16(row.expected))
@@ -65,4 +72,7 @@ TEST(ParamMathRewriter, longChainsKeepTheirResult)
     const QString nested = rootsOf((root + u"("_s).repeated(k) + u"x"_s);
     EXPECT_TRUE(nested.startsWith(u'$' + u"\\sqrt{"_s.repeated(k) + u"x}"_s));
     EXPECT_EQ(nested.count(u'{'), nested.count(u'}'));
+    // Bracketed roots nested many deep close in order.
+    EXPECT_TRUE(rootsOf((root + u"("_s).repeated(k) + u"x"_s + u")"_s.repeated(k)) ==
+                u'$' + u"\\sqrt{"_s.repeated(k) + u"x"_s + u"}"_s.repeated(k) + u'$');
 }

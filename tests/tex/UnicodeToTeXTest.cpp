@@ -158,6 +158,8 @@ TEST(UnicodeToTeXMath, symbolsBecomeMathSpans)
         {"inside a math span no dollars", u"$x \u2264 y$", u"$x \\leq y$"},
         {"less than inside math stays", u"$a<b$", u"$a<b$"},
         {"escaped dollar is text", u"\\$5 \u03b1", u"\\$5 $\\alpha$"},
+        {"escaped dollar, then a span", u"\\$\u03b1", u"\\$$\\alpha$"},
+        {"escaped backslash", u"\\\\$x$\u03b1", u"\\\\$x\\alpha$"},
         {"both sim characters", u"\u223c\u301c", u"$\\sim\\sim$"},
         {"lunate epsilon is epsilon", u"\u03f5", u"$\\epsilon$"},
         {"plain epsilon has no command of its own", u"\u03b5", u"\u03b5"},
@@ -231,6 +233,11 @@ TEST(UnicodeToTeXHostile, longRunsFinish)
     converter->convertMath(roots);
     EXPECT_EQ(roots,
               u'$' + u"\\sqrt{"_s.repeated(1999) + u"\\sqrt{?}"_s + u"}"_s.repeated(1999) + u'$');
+
+    // Every "$$" after one long word looks back at that word only once.
+    QString dollars = u"x"_s.repeated(20000) + u"$$"_s.repeated(20000);
+    converter->convertMath(dollars);
+    EXPECT_EQ(dollars, u"x"_s.repeated(20000));
 
     QString nested = u"{"_s.repeated(5000) + u"a\u0308"_s + u"}"_s.repeated(5000);
     converter->convertLetter(nested);
