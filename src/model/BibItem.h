@@ -14,6 +14,8 @@
 #include <QStringView>
 #include <QUrl>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -93,7 +95,9 @@ public:
     const QString &bibKey() const { return m_bibKey; }
     const FieldElements &bibFieldsElements() const { return m_bibFieldsElements; }
     const FieldTexts &bibFieldsForEdit() const { return m_bibFieldsForEdit; }
-    const FieldTexts &bibFieldsForDisplay() const { return m_bibFieldsForDisplay; }
+    // The display form of every field, made when first asked for (by any
+    // thread) and kept until the entry changes or its macros do.
+    const FieldTexts &bibFieldsForDisplay() const;
     // The cells of every list column (made on demand, see valueForColumn).
     ListCells bibFieldsForListView() const;
     const NameList &authorList() const { return m_authorList; }
@@ -197,10 +201,16 @@ public:
 
     // Rebuilds the edit form from the elements.
     void makeRawField();
-    // Rebuilds the display form, the name lists, the file state and the list
-    // cells with `macros` (null: the common macros).
+    // Rebuilds the name lists and the file state with `macros` (null: the
+    // common macros) and drops the display forms and list cells, which are
+    // made again, with the owning database's macros, when next asked for.
     void expandWithMacro(const MacroSource *macros);
+    // The name lists with the owning database's macros.
     void makeNameLists();
+    // Offers every author, then every editor, to `holder`, which answers an
+    // equal name it keeps (or null); the item's name then shares that one's
+    // text, so that the many entries of one author hold its name once.
+    void shareNames(const std::function<const AuthorName *(const AuthorName &)> &holder);
 
     // The owning database goes away: the item becomes a stray item.
     void databaseClosed(ItemDatabase *database);
@@ -276,6 +286,8 @@ public:
     // --- end of attachments ---
 
 private:
+    friend class ItemFootprint; // counts the forms' memory
+
     // Every edit: the item is dirty and no longer what its file says.
     void noteChange()
     {
@@ -287,6 +299,13 @@ private:
     void setQuotedField(const QString &field, const QString &value);
     void removeField(const QString &field);
     QString displayFormOf(const ElementList &elements, const MacroSource *macros) const;
+    // One field's display form without making the others (empty when absent).
+    QString displayValue(const QString &field, const MacroSource *macros) const;
+    void makeDisplayForms() const;
+    void dropDisplayForms();
+    void makeNameListsWith(const MacroSource *macros);
+    // The display forms, made, for an edit that changes one of them in place.
+    FieldTexts &displayFormsForChange();
     const MacroSource *macrosForTeX() const;
     void refreshFileState();
 
@@ -296,7 +315,16 @@ private:
     std::optional<QString> m_originalMatchKey;
     FieldElements m_bibFieldsElements;
     FieldTexts m_bibFieldsForEdit;
-    FieldTexts m_bibFieldsForDisplay;
+    mutable FieldTexts m_bibFieldsForDisplay; // made on demand
+    // The display forms: as edited (before the first expandWithMacro, which
+    // makes them), to be made, or made.
+    enum DisplayState : quint8
+    {
+        DisplayAsEdited,
+        DisplayToMake,
+        DisplayMade
+    };
+    mutable std::atomic<quint8> m_displayState{DisplayAsEdited};
     mutable FieldMap<std::optional<ListCell>> m_bibFieldsForListView; // made on demand
     NameList m_authorList;
     NameList m_editorList;

@@ -87,7 +87,7 @@ void BibItem::setAttachment(const QString &path)
 {
     if (path.isEmpty()) {
         removeField(kFileField);
-        m_bibFieldsForDisplay.remove(kFileField);
+        displayFormsForChange().remove(kFileField);
     } else {
         setQuotedField(kFileField, path);
     }
@@ -113,7 +113,7 @@ void BibItem::remakeFilePath(bool keepFull)
 void BibItem::remakeDescription(const QString &description)
 {
     setSpecialField(u"database"_s, description);
-    m_bibFieldsForDisplay.insert(u"database"_s, description);
+    displayFormsForChange().insert(u"database"_s, description);
     makeAttributedStringForList();
 }
 

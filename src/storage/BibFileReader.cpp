@@ -660,8 +660,20 @@ void BibFileReader::expandItems()
     const auto expandPart = [&items, macros, parts](size_t part) {
         const size_t begin = items.size() * part / parts;
         const size_t end = items.size() * (part + 1) / parts;
-        for (size_t i = begin; i < end; ++i)
+        // An author of many entries is held once (per thread; the author
+        // index joins the threads' copies).
+        QHash<QString, AuthorName> names;
+        const auto holder = [&names](const AuthorName &name) -> const AuthorName * {
+            const QString key = name.stringValue();
+            auto it = names.find(key);
+            if (it == names.end())
+                it = names.insert(key, name);
+            return &*it;
+        };
+        for (size_t i = begin; i < end; ++i) {
             items[i]->expandWithMacro(macros);
+            items[i]->shareNames(holder);
+        }
     };
     std::vector<std::thread> helpers;
     helpers.reserve(parts - 1);
