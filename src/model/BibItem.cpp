@@ -138,7 +138,11 @@ QString BibItem::fieldDataForView(const QString &field) const
 
 QString BibItem::fieldDataForEdit(const QString &field) const
 {
-    return m_bibFieldsForEdit.value(field);
+    if (m_editMade.load(std::memory_order_acquire))
+        return m_bibFieldsForEdit.value(field);
+    // One field asked for (the list's file and link cells): made alone.
+    const auto it = m_bibFieldsElements.constFind(field);
+    return it == m_bibFieldsElements.constEnd() || it->isEmpty() ? QString() : editFormOf(*it);
 }
 
 const MacroSource *BibItem::macrosForTeX() const
@@ -223,13 +227,47 @@ QString BibItem::editFormOf(const ElementList &elements)
 
 void BibItem::makeRawField()
 {
-    m_bibFieldsForEdit.clear();
-    m_bibFieldsForEdit.reserve(m_bibFieldsElements.size());
+    m_editMade.store(false, std::memory_order_release);
+    m_bibFieldsForEdit = FieldTexts();
+}
+
+BibItem::FieldTexts BibItem::makeEditForms() const
+{
+    FieldTexts forms;
+    forms.reserve(m_bibFieldsElements.size());
     for (auto it = m_bibFieldsElements.constBegin(); it != m_bibFieldsElements.constEnd(); ++it) {
         if (it->isEmpty())
             continue;
-        m_bibFieldsForEdit.insert(it.key(), editFormOf(*it));
+        forms.insert(it.key(), editFormOf(*it));
     }
+    return forms;
+}
+
+const BibItem::FieldTexts &BibItem::bibFieldsForEdit() const
+{
+    if (!m_editMade.load(std::memory_order_acquire)) {
+        // As for the display forms: one lock for all items.
+        static std::mutex making;
+        const std::lock_guard<std::mutex> lock(making);
+        if (!m_editMade.load(std::memory_order_relaxed)) {
+            m_bibFieldsForEdit = makeEditForms();
+            m_editMade.store(true, std::memory_order_release);
+        }
+    }
+    return m_bibFieldsForEdit;
+}
+
+BibItem::FieldTexts BibItem::editForms() const
+{
+    if (m_editMade.load(std::memory_order_acquire))
+        return m_bibFieldsForEdit;
+    return makeEditForms();
+}
+
+BibItem::FieldTexts &BibItem::editFormsForChange()
+{
+    bibFieldsForEdit();
+    return m_bibFieldsForEdit;
 }
 
 QString BibItem::displayFormOf(const ElementList &elements, const MacroSource *macros) const
@@ -263,10 +301,12 @@ void BibItem::makeDisplayForms() const
     display.reserve(m_bibFieldsElements.size());
     for (auto it = m_bibFieldsElements.constBegin(); it != m_bibFieldsElements.constEnd(); ++it) {
         QString text = displayFormOf(*it, macros);
-        // Most values read the same in both forms: share the edit text.
-        const auto edit = m_bibFieldsForEdit.constFind(it.key());
-        if (edit != m_bibFieldsForEdit.constEnd() && *edit == text)
-            text = *edit;
+        // Most values read the same in both forms: share the element's text.
+        if (it->size() == 1) {
+            const QString contents = it->first().stringContents();
+            if (contents == text)
+                text = contents;
+        }
         display.insert(it.key(), text);
     }
     m_bibFieldsForDisplay = std::move(display);
@@ -349,20 +389,20 @@ void BibItem::refreshFileState()
 void BibItem::setSpecialField(const QString &field, const QString &value)
 {
     m_bibFieldsElements.insert(field, {BibElement::bibElementWithSpecial(value)});
-    m_bibFieldsForEdit.insert(field, value);
+    editFormsForChange().insert(field, value);
 }
 
 void BibItem::setQuotedField(const QString &field, const QString &value)
 {
     m_bibFieldsElements.insert(field, {BibElement::bibElementWithQuoteString(value)});
-    m_bibFieldsForEdit.insert(field, editFormOfText(value));
+    editFormsForChange().insert(field, editFormOfText(value));
     displayFormsForChange().insert(field, value);
 }
 
 void BibItem::removeField(const QString &field)
 {
     m_bibFieldsElements.remove(field);
-    m_bibFieldsForEdit.remove(field);
+    editFormsForChange().remove(field);
 }
 
 bool BibItem::setFieldData(const QString &rawValue, const QString &rawField)
@@ -401,13 +441,13 @@ bool BibItem::setFieldData(const QString &rawValue, const QString &rawField)
         if (!elements || elements->isEmpty())
             return false;
         m_bibFieldsElements.insert(field, *elements);
-        m_bibFieldsForEdit.insert(field, normalized);
+        editFormsForChange().insert(field, normalized);
     } else {
         const std::optional<QString> text = ItemServices::checkNesting(value);
         if (!text)
             return false;
         m_bibFieldsElements.insert(field, {BibElement::bibElementWithQuoteString(*text)});
-        m_bibFieldsForEdit.insert(field, editFormOfText(*text));
+        editFormsForChange().insert(field, editFormOfText(*text));
     }
     if (field == kFile)
         refreshFileState();
@@ -481,7 +521,7 @@ void BibItem::fixBibKeyOnly()
 {
     if (!m_dirty)
         return;
-    displayFormsForChange().insert(kBibKey, m_bibFieldsForEdit.value(kBibKey));
+    displayFormsForChange().insert(kBibKey, fieldDataForEdit(kBibKey));
     setModified();
     makeAttributedStringForIdentifier(u"03_bibkey"_s);
     makeAttributedStringForIdentifier(u"13_modified"_s);

@@ -94,7 +94,13 @@ public:
     const QString &bibType() const { return m_bibType; }
     const QString &bibKey() const { return m_bibKey; }
     const FieldElements &bibFieldsElements() const { return m_bibFieldsElements; }
-    const FieldTexts &bibFieldsForEdit() const { return m_bibFieldsForEdit; }
+    // The edit form of every field, made when first asked for (by any thread)
+    // and kept until the fields are replaced.
+    const FieldTexts &bibFieldsForEdit() const;
+    // The same by value: the kept forms when they are made, else forms made
+    // for the caller alone (a save reads every entry's once; keeping them all
+    // would cost more than the entries' text).
+    FieldTexts editForms() const;
     // The display form of every field, made when first asked for (by any
     // thread) and kept until the entry changes or its macros do.
     const FieldTexts &bibFieldsForDisplay() const;
@@ -199,7 +205,8 @@ public:
     void releaseBackup();
     bool namesWereChanged() const;
 
-    // Rebuilds the edit form from the elements.
+    // Drops the edit forms; they are made again from the elements when next
+    // asked for.
     void makeRawField();
     // Rebuilds the name lists and the file state with `macros` (null: the
     // common macros) and drops the display forms and list cells, which are
@@ -306,6 +313,9 @@ private:
     void makeNameListsWith(const MacroSource *macros);
     // The display forms, made, for an edit that changes one of them in place.
     FieldTexts &displayFormsForChange();
+    FieldTexts makeEditForms() const;
+    // The edit forms, made and kept, for an edit that changes them in place.
+    FieldTexts &editFormsForChange();
     const MacroSource *macrosForTeX() const;
     void refreshFileState();
 
@@ -314,7 +324,8 @@ private:
     std::optional<QString> m_originalBibKey;
     std::optional<QString> m_originalMatchKey;
     FieldElements m_bibFieldsElements;
-    FieldTexts m_bibFieldsForEdit;
+    mutable FieldTexts m_bibFieldsForEdit; // made on demand
+    mutable std::atomic<bool> m_editMade{false};
     mutable FieldTexts m_bibFieldsForDisplay; // made on demand
     // The display forms: as edited (before the first expandWithMacro, which
     // makes them), to be made, or made.

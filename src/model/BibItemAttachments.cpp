@@ -29,7 +29,7 @@ bool isRemote(ItemDatabase *database)
 
 int BibItem::checkFileState()
 {
-    const QString stored = m_bibFieldsForEdit.value(kFileField);
+    const QString stored = fieldDataForEdit(kFileField);
     if (stored.isEmpty()) {
         m_fileState = 0;
         m_fileIcon.clear();
@@ -58,7 +58,7 @@ int BibItem::checkFileState()
 
 std::optional<QString> BibItem::attachedFile() const
 {
-    const QString stored = m_bibFieldsForEdit.value(kFileField);
+    const QString stored = fieldDataForEdit(kFileField);
     if (stored.isEmpty())
         return std::nullopt;
     return m_masterDatabase ? m_masterDatabase->fullPathOf(stored) : stored;
@@ -97,7 +97,7 @@ void BibItem::setAttachment(const QString &path)
 
 void BibItem::remakeFilePath(bool keepFull)
 {
-    const QString stored = m_bibFieldsForEdit.value(kFileField);
+    const QString stored = fieldDataForEdit(kFileField);
     if (stored.isEmpty() || !m_masterDatabase)
         return;
     const bool relative = QDir::isRelativePath(stored) && !stored.contains(u':');

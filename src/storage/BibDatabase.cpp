@@ -201,9 +201,11 @@ QHash<QString, QString> BibDatabase::fieldNameList() const
 {
     QHash<QString, QString> names;
     for (const BibItemPtr &item : m_itemList) {
-        const auto &fields = item->bibFieldsForEdit();
-        for (auto it = fields.begin(); it != fields.end(); ++it)
-            names.insert(it.key(), it.key());
+        const auto &fields = item->bibFieldsElements();
+        for (auto it = fields.begin(); it != fields.end(); ++it) {
+            if (!it->isEmpty())
+                names.insert(it.key(), it.key());
+        }
     }
     return names;
 }

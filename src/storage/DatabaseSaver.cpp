@@ -117,9 +117,9 @@ SaveVerifier::Entry entryOf(const BibItem &item, int attachments)
     SaveVerifier::Entry entry;
     entry.type = item.bibType();
     entry.key = item.bibKey();
-    // The item's own map, shared; only a "file" field written otherwise than
-    // stored makes a copy.
-    entry.fields = item.bibFieldsForEdit();
+    // The item's own map, shared when it is made (else made for the check
+    // alone); only a "file" field written otherwise than stored makes a copy.
+    entry.fields = item.editForms();
     const auto file = entry.fields.constFind(u"file");
     if (file != entry.fields.constEnd()) {
         if (attachments == 0)
