@@ -22,10 +22,11 @@
 class ItemDatabase;
 class MacroSource;
 
-// One bibliography entry: its type, citation key and fields. Every field is kept
-// in parallel forms: the parsed value elements (authoritative), the edit text,
-// the display text (macros expanded, TeX converted) and the cells of the item
-// list; the item also owns its parsed author and editor lists.
+// One bibliography entry: its type, citation key and fields. Every field has
+// parallel forms: the parsed value elements (authoritative, always held), the
+// edit text, the display text (macros expanded, TeX converted) and the cells of
+// the item list, each made when first asked for and kept until the entry
+// changes; the item also owns its parsed author and editor lists.
 //
 // An entity: it lives in a std::shared_ptr, shared by its database and the
 // libraries that show it, and is compared by identity (there is no content
@@ -53,8 +54,8 @@ public:
 
     // The designated initializer. An empty type means "ARTICLE"; an empty key
     // means the untitled key. `data` is taken as the element dictionary as it
-    // is; without it the item holds only its pseudo-fields. Builds the edit
-    // form; the display form and list cells wait for expandWithMacro().
+    // is; without it the item holds only its pseudo-fields. The display form
+    // and list cells wait for expandWithMacro().
     BibItem(const QString &type, const QString &key, std::optional<FieldElements> data,
             ItemDatabase *database, bool forceAbsolutePath);
     BibItem(const BibItem &) = delete;

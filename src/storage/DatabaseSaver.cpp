@@ -334,17 +334,22 @@ std::optional<QList<SaveVerifier::Entry>> DatabaseSaver::entriesRead(const QByte
     scratch.localProperties().setEncoding(encoding);
     std::atomic<bool> stop{false};
     std::atomic<int> count{0};
-    QList<SaveVerifier::Entry> entries;
-    {
+    // The reader (and its copy of the whole text) goes before the entries
+    // are made.
+    BibFileContents contents = [&] {
         BibFileReader reader(scratch, scratch.localProperties(), stop, count);
         reader.setEditFormsOnly(true);
         reader.setKeepText(false);
-        const BibFileContents contents = reader.readBytes(bytes);
-        if (contents.encoding != encoding && bytes.size() > 9)
-            return std::nullopt;
-        entries.reserve(static_cast<qsizetype>(contents.items.size()));
-        for (const BibItemPtr &item : contents.items)
-            entries << entryOf(*item, -1);
+        return reader.readBytes(bytes);
+    }();
+    if (contents.encoding != encoding && bytes.size() > 9)
+        return std::nullopt;
+    contents.keyIndex.clear();
+    QList<SaveVerifier::Entry> entries;
+    entries.reserve(static_cast<qsizetype>(contents.items.size()));
+    for (BibItemPtr &item : contents.items) {
+        entries << entryOf(*item, -1);
+        item.reset(); // the entry shares the item's text; its elements go now
     }
     return entries;
 }
