@@ -100,8 +100,8 @@ int measure(const QString &path)
     // them), then the cells of the default columns (sorting by each).
     timer.restart();
     qint64 found = 0;
-    const QStringList everyField = {QStringLiteral("title"), QStringLiteral("author"),
-                                    QStringLiteral("journal"), QStringLiteral("note"),
+    const QStringList everyField = {QStringLiteral("title"),    QStringLiteral("author"),
+                                    QStringLiteral("journal"),  QStringLiteral("note"),
                                     QStringLiteral("abstract"), QStringLiteral("keywords")};
     for (const BibItemPtr &item : items)
         found += item->containsString(QStringLiteral("quantum"), everyField, Qt::CaseInsensitive);
@@ -112,10 +112,10 @@ int measure(const QString &path)
     const qint64 searchMs = timer.elapsed();
     for (const BibItemPtr &item : items)
         found += item->bibFieldsForDisplay().size();
-    const QStringList columns = {
-        QStringLiteral("00_mark"),    QStringLiteral("01_file"),    QStringLiteral("03_bibkey"),
-        QStringLiteral("04_author"),  QStringLiteral("05_journal"), QStringLiteral("06_year"),
-        QStringLiteral("09_title"),   QStringLiteral("10_note")};
+    const QStringList columns = {QStringLiteral("00_mark"),    QStringLiteral("01_file"),
+                                 QStringLiteral("03_bibkey"),  QStringLiteral("04_author"),
+                                 QStringLiteral("05_journal"), QStringLiteral("06_year"),
+                                 QStringLiteral("09_title"),   QStringLiteral("10_note")};
     timer.restart();
     for (const BibItemPtr &item : items) {
         for (const QString &column : columns)

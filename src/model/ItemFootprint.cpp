@@ -113,7 +113,7 @@ qint64 ItemFootprint::total() const
 const char *ItemFootprint::nameOf(Kind kind)
 {
     static const char *const names[KindCount] = {
-        "item objects", "elements",    "edit forms", "display forms", "list cells",
-        "search text",  "names",       "kept text",  "indexes and the rest"};
+        "item objects", "elements", "edit forms", "display forms",       "list cells",
+        "search text",  "names",    "kept text",  "indexes and the rest"};
     return names[kind];
 }

@@ -3,12 +3,12 @@
 // that way must equal the forms made field by field from the elements (what
 // loading used to make for every entry), and the author and editor lists
 // made at load must be those of the display form.
+#include "CorpusSupport.h"
 #include "core/AlertPresenter.h"
 #include "model/BibItem.h"
 #include "model/ItemServices.h"
 #include "model/MacroList.h"
 #include "storage/LocalDatabase.h"
-#include "CorpusSupport.h"
 
 #include <QDirIterator>
 
@@ -53,8 +53,8 @@ TEST(CorpusDisplayForms, formsMadeOnDemandEqualThoseMadeAtLoad)
         if (!database || !database->allItems())
             continue;
         ++files;
-        const MacroSource *macros = database->macroList() ? database->macroList()
-                                                          : ItemServices::commonMacros();
+        const MacroSource *macros =
+            database->macroList() ? database->macroList() : ItemServices::commonMacros();
         for (const BibItemPtr &item : *database->allItems()) {
             // Asked for before the forms exist: the names made at load.
             const QStringList authors = namesOf(item->authorList());

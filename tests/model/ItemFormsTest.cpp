@@ -50,17 +50,21 @@ TEST_F(ItemFormsTest, displayFormsFollowEveryChange)
         QString shown;
     };
     const Row rows[] = {
-        {"edited field", [](BibItem &item) { item.setFieldData(u"New {T}itle"_s, u"title"_s);
-                                             item.fixChanged(); },
+        {"edited field",
+         [](BibItem &item) {
+             item.setFieldData(u"New {T}itle"_s, u"title"_s);
+             item.fixChanged();
+         },
          u"title"_s, u"New Title"_s},
-        {"changed macro", [this](BibItem &item) {
+        {"changed macro",
+         [this](BibItem &item) {
              db.macros.setMacroWithName(u"jcp"_s, u"{JCP}"_s);
-             item.expandWithMacro(&db.macros); },
+             item.expandWithMacro(&db.macros);
+         },
          u"journal"_s, u"JCP"_s},
         {"mark", [](BibItem &item) { item.setMark(true); }, u"mark"_s, u"ON"_s},
-        {"closed database keeps its expansion",
-         [this](BibItem &item) { item.databaseClosed(&db); }, u"journal"_s,
-         u"J. Chem. Phys."_s},
+        {"closed database keeps its expansion", [this](BibItem &item) { item.databaseClosed(&db); },
+         u"journal"_s, u"J. Chem. Phys."_s},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -76,7 +80,8 @@ TEST_F(ItemFormsTest, displayFormsFollowEveryChange)
 TEST_F(ItemFormsTest, equalNamesShareTheTextOfTheNameKept)
 {
     auto a = db.add(u"ARTICLE"_s, u"a"_s, fieldsFrom(u"author = {Smith, Ann and Doe, J.}"_s));
-    auto b = db.add(u"ARTICLE"_s, u"b"_s, fieldsFrom(u"author = {Ann Smith}, editor = {Roe, R.}"_s));
+    auto b =
+        db.add(u"ARTICLE"_s, u"b"_s, fieldsFrom(u"author = {Ann Smith}, editor = {Roe, R.}"_s));
     QHash<QString, AuthorName> kept;
     const auto holder = [&kept](const AuthorName &name) -> const AuthorName * {
         auto it = kept.find(name.stringValue());
