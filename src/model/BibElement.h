@@ -66,6 +66,14 @@ public:
     // The text without its braces or quotes (codes 3 and 4), else as read.
     // Shares the element's text: an item's edit form costs no copy.
     QString stringContents() const;
+    // Takes `same`, a text equal to the element's own (as stringContents
+    // answers it), in place of its own, so that equal values of many entries
+    // are held once. Any other text leaves the element as it is.
+    void shareText(const QString &same)
+    {
+        if (m_elementData == same)
+            m_elementData = same;
+    }
     // Codes 0-5: a value element, as opposed to a separator or a TeX command.
     bool isValue() const { return m_elementType >= Word && m_elementType <= Math; }
 

@@ -11,6 +11,7 @@
 #include <QCollator>
 
 #include <algorithm>
+#include <mutex>
 
 using namespace Qt::StringLiterals;
 
@@ -132,12 +133,16 @@ QString BibItem::sortKey() const
 
 QString BibItem::fieldDataForView(const QString &field) const
 {
-    return m_bibFieldsForDisplay.value(field);
+    return bibFieldsForDisplay().value(field);
 }
 
 QString BibItem::fieldDataForEdit(const QString &field) const
 {
-    return m_bibFieldsForEdit.value(field);
+    if (m_editMade.load(std::memory_order_acquire))
+        return m_bibFieldsForEdit.value(field);
+    // One field asked for (the list's file and link cells): made alone.
+    const auto it = m_bibFieldsElements.constFind(field);
+    return it == m_bibFieldsElements.constEnd() || it->isEmpty() ? QString() : editFormOf(*it);
 }
 
 const MacroSource *BibItem::macrosForTeX() const
@@ -222,13 +227,47 @@ QString BibItem::editFormOf(const ElementList &elements)
 
 void BibItem::makeRawField()
 {
-    m_bibFieldsForEdit.clear();
-    m_bibFieldsForEdit.reserve(m_bibFieldsElements.size());
+    m_editMade.store(false, std::memory_order_release);
+    m_bibFieldsForEdit = FieldTexts();
+}
+
+BibItem::FieldTexts BibItem::makeEditForms() const
+{
+    FieldTexts forms;
+    forms.reserve(m_bibFieldsElements.size());
     for (auto it = m_bibFieldsElements.constBegin(); it != m_bibFieldsElements.constEnd(); ++it) {
         if (it->isEmpty())
             continue;
-        m_bibFieldsForEdit.insert(it.key(), editFormOf(*it));
+        forms.insert(it.key(), editFormOf(*it));
     }
+    return forms;
+}
+
+const BibItem::FieldTexts &BibItem::bibFieldsForEdit() const
+{
+    if (!m_editMade.load(std::memory_order_acquire)) {
+        // As for the display forms: one lock for all items.
+        static std::mutex making;
+        const std::lock_guard<std::mutex> lock(making);
+        if (!m_editMade.load(std::memory_order_relaxed)) {
+            m_bibFieldsForEdit = makeEditForms();
+            m_editMade.store(true, std::memory_order_release);
+        }
+    }
+    return m_bibFieldsForEdit;
+}
+
+BibItem::FieldTexts BibItem::editForms() const
+{
+    if (m_editMade.load(std::memory_order_acquire))
+        return m_bibFieldsForEdit;
+    return makeEditForms();
+}
+
+BibItem::FieldTexts &BibItem::editFormsForChange()
+{
+    bibFieldsForEdit();
+    return m_bibFieldsForEdit;
 }
 
 QString BibItem::displayFormOf(const ElementList &elements, const MacroSource *macros) const
@@ -241,40 +280,98 @@ QString BibItem::displayFormOf(const ElementList &elements, const MacroSource *m
     return text;
 }
 
-void BibItem::expandWithMacro(const MacroSource *macros)
+const BibItem::FieldTexts &BibItem::bibFieldsForDisplay() const
 {
-    if (!macros)
-        macros = ItemServices::commonMacros();
+    if (m_displayState.load(std::memory_order_acquire) == DisplayToMake)
+        makeDisplayForms();
+    return m_bibFieldsForDisplay;
+}
+
+void BibItem::makeDisplayForms() const
+{
+    // The main thread and a smart library's worker may both ask; the forms
+    // are made once, under one lock for all items (making them is quick, and
+    // a lock per item would cost more memory than the forms save).
+    static std::mutex making;
+    const std::lock_guard<std::mutex> lock(making);
+    if (m_displayState.load(std::memory_order_relaxed) != DisplayToMake)
+        return;
+    const MacroSource *macros = macrosForTeX();
     FieldTexts display;
     display.reserve(m_bibFieldsElements.size());
     for (auto it = m_bibFieldsElements.constBegin(); it != m_bibFieldsElements.constEnd(); ++it) {
         QString text = displayFormOf(*it, macros);
-        // Most values read the same in both forms: share the edit text.
-        const auto edit = m_bibFieldsForEdit.constFind(it.key());
-        if (edit != m_bibFieldsForEdit.constEnd() && *edit == text)
-            text = *edit;
+        // Most values read the same in both forms: share the element's text.
+        if (it->size() == 1) {
+            const QString contents = it->first().stringContents();
+            if (contents == text)
+                text = contents;
+        }
         display.insert(it.key(), text);
     }
     m_bibFieldsForDisplay = std::move(display);
-    makeNameLists();
+    m_displayState.store(DisplayMade, std::memory_order_release);
+}
+
+void BibItem::dropDisplayForms()
+{
+    m_displayState.store(DisplayToMake, std::memory_order_release);
+    m_bibFieldsForDisplay = FieldTexts();
+}
+
+BibItem::FieldTexts &BibItem::displayFormsForChange()
+{
+    bibFieldsForDisplay();
+    return m_bibFieldsForDisplay;
+}
+
+QString BibItem::displayValue(const QString &field, const MacroSource *macros) const
+{
+    if (m_displayState.load(std::memory_order_acquire) != DisplayToMake)
+        return m_bibFieldsForDisplay.value(field);
+    const auto it = m_bibFieldsElements.constFind(field);
+    if (it == m_bibFieldsElements.constEnd())
+        return {};
+    return displayFormOf(*it, macros ? macros : ItemServices::commonMacros());
+}
+
+void BibItem::expandWithMacro(const MacroSource *macros)
+{
+    dropDisplayForms();
+    makeNameListsWith(macros ? macros : ItemServices::commonMacros());
     refreshFileState();
     makeAttributedStringForList();
 }
 
 void BibItem::makeNameLists()
 {
+    makeNameListsWith(macrosForTeX());
+}
+
+void BibItem::shareNames(const std::function<const AuthorName *(const AuthorName &)> &holder)
+{
+    for (NameList *names : {&m_authorList, &m_editorList}) {
+        for (qsizetype i = 0; i < names->size(); ++i) {
+            const AuthorName *kept = holder(names->at(i));
+            // The answer may be this very name (a list shared with the index).
+            if (kept && kept != &names->at(i) && *kept == names->at(i))
+                (*names)[i] = *kept;
+        }
+    }
+}
+
+void BibItem::makeNameListsWith(const MacroSource *macros)
+{
     m_authorList.clear();
     m_editorList.clear();
     m_noAuthor = false;
-    const auto author = m_bibFieldsForDisplay.constFind(kAuthor);
-    if (author != m_bibFieldsForDisplay.constEnd())
-        m_authorList = ItemServices::createNamesFrom(*author);
-    const auto editor = m_bibFieldsForDisplay.constFind(kEditor);
-    if (editor != m_bibFieldsForDisplay.constEnd())
-        m_editorList = ItemServices::createNamesFrom(*editor);
+    if (m_bibFieldsElements.contains(kAuthor))
+        m_authorList = ItemServices::createNamesFrom(displayValue(kAuthor, macros));
+    if (m_bibFieldsElements.contains(kEditor))
+        m_editorList = ItemServices::createNamesFrom(displayValue(kEditor, macros));
     if (m_authorList.isEmpty() && m_editorList.isEmpty()) {
         m_noAuthor = true;
-        const QString key = sortKey();
+        const QString key = displayValue(kKey, macros);
         m_authorList =
             ItemServices::createNamesFrom(key.isEmpty() ? Texts::text(u"NoAuthor") : key);
         if (m_authorList.isEmpty())
@@ -292,20 +389,20 @@ void BibItem::refreshFileState()
 void BibItem::setSpecialField(const QString &field, const QString &value)
 {
     m_bibFieldsElements.insert(field, {BibElement::bibElementWithSpecial(value)});
-    m_bibFieldsForEdit.insert(field, value);
+    editFormsForChange().insert(field, value);
 }
 
 void BibItem::setQuotedField(const QString &field, const QString &value)
 {
     m_bibFieldsElements.insert(field, {BibElement::bibElementWithQuoteString(value)});
-    m_bibFieldsForEdit.insert(field, editFormOfText(value));
-    m_bibFieldsForDisplay.insert(field, value);
+    editFormsForChange().insert(field, editFormOfText(value));
+    displayFormsForChange().insert(field, value);
 }
 
 void BibItem::removeField(const QString &field)
 {
     m_bibFieldsElements.remove(field);
-    m_bibFieldsForEdit.remove(field);
+    editFormsForChange().remove(field);
 }
 
 bool BibItem::setFieldData(const QString &rawValue, const QString &rawField)
@@ -344,13 +441,13 @@ bool BibItem::setFieldData(const QString &rawValue, const QString &rawField)
         if (!elements || elements->isEmpty())
             return false;
         m_bibFieldsElements.insert(field, *elements);
-        m_bibFieldsForEdit.insert(field, normalized);
+        editFormsForChange().insert(field, normalized);
     } else {
         const std::optional<QString> text = ItemServices::checkNesting(value);
         if (!text)
             return false;
         m_bibFieldsElements.insert(field, {BibElement::bibElementWithQuoteString(*text)});
-        m_bibFieldsForEdit.insert(field, editFormOfText(*text));
+        editFormsForChange().insert(field, editFormOfText(*text));
     }
     if (field == kFile)
         refreshFileState();
@@ -407,7 +504,7 @@ void BibItem::setMark(bool marked)
         setQuotedField(kMark, u"ON"_s);
     } else {
         removeField(kMark);
-        m_bibFieldsForDisplay.remove(kMark);
+        displayFormsForChange().remove(kMark);
     }
     makeAttributedStringForList();
     if (m_masterDatabase)
@@ -424,7 +521,7 @@ void BibItem::fixBibKeyOnly()
 {
     if (!m_dirty)
         return;
-    m_bibFieldsForDisplay.insert(kBibKey, m_bibFieldsForEdit.value(kBibKey));
+    displayFormsForChange().insert(kBibKey, fieldDataForEdit(kBibKey));
     setModified();
     makeAttributedStringForIdentifier(u"03_bibkey"_s);
     makeAttributedStringForIdentifier(u"13_modified"_s);
@@ -502,9 +599,11 @@ void BibItem::databaseClosed(ItemDatabase *database)
     if (!database || database != m_masterDatabase)
         return;
     const QString text = Texts::format(u"NoDatabaseX", {database->description()});
+    // Made while the database's macros are still there to expand them.
+    FieldTexts &display = displayFormsForChange();
     m_masterDatabase = nullptr;
     setSpecialField(kDatabase, text);
-    m_bibFieldsForDisplay.insert(kDatabase, text);
+    display.insert(kDatabase, text);
     makeAttributedStringForList();
     refreshFileState();
     m_dirty = false;
@@ -606,9 +705,10 @@ bool BibItem::containsString(const QString &text, const QStringList &fields,
     // An empty text is never found.
     if (text.isEmpty())
         return false;
+    const FieldTexts &display = bibFieldsForDisplay();
     for (const QString &field : fields) {
-        const auto it = m_bibFieldsForDisplay.constFind(field);
-        if (it != m_bibFieldsForDisplay.constEnd() && it->contains(text, sensitivity))
+        const auto it = display.constFind(field);
+        if (it != display.constEnd() && it->contains(text, sensitivity))
             return true;
     }
     return false;
@@ -618,7 +718,8 @@ QString BibItem::matchKey(bool stored) const
 {
     if (stored && m_originalMatchKey)
         return *m_originalMatchKey;
-    QStringList names = m_bibFieldsForDisplay.keys();
+    const FieldTexts &display = bibFieldsForDisplay();
+    QStringList names = display.keys();
     std::sort(names.begin(), names.end(),
               [](const QString &a, const QString &b) { return localizedCompare(a, b) < 0; });
     static const QStringList skipped = {kBibKey, kModified, u"annote"_s, kMark,     kDatabase,
@@ -632,7 +733,7 @@ QString BibItem::matchKey(bool stored) const
             for (const AuthorName &person : name == kAuthor ? m_authorList : m_editorList)
                 key += person.stringValue() + u',';
         } else if (!skipped.contains(name)) {
-            key += name + u'=' + m_bibFieldsForDisplay.value(name).toLower() + u',';
+            key += name + u'=' + display.value(name).toLower() + u',';
         }
     }
     return key.isEmpty() ? u"empty item"_s : key;

@@ -14,16 +14,19 @@
 #include <QStringView>
 #include <QUrl>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class ItemDatabase;
 class MacroSource;
 
-// One bibliography entry: its type, citation key and fields. Every field is kept
-// in parallel forms: the parsed value elements (authoritative), the edit text,
-// the display text (macros expanded, TeX converted) and the cells of the item
-// list; the item also owns its parsed author and editor lists.
+// One bibliography entry: its type, citation key and fields. Every field has
+// parallel forms: the parsed value elements (authoritative, always held), the
+// edit text, the display text (macros expanded, TeX converted) and the cells of
+// the item list, each made when first asked for and kept until the entry
+// changes; the item also owns its parsed author and editor lists.
 //
 // An entity: it lives in a std::shared_ptr, shared by its database and the
 // libraries that show it, and is compared by identity (there is no content
@@ -51,8 +54,8 @@ public:
 
     // The designated initializer. An empty type means "ARTICLE"; an empty key
     // means the untitled key. `data` is taken as the element dictionary as it
-    // is; without it the item holds only its pseudo-fields. Builds the edit
-    // form; the display form and list cells wait for expandWithMacro().
+    // is; without it the item holds only its pseudo-fields. The display form
+    // and list cells wait for expandWithMacro().
     BibItem(const QString &type, const QString &key, std::optional<FieldElements> data,
             ItemDatabase *database, bool forceAbsolutePath);
     BibItem(const BibItem &) = delete;
@@ -92,8 +95,16 @@ public:
     const QString &bibType() const { return m_bibType; }
     const QString &bibKey() const { return m_bibKey; }
     const FieldElements &bibFieldsElements() const { return m_bibFieldsElements; }
-    const FieldTexts &bibFieldsForEdit() const { return m_bibFieldsForEdit; }
-    const FieldTexts &bibFieldsForDisplay() const { return m_bibFieldsForDisplay; }
+    // The edit form of every field, made when first asked for (by any thread)
+    // and kept until the fields are replaced.
+    const FieldTexts &bibFieldsForEdit() const;
+    // The same by value: the kept forms when they are made, else forms made
+    // for the caller alone (a save reads every entry's once; keeping them all
+    // would cost more than the entries' text).
+    FieldTexts editForms() const;
+    // The display form of every field, made when first asked for (by any
+    // thread) and kept until the entry changes or its macros do.
+    const FieldTexts &bibFieldsForDisplay() const;
     // The cells of every list column (made on demand, see valueForColumn).
     ListCells bibFieldsForListView() const;
     const NameList &authorList() const { return m_authorList; }
@@ -195,12 +206,19 @@ public:
     void releaseBackup();
     bool namesWereChanged() const;
 
-    // Rebuilds the edit form from the elements.
+    // Drops the edit forms; they are made again from the elements when next
+    // asked for.
     void makeRawField();
-    // Rebuilds the display form, the name lists, the file state and the list
-    // cells with `macros` (null: the common macros).
+    // Rebuilds the name lists and the file state with `macros` (null: the
+    // common macros) and drops the display forms and list cells, which are
+    // made again, with the owning database's macros, when next asked for.
     void expandWithMacro(const MacroSource *macros);
+    // The name lists with the owning database's macros.
     void makeNameLists();
+    // Offers every author, then every editor, to `holder`, which answers an
+    // equal name it keeps (or null); the item's name then shares that one's
+    // text, so that the many entries of one author hold its name once.
+    void shareNames(const std::function<const AuthorName *(const AuthorName &)> &holder);
 
     // The owning database goes away: the item becomes a stray item.
     void databaseClosed(ItemDatabase *database);
@@ -276,6 +294,8 @@ public:
     // --- end of attachments ---
 
 private:
+    friend class ItemFootprint; // counts the forms' memory
+
     // Every edit: the item is dirty and no longer what its file says.
     void noteChange()
     {
@@ -287,6 +307,16 @@ private:
     void setQuotedField(const QString &field, const QString &value);
     void removeField(const QString &field);
     QString displayFormOf(const ElementList &elements, const MacroSource *macros) const;
+    // One field's display form without making the others (empty when absent).
+    QString displayValue(const QString &field, const MacroSource *macros) const;
+    void makeDisplayForms() const;
+    void dropDisplayForms();
+    void makeNameListsWith(const MacroSource *macros);
+    // The display forms, made, for an edit that changes one of them in place.
+    FieldTexts &displayFormsForChange();
+    FieldTexts makeEditForms() const;
+    // The edit forms, made and kept, for an edit that changes them in place.
+    FieldTexts &editFormsForChange();
     const MacroSource *macrosForTeX() const;
     void refreshFileState();
 
@@ -295,8 +325,18 @@ private:
     std::optional<QString> m_originalBibKey;
     std::optional<QString> m_originalMatchKey;
     FieldElements m_bibFieldsElements;
-    FieldTexts m_bibFieldsForEdit;
-    FieldTexts m_bibFieldsForDisplay;
+    mutable FieldTexts m_bibFieldsForEdit; // made on demand
+    mutable std::atomic<bool> m_editMade{false};
+    mutable FieldTexts m_bibFieldsForDisplay; // made on demand
+    // The display forms: as edited (before the first expandWithMacro, which
+    // makes them), to be made, or made.
+    enum DisplayState : quint8
+    {
+        DisplayAsEdited,
+        DisplayToMake,
+        DisplayMade
+    };
+    mutable std::atomic<quint8> m_displayState{DisplayAsEdited};
     mutable FieldMap<std::optional<ListCell>> m_bibFieldsForListView; // made on demand
     NameList m_authorList;
     NameList m_editorList;

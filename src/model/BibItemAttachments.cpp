@@ -62,7 +62,7 @@ std::optional<QString> replaceAttachment(RealDatabase &database, BibItem &item,
 
 int BibItem::checkFileState()
 {
-    const QString stored = m_bibFieldsForEdit.value(kFileField);
+    const QString stored = fieldDataForEdit(kFileField);
     if (stored.isEmpty()) {
         m_fileState = 0;
         m_fileIcon.clear();
@@ -91,7 +91,7 @@ int BibItem::checkFileState()
 
 std::optional<QString> BibItem::attachedFile() const
 {
-    const QString stored = m_bibFieldsForEdit.value(kFileField);
+    const QString stored = fieldDataForEdit(kFileField);
     if (stored.isEmpty())
         return std::nullopt;
     return m_masterDatabase ? m_masterDatabase->fullPathOf(stored) : stored;
@@ -120,7 +120,7 @@ void BibItem::setAttachment(const QString &path)
 {
     if (path.isEmpty()) {
         removeField(kFileField);
-        m_bibFieldsForDisplay.remove(kFileField);
+        displayFormsForChange().remove(kFileField);
     } else {
         setQuotedField(kFileField, path);
     }
@@ -130,7 +130,7 @@ void BibItem::setAttachment(const QString &path)
 
 void BibItem::remakeFilePath(bool keepFull)
 {
-    const QString stored = m_bibFieldsForEdit.value(kFileField);
+    const QString stored = fieldDataForEdit(kFileField);
     if (stored.isEmpty() || !m_masterDatabase)
         return;
     const bool relative = QDir::isRelativePath(stored) && !stored.contains(u':');
@@ -146,7 +146,7 @@ void BibItem::remakeFilePath(bool keepFull)
 void BibItem::remakeDescription(const QString &description)
 {
     setSpecialField(u"database"_s, description);
-    m_bibFieldsForDisplay.insert(u"database"_s, description);
+    displayFormsForChange().insert(u"database"_s, description);
     makeAttributedStringForList();
 }
 

@@ -129,7 +129,8 @@ QString BibItem::rawFieldWithAttachments(int attachments, QStringView lineFeed, 
 void BibItem::appendRawFields(QString &text, int attachments, QStringView lineFeed, bool tab) const
 {
     bool first = true;
-    for (const FieldTexts::Entry *field : sortedFields(m_bibFieldsForEdit)) {
+    const FieldTexts forms = editForms();
+    for (const FieldTexts::Entry *field : sortedFields(forms)) {
         const QString &name = field->key;
         if (name == u"database" || name == u"bibkey" || name == u"bibtype")
             continue;
@@ -160,7 +161,7 @@ QString BibItem::rawField() const
 QString BibItem::bibItemStringWithAttachments(int attachments, QStringView lineFeed) const
 {
     QString text;
-    text.reserve(64 + 48 * m_bibFieldsForEdit.size());
+    text.reserve(64 + 48 * m_bibFieldsElements.size());
     appendBibItemString(text, attachments, lineFeed);
     return text;
 }

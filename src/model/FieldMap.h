@@ -95,6 +95,12 @@ public:
         return i >= 0 ? const_iterator(m_entries.constData() + i) : constEnd();
     }
     const_iterator find(QStringView key) const { return constFind(key); }
+    // The value of `key` to change in place, or null.
+    T *valueFor(QStringView key)
+    {
+        const qsizetype i = indexOf(key);
+        return i >= 0 ? &m_entries[i].value : nullptr;
+    }
 
     void insert(const QString &key, const T &value)
     {

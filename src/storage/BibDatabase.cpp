@@ -201,9 +201,11 @@ QHash<QString, QString> BibDatabase::fieldNameList() const
 {
     QHash<QString, QString> names;
     for (const BibItemPtr &item : m_itemList) {
-        const auto &fields = item->bibFieldsForEdit();
-        for (auto it = fields.begin(); it != fields.end(); ++it)
-            names.insert(it.key(), it.key());
+        const auto &fields = item->bibFieldsElements();
+        for (auto it = fields.begin(); it != fields.end(); ++it) {
+            if (!it->isEmpty())
+                names.insert(it.key(), it.key());
+        }
     }
     return names;
 }
@@ -454,7 +456,7 @@ BibItemPtr BibDatabase::addCopyOfBibItem(const BibItemPtr &)
 
 // ---- author index
 
-void BibDatabase::addAuthor(const AuthorName &name, const BibItemPtr &item)
+const AuthorName &BibDatabase::addAuthor(const AuthorName &name, const BibItemPtr &item)
 {
     const QString key = name.stringValue();
     auto it = m_authorList.find(key);
@@ -462,6 +464,7 @@ void BibDatabase::addAuthor(const AuthorName &name, const BibItemPtr &item)
         it = m_authorList.insert(key,
                                  AuthorIndexEntry{std::make_shared<const AuthorName>(name), {}});
     it->items.push_back(item);
+    return *it->name;
 }
 
 void BibDatabase::removeAuthor(const AuthorName &name, const BibItem *item)
@@ -476,14 +479,11 @@ void BibDatabase::removeAuthor(const AuthorName &name, const BibItem *item)
 
 void BibDatabase::addAuthorsForItem(const BibItemPtr &item)
 {
-    for (const AuthorName &name : item->authorList()) {
-        if (!name.isOthers())
-            addAuthor(name, item);
-    }
-    for (const AuthorName &name : item->editorList()) {
-        if (!name.isOthers())
-            addAuthor(name, item);
-    }
+    // An author of many entries is held once: each entry's name takes the
+    // text of the one in the index.
+    item->shareNames([this, &item](const AuthorName &name) -> const AuthorName * {
+        return name.isOthers() ? nullptr : &addAuthor(name, item);
+    });
     setDirty(true);
 }
 

@@ -157,7 +157,8 @@ public:
     void addAuthorsForItem(const BibItemPtr &item);
     void replaceAuthorsForItem(const BibItemPtr &item);
     void removeAuthorsForItem(const BibItemPtr &item);
-    void addAuthor(const AuthorName &name, const BibItemPtr &item);
+    // Answers the index's own name (equal to `name`), which the entries share.
+    const AuthorName &addAuthor(const AuthorName &name, const BibItemPtr &item);
     void removeAuthor(const AuthorName &name, const BibItem *item);
     virtual void replaceAuthorsForLib(const BibItemPtr &item);
 

@@ -660,8 +660,20 @@ void BibFileReader::expandItems()
     const auto expandPart = [&items, macros, parts](size_t part) {
         const size_t begin = items.size() * part / parts;
         const size_t end = items.size() * (part + 1) / parts;
-        for (size_t i = begin; i < end; ++i)
+        // An author of many entries is held once (per thread; the author
+        // index joins the threads' copies).
+        QHash<QString, AuthorName> names;
+        const auto holder = [&names](const AuthorName &name) -> const AuthorName * {
+            const QString key = name.stringValue();
+            auto it = names.find(key);
+            if (it == names.end())
+                it = names.insert(key, name);
+            return &*it;
+        };
+        for (size_t i = begin; i < end; ++i) {
             items[i]->expandWithMacro(macros);
+            items[i]->shareNames(holder);
+        }
     };
     std::vector<std::thread> helpers;
     helpers.reserve(parts - 1);
@@ -964,6 +976,34 @@ std::optional<BibFieldDictionary> BibFileReader::fieldsWithoutCommentLines(qsize
     return fields;
 }
 
+const QString &BibFileReader::sharedText(const QString &text)
+{
+    auto it = m_sharedTexts.constFind(text);
+    if (it == m_sharedTexts.constEnd())
+        it = m_sharedTexts.insert(text, text);
+    return *it;
+}
+
+void BibFileReader::shareValues(BibFieldDictionary &fields)
+{
+    // Fields whose values recur across a bibliography; others (titles, pages,
+    // identifiers) are nearly always the entry's own.
+    static const QString kRecurring[] = {
+        u"year"_s,   u"month"_s,     u"journal"_s,   u"booktitle"_s,    u"publisher"_s,
+        u"address"_s, u"series"_s,   u"volume"_s,    u"number"_s,       u"organization"_s,
+        u"school"_s, u"institution"_s, u"edition"_s, u"keywords"_s,     u"language"_s,
+        u"type"_s,   u"howpublished"_s};
+    constexpr qsizetype kLongest = 128; // longer texts rarely recur
+    for (const QString &name : kRecurring) {
+        QList<BibElement> *value = fields.valueFor(name);
+        if (!value || value->size() != 1)
+            continue;
+        const QString text = value->front().stringContents();
+        if (!text.isEmpty() && text.size() <= kLongest)
+            (*value)[0].shareText(sharedText(text));
+    }
+}
+
 void BibFileReader::readBibItem(const QString &type)
 {
     QString error;
@@ -1051,7 +1091,8 @@ void BibFileReader::readBibItem(const QString &type)
     // relative path), and then its text no longer says what it holds.
     const auto fileElements = fields->value(u"file"_s);
     const QString fileAsRead = fileElements.isEmpty() ? QString() : BibItem::editFormOf(fileElements);
-    BibItemPtr item = BibItem::bibItemOfType(type, key, std::move(*fields), &m_database);
+    shareValues(*fields);
+    BibItemPtr item = BibItem::bibItemOfType(sharedText(type), key, std::move(*fields), &m_database);
     if (!item)
         return;
     // The entry can be written back with its text when that text reads as

@@ -96,6 +96,10 @@ public:
     void readPreambleFromStream();
     void readMacroFromStream();
     void readBibItem(const QString &type);
+    // The first of the equal texts this reader met: entry types and the values
+    // of the fields many entries share (years, months, journals) are held once.
+    const QString &sharedText(const QString &text);
+    void shareValues(BibFieldDictionary &fields);
     void readPropertiesFromStream(bool ignoreEncode);
     void appendError(const QString &key, const QString &param1, const QString &param2);
 
@@ -166,6 +170,7 @@ private:
     qsizetype m_unreadEnd = -1;    // or -1
     bool m_editFormsOnly = false;
     std::optional<quint32> m_forcedEncoding;
+    QHash<QString, QString> m_sharedTexts; // see sharedText
     bool m_yenIsBackslash = false; // the encoding writes backslashes as yen signs
     int m_pieces = 0;                  // 0: as many as the machine has cores (at most 4)
     qsizetype m_minimumPiece = 1 << 18;

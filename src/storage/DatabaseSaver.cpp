@@ -117,9 +117,9 @@ SaveVerifier::Entry entryOf(const BibItem &item, int attachments)
     SaveVerifier::Entry entry;
     entry.type = item.bibType();
     entry.key = item.bibKey();
-    // The item's own map, shared; only a "file" field written otherwise than
-    // stored makes a copy.
-    entry.fields = item.bibFieldsForEdit();
+    // The item's own map, shared when it is made (else made for the check
+    // alone); only a "file" field written otherwise than stored makes a copy.
+    entry.fields = item.editForms();
     const auto file = entry.fields.constFind(u"file");
     if (file != entry.fields.constEnd()) {
         if (attachments == 0)
@@ -334,17 +334,22 @@ std::optional<QList<SaveVerifier::Entry>> DatabaseSaver::entriesRead(const QByte
     scratch.localProperties().setEncoding(encoding);
     std::atomic<bool> stop{false};
     std::atomic<int> count{0};
-    QList<SaveVerifier::Entry> entries;
-    {
+    // The reader (and its copy of the whole text) goes before the entries
+    // are made.
+    BibFileContents contents = [&] {
         BibFileReader reader(scratch, scratch.localProperties(), stop, count);
         reader.setEditFormsOnly(true);
         reader.setKeepText(false);
-        const BibFileContents contents = reader.readBytes(bytes);
-        if (contents.encoding != encoding && bytes.size() > 9)
-            return std::nullopt;
-        entries.reserve(static_cast<qsizetype>(contents.items.size()));
-        for (const BibItemPtr &item : contents.items)
-            entries << entryOf(*item, -1);
+        return reader.readBytes(bytes);
+    }();
+    if (contents.encoding != encoding && bytes.size() > 9)
+        return std::nullopt;
+    contents.keyIndex.clear();
+    QList<SaveVerifier::Entry> entries;
+    entries.reserve(static_cast<qsizetype>(contents.items.size()));
+    for (BibItemPtr &item : contents.items) {
+        entries << entryOf(*item, -1);
+        item.reset(); // the entry shares the item's text; its elements go now
     }
     return entries;
 }

@@ -217,6 +217,34 @@ TEST(BibFileReader, entryNamesAreCaseInsensitive)
     EXPECT_EQ(database->macroList()->count(), 1);
 }
 
+TEST(BibFileReader, recurringValuesTypesAndNamesAreHeldOnce)
+{
+    BibFixture fixture;
+    auto database = fixture.load("@article{a, author = {Smith, Ann}, journal = {J. Chem. Phys.},\n"
+                                 "  year = 2004, title = {Same}}\n"
+                                 "@article{b, author = {Ann Smith}, journal = {J. Chem. Phys.},\n"
+                                 "  year = {2004}, title = {Same}}\n");
+    ASSERT_TRUE(database);
+    const BibItemList &items = *database->allItems();
+    ASSERT_EQ(items.size(), 2u);
+    const auto text = [&items](size_t i, const QString &field) {
+        return items[i]->bibFieldsElements().value(field).front().stringContents();
+    };
+    for (const QString &field : {u"journal"_s, u"year"_s}) {
+        SCOPED_TRACE(field.toStdString());
+        EXPECT_EQ(text(0, field), text(1, field));
+        EXPECT_EQ(text(0, field).constData(), text(1, field).constData());
+    }
+    // Titles are an entry's own: equal ones are not looked for.
+    EXPECT_EQ(text(0, u"title"_s), text(1, u"title"_s));
+    EXPECT_NE(text(0, u"title"_s).constData(), text(1, u"title"_s).constData());
+    EXPECT_EQ(items[0]->bibType().constData(), items[1]->bibType().constData());
+    ASSERT_EQ(items[1]->authorList().size(), 1);
+    EXPECT_EQ(items[0]->authorList().front().familyName().constData(),
+              items[1]->authorList().front().familyName().constData());
+    EXPECT_EQ(items[1]->fieldDataForView(u"journal"_s), u"J. Chem. Phys.");
+}
+
 TEST(BibFileReader, commentKeepsLineBreaksAndPreambleCollapsesSpaces)
 {
     BibFixture fixture;
