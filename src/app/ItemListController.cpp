@@ -138,6 +138,9 @@ ItemListController::ItemListController(DBListController *dbList, QWidget *parent
                     pushUndo(static_cast<int>(ItemListUndoCommand::Change::Added), *node, added,
                              Texts::text(u"Undo_Drop"));
                 });
+        // Undoing against a database read anew would act on entries it no
+        // longer holds (and report nothing): the steps are dropped.
+        connect(m_dbList, &DBListController::nodesClosing, m_undoStack, &QUndoStack::clear);
     }
     rebuildSearchMenu();
     refleshStatus();
