@@ -30,6 +30,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -458,6 +459,22 @@ private Q_SLOTS:
         QCOMPARE(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
         QVERIFY(!m_items->model()->mimeData({m_items->model()->index(0, 2), cell}));
         QVERIFY(m_items->model()->mimeData({m_items->model()->index(1 - strayRow, 2)}));
+    }
+
+    // Only whole rows count as selected entries, scattered or not.
+    void selectedEntriesAreWholeRows()
+    {
+        selectKeys({u"smith1"_s, u"tanaka3"_s});
+        QStringList keys = m_items->selectedBibKeys();
+        keys.sort();
+        QCOMPARE(keys, (QStringList{u"smith1"_s, u"tanaka3"_s}));
+        QItemSelectionModel *selection = m_items->view()->selectionModel();
+        const QModelIndex cell = m_items->model()->index(1, 1);
+        selection->select(cell, QItemSelectionModel::ClearAndSelect);
+        QVERIFY(m_items->selectedItems().empty());
+        selection->select(cell, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(m_items->selectedItems().size(), size_t(1));
+        QCOMPARE(m_items->selectedItems().front(), m_items->model()->items()[1]);
     }
 
     void removalAsks_data()
