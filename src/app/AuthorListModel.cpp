@@ -8,26 +8,52 @@
 #include <QSet>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 AuthorListModel::AuthorListModel(QObject *parent) : QAbstractListModel(parent) {}
 
 void AuthorListModel::setAuthors(const AuthorIndex *index)
 {
-    m_allNames = index ? *index : AuthorIndex();
+    const AuthorIndex previous = std::exchange(m_allNames, index ? *index : AuthorIndex());
     // Collation keys made once per name: a large index has tens of thousands.
+    // Names the previous index had keep theirs, and the new ones are merged in.
     QCollator collator;
-    std::vector<std::pair<QCollatorSortKey, QString>> keyed;
-    keyed.reserve(static_cast<size_t>(m_allNames.size()));
-    for (auto it = m_allNames.cbegin(); it != m_allNames.cend(); ++it)
-        keyed.emplace_back(collator.sortKey(it.key()), it.key());
-    std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
+    using Keyed = std::pair<QCollatorSortKey, QString>;
+    const auto less = [](const Keyed &a, const Keyed &b) {
         const int order = a.first.compare(b.first);
         return order != 0 ? order < 0 : a.second < b.second;
-    });
+    };
+    const bool keep = collator.locale() == m_collationLocale &&
+                      m_collationKeys.size() == static_cast<size_t>(m_sortedKeys.size());
+    std::vector<Keyed> kept;
+    if (keep) {
+        kept.reserve(m_collationKeys.size());
+        for (qsizetype i = 0; i < m_sortedKeys.size(); ++i) {
+            if (m_allNames.contains(m_sortedKeys[i]))
+                kept.emplace_back(m_collationKeys[static_cast<size_t>(i)], m_sortedKeys[i]);
+        }
+    }
+    std::vector<Keyed> added;
+    for (auto it = m_allNames.cbegin(); it != m_allNames.cend(); ++it) {
+        if (!keep || !previous.contains(it.key()))
+            added.emplace_back(collator.sortKey(it.key()), it.key());
+    }
+    std::sort(added.begin(), added.end(), less);
+    std::vector<Keyed> keyed;
+    keyed.reserve(kept.size() + added.size());
+    std::merge(std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()),
+               std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
+               std::back_inserter(keyed), less);
     m_sortedKeys.clear();
     m_sortedKeys.reserve(static_cast<qsizetype>(keyed.size()));
-    for (auto &entry : keyed)
+    m_collationKeys.clear();
+    m_collationKeys.reserve(keyed.size());
+    for (auto &entry : keyed) {
         m_sortedKeys << std::move(entry.second);
+        m_collationKeys.push_back(std::move(entry.first));
+    }
+    m_collationLocale = collator.locale();
     rebuild();
 }
 

@@ -3,9 +3,12 @@
 #include "storage/BibDatabase.h"
 
 #include <QAbstractListModel>
+#include <QCollatorSortKey>
+#include <QLocale>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 // The rows of the author list: row 0 stands for all names, then the names of
 // the selected node's author index in locale order, narrowed by a search
@@ -39,7 +42,11 @@ public:
 private:
     AuthorIndex m_allNames;
     QStringList m_sortedKeys; // every name text, locale order
-    QStringList m_rows;       // shown name texts, without the all-authors row
+    // The collation key of each of m_sortedKeys (in the locale below): a
+    // changed index only collates the names it adds.
+    std::vector<QCollatorSortKey> m_collationKeys;
+    QLocale m_collationLocale;
+    QStringList m_rows; // shown name texts, without the all-authors row
     QString m_search;
     mutable std::optional<BibItemList> m_allRowsItems; // itemsOfRows of every row
 };

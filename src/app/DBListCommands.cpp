@@ -226,6 +226,7 @@ void DBListController::removeDatabase(BibDatabase *node)
 {
     if (!node || node->kind() < 2 || !m_model->containsNode(node))
         return;
+    Q_EMIT nodesClosing();
     if (node == selectedDatabase() ||
         (m_selected && m_model->containsNode(m_selected) && m_selected->isDescendantOfNode(node))) {
         // The selection moves to the row above.

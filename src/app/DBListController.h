@@ -142,6 +142,9 @@ Q_SIGNALS:
     void itemChanged(const BibItem *item);
     // Entries dropped onto `node` were added (the copies or references).
     void itemsDropped(BibDatabase *node, const BibItemList &added);
+    // A node is about to be closed or a database read again from its file:
+    // entries held for it (the list's undo) no longer belong to it.
+    void nodesClosing();
     // The node selected when the program last quit is loaded and shown: the
     // author and entry lists restore their saved selections.
     void initialSelectionReady();

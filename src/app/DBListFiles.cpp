@@ -103,6 +103,7 @@ void DBListController::reloadFromDisk(LocalDatabase *database)
 {
     if (database->isLoading())
         return;
+    Q_EMIT nodesClosing();
     rootNode()->databaseClosed(database);
     if (!database->loadFromFile(database->fullPath(), false)) {
         removeDatabase(database);

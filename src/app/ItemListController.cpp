@@ -138,6 +138,9 @@ ItemListController::ItemListController(DBListController *dbList, QWidget *parent
                     pushUndo(static_cast<int>(ItemListUndoCommand::Change::Added), *node, added,
                              Texts::text(u"Undo_Drop"));
                 });
+        // Undoing against a database read anew would act on entries it no
+        // longer holds (and report nothing): the steps are dropped.
+        connect(m_dbList, &DBListController::nodesClosing, m_undoStack, &QUndoStack::clear);
     }
     rebuildSearchMenu();
     refleshStatus();
@@ -259,10 +262,8 @@ void ItemListController::updateActions()
 
 bool ItemListController::validateMenuItem(int tag) const
 {
-    const QModelIndexList rows = m_tableItemList->selectionModel()
-                                     ? m_tableItemList->selectionModel()->selectedRows()
-                                     : QModelIndexList();
-    const bool selected = !rows.isEmpty();
+    const size_t selectedCount = selectedRows().size();
+    const bool selected = selectedCount > 0;
     const BibDatabase *node = m_dbList ? m_dbList->selectedDatabase() : nullptr;
     const bool itemNode = node && node->kind() > 3;
     const auto anySelected = [this](auto test) {
@@ -307,12 +308,12 @@ bool ItemListController::validateMenuItem(int tag) const
                    return item.fileState() == 2 || item.fileState() == 3;
                });
     case TagOpenFile:
-        return rows.size() == 1 && firstSelection()->fileState() >= 2 &&
+        return selectedCount == 1 && firstSelection()->fileState() >= 2 &&
                firstSelection()->fileState() <= 4;
     case TagOpenURL:
-        return rows.size() == 1 && !firstSelection()->fieldDataForView(u"url"_s).isEmpty();
+        return selectedCount == 1 && !firstSelection()->fieldDataForView(u"url"_s).isEmpty();
     case TagCreateNewMail:
-        return rows.size() == 1 && !firstSelection()->fieldDataForView(u"email"_s).isEmpty();
+        return selectedCount == 1 && !firstSelection()->fieldDataForView(u"email"_s).isEmpty();
     case TagOpenURLs:
         return selected &&
                anySelected([](const BibItem &item) { return item.attachedURL().has_value(); });
@@ -440,16 +441,41 @@ void ItemListController::sortByColumn(const QString &identifier, bool ascending)
 BibItemList ItemListController::selectedItems() const
 {
     BibItemList items;
-    if (!m_tableItemList->selectionModel())
-        return items;
-    QModelIndexList rows = m_tableItemList->selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(),
-              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-    for (const QModelIndex &index : rows) {
-        if (BibItemPtr item = m_model->itemAt(index.row()))
+    for (int row : selectedRows()) {
+        if (BibItemPtr item = m_model->itemAt(row))
             items.push_back(item);
     }
     return items;
+}
+
+std::vector<int> ItemListController::selectedRows() const
+{
+    std::vector<int> rows;
+    const QItemSelectionModel *model = m_tableItemList->selectionModel();
+    if (!model)
+        return rows;
+    // Whole rows (as the table selects) are read off the ranges at once: the
+    // selection model's own row query copies the selection for each row,
+    // which takes seconds with a thousand scattered rows.
+    const QItemSelection selection = model->selection();
+    const int lastColumn = m_model->columnCount() - 1;
+    const bool wholeRows =
+        std::all_of(selection.cbegin(), selection.cend(), [lastColumn](const auto &range) {
+            return !range.parent().isValid() && range.left() == 0 && range.right() == lastColumn;
+        });
+    if (wholeRows) {
+        for (const QItemSelectionRange &range : selection) {
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                rows.push_back(row);
+        }
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        return rows;
+    }
+    for (const QModelIndex &index : model->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 BibItemPtr ItemListController::firstSelection() const

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 class ActionRegistry;
 class DBListController;
@@ -109,6 +110,8 @@ public:
 
     // ---- selection
     BibItemList selectedItems() const;
+    // The selected rows in order.
+    std::vector<int> selectedRows() const;
     BibItemPtr firstSelection() const;
     int totalItems() const { return static_cast<int>(m_order.items().size()); }
     int displayedItems() const;

@@ -4,6 +4,7 @@
 
 #include <QCollator>
 #include <QCollatorSortKey>
+#include <QSet>
 
 #include <algorithm>
 #include <numeric>
@@ -134,7 +135,8 @@ const BibItemList &ItemListOrder::sortedItems()
         }
     }
     if (!m_universeValid || ranks.size() != m_items.size()) {
-        sortUniverse();
+        if (!m_universeValid || !mergeIntoUniverse())
+            sortUniverse();
         m_sorted = m_universe;
         m_sortedRanks.resize(m_sorted->size());
         std::iota(m_sortedRanks.begin(), m_sortedRanks.end(), 0);
@@ -183,6 +185,91 @@ void ItemListOrder::sortUniverse()
         m_rank.insert((*universe)[row].get(), static_cast<int>(row));
     m_universe = std::move(universe);
     m_universeValid = true;
+}
+
+bool ItemListOrder::mergeIntoUniverse()
+{
+    const BibItemList &universe = *m_universe;
+    if (m_items.size() <= universe.size() ||
+        std::find(m_ties.begin(), m_ties.end(), true) != m_ties.end())
+        return false;
+    // Every entry of the sorted set once, and the others new (once each).
+    std::vector<bool> seen(universe.size(), false);
+    BibItemList added;
+    QSet<const BibItem *> addedSeen;
+    for (const BibItemPtr &item : m_items) {
+        const auto it = m_rank.constFind(item.get());
+        if (it != m_rank.constEnd()) {
+            if (seen[static_cast<size_t>(*it)])
+                return false;
+            seen[static_cast<size_t>(*it)] = true;
+        } else {
+            if (addedSeen.contains(item.get()))
+                return false;
+            addedSeen.insert(item.get());
+            added.push_back(item);
+        }
+    }
+    // Merging costs comparisons by the entries' own (slower) comparison:
+    // worth it while the new entries are a small part.
+    if (added.size() + universe.size() != m_items.size() || added.size() > universe.size() / 4)
+        return false;
+    std::vector<bool> addedTies;
+    sortItems(added, addedTies);
+    m_keyOrdinals.clear(); // made for the new entries alone
+    if (std::find(addedTies.begin(), addedTies.end(), true) != addedTies.end())
+        return false;
+
+    // Each new entry's place: after the rows it sorts after, found by
+    // galloping from the place of the one before.
+    bool tie = false;
+    const auto before = [&tie](const BibItemPtr &item, const BibItemPtr &row) {
+        const int order = item->sortByIdentifier(*row);
+        tie = tie || order == 0;
+        return order < 0;
+    };
+    std::vector<size_t> places;
+    places.reserve(added.size());
+    size_t from = 0;
+    for (const BibItemPtr &item : added) {
+        size_t low = from, step = 1;
+        while (low + step - 1 < universe.size() && !before(item, universe[low + step - 1])) {
+            low += step;
+            step *= 2;
+        }
+        const size_t high = std::min(low + step - 1, universe.size());
+        auto first = universe.begin() + static_cast<qsizetype>(low);
+        const auto last = universe.begin() + static_cast<qsizetype>(high);
+        first = std::partition_point(first, last,
+                                     [&](const BibItemPtr &row) { return !before(item, row); });
+        from = static_cast<size_t>(first - universe.begin());
+        places.push_back(from);
+        if (tie)
+            return false;
+    }
+
+    const size_t count = m_items.size();
+    auto merged = std::make_shared<BibItemList>();
+    merged->reserve(count);
+    std::vector<int> moved(count, -1); // each merged row's row in the old set
+    size_t next = 0;
+    for (size_t row = 0; row <= universe.size(); ++row) {
+        for (; next < added.size() && places[next] == row; ++next)
+            merged->push_back(added[next]);
+        if (row < universe.size()) {
+            moved[merged->size()] = static_cast<int>(row);
+            merged->push_back(universe[row]);
+        }
+    }
+    m_index.move(moved);
+    m_rank.clear();
+    m_rank.reserve(static_cast<qsizetype>(count));
+    for (size_t row = 0; row < count; ++row)
+        m_rank.insert((*merged)[row].get(), static_cast<int>(row));
+    m_ties.assign(count, false);
+    m_universeInput = m_items;
+    m_universe = std::move(merged);
+    return true;
 }
 
 void ItemListOrder::sortItems(BibItemList &items, std::vector<bool> &ties) const

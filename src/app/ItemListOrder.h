@@ -46,6 +46,11 @@ private:
         std::vector<int> rows;
     };
     void sortUniverse();
+    // The sorted set plus entries it does not know (pasted ones): the new
+    // entries are sorted alone and merged in. False (nothing changed) when
+    // `m_items` is not such a set or an entry would compare the same as
+    // another, whose order the whole set's sort decides.
+    bool mergeIntoUniverse();
     // Sorts as the entries' own comparison (sortByIdentifier) does, with the
     // compared texts' collation keys computed once per entry; `ties` tells
     // which entries compare the same as the one before.

@@ -30,12 +30,14 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTableView>
 #include <QTest>
+#include <QUndoStack>
 
 using namespace AppTest;
 using namespace Qt::StringLiterals;
@@ -396,8 +398,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("added");
         QTest::addColumn<int>("questions");
-        QTest::newRow("two entries") << u"From the publisher:\n@article{new1, title={One}}\n"
-                                        "@book{smith1, title={Clash}}"_s
+        QTest::newRow("two entries") << u"From the publisher:\n@article{new1, title={One}, "
+                                        u"author={Aaron Zed and Ann Jones}}\n"
+                                        "@book{smith1, title={Clash}, author={Zo\\\"e Brown}}"_s
                                      << 2 << 0;
         QTest::newRow("a reading problem adds nothing")
             << u"@article{good, title={Fine}}\n@article{bad, title={Open"_s << 0 << 1;
@@ -416,6 +419,13 @@ private Q_SLOTS:
         m_window->actions()->action(ItemListController::TagPaste)->trigger();
         QCOMPARE(database->numItems(), 3 + added);
         QCOMPARE(int(presenter.requests().size()), questions);
+        // The names the paste added are merged into the author list in the
+        // order a list made afresh has.
+        AuthorListModel fresh;
+        fresh.setAuthors(database->allAuthors());
+        QCOMPARE(m_authors->model()->rowCount(), fresh.rowCount());
+        for (int row = 1; row < fresh.rowCount(); ++row)
+            QCOMPARE(m_authors->model()->nameAt(row), fresh.nameAt(row));
         if (added > 0) {
             QStringList keys = m_items->selectedBibKeys();
             keys.sort();
@@ -449,6 +459,22 @@ private Q_SLOTS:
         QCOMPARE(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
         QVERIFY(!m_items->model()->mimeData({m_items->model()->index(0, 2), cell}));
         QVERIFY(m_items->model()->mimeData({m_items->model()->index(1 - strayRow, 2)}));
+    }
+
+    // Only whole rows count as selected entries, scattered or not.
+    void selectedEntriesAreWholeRows()
+    {
+        selectKeys({u"smith1"_s, u"tanaka3"_s});
+        QStringList keys = m_items->selectedBibKeys();
+        keys.sort();
+        QCOMPARE(keys, (QStringList{u"smith1"_s, u"tanaka3"_s}));
+        QItemSelectionModel *selection = m_items->view()->selectionModel();
+        const QModelIndex cell = m_items->model()->index(1, 1);
+        selection->select(cell, QItemSelectionModel::ClearAndSelect);
+        QVERIFY(m_items->selectedItems().empty());
+        selection->select(cell, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(m_items->selectedItems().size(), size_t(1));
+        QCOMPARE(m_items->selectedItems().front(), m_items->model()->items()[1]);
     }
 
     void removalAsks_data()
@@ -531,6 +557,55 @@ private Q_SLOTS:
         trigger(ItemListController::TagUndo);
         QCOMPARE(state(), before);
         QCOMPARE(m_items->totalItems(), int(before.size()));
+    }
+
+    // A database read again from its file, or closed and opened again, no
+    // longer holds the pasted entries: their undo is dropped, not run
+    // against the new entries.
+    void undoForgetsReadAgainDatabases_data()
+    {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("read again from its file") << false;
+        QTest::newRow("closed and opened again") << true;
+    }
+
+    void undoForgetsReadAgainDatabases()
+    {
+        QFETCH(bool, close);
+        ScriptedAlertPresenter presenter({1});
+        LocalDatabase *database = databaseNamed(m_list, u"browse"_s);
+        selectKeys({u"smith2"_s});
+        trigger(ItemListController::TagCopy);
+        trigger(ItemListController::TagPaste);
+        QCOMPARE(database->numItems(), 4);
+        QAction *undo = m_window->actions()->action(ItemListController::TagUndo);
+        m_window->actions()->updateEnabled();
+        QVERIFY(undo->isEnabled());
+
+        const QString path = database->fullPath();
+        if (close) {
+            m_list->removeDatabase(database);
+            QVERIFY(!databaseNamed(m_list, u"browse"_s));
+            database = m_list->appendLocalDatabase(path, false);
+            QVERIFY(database);
+        } else {
+            m_list->reloadFromDisk(database);
+        }
+        QVERIFY(waitForLoading(m_list));
+        m_list->selectDatabase(database);
+        QCOMPARE(database->numItems(), 3);
+        m_window->actions()->updateEnabled();
+        QVERIFY(!undo->isEnabled());
+        m_items->undoStack()->undo(); // even asked directly
+        QCOMPARE(database->numItems(), 3);
+
+        // What is done after the reading is undone as before.
+        selectKeys({u"tanaka3"_s});
+        trigger(ItemListController::TagCut);
+        QCOMPARE(database->numItems(), 2);
+        trigger(ItemListController::TagUndo);
+        QCOMPARE(database->numItems(), 3);
+        QCOMPARE(shownKeys().size(), 3);
     }
 
     void keyGenerationAsks_data()

@@ -1,7 +1,8 @@
 // The entry list's order and quick search against the entries' own
 // comparison and search, over a corpus file with accents, math and repeated
 // journals and years: every column kind in both directions, a part of the
-// sorted set, the order turned around, and a typing that grows and shrinks.
+// sorted set, entries merged into it, the order turned around, and a typing
+// that grows and shrinks.
 #include "app/AppTestSupport.h"
 
 #include "GuiTestMain.h"
@@ -92,6 +93,28 @@ private Q_SLOTS:
             part.push_back(m_items[i]);
         order.setItems(part);
         QCOMPARE(keysOf(order.sortedItems()), referenceOrder(part, column, ascending));
+
+        // Entries added to the sorted set (pasted ones) are merged in, and
+        // the kept search texts follow their entries.
+        BibItemList fewer;
+        for (size_t i = 0; i < m_items.size(); ++i) {
+            if (i % 11 != 5)
+                fewer.push_back(m_items[i]);
+        }
+        ItemListOrder grown;
+        grown.setSortColumn(column, ascending);
+        grown.setItems(fewer);
+        QCOMPARE(keysOf(grown.sortedItems()), referenceOrder(fewer, column, ascending));
+        const QStringList fields = {u"title"_s};
+        QVERIFY(!grown.shownItems(u"ion"_s, fields, Qt::CaseInsensitive)->empty());
+        grown.setItems(m_items);
+        QCOMPARE(keysOf(grown.sortedItems()), referenceOrder(m_items, column, ascending));
+        QStringList found;
+        for (const BibItemPtr &item : grown.sortedItems()) {
+            if (item->containsString(u"ion"_s, fields, Qt::CaseInsensitive))
+                found << item->bibKey();
+        }
+        QCOMPARE(keysOf(*grown.shownItems(u"ion"_s, fields, Qt::CaseInsensitive)), found);
 
         // Turned around without sorting again.
         order.setItems(m_items);
