@@ -94,17 +94,7 @@ bool ItemListController::paste()
         const BibItemList added = pasteBibTeXText(data->text(), node, failed);
         if (added.empty() && failed == 0)
             return false;
-        pushUndo(int(ItemListUndoCommand::Change::Added), *node, added, Texts::text(u"Undo_Paste"));
-        m_dbList->reload(true);
-        selectBibItems(added);
-        if (failed > 0) {
-            AlertRequest request;
-            request.title = Texts::text(u"PasteFailed");
-            request.message = Texts::format(u"PasteFailedMessage", {QString::number(failed)});
-            request.defaultButton = Texts::text(u"OK");
-            AlertPresenter::show(request);
-        }
-        return !added.empty();
+        return finishPaste(*node, added, failed);
     }
     QString error;
     const BibItemList items = ItemMimeData::decodeItems(ItemMimeData::itemsData(data), error);
@@ -118,7 +108,12 @@ bool ItemListController::paste()
     }
     int failed = 0;
     const BibItemList added = addCopyOfBibItems(items, node, failed);
-    pushUndo(int(ItemListUndoCommand::Change::Added), *node, added, Texts::text(u"Undo_Paste"));
+    return finishPaste(*node, added, failed);
+}
+
+bool ItemListController::finishPaste(const BibDatabase &node, const BibItemList &added, int failed)
+{
+    pushUndo(int(ItemListUndoCommand::Change::Added), node, added, Texts::text(u"Undo_Paste"));
     m_dbList->reload(true);
     selectBibItems(added);
     if (failed > 0) {

@@ -151,6 +151,10 @@ public:
     static BibItemList pasteBibTeXText(const QString &text, BibDatabase *target, int &failed);
 
 private:
+    // After a paste added `added` to `node` (`failed` could not be added):
+    // one undo step, the lists shown again with the new entries selected,
+    // and the failures told. Whether anything was added.
+    bool finishPaste(const BibDatabase &node, const BibItemList &added, int failed);
     void selectionChanged();
     void rebuildSearchMenu();
     void updateActions();

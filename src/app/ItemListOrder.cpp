@@ -14,22 +14,6 @@ namespace {
 // Past this many steps the oldest texts of a typing are forgotten.
 constexpr size_t kMaxSteps = 32;
 
-// The leading integer of a text, as C's atoi reads it (as the entries'
-// comparison reads years, volumes and pages).
-int leadingNumber(QStringView text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && text.at(i).isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text.at(i) == u'-' || text.at(i) == u'+'))
-        negative = text.at(i++) == u'-';
-    long long value = 0;
-    while (i < text.size() && text.at(i) >= u'0' && text.at(i) <= u'9' && value < 1'000'000'000)
-        value = value * 10 + (text.at(i++).unicode() - u'0');
-    return static_cast<int>(negative ? -value : value);
-}
-
 // For each text its place among the distinct texts in collation order;
 // texts the collator finds equal share a place.
 std::vector<int> collationOrdinals(const std::vector<QString> &texts)
@@ -313,7 +297,7 @@ void ItemListOrder::sortItems(BibItemList &items, std::vector<bool> &ties) const
                                  : items[i]->valueForColumn(column).value_or(ListCell()).text;
         entry = {!text.isEmpty(), 0, 0, -1, static_cast<int>(i)};
         if (entry.hasText && numbers)
-            entry.number = leadingNumber(text);
+            entry.number = BibItem::leadingInteger(text);
         if (entry.hasText && entry.number == 0) {
             textOf.push_back(static_cast<int>(i));
             texts.push_back(text);

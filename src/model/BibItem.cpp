@@ -626,8 +626,9 @@ int localizedCompare(const QString &a, const QString &b)
     return sign(collator.compare(a, b));
 }
 
-// The leading integer of a text, as C's atoi reads it.
-int leadingInteger(QStringView text)
+} // namespace
+
+int BibItem::leadingInteger(QStringView text)
 {
     qsizetype i = 0;
     while (i < text.size() && text.at(i).isSpace())
@@ -640,8 +641,6 @@ int leadingInteger(QStringView text)
         value = value * 10 + (text.at(i++).unicode() - u'0');
     return static_cast<int>(negative ? -value : value);
 }
-
-} // namespace
 
 void BibItem::setSortIdentifier(const QString &identifier, bool ascending)
 {

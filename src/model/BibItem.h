@@ -233,6 +233,9 @@ public:
     bool sortAscending() const { return m_sortAscending; }
     // −1, 0 or 1: this item before, with or after `other` in the list.
     int sortByIdentifier(const BibItem &other) const;
+    // The leading integer of a text, as C's atoi reads it: how the comparison
+    // reads years, volumes and pages.
+    static int leadingInteger(QStringView text);
     int sortByBibkey(const BibItem &other) const;
 
     // ---- Formatted entry text (ItemFormatter) ------------------------------
