@@ -3,6 +3,7 @@
 #include "cli/CliIo.h"
 #include "core/Texts.h"
 #include "core/AlertPresenter.h"
+#include "model/BibItem.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LoadingCoordinator.h"
 #include "storage/LocalDatabase.h"
@@ -100,4 +101,21 @@ CliDatabaseLoader::Loaded CliDatabaseLoader::loadOne(const QString &file, bool e
     if (!record.database)
         CliIo::errLine(Texts::format(u"Cli_CannotOpen", {record.file, record.problem}));
     return record;
+}
+
+CliDatabaseLoader::LoadedEntry CliDatabaseLoader::loadEntry(const QString &file,
+                                                            const QString &key)
+{
+    LoadedEntry entry;
+    entry.database = loadOne(file).database;
+    if (!entry.database) {
+        entry.exitCode = 2;
+        return entry;
+    }
+    entry.item = entry.database->bibItemForKey(key);
+    if (!entry.item) {
+        CliIo::errLine(Texts::format(u"Cli_UnknownKey", {key}));
+        entry.exitCode = 1;
+    }
+    return entry;
 }

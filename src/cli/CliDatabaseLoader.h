@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+class BibItem;
 class LoadingCoordinator;
 class LocalDatabase;
 
@@ -42,6 +43,17 @@ public:
     // answers a record without a database.
     Loaded loadOne(const QString &file, bool editFormsOnly = false,
                    std::optional<quint32> readEncoding = std::nullopt);
+
+    // Loads one file and finds the entry `key` in it. Without the entry,
+    // `exitCode` says why (2: the file cannot be opened, 1: no such key),
+    // and standard error has said so.
+    struct LoadedEntry
+    {
+        LocalDatabase *database = nullptr;
+        std::shared_ptr<BibItem> item;
+        int exitCode = 0;
+    };
+    LoadedEntry loadEntry(const QString &file, const QString &key);
 
 private:
     std::unique_ptr<LoadingCoordinator> m_coordinator;

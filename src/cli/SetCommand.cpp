@@ -36,15 +36,11 @@ int run(const QStringList &arguments)
     const QString key = args.at(1);
 
     CliDatabaseLoader loader;
-    const CliDatabaseLoader::Loaded record = loader.loadOne(file);
-    if (!record.database)
-        return 2;
-    LocalDatabase &database = *record.database;
-    const BibItemPtr item = database.bibItemForKey(key);
-    if (!item) {
-        CliIo::errLine(Texts::format(u"Cli_UnknownKey", {key}));
-        return 1;
-    }
+    const CliDatabaseLoader::LoadedEntry entry = loader.loadEntry(file, key);
+    if (!entry.item)
+        return entry.exitCode;
+    LocalDatabase &database = *entry.database;
+    const BibItemPtr &item = entry.item;
     if (type && !item->setFieldData(*type, u"bibtype"_s)) {
         CliIo::errLine(Texts::format(u"Cli_Set_BadType", {*type}));
         return 1;
