@@ -111,7 +111,8 @@ int run(const QStringList &arguments)
     if (!stored)
         return 1;
     if (!saved) {
-        CliIo::errLine(Texts::format(u"Cli_Save_Failed", {file, DatabaseSaver::lastFailureDetail()}));
+        CliIo::errLine(
+            Texts::format(u"Cli_Save_Failed", {file, DatabaseSaver::lastFailureDetail()}));
         return 1;
     }
     CliIo::outLine(*stored);

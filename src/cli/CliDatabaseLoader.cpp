@@ -1,8 +1,8 @@
 #include "cli/CliDatabaseLoader.h"
 
 #include "cli/CliIo.h"
-#include "core/Texts.h"
 #include "core/AlertPresenter.h"
+#include "core/Texts.h"
 #include "model/BibItem.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LoadingCoordinator.h"
@@ -103,8 +103,7 @@ CliDatabaseLoader::Loaded CliDatabaseLoader::loadOne(const QString &file, bool e
     return record;
 }
 
-CliDatabaseLoader::LoadedEntry CliDatabaseLoader::loadEntry(const QString &file,
-                                                            const QString &key)
+CliDatabaseLoader::LoadedEntry CliDatabaseLoader::loadEntry(const QString &file, const QString &key)
 {
     LoadedEntry entry;
     entry.database = loadOne(file).database;

@@ -59,7 +59,8 @@ int run(const QStringList &arguments)
     item->fixChanged();
     database.setDirty(true);
     if (!database.saveDatabase()) {
-        CliIo::errLine(Texts::format(u"Cli_Save_Failed", {file, DatabaseSaver::lastFailureDetail()}));
+        CliIo::errLine(
+            Texts::format(u"Cli_Save_Failed", {file, DatabaseSaver::lastFailureDetail()}));
         return 1;
     }
     return 0;
