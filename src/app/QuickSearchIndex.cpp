@@ -108,13 +108,14 @@ bool QuickSearchIndex::contains(size_t slot, const BibItem &item, const QByteArr
     Kept &kept = m_texts[slot];
     if (!kept.made) {
         // The fields' folded texts, each followed by a NUL, which no folded
-        // search text holds: a match never spans two fields.
-        const BibItem::FieldTexts &display = item.bibFieldsForDisplay();
+        // search text holds: a match never spans two fields. The display
+        // values are made for this text alone: keeping every entry's display
+        // forms as well would double what a search of all fields holds.
         for (const QString &field : std::as_const(m_fields)) {
-            const auto value = display.constFind(field);
-            if (value == display.constEnd() || value->isEmpty())
+            const QString value = item.displayValueOf(field);
+            if (value.isEmpty())
                 continue;
-            appendFolded(kept.text, *value);
+            appendFolded(kept.text, value);
             kept.text.append('\0');
         }
         kept.text.squeeze();

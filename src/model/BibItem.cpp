@@ -335,6 +335,11 @@ QString BibItem::displayValue(const QString &field, const MacroSource *macros) c
     return displayFormOf(*it, macros ? macros : ItemServices::commonMacros());
 }
 
+QString BibItem::displayValueOf(const QString &field) const
+{
+    return displayValue(field, macrosForTeX());
+}
+
 void BibItem::expandWithMacro(const MacroSource *macros)
 {
     dropDisplayForms();

@@ -105,6 +105,9 @@ public:
     // The display form of every field, made when first asked for (by any
     // thread) and kept until the entry changes or its macros do.
     const FieldTexts &bibFieldsForDisplay() const;
+    // One field's display form (empty when absent), the text the kept forms
+    // hold; when they are not kept, made for the caller alone.
+    QString displayValueOf(const QString &field) const;
     // The cells of every list column (made on demand, see valueForColumn).
     ListCells bibFieldsForListView() const;
     const NameList &authorList() const { return m_authorList; }
