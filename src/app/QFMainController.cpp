@@ -243,9 +243,10 @@ void QFMainController::buildPanes()
     m_splitView->setStretchFactor(2, 1);
     m_mainWindow->setCentralWidget(m_splitView);
     m_mainWindow->addDockWidget(Qt::RightDockWidgetArea, m_controllerDetail->inputPanel());
-    // The attachment viewer opens from the Window menu, beside the entry list.
+    // The attachment viewer opens from the Window menu, beside the entry list,
+    // and is open at start when it was open at the last close.
     m_mainWindow->addDockWidget(Qt::RightDockWidgetArea, m_controllerFileView->dock());
-    m_controllerFileView->dock()->hide();
+    m_controllerFileView->restoreOpenState();
 
     QStatusBar *status = m_mainWindow->statusBar();
     status->addWidget(m_controllerDbList->statusLabel(), 1);
@@ -385,6 +386,8 @@ void QFMainController::buildMenus()
     m_menuWindow = bar->addMenu(Texts::text(u"Win_Menu_Window"));
     addActions(m_menuWindow, {TagShowDetail});
     m_menuWindow->addAction(m_controllerFileView->dock()->toggleViewAction());
+    m_menuWindow->addAction(m_controllerFileView->previousPageAction());
+    m_menuWindow->addAction(m_controllerFileView->nextPageAction());
     QMenu *help = bar->addMenu(Texts::text(u"Win_Menu_Help"));
     for (int tag = TagHelpFirst; tag <= TagHelpLast; ++tag)
         help->addAction(m_actions->action(tag));
@@ -522,6 +525,7 @@ void QFMainController::saveCurrentSettings()
         prefs->setItemSplitWidth(sizes[2]);
     }
     prefs->setOpenDetailInfo(m_detailShown);
+    m_controllerFileView->storeOpenState();
     m_controllerDbList->saveCurrentSettings();
     m_controllerItemList->saveCurrentSettings();
     prefs->savePreferences();

@@ -3,6 +3,7 @@
 #include "core/Texts.h"
 #include "model/BibItem.h"
 
+#include <QAction>
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QEvent>
@@ -15,6 +16,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -32,6 +34,27 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kFolderRole = Qt::UserRole + 1;
 constexpr int kIconSide = 96;
+
+QSettings windowStateSettings()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, u"Quirefold"_s,
+                     u"window-state"_s);
+}
+
+const QString kOpenKey = u"attachmentViewer/open"_s;
+
+// A page-turning action of the dock: its key works while the focus is in
+// the viewer, so the entry list keeps Page Up and Page Down.
+QAction *pageAction(const QString &text, const QString &tipKey, Qt::Key key, QWidget *dock)
+{
+    auto *action = new QAction(text, dock);
+    action->setShortcut(QKeySequence(key));
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    action->setToolTip(
+        Texts::format(tipKey, {action->shortcut().toString(QKeySequence::NativeText)}));
+    dock->addAction(action);
+    return action;
+}
 
 QToolButton *toolButton(const QString &text, const QString &tip, QWidget *parent)
 {
@@ -103,9 +126,13 @@ void FileViewController::buildDock()
     m_pageBar = new QWidget(pane);
     auto *bar = new QHBoxLayout(m_pageBar);
     bar->setContentsMargins(0, 0, 0, 0);
-    m_previous = toolButton(u"\u25C0"_s, Texts::text(u"Viewer_PreviousPage"), m_pageBar);
+    m_previousAction = pageAction(Texts::text(u"Viewer_PreviousPageMenu"),
+                                  u"Viewer_PreviousPageTip"_s, Qt::Key_PageUp, m_dock);
+    m_nextAction = pageAction(Texts::text(u"Viewer_NextPageMenu"), u"Viewer_NextPageTip"_s,
+                              Qt::Key_PageDown, m_dock);
+    m_previous = toolButton(u"\u25C0"_s, m_previousAction->toolTip(), m_pageBar);
     m_pageLabel = new QLabel(m_pageBar);
-    m_next = toolButton(u"\u25B6"_s, Texts::text(u"Viewer_NextPage"), m_pageBar);
+    m_next = toolButton(u"\u25B6"_s, m_nextAction->toolTip(), m_pageBar);
     m_zoomOut = toolButton(u"\u2212"_s, Texts::text(u"Viewer_ZoomOut"), m_pageBar);
     m_zoomFit =
         toolButton(Texts::text(u"Viewer_ZoomFit"), Texts::text(u"Viewer_ZoomFitTip"), m_pageBar);
@@ -144,6 +171,8 @@ void FileViewController::buildDock()
     connect(m_open, &QPushButton::clicked, this, &FileViewController::openFile);
     connect(m_previous, &QToolButton::clicked, this, &FileViewController::previousPage);
     connect(m_next, &QToolButton::clicked, this, &FileViewController::nextPage);
+    connect(m_previousAction, &QAction::triggered, this, &FileViewController::previousPage);
+    connect(m_nextAction, &QAction::triggered, this, &FileViewController::nextPage);
     connect(m_zoomIn, &QToolButton::clicked, this, &FileViewController::zoomIn);
     connect(m_zoomOut, &QToolButton::clicked, this, &FileViewController::zoomOut);
     connect(m_zoomFit, &QToolButton::clicked, this, &FileViewController::zoomToFit);
@@ -163,6 +192,17 @@ void FileViewController::buildDock()
         if (visible && m_stale)
             request();
     });
+}
+
+void FileViewController::restoreOpenState()
+{
+    m_dock->setVisible(windowStateSettings().value(kOpenKey, false).toBool());
+}
+
+void FileViewController::storeOpenState() const
+{
+    // Hidden by the user, not merely unseen (a window not yet shown).
+    windowStateSettings().setValue(kOpenKey, !m_dock->isHidden());
 }
 
 void FileViewController::setItem(const std::shared_ptr<BibItem> &item)
@@ -423,12 +463,13 @@ void FileViewController::updateControls()
     m_previous->setVisible(pdf);
     m_next->setVisible(pdf);
     m_pageLabel->setVisible(pdf);
-    if (pdf) {
+    if (pdf)
         m_pageLabel->setText(Texts::format(
             u"Viewer_Page", {QString::number(m_page + 1), QString::number(m_result.pageCount)}));
-        m_previous->setEnabled(m_page > 0);
-        m_next->setEnabled(m_page + 1 < m_result.pageCount);
-    }
+    m_previousAction->setEnabled(pdf && m_page > 0);
+    m_nextAction->setEnabled(pdf && m_page + 1 < m_result.pageCount);
+    m_previous->setEnabled(m_previousAction->isEnabled());
+    m_next->setEnabled(m_nextAction->isEnabled());
     m_zoomIn->setEnabled(m_zoom < AttachmentPreview::kMaxZoom);
     m_zoomOut->setEnabled(m_zoom > AttachmentPreview::kMinZoom);
     m_open->setEnabled(!m_rootPath.isEmpty() && m_rootResult.kind != Kind::Missing &&

@@ -9,6 +9,7 @@
 #include <memory>
 
 class BibItem;
+class QAction;
 class QDockWidget;
 class QLabel;
 class QPushButton;
@@ -23,8 +24,10 @@ class QWidget;
 // zoom, an image scaled to the pane, anything else by its icon) or the files
 // of an attached folder, each with its name, size and an Open button.
 // Loading and rendering run on the global thread pool; a result that arrives
-// after the user moved on is dropped, so the widgets never wait. Owns the
-// dock (handed to the main window); main thread only.
+// after the user moved on is dropped, so the widgets never wait. Pages turn
+// with Page Up and Page Down while the viewer has the focus (the entry list
+// keeps those keys otherwise). Owns the dock (handed to the main window);
+// main thread only.
 class FileViewController : public QObject
 {
     Q_OBJECT
@@ -38,6 +41,15 @@ public:
     FileViewController &operator=(const FileViewController &) = delete;
 
     QDockWidget *dock() const { return m_dock; }
+    // Page turning, for the window's menu; enabled while a PDF is shown.
+    QAction *previousPageAction() const { return m_previousAction; }
+    QAction *nextPageAction() const { return m_nextAction; }
+
+    // Whether the dock is open is kept between starts in the user's
+    // "window-state" settings: the window restores it when it starts and
+    // stores it with its other settings.
+    void restoreOpenState();
+    void storeOpenState() const;
 
     // The entry whose attachment is shown; none clears the viewer.
     void setItem(const std::shared_ptr<BibItem> &item);
@@ -103,6 +115,8 @@ private:
     QWidget *m_pageBar = nullptr;
     QToolButton *m_previous = nullptr;
     QToolButton *m_next = nullptr;
+    QAction *m_previousAction = nullptr;
+    QAction *m_nextAction = nullptr;
     QLabel *m_pageLabel = nullptr;
     QToolButton *m_zoomOut = nullptr;
     QToolButton *m_zoomIn = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/DBListController.h"
 #include "app/ItemListController.h"
+#include "app/ItemListTableView.h"
 #include "app/MainWindow.h"
 #include "app/QFMainController.h"
 #include "core/Texts.h"
@@ -10,6 +11,8 @@
 #include "settings/WelcomeController.h"
 #include "storage/DatabaseGroup.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QDir>
 #include <QDockWidget>
 #include <QElapsedTimer>
@@ -283,6 +286,52 @@ private Q_SLOTS:
         QCOMPARE(m_viewer->shownKind(), Kind::Image); // nothing rendered while closed
         m_viewer->dock()->show();
         QTRY_COMPARE(m_viewer->shownKind(), Kind::Pdf);
+    }
+
+    // Page Down and Page Up turn pages only while the viewer has the focus;
+    // the menu's actions turn them from anywhere.
+    void pageKeysTurnPagesInTheViewerOnly()
+    {
+        select(u"pdf"_s);
+        QMainWindow *main = m_window->mainWindow();
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QWidget *list = m_window->controllerItemList()->view();
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_PageDown);
+        QTRY_VERIFY(!m_viewer->isBusy());
+        QCOMPARE(m_viewer->page(), 0);
+
+        QWidget *pane = m_viewer->dock()->widget();
+        pane->setFocus();
+        QTest::keyClick(pane, Qt::Key_PageDown);
+        QTRY_COMPARE(m_viewer->shownResult().page, 1);
+        QTest::keyClick(pane, Qt::Key_PageUp);
+        QTRY_COMPARE(m_viewer->shownResult().page, 0);
+        QVERIFY(!m_viewer->previousPageAction()->isEnabled());
+
+        list->setFocus();
+        m_viewer->nextPageAction()->trigger();
+        QTRY_COMPARE(m_viewer->shownResult().page, 1);
+        QVERIFY(m_viewer->nextPageAction()->toolTip().contains(
+            QKeySequence(Qt::Key_PageDown).toString(QKeySequence::NativeText)));
+        select(u"image"_s);
+        QVERIFY(!m_viewer->nextPageAction()->isEnabled());
+    }
+
+    // Whether the viewer is open is kept when the window starts again.
+    void openStateSurvivesARestart()
+    {
+        for (const bool open : {true, false}) {
+            m_viewer->dock()->setVisible(open);
+            m_window->saveCurrentSettings();
+            m_window.reset();
+            m_window = std::make_unique<QFMainController>();
+            m_viewer = m_window->controllerFileView();
+            m_window->mainWindow()->show();
+            QCOMPARE(m_viewer->dock()->isVisible(), open);
+            QCOMPARE(m_viewer->dock()->toggleViewAction()->isChecked(), open);
+        }
     }
 };
 
