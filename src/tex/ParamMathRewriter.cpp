@@ -4,6 +4,15 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+} // namespace
+
 ParamMathRewriter::ParamMathRewriter(const QString &text, QChar key, const QString &tex,
                                      const QHash<QChar, QString> &operators,
                                      QStringView numberChars)
@@ -25,6 +34,23 @@ QString ParamMathRewriter::run()
         return m_text;
     m_nextKey = nextIndexWhere([this](QChar c) { return c == m_key; });
     m_nextNonOperator = nextIndexWhere([this](QChar c) { return !isOperator(c); });
+    if (m_text.contains(u'$')) {
+        const qsizetype n = m_text.size();
+        m_nextDollar.assign(std::size_t(n) + 1, n);
+        qsizetype backslashes = 0;
+        std::vector<qsizetype> dollars;
+        for (qsizetype i = 0; i < n; ++i) {
+            if (m_text.at(i) == u'$' && backslashes % 2 == 0)
+                dollars.push_back(i);
+            backslashes = m_text.at(i) == u'\\' ? backslashes + 1 : 0;
+        }
+        for (qsizetype i = n - 1; i >= 0; --i) {
+            const bool here = !dollars.empty() && dollars.back() == i;
+            if (here)
+                dollars.pop_back();
+            m_nextDollar[std::size_t(i)] = here ? i : m_nextDollar[std::size_t(i) + 1];
+        }
+    }
     matchBrackets();
     m_pieces.push_back(Piece{0, m_text.size(), {}, false});
     m_out.reserve(m_text.size() + m_text.size() / 2);
@@ -38,11 +64,11 @@ QString ParamMathRewriter::run()
         }
         const qsizetype key = m_nextKey[std::size_t(front.begin)];
         if (key >= front.end) {
-            output(QStringView(m_text).sliced(front.begin, front.end - front.begin));
+            outputText(front.begin, front.end);
             m_pieces.pop_front();
             continue;
         }
-        output(QStringView(m_text).sliced(front.begin, key - front.begin));
+        outputText(front.begin, key);
         front.begin = key;
         dropFront(1); // the key itself
         replaceAtFront();
@@ -62,6 +88,41 @@ void ParamMathRewriter::output(QStringView s)
 {
     for (QChar c : s)
         output(c);
+}
+
+void ParamMathRewriter::outputText(qsizetype begin, qsizetype end)
+{
+    if (m_dollarFate.empty()) {
+        output(QStringView(m_text).sliced(begin, end - begin));
+        return;
+    }
+    for (qsizetype i = begin; i < end; ++i) {
+        const DollarFate fate = m_dollarFate[std::size_t(i)];
+        if (fate == DollarEscaped)
+            output(u'\\');
+        if (fate != DollarDropped)
+            output(m_text.at(i));
+    }
+}
+
+void ParamMathRewriter::markDollars(qsizetype begin, qsizetype end)
+{
+    if (m_nextDollar.empty() || begin >= end)
+        return;
+    qsizetype dollar = m_nextDollar[std::size_t(begin)];
+    if (dollar >= end)
+        return;
+    if (m_dollarFate.empty())
+        m_dollarFate.assign(std::size_t(m_text.size()), DollarKept);
+    else if (m_dollarFate[std::size_t(dollar)] != DollarKept)
+        return; // marked with the argument around this one
+    qsizetype open = -1;
+    for (; dollar < end; dollar = m_nextDollar[std::size_t(dollar) + 1]) {
+        m_dollarFate[std::size_t(dollar)] = DollarDropped;
+        open = open < 0 ? dollar : -1;
+    }
+    if (open >= 0)
+        m_dollarFate[std::size_t(open)] = DollarEscaped;
 }
 
 QChar ParamMathRewriter::charAt(Loc loc) const
@@ -224,7 +285,24 @@ ParamMathRewriter::Argument ParamMathRewriter::readArgument(Loc next)
         return argument;
     }
     Loc end = advanced(next);
-    if (m_numberChars.contains(open)) {
+    if (open == u'\\') {
+        // A control word or symbol ("\alpha", "\$") is one argument; a
+        // backslash before nothing it can escape is a backslash sign.
+        const QChar after = atEnd(end) ? QChar() : charAt(end);
+        if (isAsciiLetter(after)) {
+            while (!atEnd(end) && isAsciiLetter(charAt(end)))
+                end = advanced(end);
+        } else if (after.unicode() > u' ' && after.unicode() < 0x7F && after != u')' &&
+                   after != u']') {
+            end = advanced(end);
+        } else {
+            argument.literal = u"{\\backslash}"_s;
+            argument.isLiteral = true;
+            argument.consumed = 1;
+            argument.end = end;
+            return argument;
+        }
+    } else if (m_numberChars.contains(open)) {
         while (!atEnd(end) && m_numberChars.contains(charAt(end)))
             end = advanced(end);
     } else if (open.isHighSurrogate() && !atEnd(end) && charAt(end).isLowSurrogate()) {
@@ -306,8 +384,21 @@ void ParamMathRewriter::replaceAtFront()
 {
     // Inside an open span the replacement goes in without its dollars.
     const bool inMath = m_inMath && m_tex.startsWith(u'$');
-    const QStringView open = inMath ? QStringView(m_tex).sliced(1) : QStringView(m_tex);
+    QStringView open = inMath ? QStringView(m_tex).sliced(1) : QStringView(m_tex);
     const QString close = inMath ? QString() : u"$"_s;
+    if (m_backslashes % 2 == 1 && !m_out.isEmpty()) {
+        // "\√": the backslash would escape the span's dollar or run into the
+        // command; it goes into the span as a backslash sign.
+        m_out.chop(1);
+        --m_backslashes;
+        if (open.startsWith(u'$')) {
+            output(u'$');
+            open = open.sliced(1);
+        }
+        output(u"\\backslash");
+        if (!open.isEmpty() && isAsciiLetter(open.front()))
+            output(u' ');
+    }
     const Argument argument = readArgument(Loc{});
     if (argument.isLiteral) {
         dropFront(argument.consumed);
@@ -318,6 +409,8 @@ void ParamMathRewriter::replaceAtFront()
     }
     // The argument stays in place: a single digit bare, anything else braced.
     const Loc content = argument.openConsumed ? advanced(Loc{}) : Loc{};
+    if (argument.openConsumed) // the argument is math already: its dollars go
+        markDollars(originalIndex(content), originalIndex(argument.contentEnd));
     const bool singleDigit = !atEnd(content) && advanced(content) == argument.contentEnd &&
                              charAt(content) >= u'0' && charAt(content) <= u'9';
     const QString closing = singleDigit ? close : u'}' + close;

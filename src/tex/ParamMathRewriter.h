@@ -16,7 +16,11 @@
 // of the original text and of the closings inserted into it, so an argument
 // stays where it is instead of being copied: a chain or nest of n roots costs
 // O(n), not O(n²). Each argument is read on the text as it stands after the
-// replacements before it. Used for one conversion and dropped; not shared.
+// replacements before it. The output's math spans stay balanced: a "$" inside
+// a bracketed argument (already math) goes when it has a partner there and
+// is escaped when it has none; a backslash next to a root, which would escape
+// the span's dollar or run into "\sqrt", is written "\backslash" inside the
+// span. Used for one conversion and dropped; not shared.
 class ParamMathRewriter
 {
 public:
@@ -83,6 +87,13 @@ private:
     void dropFront(qsizetype count);
     void output(QChar c);
     void output(QStringView s);
+    // The original text from `begin` to `end`, with the dollars marked by
+    // markDollars dropped or escaped.
+    void outputText(qsizetype begin, qsizetype end);
+    // Marks the dollars of the original text from `begin` to `end` (a
+    // bracketed argument): paired ones go, a last one without a partner is
+    // escaped. An argument inside one already marked has nothing left to mark.
+    void markDollars(qsizetype begin, qsizetype end);
     void replaceAtFront();
     // For each index of the original text, the first index at or after it
     // where `match` holds (the text's length when none does).
@@ -96,6 +107,16 @@ private:
     std::deque<Piece> m_pieces;
     std::vector<qsizetype> m_nextKey;
     std::vector<qsizetype> m_nextNonOperator;
+    // For each index, the next dollar that is not escaped (empty: the text
+    // has none), and what becomes of each dollar (empty until one is marked).
+    enum DollarFate : quint8
+    {
+        DollarKept,
+        DollarDropped,
+        DollarEscaped
+    };
+    std::vector<qsizetype> m_nextDollar;
+    std::vector<DollarFate> m_dollarFate;
     // For each opening bracket of the original text where the argument it
     // opens ends: the index of its matching closing bracket, or of the
     // closing one that leaves it without a partner, or the text's length. A

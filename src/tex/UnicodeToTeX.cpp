@@ -361,7 +361,19 @@ void UnicodeToTeX::convert(QString &text, const QHash<QChar, QString> &dictionar
         const auto it = dictionary.constFind(c);
         const bool escaped = c.unicode() < 0x80 && backslashes % 2 == 1;
         if (it != dictionary.constEnd() && !escaped) {
-            out.append(inMath ? mathBody(it.value()) : it.value());
+            const QString &tex = it.value();
+            if (backslashes % 2 == 1 && tex.startsWith(u'$')) {
+                // "\α": the backslash would escape the span's dollar or run
+                // into the command; it goes into the span as a backslash sign.
+                out.chop(1);
+                const QString body = mathBody(tex);
+                out.append(inMath ? u"\\backslash"_s : u"$\\backslash"_s);
+                if (!body.isEmpty() && isAsciiLetter(body.front()))
+                    out.append(u' ');
+                out.append(inMath ? body : body + u'$');
+            } else {
+                out.append(inMath ? mathBody(tex) : tex);
+            }
             backslashes = 0;
             continue;
         }

@@ -52,6 +52,16 @@ TEST(ParamMathRewriter, rootsTakeTheirArguments)
         {"unmatched bracket inside runs to the end", u"\u221a(a(b)", u"$\\sqrt{a(b)}$"},
         {"unmatched bracket ends with its group", u"\u221a{\u221a(x}y", u"$\\sqrt{\\sqrt{x}}$y"},
         {"escaped dollar before a root", u"\\$\u221a2", u"\\$$\\sqrt2$"},
+        {"backslash before a root is a sign", u"\\\u221a2", u"$\\backslash\\sqrt2$"},
+        {"backslash before a root in math", u"$\\\u221a2$", u"$\\backslash\\sqrt2$"},
+        {"escaped backslash before a root", u"\\\\\u221a2", u"\\\\$\\sqrt2$"},
+        {"control word argument", u"\u221a\\alpha", u"$\\sqrt{\\alpha}$"},
+        {"escaped dollar argument", u"\u221a\\$x", u"$\\sqrt{\\$}$x"},
+        {"lone backslash argument", u"\u221a\\", u"$\\sqrt{\\backslash}$"},
+        {"span in the argument merges", u"\u221a($x$+1)", u"$\\sqrt{x+1}$"},
+        {"lone dollar in the argument escaped", u"\u221a(a$b)", u"$\\sqrt{a\\$b}$"},
+        {"escaped dollar in the argument kept", u"\u221a(\\$5)", u"$\\sqrt{\\$5}$"},
+        {"dollars of nested arguments", u"\u221a(\u221a($x$)+$y)", u"$\\sqrt{\\sqrt{x}+\\$y}$"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(rootsOf(QString::fromUtf16(row.input)), QString::fromUtf16(row.expected))

@@ -160,6 +160,7 @@ TEST(UnicodeToTeXMath, symbolsBecomeMathSpans)
         {"escaped dollar is text", u"\\$5 \u03b1", u"\\$5 $\\alpha$"},
         {"escaped dollar, then a span", u"\\$\u03b1", u"\\$$\\alpha$"},
         {"escaped backslash", u"\\\\$x$\u03b1", u"\\\\$x\\alpha$"},
+        {"backslash before a symbol is a sign", u"\\\u03b1", u"$\\backslash\\alpha$"},
         {"both sim characters", u"\u223c\u301c", u"$\\sim\\sim$"},
         {"lunate epsilon is epsilon", u"\u03f5", u"$\\epsilon$"},
         {"plain epsilon has no command of its own", u"\u03b5", u"\u03b5"},
