@@ -1,12 +1,7 @@
 #pragma once
 
 #include "model/MacroList.h"
-
-#include <QDialog>
-
-class QDialogButtonBox;
-class QPushButton;
-class QTableWidget;
+#include "settings/RowTableDialog.h"
 
 // The editor of a macro list (a database's own, or the common list of
 // predefined macros): one row per macro, name and value, checked as typed
@@ -14,7 +9,7 @@ class QTableWidget;
 // every row is sound), with rows added, removed and imported from a BibTeX
 // style file. It edits a copy; the caller reads macros() after OK and stores
 // it. Main thread only.
-class MacroEditor : public QDialog
+class MacroEditor : public RowTableDialog
 {
     Q_OBJECT
 
@@ -23,28 +18,20 @@ public:
 
     // The edited list, in row order, with the common flag of the original.
     MacroList macros() const;
-    // Whether every row holds a sound name and value.
-    bool isValid() const { return m_valid; }
 
     // Adds an empty row (the name a free one) and starts editing its name.
     void addMacro();
-    void removeSelectedMacros();
     // Takes the MACROs of a style file: a name already present gets the new
     // value, the others are appended. False (after telling the user) when the
     // file cannot be read.
     bool importFromStyleFile(const QString &path);
 
-    QTableWidget *table() const { return m_table; }
-    QDialogButtonBox *buttons() const { return m_buttons; }
+protected:
+    // Names sound and unique, values sound.
+    bool checkRows() override;
 
 private:
-    void appendRow(const QString &name, const QString &value);
-    void validateAll();
     void chooseStyleFile();
 
     bool m_common;
-    bool m_valid = true;
-    bool m_validating = false;
-    QTableWidget *m_table;
-    QDialogButtonBox *m_buttons;
 };

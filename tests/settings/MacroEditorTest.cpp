@@ -115,6 +115,13 @@ private Q_SLOTS:
         editor.addPreamble();
         editor.table()->item(1, 0)->setText(u"{\\def\\a{b}"_s);
         QVERIFY(!editor.isValid());
+        // Removing the faulty row lets OK go; a new row is checked again.
+        editor.table()->selectRow(1);
+        editor.removeSelectedRows();
+        QVERIFY(editor.buttons()->button(QDialogButtonBox::Ok)->isEnabled());
+        editor.addPreamble();
+        editor.table()->item(1, 0)->setText(u"{\\def\\a{b}"_s);
+        QVERIFY(!editor.buttons()->button(QDialogButtonBox::Ok)->isEnabled());
         editor.table()->item(1, 0)->setText(u"  {\\def\\a{b}}  "_s);
         QVERIFY(editor.isValid());
         editor.addPreamble(); // left empty: dropped
