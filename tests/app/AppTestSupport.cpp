@@ -18,19 +18,6 @@
 
 namespace AppTest {
 
-const QByteArray kSmallBib = "@article{knuth84,\n"
-                             "  author = {Donald E. Knuth},\n"
-                             "  title = {Literate Programming},\n"
-                             "  journal = {The Computer Journal},\n"
-                             "  year = 1984\n"
-                             "}\n\n"
-                             "@book{lamport94,\n"
-                             "  author = {Leslie Lamport},\n"
-                             "  title = {{\\LaTeX}: A Document Preparation System},\n"
-                             "  publisher = {Addison-Wesley},\n"
-                             "  year = 1994\n"
-                             "}\n";
-
 void resetStoredState()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

@@ -2,6 +2,7 @@
 
 // What the window tests share: a fresh start of the real window on a clean
 // support folder, copies of corpus files to work on, and waiting for loading.
+#include "SmallBib.h"
 #include "app/DBListController.h"
 #include "app/QFMainController.h"
 
@@ -32,7 +33,6 @@ QByteArray readFile(const QString &path);
 QStringList treeRows(DBListController *list);
 LocalDatabase *databaseNamed(DBListController *list, const QString &description);
 
-// Two small entries; the second names the first's author.
-extern const QByteArray kSmallBib;
+using QfTest::kSmallBib;
 
 } // namespace AppTest

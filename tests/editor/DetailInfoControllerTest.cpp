@@ -29,6 +29,7 @@
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
+using EditorTest::fieldNamed;
 using EditorTest::OpenWindow;
 
 class DetailInfoControllerTest : public QObject
@@ -41,15 +42,6 @@ private:
     static bool isRed(const QWidget *widget)
     {
         return widget->palette().color(QPalette::Text) == QColor(Qt::red);
-    }
-    // The slot showing `name` in the current layout.
-    static BibFieldDataField *fieldNamed(DetailInfoController *editor, const QString &name)
-    {
-        for (int slot = 2; slot <= DetailInfoController::kSlotCount; ++slot) {
-            if (editor->field(slot)->fieldName() == name)
-                return editor->field(slot);
-        }
-        return nullptr;
     }
     static void typeInto(QWidget *widget, const QString &text)
     {
@@ -118,10 +110,10 @@ private Q_SLOTS:
 
     void typedValuesAreCommittedOnEntryAndTabChange()
     {
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, false);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         editor->enableEditButton()->click();
         QVERIFY(editor->isEnableEdit());
         QCOMPARE(QApplication::focusWidget(), editor->field(2));
@@ -154,10 +146,10 @@ private Q_SLOTS:
 
     void escapeCancelsTheChangeAndF2StartsEditing()
     {
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, false);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         editor->field(5)->setFocus();
         QTest::keyClick(editor->field(5), Qt::Key_F2);
         QVERIFY(editor->isEnableEdit());
@@ -174,11 +166,10 @@ private Q_SLOTS:
 
     void undoRestoresTheWholeEntry()
     {
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
-        editor->setEnableEdit(true);
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         const QString before = knuth->rawField();
         BibFieldDataField *journal = fieldNamed(editor, u"journal"_s);
         journal->selectAll();
@@ -211,11 +202,10 @@ private Q_SLOTS:
     void rejectedValuesAreRedAndNeverDroppedSilently()
     {
         QFETCH(int, answer);
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
-        editor->setEnableEdit(true);
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         BibFieldDataField *title = fieldNamed(editor, u"title"_s);
         title->selectAll();
         typeInto(title, u"Broken {brace"_s);
@@ -269,10 +259,10 @@ private Q_SLOTS:
 
     void rawTextThatDoesNotParseKeepsEveryField()
     {
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, false);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         editor->showTab(u"raw"_s);
         editor->setEnableEdit(true);
         RawFieldText *raw = editor->rawFieldText();
@@ -357,9 +347,9 @@ private Q_SLOTS:
 
     void macroMenuListsDatabaseThenCommonMacros()
     {
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, false);
         DetailInfoController *editor = window.editor();
-        QVERIFY(editor->setItem(window.item(u"knuth84"_s)));
+        QVERIFY(editor->currentItem());
         editor->buildMacroMenu();
         QList<int> tags;
         QStringList titles;
@@ -380,11 +370,10 @@ private Q_SLOTS:
 
     void macroIsInsertedIntoTheFocusedField()
     {
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
-        editor->setEnableEdit(true);
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         BibFieldDataField *journal = fieldNamed(editor, u"journal"_s);
         journal->setFocus();
         journal->setText(u"In  Proc. of"_s);
@@ -406,10 +395,10 @@ private Q_SLOTS:
 
     void keyIsGeneratedWhileEditing()
     {
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, false);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         QAction *generate = window.controller->actions()->action(8102);
         window.controller->actions()->updateEnabled();
         QVERIFY(!generate->isEnabled());
@@ -441,11 +430,10 @@ private Q_SLOTS:
 
     void closingTheDatabaseMakesTheEntryReadOnly()
     {
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
-        editor->setEnableEdit(true);
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         QVERIFY(!fieldNamed(editor, u"title"_s)->isReadOnly());
         ScriptedAlertPresenter alerts({-1}, -1);
         window.controller->controllerDbList()->removeDatabase(window.database);

@@ -1,8 +1,10 @@
 #include "editor/EditorTestSupport.h"
 
+#include "SmallBib.h"
 #include "app/DBListController.h"
 #include "app/MainWindow.h"
 #include "core/AlertPresenter.h"
+#include "editor/BibFieldDataField.h"
 #include "editor/DetailInfoController.h"
 #include "prefs/BibPreferences.h"
 #include "settings/WelcomeController.h"
@@ -17,20 +19,9 @@
 namespace EditorTest {
 
 const QByteArray kEntries = "@string{prl = {Physical Review Letters}}\n"
-                            "@string{jpc = {Journal of Physical Chemistry}}\n\n"
-                            "@article{knuth84,\n"
-                            "  author = {Donald E. Knuth},\n"
-                            "  title = {Literate Programming},\n"
-                            "  journal = {The Computer Journal},\n"
-                            "  year = 1984\n"
-                            "}\n\n"
-                            "@book{lamport94,\n"
-                            "  author = {Leslie Lamport},\n"
-                            "  title = {{\\LaTeX}: A Document Preparation System},\n"
-                            "  publisher = {Addison-Wesley},\n"
-                            "  year = 1994\n"
-                            "}\n\n"
-                            "@strange{odd1,\n"
+                            "@string{jpc = {Journal of Physical Chemistry}}\n\n" +
+                            QfTest::kSmallBib +
+                            "\n@strange{odd1,\n"
                             "  editor = {Ann Editor},\n"
                             "  chapter = 3,\n"
                             "  note = {x}\n"
@@ -80,6 +71,24 @@ OpenWindow openWindowWith(const QTemporaryDir &dir, const QByteArray &bib)
     if (!QTest::qWaitForWindowActive(main))
         qWarning("the window did not become active");
     return window;
+}
+
+OpenWindow openKnuth(const QTemporaryDir &dir, bool editing)
+{
+    OpenWindow window = openWindowWith(dir, kEntries);
+    DetailInfoController *editor = window.editor();
+    if (editor->setItem(window.item(QStringLiteral("knuth84"))) && editing)
+        editor->setEnableEdit(true);
+    return window;
+}
+
+BibFieldDataField *fieldNamed(DetailInfoController *editor, const QString &name)
+{
+    for (int slot = 2; slot <= DetailInfoController::kSlotCount; ++slot) {
+        if (editor->field(slot)->fieldName() == name)
+            return editor->field(slot);
+    }
+    return nullptr;
 }
 
 } // namespace EditorTest

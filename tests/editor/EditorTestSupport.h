@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class BibFieldDataField;
 class BibItem;
 class DetailInfoController;
 class LocalDatabase;
@@ -28,6 +29,11 @@ struct OpenWindow
 // Starts the window and opens `bib` written to `dir` as "test.bib"; the
 // database is null when it could not be read.
 OpenWindow openWindowWith(const QTemporaryDir &dir, const QByteArray &bib);
+// The window with kEntries and knuth84 in the editor (its current item is
+// null when the entry could not be shown), editing on when `editing`.
+OpenWindow openKnuth(const QTemporaryDir &dir, bool editing);
+// The editor's slot that shows `name` in the current layout, or null.
+BibFieldDataField *fieldNamed(DetailInfoController *editor, const QString &name);
 
 extern const QByteArray kEntries;
 

@@ -67,11 +67,10 @@ private Q_SLOTS:
         QFETCH(int, start);
         QFETCH(int, length);
         QFETCH(QString, expected);
-        const EditorTest::OpenWindow window =
-            EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const EditorTest::OpenWindow window = EditorTest::openKnuth(m_dir, false);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         InputPaletteDock *dock = editor->inputPanel();
         const int index = palette == InputPaletteDock::Others ? userButton(button) : button.toInt();
         QVERIFY(index >= 0);
@@ -94,11 +93,10 @@ private Q_SLOTS:
 
     void rawTextTakesPaletteTextAtItsCursor()
     {
-        const EditorTest::OpenWindow window =
-            EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const EditorTest::OpenWindow window = EditorTest::openKnuth(m_dir, false);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         editor->showTab(u"raw"_s);
         editor->setEnableEdit(true);
         RawFieldText *raw = editor->rawFieldText();

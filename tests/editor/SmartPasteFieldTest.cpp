@@ -24,6 +24,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using EditorTest::fieldNamed;
 using EditorTest::OpenWindow;
 
 // Pasting through the clipboard into the entry editor of the real window: the
@@ -36,23 +37,6 @@ class SmartPasteFieldTest : public QObject
 private:
     QTemporaryDir m_dir;
 
-    static BibFieldDataField *fieldNamed(DetailInfoController *editor, const QString &name)
-    {
-        for (int slot = 2; slot <= DetailInfoController::kSlotCount; ++slot) {
-            if (editor->field(slot)->fieldName() == name)
-                return editor->field(slot);
-        }
-        return nullptr;
-    }
-    // The window with knuth84 shown and editing on.
-    static OpenWindow editingKnuth(const QTemporaryDir &dir)
-    {
-        OpenWindow window = EditorTest::openWindowWith(dir, EditorTest::kEntries);
-        DetailInfoController *editor = window.editor();
-        if (editor->setItem(window.item(u"knuth84"_s)))
-            editor->setEnableEdit(true);
-        return window;
-    }
     static void pasteInto(QLineEdit *field, const QString &clip)
     {
         QGuiApplication::clipboard()->setText(clip);
@@ -123,7 +107,7 @@ private Q_SLOTS:
         QFETCH(QString, clip);
         QFETCH(QString, after);
         QFETCH(int, cursor);
-        const OpenWindow window = editingKnuth(m_dir);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         BibFieldDataField *edit = fieldNamed(window.editor(), field);
         QVERIFY(edit && !edit->isReadOnly());
         const qsizetype open = before.indexOf(u'[');
@@ -145,7 +129,7 @@ private Q_SLOTS:
 
     void undoGivesBackThePastedText()
     {
-        const OpenWindow window = editingKnuth(m_dir);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         BibFieldDataField *author = fieldNamed(window.editor(), u"author"_s);
         author->selectAll();
         pasteInto(author, u"SMITH J, JONES K"_s);
@@ -184,7 +168,7 @@ private Q_SLOTS:
         QFETCH(bool, titleSwitch);
         QFETCH(QString, authorAfter);
         QFETCH(QString, titleAfter);
-        const OpenWindow window = editingKnuth(m_dir);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         setSwitches(window, authorSwitch, titleSwitch);
         DetailInfoController *editor = window.editor();
         QVERIFY(editor->isEnableEdit());
@@ -202,7 +186,7 @@ private Q_SLOTS:
 
     void typingAndContextMenuPaste()
     {
-        const OpenWindow window = editingKnuth(m_dir);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         BibFieldDataField *author = fieldNamed(window.editor(), u"author"_s);
         // Typed text is never taken for a paste, however it grows.
         author->setFocus();
@@ -225,7 +209,7 @@ private Q_SLOTS:
 
     void droppedTextIsFoundByComparingTheTexts()
     {
-        const OpenWindow window = editingKnuth(m_dir);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         BibFieldDataField *author = fieldNamed(window.editor(), u"author"_s);
         author->setFocus();
         author->end(false);
@@ -244,7 +228,7 @@ private Q_SLOTS:
 
     void wordListsFromTheMenuSteerTheTitlePaste()
     {
-        const OpenWindow window = editingKnuth(m_dir);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         BibPreferences *prefs = BibPreferences::globalPreferences();
         const QStringList nouns = prefs->properNouns();
         QVERIFY(!nouns.contains(u"Helix"_s));

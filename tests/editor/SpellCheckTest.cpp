@@ -19,6 +19,7 @@
 #include <QTextLayout>
 
 using namespace Qt::StringLiterals;
+using EditorTest::fieldNamed;
 using EditorTest::OpenWindow;
 
 // Spelling while editing: misspelt words of the prose fields underlined,
@@ -30,14 +31,6 @@ class SpellCheckTest : public QObject
 private:
     QTemporaryDir m_dir;
 
-    static BibFieldDataField *fieldNamed(DetailInfoController *editor, const QString &name)
-    {
-        for (int slot = 2; slot <= DetailInfoController::kSlotCount; ++slot) {
-            if (editor->field(slot)->fieldName() == name)
-                return editor->field(slot);
-        }
-        return nullptr;
-    }
     static QStringList underlined(const LineEditSpelling *spelling)
     {
         QStringList words;
@@ -103,10 +96,10 @@ private Q_SLOTS:
     {
         if (SpellChecker::globalChecker()->dictionaryPath().isEmpty())
             QSKIP("no Hunspell dictionary installed");
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, false);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         BibFieldDataField *title = fieldNamed(editor, u"title"_s);
         BibFieldDataField *author = fieldNamed(editor, u"author"_s);
         editor->setEnableEdit(true);
@@ -159,10 +152,10 @@ private Q_SLOTS:
     {
         if (SpellChecker::globalChecker()->dictionaryPath().isEmpty())
             QSKIP("no Hunspell dictionary installed");
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, false);
         DetailInfoController *editor = window.editor();
-        const auto knuth = window.item(u"knuth84"_s);
-        QVERIFY(editor->setItem(knuth));
+        const auto knuth = editor->currentItem();
+        QVERIFY(knuth);
         editor->showTab(u"annote"_s);
         editor->setEnableEdit(true);
         AnnotationText *annote = editor->annotationText();
@@ -195,10 +188,9 @@ private Q_SLOTS:
         QTemporaryDir empty;
         SpellChecker none({empty.path()}, u"en_US"_s);
         SpellChecker::install(&none);
-        const OpenWindow window = EditorTest::openWindowWith(m_dir, EditorTest::kEntries);
+        const OpenWindow window = EditorTest::openKnuth(m_dir, true);
         DetailInfoController *editor = window.editor();
-        QVERIFY(editor->setItem(window.item(u"knuth84"_s)));
-        editor->setEnableEdit(true);
+        QVERIFY(editor->currentItem());
         BibFieldDataField *title = fieldNamed(editor, u"title"_s);
         retype(title, u"Literate progamming"_s);
         QTest::qWait(50);
