@@ -2,6 +2,7 @@
 // editor when another entry is selected, and committing an edit while three
 // smart libraries follow the changes of the database. Each step includes
 // the events it posts (the spelling check of the fields shown).
+#include "BenchWindow.h"
 #include "GuiTestMain.h"
 
 #include "app/DBListController.h"
@@ -60,19 +61,15 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        const QByteArray path = qgetenv("QF_BENCH_BIB").isEmpty() ? QByteArray("/tmp/g100k.bib")
-                                                                  : qgetenv("QF_BENCH_BIB");
-        if (!QFile::exists(QString::fromLocal8Bit(path)))
+        const QString path = BenchWindow::largeFile();
+        if (path.isEmpty())
             QSKIP("no benchmark file");
         m_window = std::make_unique<QFMainController>();
         m_list = m_window->controllerDbList();
-        m_database = m_list->appendLocalDatabase(QString::fromLocal8Bit(path), false);
+        m_database = BenchWindow::load(m_list, path);
         QVERIFY(m_database);
-        QTRY_VERIFY_WITH_TIMEOUT(!m_list->isLoading(), 300000);
-        m_list->selectDatabase(m_database);
         m_window->mainWindow()->show();
         SpellChecker::globalChecker()->waitUntilLoaded();
-        qInfo("%d entries loaded", m_database->numItems());
     }
 
     void fillOnSelection()
