@@ -168,7 +168,7 @@ BibFileContents BibFileReader::readBytes(QByteArray bytes)
         if (QStringView(m_text).left(m_length).contains(lf))
             m_properties.setLineEnding(lf == u"\r" ? 0 : lf == u"\r\n" ? 1 : 2);
     }
-    if (readInPieces()) {
+    if (!m_entrySink && readInPieces()) {
         if (!m_editFormsOnly)
             expandItems();
     } else {
@@ -1039,7 +1039,8 @@ void BibFileReader::readBibItem(const QString &type)
             // programs export them): it is read under a new key, so that the
             // user sees it, and the user is told.
             const QString base =
-                Texts::format(u"untitledBibKey", {QString::number(m_contents.items.size() + 1)});
+                Texts::format(u"untitledBibKey",
+                              {QString::number(m_contents.items.size() + m_entriesHanded + 1)});
             QString newKey = base;
             for (int suffix = 1; m_contents.keyIndex.contains(newKey); ++suffix)
                 newKey = base + u'.' + QString::number(suffix);
@@ -1102,9 +1103,15 @@ void BibFileReader::readBibItem(const QString &type)
     if (asRead)
         item->setUnchangedSinceRead();
     noteBlock(KeptText::Kind::Entry, m_blockStart, extentEnd, -1, item, asRead);
+    m_numLoading.fetch_add(1, std::memory_order_relaxed);
+    if (m_entrySink) {
+        m_contents.keyIndex.insert(key, BibItemPtr());
+        ++m_entriesHanded;
+        m_entrySink(std::move(item));
+        return;
+    }
     m_contents.keyIndex.insert(key, item);
     m_contents.items.push_back(std::move(item));
-    m_numLoading.fetch_add(1, std::memory_order_relaxed);
 }
 
 void BibFileReader::readPropertiesFromStream(bool ignoreEncode)

@@ -13,6 +13,7 @@
 #include "storage/LocalDatabase.h"
 #include "storage/LocalDatabaseProperties.h"
 #include "storage/RealDatabase.h"
+#include "storage/WrittenEntryReader.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -173,14 +174,16 @@ QVariantMap DatabaseSaver::defaultSaveOptions(const BibDatabase &node)
 {
     QVariantMap options;
     if (const LocalDatabaseProperties *properties = localPropertiesOf(node)) {
-        options.insert(lineFeedKey(), BibPreferences::stringFromLineEnding(properties->lineEnding()));
+        options.insert(lineFeedKey(),
+                       BibPreferences::stringFromLineEnding(properties->lineEnding()));
         options.insert(encodingKey(), static_cast<quint32>(properties->encoding()));
         options.insert(attachmentsKey(), -1);
         options.insert(keepReadTextKey(),
                        BibPreferences::globalPreferences()->writeUntouchedAsRead());
     } else {
         const BibPreferences *prefs = BibPreferences::globalPreferences();
-        options.insert(lineFeedKey(), BibPreferences::stringFromLineEnding(prefs->databaseLineMode()));
+        options.insert(lineFeedKey(),
+                       BibPreferences::stringFromLineEnding(prefs->databaseLineMode()));
         options.insert(encodingKey(), prefs->databaseEncoding());
         options.insert(attachmentsKey(), 0);
     }
@@ -313,59 +316,26 @@ std::optional<QByteArray> DatabaseSaver::makeContentsData(const BibDatabase &nod
     return BibFileWriter::finishAndEncode(makeContentsText(node, options), encodingOf(options));
 }
 
-QList<SaveVerifier::Entry> DatabaseSaver::entriesMeant(const BibDatabase &node,
-                                                       const QVariantMap &options)
-{
-    QList<SaveVerifier::Entry> entries;
-    const BibItemList *items = node.allItems();
-    if (!items)
-        return entries;
-    const int attachments = attachmentsOf(options);
-    entries.reserve(static_cast<qsizetype>(items->size()));
-    for (const BibItemPtr &item : *items)
-        entries << entryOf(*item, attachments);
-    return entries;
-}
-
-std::optional<QList<SaveVerifier::Entry>> DatabaseSaver::entriesRead(const QByteArray &bytes,
-                                                                     quint32 encoding)
-{
-    LocalDatabase scratch;
-    scratch.localProperties().setEncoding(encoding);
-    std::atomic<bool> stop{false};
-    std::atomic<int> count{0};
-    // The reader (and its copy of the whole text) goes before the entries
-    // are made.
-    BibFileContents contents = [&] {
-        BibFileReader reader(scratch, scratch.localProperties(), stop, count);
-        reader.setEditFormsOnly(true);
-        reader.setKeepText(false);
-        return reader.readBytes(bytes);
-    }();
-    if (contents.encoding != encoding && bytes.size() > 9)
-        return std::nullopt;
-    contents.keyIndex.clear();
-    QList<SaveVerifier::Entry> entries;
-    entries.reserve(static_cast<qsizetype>(contents.items.size()));
-    for (BibItemPtr &item : contents.items) {
-        entries << entryOf(*item, -1);
-        item.reset(); // the entry shares the item's text; its elements go now
-    }
-    return entries;
-}
-
 bool DatabaseSaver::verifyWritten(const QByteArray &bytes, const BibDatabase &node,
                                   const QVariantMap &options, QString &detail,
                                   QList<qsizetype> *differing)
 {
     const quint32 encoding = encodingOf(options);
-    const std::optional<QList<SaveVerifier::Entry>> read = entriesRead(bytes, encoding);
-    if (!read) {
+    const int attachments = attachmentsOf(options);
+    const BibItemList *items = node.allItems();
+    SaveVerifier::Comparison comparison(
+        items ? static_cast<qsizetype>(items->size()) : 0,
+        [items, attachments](qsizetype place) {
+            return entryOf(*(*items)[static_cast<size_t>(place)], attachments);
+        },
+        encoding, decodeForCheck, differing != nullptr);
+    const bool readable = WrittenEntryReader::read(
+        bytes, encoding, [&comparison](const SaveVerifier::Entry &read) { comparison.take(read); });
+    if (!readable) {
         detail = u"the written file does not read back"_s;
         return false;
     }
-    return SaveVerifier::sameEntries(entriesMeant(node, options), *read, encoding, decodeForCheck,
-                                     detail, differing);
+    return comparison.finish(detail, differing);
 }
 
 bool DatabaseSaver::writeVerified(BibDatabase &node, const QString &path, QVariantMap options,
@@ -388,12 +358,11 @@ bool DatabaseSaver::writeVerified(BibDatabase &node, const QString &path, QVaria
             // from are written in the writer's layout; when anything else
             // differs (the count of entries), no block keeps its text.
             const BibItemList &items = *node.allItems();
-            const bool onlyKept =
-                attempt == 0 && !differing.isEmpty() &&
-                std::all_of(differing.begin(), differing.end(), [&](qsizetype i) {
-                    return i < static_cast<qsizetype>(items.size()) &&
-                           !items[static_cast<size_t>(i)]->isChangedSinceRead();
-                });
+            const bool onlyKept = attempt == 0 && !differing.isEmpty() &&
+                                  std::all_of(differing.begin(), differing.end(), [&](qsizetype i) {
+                                      return i < static_cast<qsizetype>(items.size()) &&
+                                             !items[static_cast<size_t>(i)]->isChangedSinceRead();
+                                  });
             if (onlyKept) {
                 for (const qsizetype i : differing)
                     items[static_cast<size_t>(i)]->markChangedSinceRead();
