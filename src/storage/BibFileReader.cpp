@@ -1092,8 +1092,11 @@ void BibFileReader::readBibItem(const QString &type)
     // relative path), and then its text no longer says what it holds.
     const auto fileElements = fields->value(u"file"_s);
     const QString fileAsRead = fileElements.isEmpty() ? QString() : BibItem::editFormOf(fileElements);
-    shareValues(*fields);
-    BibItemPtr item = BibItem::bibItemOfType(sharedText(type), key, std::move(*fields), &m_database);
+    // Entries handed to a sink are not kept: sharing their texts would not pay.
+    if (!m_entrySink)
+        shareValues(*fields);
+    BibItemPtr item = BibItem::bibItemOfType(m_entrySink ? type : sharedText(type), key,
+                                             std::move(*fields), &m_database);
     if (!item)
         return;
     // The entry can be written back with its text when that text reads as

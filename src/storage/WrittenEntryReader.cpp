@@ -13,8 +13,9 @@
 namespace {
 
 using Entry = SaveVerifier::Entry;
+using Batch = std::vector<BibItemPtr>;
 
-constexpr qsizetype kBatchSize = 256;
+constexpr size_t kBatchSize = 256;
 constexpr size_t kBatchesWaiting = 4;
 
 // The batches on their way from the reading thread to the taking one.
@@ -22,7 +23,7 @@ class Handover
 {
 public:
     // Waits while the taking side is kBatchesWaiting batches behind.
-    void put(QList<Entry> batch)
+    void put(Batch batch)
     {
         std::unique_lock lock(m_mutex);
         m_hasRoom.wait(lock, [this] { return m_batches.size() < kBatchesWaiting; });
@@ -36,13 +37,13 @@ public:
         m_hasBatch.notify_one();
     }
     // The next batch; absent once the reading side closed and all are taken.
-    std::optional<QList<Entry>> next()
+    std::optional<Batch> next()
     {
         std::unique_lock lock(m_mutex);
         m_hasBatch.wait(lock, [this] { return !m_batches.empty() || m_closed; });
         if (m_batches.empty())
             return std::nullopt;
-        QList<Entry> batch = std::move(m_batches.front());
+        Batch batch = std::move(m_batches.front());
         m_batches.pop_front();
         m_hasRoom.notify_one();
         return batch;
@@ -52,7 +53,7 @@ private:
     std::mutex m_mutex; // guards m_batches and m_closed
     std::condition_variable m_hasRoom;
     std::condition_variable m_hasBatch;
-    std::deque<QList<Entry>> m_batches;
+    std::deque<Batch> m_batches;
     bool m_closed = false;
 };
 
@@ -67,31 +68,34 @@ bool WrittenEntryReader::read(const QByteArray &bytes, quint32 encoding, const T
     std::thread reading([&] {
         const std::atomic<bool> stop{false};
         std::atomic<int> count{0};
-        QList<Entry> batch;
+        Batch batch;
         batch.reserve(kBatchSize);
         {
             BibFileReader reader(scratch, scratch.localProperties(), stop, count);
             reader.setEditFormsOnly(true);
             reader.setKeepText(false);
             reader.setEntrySink([&](BibItemPtr item) {
-                batch.append(Entry{item->bibType(), item->bibKey(), item->editForms()});
-                item.reset(); // the entry shares the item's text; its elements go now
+                batch.push_back(std::move(item));
                 if (batch.size() < kBatchSize)
                     return;
                 handover.put(std::move(batch));
-                batch = QList<Entry>();
+                batch = Batch();
                 batch.reserve(kBatchSize);
             });
             const BibFileContents contents = reader.readBytes(bytes);
             readsInEncoding = contents.encoding == encoding || bytes.size() <= 9;
         }
-        if (!batch.isEmpty())
+        if (!batch.empty())
             handover.put(std::move(batch));
         handover.close();
     });
-    while (const std::optional<QList<Entry>> batch = handover.next()) {
-        for (const Entry &entry : *batch)
-            take(entry);
+    // The fields are taken on this thread, which has the lighter share of
+    // the work; each item goes as soon as they are.
+    while (std::optional<Batch> batch = handover.next()) {
+        for (BibItemPtr &item : *batch) {
+            take(Entry{item->bibType(), item->bibKey(), item->editForms()});
+            item.reset();
+        }
     }
     reading.join();
     return readsInEncoding;
