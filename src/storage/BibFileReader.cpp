@@ -5,6 +5,7 @@
 #include "core/StringInputStream.h"
 #include "core/TextEncodings.h"
 #include "core/Texts.h"
+#include "model/AuthorName.h"
 #include "model/BibElement.h"
 #include "model/BibItem.h"
 #include "model/MacroList.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <unordered_set>
 
 using namespace Qt::StringLiterals;
 
@@ -647,6 +649,18 @@ bool BibFileReader::joinPieces(std::vector<std::unique_ptr<BibFileReader>> &piec
     return true;
 }
 
+namespace {
+
+struct NameHash
+{
+    size_t operator()(const AuthorName &name) const
+    {
+        return qHashMulti(0, name.familyName(), name.givenName());
+    }
+};
+
+} // namespace
+
 void BibFileReader::expandItems()
 {
     const MacroList *macros = m_contents.macros.get();
@@ -661,14 +675,11 @@ void BibFileReader::expandItems()
         const size_t begin = items.size() * part / parts;
         const size_t end = items.size() * (part + 1) / parts;
         // An author of many entries is held once (per thread; the author
-        // index joins the threads' copies).
-        QHash<QString, AuthorName> names;
+        // index joins the threads' copies). Equal names are found by their
+        // parts, without making a text for each.
+        std::unordered_set<AuthorName, NameHash> names;
         const auto holder = [&names](const AuthorName &name) -> const AuthorName * {
-            const QString key = name.stringValue();
-            auto it = names.find(key);
-            if (it == names.end())
-                it = names.insert(key, name);
-            return &*it;
+            return &*names.insert(name).first;
         };
         for (size_t i = begin; i < end; ++i) {
             items[i]->expandWithMacro(macros);
