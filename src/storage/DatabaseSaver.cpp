@@ -320,6 +320,14 @@ bool DatabaseSaver::verifyWritten(const QByteArray &bytes, const BibDatabase &no
                                   const QVariantMap &options, QString &detail,
                                   QList<qsizetype> *differing)
 {
+    LocalDatabase scratch;
+    return verifyWritten(bytes, node, options, scratch, detail, differing);
+}
+
+bool DatabaseSaver::verifyWritten(const QByteArray &bytes, const BibDatabase &node,
+                                  const QVariantMap &options, LocalDatabase &scratch,
+                                  QString &detail, QList<qsizetype> *differing)
+{
     const quint32 encoding = encodingOf(options);
     const int attachments = attachmentsOf(options);
     const BibItemList *items = node.allItems();
@@ -330,7 +338,8 @@ bool DatabaseSaver::verifyWritten(const QByteArray &bytes, const BibDatabase &no
         },
         encoding, decodeForCheck, differing != nullptr);
     const bool readable = WrittenEntryReader::read(
-        bytes, encoding, [&comparison](const SaveVerifier::Entry &read) { comparison.take(read); });
+        bytes, encoding, scratch,
+        [&comparison](const SaveVerifier::Entry &read) { comparison.take(read); });
     if (!readable) {
         detail = u"the written file does not read back"_s;
         return false;
@@ -347,11 +356,34 @@ bool DatabaseSaver::writeVerified(BibDatabase &node, const QString &path, QVaria
         if (!data)
             return report(QF_KEY("BackupError_CreatingData"), node.description());
         const bool keptText = keptTextWriterOf(node, options) != nullptr;
+        // The entries are checked in the bytes meant while those are written,
+        // synced and read back from the disk: the writer asks for the result
+        // only once the disk holds exactly these bytes. Nothing changes the
+        // items meanwhile (this thread is in the writer).
+        bool same = false;
+        QString checkDetail;
+        QList<qsizetype> differing;
+        LocalDatabase scratch;
+        std::thread checking([&] {
+            same = verifyWritten(*data, node, options, scratch, checkDetail,
+                                 keptText ? &differing : nullptr);
+        });
+        const auto checked = [&checking] {
+            if (checking.joinable())
+                checking.join();
+        };
         bool again = false;
-        const auto verify = [&](const QByteArray &bytes, QString &detail) {
-            QList<qsizetype> differing;
-            if (verifyWritten(bytes, node, options, detail, keptText ? &differing : nullptr))
+        const auto verify = [&](const QByteArray &written, QString &detail) {
+            checked();
+            if (written.constData() != data->constData() && written != *data) {
+                // Not the bytes checked (the writer passes them on as a rule).
+                differing.clear();
+                same = verifyWritten(written, node, options, scratch, checkDetail,
+                                     keptText ? &differing : nullptr);
+            }
+            if (same)
                 return true;
+            detail = checkDetail;
             if (!keptText || attempt >= 2)
                 return false;
             // Entries that did not read back from the text they were read
@@ -372,7 +404,9 @@ bool DatabaseSaver::writeVerified(BibDatabase &node, const QString &path, QVaria
             again = true;
             return false;
         };
-        if (writer.writeFile(path, *data, backups, verify, failure))
+        const bool written = writer.writeFile(path, *data, backups, verify, failure);
+        checked();
+        if (written)
             return true;
         if (!again)
             return report(failure.key, failure.path, failure.detail);

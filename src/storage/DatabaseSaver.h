@@ -66,6 +66,12 @@ public:
     static bool verifyWritten(const QByteArray &bytes, const BibDatabase &node,
                               const QVariantMap &options, QString &detail,
                               QList<qsizetype> *differing = nullptr);
+    // The same, reading into `scratch`, an empty database made on the main
+    // thread (see WrittenEntryReader::read); safe from another thread while
+    // nothing changes `node`.
+    static bool verifyWritten(const QByteArray &bytes, const BibDatabase &node,
+                              const QVariantMap &options, LocalDatabase &scratch, QString &detail,
+                              QList<qsizetype> *differing);
     // defaultSaveOptions overlaid with `options`, as a copy ("NameOfCopy").
     static QVariantMap saveAsOptions(const BibDatabase &node, const QVariantMap &options);
 

@@ -59,9 +59,9 @@ private:
 
 } // namespace
 
-bool WrittenEntryReader::read(const QByteArray &bytes, quint32 encoding, const Take &take)
+bool WrittenEntryReader::read(const QByteArray &bytes, quint32 encoding, LocalDatabase &scratch,
+                              const Take &take)
 {
-    LocalDatabase scratch;
     scratch.localProperties().setEncoding(encoding);
     Handover handover;
     bool readsInEncoding = true;
