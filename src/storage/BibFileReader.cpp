@@ -5,6 +5,7 @@
 #include "core/StringInputStream.h"
 #include "core/TextEncodings.h"
 #include "core/Texts.h"
+#include "model/AuthorName.h"
 #include "model/BibElement.h"
 #include "model/BibItem.h"
 #include "model/MacroList.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <unordered_set>
 
 using namespace Qt::StringLiterals;
 
@@ -168,7 +170,7 @@ BibFileContents BibFileReader::readBytes(QByteArray bytes)
         if (QStringView(m_text).left(m_length).contains(lf))
             m_properties.setLineEnding(lf == u"\r" ? 0 : lf == u"\r\n" ? 1 : 2);
     }
-    if (readInPieces()) {
+    if (!m_entrySink && readInPieces()) {
         if (!m_editFormsOnly)
             expandItems();
     } else {
@@ -647,6 +649,18 @@ bool BibFileReader::joinPieces(std::vector<std::unique_ptr<BibFileReader>> &piec
     return true;
 }
 
+namespace {
+
+struct NameHash
+{
+    size_t operator()(const AuthorName &name) const
+    {
+        return qHashMulti(0, name.familyName(), name.givenName());
+    }
+};
+
+} // namespace
+
 void BibFileReader::expandItems()
 {
     const MacroList *macros = m_contents.macros.get();
@@ -661,14 +675,11 @@ void BibFileReader::expandItems()
         const size_t begin = items.size() * part / parts;
         const size_t end = items.size() * (part + 1) / parts;
         // An author of many entries is held once (per thread; the author
-        // index joins the threads' copies).
-        QHash<QString, AuthorName> names;
+        // index joins the threads' copies). Equal names are found by their
+        // parts, without making a text for each.
+        std::unordered_set<AuthorName, NameHash> names;
         const auto holder = [&names](const AuthorName &name) -> const AuthorName * {
-            const QString key = name.stringValue();
-            auto it = names.find(key);
-            if (it == names.end())
-                it = names.insert(key, name);
-            return &*it;
+            return &*names.insert(name).first;
         };
         for (size_t i = begin; i < end; ++i) {
             items[i]->expandWithMacro(macros);
@@ -1039,7 +1050,8 @@ void BibFileReader::readBibItem(const QString &type)
             // programs export them): it is read under a new key, so that the
             // user sees it, and the user is told.
             const QString base =
-                Texts::format(u"untitledBibKey", {QString::number(m_contents.items.size() + 1)});
+                Texts::format(u"untitledBibKey",
+                              {QString::number(m_contents.items.size() + m_entriesHanded + 1)});
             QString newKey = base;
             for (int suffix = 1; m_contents.keyIndex.contains(newKey); ++suffix)
                 newKey = base + u'.' + QString::number(suffix);
@@ -1091,8 +1103,11 @@ void BibFileReader::readBibItem(const QString &type)
     // relative path), and then its text no longer says what it holds.
     const auto fileElements = fields->value(u"file"_s);
     const QString fileAsRead = fileElements.isEmpty() ? QString() : BibItem::editFormOf(fileElements);
-    shareValues(*fields);
-    BibItemPtr item = BibItem::bibItemOfType(sharedText(type), key, std::move(*fields), &m_database);
+    // Entries handed to a sink are not kept: sharing their texts would not pay.
+    if (!m_entrySink)
+        shareValues(*fields);
+    BibItemPtr item = BibItem::bibItemOfType(m_entrySink ? type : sharedText(type), key,
+                                             std::move(*fields), &m_database);
     if (!item)
         return;
     // The entry can be written back with its text when that text reads as
@@ -1102,9 +1117,15 @@ void BibFileReader::readBibItem(const QString &type)
     if (asRead)
         item->setUnchangedSinceRead();
     noteBlock(KeptText::Kind::Entry, m_blockStart, extentEnd, -1, item, asRead);
+    m_numLoading.fetch_add(1, std::memory_order_relaxed);
+    if (m_entrySink) {
+        m_contents.keyIndex.insert(key, BibItemPtr());
+        ++m_entriesHanded;
+        m_entrySink(std::move(item));
+        return;
+    }
     m_contents.keyIndex.insert(key, item);
     m_contents.items.push_back(std::move(item));
-    m_numLoading.fetch_add(1, std::memory_order_relaxed);
 }
 
 void BibFileReader::readPropertiesFromStream(bool ignoreEncode)

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -68,6 +69,13 @@ public:
     // Whether the text of every block is kept for a save (on by default; a
     // reading that only checks a written file needs none).
     void setKeepText(bool keepText) { m_keepText = keepText; }
+
+    // Hands every entry to `sink` as soon as it is read, in file order and on
+    // the reading thread, instead of keeping it in the contents (whose key
+    // index then holds the keys alone, with null items). The text is read in
+    // one piece. For a reading that only compares entries.
+    using EntrySink = std::function<void(BibItemPtr item)>;
+    void setEntrySink(EntrySink sink) { m_entrySink = std::move(sink); }
 
     // Reads the file at the properties' full path.
     BibFileContents readFile();
@@ -169,6 +177,8 @@ private:
     qsizetype m_unreadStart = -1;  // the piece of unread text being gathered,
     qsizetype m_unreadEnd = -1;    // or -1
     bool m_editFormsOnly = false;
+    EntrySink m_entrySink;
+    qsizetype m_entriesHanded = 0; // entries given to the sink
     std::optional<quint32> m_forcedEncoding;
     QHash<QString, QString> m_sharedTexts; // see sharedText
     bool m_yenIsBackslash = false; // the encoding writes backslashes as yen signs

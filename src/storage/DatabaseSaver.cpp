@@ -13,6 +13,7 @@
 #include "storage/LocalDatabase.h"
 #include "storage/LocalDatabaseProperties.h"
 #include "storage/RealDatabase.h"
+#include "storage/WrittenEntryReader.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -173,14 +174,16 @@ QVariantMap DatabaseSaver::defaultSaveOptions(const BibDatabase &node)
 {
     QVariantMap options;
     if (const LocalDatabaseProperties *properties = localPropertiesOf(node)) {
-        options.insert(lineFeedKey(), BibPreferences::stringFromLineEnding(properties->lineEnding()));
+        options.insert(lineFeedKey(),
+                       BibPreferences::stringFromLineEnding(properties->lineEnding()));
         options.insert(encodingKey(), static_cast<quint32>(properties->encoding()));
         options.insert(attachmentsKey(), -1);
         options.insert(keepReadTextKey(),
                        BibPreferences::globalPreferences()->writeUntouchedAsRead());
     } else {
         const BibPreferences *prefs = BibPreferences::globalPreferences();
-        options.insert(lineFeedKey(), BibPreferences::stringFromLineEnding(prefs->databaseLineMode()));
+        options.insert(lineFeedKey(),
+                       BibPreferences::stringFromLineEnding(prefs->databaseLineMode()));
         options.insert(encodingKey(), prefs->databaseEncoding());
         options.insert(attachmentsKey(), 0);
     }
@@ -313,59 +316,35 @@ std::optional<QByteArray> DatabaseSaver::makeContentsData(const BibDatabase &nod
     return BibFileWriter::finishAndEncode(makeContentsText(node, options), encodingOf(options));
 }
 
-QList<SaveVerifier::Entry> DatabaseSaver::entriesMeant(const BibDatabase &node,
-                                                       const QVariantMap &options)
-{
-    QList<SaveVerifier::Entry> entries;
-    const BibItemList *items = node.allItems();
-    if (!items)
-        return entries;
-    const int attachments = attachmentsOf(options);
-    entries.reserve(static_cast<qsizetype>(items->size()));
-    for (const BibItemPtr &item : *items)
-        entries << entryOf(*item, attachments);
-    return entries;
-}
-
-std::optional<QList<SaveVerifier::Entry>> DatabaseSaver::entriesRead(const QByteArray &bytes,
-                                                                     quint32 encoding)
-{
-    LocalDatabase scratch;
-    scratch.localProperties().setEncoding(encoding);
-    std::atomic<bool> stop{false};
-    std::atomic<int> count{0};
-    // The reader (and its copy of the whole text) goes before the entries
-    // are made.
-    BibFileContents contents = [&] {
-        BibFileReader reader(scratch, scratch.localProperties(), stop, count);
-        reader.setEditFormsOnly(true);
-        reader.setKeepText(false);
-        return reader.readBytes(bytes);
-    }();
-    if (contents.encoding != encoding && bytes.size() > 9)
-        return std::nullopt;
-    contents.keyIndex.clear();
-    QList<SaveVerifier::Entry> entries;
-    entries.reserve(static_cast<qsizetype>(contents.items.size()));
-    for (BibItemPtr &item : contents.items) {
-        entries << entryOf(*item, -1);
-        item.reset(); // the entry shares the item's text; its elements go now
-    }
-    return entries;
-}
-
 bool DatabaseSaver::verifyWritten(const QByteArray &bytes, const BibDatabase &node,
                                   const QVariantMap &options, QString &detail,
                                   QList<qsizetype> *differing)
 {
+    LocalDatabase scratch;
+    return verifyWritten(bytes, node, options, scratch, detail, differing);
+}
+
+bool DatabaseSaver::verifyWritten(const QByteArray &bytes, const BibDatabase &node,
+                                  const QVariantMap &options, LocalDatabase &scratch,
+                                  QString &detail, QList<qsizetype> *differing)
+{
     const quint32 encoding = encodingOf(options);
-    const std::optional<QList<SaveVerifier::Entry>> read = entriesRead(bytes, encoding);
-    if (!read) {
+    const int attachments = attachmentsOf(options);
+    const BibItemList *items = node.allItems();
+    SaveVerifier::Comparison comparison(
+        items ? static_cast<qsizetype>(items->size()) : 0,
+        [items, attachments](qsizetype place) {
+            return entryOf(*(*items)[static_cast<size_t>(place)], attachments);
+        },
+        encoding, decodeForCheck, differing != nullptr);
+    const bool readable = WrittenEntryReader::read(
+        bytes, encoding, scratch,
+        [&comparison](const SaveVerifier::Entry &read) { comparison.take(read); });
+    if (!readable) {
         detail = u"the written file does not read back"_s;
         return false;
     }
-    return SaveVerifier::sameEntries(entriesMeant(node, options), *read, encoding, decodeForCheck,
-                                     detail, differing);
+    return comparison.finish(detail, differing);
 }
 
 bool DatabaseSaver::writeVerified(BibDatabase &node, const QString &path, QVariantMap options,
@@ -377,23 +356,45 @@ bool DatabaseSaver::writeVerified(BibDatabase &node, const QString &path, QVaria
         if (!data)
             return report(QF_KEY("BackupError_CreatingData"), node.description());
         const bool keptText = keptTextWriterOf(node, options) != nullptr;
+        // The entries are checked in the bytes meant while those are written,
+        // synced and read back from the disk: the writer asks for the result
+        // only once the disk holds exactly these bytes. Nothing changes the
+        // items meanwhile (this thread is in the writer).
+        bool same = false;
+        QString checkDetail;
+        QList<qsizetype> differing;
+        LocalDatabase scratch;
+        std::thread checking([&] {
+            same = verifyWritten(*data, node, options, scratch, checkDetail,
+                                 keptText ? &differing : nullptr);
+        });
+        const auto checked = [&checking] {
+            if (checking.joinable())
+                checking.join();
+        };
         bool again = false;
-        const auto verify = [&](const QByteArray &bytes, QString &detail) {
-            QList<qsizetype> differing;
-            if (verifyWritten(bytes, node, options, detail, keptText ? &differing : nullptr))
+        const auto verify = [&](const QByteArray &written, QString &detail) {
+            checked();
+            if (written.constData() != data->constData() && written != *data) {
+                // Not the bytes checked (the writer passes them on as a rule).
+                differing.clear();
+                same = verifyWritten(written, node, options, scratch, checkDetail,
+                                     keptText ? &differing : nullptr);
+            }
+            if (same)
                 return true;
+            detail = checkDetail;
             if (!keptText || attempt >= 2)
                 return false;
             // Entries that did not read back from the text they were read
             // from are written in the writer's layout; when anything else
             // differs (the count of entries), no block keeps its text.
             const BibItemList &items = *node.allItems();
-            const bool onlyKept =
-                attempt == 0 && !differing.isEmpty() &&
-                std::all_of(differing.begin(), differing.end(), [&](qsizetype i) {
-                    return i < static_cast<qsizetype>(items.size()) &&
-                           !items[static_cast<size_t>(i)]->isChangedSinceRead();
-                });
+            const bool onlyKept = attempt == 0 && !differing.isEmpty() &&
+                                  std::all_of(differing.begin(), differing.end(), [&](qsizetype i) {
+                                      return i < static_cast<qsizetype>(items.size()) &&
+                                             !items[static_cast<size_t>(i)]->isChangedSinceRead();
+                                  });
             if (onlyKept) {
                 for (const qsizetype i : differing)
                     items[static_cast<size_t>(i)]->markChangedSinceRead();
@@ -403,7 +404,9 @@ bool DatabaseSaver::writeVerified(BibDatabase &node, const QString &path, QVaria
             again = true;
             return false;
         };
-        if (writer.writeFile(path, *data, backups, verify, failure))
+        const bool written = writer.writeFile(path, *data, backups, verify, failure);
+        checked();
+        if (written)
             return true;
         if (!again)
             return report(failure.key, failure.path, failure.detail);

@@ -59,19 +59,19 @@ public:
     static bool saveAsDatabase(BibDatabase &node, const QString &path, const QVariantMap &options,
                                SafeFileWriter *writer = nullptr);
 
-    // The entries as a save with `options` means to write them.
-    static QList<SaveVerifier::Entry> entriesMeant(const BibDatabase &node,
-                                                   const QVariantMap &options);
-    // The entries of a .bib file's bytes as the reader reads them; absent
-    // when the bytes do not read in `encoding`.
-    static std::optional<QList<SaveVerifier::Entry>> entriesRead(const QByteArray &bytes,
-                                                                 quint32 encoding);
     // Whether `bytes` read back hold the entries a save of `node` with
-    // `options` meant to write.
+    // `options` meant to write: each entry is compared as it is read, with
+    // the entry meant made for it then.
     // With `differing`, every entry that did not read back is listed there.
     static bool verifyWritten(const QByteArray &bytes, const BibDatabase &node,
                               const QVariantMap &options, QString &detail,
                               QList<qsizetype> *differing = nullptr);
+    // The same, reading into `scratch`, an empty database made on the main
+    // thread (see WrittenEntryReader::read); safe from another thread while
+    // nothing changes `node`.
+    static bool verifyWritten(const QByteArray &bytes, const BibDatabase &node,
+                              const QVariantMap &options, LocalDatabase &scratch, QString &detail,
+                              QList<qsizetype> *differing);
     // defaultSaveOptions overlaid with `options`, as a copy ("NameOfCopy").
     static QVariantMap saveAsOptions(const BibDatabase &node, const QVariantMap &options);
 

@@ -4,6 +4,7 @@
 #include "storage/EncodingDetector.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -25,7 +26,20 @@ QChar cp1252(unsigned char byte)
 
 std::optional<unsigned> EncodingSniffer::sevenBitJapanese(const QByteArray &bytes)
 {
-    if (!bytes.contains("\x1B$B") && !bytes.contains("\x1B$@"))
+    // ISO-2022-JP switches to JIS X 0208 with ESC $ B or ESC $ @: nearly
+    // every file has no escape character at all, found in one quick pass.
+    const char *begin = bytes.constData();
+    const char *end = begin + bytes.size();
+    bool switches = false;
+    for (const char *at = begin; !switches && at < end;) {
+        const auto *escape =
+            static_cast<const char *>(std::memchr(at, 0x1B, static_cast<size_t>(end - at)));
+        if (!escape)
+            break;
+        switches = end - escape >= 3 && escape[1] == '$' && (escape[2] == 'B' || escape[2] == '@');
+        at = escape + 1;
+    }
+    if (!switches)
         return std::nullopt;
     for (char c : bytes) {
         if (static_cast<unsigned char>(c) >= 0x80)

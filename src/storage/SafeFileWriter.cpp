@@ -48,6 +48,25 @@ bool fail(SafeFileWriter::Failure &failure, const QString &key, const QString &p
     return false;
 }
 
+// Whether `device` holds exactly `data`, read to its end.
+bool readsBackAs(QIODevice &device, const QByteArray &data)
+{
+    constexpr qsizetype chunk = 1 << 20;
+    QByteArray piece(chunk, Qt::Uninitialized);
+    qsizetype offset = 0;
+    for (;;) {
+        const qint64 got = device.read(piece.data(), chunk);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return offset == data.size();
+        if (offset + got > data.size() || std::memcmp(piece.constData(), data.constData() + offset,
+                                                      static_cast<size_t>(got)) != 0)
+            return false;
+        offset += got;
+    }
+}
+
 // Something exists at `path`, a dangling symbolic link included.
 bool existsAt(const QString &path)
 {
@@ -155,16 +174,17 @@ bool SafeFileWriter::writeFile(const QString &path, const QByteArray &data, int 
     if (::fsync(temporary.handle()) != 0)
         return fail(failure, saveKey, path, QString::fromLocal8Bit(std::strerror(errno)));
 
-    // 2. Read back what actually landed on the disk and check it.
+    // 2. Read back what actually landed on the disk and check it. The bytes
+    // are compared a piece at a time; once they equal `data`, the entries
+    // are checked in `data` (a second copy of the file is never held).
     {
         QFile readBack(temporary.fileName());
         if (!readBack.open(QIODevice::ReadOnly))
             return fail(failure, saveKey, path, readBack.errorString());
-        const QByteArray written = readBack.readAll();
-        if (written != data)
+        if (!readsBackAs(readBack, data))
             return fail(failure, saveKey, path, QStringLiteral("the bytes read back differ"));
         QString detail;
-        if (verify && !verify(written, detail))
+        if (verify && !verify(data, detail))
             return fail(failure, saveKey, path, detail);
     }
     temporary.close();

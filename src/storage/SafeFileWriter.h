@@ -25,8 +25,9 @@ public:
         QString detail; // the system's own words, for logs and the CLI
     };
 
-    // Checks the bytes as they were read back from the temporary file; answers
-    // false (and may fill `detail`) when they do not hold what was meant.
+    // Checks the bytes written, once the temporary file read back holds exactly
+    // them; answers false (and may fill `detail`) when they do not hold what
+    // was meant.
     using Verifier = std::function<bool(const QByteArray &written, QString &detail)>;
 
     SafeFileWriter() = default;

@@ -421,13 +421,31 @@ TEST(BibFileReader, wholeFileInAnotherEncodingIsReadInThatOne)
 
 TEST(BibFileReader, sevenBitJapaneseIsRecognised)
 {
-    // "\u65e5\u672c" (Japan) in ISO-2022-JP, in a file without a settings block.
-    BibFixture fixture;
-    auto database = fixture.load("@misc{j, title = {\x1B$BF|K\\\x1B(B}}\n");
-    ASSERT_TRUE(database);
-    ASSERT_EQ(keysOf(*database), QStringList{u"j"_s});
-    EXPECT_EQ(database->encoding(), TextEncodings::ISO2022JP);
-    EXPECT_EQ(database->bibItemForKey(u"j"_s)->fieldDataForEdit(u"title"_s), u"\u65e5\u672c"_s);
+    // "\u65e5\u672c" (Japan) in ISO-2022-JP, in files without a settings block.
+    struct Row
+    {
+        const char *name;
+        QByteArray bytes;
+        bool japanese;
+    };
+    const Row rows[] = {
+        {"switch by ESC $ B", "@misc{j, title = {\x1B$BF|K\\\x1B(B}}\n", true},
+        {"switch by ESC $ @ after another escape",
+         "@misc{j, title = {\x1B(Bx\x1B$@F|K\\\x1B(B}}\n", true},
+        {"escapes that switch nothing", "@misc{j, title = {a\x1B(Bb\x1B$}}\n", false},
+    };
+    for (const Row &row : rows) {
+        BibFixture fixture;
+        auto database = fixture.load(row.bytes);
+        ASSERT_TRUE(database) << row.name;
+        ASSERT_EQ(keysOf(*database), QStringList{u"j"_s}) << row.name;
+        EXPECT_EQ(database->encoding() == TextEncodings::ISO2022JP, row.japanese) << row.name;
+        if (row.japanese) {
+            EXPECT_TRUE(database->bibItemForKey(u"j"_s)->fieldDataForEdit(u"title"_s).endsWith(
+                u"\u65e5\u672c"_s))
+                << row.name;
+        }
+    }
 }
 
 // ---- stopping

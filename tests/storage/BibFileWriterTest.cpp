@@ -182,6 +182,9 @@ TEST(BibFileWriterEncode, lossyButNeverFailingForKnownEncodings)
     };
     const Row rows[] = {
         {"utf-8", 4, u"Gr\u00fc\u00df"_s, QByteArray("Gr\xc3\xbc\xc3\x9f")},
+        {"utf-8 Japanese", 4, u"\u65e5\u672c"_s, QByteArray("\xe6\x97\xa5\xe6\x9c\xac")},
+        {"utf-8 beyond the first plane", 4, u"\u65e5\U0001F600"_s,
+         QByteArray("\xe6\x97\xa5\xf0\x9f\x98\x80")},
         {"ascii drops accents", 1, u"Ren\u00e9"_s, QByteArray("Rene")},
         {"shift_jis yen becomes 0x5c", 0x80000A01u, u"\\a"_s,
          QByteArray("\x5c"

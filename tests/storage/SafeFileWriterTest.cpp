@@ -38,6 +38,24 @@ protected:
     }
 };
 
+// Writes what `alter` makes of the data and reports success.
+class AlteringWriter : public SafeFileWriter
+{
+public:
+    explicit AlteringWriter(std::function<QByteArray(QByteArray)> alter) : m_alter(std::move(alter))
+    {}
+
+protected:
+    bool writeData(QIODevice &device, const QByteArray &data) override
+    {
+        const QByteArray written = m_alter(data);
+        return device.write(written) == written.size();
+    }
+
+private:
+    std::function<QByteArray(QByteArray)> m_alter;
+};
+
 class RenameFailingWriter : public SafeFileWriter
 {
 protected:
@@ -261,4 +279,33 @@ TEST_F(SafeFileWriterTest, verifierSeesTheBytesOnDisk)
         },
         failure));
     EXPECT_EQ(seen, "payload");
+}
+
+// The file is read back a megabyte at a time: a difference anywhere, a
+// missing end or bytes too many are found.
+TEST_F(SafeFileWriterTest, readBackFindsEveryDifferenceOfALargeFile)
+{
+    struct Row
+    {
+        const char *name;
+        std::function<QByteArray(QByteArray)> alter;
+    };
+    const Row rows[] = {
+        {"a byte past the first megabyte",
+         [](QByteArray data) { return data.replace((1 << 20) + 5, 1, "X"); }},
+        {"the last byte missing", [](QByteArray data) { return data.chopped(1); }},
+        {"a byte too many", [](QByteArray data) { return data + 'x'; }},
+    };
+    const QByteArray data(3 * (1 << 20) + 17, 'a');
+    for (const Row &row : rows) {
+        const QString file = path(QString::fromUtf8(row.name) + u".bib"_s);
+        AlteringWriter writer(row.alter);
+        SafeFileWriter::Failure failure;
+        EXPECT_FALSE(writer.writeFile(file, data, 0, {}, failure)) << row.name;
+        EXPECT_EQ(failure.detail, u"the bytes read back differ"_s) << row.name;
+        EXPECT_FALSE(QFile::exists(file)) << row.name;
+    }
+    AlteringWriter unchanged([](QByteArray same) { return same; });
+    SafeFileWriter::Failure failure;
+    EXPECT_TRUE(unchanged.writeFile(path(u"same.bib"_s), data, 0, {}, failure));
 }

@@ -68,7 +68,9 @@ TEST(SaveVerifier, findsEveryKindOfLoss)
     const QList<Entry> meant = {entry(u"a"_s, {{u"title"_s, u"T"_s}}),
                                 entry(u"b"_s, {{u"year"_s, u"2001"_s}})};
     const Row rows[] = {
-        {"entry missing", {meant.first()}, "entry b would not read back as it is (2 entries written, 1 read back)"},
+        {"entry missing",
+         {meant.first()},
+         "entry b would not read back as it is (2 entries written, 1 read back)"},
         {"kept text read as an entry",
          {meant.first(), meant.last(), entry(u"c"_s, {})},
          "read back as the entry c (2 entries written, 3 read back)"},
@@ -79,7 +81,9 @@ TEST(SaveVerifier, findsEveryKindOfLoss)
         {"extra field",
          {entry(u"a"_s, {{u"title"_s, u"T"_s}, {u"x"_s, u"y"_s}}), meant.last()},
          "field \"x\" of the entry a"},
-        {"key changed", {meant.first(), entry(u"c"_s, {{u"year"_s, u"2001"_s}})}, "entry b would not"},
+        {"key changed",
+         {entry(u"c"_s, {{u"title"_s, u"T"_s}}), meant.last()},
+         "entry a would not read back as it is (2 entries written, 2 read back)"},
         {"type changed",
          {meant.first(), entry(u"b"_s, {{u"year"_s, u"2001"_s}}, u"BOOK"_s)},
          "entry b would not"},
@@ -105,12 +109,56 @@ TEST(SaveVerifier, pseudoFieldsOfTheItemsAreNotCompared)
     // copy read back names another database.
     QString detail;
     EXPECT_TRUE(SaveVerifier::sameEntries(
-        {entry(u"k"_s, {{u"title"_s, u"T"_s}, {u"database"_s, u"mine.bib"_s}, {u"bibkey"_s, u"k"_s}})},
-        {entry(u"k"_s, {{u"database"_s, u"scratch"_s}, {u"title"_s, u"T"_s}, {u"bibtype"_s, u"x"_s}})},
+        {entry(u"k"_s,
+               {{u"title"_s, u"T"_s}, {u"database"_s, u"mine.bib"_s}, {u"bibkey"_s, u"k"_s}})},
+        {entry(u"k"_s,
+               {{u"database"_s, u"scratch"_s}, {u"title"_s, u"T"_s}, {u"bibtype"_s, u"x"_s}})},
         4, nullptr, detail))
         << qPrintable(detail);
     EXPECT_FALSE(SaveVerifier::sameEntries(
         {entry(u"k"_s, {{u"title"_s, u"T"_s}, {u"database"_s, u"mine.bib"_s}})},
         {entry(u"k"_s, {{u"database"_s, u"mine.bib"_s}})}, 4, nullptr, detail));
     EXPECT_NE(detail.indexOf(u"field \"title\" of the entry k"), -1);
+}
+
+// Entries compared as they are read back: the places of the entries that
+// differ are listed (the save writes those anew), unless the counts differ.
+TEST(SaveVerifier, listsTheEntriesThatDifferWhenTheCountsAgree)
+{
+    struct Row
+    {
+        const char *name;
+        QList<Entry> read;
+        QList<qsizetype> differing;
+        const char *detailPart;
+    };
+    const QList<Entry> meant = {entry(u"a"_s, {{u"title"_s, u"A"_s}}),
+                                entry(u"b"_s, {{u"title"_s, u"B"_s}}),
+                                entry(u"c"_s, {{u"title"_s, u"C"_s}})};
+    const Entry changedB = entry(u"b"_s, {{u"title"_s, u"X"_s}});
+    const Entry changedC = entry(u"c"_s, {{u"title"_s, u"X"_s}}, u"BOOK"_s);
+    const Row rows[] = {
+        {"one in the middle",
+         {meant[0], changedB, meant[2]},
+         {1},
+         "field \"title\" of the entry b"},
+        {"two", {meant[0], changedB, changedC}, {1, 2}, "field \"title\" of the entry b"},
+        {"one missing at the end", {meant[0], changedB}, {}, "field \"title\" of the entry b"},
+        {"an extra one at the end",
+         {meant[0], meant[1], meant[2], meant[0]},
+         {},
+         "read back as the entry a (3 entries written, 4 read back)"},
+    };
+    for (const Row &row : rows) {
+        QString detail;
+        QList<qsizetype> differing;
+        SaveVerifier::Comparison comparison(
+            meant.size(), [&meant](qsizetype place) { return meant.at(place); }, 4, nullptr, true);
+        for (const Entry &read : row.read)
+            comparison.take(read);
+        EXPECT_FALSE(comparison.finish(detail, &differing)) << row.name;
+        EXPECT_EQ(differing, row.differing) << row.name;
+        EXPECT_TRUE(detail.contains(QString::fromUtf8(row.detailPart)))
+            << row.name << ": " << qPrintable(detail);
+    }
 }
