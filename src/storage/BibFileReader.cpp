@@ -458,8 +458,8 @@ void BibFileReader::noteBlock(KeptText::Kind kind, qsizetype begin, qsizetype en
     if (!m_keepText)
         return;
     KeptText::Block block;
-    block.begin = begin;
-    block.end = std::max(begin, std::min(end, m_length));
+    block.begin = static_cast<quint32>(begin); // a longer text keeps none (KeptText::build)
+    block.end = static_cast<quint32>(std::max(begin, std::min(end, m_length)));
     block.kind = kind;
     block.hasText = hasText;
     block.index = static_cast<qint32>(index);

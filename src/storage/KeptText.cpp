@@ -1,6 +1,12 @@
 #include "storage/KeptText.h"
 
+#include <QByteArrayView>
+
+#include <zstd.h>
+
 #include <algorithm>
+#include <limits>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -54,13 +60,98 @@ char *writeUtf8(QStringView text, char *out)
     return out;
 }
 
+// Level 1: fast, and a third of the text's size (see docs/decisions/keeping-read-text.md).
+constexpr int kLevel = 1;
+
+std::atomic<quint64> g_nextId = 0;
+
+// The chunk a thread decompressed last, and whose it is.
+struct ChunkCache
+{
+    quint64 owner = 0;
+    size_t chunk = 0;
+    QByteArray bytes;
+    std::unique_ptr<ZSTD_DCtx, decltype(&ZSTD_freeDCtx)> context{nullptr, &ZSTD_freeDCtx};
+};
+thread_local ChunkCache t_cache;
+
 } // namespace
+
+static_assert(sizeof(KeptText::Block) <= 32, "a record per block: offsets, list place, kind, entry");
+
+KeptText::KeptText() : m_id(++g_nextId) {}
+
+qsizetype KeptText::chunkEnd(size_t chunk) const
+{
+    return chunk + 1 < m_chunks.size() ? m_chunks[chunk + 1].begin : m_size;
+}
+
+const QByteArray &KeptText::chunkText(size_t chunk) const
+{
+    ChunkCache &cache = t_cache;
+    if (cache.owner == m_id && cache.chunk == chunk)
+        return cache.bytes;
+    const Chunk &piece = m_chunks[chunk];
+    const qsizetype size = chunkEnd(chunk) - piece.begin;
+    cache.owner = 0;
+    cache.bytes.resize(size);
+    if (!cache.context)
+        cache.context.reset(ZSTD_createDCtx());
+    const size_t done =
+        cache.context ? ZSTD_decompressDCtx(cache.context.get(), cache.bytes.data(),
+                                            static_cast<size_t>(size), piece.data.get(), piece.size)
+                      : ZSTD_decompress(cache.bytes.data(), static_cast<size_t>(size),
+                                        piece.data.get(), piece.size);
+    if (ZSTD_isError(done) || done != static_cast<size_t>(size)) {
+        // Not possible for a frame made here, short of memory gone bad.
+        qCritical("Kept text: chunk %zu does not decompress", chunk);
+        cache.bytes.clear();
+        return cache.bytes;
+    }
+    cache.owner = m_id;
+    cache.chunk = chunk;
+    return cache.bytes;
+}
 
 QString KeptText::textAt(qsizetype begin, qsizetype end) const
 {
-    if (end <= begin)
+    begin = std::clamp(begin, qsizetype(0), m_size);
+    end = std::clamp(end, begin, m_size);
+    if (end == begin)
         return {};
-    return QString::fromUtf8(m_buffer.constData() + begin, end - begin);
+    const auto chunkAt = [this](qsizetype offset) {
+        const auto after = std::upper_bound(
+            m_chunks.begin(), m_chunks.end(), offset,
+            [](qsizetype value, const Chunk &chunk) { return value < chunk.begin; });
+        return static_cast<size_t>(after - m_chunks.begin()) - 1;
+    };
+    size_t chunk = chunkAt(begin);
+    const size_t last = chunkAt(end - 1);
+    // The part of one chunk's text between `from` and `to`.
+    const auto part = [this](size_t at, qsizetype from, qsizetype to) {
+        const QByteArray &bytes = chunkText(at);
+        const qsizetype first = std::min(from - m_chunks[at].begin, bytes.size());
+        return QByteArrayView(bytes).sliced(first, std::min(to - m_chunks[at].begin, bytes.size()) - first);
+    };
+    if (chunk == last)
+        return QString::fromUtf8(part(chunk, begin, end));
+    QByteArray joined;
+    joined.reserve(end - begin);
+    for (; chunk <= last; ++chunk)
+        joined += part(chunk, std::max(begin, qsizetype(m_chunks[chunk].begin)),
+                       std::min(end, chunkEnd(chunk)));
+    return QString::fromUtf8(joined);
+}
+
+std::vector<qsizetype> KeptText::allocationSizes() const
+{
+    std::vector<qsizetype> sizes;
+    sizes.reserve(m_chunks.size() + 2);
+    for (const Chunk &chunk : m_chunks)
+        sizes.push_back(chunk.size);
+    sizes.push_back(static_cast<qsizetype>(m_chunks.capacity() * sizeof(Chunk)));
+    sizes.push_back(static_cast<qsizetype>(m_blocks.capacity() * sizeof(Block)));
+    return sizes;
 }
 
 QString KeptText::firstLineBreak(QStringView text)
@@ -99,18 +190,68 @@ qsizetype KeptText::gapEndOf(const Block &block) const
     if (at < 0 || static_cast<size_t>(at) >= m_blocks.size())
         return block.end; // not one of these blocks
     const auto next = static_cast<size_t>(at) + 1;
-    return next < m_blocks.size() ? std::max(m_blocks[next].begin, block.end) : m_buffer.size();
+    return next < m_blocks.size() ? std::max(m_blocks[next].begin, block.end) : m_size;
+}
+
+void KeptText::compressChunks(QStringView range, const std::vector<qsizetype> &cuts,
+                              std::atomic<size_t> &next)
+{
+    std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)> context(ZSTD_createCCtx(),
+                                                                 &ZSTD_freeCCtx);
+    std::vector<char> text;
+    std::vector<char> packed;
+    for (size_t chunk = next++; chunk + 1 < cuts.size(); chunk = next++) {
+        const QStringView units = range.sliced(cuts[chunk], cuts[chunk + 1] - cuts[chunk]);
+        text.resize(static_cast<size_t>(units.size()) * 3);
+        const auto size = static_cast<size_t>(writeUtf8(units, text.data()) - text.data());
+        packed.resize(ZSTD_compressBound(size));
+        size_t done = context ? ZSTD_compressCCtx(context.get(), packed.data(), packed.size(),
+                                                  text.data(), size, kLevel)
+                              : ZSTD_compress(packed.data(), packed.size(), text.data(), size,
+                                              kLevel);
+        if (ZSTD_isError(done))
+            done = 0; // not for a buffer of the bound's size; the build then fails
+        Chunk &out = m_chunks[chunk];
+        out.data = std::make_unique<char[]>(done);
+        std::copy_n(packed.data(), done, out.data.get());
+        out.size = static_cast<quint32>(done);
+        out.begin = static_cast<quint32>(size); // the UTF-8 length until the offsets are summed
+    }
 }
 
 std::shared_ptr<KeptText> KeptText::build(QStringView text, qsizetype textBegin, qsizetype textEnd,
-                                          std::vector<Block> blocks)
+                                          std::vector<Block> blocks, qsizetype chunkUnits)
 {
+    constexpr qsizetype kMaxOffset = std::numeric_limits<quint32>::max();
+    textEnd = std::clamp(textEnd, qsizetype(0), text.size());
+    textBegin = std::clamp(textBegin, qsizetype(0), textEnd);
+    if (text.size() > kMaxOffset)
+        return nullptr; // the blocks' positions did not fit
     auto kept = std::make_shared<KeptText>();
-    textEnd = std::clamp(textEnd, textBegin, text.size());
-    const QStringView range = text.mid(textBegin, textEnd - textBegin);
+    const QStringView range = text.sliced(textBegin, textEnd - textBegin);
     kept->m_lineBreak = firstLineBreak(text.left(textEnd));
     std::stable_sort(blocks.begin(), blocks.end(),
                      [](const Block &a, const Block &b) { return a.begin < b.begin; });
+
+    // The chunks' cuts: never inside a surrogate pair.
+    chunkUnits = std::max<qsizetype>(chunkUnits, 2);
+    std::vector<qsizetype> cuts{0};
+    while (cuts.back() < range.size()) {
+        qsizetype cut = std::min(cuts.back() + chunkUnits, range.size());
+        if (cut < range.size() && range[cut - 1].isHighSurrogate() && range[cut].isLowSurrogate())
+            ++cut;
+        cuts.push_back(cut);
+    }
+    kept->m_chunks.resize(cuts.size() - 1);
+
+    // Helpers compress chunks while this thread finds the blocks' UTF-8
+    // offsets, then joins them.
+    std::atomic<size_t> next = 0;
+    const size_t cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    const size_t helpers = std::min(cores, std::max<size_t>(kept->m_chunks.size(), 1)) - 1;
+    std::vector<std::thread> threads;
+    for (size_t k = 0; k < helpers; ++k)
+        threads.emplace_back([&] { kept->compressChunks(range, cuts, next); });
 
     // The positions become UTF-8 offsets with one cursor that walks the text
     // (block ends lie between their beginning and the next block's).
@@ -124,17 +265,35 @@ std::shared_ptr<KeptText> KeptText::build(QStringView text, qsizetype textBegin,
             offset -= utf8Units(range, position - 1);
         return offset;
     };
-    for (Block &block : blocks) {
+    std::vector<std::pair<qsizetype, qsizetype>> offsets;
+    offsets.reserve(blocks.size());
+    for (const Block &block : blocks) {
         const qsizetype end = std::max(block.begin, block.end);
-        block.begin = offsetAt(block.begin);
-        block.end = offsetAt(end);
+        const qsizetype begin = offsetAt(block.begin);
+        offsets.emplace_back(begin, offsetAt(end));
     }
-    qsizetype length = 0;
-    for (qsizetype i = 0; i < range.size(); ++i)
-        length += utf8Units(range, i);
+    const qsizetype length = offsetAt(textEnd);
+
+    kept->compressChunks(range, cuts, next);
+    for (std::thread &thread : threads)
+        thread.join();
+    if (length > kMaxOffset)
+        return nullptr;
+    quint32 begin = 0;
+    for (Chunk &chunk : kept->m_chunks) {
+        if (chunk.size == 0)
+            return nullptr; // the compressor failed
+        const quint32 size = chunk.begin;
+        chunk.begin = begin;
+        begin += size;
+    }
+    Q_ASSERT(begin == length);
+    for (size_t k = 0; k < blocks.size(); ++k) {
+        blocks[k].begin = static_cast<quint32>(offsets[k].first);
+        blocks[k].end = static_cast<quint32>(offsets[k].second);
+    }
+    kept->m_size = length;
     kept->m_leadEnd = blocks.empty() ? length : blocks.front().begin;
-    kept->m_buffer.resize(length);
-    writeUtf8(range, kept->m_buffer.data());
     kept->m_blocks = std::move(blocks);
     return kept;
 }
