@@ -21,7 +21,8 @@ int utf8Units(QStringView text, qsizetype i)
         return 1;
     if (c < 0x800)
         return 2;
-    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode()))
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+        QChar::isLowSurrogate(text[i + 1].unicode()))
         return 4;
     if (QChar::isLowSurrogate(c) && i > 0 && QChar::isHighSurrogate(text[i - 1].unicode()))
         return 0;
@@ -77,7 +78,8 @@ thread_local ChunkCache t_cache;
 
 } // namespace
 
-static_assert(sizeof(KeptText::Block) <= 32, "a record per block: offsets, list place, kind, entry");
+static_assert(sizeof(KeptText::Block) <= 32,
+              "a record per block: offsets, list place, kind, entry");
 
 KeptText::KeptText() : m_id(++g_nextId) {}
 
@@ -131,7 +133,8 @@ QString KeptText::textAt(qsizetype begin, qsizetype end) const
     const auto part = [this](size_t at, qsizetype from, qsizetype to) {
         const QByteArray &bytes = chunkText(at);
         const qsizetype first = std::min(from - m_chunks[at].begin, bytes.size());
-        return QByteArrayView(bytes).sliced(first, std::min(to - m_chunks[at].begin, bytes.size()) - first);
+        return QByteArrayView(bytes).sliced(first, std::min(to - m_chunks[at].begin, bytes.size()) -
+                                                       first);
     };
     if (chunk == last)
         return QString::fromUtf8(part(chunk, begin, end));
@@ -196,8 +199,7 @@ qsizetype KeptText::gapEndOf(const Block &block) const
 void KeptText::compressChunks(QStringView range, const std::vector<qsizetype> &cuts,
                               std::atomic<size_t> &next)
 {
-    std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)> context(ZSTD_createCCtx(),
-                                                                 &ZSTD_freeCCtx);
+    std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)> context(ZSTD_createCCtx(), &ZSTD_freeCCtx);
     std::vector<char> text;
     std::vector<char> packed;
     for (size_t chunk = next++; chunk + 1 < cuts.size(); chunk = next++) {
@@ -205,10 +207,10 @@ void KeptText::compressChunks(QStringView range, const std::vector<qsizetype> &c
         text.resize(static_cast<size_t>(units.size()) * 3);
         const auto size = static_cast<size_t>(writeUtf8(units, text.data()) - text.data());
         packed.resize(ZSTD_compressBound(size));
-        size_t done = context ? ZSTD_compressCCtx(context.get(), packed.data(), packed.size(),
-                                                  text.data(), size, kLevel)
-                              : ZSTD_compress(packed.data(), packed.size(), text.data(), size,
-                                              kLevel);
+        size_t done = context
+                          ? ZSTD_compressCCtx(context.get(), packed.data(), packed.size(),
+                                              text.data(), size, kLevel)
+                          : ZSTD_compress(packed.data(), packed.size(), text.data(), size, kLevel);
         if (ZSTD_isError(done))
             done = 0; // not for a buffer of the bound's size; the build then fails
         Chunk &out = m_chunks[chunk];

@@ -3,10 +3,10 @@
 #include "model/MacroList.h"
 
 #include <QByteArray>
-#include <QtGlobal>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <QtGlobal>
 
 #include <atomic>
 #include <memory>
@@ -30,10 +30,10 @@ public:
     enum class Kind : quint8
     {
         Entry,
-        Comment,  // a comment block, '%' lines, or stray text kept as a comment
+        Comment, // a comment block, '%' lines, or stray text kept as a comment
         Preamble,
-        Macro,    // one @STRING block (one or more macros)
-        Unread,   // text no block could carry, kept to be written as it stands
+        Macro,  // one @STRING block (one or more macros)
+        Unread, // text no block could carry, kept to be written as it stands
     };
 
     // One block of the file, in file order. The text after a block runs up
@@ -93,8 +93,8 @@ public:
     // Builds the kept text of `text` from `textBegin` (after the settings
     // block) to `textEnd`, with the blocks found there (positions in `text`).
     // Null for a text longer than 32-bit offsets reach (4 GB as UTF-8).
-    static std::shared_ptr<KeptText> build(QStringView text, qsizetype textBegin,
-                                           qsizetype textEnd, std::vector<Block> blocks,
+    static std::shared_ptr<KeptText> build(QStringView text, qsizetype textBegin, qsizetype textEnd,
+                                           std::vector<Block> blocks,
                                            qsizetype chunkUnits = kChunkUnits);
     void setHadSettingsBlock(bool had) { m_hadSettingsBlock = had; }
     void setEncoding(quint32 encoding) { m_encoding = encoding; }

@@ -57,7 +57,8 @@ TEST(KeptText, everyRangeReadsBackAcrossChunkBoundaries)
                 blocks.push_back(blockAt(at, end));
                 at = end + 1;
             }
-            const auto kept = KeptText::build(text, settings.size(), text.size(), blocks, chunkUnits);
+            const auto kept =
+                KeptText::build(text, settings.size(), text.size(), blocks, chunkUnits);
             ASSERT_TRUE(kept) << row.name;
             const QByteArray utf8 = row.text.toUtf8();
             ASSERT_EQ(kept->textSize(), utf8.size()) << row.name;
@@ -68,7 +69,8 @@ TEST(KeptText, everyRangeReadsBackAcrossChunkBoundaries)
                         continue;
                     ASSERT_EQ(kept->textAt(begin, end),
                               QString::fromUtf8(utf8.mid(begin, end - begin)))
-                        << row.name << " chunk " << chunkUnits << " from " << begin << " to " << end;
+                        << row.name << " chunk " << chunkUnits << " from " << begin << " to "
+                        << end;
                 }
             }
             // Each block's text and the text after it, together the whole text.
@@ -87,7 +89,8 @@ TEST(KeptText, everyRangeReadsBackAcrossChunkBoundaries)
 TEST(KeptText, anEmptyTextKeepsNothing)
 {
     const QString text = u"@COMMENT{ Quirefold_Settings, x }"_s;
-    const auto kept = KeptText::build(text, text.size(), text.size(), {blockAt(text.size(), text.size())});
+    const auto kept =
+        KeptText::build(text, text.size(), text.size(), {blockAt(text.size(), text.size())});
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->textSize(), 0);
     EXPECT_EQ(kept->textOf(kept->blocks().front()), QString());
@@ -123,5 +126,17 @@ TEST(KeptText, threadsReadingAtOnceEachGetTheirText)
             const qsizetype at = t % 2 == 1 ? 399 - k : k;
             EXPECT_EQ(results[t][k], text.mid(blocks[at].begin, blocks[at].end - blocks[at].begin));
         }
+    }
+}
+
+TEST(KeptText, twoTextsReadInTurnOnOneThreadKeepTheirOwnChunks)
+{
+    const QString one = u"@misc{a, note = {first text}}\n"_s;
+    const QString two = u"@misc{b, note = {other text}}\n"_s;
+    const auto first = KeptText::build(one, 0, one.size(), {blockAt(0, one.size())}, 8);
+    const auto second = KeptText::build(two, 0, two.size(), {blockAt(0, two.size())}, 8);
+    for (int turn = 0; turn < 2; ++turn) {
+        EXPECT_EQ(first->textAt(0, 8), one.left(8));
+        EXPECT_EQ(second->textAt(0, 8), two.left(8));
     }
 }
