@@ -1,6 +1,7 @@
 #include "storage/KeptText.h"
 
 #include <QByteArrayView>
+#include <QtEndian>
 
 #include <zstd.h>
 
@@ -12,28 +13,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The UTF-8 length of one UTF-16 code unit at `i` (a surrogate pair counts
-// 4 at its first unit and 0 at its second; a lone surrogate becomes U+FFFD).
-int utf8Units(QStringView text, qsizetype i)
-{
-    const char16_t c = text[i].unicode();
-    if (c < 0x80)
-        return 1;
-    if (c < 0x800)
-        return 2;
-    if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
-        QChar::isLowSurrogate(text[i + 1].unicode()))
-        return 4;
-    if (QChar::isLowSurrogate(c) && i > 0 && QChar::isHighSurrogate(text[i - 1].unicode()))
-        return 0;
-    return 3;
-}
-
 // Writes `text` as UTF-8 at `out` (room made by the caller); answers the end.
 char *writeUtf8(QStringView text, char *out)
 {
+    const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
+        // Four ASCII characters at once, the common case.
+        for (; i + 4 <= text.size(); i += 4) {
+            const auto four = qFromUnaligned<quint64>(units + i);
+            if (four & 0xFF80FF80FF80FF80ull)
+                break;
+            for (int k = 0; k < 4; ++k)
+                *out++ = static_cast<char>(units[i + k]);
+        }
+        if (i == text.size())
+            break;
+        char32_t c = units[i];
         if (c < 0x80) {
             *out++ = static_cast<char>(c);
             continue;
@@ -196,16 +191,40 @@ qsizetype KeptText::gapEndOf(const Block &block) const
     return next < m_blocks.size() ? std::max(m_blocks[next].begin, block.end) : m_size;
 }
 
-void KeptText::compressChunks(QStringView range, const std::vector<qsizetype> &cuts,
-                              std::atomic<size_t> &next)
+// What the threads building the chunks share.
+struct KeptText::Building
+{
+    QStringView range;
+    std::vector<qsizetype> cuts; // chunk k holds the text from cuts[k] to cuts[k + 1]
+    // The blocks' positions in `range`, in order, with the place of their offset.
+    std::vector<std::pair<qsizetype, size_t>> marks;
+    std::vector<qsizetype> offsets; // UTF-8, within the chunk the position lies in
+    std::atomic<size_t> next = 0;
+};
+
+void KeptText::compressChunks(Building &building)
 {
     std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)> context(ZSTD_createCCtx(), &ZSTD_freeCCtx);
     std::vector<char> text;
     std::vector<char> packed;
-    for (size_t chunk = next++; chunk + 1 < cuts.size(); chunk = next++) {
-        const QStringView units = range.sliced(cuts[chunk], cuts[chunk + 1] - cuts[chunk]);
-        text.resize(static_cast<size_t>(units.size()) * 3);
-        const auto size = static_cast<size_t>(writeUtf8(units, text.data()) - text.data());
+    const auto &cuts = building.cuts;
+    for (size_t chunk = building.next++; chunk + 1 < cuts.size(); chunk = building.next++) {
+        const qsizetype from = cuts[chunk];
+        const qsizetype to = cuts[chunk + 1];
+        text.resize(static_cast<size_t>(to - from) * 3);
+        char *out = text.data();
+        // The last chunk also takes the positions at the text's end.
+        const qsizetype limit = chunk + 2 == cuts.size() ? to + 1 : to;
+        auto mark = std::lower_bound(building.marks.begin(), building.marks.end(),
+                                     std::pair<qsizetype, size_t>(from, 0));
+        qsizetype at = from;
+        for (; mark != building.marks.end() && mark->first < limit; ++mark) {
+            out = writeUtf8(building.range.sliced(at, mark->first - at), out);
+            at = mark->first;
+            building.offsets[mark->second] = out - text.data();
+        }
+        out = writeUtf8(building.range.sliced(at, to - at), out);
+        const auto size = static_cast<size_t>(out - text.data());
         packed.resize(ZSTD_compressBound(size));
         size_t done = context
                           ? ZSTD_compressCCtx(context.get(), packed.data(), packed.size(),
@@ -213,11 +232,11 @@ void KeptText::compressChunks(QStringView range, const std::vector<qsizetype> &c
                           : ZSTD_compress(packed.data(), packed.size(), text.data(), size, kLevel);
         if (ZSTD_isError(done))
             done = 0; // not for a buffer of the bound's size; the build then fails
-        Chunk &out = m_chunks[chunk];
-        out.data = std::make_unique<char[]>(done);
-        std::copy_n(packed.data(), done, out.data.get());
-        out.size = static_cast<quint32>(done);
-        out.begin = static_cast<quint32>(size); // the UTF-8 length until the offsets are summed
+        Chunk &result = m_chunks[chunk];
+        result.data = std::make_unique<char[]>(done);
+        std::copy_n(packed.data(), done, result.data.get());
+        result.size = static_cast<quint32>(done);
+        result.begin = static_cast<quint32>(size); // the UTF-8 length until the offsets are summed
     }
 }
 
@@ -230,69 +249,66 @@ std::shared_ptr<KeptText> KeptText::build(QStringView text, qsizetype textBegin,
     if (text.size() > kMaxOffset)
         return nullptr; // the blocks' positions did not fit
     auto kept = std::make_shared<KeptText>();
-    const QStringView range = text.sliced(textBegin, textEnd - textBegin);
+    Building building;
+    const QStringView range = building.range = text.sliced(textBegin, textEnd - textBegin);
     kept->m_lineBreak = firstLineBreak(text.left(textEnd));
     std::stable_sort(blocks.begin(), blocks.end(),
                      [](const Block &a, const Block &b) { return a.begin < b.begin; });
 
-    // The chunks' cuts: never inside a surrogate pair.
+    // The chunks' cuts, and the blocks' positions: never inside a surrogate pair.
+    const auto apart = [range](qsizetype at) {
+        return at > 0 && at < range.size() && range[at - 1].isHighSurrogate() &&
+                       range[at].isLowSurrogate()
+                   ? at + 1
+                   : at;
+    };
     chunkUnits = std::max<qsizetype>(chunkUnits, 2);
-    std::vector<qsizetype> cuts{0};
-    while (cuts.back() < range.size()) {
-        qsizetype cut = std::min(cuts.back() + chunkUnits, range.size());
-        if (cut < range.size() && range[cut - 1].isHighSurrogate() && range[cut].isLowSurrogate())
-            ++cut;
-        cuts.push_back(cut);
+    building.cuts.push_back(0);
+    while (building.cuts.back() < range.size())
+        building.cuts.push_back(apart(std::min(building.cuts.back() + chunkUnits, range.size())));
+    kept->m_chunks.resize(building.cuts.size() - 1);
+    building.marks.reserve(blocks.size() * 2);
+    for (const Block &block : blocks) {
+        for (const qsizetype at :
+             {qsizetype(block.begin), qsizetype(std::max(block.begin, block.end))})
+            building.marks.emplace_back(
+                apart(std::clamp(at - textBegin, qsizetype(0), range.size())),
+                building.marks.size());
     }
-    kept->m_chunks.resize(cuts.size() - 1);
+    building.offsets.resize(building.marks.size());
+    std::sort(building.marks.begin(), building.marks.end());
 
-    // Helpers compress chunks while this thread finds the blocks' UTF-8
-    // offsets, then joins them.
-    std::atomic<size_t> next = 0;
+    // The chunks are made on several threads, this one among them.
     const size_t cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
     const size_t helpers = std::min(cores, std::max<size_t>(kept->m_chunks.size(), 1)) - 1;
     std::vector<std::thread> threads;
     for (size_t k = 0; k < helpers; ++k)
-        threads.emplace_back([&] { kept->compressChunks(range, cuts, next); });
-
-    // The positions become UTF-8 offsets with one cursor that walks the text
-    // (block ends lie between their beginning and the next block's).
-    qsizetype position = 0;
-    qsizetype offset = 0;
-    const auto offsetAt = [&](qsizetype target) {
-        target = std::clamp(target - textBegin, qsizetype(0), range.size());
-        for (; position < target; ++position)
-            offset += utf8Units(range, position);
-        for (; position > target; --position)
-            offset -= utf8Units(range, position - 1);
-        return offset;
-    };
-    std::vector<std::pair<qsizetype, qsizetype>> offsets;
-    offsets.reserve(blocks.size());
-    for (const Block &block : blocks) {
-        const qsizetype end = std::max(block.begin, block.end);
-        const qsizetype begin = offsetAt(block.begin);
-        offsets.emplace_back(begin, offsetAt(end));
-    }
-    const qsizetype length = offsetAt(textEnd);
-
-    kept->compressChunks(range, cuts, next);
+        threads.emplace_back([&] { kept->compressChunks(building); });
+    kept->compressChunks(building);
     for (std::thread &thread : threads)
         thread.join();
-    if (length > kMaxOffset)
-        return nullptr;
-    quint32 begin = 0;
+
+    // The chunks' UTF-8 beginnings, and the blocks' offsets from them.
+    qsizetype length = 0;
     for (Chunk &chunk : kept->m_chunks) {
         if (chunk.size == 0)
             return nullptr; // the compressor failed
-        const quint32 size = chunk.begin;
-        chunk.begin = begin;
-        begin += size;
+        const qsizetype size = chunk.begin;
+        chunk.begin = static_cast<quint32>(length);
+        length += size;
+        if (length > kMaxOffset)
+            return nullptr;
     }
-    Q_ASSERT(begin == length);
+    size_t chunk = 0;
+    for (const auto &[position, slot] : building.marks) {
+        while (chunk + 1 < building.cuts.size() - 1 && position >= building.cuts[chunk + 1])
+            ++chunk;
+        if (chunk < kept->m_chunks.size())
+            building.offsets[slot] += kept->m_chunks[chunk].begin;
+    }
     for (size_t k = 0; k < blocks.size(); ++k) {
-        blocks[k].begin = static_cast<quint32>(offsets[k].first);
-        blocks[k].end = static_cast<quint32>(offsets[k].second);
+        blocks[k].begin = static_cast<quint32>(building.offsets[2 * k]);
+        blocks[k].end = static_cast<quint32>(building.offsets[2 * k + 1]);
     }
     kept->m_size = length;
     kept->m_leadEnd = blocks.empty() ? length : blocks.front().begin;

@@ -8,7 +8,6 @@
 #include <QStringView>
 #include <QtGlobal>
 
-#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -113,10 +112,11 @@ private:
     // The chunk's text, decompressed into this thread's cache.
     const QByteArray &chunkText(size_t chunk) const;
     qsizetype chunkEnd(size_t chunk) const;
-    // Compresses the chunks of `range` between `cuts` (UTF-16 positions);
-    // several threads may share the work, each taking the next chunk.
-    void compressChunks(QStringView range, const std::vector<qsizetype> &cuts,
-                        std::atomic<size_t> &next);
+    struct Building;
+    // Turns the chunks of the text into UTF-8 and compresses them, noting the
+    // UTF-8 offsets of the blocks' positions on the way; several threads may
+    // share the work, each taking the next chunk.
+    void compressChunks(Building &building);
 
     const quint64 m_id; // tells this text apart in the threads' chunk caches
     std::vector<Chunk> m_chunks;
