@@ -474,6 +474,8 @@ void BibFileReader::buildKeptText()
     std::shared_ptr<KeptText> kept =
         KeptText::build(m_text, m_textBegin, m_length, std::move(m_marks));
     m_marks.clear();
+    if (!kept)
+        return; // too long to keep: a save writes the writer's layout
     kept->setHadSettingsBlock(m_textBegin > 0);
     kept->setEncoding(m_contents.encoding);
     kept->setListsRead(m_contents.comments, m_contents.preambles, m_contents.unreadTexts,
