@@ -8,7 +8,7 @@ QF_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # QF_GUI_PACKAGES.
 QF_PACKAGES=(build-essential cmake ninja-build ccache pkg-config python3
     qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libuchardet-dev libhunspell-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libzstd-dev
     texlive-binaries texlive-base)
 
 # What the desktop program needs to run and to be tested: the SVG icon engine,

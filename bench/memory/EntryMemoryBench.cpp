@@ -62,10 +62,8 @@ ItemFootprint footprintOf(const LocalDatabase &database)
     for (const BibItemPtr &item : *database.allItems())
         footprint.addItem(*item);
     if (const KeptText *kept = database.keptText()) {
-        footprint.addBytes(ItemFootprint::KeptText,
-                           ItemFootprint::chunkOf(kept->bufferSize()) +
-                               ItemFootprint::chunkOf(static_cast<qint64>(
-                                   kept->blocks().capacity() * sizeof(KeptText::Block))));
+        for (const qsizetype size : kept->allocationSizes())
+            footprint.addBytes(ItemFootprint::KeptText, ItemFootprint::chunkOf(size));
     }
     return footprint;
 }

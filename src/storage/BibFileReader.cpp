@@ -460,8 +460,8 @@ void BibFileReader::noteBlock(KeptText::Kind kind, qsizetype begin, qsizetype en
     if (!m_keepText)
         return;
     KeptText::Block block;
-    block.begin = begin;
-    block.end = std::max(begin, std::min(end, m_length));
+    block.begin = static_cast<quint32>(begin); // a longer text keeps none (KeptText::build)
+    block.end = static_cast<quint32>(std::max(begin, std::min(end, m_length)));
     block.kind = kind;
     block.hasText = hasText;
     block.index = static_cast<qint32>(index);
@@ -476,6 +476,8 @@ void BibFileReader::buildKeptText()
     std::shared_ptr<KeptText> kept =
         KeptText::build(m_text, m_textBegin, m_length, std::move(m_marks));
     m_marks.clear();
+    if (!kept)
+        return; // too long to keep: a save writes the writer's layout
     kept->setHadSettingsBlock(m_textBegin > 0);
     kept->setEncoding(m_contents.encoding);
     kept->setListsRead(m_contents.comments, m_contents.preambles, m_contents.unreadTexts,

@@ -276,7 +276,7 @@ QString KeptFileWriter::makeContentsText(const LocalDatabase &database,
         const size_t begin = steps.size() * part / parts;
         const size_t end = steps.size() * (part + 1) / parts;
         QString &text = texts[part];
-        text.reserve(kept.bufferSize() / static_cast<qsizetype>(parts) + 1024);
+        text.reserve(kept.textSize() / static_cast<qsizetype>(parts) + 1024);
         for (size_t i = begin; i < end; ++i)
             renderer.render(steps[i], text);
     };

@@ -1,13 +1,14 @@
 #include "storage/KeptFileWriter.h"
 
+#include "StorageTestSupport.h"
+#include "TestFiles.h"
 #include "core/AlertPresenter.h"
 #include "core/TextEncodings.h"
 #include "model/BibItem.h"
 #include "prefs/BibPreferences.h"
 #include "storage/DatabaseSaver.h"
+#include "storage/KeptText.h"
 #include "storage/LocalDatabase.h"
-#include "StorageTestSupport.h"
-#include "TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -91,11 +92,14 @@ TEST_F(KeptFileWriterTest, everyBlockKindKeepsItsTextWithEveryLineEnding)
     const Row rows[] = {
         {"entry with tabs and mixed quoting",
          "@Article{ k1,\n\ttitle = {A \"B\" C},\n  author=\"Doe, J.\",\n  year = 1999\n}\n"},
-        {"@STRING with several macros", "@String{ a = \"Alpha\",  b = {Beta} # a }\n\n@misc{k, note = a}\n"},
+        {"@STRING with several macros",
+         "@String{ a = \"Alpha\",  b = {Beta} # a }\n\n@misc{k, note = a}\n"},
         {"preamble", "@PREAMBLE{ \"\\newcommand{\\x}{y}\" }\n@misc{k, note = {n}}\n"},
         {"comment block", "@comment{\n  two\n  lines }\n@misc{k, note = {n}}\n"},
-        {"percent lines between entries", "@misc{a, note = {n}}\n% one\n%  two\n\n@misc{b, note = {m}}\n"},
-        {"stray text between entries", "@misc{a, note = {n}}\nsome prose here\n@misc{b, note = {m}}\n"},
+        {"percent lines between entries",
+         "@misc{a, note = {n}}\n% one\n%  two\n\n@misc{b, note = {m}}\n"},
+        {"stray text between entries",
+         "@misc{a, note = {n}}\nsome prose here\n@misc{b, note = {m}}\n"},
         {"parenthesised entry", "@misc(k,\n  note = {n})\n"},
         {"unbalanced unread text", "@misc{a, note = {n}}\n@misc{b, note = {m\n"},
         {"no final line break", "@misc{a,\n  note = {n}\n}"},
@@ -165,7 +169,8 @@ TEST_F(KeptFileWriterTest, newEntriesGoAtTheEndAndRemovedOnesLeaveNoText)
     ASSERT_TRUE(added);
     const QByteArray saved = afterSettings(save(*database));
     EXPECT_FALSE(saved.contains("first")) << saved.constData();
-    EXPECT_TRUE(saved.startsWith("% a header line\n@string{jan = \"January\", feb = {February}}\n"));
+    EXPECT_TRUE(
+        saved.startsWith("% a header line\n@string{jan = \"January\", feb = {February}}\n"));
     EXPECT_TRUE(saved.contains("@comment{ between the entries }\n@book{second, title = {Two}, "
                                "year = 2001}\n@misc{third,\n  note = {Three}\n}\n"));
     const QByteArray tail = "@MISC { " + added->bibKey().toUtf8() + ",\n";
@@ -214,8 +219,7 @@ TEST_F(KeptFileWriterTest, entriesTheReaderChangedAreWrittenInTheWritersLayout)
 
 TEST_F(KeptFileWriterTest, anEntryTheNewEncodingCannotCarryIsWrittenInTheWritersLayout)
 {
-    auto database = openDatabase(
-        file("@misc{greek, note = {Ω}}\n@misc{plain, note = {ascii}}\n"));
+    auto database = openDatabase(file("@misc{greek, note = {Ω}}\n@misc{plain, note = {ascii}}\n"));
     ASSERT_TRUE(database);
     database->localProperties().setEncoding(TextEncodings::ISOLatin1);
     const QByteArray saved = afterSettings(save(*database));
@@ -266,5 +270,24 @@ TEST_F(KeptFileWriterTest, keptTextThatDoesNotReadBackIsCaughtAndRewritten)
         EXPECT_EQ(saved.contains("@book{second, title = {Two}, year = 2001}"),
                   !row.keys.contains(u"second"_s))
             << row.name;
+    }
+}
+
+TEST_F(KeptFileWriterTest, aFileOfSeveralChunksInAJapaneseEncodingKeepsItsBytes)
+{
+    // Longer than two chunks of kept text; Japanese text on the cuts.
+    QString body;
+    for (int k = 0; body.size() < 2 * KeptText::kChunkUnits + 1000; ++k)
+        body +=
+            u"@article{k%1,\n  title = {日本語の論文 第%1号},\n  yomi = {にほんご}\n}\n\n"_s.arg(k);
+    for (const quint32 encoding : {TextEncodings::JapaneseEUC, TextEncodings::ISO2022JP}) {
+        const QByteArray text = TextEncodings::encode(body, encoding);
+        const QByteArray settings = "@COMMENT { Quirefold_Settings,\n\ttextencoding = {" +
+                                    QByteArray::number(encoding) + "}\n}\n\n";
+        auto database = openDatabase(file(settings + text, u"j%1.bib"_s.arg(encoding)));
+        ASSERT_TRUE(database);
+        ASSERT_EQ(database->encoding(), encoding);
+        ASSERT_GT(database->keptText()->textSize(), 2 * KeptText::kChunkUnits);
+        EXPECT_EQ(afterSettings(save(*database)), text) << encoding;
     }
 }
