@@ -310,8 +310,11 @@ std::optional<QByteArray> DatabaseSaver::makeContentsData(const BibDatabase &nod
         keptOptions.encoding = encodingOf(options);
         keptOptions.attachments = attachmentsOf(options);
         const QString settings = settingsBlockOf(local->localProperties(), options);
-        return BibFileWriter::encodeText(
-            KeptFileWriter::makeContentsText(*local, settings, keptOptions), keptOptions.encoding);
+        QString text = KeptFileWriter::makeContentsText(*local, settings, keptOptions);
+        // A kept text that could not be read whole is not written: the
+        // writer's layout holds everything the database holds.
+        if (!local->keptText()->damaged())
+            return BibFileWriter::encodeText(text, keptOptions.encoding);
     }
     return BibFileWriter::finishAndEncode(makeContentsText(node, options), encodingOf(options));
 }

@@ -127,7 +127,8 @@ private:
 
 bool KeptFileWriter::canWrite(const LocalDatabase &database)
 {
-    return database.keptText() != nullptr && database.allItems() != nullptr;
+    return database.keptText() != nullptr && !database.keptText()->damaged() &&
+           database.allItems() != nullptr;
 }
 
 bool KeptFileWriter::encodingCarries(const QString &text, quint32 encoding)

@@ -102,6 +102,7 @@ const QByteArray &KeptText::chunkText(size_t chunk) const
     if (ZSTD_isError(done) || done != static_cast<size_t>(size)) {
         // Not possible for a frame made here, short of memory gone bad.
         qCritical("Kept text: chunk %zu does not decompress", chunk);
+        m_damaged.store(true, std::memory_order_relaxed);
         cache.bytes.clear();
         return cache.bytes;
     }

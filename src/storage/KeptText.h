@@ -8,6 +8,7 @@
 #include <QStringView>
 #include <QtGlobal>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -57,6 +58,9 @@ public:
     // The text between the settings block (or the file's start) and the first block.
     QString lead() const { return textAt(0, m_leadEnd); }
     // The text from `begin` to `end` (UTF-8 offsets, on character boundaries).
+    // Whether a chunk failed to decompress: what was read of it came back
+    // empty, so a text made from this one must not be written.
+    bool damaged() const { return m_damaged.load(std::memory_order_relaxed); }
     QString textAt(qsizetype begin, qsizetype end) const;
 
     const std::vector<Block> &blocks() const { return m_blocks; }
@@ -119,6 +123,7 @@ private:
     void compressChunks(Building &building);
 
     const quint64 m_id; // tells this text apart in the threads' chunk caches
+    mutable std::atomic<bool> m_damaged{false};
     std::vector<Chunk> m_chunks;
     qsizetype m_size = 0;
     qsizetype m_leadEnd = 0;
