@@ -42,6 +42,16 @@ protected:
         };
     }
 
+    AttachmentManager::Failure failure;
+
+    std::optional<QString> append(const QStringList &files, const QString &key,
+                                  const QString &current = {})
+    {
+        failure = {};
+        return AttachmentManager::appendAttachments(files, key, current, !current.isEmpty(),
+                                                    settings, failure);
+    }
+
     QString dropped(const QString &name, const QByteArray &data = "pdf")
     {
         const QString path = outside + u'/' + name;
@@ -81,9 +91,7 @@ TEST_F(AttachmentManagerTest, singleFileInEachMode)
         const QString source = dropped(u"paper.PDF"_s, row.name);
         settings.mode = row.mode;
         settings.renameAfterBibkey = row.rename;
-        AttachmentManager::Failure failure;
-        const auto stored = AttachmentManager::appendAttachments({source}, u"doe99"_s, {}, false,
-                                                                 settings, failure);
+        const auto stored = append({source}, u"doe99"_s);
         ASSERT_TRUE(stored.has_value()) << row.name << qPrintable(failure.key);
         EXPECT_EQ(*stored, row.expectedStored) << row.name;
         const QString destination = database + u'/' + *stored;
@@ -98,9 +106,7 @@ TEST_F(AttachmentManagerTest, leaveInPlaceRenamesInItsOwnFolder)
 {
     const QString source = dropped(u"paper.PDF"_s);
     settings.mode = 0;
-    AttachmentManager::Failure failure;
-    const auto stored =
-        AttachmentManager::appendAttachments({source}, u"doe99"_s, {}, false, settings, failure);
+    const auto stored = append({source}, u"doe99"_s);
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(*stored, outside + u"/doe99.PDF"_s); // outside the database folder: absolute
     EXPECT_FALSE(QFile::exists(source));
@@ -110,9 +116,7 @@ TEST_F(AttachmentManagerTest, leaveInPlaceRenamesInItsOwnFolder)
 TEST_F(AttachmentManagerTest, keepFullPathStoresAbsolutePaths)
 {
     settings.keepFullPath = true;
-    AttachmentManager::Failure failure;
-    const auto stored = AttachmentManager::appendAttachments({dropped(u"x.pdf"_s)}, u"k"_s, {},
-                                                             false, settings, failure);
+    const auto stored = append({dropped(u"x.pdf"_s)}, u"k"_s);
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(*stored, settings.attachmentFolder + u"/k.pdf"_s);
 }
@@ -120,10 +124,7 @@ TEST_F(AttachmentManagerTest, keepFullPathStoresAbsolutePaths)
 TEST_F(AttachmentManagerTest, severalFilesGoIntoAKeyFolderAndTakenNamesGetASuffix)
 {
     ASSERT_TRUE(QDir().mkpath(settings.attachmentFolder + u"/doe99"_s));
-    AttachmentManager::Failure failure;
-    const auto stored =
-        AttachmentManager::appendAttachments({dropped(u"a.pdf"_s, "A"), dropped(u"b.pdf"_s, "B")},
-                                             u"doe99"_s, {}, false, settings, failure);
+    const auto stored = append({dropped(u"a.pdf"_s, "A"), dropped(u"b.pdf"_s, "B")}, u"doe99"_s);
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(*stored, u"Attachments/doe99_1"_s);
     EXPECT_EQ(readAll(database + u"/Attachments/doe99_1/a.pdf"_s), "A");
@@ -132,13 +133,10 @@ TEST_F(AttachmentManagerTest, severalFilesGoIntoAKeyFolderAndTakenNamesGetASuffi
 
 TEST_F(AttachmentManagerTest, appendingToASingleFileMakesAFolderHoldingBoth)
 {
-    AttachmentManager::Failure failure;
-    const auto first = AttachmentManager::appendAttachments({dropped(u"a.pdf"_s, "A")}, u"doe99"_s,
-                                                            {}, false, settings, failure);
+    const auto first = append({dropped(u"a.pdf"_s, "A")}, u"doe99"_s);
     ASSERT_TRUE(first.has_value());
     const QString current = database + u'/' + *first;
-    const auto second = AttachmentManager::appendAttachments({dropped(u"b.pdf"_s, "B")}, u"doe99"_s,
-                                                             current, true, settings, failure);
+    const auto second = append({dropped(u"b.pdf"_s, "B")}, u"doe99"_s, current);
     ASSERT_TRUE(second.has_value()) << qPrintable(failure.key);
     EXPECT_EQ(*second, u"Attachments/doe99"_s);
     EXPECT_EQ(readAll(database + u"/Attachments/doe99/doe99.pdf"_s), "A");
@@ -150,15 +148,12 @@ TEST_F(AttachmentManagerTest, appendingToAFolderAddsToItAndToAMissingFileReplace
 {
     const QString folder = settings.attachmentFolder + u"/doe99"_s;
     ASSERT_TRUE(QDir().mkpath(folder));
-    AttachmentManager::Failure failure;
-    const auto stored = AttachmentManager::appendAttachments({dropped(u"c.pdf"_s, "C")}, u"doe99"_s,
-                                                             folder, true, settings, failure);
+    const auto stored = append({dropped(u"c.pdf"_s, "C")}, u"doe99"_s, folder);
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(*stored, u"Attachments/doe99"_s);
     EXPECT_EQ(readAll(folder + u"/c.pdf"_s), "C");
 
-    const auto replaced = AttachmentManager::appendAttachments(
-        {dropped(u"d.pdf"_s)}, u"other"_s, database + u"/gone.pdf"_s, true, settings, failure);
+    const auto replaced = append({dropped(u"d.pdf"_s)}, u"other"_s, database + u"/gone.pdf"_s);
     ASSERT_TRUE(replaced.has_value());
     EXPECT_EQ(*replaced, u"Attachments/other.pdf"_s);
 }
@@ -169,9 +164,7 @@ TEST_F(AttachmentManagerTest, overwriteQuestionDecidesAndIsAskedOnce)
     writeAll(settings.attachmentFolder + u"/doe99.pdf"_s, "OLD");
     {
         ScriptedAlertPresenter alerts({1}); // Cancel
-        AttachmentManager::Failure failure;
-        EXPECT_FALSE(AttachmentManager::appendAttachments({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s,
-                                                          {}, false, settings, failure));
+        EXPECT_FALSE(append({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s));
         EXPECT_TRUE(failure.key.isEmpty());
         ASSERT_EQ(alerts.requests().size(), 1u);
         EXPECT_EQ(alerts.requests()[0].alternateButton, u"Overwrite"_s);
@@ -179,29 +172,22 @@ TEST_F(AttachmentManagerTest, overwriteQuestionDecidesAndIsAskedOnce)
     }
     {
         ScriptedAlertPresenter alerts({0}); // Overwrite
-        AttachmentManager::Failure failure;
-        EXPECT_TRUE(AttachmentManager::appendAttachments({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s,
-                                                         {}, false, settings, failure));
+        EXPECT_TRUE(append({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s));
         EXPECT_EQ(readAll(settings.attachmentFolder + u"/doe99.pdf"_s), "NEW");
     }
 }
 
-TEST_F(AttachmentManagerTest, headlessAnswerNeverOverwrites)
+// The headless answer never overwrites; overwriting a folder removes its contents.
+TEST_F(AttachmentManagerTest, overwritingIsAskedAndAFolderLosesItsContents)
 {
     const QString existing = dir.filePath(u"taken.pdf"_s);
     writeAll(existing, "KEEP");
-    AttachmentManager::Failure failure;
     EXPECT_FALSE(AttachmentManager::checkOverwriteFile(existing, failure));
     EXPECT_EQ(readAll(existing), "KEEP");
-}
-
-TEST_F(AttachmentManagerTest, overwritingAFolderRemovesItsContents)
-{
     const QString folder = dir.filePath(u"taken"_s);
     ASSERT_TRUE(QDir().mkpath(folder + u"/inner"_s));
     writeAll(folder + u"/inner/x"_s, "x");
     ScriptedAlertPresenter alerts({0});
-    AttachmentManager::Failure failure;
     EXPECT_TRUE(AttachmentManager::checkOverwriteFile(folder, failure));
     EXPECT_FALSE(QFileInfo::exists(folder));
     ASSERT_EQ(alerts.requests().size(), 1u);
@@ -211,27 +197,17 @@ TEST_F(AttachmentManagerTest, overwritingAFolderRemovesItsContents)
 TEST_F(AttachmentManagerTest, attachmentFolderThatIsAFileFails)
 {
     writeAll(settings.attachmentFolder, "not a folder");
-    AttachmentManager::Failure failure;
-    EXPECT_FALSE(AttachmentManager::appendAttachments({dropped(u"x.pdf"_s)}, u"k"_s, {}, false,
-                                                      settings, failure));
+    EXPECT_FALSE(append({dropped(u"x.pdf"_s)}, u"k"_s));
     EXPECT_EQ(failure.key, u"FileError_CreateFolder"_s);
     EXPECT_EQ(failure.path, settings.attachmentFolder);
 }
 
 TEST_F(AttachmentManagerTest, missingSourceReportsTheOperationAndDestination)
 {
-    struct Row
-    {
-        int mode;
-        const char *key;
-    };
-    const Row rows[] = {{1, "FileError_Copy"}, {2, "FileError_Move"}};
-    for (const Row &row : rows) {
-        settings.mode = row.mode;
-        AttachmentManager::Failure failure;
-        EXPECT_FALSE(AttachmentManager::appendAttachments({outside + u"/none.pdf"_s}, u"k"_s, {},
-                                                          false, settings, failure));
-        EXPECT_EQ(failure.key, QString::fromLatin1(row.key));
+    for (const auto &[mode, key] : {std::pair{1, u"FileError_Copy"_s}, {2, u"FileError_Move"_s}}) {
+        settings.mode = mode;
+        EXPECT_FALSE(append({outside + u"/none.pdf"_s}, u"k"_s));
+        EXPECT_EQ(failure.key, key);
         EXPECT_EQ(failure.path, settings.attachmentFolder + u"/k.pdf"_s);
     }
 }
