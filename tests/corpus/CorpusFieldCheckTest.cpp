@@ -5,12 +5,12 @@
 // field is ignored (the first one counts), white space runs are one space.
 // Only the differences our writer makes on purpose are allowed; they are
 // listed in kAllowed below.
+#include "CorpusSupport.h"
 #include "core/AlertPresenter.h"
 #include "core/TextEncodings.h"
 #include "storage/BibFileWriter.h"
 #include "storage/DatabaseSaver.h"
 #include "storage/LocalDatabase.h"
-#include "CorpusSupport.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -69,56 +69,47 @@ TEST(AttachmentNames, keyBecomesAFileSystemName)
     EXPECT_EQ(AttachmentManager::nameForFile(u"doe99"_s), u"doe99"_s);
 }
 
+// `stored` is the path the entry keeps: "D" stands for the database's folder,
+// "O" for the folder the file came from.
 TEST_F(AttachmentManagerTest, singleFileInEachMode)
 {
     struct Row
     {
         const char *name;
         int mode;
-        bool rename;
-        QString expectedStored; // relative to the database folder, or absolute
-        bool originalStays;
-        bool destinationIsLink;
+        bool rename, keepFullPath;
+        const char *stored;
+        bool originalStays, isLink;
     };
     const Row rows[] = {
-        {"copy renamed", 1, true, u"Attachments/doe99.PDF"_s, true, false},
-        {"copy keeps name", 1, false, u"Attachments/paper.PDF"_s, true, false},
-        {"move renamed", 2, true, u"Attachments/doe99.PDF"_s, false, false},
-        {"link renamed", 3, true, u"Attachments/doe99.PDF"_s, true, true},
+        {"copy renamed", 1, true, false, "Attachments/doe99.PDF", true, false},
+        {"copy keeps name", 1, false, false, "Attachments/paper.PDF", true, false},
+        {"move renamed", 2, true, false, "Attachments/doe99.PDF", false, false},
+        {"link renamed", 3, true, false, "Attachments/doe99.PDF", true, true},
+        {"left in place, renamed there", 0, true, false, "O/doe99.PDF", false, false},
+        {"full path kept", 1, true, true, "D/Attachments/doe99.PDF", true, false},
     };
     for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
         SetUp();
         const QString source = dropped(u"paper.PDF"_s, row.name);
         settings.mode = row.mode;
         settings.renameAfterBibkey = row.rename;
+        settings.keepFullPath = row.keepFullPath;
         const auto stored = append({source}, u"doe99"_s);
-        ASSERT_TRUE(stored.has_value()) << row.name << qPrintable(failure.key);
-        EXPECT_EQ(*stored, row.expectedStored) << row.name;
-        const QString destination = database + u'/' + *stored;
-        EXPECT_EQ(readAll(destination), QByteArray(row.name)) << row.name;
-        EXPECT_EQ(QFile::exists(source), row.originalStays) << row.name;
-        EXPECT_EQ(QFileInfo(destination).isSymLink(), row.destinationIsLink) << row.name;
+        ASSERT_TRUE(stored.has_value()) << qPrintable(failure.key);
+        const QString expected = QString::fromUtf8(row.stored);
+        const QString start = expected.startsWith(u"D/")   ? database + u'/'
+                              : expected.startsWith(u"O/") ? outside + u'/'
+                                                           : QString();
+        EXPECT_EQ(*stored, start.isEmpty() ? expected : start + expected.mid(2));
+        const QString destination = stored->startsWith(u'/') ? *stored : database + u'/' + *stored;
+        EXPECT_EQ(readAll(destination), QByteArray(row.name));
+        EXPECT_EQ(QFile::exists(source), row.originalStays);
+        EXPECT_EQ(QFileInfo(destination).isSymLink(), row.isLink);
+        EXPECT_EQ(QFileInfo::exists(settings.attachmentFolder), row.mode != 0);
         QDir(settings.attachmentFolder).removeRecursively();
     }
-}
-
-TEST_F(AttachmentManagerTest, leaveInPlaceRenamesInItsOwnFolder)
-{
-    const QString source = dropped(u"paper.PDF"_s);
-    settings.mode = 0;
-    const auto stored = append({source}, u"doe99"_s);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored, outside + u"/doe99.PDF"_s); // outside the database folder: absolute
-    EXPECT_FALSE(QFile::exists(source));
-    EXPECT_FALSE(QFileInfo::exists(settings.attachmentFolder));
-}
-
-TEST_F(AttachmentManagerTest, keepFullPathStoresAbsolutePaths)
-{
-    settings.keepFullPath = true;
-    const auto stored = append({dropped(u"x.pdf"_s)}, u"k"_s);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored, settings.attachmentFolder + u"/k.pdf"_s);
 }
 
 TEST_F(AttachmentManagerTest, severalFilesGoIntoAKeyFolderAndTakenNamesGetASuffix)

@@ -50,7 +50,7 @@ std::unique_ptr<BibDatabase> namedGroup(const QString &name)
 
 // ---- the tree dictionary
 
-TEST(DatabaseTree, unknownKindsAndWrongPlacesAreSkipped)
+TEST(DatabaseTree, unknownKindsWrongPlacesAndMissingFilesAreSkipped)
 {
     const QVariantMap library = group(2, {}, u"L1"_s);
     const QVariantMap root =
@@ -62,15 +62,10 @@ TEST(DatabaseTree, unknownKindsAndWrongPlacesAreSkipped)
     EXPECT_EQ(tree->childAtIndex(0)->numberOfChildren(), 0); // the database group holds no library
     EXPECT_TRUE(tree->childAtIndex(1)->isLibraryGroup());
     EXPECT_EQ(tree->childAtIndex(1)->uniqueID(), u"L1"_s);
-}
-
-TEST(DatabaseTree, missingDatabaseFileIsLeftOut)
-{
-    AlertPresenter::install(nullptr);
+    // A database whose file is missing is left out, with an alert.
     ScriptedAlertPresenter presenter;
-    const QVariantMap database{{u"kind"_s, 5}, {u"Full Path"_s, u"/no/such/file.bib"_s}};
-    auto tree =
-        BibDatabase::createRootNodeWithDictionary(group(0, {node(group(1, {node(database)}))}));
+    const QVariantMap missing{{u"kind"_s, 5}, {u"Full Path"_s, u"/no/such/file.bib"_s}};
+    tree = BibDatabase::createRootNodeWithDictionary(group(0, {node(group(1, {node(missing)}))}));
     EXPECT_EQ(tree->childAtIndex(0)->numberOfChildren(), 0);
     EXPECT_EQ(presenter.requests().size(), 1u);
 }
