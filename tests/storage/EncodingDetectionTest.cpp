@@ -227,23 +227,11 @@ TEST(EncodingDetection, cyrillicBibliographyIsReadAndSavedInWindows1251)
         u"\u0410\u0439\u0432\u0430\u0437\u044f\u043d"_s, TextEncodings::WindowsCP1251)));
 }
 
-// The small GBK file of other parsers' tests: ten Chinese characters.
-TEST(EncodingDetection, smallGbkFileIsReadAsChinese)
-{
-    const QString text = u"@ARTICLE{\u51ef\u64922013,\n  author = {\u51ef\u6492},\n"
-                         "  title = {Test Title},\n  year = {2013},\n"
-                         "  journal = {\u6d4b\u8bd5\u671f\u520a}\n}\n"_s;
-    const QByteArray bytes = TextEncodings::encode(text, 0x80000631u);
-    const EncodingSniffer::Reading reading =
-        EncodingSniffer::readInAnotherEncoding(bytes, TextEncodings::UTF8);
-    EXPECT_EQ(reading.text, text);
-    EXPECT_FALSE(reading.repaired);
-}
-
 // Curly quotes and dashes (bytes 0x80-0x9F) are Windows Latin 1, never the
-// control characters of ISO Latin 1; whether Latin 1 was the file's encoding
-// or the bytes were found not to be UTF-8.
-TEST(EncodingDetection, windowsLatin1IsPreferredWhenItsPunctuationOccurs)
+// control characters of ISO Latin 1, whether Latin 1 was the file's encoding
+// or the bytes were found not to be UTF-8; the small GBK file of other
+// parsers' tests (ten Chinese characters) reads as Chinese.
+TEST(EncodingDetection, shortFilesInOtherEncodingsReadAsTheirText)
 {
     const QByteArray curly = "@misc{k, title = {\x93Quoted\x94 \x96 caf\xE9}}\n";
     EXPECT_EQ(EncodingSniffer::windowsLatin1Instead(curly, TextEncodings::ISOLatin1),
@@ -253,11 +241,21 @@ TEST(EncodingDetection, windowsLatin1IsPreferredWhenItsPunctuationOccurs)
               TextEncodings::ISOLatin1);
     EXPECT_EQ(EncodingSniffer::windowsLatin1Instead(curly, TextEncodings::ISOLatin2),
               TextEncodings::ISOLatin2);
-
-    const EncodingSniffer::Reading reading =
-        EncodingSniffer::readInAnotherEncoding(curly, TextEncodings::UTF8);
-    EXPECT_EQ(reading.encoding, TextEncodings::WindowsCP1252);
-    EXPECT_EQ(reading.text, u"@misc{k, title = {\u201cQuoted\u201d \u2013 caf\u00e9}}\n"_s);
+    const QString chinese = u"@ARTICLE{\u51ef\u64922013,\n  author = {\u51ef\u6492},\n"
+                            "  title = {Test Title},\n  year = {2013},\n"
+                            "  journal = {\u6d4b\u8bd5\u671f\u520a}\n}\n"_s;
+    const std::tuple<QByteArray, QString, quint32> rows[] = {
+        {curly, u"@misc{k, title = {\u201cQuoted\u201d \u2013 caf\u00e9}}\n"_s,
+         TextEncodings::WindowsCP1252},
+        {TextEncodings::encode(chinese, 0x80000631u), chinese, 0x80000631u},
+    };
+    for (const auto &[bytes, text, code] : rows) {
+        const EncodingSniffer::Reading reading =
+            EncodingSniffer::readInAnotherEncoding(bytes, TextEncodings::UTF8);
+        EXPECT_EQ(reading.text, text);
+        EXPECT_EQ(reading.encoding, code);
+        EXPECT_FALSE(reading.repaired);
+    }
 }
 
 // Stray bytes are read as Windows Latin 1 inside UTF-8 only when they are few
