@@ -151,10 +151,13 @@ TEST(GrammarCorpusMutation, truncatedAndMutatedPiecesKeepTheInvariants)
         if (!file.open(QIODevice::ReadOnly))
             continue;
         const QString text = QString::fromUtf8(file.read(4 * MaxPiecesPerFile * MaxPieceLength));
-        for (const QString &piece : blockPieces(text)) {
-            ++pieces;
+        const auto expectSound = [&path](const QString &piece) {
             const QString problem = checkGrammar(piece);
             ASSERT_TRUE(problem.isNull()) << path.toStdString() << ": " << problem.toStdString();
+        };
+        for (const QString &piece : blockPieces(text)) {
+            ++pieces;
+            ASSERT_NO_FATAL_FAILURE(expectSound(piece));
 
             // A cut anywhere before the closing brace must be reported.
             const Outcome whole = tokenizeBlock(piece);
@@ -169,16 +172,12 @@ TEST(GrammarCorpusMutation, truncatedAndMutatedPiecesKeepTheInvariants)
                         << path.toStdString() << ": cut at " << length << " of "
                         << piece.left(200).toStdString();
                 }
-                const QString prefixProblem = checkGrammar(prefix);
-                ASSERT_TRUE(prefixProblem.isNull())
-                    << path.toStdString() << ": " << prefixProblem.toStdString();
+                ASSERT_NO_FATAL_FAILURE(expectSound(prefix));
             }
 
             for (int m = 0; m < 2; ++m) {
                 const QString mutated = mutate(piece, random);
-                const QString mutatedProblem = checkGrammar(mutated);
-                ASSERT_TRUE(mutatedProblem.isNull())
-                    << path.toStdString() << ": " << mutatedProblem.toStdString();
+                ASSERT_NO_FATAL_FAILURE(expectSound(mutated));
                 const Outcome first = tokenizeBlock(mutated);
                 const Outcome again = tokenizeBlock(mutated);
                 ASSERT_EQ(first.elements, again.elements);
