@@ -37,19 +37,12 @@ protected:
 
 TEST_F(FromEncoding, exportReadsTheFileInTheNamedEncoding)
 {
-    struct Row
-    {
-        const char *name;
-        QString code;
-    };
-    const Row rows[] = {
-        {"decimalCode", QString::number(0x80000A02u)},
-        {"negativeCode", QString::number(static_cast<qint32>(0x80000A02u))},
-        {"hexCode", u"0x80000A02"_s},
-        {"displayName", u"Cyrillic (KOI8-R)"_s},
-    };
-    for (const Row &row : rows)
-        EXPECT_TRUE(authorExported({u"--from-encoding"_s, row.code}).startsWith(kName)) << row.name;
+    // Decimal, negative and hexadecimal codes, and the display name.
+    for (const QString &code :
+         {QString::number(0x80000A02u), QString::number(static_cast<qint32>(0x80000A02u)),
+          u"0x80000A02"_s, u"Cyrillic (KOI8-R)"_s})
+        EXPECT_TRUE(authorExported({u"--from-encoding"_s, code}).startsWith(kName))
+            << code.toStdString();
     EXPECT_FALSE(authorExported({u"--from-encoding"_s, u"11"_s}).startsWith(kName));
 }
 
@@ -84,7 +77,8 @@ TEST_F(FromEncoding, unknownOrMissingCodeIsAUsageError)
     for (const QString &command : {u"check"_s, u"export"_s, u"save"_s}) {
         for (const QStringList &code : {QStringList{u"Klingon"_s}, {u"999999"_s}, {}}) {
             const CliRun run = dir.run(QStringList{command, bib, u"--from-encoding"_s} + code);
-            EXPECT_EQ(run.exitCode, 2) << command.toStdString() << " " << code.value(0).toStdString();
+            EXPECT_EQ(run.exitCode, 2)
+                << command.toStdString() << " " << code.value(0).toStdString();
         }
     }
     EXPECT_EQ(readAll(bib + u".1"_s), QByteArray("<absent>"));

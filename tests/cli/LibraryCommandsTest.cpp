@@ -8,13 +8,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class LibraryCommands : public ::testing::Test
-{
-protected:
-    QString write(const QString &name, const QByteArray &text) { return m_dir.write(name, text); }
-    CliHome m_dir;
-};
-
 const QByteArray kFirst =
     "@article{graph1, author = {Doe, Jane}, title = {Graph Theory}, year = 1999}\n"
     "@book{alg, author = {Roe, Max}, title = {Algebra}, year = 2005}\n"
@@ -26,10 +19,11 @@ const QByteArray kSecond =
 
 } // namespace
 
-TEST_F(LibraryCommands, searchPrintsMatchingEntriesInListOrder)
+TEST(LibraryCommands, searchPrintsMatchingEntriesInListOrder)
 {
-    const QString first = write(u"first.bib"_s, kFirst);
-    const QString second = write(u"second.bib"_s, kSecond);
+    CliHome dir;
+    const QString first = dir.write(u"first.bib"_s, kFirst);
+    const QString second = dir.write(u"second.bib"_s, kSecond);
     const CliRun all = runCli(
         {u"search"_s, u"--where"_s, u"14,1,graph"_s, u"--where"_s, u"20,20,2000"_s, first, second});
     EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
@@ -42,29 +36,32 @@ TEST_F(LibraryCommands, searchPrintsMatchingEntriesInListOrder)
                            second + u"\tcopy\n"_s + second + u"\talg2\n"_s);
 }
 
-TEST_F(LibraryCommands, searchCaseFlagAndTextWithCommas)
+TEST(LibraryCommands, searchCaseFlagAndTextWithCommas)
 {
-    const QString path =
-        write(u"t.bib"_s, "@misc{a, title = {Graph, Theory}}\n@misc{b, title = {graph, theory}}\n");
+    CliHome dir;
+    const QString path = dir.write(
+        u"t.bib"_s, "@misc{a, title = {Graph, Theory}}\n@misc{b, title = {graph, theory}}\n");
     EXPECT_EQ(runCli({u"search"_s, u"--where"_s, u"14,1,Graph,case"_s, path}).out,
               path + u"\ta\n"_s);
     EXPECT_EQ(runCli({u"search"_s, u"--where"_s, u"14,1,h, t"_s, path}).out,
               path + u"\ta\n"_s + path + u"\tb\n"_s);
 }
 
-TEST_F(LibraryCommands, dupsPrintsGroupsOfTwinsInFileOrder)
+TEST(LibraryCommands, dupsPrintsGroupsOfTwinsInFileOrder)
 {
-    const QString first = write(u"first.bib"_s, kFirst);
-    const QString second = write(u"second.bib"_s, kSecond);
+    CliHome dir;
+    const QString first = dir.write(u"first.bib"_s, kFirst);
+    const QString second = dir.write(u"second.bib"_s, kSecond);
     const CliRun run = runCli({u"dups"_s, first, second});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     // "copy" differs by a note, so it is no twin; the two algebra books are.
     EXPECT_EQ(run.out, first + u"\talg\n"_s + second + u"\talg2\n"_s);
 }
 
-TEST_F(LibraryCommands, dupsSeparatesGroupsWithAnEmptyLine)
+TEST(LibraryCommands, dupsSeparatesGroupsWithAnEmptyLine)
 {
-    const QString path = write(
+    CliHome dir;
+    const QString path = dir.write(
         u"d.bib"_s, "@misc{a1, title = {A}}\n@misc{b1, title = {B}}\n"
                     "@misc{b2, title = {b}}\n@misc{a2, title = {a}}\n@misc{c, title = {C}}\n");
     const CliRun run = runCli({u"dups"_s, path});

@@ -19,60 +19,45 @@ const QByteArray kClean =
 
 } // namespace
 
-TEST(CheckCommand, reportsCountsAndEncoding)
+// Counts and the encoding per file; reading errors listed and answered with 1,
+// a missing file with 2; --json gives one object per file.
+TEST(CheckCommand, reportsCountsErrorsAndMissingFiles)
 {
     CliHome files;
     const QString path = files.write(u"clean.bib"_s, kClean);
-    const CliRun run = runCli({u"check"_s, path});
+    const QString bad = files.write(u"bad.bib"_s, "@misc{a, t={1}}\nstray text\n@misc{a, t={2}}\n");
+    CliRun run = runCli({u"check"_s, path});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(
         run.out.startsWith(path + u": 2 entries, 1 macros, 1 preambles, 1 comments, encoding "_s))
         << run.out.toStdString();
     EXPECT_TRUE(run.out.trimmed().endsWith(u"(4)"_s)) << run.out.toStdString();
-}
 
-TEST(CheckCommand, listsReadingErrorsAndAnswersOne)
-{
-    CliHome files;
-    const QString path =
-        files.write(u"bad.bib"_s, "@misc{a, t={1}}\nstray text\n@misc{a, t={2}}\n");
-    const CliRun run = runCli({u"check"_s, path});
+    run = runCli({u"check"_s, bad});
     EXPECT_EQ(run.exitCode, 1);
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
     EXPECT_TRUE(lines[0].contains(u": 2 entries"_s));
-    EXPECT_TRUE(lines[1].startsWith(u"  * "_s));
-    EXPECT_TRUE(lines[2].startsWith(u"  * "_s));
-}
+    EXPECT_TRUE(lines[1].startsWith(u"  * "_s) && lines[2].startsWith(u"  * "_s));
 
-TEST(CheckCommand, jsonHasOneObjectPerFile)
-{
-    CliHome files;
-    const QString a = files.write(u"a.bib"_s, kClean);
-    const QString b = files.write(u"b.bib"_s, "@misc{x, t={1}}\n@misc{x, t={2}}\n");
-    const CliRun run = runCli({u"check"_s, u"--json"_s, a, b});
+    run = runCli({u"check"_s, path, u"/no/such/file.bib"_s});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.out.contains(u"2 entries"_s));
+    EXPECT_FALSE(run.err.isEmpty());
+
+    run = runCli({u"check"_s, u"--json"_s, path, bad});
     EXPECT_EQ(run.exitCode, 1);
-    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 2);
-    const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
-    const QJsonObject second = QJsonDocument::fromJson(lines[1].toUtf8()).object();
-    EXPECT_EQ(first.value(u"file"_s).toString(), a);
+    const QStringList objects = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(objects.size(), 2);
+    const QJsonObject first = QJsonDocument::fromJson(objects[0].toUtf8()).object();
+    const QJsonObject second = QJsonDocument::fromJson(objects[1].toUtf8()).object();
+    EXPECT_EQ(first.value(u"file"_s).toString(), path);
     EXPECT_EQ(first.value(u"entries"_s).toInt(), 2);
     EXPECT_EQ(first.value(u"macros"_s).toInt(), 1);
     EXPECT_TRUE(first.value(u"errors"_s).toArray().isEmpty());
     EXPECT_TRUE(first.contains(u"encoding"_s));
     EXPECT_EQ(second.value(u"entries"_s).toInt(), 2);
-    EXPECT_EQ(second.value(u"errors"_s).toArray().size(), 1);
-}
-
-TEST(CheckCommand, missingFileAnswersTwo)
-{
-    CliHome files;
-    const QString good = files.write(u"ok.bib"_s, kClean);
-    const CliRun run = runCli({u"check"_s, good, u"/no/such/file.bib"_s});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.out.contains(u"2 entries"_s));
-    EXPECT_FALSE(run.err.isEmpty());
+    EXPECT_EQ(second.value(u"errors"_s).toArray().size(), 2);
 }
 
 TEST(ExportCommand, jsonListsEntriesInFileOrderWithoutPseudoFields)

@@ -5,14 +5,13 @@
 // field is ignored (the first one counts), white space runs are one space.
 // Only the differences our writer makes on purpose are allowed; they are
 // listed in kAllowed below.
+#include "CorpusSupport.h"
 #include "core/AlertPresenter.h"
 #include "core/TextEncodings.h"
 #include "storage/BibFileWriter.h"
 #include "storage/DatabaseSaver.h"
 #include "storage/LocalDatabase.h"
-#include "CorpusSupport.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
@@ -311,21 +310,16 @@ QString differenceOf(const BibtexRulesReader &original, const BibtexRulesReader 
 
 TEST(CorpusFieldCheck, readerWithBibtexRulesFindsEveryFieldInTheSavedFile)
 {
-    const QString corpus = QStringLiteral(QF_CORPUS_DIR);
-    if (!QFileInfo(corpus).isDir())
+    if (!QfTest::hasCorpus())
         GTEST_SKIP() << "no corpus";
     for (const char *allowed : kAllowed)
         RecordProperty("allowed", allowed);
     ScriptedAlertPresenter alerts({}, 0);
     QTemporaryDir out;
     const QString only = qEnvironmentVariable("QF_ROUNDTRIP_ONLY");
-    QDirIterator it(corpus, {u"*.bib"_s}, QDir::Files, QDirIterator::Subdirectories);
     int files = 0, entries = 0, skipped = 0;
     QStringList failures;
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (!only.isEmpty() && !path.contains(only))
-            continue;
+    for (const QString &path : QfTest::corpusFiles(only)) {
         auto database = openDatabase(path);
         if (!database)
             continue;

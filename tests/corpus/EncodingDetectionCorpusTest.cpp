@@ -1,47 +1,22 @@
 // Real files in legacy encodings: each reads as the text it holds, and the
 // corpus's Japanese and Russian bibliographies, written out in their legacy
 // encodings, are found again when read where UTF-8 was expected.
+#include "CorpusSupport.h"
 #include "core/TextEncodings.h"
 #include "storage/EncodingDetector.h"
 #include "storage/EncodingSniffer.h"
-#include "storage/LocalDatabase.h"
-
-#include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
+using QfTest::corpusDir;
+using QfTest::readCorpusFile;
+
 namespace {
-
-QString corpusDir()
-{
-    return QStringLiteral(QF_CORPUS_DIR);
-}
-
-QByteArray readCorpusFile(const QString &relativePath)
-{
-    QFile file(corpusDir() + u'/' + relativePath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// FILES.tsv: local path -> the encoding found by decoding the file.
-QList<std::pair<QString, QString>> listedEncodings()
-{
-    QList<std::pair<QString, QString>> rows;
-    QFile file(corpusDir() + u"/FILES.tsv"_s);
-    if (!file.open(QIODevice::ReadOnly))
-        return rows;
-    file.readLine();
-    while (!file.atEnd()) {
-        const QStringList columns = QString::fromUtf8(file.readLine()).split(u'\t');
-        if (columns.size() > 8 && columns.at(0).endsWith(u".bib"_s))
-            rows.append({columns.at(0), columns.at(8)});
-    }
-    return rows;
-}
 
 // The listed names of the legacy encodings, as codes.
 quint32 codeOfListedName(const QString &name)
@@ -55,20 +30,20 @@ quint32 codeOfListedName(const QString &name)
 
 TEST(EncodingDetectionCorpus, legacyFilesReadAsTheTextTheyHold)
 {
-    if (!QFile::exists(corpusDir() + u"/FILES.tsv"_s))
-        GTEST_SKIP() << "no corpus at " << corpusDir().toStdString();
+    if (!QfTest::hasCorpus())
+        GTEST_SKIP() << "no corpus";
     int checked = 0;
-    for (const auto &[local, listed] : listedEncodings()) {
+    // The encoding found by decoding each file.
+    const QHash<QString, QString> encodings = QfTest::listedColumn(8);
+    for (auto it = encodings.cbegin(); it != encodings.cend(); ++it) {
+        const QString &local = it.key(), &listed = it.value();
         if (listed == u"us-ascii"_s || listed.startsWith(u"utf"_s))
             continue;
         const quint32 listedCode = codeOfListedName(listed);
         ASSERT_NE(listedCode, 0u) << listed.toStdString();
         const QByteArray bytes = readCorpusFile(local);
-        auto database = LocalDatabase::localDatabaseWithFile(corpusDir() + u'/' + local, false);
+        auto database = QfTest::openDatabase(corpusDir() + u'/' + local);
         ASSERT_TRUE(database) << local.toStdString();
-        database->startLoading();
-        database->waitForLoading();
-        database->setWaitingStatus(0);
         // Decoding in ISO Latin 1 always succeeds, so that label proves
         // little: two test files of another parser hold one odd letter each,
         // "Šome title" in ISO Latin 9 ("¦ome" in Latin 1) and "Żome title" in
@@ -101,13 +76,7 @@ TEST(EncodingDetectionCorpus, corpusTextInLegacyEncodingsIsFoundAgain)
         readCorpusFile(u"pybtex/cyrillic.bib"_s);
     if (japanese.isEmpty() || russian.isEmpty())
         GTEST_SKIP() << "no corpus at " << corpusDir().toStdString();
-    struct Row
-    {
-        const char *name;
-        const QByteArray *utf8;
-        quint32 code;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, const QByteArray *, quint32> rows[] = {
         {"Japanese in Shift_JIS", &japanese, TextEncodings::ShiftJISCF},
         {"Japanese in EUC-JP", &japanese, TextEncodings::JapaneseEUC},
         {"Russian in windows-1251", &russian, TextEncodings::WindowsCP1251},
@@ -116,13 +85,13 @@ TEST(EncodingDetectionCorpus, corpusTextInLegacyEncodingsIsFoundAgain)
     };
     int right = 0;
     int all = 0;
-    for (const Row &row : rows) {
+    for (const auto &[name, utf8, code] : rows) {
         // Only lines the encoding holds, as a file in it would have.
         QByteArray whole;
-        for (const QByteArray &line : row.utf8->split('\n')) {
+        for (const QByteArray &line : utf8->split('\n')) {
             const QString text = QString::fromUtf8(line);
-            if (TextEncodings::canEncode(text, row.code))
-                whole += TextEncodings::encode(text, row.code) + '\n';
+            if (TextEncodings::canEncode(text, code))
+                whole += TextEncodings::encode(text, code) + '\n';
         }
         for (const qsizetype size : {300, 1000, 2000, 5000, 20000, 50000}) {
             QByteArray bytes = whole;
@@ -131,15 +100,15 @@ TEST(EncodingDetectionCorpus, corpusTextInLegacyEncodingsIsFoundAgain)
             bytes.truncate(bytes.lastIndexOf('\n', size) + 1);
             if (TextEncodings::decode(bytes, TextEncodings::UTF8))
                 continue; // nothing but ASCII in this piece
-            const std::optional<QString> meant = TextEncodings::decode(bytes, row.code);
-            ASSERT_TRUE(meant.has_value()) << row.name;
+            const std::optional<QString> meant = TextEncodings::decode(bytes, code);
+            ASSERT_TRUE(meant.has_value()) << name;
             const EncodingSniffer::Reading reading =
                 EncodingSniffer::readInAnotherEncoding(bytes, TextEncodings::UTF8);
             const bool ok = !reading.repaired && reading.text == *meant;
             right += ok ? 1 : 0;
             ++all;
             if (size >= 2000) {
-                EXPECT_TRUE(ok) << row.name << ", " << bytes.size() << " bytes: read as "
+                EXPECT_TRUE(ok) << name << ", " << bytes.size() << " bytes: read as "
                                 << TextEncodings::nameOfEncoding(reading.encoding).toStdString();
             }
         }

@@ -1,12 +1,9 @@
 // Feeds truncated and mutated pieces of the real-world corpus through the
 // streams and the value grammar: nothing may crash or hang, the results must
 // keep their invariants, and a truncated entry must never read as complete.
+#include "CorpusSupport.h"
 #include "core/StringInputStream.h"
 #include "model/BibElement.h"
-
-#include <QDirIterator>
-#include <QFile>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -19,17 +16,6 @@ namespace {
 
 constexpr qsizetype MaxPiecesPerFile = 25;
 constexpr qsizetype MaxPieceLength = 6000;
-
-QStringList corpusFiles()
-{
-    QStringList files;
-    QDirIterator it(QStringLiteral(QF_CORPUS_DIR), {u"*.bib"_s}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 // The text from each '@' to the next one, as a reader meets the blocks.
 QStringList blockPieces(const QString &text)
@@ -153,9 +139,9 @@ QString mutate(const QString &piece, std::mt19937 &random)
 
 TEST(GrammarCorpusMutation, truncatedAndMutatedPiecesKeepTheInvariants)
 {
-    const QStringList files = corpusFiles();
+    const QStringList files = QfTest::corpusFiles();
     if (files.isEmpty())
-        GTEST_SKIP() << "no corpus at " << QF_CORPUS_DIR;
+        GTEST_SKIP() << "no corpus";
 
     std::mt19937 random(20261206);
     qsizetype pieces = 0;
@@ -165,10 +151,13 @@ TEST(GrammarCorpusMutation, truncatedAndMutatedPiecesKeepTheInvariants)
         if (!file.open(QIODevice::ReadOnly))
             continue;
         const QString text = QString::fromUtf8(file.read(4 * MaxPiecesPerFile * MaxPieceLength));
-        for (const QString &piece : blockPieces(text)) {
-            ++pieces;
+        const auto expectSound = [&path](const QString &piece) {
             const QString problem = checkGrammar(piece);
             ASSERT_TRUE(problem.isNull()) << path.toStdString() << ": " << problem.toStdString();
+        };
+        for (const QString &piece : blockPieces(text)) {
+            ++pieces;
+            ASSERT_NO_FATAL_FAILURE(expectSound(piece));
 
             // A cut anywhere before the closing brace must be reported.
             const Outcome whole = tokenizeBlock(piece);
@@ -183,16 +172,12 @@ TEST(GrammarCorpusMutation, truncatedAndMutatedPiecesKeepTheInvariants)
                         << path.toStdString() << ": cut at " << length << " of "
                         << piece.left(200).toStdString();
                 }
-                const QString prefixProblem = checkGrammar(prefix);
-                ASSERT_TRUE(prefixProblem.isNull())
-                    << path.toStdString() << ": " << prefixProblem.toStdString();
+                ASSERT_NO_FATAL_FAILURE(expectSound(prefix));
             }
 
             for (int m = 0; m < 2; ++m) {
                 const QString mutated = mutate(piece, random);
-                const QString mutatedProblem = checkGrammar(mutated);
-                ASSERT_TRUE(mutatedProblem.isNull())
-                    << path.toStdString() << ": " << mutatedProblem.toStdString();
+                ASSERT_NO_FATAL_FAILURE(expectSound(mutated));
                 const Outcome first = tokenizeBlock(mutated);
                 const Outcome again = tokenizeBlock(mutated);
                 ASSERT_EQ(first.elements, again.elements);

@@ -1,14 +1,11 @@
 // Every entry of the real files, written as entry text and read back, keeps its
 // type, key and every field value element for element.
+#include "CorpusSupport.h"
 #include "core/StringInputStream.h"
 #include "model/BibElement.h"
 #include "model/BibItem.h"
 #include "prefs/BibPreferences.h"
 #include "tex/TeXtoText.h"
-
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -61,18 +58,15 @@ QList<Entry> entriesOf(const QString &text)
 
 TEST(ItemRoundTrip, everyEntryOfTheCorpusReadsBackFromItsEntryText)
 {
-    const QDir corpus(QStringLiteral(QF_CORPUS_DIR));
-    if (!corpus.exists())
-        GTEST_SKIP() << "no corpus at " << QF_CORPUS_DIR;
+    if (!QfTest::hasCorpus())
+        GTEST_SKIP() << "no corpus";
     StringInputStream::setupCharacterSets();
     TeXtoText::createGlobalObject();
     if (!BibPreferences::globalPreferences())
         BibPreferences::createGlobalObject();
 
     int files = 0, checked = 0;
-    QDirIterator it(corpus.path(), {u"*.bib"_s}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
+    for (const QString &path : QfTest::corpusFiles()) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly) || file.size() > 4'000'000)
             continue;

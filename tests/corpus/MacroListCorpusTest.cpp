@@ -1,21 +1,20 @@
 #include "model/MacroList.h"
 
+#include "CorpusSupport.h"
 #include "core/StringInputStream.h"
 #include "core/TextEncodings.h"
 #include "prefs/BibPreferences.h"
 #include "tex/TeXtoText.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace {
 
 QString corpus(const char *relative)
 {
-    return QStringLiteral(QF_CORPUS_DIR "/") + QString::fromUtf8(relative);
+    return QfTest::corpusDir() + u'/' + QString::fromUtf8(relative);
 }
 
 class MacroListCorpusTest : public testing::Test
@@ -28,7 +27,7 @@ protected:
     }
     void SetUp() override
     {
-        if (!QDir(QStringLiteral(QF_CORPUS_DIR)).exists())
+        if (!QfTest::hasCorpus())
             GTEST_SKIP() << "corpus not present";
     }
 };
@@ -64,17 +63,18 @@ TEST_F(MacroListCorpusTest, plainStyleDefinesTheStandardMacros)
         QStringLiteral("/usr/share/texlive/texmf-dist/bibtex/bst/base/plain.bst");
     if (QFile::exists(debian))
         expectStandardMacros(importOrFail(debian, TextEncodings::UTF8), debian);
+    // Without an encoding, the preferences' one.
+    QString error;
+    const std::optional<MacroList> list =
+        MacroList::macroListFromBstFile(corpus("pybtex/plain.bst"), error);
+    ASSERT_TRUE(list.has_value()) << qPrintable(error);
+    EXPECT_EQ(list->count(), 32);
 }
 
 // One style in four encodings and three line-end conventions gives one list.
 TEST_F(MacroListCorpusTest, japaneseStyleGivesTheSameMacrosInEveryEncoding)
 {
-    struct Row
-    {
-        const char *file;
-        quint32 encoding;
-    };
-    const Row rows[] = {
+    const std::pair<const char *, quint32> rows[] = {
         {"japanese/ipsj-ieice-templates/ieicej1.6a/UNIXUTF8/sieicej.bst", TextEncodings::UTF8},
         {"japanese/ipsj-ieice-templates/ieicej1.6a/MAC/sieicej.bst", TextEncodings::ShiftJIS},
         {"japanese/ipsj-ieice-templates/ieicej1.6a/WIN/sieicej.bst", TextEncodings::ShiftJIS},
@@ -82,7 +82,7 @@ TEST_F(MacroListCorpusTest, japaneseStyleGivesTheSameMacrosInEveryEncoding)
         {"japanese/ipsj-ieice-templates/ieicej1.6a/UNIXEUC/sieicej.bst",
          TextEncodings::JapaneseEUC},
     };
-    const MacroList reference = importOrFail(corpus(rows[0].file), rows[0].encoding);
+    const MacroList reference = importOrFail(corpus(rows[0].first), rows[0].second);
     ASSERT_EQ(reference.count(), 47);
     EXPECT_EQ(reference.macroForEdit(QStringLiteral("TIEICE")), QString::fromUtf8("信学論"));
     EXPECT_EQ(reference.macroForEdit(QStringLiteral("TIPSJ")),
@@ -90,27 +90,21 @@ TEST_F(MacroListCorpusTest, japaneseStyleGivesTheSameMacrosInEveryEncoding)
     EXPECT_EQ(reference.macroForEdit(QStringLiteral("JAN")), QStringLiteral("Jan.\\"));
     EXPECT_EQ(reference.macroForEdit(QStringLiteral("IEEETCAD")),
               QStringLiteral("IEEE Trans. Comput.-Aided Design Integrated Circuits"));
-    for (const Row &row : rows)
-        EXPECT_EQ(importOrFail(corpus(row.file), row.encoding), reference) << row.file;
+    for (const auto &[file, encoding] : rows)
+        EXPECT_EQ(importOrFail(corpus(file), encoding), reference) << file;
 }
 
 TEST_F(MacroListCorpusTest, otherJapaneseStyles)
 {
-    struct Row
-    {
-        const char *file;
-        quint32 encoding;
-        qsizetype count;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, quint32, qsizetype> rows[] = {
         {"japanese/ipsj-mac-sjis/ipsjunsrt.bst", TextEncodings::ShiftJIS, 32},
         {"japanese/ipsj-mac-sjis/ipsjsort.bst", TextEncodings::ShiftJIS, 32},
         {"japanese/ipsj-ieice-templates/ipsj-unix/ipsjunsrt.bst", TextEncodings::JapaneseEUC, 32},
         {"japanese/pbibtex-base/jis/jplain.bst", TextEncodings::ISO2022JP, 36},
         {"japanese/pbibtex-base/jplain.bst", TextEncodings::UTF8, 36},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(importOrFail(corpus(row.file), row.encoding).count(), row.count) << row.file;
+    for (const auto &[file, encoding, count] : rows)
+        EXPECT_EQ(importOrFail(corpus(file), encoding).count(), count) << file;
     EXPECT_EQ(
         importOrFail(corpus("japanese/pbibtex-base/jis/jplain.bst"), TextEncodings::ISO2022JP),
         importOrFail(corpus("japanese/pbibtex-base/jplain.bst"), TextEncodings::UTF8));
@@ -130,13 +124,11 @@ TEST_F(MacroListCorpusTest, wrongEncodingIsAnErrorNamingTheFile)
 // and its @STRING block reads back to the same list.
 TEST_F(MacroListCorpusTest, everyUtf8StyleFileImportsAndRoundTrips)
 {
-    QStringList files;
-    for (const char *folder : {"pybtex", "jabref"}) {
-        QDirIterator it(corpus(folder), {QStringLiteral("*.bst")}, QDir::Files,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files << it.next();
-    }
+    QStringList files = QfTest::corpusFiles({}, QStringLiteral("*.bst"));
+    files.removeIf([](const QString &path) {
+        return !path.contains(QStringLiteral("/pybtex/")) &&
+               !path.contains(QStringLiteral("/jabref/"));
+    });
     ASSERT_FALSE(files.isEmpty());
     for (const QString &path : files) {
         QString error;
@@ -199,13 +191,4 @@ TEST_F(MacroListCorpusTest, truncatedStyleFilesImportSafely)
         EXPECT_GE(count, previous) << cut;
         previous = count;
     }
-}
-
-TEST_F(MacroListCorpusTest, defaultEncodingComesFromThePreferences)
-{
-    QString error;
-    const std::optional<MacroList> list =
-        MacroList::macroListFromBstFile(corpus("pybtex/plain.bst"), error);
-    ASSERT_TRUE(list.has_value()) << qPrintable(error);
-    EXPECT_EQ(list->count(), 32);
 }

@@ -1,40 +1,17 @@
 // Every .bib file of the shared corpus loads through the reader without a
 // crash or a hang, and keeps the entries a careful reader of the file expects.
+#include "CorpusSupport.h"
 #include "model/BibItem.h"
-#include "storage/LocalDatabase.h"
 
-#include <QDirIterator>
-#include <QFile>
 #include <QHash>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
+using QfTest::corpusDir;
+
 namespace {
-
-QString corpusDir()
-{
-    return QStringLiteral(QF_CORPUS_DIR);
-}
-
-// The rough entry count of FILES.tsv, by local path.
-QHash<QString, int> listedCounts()
-{
-    QHash<QString, int> counts;
-    QFile file(corpusDir() + u"/FILES.tsv"_s);
-    if (!file.open(QIODevice::ReadOnly))
-        return counts;
-    file.readLine();
-    while (!file.atEnd()) {
-        const QStringList columns = QString::fromUtf8(file.readLine()).split(u'\t');
-        bool ok = false;
-        const int entries = columns.value(7).toInt(&ok);
-        if (ok)
-            counts.insert(columns.value(0), entries);
-    }
-    return counts;
-}
 
 // Files whose count differs from the rough count without a reading error:
 // name -> why (the rough count is a brace-aware scan, not a reader).
@@ -54,40 +31,35 @@ const QHash<QString, QString> &deliberateDifferences()
 
 TEST(StorageCorpus, everyFileLoadsAndKeepsItsEntries)
 {
-    if (!QFile::exists(corpusDir() + u"/FILES.tsv"_s))
-        GTEST_SKIP() << "no corpus at " << corpusDir().toStdString();
-    const QHash<QString, int> expected = listedCounts();
+    if (!QfTest::hasCorpus())
+        GTEST_SKIP() << "no corpus";
+    const QHash<QString, QString> expected = QfTest::listedColumn(7); // rough entry counts
     int files = 0;
     int entries = 0;
     int listed = 0;
     QStringList differences;
-    QDirIterator it(corpusDir(), {u"*.bib"_s}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
+    for (const QString &path : QfTest::corpusFiles()) {
         const QString local = path.mid(corpusDir().size() + 1);
-        auto database = LocalDatabase::localDatabaseWithFile(path, false);
-        ASSERT_TRUE(database) << local.toStdString();
-        database->startLoading();
-        database->waitForLoading();
-        database->setWaitingStatus(0);
-        ASSERT_TRUE(database->allItems()) << local.toStdString();
+        auto database = QfTest::openDatabase(path);
+        ASSERT_TRUE(database && database->allItems()) << local.toStdString();
         const int read = static_cast<int>(database->allItems()->size());
         ++files;
         entries += read;
         EXPECT_FALSE(database->readIncomplete()) << local.toStdString();
-        const auto want = expected.constFind(local);
-        if (want == expected.constEnd())
+        bool isListed = false;
+        const int want = expected.value(local).toInt(&isListed);
+        if (!isListed)
             continue;
-        listed += *want;
+        listed += want;
         const bool told = database->readingErrors().has_value();
         const bool kept =
             !database->commentList().isEmpty() || !database->unreadTextList().isEmpty();
         // An entry that is not read must be reported and its text kept.
-        if (*want != read && !told && !deliberateDifferences().contains(local))
-            differences << u"%1: read %2, listed %3, no error"_s.arg(local).arg(read).arg(*want);
-        if (read < *want && told && !kept)
+        if (want != read && !told && !deliberateDifferences().contains(local))
+            differences << u"%1: read %2, listed %3, no error"_s.arg(local).arg(read).arg(want);
+        if (read < want && told && !kept)
             differences << u"%1: read %2, listed %3, text not kept"_s.arg(local).arg(read).arg(
-                *want);
+                want);
     }
     EXPECT_GT(files, 1000);
     EXPECT_TRUE(differences.isEmpty()) << differences.join(u'\n').toStdString();

@@ -1,90 +1,58 @@
+#include "CorpusSupport.h"
 #include "core/TextEncodings.h"
-
-#include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <tuple>
 
-QByteArray readCorpusFile(const QString &relativePath)
-{
-    QFile file(QStringLiteral(QF_CORPUS_DIR "/") + relativePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-QString withLineFeeds(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
-} // namespace
+using namespace Qt::StringLiterals;
+using QfTest::readCorpusFile;
 
 // Real Japanese files and their UTF-8 twins: decoding in the file's own
-// encoding must give exactly the twin's text.
+// encoding gives exactly the twin's text, and writing it back the same bytes;
+// decoding in a wrong encoding fails.
 TEST(TextEncodingsCorpus, japaneseFilesDecodeToTheirUtf8Twins)
 {
-    if (!QDir(QStringLiteral(QF_CORPUS_DIR)).exists())
+    if (!QfTest::hasCorpus())
         GTEST_SKIP() << "corpus not present";
-    struct Row
-    {
-        const char *file;
-        quint32 code;
-        const char *twin;
+    const QString ieice = u"japanese/ipsj-ieice-templates/ieicej1.6a/"_s;
+    const QString ipsj = u"japanese/ipsj-ieice-templates/ipsj-unix/"_s;
+    const QString base = u"japanese/pbibtex-base/"_s;
+    // (file, its encoding, its UTF-8 twin)
+    const std::tuple<QString, quint32, QString> rows[] = {
+        {ieice + u"UNIXSJIS/sieicej.bst"_s, TextEncodings::ShiftJIS,
+         ieice + u"UNIXUTF8/sieicej.bst"_s},
+        {ieice + u"WIN/sieicej.bst"_s, TextEncodings::ShiftJISCF,
+         ieice + u"UNIXUTF8/sieicej.bst"_s},
+        {ieice + u"MAC/sieicej.bst"_s, TextEncodings::MacJapanese,
+         ieice + u"UNIXUTF8/sieicej.bst"_s},
+        {ieice + u"UNIXEUC/sieicej.bst"_s, TextEncodings::JapaneseEUC,
+         ieice + u"UNIXUTF8/sieicej.bst"_s},
+        {ipsj + u"bibsample.bib"_s, TextEncodings::JapaneseEUC, ipsj + u"bibsample.utf8.bib"_s},
+        {base + u"jis/jxampl.bib"_s, TextEncodings::ISO2022JP, base + u"jxampl.bib"_s},
+        {base + u"jis/jplain.bst"_s, TextEncodings::ISO2022JP, base + u"jplain.bst"_s},
     };
-    const Row rows[] = {
-        {"japanese/ipsj-ieice-templates/ieicej1.6a/UNIXSJIS/sieicej.bst", TextEncodings::ShiftJIS,
-         "japanese/ipsj-ieice-templates/ieicej1.6a/UNIXUTF8/sieicej.bst"},
-        {"japanese/ipsj-ieice-templates/ieicej1.6a/WIN/sieicej.bst", TextEncodings::ShiftJISCF,
-         "japanese/ipsj-ieice-templates/ieicej1.6a/UNIXUTF8/sieicej.bst"},
-        {"japanese/ipsj-ieice-templates/ieicej1.6a/MAC/sieicej.bst", TextEncodings::MacJapanese,
-         "japanese/ipsj-ieice-templates/ieicej1.6a/UNIXUTF8/sieicej.bst"},
-        {"japanese/ipsj-ieice-templates/ieicej1.6a/UNIXEUC/sieicej.bst", TextEncodings::JapaneseEUC,
-         "japanese/ipsj-ieice-templates/ieicej1.6a/UNIXUTF8/sieicej.bst"},
-        {"japanese/ipsj-ieice-templates/ipsj-unix/bibsample.bib", TextEncodings::JapaneseEUC,
-         "japanese/ipsj-ieice-templates/ipsj-unix/bibsample.utf8.bib"},
-        {"japanese/pbibtex-base/jis/jxampl.bib", TextEncodings::ISO2022JP,
-         "japanese/pbibtex-base/jxampl.bib"},
-        {"japanese/pbibtex-base/jis/jplain.bst", TextEncodings::ISO2022JP,
-         "japanese/pbibtex-base/jplain.bst"},
+    const auto withLineFeeds = [](QString text) {
+        return text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
     };
-    for (const Row &row : rows) {
-        const QByteArray bytes = readCorpusFile(QString::fromUtf8(row.file));
-        const QByteArray twinBytes = readCorpusFile(QString::fromUtf8(row.twin));
-        ASSERT_FALSE(bytes.isEmpty()) << row.file;
-        const std::optional<QString> text = TextEncodings::decode(bytes, row.code);
-        const std::optional<QString> twin = TextEncodings::decode(twinBytes, TextEncodings::UTF8);
-        ASSERT_TRUE(text.has_value()) << row.file;
-        ASSERT_TRUE(twin.has_value()) << row.twin;
-        EXPECT_EQ(withLineFeeds(*text), withLineFeeds(*twin)) << row.file;
-        // Writing the text back gives the original bytes.
-        EXPECT_EQ(TextEncodings::encode(*text, row.code), bytes) << row.file;
+    for (const auto &[file, code, twinFile] : rows) {
+        SCOPED_TRACE(file.toStdString());
+        const QByteArray bytes = readCorpusFile(file);
+        ASSERT_FALSE(bytes.isEmpty());
+        const std::optional<QString> text = TextEncodings::decode(bytes, code);
+        const std::optional<QString> twin =
+            TextEncodings::decode(readCorpusFile(twinFile), TextEncodings::UTF8);
+        ASSERT_TRUE(text.has_value() && twin.has_value());
+        EXPECT_EQ(withLineFeeds(*text), withLineFeeds(*twin));
+        EXPECT_EQ(TextEncodings::encode(*text, code), bytes);
     }
-}
-
-TEST(TextEncodingsCorpus, japaneseFilesInTheWrongEncodingFail)
-{
-    if (!QDir(QStringLiteral(QF_CORPUS_DIR)).exists())
-        GTEST_SKIP() << "corpus not present";
-    struct Row
-    {
-        const char *file;
-        quint32 wrongCode;
+    const std::pair<QString, quint32> wrong[] = {
+        {ieice + u"UNIXSJIS/sieicej.bst"_s, TextEncodings::UTF8},
+        {ieice + u"UNIXEUC/sieicej.bst"_s, TextEncodings::UTF8},
+        {ieice + u"UNIXUTF8/sieicej.bst"_s, TextEncodings::ASCII},
+        {ipsj + u"bibsample.utf8.bib"_s, TextEncodings::JapaneseEUC},
+        {ipsj + u"bibsample.bib"_s, TextEncodings::ShiftJIS},
     };
-    const Row rows[] = {
-        {"japanese/ipsj-ieice-templates/ieicej1.6a/UNIXSJIS/sieicej.bst", TextEncodings::UTF8},
-        {"japanese/ipsj-ieice-templates/ieicej1.6a/UNIXEUC/sieicej.bst", TextEncodings::UTF8},
-        {"japanese/ipsj-ieice-templates/ieicej1.6a/UNIXUTF8/sieicej.bst", TextEncodings::ASCII},
-        {"japanese/ipsj-ieice-templates/ipsj-unix/bibsample.utf8.bib", TextEncodings::JapaneseEUC},
-        {"japanese/ipsj-ieice-templates/ipsj-unix/bibsample.bib", TextEncodings::ShiftJIS},
-    };
-    for (const Row &row : rows) {
-        const QByteArray bytes = readCorpusFile(QString::fromUtf8(row.file));
-        ASSERT_FALSE(bytes.isEmpty()) << row.file;
-        EXPECT_FALSE(TextEncodings::decode(bytes, row.wrongCode).has_value()) << row.file;
-    }
+    for (const auto &[file, code] : wrong)
+        EXPECT_FALSE(TextEncodings::decode(readCorpusFile(file), code)) << file.toStdString();
 }

@@ -42,6 +42,16 @@ protected:
         };
     }
 
+    AttachmentManager::Failure failure;
+
+    std::optional<QString> append(const QStringList &files, const QString &key,
+                                  const QString &current = {})
+    {
+        failure = {};
+        return AttachmentManager::appendAttachments(files, key, current, !current.isEmpty(),
+                                                    settings, failure);
+    }
+
     QString dropped(const QString &name, const QByteArray &data = "pdf")
     {
         const QString path = outside + u'/' + name;
@@ -59,71 +69,53 @@ TEST(AttachmentNames, keyBecomesAFileSystemName)
     EXPECT_EQ(AttachmentManager::nameForFile(u"doe99"_s), u"doe99"_s);
 }
 
+// `stored` is the path the entry keeps: "D" stands for the database's folder,
+// "O" for the folder the file came from.
 TEST_F(AttachmentManagerTest, singleFileInEachMode)
 {
     struct Row
     {
         const char *name;
         int mode;
-        bool rename;
-        QString expectedStored; // relative to the database folder, or absolute
-        bool originalStays;
-        bool destinationIsLink;
+        bool rename, keepFullPath;
+        const char *stored;
+        bool originalStays, isLink;
     };
     const Row rows[] = {
-        {"copy renamed", 1, true, u"Attachments/doe99.PDF"_s, true, false},
-        {"copy keeps name", 1, false, u"Attachments/paper.PDF"_s, true, false},
-        {"move renamed", 2, true, u"Attachments/doe99.PDF"_s, false, false},
-        {"link renamed", 3, true, u"Attachments/doe99.PDF"_s, true, true},
+        {"copy renamed", 1, true, false, "Attachments/doe99.PDF", true, false},
+        {"copy keeps name", 1, false, false, "Attachments/paper.PDF", true, false},
+        {"move renamed", 2, true, false, "Attachments/doe99.PDF", false, false},
+        {"link renamed", 3, true, false, "Attachments/doe99.PDF", true, true},
+        {"left in place, renamed there", 0, true, false, "O/doe99.PDF", false, false},
+        {"full path kept", 1, true, true, "D/Attachments/doe99.PDF", true, false},
     };
     for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
         SetUp();
         const QString source = dropped(u"paper.PDF"_s, row.name);
         settings.mode = row.mode;
         settings.renameAfterBibkey = row.rename;
-        AttachmentManager::Failure failure;
-        const auto stored = AttachmentManager::appendAttachments({source}, u"doe99"_s, {}, false,
-                                                                 settings, failure);
-        ASSERT_TRUE(stored.has_value()) << row.name << qPrintable(failure.key);
-        EXPECT_EQ(*stored, row.expectedStored) << row.name;
-        const QString destination = database + u'/' + *stored;
-        EXPECT_EQ(readAll(destination), QByteArray(row.name)) << row.name;
-        EXPECT_EQ(QFile::exists(source), row.originalStays) << row.name;
-        EXPECT_EQ(QFileInfo(destination).isSymLink(), row.destinationIsLink) << row.name;
+        settings.keepFullPath = row.keepFullPath;
+        const auto stored = append({source}, u"doe99"_s);
+        ASSERT_TRUE(stored.has_value()) << qPrintable(failure.key);
+        const QString expected = QString::fromUtf8(row.stored);
+        const QString start = expected.startsWith(u"D/")   ? database + u'/'
+                              : expected.startsWith(u"O/") ? outside + u'/'
+                                                           : QString();
+        EXPECT_EQ(*stored, start.isEmpty() ? expected : start + expected.mid(2));
+        const QString destination = stored->startsWith(u'/') ? *stored : database + u'/' + *stored;
+        EXPECT_EQ(readAll(destination), QByteArray(row.name));
+        EXPECT_EQ(QFile::exists(source), row.originalStays);
+        EXPECT_EQ(QFileInfo(destination).isSymLink(), row.isLink);
+        EXPECT_EQ(QFileInfo::exists(settings.attachmentFolder), row.mode != 0);
         QDir(settings.attachmentFolder).removeRecursively();
     }
-}
-
-TEST_F(AttachmentManagerTest, leaveInPlaceRenamesInItsOwnFolder)
-{
-    const QString source = dropped(u"paper.PDF"_s);
-    settings.mode = 0;
-    AttachmentManager::Failure failure;
-    const auto stored =
-        AttachmentManager::appendAttachments({source}, u"doe99"_s, {}, false, settings, failure);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored, outside + u"/doe99.PDF"_s); // outside the database folder: absolute
-    EXPECT_FALSE(QFile::exists(source));
-    EXPECT_FALSE(QFileInfo::exists(settings.attachmentFolder));
-}
-
-TEST_F(AttachmentManagerTest, keepFullPathStoresAbsolutePaths)
-{
-    settings.keepFullPath = true;
-    AttachmentManager::Failure failure;
-    const auto stored = AttachmentManager::appendAttachments({dropped(u"x.pdf"_s)}, u"k"_s, {},
-                                                             false, settings, failure);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored, settings.attachmentFolder + u"/k.pdf"_s);
 }
 
 TEST_F(AttachmentManagerTest, severalFilesGoIntoAKeyFolderAndTakenNamesGetASuffix)
 {
     ASSERT_TRUE(QDir().mkpath(settings.attachmentFolder + u"/doe99"_s));
-    AttachmentManager::Failure failure;
-    const auto stored =
-        AttachmentManager::appendAttachments({dropped(u"a.pdf"_s, "A"), dropped(u"b.pdf"_s, "B")},
-                                             u"doe99"_s, {}, false, settings, failure);
+    const auto stored = append({dropped(u"a.pdf"_s, "A"), dropped(u"b.pdf"_s, "B")}, u"doe99"_s);
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(*stored, u"Attachments/doe99_1"_s);
     EXPECT_EQ(readAll(database + u"/Attachments/doe99_1/a.pdf"_s), "A");
@@ -132,13 +124,10 @@ TEST_F(AttachmentManagerTest, severalFilesGoIntoAKeyFolderAndTakenNamesGetASuffi
 
 TEST_F(AttachmentManagerTest, appendingToASingleFileMakesAFolderHoldingBoth)
 {
-    AttachmentManager::Failure failure;
-    const auto first = AttachmentManager::appendAttachments({dropped(u"a.pdf"_s, "A")}, u"doe99"_s,
-                                                            {}, false, settings, failure);
+    const auto first = append({dropped(u"a.pdf"_s, "A")}, u"doe99"_s);
     ASSERT_TRUE(first.has_value());
     const QString current = database + u'/' + *first;
-    const auto second = AttachmentManager::appendAttachments({dropped(u"b.pdf"_s, "B")}, u"doe99"_s,
-                                                             current, true, settings, failure);
+    const auto second = append({dropped(u"b.pdf"_s, "B")}, u"doe99"_s, current);
     ASSERT_TRUE(second.has_value()) << qPrintable(failure.key);
     EXPECT_EQ(*second, u"Attachments/doe99"_s);
     EXPECT_EQ(readAll(database + u"/Attachments/doe99/doe99.pdf"_s), "A");
@@ -150,15 +139,12 @@ TEST_F(AttachmentManagerTest, appendingToAFolderAddsToItAndToAMissingFileReplace
 {
     const QString folder = settings.attachmentFolder + u"/doe99"_s;
     ASSERT_TRUE(QDir().mkpath(folder));
-    AttachmentManager::Failure failure;
-    const auto stored = AttachmentManager::appendAttachments({dropped(u"c.pdf"_s, "C")}, u"doe99"_s,
-                                                             folder, true, settings, failure);
+    const auto stored = append({dropped(u"c.pdf"_s, "C")}, u"doe99"_s, folder);
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(*stored, u"Attachments/doe99"_s);
     EXPECT_EQ(readAll(folder + u"/c.pdf"_s), "C");
 
-    const auto replaced = AttachmentManager::appendAttachments(
-        {dropped(u"d.pdf"_s)}, u"other"_s, database + u"/gone.pdf"_s, true, settings, failure);
+    const auto replaced = append({dropped(u"d.pdf"_s)}, u"other"_s, database + u"/gone.pdf"_s);
     ASSERT_TRUE(replaced.has_value());
     EXPECT_EQ(*replaced, u"Attachments/other.pdf"_s);
 }
@@ -169,9 +155,7 @@ TEST_F(AttachmentManagerTest, overwriteQuestionDecidesAndIsAskedOnce)
     writeAll(settings.attachmentFolder + u"/doe99.pdf"_s, "OLD");
     {
         ScriptedAlertPresenter alerts({1}); // Cancel
-        AttachmentManager::Failure failure;
-        EXPECT_FALSE(AttachmentManager::appendAttachments({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s,
-                                                          {}, false, settings, failure));
+        EXPECT_FALSE(append({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s));
         EXPECT_TRUE(failure.key.isEmpty());
         ASSERT_EQ(alerts.requests().size(), 1u);
         EXPECT_EQ(alerts.requests()[0].alternateButton, u"Overwrite"_s);
@@ -179,29 +163,22 @@ TEST_F(AttachmentManagerTest, overwriteQuestionDecidesAndIsAskedOnce)
     }
     {
         ScriptedAlertPresenter alerts({0}); // Overwrite
-        AttachmentManager::Failure failure;
-        EXPECT_TRUE(AttachmentManager::appendAttachments({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s,
-                                                         {}, false, settings, failure));
+        EXPECT_TRUE(append({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s));
         EXPECT_EQ(readAll(settings.attachmentFolder + u"/doe99.pdf"_s), "NEW");
     }
 }
 
-TEST_F(AttachmentManagerTest, headlessAnswerNeverOverwrites)
+// The headless answer never overwrites; overwriting a folder removes its contents.
+TEST_F(AttachmentManagerTest, overwritingIsAskedAndAFolderLosesItsContents)
 {
     const QString existing = dir.filePath(u"taken.pdf"_s);
     writeAll(existing, "KEEP");
-    AttachmentManager::Failure failure;
     EXPECT_FALSE(AttachmentManager::checkOverwriteFile(existing, failure));
     EXPECT_EQ(readAll(existing), "KEEP");
-}
-
-TEST_F(AttachmentManagerTest, overwritingAFolderRemovesItsContents)
-{
     const QString folder = dir.filePath(u"taken"_s);
     ASSERT_TRUE(QDir().mkpath(folder + u"/inner"_s));
     writeAll(folder + u"/inner/x"_s, "x");
     ScriptedAlertPresenter alerts({0});
-    AttachmentManager::Failure failure;
     EXPECT_TRUE(AttachmentManager::checkOverwriteFile(folder, failure));
     EXPECT_FALSE(QFileInfo::exists(folder));
     ASSERT_EQ(alerts.requests().size(), 1u);
@@ -211,27 +188,17 @@ TEST_F(AttachmentManagerTest, overwritingAFolderRemovesItsContents)
 TEST_F(AttachmentManagerTest, attachmentFolderThatIsAFileFails)
 {
     writeAll(settings.attachmentFolder, "not a folder");
-    AttachmentManager::Failure failure;
-    EXPECT_FALSE(AttachmentManager::appendAttachments({dropped(u"x.pdf"_s)}, u"k"_s, {}, false,
-                                                      settings, failure));
+    EXPECT_FALSE(append({dropped(u"x.pdf"_s)}, u"k"_s));
     EXPECT_EQ(failure.key, u"FileError_CreateFolder"_s);
     EXPECT_EQ(failure.path, settings.attachmentFolder);
 }
 
 TEST_F(AttachmentManagerTest, missingSourceReportsTheOperationAndDestination)
 {
-    struct Row
-    {
-        int mode;
-        const char *key;
-    };
-    const Row rows[] = {{1, "FileError_Copy"}, {2, "FileError_Move"}};
-    for (const Row &row : rows) {
-        settings.mode = row.mode;
-        AttachmentManager::Failure failure;
-        EXPECT_FALSE(AttachmentManager::appendAttachments({outside + u"/none.pdf"_s}, u"k"_s, {},
-                                                          false, settings, failure));
-        EXPECT_EQ(failure.key, QString::fromLatin1(row.key));
+    for (const auto &[mode, key] : {std::pair{1, u"FileError_Copy"_s}, {2, u"FileError_Move"_s}}) {
+        settings.mode = mode;
+        EXPECT_FALSE(append({outside + u"/none.pdf"_s}, u"k"_s));
+        EXPECT_EQ(failure.key, key);
         EXPECT_EQ(failure.path, settings.attachmentFolder + u"/k.pdf"_s);
     }
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -68,32 +70,19 @@ TEST(BibFileWriterSettings, optionalRowsAppearOnlyWhenSetAndUnescaped)
     EXPECT_TRUE(block.endsWith(u"}\r\n}\r\n\r\n"_s));
 }
 
-TEST(BibFileWriterSettings, encodingCodesAboveTwoToTheThirtyOneAreSigned)
+// Codes above 2^31 are written signed, within the first 80 bytes the reader looks at.
+TEST(BibFileWriterSettings, encodingCodesAreSignedAndComeFirst)
 {
-    struct Row
-    {
-        quint32 code;
-        const char *written;
-    };
-    const Row rows[] = {{4, "{4}"},
-                        {0x80000001u, "{-2147483647}"},
-                        {0x80000628u, "{-2147482072}"},
-                        {0x80000A01u, "{-2147481087}"}};
-    for (const Row &row : rows) {
+    const std::pair<quint32, QString> rows[] = {{4, u"{4}"_s},
+                                                {0x80000001u, u"{-2147483647}"_s},
+                                                {0x80000628u, u"{-2147482072}"_s},
+                                                {0x80000A01u, u"{-2147481087}"_s}};
+    for (const auto &[code, written] : rows) {
         BibFileWriter::Settings s = sampleSettings();
-        s.encoding = row.code;
-        const QString block = BibFileWriter::settingsBlock(s, u"\n"_s, kTime);
-        EXPECT_TRUE(block.contains(u"textencoding = "_s + QString::fromLatin1(row.written)))
-            << row.code;
+        s.encoding = code;
+        const QString block = BibFileWriter::settingsBlock(s, u"\r\n"_s, kTime);
+        EXPECT_TRUE(block.left(80).contains(u"textencoding = "_s + written)) << code;
     }
-}
-
-TEST(BibFileWriterSettings, firstEightyBytesHoldTheEncodingForTheReader)
-{
-    BibFileWriter::Settings s = sampleSettings();
-    s.encoding = 0x80000A01u;
-    const QString block = BibFileWriter::settingsBlock(s, u"\r\n"_s, kTime);
-    EXPECT_TRUE(block.left(80).contains(u"textencoding = {-2147481087}"_s));
 }
 
 TEST(BibFileWriterSettings, lastSavedHasTheSignedZoneOffset)
@@ -110,16 +99,16 @@ TEST(BibFileWriterSettings, lastSavedHasTheSignedZoneOffset)
     EXPECT_EQ(restored.toSecsSinceEpoch(), kTime.toSecsSinceEpoch());
 }
 
-TEST(BibFileWriterBlocks, emptyGroupsStillWriteTheirBlankLine)
+// Comments keep their inside, preambles are one line each, frames use the
+// line break, and even empty groups write their blank line.
+TEST(BibFileWriterBlocks, commentsAndPreamblesAreFramedInTheLineBreak)
 {
     EXPECT_EQ(BibFileWriter::commentsString({}, u"\n"_s), u"\n"_s);
     EXPECT_EQ(BibFileWriter::preamblesString({}, u"\r\n"_s), u"\r\n"_s);
-}
-
-TEST(BibFileWriterBlocks, commentsKeepTheirInsideAndFramesUseTheLineBreak)
-{
-    const QString out = BibFileWriter::commentsString({u"one\nline two"_s, u"x"_s}, u"\r\n"_s);
-    EXPECT_EQ(out, u"@COMMENT {\r\none\nline two\r\n}\r\n@COMMENT {\r\nx\r\n}\r\n\r\n"_s);
+    EXPECT_EQ(BibFileWriter::commentsString({u"one\nline two"_s, u"x"_s}, u"\r\n"_s),
+              u"@COMMENT {\r\none\nline two\r\n}\r\n@COMMENT {\r\nx\r\n}\r\n\r\n"_s);
+    EXPECT_EQ(BibFileWriter::preamblesString({u"\\def\\a{b}"_s, u"p2"_s}, u"\r"_s),
+              u"@PREAMBLE { \\def\\a{b} }\r@PREAMBLE { p2 }\r\r"_s);
 }
 
 TEST(BibFileWriterBlocks, commentLinesWithUnbalancedBracesReadBackAsTheyWere)
@@ -129,8 +118,8 @@ TEST(BibFileWriterBlocks, commentLinesWithUnbalancedBracesReadBackAsTheyWere)
     const QStringList comments = {u"% see {x"_s, u"%\"Journal\"}"_s, u"balanced {z}"_s,
                                   u"% a\n% b}"_s, u"# c}"_s};
     for (const QString &lf : {u"\n"_s, u"\r\n"_s}) {
-        const QString text = BibFileWriter::commentsString(comments, lf) +
-                             u"@misc{k, title = {T}}"_s + lf;
+        const QString text =
+            BibFileWriter::commentsString(comments, lf) + u"@misc{k, title = {T}}"_s + lf;
         const ReadSnapshot read = ReadSnapshot::of(text.toUtf8(), 1, 1);
         EXPECT_EQ(read.comments, comments);
         EXPECT_TRUE(read.errors.isEmpty()) << qPrintable(read.errors.join(u'\n'));
@@ -138,49 +127,29 @@ TEST(BibFileWriterBlocks, commentLinesWithUnbalancedBracesReadBackAsTheyWere)
     }
 }
 
-TEST(BibFileWriterBlocks, preamblesAreOneLineEach)
-{
-    const QString out = BibFileWriter::preamblesString({u"\\def\\a{b}"_s, u"p2"_s}, u"\r"_s);
-    EXPECT_EQ(out, u"@PREAMBLE { \\def\\a{b} }\r@PREAMBLE { p2 }\r\r"_s);
-}
-
 TEST(BibFileWriterFinish, replacesNoBreakSpacesAndYenForJapaneseEncodingsOnly)
 {
     const QString yen = Texts::text(u"yenmark");
     EXPECT_EQ(yen, QString(QChar(0x00A5)));
-    struct Row
-    {
-        const char *name;
-        quint32 code;
-        bool yen;
-    };
-    const Row rows[] = {{"utf-8", 4, false},
-                        {"euc-jp", 3, false},
-                        {"plain shift-jis", 8, false},
-                        {"iso-2022-jp", 21, true},
-                        {"mac japanese", 0x80000001u, true},
-                        {"shift_jis x0213", 0x80000628u, true},
-                        {"shift_jis", 0x80000A01u, true}};
+    const std::tuple<const char *, quint32, bool> rows[] = {{"utf-8", 4, false},
+                                                            {"euc-jp", 3, false},
+                                                            {"plain shift-jis", 8, false},
+                                                            {"iso-2022-jp", 21, true},
+                                                            {"mac japanese", 0x80000001u, true},
+                                                            {"shift_jis x0213", 0x80000628u, true},
+                                                            {"shift_jis", 0x80000A01u, true}};
     const QString text = u"a\u00a0b \\emph{c}"_s;
-    for (const Row &row : rows) {
-        const QString out = BibFileWriter::finishText(text, row.code);
-        EXPECT_FALSE(out.contains(QChar(0x00A0))) << row.name;
-        EXPECT_TRUE(out.startsWith(u"a b "_s)) << row.name;
-        EXPECT_EQ(out.contains(u'\\'), !row.yen) << row.name;
-        EXPECT_EQ(out.contains(yen), row.yen) << row.name;
+    for (const auto &[name, code, yenWritten] : rows) {
+        const QString out = BibFileWriter::finishText(text, code);
+        EXPECT_TRUE(out.startsWith(u"a b "_s)) << name; // no no-break space left
+        EXPECT_EQ(out.contains(u'\\'), !yenWritten) << name;
+        EXPECT_EQ(out.contains(yen), yenWritten) << name;
     }
 }
 
 TEST(BibFileWriterEncode, lossyButNeverFailingForKnownEncodings)
 {
-    struct Row
-    {
-        const char *name;
-        quint32 code;
-        QString text;
-        QByteArray expected;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, quint32, QString, QByteArray> rows[] = {
         {"utf-8", 4, u"Gr\u00fc\u00df"_s, QByteArray("Gr\xc3\xbc\xc3\x9f")},
         {"utf-8 Japanese", 4, u"\u65e5\u672c"_s, QByteArray("\xe6\x97\xa5\xe6\x9c\xac")},
         {"utf-8 beyond the first plane", 4, u"\u65e5\U0001F600"_s,
@@ -190,10 +159,7 @@ TEST(BibFileWriterEncode, lossyButNeverFailingForKnownEncodings)
          QByteArray("\x5c"
                     "a")},
     };
-    for (const Row &row : rows) {
-        const auto bytes = BibFileWriter::finishAndEncode(row.text, row.code);
-        ASSERT_TRUE(bytes.has_value()) << row.name;
-        EXPECT_EQ(*bytes, row.expected) << row.name;
-    }
+    for (const auto &[name, code, text, expected] : rows)
+        EXPECT_EQ(BibFileWriter::finishAndEncode(text, code), expected) << name;
     EXPECT_FALSE(BibFileWriter::encodeText(u"x"_s, 0x7fff1234u).has_value());
 }

@@ -8,7 +8,10 @@
 #include "storage/LibraryGroup.h"
 #include "storage/LocalDatabase.h"
 
+#include <QRegularExpression>
 #include <QSet>
+
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -47,7 +50,7 @@ std::unique_ptr<BibDatabase> namedGroup(const QString &name)
 
 // ---- the tree dictionary
 
-TEST(DatabaseTree, unknownKindsAndWrongPlacesAreSkipped)
+TEST(DatabaseTree, unknownKindsWrongPlacesAndMissingFilesAreSkipped)
 {
     const QVariantMap library = group(2, {}, u"L1"_s);
     const QVariantMap root =
@@ -59,15 +62,10 @@ TEST(DatabaseTree, unknownKindsAndWrongPlacesAreSkipped)
     EXPECT_EQ(tree->childAtIndex(0)->numberOfChildren(), 0); // the database group holds no library
     EXPECT_TRUE(tree->childAtIndex(1)->isLibraryGroup());
     EXPECT_EQ(tree->childAtIndex(1)->uniqueID(), u"L1"_s);
-}
-
-TEST(DatabaseTree, missingDatabaseFileIsLeftOut)
-{
-    AlertPresenter::install(nullptr);
+    // A database whose file is missing is left out, with an alert.
     ScriptedAlertPresenter presenter;
-    const QVariantMap database{{u"kind"_s, 5}, {u"Full Path"_s, u"/no/such/file.bib"_s}};
-    auto tree =
-        BibDatabase::createRootNodeWithDictionary(group(0, {node(group(1, {node(database)}))}));
+    const QVariantMap missing{{u"kind"_s, 5}, {u"Full Path"_s, u"/no/such/file.bib"_s}};
+    tree = BibDatabase::createRootNodeWithDictionary(group(0, {node(group(1, {node(missing)}))}));
     EXPECT_EQ(tree->childAtIndex(0)->numberOfChildren(), 0);
     EXPECT_EQ(presenter.requests().size(), 1u);
 }
@@ -107,12 +105,10 @@ TEST(DatabaseTree, treeDictionaryRoundTrips)
 TEST(DatabaseTree, uniqueIDsHaveTheirAlphabetAndDiffer)
 {
     QSet<QString> seen;
+    static const QRegularExpression form(u"^[0-9a-zA-Z]{32}$"_s);
     for (int i = 0; i < 200; ++i) {
         const QString id = DatabaseProperties::generateUniqueID();
-        ASSERT_EQ(id.size(), 32);
-        for (QChar c : id)
-            ASSERT_TRUE((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') ||
-                        (c >= u'A' && c <= u'Z'));
+        ASSERT_TRUE(form.match(id).hasMatch()) << id.toStdString();
         seen.insert(id);
     }
     EXPECT_EQ(seen.size(), 200);
@@ -120,33 +116,23 @@ TEST(DatabaseTree, uniqueIDsHaveTheirAlphabetAndDiffer)
 
 // ---- structure
 
-struct MoveCase
+// Moves as the outline drops: (node moved, index given, order after).
+TEST(DatabaseTree, moveWithinParentReorders)
 {
-    const char *name;
-    int moved;  // index of the node moved
-    int target; // index given to move
-    std::vector<QString> expected;
-};
-
-class MoveWithinParent : public testing::TestWithParam<MoveCase>
-{};
-
-TEST_P(MoveWithinParent, reordersAsTheOutlineDrops)
-{
-    BibDatabase root;
-    for (const char *name : {"a", "b", "c"})
-        root.insertChild(namedGroup(QString::fromUtf8(name)), -1);
-    root.move(root.childAtIndex(GetParam().moved), GetParam().target);
-    EXPECT_EQ(descriptions(root), GetParam().expected);
+    const std::tuple<int, int, std::vector<QString>> rows[] = {
+        {0, 3, {u"b"_s, u"c"_s, u"a"_s}},  // first to after the last
+        {0, 1, {u"a"_s, u"b"_s, u"c"_s}},  // first to one stays put
+        {2, 0, {u"c"_s, u"a"_s, u"b"_s}},  // last to the front
+        {0, -1, {u"b"_s, u"c"_s, u"a"_s}}, // -1 means last
+    };
+    for (const auto &[moved, target, expected] : rows) {
+        BibDatabase root;
+        for (const QString &name : {u"a"_s, u"b"_s, u"c"_s})
+            root.insertChild(namedGroup(name), -1);
+        root.move(root.childAtIndex(moved), target);
+        EXPECT_EQ(descriptions(root), expected) << moved << " to " << target;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, MoveWithinParent,
-    testing::Values(MoveCase{"firstToAfterLast", 0, 3, {u"b"_s, u"c"_s, u"a"_s}},
-                    MoveCase{"firstToOneStaysPut", 0, 1, {u"a"_s, u"b"_s, u"c"_s}},
-                    MoveCase{"lastToFront", 2, 0, {u"c"_s, u"a"_s, u"b"_s}},
-                    MoveCase{"minusOneMeansLast", 0, -1, {u"b"_s, u"c"_s, u"a"_s}}),
-    [](const auto &row) { return std::string(row.param.name); });
 
 TEST(DatabaseTree, moveToAnotherParentRebuildsBothLists)
 {
@@ -164,37 +150,19 @@ TEST(DatabaseTree, moveToAnotherParentRebuildsBothLists)
 
 // ---- items, keys and the author index
 
-class LoadedDatabase : public testing::Test
+TEST(DatabaseItems, authorIndexCountsEveryOccurrenceAndForgetsRemovedEntries)
 {
-protected:
-    void SetUp() override
-    {
-        database = fixture.load(
-            "@article{Smith2000, author = {Smith, John and Doe, Jane}, editor = {Smith, John},"
-            " title = {One}}\n@book{Other, author = {Roe, Richard and others}, title = {Two}}\n");
-        ASSERT_TRUE(database);
-    }
     BibFixture fixture;
-    std::unique_ptr<LocalDatabase> database;
-};
-
-TEST_F(LoadedDatabase, authorIndexCountsEveryOccurrenceAndSkipsOthers)
-{
+    auto database = fixture.load(
+        "@article{Smith2000, author = {Smith, John and Doe, Jane}, editor = {Smith, John},"
+        " title = {One}}\n@book{Other, author = {Roe, Richard and others}, title = {Two}}\n");
+    ASSERT_TRUE(database);
     const AuthorIndex *authors = database->allAuthors();
     ASSERT_TRUE(authors);
-    QStringList names = authors->keys();
-    names.sort();
-    EXPECT_EQ(names.size(), 3);
-    for (auto it = authors->cbegin(); it != authors->cend(); ++it) {
-        if (it.key().contains(u"Smith"))
-            EXPECT_EQ(it->items.size(), 2u); // author and editor of the same entry
-        else
-            EXPECT_EQ(it->items.size(), 1u);
-    }
-}
-
-TEST_F(LoadedDatabase, removingAnEntryDropsItsNamesAndKey)
-{
+    // "others" is no name; the author and editor of one entry count twice.
+    EXPECT_EQ(authors->size(), 3);
+    for (auto it = authors->cbegin(); it != authors->cend(); ++it)
+        EXPECT_EQ(it->items.size(), it.key().contains(u"Smith") ? 2u : 1u);
     const BibItemPtr item = database->bibItemForKey(u"Other"_s);
     ASSERT_TRUE(item);
     EXPECT_TRUE(database->removeBibItem(item, false));
@@ -204,49 +172,30 @@ TEST_F(LoadedDatabase, removingAnEntryDropsItsNamesAndKey)
     EXPECT_TRUE(database->isDirty());
 }
 
-struct UniqueKeyCase
+// The suffix scheme: (keys in the file, key asked for, index of the entry
+// asking or -1, key given).
+TEST(DatabaseItems, uniqueBibKeyFollowsTheSuffixScheme)
 {
-    const char *name;
-    QStringList existing;
-    const char *asked;
-    int itemIndex; // -1: no item
-    const char *expected;
-};
-
-class UniqueBibKey : public testing::TestWithParam<UniqueKeyCase>
-{};
-
-TEST_P(UniqueBibKey, followsTheSuffixScheme)
-{
-    QByteArray bytes;
-    for (const QString &key : GetParam().existing)
-        bytes += "@misc{" + key.toUtf8() + ", title = {x}}\n";
-    BibFixture fixture;
-    auto database = fixture.load(bytes);
-    ASSERT_TRUE(database);
-    const BibItem *item =
-        GetParam().itemIndex >= 0 ? (*database->allItems())[GetParam().itemIndex].get() : nullptr;
-    EXPECT_EQ(database->uniqueBibKey(QString::fromUtf8(GetParam().asked), item),
-              QString::fromUtf8(GetParam().expected));
+    const std::tuple<QByteArray, QString, int, QString> rows[] = {
+        {"a", u"Smith2000"_s, -1, u"Smith2000"_s},
+        {"Smith2000", u"Smith2000"_s, -1, u"Smith2000.1"_s},
+        {"Smith2000 Smith2000.1", u"Smith2000"_s, -1, u"Smith2000.2"_s},
+        {"Smith2000.1", u"Smith2000"_s, -1, u"Smith2000.2"_s},          // bare key not given out
+        {"Smith2000 Smith2000.1", u"Smith2000"_s, 1, u"Smith2000.1"_s}, // the holder keeps it
+        {"Smith2000", u"Smith2000"_s, 0, u"Smith2000"_s},
+        {"a", u""_s, -1, u"untitled1"_s},
+    };
+    for (const auto &[existing, asked, index, expected] : rows) {
+        QByteArray bytes;
+        for (const QByteArray &key : existing.split(' '))
+            bytes += "@misc{" + key + ", title = {x}}\n";
+        BibFixture fixture;
+        auto database = fixture.load(bytes);
+        ASSERT_TRUE(database);
+        const BibItem *item = index >= 0 ? (*database->allItems())[index].get() : nullptr;
+        EXPECT_EQ(database->uniqueBibKey(asked, item), expected) << existing.constData();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, UniqueBibKey,
-    testing::Values(
-        UniqueKeyCase{"freeKeyStays", {u"a"_s}, "Smith2000", -1, "Smith2000"},
-        UniqueKeyCase{"takenKeyGetsFirstSuffix", {u"Smith2000"_s}, "Smith2000", -1, "Smith2000.1"},
-        UniqueKeyCase{
-            "secondSibling", {u"Smith2000"_s, u"Smith2000.1"_s}, "Smith2000", -1, "Smith2000.2"},
-        UniqueKeyCase{
-            "bareKeyNotGivenWhenSiblingExists", {u"Smith2000.1"_s}, "Smith2000", -1, "Smith2000.2"},
-        UniqueKeyCase{"holderKeepsItsSibling",
-                      {u"Smith2000"_s, u"Smith2000.1"_s},
-                      "Smith2000",
-                      1,
-                      "Smith2000.1"},
-        UniqueKeyCase{"holderKeepsItsKey", {u"Smith2000"_s}, "Smith2000", 0, "Smith2000"},
-        UniqueKeyCase{"emptyKeyIsUntitled", {u"a"_s}, "", -1, "untitled1"}),
-    [](const auto &row) { return std::string(row.param.name); });
 
 TEST(DatabaseItems, copiedEntryLosesItsNumericSuffix)
 {
@@ -263,22 +212,15 @@ TEST(DatabaseItems, copiedEntryLosesItsNumericSuffix)
     EXPECT_EQ(source->bibItemForKey(u"smith2000.2"_s)->fieldDataForEdit(u"title"_s), u"Src"_s);
 }
 
-TEST(DatabaseItems, newEntryGetsTheNumberedUntitledKey)
-{
-    BibFixture fixture;
-    auto database = fixture.load("@misc{a, title = {x}}\n");
-    ASSERT_TRUE(database);
-    const BibItemPtr item = database->appendNewBibItemWithType(u"BOOK"_s);
-    ASSERT_TRUE(item);
-    EXPECT_EQ(item->bibKey(), u"untitled2"_s);
-    EXPECT_EQ(database->bibItemForKey(u"untitled2"_s), item);
-}
-
-TEST(DatabaseItems, replaceBibKeyMovesTheIndexEntry)
+TEST(DatabaseItems, newEntryGetsTheNumberedUntitledKeyAndAChangedKeyMovesInTheIndex)
 {
     BibFixture fixture;
     auto database = fixture.load("@misc{old, title = {x}}\n");
     ASSERT_TRUE(database);
+    const BibItemPtr added = database->appendNewBibItemWithType(u"BOOK"_s);
+    ASSERT_TRUE(added);
+    EXPECT_EQ(added->bibKey(), u"untitled2"_s);
+    EXPECT_EQ(database->bibItemForKey(u"untitled2"_s), added);
     const BibItemPtr item = database->bibItemForKey(u"old"_s);
     EXPECT_TRUE(item->setFieldData(u"new"_s, u"bibkey"_s));
     EXPECT_EQ(database->bibItemForKey(u"new"_s), item);

@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <map>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -65,15 +67,7 @@ enum class Mix
 
 const char *mixName(Mix mix)
 {
-    switch (mix) {
-    case Mix::Entries:
-        return "entries";
-    case Mix::OneInFour:
-        return "one in four";
-    case Mix::NamesOnly:
-        return "names only";
-    }
-    return "";
+    return std::array{"entries", "one in four", "names only"}[static_cast<size_t>(mix)];
 }
 
 QStringList authorsOf(const QString &text)
@@ -187,13 +181,7 @@ TEST(EncodingDetection, legacyEncodedBibliographiesDecodeAsWritten)
 // The signs of a wrong decoding, each on its own.
 TEST(EncodingDetection, implausibilityCountsTheSignsOfAWrongDecoding)
 {
-    struct Row
-    {
-        const char *name;
-        QString text;
-        bool plausible;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, bool> rows[] = {
         {"ascii", u"@article{k, title = {Plain}}"_s, true},
         {"french", u"L\u2019\u00e9volution des pratiques \u2013 \u00ab enqu\u00eate \u00bb"_s,
          true},
@@ -210,8 +198,8 @@ TEST(EncodingDetection, implausibilityCountsTheSignsOfAWrongDecoding)
         {"scriptsMixed", u"\u0430\u03b1"_s, false},
         {"halfWidthKatakana", u"\uff86\uff8e\uff9d"_s, false},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(TextPlausibility::implausibility(row.text) == 0, row.plausible) << row.name;
+    for (const auto &[name, text, plausible] : rows)
+        EXPECT_EQ(TextPlausibility::implausibility(text) == 0, plausible) << name;
     EXPECT_TRUE(TextPlausibility::isCommonHan(U'\u6d4b'));  // GB 2312 level 1
     EXPECT_TRUE(TextPlausibility::isCommonHan(U'\u81fa'));  // Big5 common
     EXPECT_FALSE(TextPlausibility::isCommonHan(U'\u9f98')); // rare
@@ -239,23 +227,11 @@ TEST(EncodingDetection, cyrillicBibliographyIsReadAndSavedInWindows1251)
         u"\u0410\u0439\u0432\u0430\u0437\u044f\u043d"_s, TextEncodings::WindowsCP1251)));
 }
 
-// The small GBK file of other parsers' tests: ten Chinese characters.
-TEST(EncodingDetection, smallGbkFileIsReadAsChinese)
-{
-    const QString text = u"@ARTICLE{\u51ef\u64922013,\n  author = {\u51ef\u6492},\n"
-                         "  title = {Test Title},\n  year = {2013},\n"
-                         "  journal = {\u6d4b\u8bd5\u671f\u520a}\n}\n"_s;
-    const QByteArray bytes = TextEncodings::encode(text, 0x80000631u);
-    const EncodingSniffer::Reading reading =
-        EncodingSniffer::readInAnotherEncoding(bytes, TextEncodings::UTF8);
-    EXPECT_EQ(reading.text, text);
-    EXPECT_FALSE(reading.repaired);
-}
-
 // Curly quotes and dashes (bytes 0x80-0x9F) are Windows Latin 1, never the
-// control characters of ISO Latin 1; whether Latin 1 was the file's encoding
-// or the bytes were found not to be UTF-8.
-TEST(EncodingDetection, windowsLatin1IsPreferredWhenItsPunctuationOccurs)
+// control characters of ISO Latin 1, whether Latin 1 was the file's encoding
+// or the bytes were found not to be UTF-8; the small GBK file of other
+// parsers' tests (ten Chinese characters) reads as Chinese.
+TEST(EncodingDetection, shortFilesInOtherEncodingsReadAsTheirText)
 {
     const QByteArray curly = "@misc{k, title = {\x93Quoted\x94 \x96 caf\xE9}}\n";
     EXPECT_EQ(EncodingSniffer::windowsLatin1Instead(curly, TextEncodings::ISOLatin1),
@@ -265,39 +241,41 @@ TEST(EncodingDetection, windowsLatin1IsPreferredWhenItsPunctuationOccurs)
               TextEncodings::ISOLatin1);
     EXPECT_EQ(EncodingSniffer::windowsLatin1Instead(curly, TextEncodings::ISOLatin2),
               TextEncodings::ISOLatin2);
-
-    const EncodingSniffer::Reading reading =
-        EncodingSniffer::readInAnotherEncoding(curly, TextEncodings::UTF8);
-    EXPECT_EQ(reading.encoding, TextEncodings::WindowsCP1252);
-    EXPECT_EQ(reading.text, u"@misc{k, title = {\u201cQuoted\u201d \u2013 caf\u00e9}}\n"_s);
+    const QString chinese = u"@ARTICLE{\u51ef\u64922013,\n  author = {\u51ef\u6492},\n"
+                            "  title = {Test Title},\n  year = {2013},\n"
+                            "  journal = {\u6d4b\u8bd5\u671f\u520a}\n}\n"_s;
+    const std::tuple<QByteArray, QString, quint32> rows[] = {
+        {curly, u"@misc{k, title = {\u201cQuoted\u201d \u2013 caf\u00e9}}\n"_s,
+         TextEncodings::WindowsCP1252},
+        {TextEncodings::encode(chinese, 0x80000631u), chinese, 0x80000631u},
+    };
+    for (const auto &[bytes, text, code] : rows) {
+        const EncodingSniffer::Reading reading =
+            EncodingSniffer::readInAnotherEncoding(bytes, TextEncodings::UTF8);
+        EXPECT_EQ(reading.text, text);
+        EXPECT_EQ(reading.encoding, code);
+        EXPECT_FALSE(reading.repaired);
+    }
 }
 
 // Stray bytes are read as Windows Latin 1 inside UTF-8 only when they are few
 // and stand alone; a run of them is text in another encoding.
 TEST(EncodingDetection, strayBytesAreRepairedOnlyWhenFewAndIsolated)
 {
-    struct Row
-    {
-        const char *name;
-        QByteArray bytes;
-        bool repaired;
-    };
     const QByteArray utf8 = "@misc{a, title = {na\xC3\xAFve \xC3\xA9t\xC3\xA9 \xE2\x80\x93 "
                             "\xC3\xBC\xC3\xB6}}\n";
-    const Row rows[] = {
+    const std::tuple<const char *, QByteArray, bool> rows[] = {
         {"oneStrayLatin1Letter", utf8 + "% caf\xE9\n", true},
         {"twoApart", utf8 + "% caf\xE9 na\xEFve\n", true},
         {"runOfThree", utf8 + "% \xC8\xE2\xE0\xED\xEE\xE2\n", false},
         {"noUtf8AtAll", "@misc{a, title = {caf\xE9 M\xFCller}}\n", false},
     };
-    for (const Row &row : rows) {
+    for (const auto &[name, bytes, repaired] : rows) {
         QString text;
-        const EncodingSniffer::Repair repair =
-            EncodingSniffer::decodeUtf8Repairing(row.bytes, text);
-        EXPECT_GT(repair.strayBytes, 0) << row.name;
-        EXPECT_EQ(EncodingSniffer::readInAnotherEncoding(row.bytes, TextEncodings::UTF8).repaired,
-                  row.repaired)
-            << row.name;
+        EXPECT_GT(EncodingSniffer::decodeUtf8Repairing(bytes, text).strayBytes, 0) << name;
+        EXPECT_EQ(EncodingSniffer::readInAnotherEncoding(bytes, TextEncodings::UTF8).repaired,
+                  repaired)
+            << name;
     }
 }
 
@@ -310,25 +288,22 @@ TEST(EncodingDetection, forcedEncodingIsUsedAndAFailureReadsNothing)
     BibFixture fixture;
     const QString path = fixture.write(u"ru.bib"_s, bytes);
 
-    auto koi = LocalDatabase::localDatabaseWithFile(path, false);
-    ASSERT_TRUE(koi);
-    koi->setReadEncoding(0x80000A02u);
-    koi->startLoading();
-    koi->waitForLoading();
-    koi->setWaitingStatus(0);
+    const auto readIn = [&path](quint32 code) {
+        auto database = LocalDatabase::localDatabaseWithFile(path, false);
+        database->setReadEncoding(code);
+        database->startLoading();
+        database->waitForLoading();
+        database->setWaitingStatus(0);
+        return database;
+    };
+    auto koi = readIn(0x80000A02u);
     EXPECT_EQ(koi->encoding(), 0x80000A02u);
     EXPECT_FALSE(koi->readIncomplete());
     EXPECT_FALSE(keysOf(*koi).isEmpty());
-
-    auto utf8 = LocalDatabase::localDatabaseWithFile(path, false);
-    ASSERT_TRUE(utf8);
-    utf8->setReadEncoding(TextEncodings::UTF8);
-    utf8->startLoading();
-    utf8->waitForLoading();
-    utf8->setWaitingStatus(0);
+    auto utf8 = readIn(TextEncodings::UTF8);
     EXPECT_TRUE(utf8->readIncomplete());
     EXPECT_TRUE(keysOf(*utf8).isEmpty());
-    ASSERT_EQ(errorsOf(*utf8).size(), 1);
+    EXPECT_EQ(errorsOf(*utf8).size(), 1);
 }
 
 // Detection names: both detectors' spellings map to the table's codes.

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "storage/FilePathFormatConvert.h"
 #include "storage/FileUtilities.h"
 
@@ -7,46 +8,27 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 TEST(FilePathFormatConvert, volumePathsBecomeUnixPaths)
 {
-    struct Row
-    {
-        const char *name;
-        QString path;
-        QStringList mounts;
-        QString expected;
+    const QStringList data = {u"/Volumes/Data"_s};
+    // (path, mounted volumes, Unix path)
+    const std::tuple<QString, QStringList, QString> rows[] = {
+        {u"papers/x.pdf"_s, data, u"papers/x.pdf"_s}, // no colon
+        {u"Data:papers:x.pdf"_s, data, u"/Volumes/Data/papers/x.pdf"_s},
+        {u"Data:x.pdf"_s, {u"/media/me/Data/"_s}, u"/media/me/Data/x.pdf"_s},
+        {u"Data:papers:x.pdf"_s, {u"/mnt/Other"_s}, u"/papers/x.pdf"_s}, // unknown volume
+        {u"x:a.pdf"_s, {u"/"_s}, u"/a.pdf"_s}, // the root is never a volume
+        {u"/home/me/paper: a study.pdf"_s, data, u"/home/me/paper: a study.pdf"_s},
+        {u"~/a:b.pdf"_s, {}, u"~/a:b.pdf"_s},
+        {u"https://example.org/a.pdf"_s, {}, u"https://example.org/a.pdf"_s},
     };
-    const Row rows[] = {
-        {"no colon is unchanged", u"papers/x.pdf"_s, {u"/Volumes/Data"_s}, u"papers/x.pdf"_s},
-        {"mounted volume",
-         u"Data:papers:x.pdf"_s,
-         {u"/Volumes/Data"_s},
-         u"/Volumes/Data/papers/x.pdf"_s},
-        {"mount with trailing slash",
-         u"Data:x.pdf"_s,
-         {u"/media/me/Data/"_s},
-         u"/media/me/Data/x.pdf"_s},
-        {"unknown volume starts at root",
-         u"Data:papers:x.pdf"_s,
-         {u"/mnt/Other"_s},
-         u"/papers/x.pdf"_s},
-        {"root is never a volume", u"x:a.pdf"_s, {u"/"_s}, u"/a.pdf"_s},
-        {"absolute path with a colon in a name",
-         u"/home/me/paper: a study.pdf"_s,
-         {u"/Volumes/Data"_s},
-         u"/home/me/paper: a study.pdf"_s},
-        {"home path with a colon", u"~/a:b.pdf"_s, {}, u"~/a:b.pdf"_s},
-        {"url", u"https://example.org/a.pdf"_s, {}, u"https://example.org/a.pdf"_s},
-    };
-    for (const Row &row : rows)
-        EXPECT_EQ(FilePathFormatConvert::convertToUnix(row.path, row.mounts), row.expected)
-            << row.name;
-}
-
-TEST(FilePathFormatConvert, mountedVolumesNeverIncludeTheRoot)
-{
+    for (const auto &[path, mounts, expected] : rows)
+        EXPECT_EQ(FilePathFormatConvert::convertToUnix(path, mounts), expected)
+            << path.toStdString();
     EXPECT_FALSE(FilePathFormatConvert::mountedVolumePaths().contains(u"/"_s));
 }
 
@@ -54,10 +36,7 @@ TEST(FileUtilities, resolvesSymbolicLinksOnly)
 {
     QTemporaryDir dir;
     const QString real = dir.filePath(u"real.bib"_s);
-    {
-        QFile file(real);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
+    QfTest::writeAll(real, {});
     const QString link = dir.filePath(u"link.bib"_s);
     const QString chain = dir.filePath(u"chain.bib"_s);
     ASSERT_TRUE(QFile::link(real, link));

@@ -68,6 +68,11 @@ TEST(LoadingCoordinator, severalFilesLoadAtOnceAndOpenInTheTree)
     EXPECT_EQ(coordinator.databaseNode()->numItems(), 2000);
     EXPECT_FALSE(coordinator.isLoading());
     EXPECT_FALSE(coordinator.initialLoading());
+    // Removing a database takes its entries out of the group; the group nodes stay.
+    ASSERT_TRUE(coordinator.removeDatabase(nodes[0]));
+    EXPECT_EQ(coordinator.databaseNode()->numItems(), 1500);
+    EXPECT_FALSE(coordinator.removeDatabase(coordinator.databaseNode()));
+    EXPECT_FALSE(coordinator.removeDatabase(coordinator.rootNode()));
 }
 
 // Opening a file already open gives its node; a missing file is refused with an alert.
@@ -124,22 +129,6 @@ TEST(LoadingCoordinator, stoppingLoadsAndClosingTheTreeIsSafe)
     SUCCEED();
 }
 
-TEST(LoadingCoordinator, removingALoadedDatabaseTakesItsItemsOutOfTheGroup)
-{
-    BibFixture fixture;
-    LoadingCoordinator coordinator;
-    LocalDatabase *a =
-        coordinator.appendLocalDatabase(fixture.write(u"a.bib"_s, entries(5, "a")), false);
-    coordinator.appendLocalDatabase(fixture.write(u"b.bib"_s, entries(7, "b")), false);
-    ASSERT_TRUE(waitUntilLoaded(coordinator));
-    EXPECT_EQ(coordinator.databaseNode()->numItems(), 12);
-    auto removed = coordinator.removeDatabase(a);
-    ASSERT_TRUE(removed);
-    EXPECT_EQ(coordinator.databaseNode()->numItems(), 7);
-    EXPECT_FALSE(coordinator.removeDatabase(coordinator.databaseNode()));
-    EXPECT_FALSE(coordinator.removeDatabase(coordinator.rootNode()));
-}
-
 TEST(LoadingCoordinator, treeIsRebuiltFromTheStoredDictionary)
 {
     LoadingCoordinator coordinator;
@@ -174,9 +163,8 @@ TEST(LoadingErrorAlert, titleCountsTheErrors)
 {
     LocalDatabase database;
     database.properties().setDescription(u"refs"_s);
-    const QStringList one{u"e1"_s};
     const QStringList two{u"e1"_s, u"e2"_s};
-    EXPECT_EQ(LoadingErrorAlert::titleFor(database, one),
+    EXPECT_EQ(LoadingErrorAlert::titleFor(database, {u"e1"_s}),
               Texts::format(u"LoadingErrors1", {u"refs"_s}));
     EXPECT_EQ(LoadingErrorAlert::titleFor(database, two),
               Texts::format(u"LoadingErrors", {u"2"_s, u"refs"_s}));

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 TEST(LocalDatabaseProperties, pathsAreDerivedFromTheFullPath)
@@ -13,21 +15,8 @@ TEST(LocalDatabaseProperties, pathsAreDerivedFromTheFullPath)
     EXPECT_EQ(p.filePath(), u"/u/me/bib"_s);
     EXPECT_EQ(p.fileName(), u"refs.bib"_s);
     EXPECT_EQ(p.description(), u"refs"_s);
-    p.setDescription(u"Mine"_s);
-    EXPECT_EQ(p.description(), u"Mine"_s);
-}
-
-TEST(LocalDatabaseProperties, fullAndRelativePaths)
-{
-    LocalDatabaseProperties p;
-    p.setFullPath(u"/u/me/bib/refs.bib"_s);
-    struct Row
-    {
-        QString in;
-        QString full;
-        QString relative;
-    };
-    const Row rows[] = {
+    // (path given, full path, relative path)
+    const std::tuple<QString, QString, QString> rows[] = {
         {u"papers/a.pdf"_s, u"/u/me/bib/papers/a.pdf"_s, u"papers/a.pdf"_s},
         {u"/x/a.pdf"_s, u"/x/a.pdf"_s, u"/x/a.pdf"_s},
         {u"Disk:a.pdf"_s, u"Disk:a.pdf"_s, u"Disk:a.pdf"_s},
@@ -35,17 +24,15 @@ TEST(LocalDatabaseProperties, fullAndRelativePaths)
         {u"/u/me/bib"_s, u"/u/me/bib"_s, u""_s},
         {u"/u/me/bibliography/a.pdf"_s, u"/u/me/bibliography/a.pdf"_s,
          u"/u/me/bibliography/a.pdf"_s},
+        {QString(), u"/u/me/bib"_s, QString()},
     };
-    for (const Row &row : rows) {
-        EXPECT_EQ(p.fullPathOfFile(row.in), row.full) << row.in.toStdString();
-        EXPECT_EQ(p.relativePathOfFile(row.in), row.relative) << row.in.toStdString();
+    for (const auto &[in, full, relative] : rows) {
+        EXPECT_EQ(p.fullPathOfFile(in), full) << in.toStdString();
+        if (!in.isEmpty()) {
+            EXPECT_EQ(p.relativePathOfFile(in), relative) << in.toStdString();
+        }
     }
-    EXPECT_EQ(p.fullPathOfFile(QString()), u"/u/me/bib"_s);
-}
-
-TEST(LocalDatabaseProperties, homeFolderIsWrittenAsTilde)
-{
-    LocalDatabaseProperties p;
+    // The home folder is written as a tilde.
     p.setFullPath(QDir::homePath() + u"/bib/refs.bib"_s);
     EXPECT_EQ(p.relativeFilePath(), u"~/bib"_s);
 }
@@ -69,16 +56,12 @@ TEST(LocalDatabaseProperties, dictionaryRoundTripsEveryField)
     EXPECT_EQ(again->encoding(), 0x80000A01u);
     EXPECT_EQ(again->uniqueID(), p.uniqueID());
     EXPECT_EQ(written.value(u"kind"_s).toInt(), 5);
-}
-
-TEST(LocalDatabaseProperties, copyKeepsAbsentTextsAbsent)
-{
-    LocalDatabaseProperties p;
-    p.setFullPath(u"/a/b.bib"_s);
-    auto copy = LocalDatabaseProperties::propertiesWithProperties(p);
-    EXPECT_EQ(copy->fullPath(), u"/a/b.bib"_s);
+    // A copy has an identity of its own and keeps absent texts absent.
+    auto copy = LocalDatabaseProperties::propertiesWithProperties(LocalDatabaseProperties());
     EXPECT_TRUE(copy->privilegedHost().isEmpty());
-    EXPECT_NE(copy->uniqueID(), p.uniqueID());
+    EXPECT_NE(LocalDatabaseProperties::propertiesWithProperties(p)->uniqueID(), p.uniqueID());
+    EXPECT_EQ(LocalDatabaseProperties::propertiesWithProperties(p)->fullPath(),
+              u"/u/me/refs.bib"_s);
 }
 
 TEST(LocalDatabaseProperties, writeReservation)
@@ -86,14 +69,7 @@ TEST(LocalDatabaseProperties, writeReservation)
     const QString host = LocalDatabaseProperties::computerName();
     const QString user = LocalDatabaseProperties::consoleUserName();
     ASSERT_FALSE(user.isEmpty());
-    struct Row
-    {
-        const char *name;
-        QString host;
-        QString user;
-        bool allowed;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, QString, bool> rows[] = {
         {"none", {}, {}, true},
         {"thisHostAnyUser", host, {}, true},
         {"thisHostThisUser", host, user, true},
@@ -102,10 +78,10 @@ TEST(LocalDatabaseProperties, writeReservation)
         {"anyHostThisUser", {}, user, true},
         {"anyHostOtherUser", {}, u"someone-else"_s, false},
     };
-    for (const Row &row : rows) {
+    for (const auto &[name, reservedHost, reservedUser, allowed] : rows) {
         LocalDatabaseProperties p;
-        p.setPrivilegedHost(row.host);
-        p.setPrivilegedUser(row.user);
-        EXPECT_EQ(p.hasPrivilegeToWrite(), row.allowed) << row.name;
+        p.setPrivilegedHost(reservedHost);
+        p.setPrivilegedUser(reservedUser);
+        EXPECT_EQ(p.hasPrivilegeToWrite(), allowed) << name;
     }
 }

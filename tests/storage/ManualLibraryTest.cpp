@@ -1,6 +1,7 @@
 #include "storage/ManualLibrary.h"
 
 #include "LibraryTestSupport.h"
+#include "TestFiles.h"
 #include "core/AlertPresenter.h"
 #include "core/ArchiveJson.h"
 #include "storage/SmartLibrary.h"
@@ -35,6 +36,20 @@ QVariantMap storedContent(const ManualLibrary &library)
         .toMap();
 }
 
+// The tree entry of a library "Picked" holding `fromA` of A (`rowsA`) and
+// `fromB` of B, saved; the databases are closed again.
+QVariantMap savedLibrary(const QStringList &rowsA, const QString &fromA, const QString &fromB)
+{
+    LibraryTree tree;
+    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, rowsA));
+    LocalDatabase *b = tree.open(LibraryTree::makeDatabase(u"B"_s, kRowsB));
+    ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibraryWithName(u"Picked"_s));
+    EXPECT_TRUE(library->addCopyOfBibItem(a->bibItemForKey(fromA)));
+    EXPECT_TRUE(library->addCopyOfBibItem(b->bibItemForKey(fromB)));
+    EXPECT_TRUE(library->saveManualLibs());
+    return library->makeTreeDictionary().value(u"Database Tree Property"_s).toMap();
+}
+
 class ManualLibraryTest : public ::testing::Test
 {
 protected:
@@ -51,18 +66,7 @@ protected:
 
 TEST_F(ManualLibraryTest, membersSurviveARestartLiveOrStray)
 {
-    QVariantMap treeEntry;
-    {
-        LibraryTree tree;
-        LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
-        LocalDatabase *b = tree.open(LibraryTree::makeDatabase(u"B"_s, kRowsB));
-        ManualLibrary *library =
-            addLibrary(tree, ManualLibrary::manualLibraryWithName(u"Picked"_s));
-        ASSERT_TRUE(library->addCopyOfBibItem(a->bibItemForKey(u"a1"_s)));
-        ASSERT_TRUE(library->addCopyOfBibItem(b->bibItemForKey(u"b1"_s)));
-        ASSERT_TRUE(library->saveManualLibs());
-        treeEntry = library->makeTreeDictionary().value(u"Database Tree Property"_s).toMap();
-    }
+    const QVariantMap treeEntry = savedLibrary(kRowsA, u"a1"_s, u"b1"_s);
     // Restart with only A open.
     LibraryTree tree;
     LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
@@ -115,7 +119,7 @@ TEST_F(ManualLibraryTest, closingADatabaseKeepsItsMembersAsStrayEntriesThatAreWr
     EXPECT_EQ(record.value(u"bibtype"_s).toString().toLower(), u"book"_s);
 }
 
-TEST_F(ManualLibraryTest, addingTakesLiveEntriesOnly)
+TEST_F(ManualLibraryTest, addingTakesLiveEntriesOnlyAndRemovingLeavesThemInTheirDatabases)
 {
     LibraryTree tree;
     LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
@@ -126,14 +130,6 @@ TEST_F(ManualLibraryTest, addingTakesLiveEntriesOnly)
     const BibItemPtr added = library->addCopyOfBibItem(a->bibItemForKey(u"a1"_s));
     EXPECT_EQ(added.get(), a->bibItemForKey(u"a1"_s).get());
     EXPECT_TRUE(library->isDirty());
-}
-
-TEST_F(ManualLibraryTest, removingLeavesTheEntriesInTheirDatabases)
-{
-    LibraryTree tree;
-    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, kRowsA));
-    ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibrary());
-    library->addCopyOfBibItem(a->bibItemForKey(u"a1"_s));
     library->addCopyOfBibItem(a->bibItemForKey(u"a2"_s));
     EXPECT_EQ(library->removeBibItems(*a->allItems(), true), 2);
     EXPECT_EQ(library->numItems(), 0);
@@ -197,10 +193,7 @@ TEST_F(ManualLibraryTest, unreadableFileMakesNoLibrary)
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + u"/Broken.manlib"_s;
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not an archive");
-    file.close();
+    QfTest::writeAll(path, "not an archive");
     EXPECT_TRUE(ManualLibrary::manualLibraryWithFile(path) == nullptr);
     EXPECT_TRUE(ManualLibrary::manualLibraryWithDictionary(
                     {{u"unique ID"_s, u"Missing"_s}, {u"kind"_s, 4}}) == nullptr);
@@ -208,18 +201,8 @@ TEST_F(ManualLibraryTest, unreadableFileMakesNoLibrary)
 
 TEST_F(ManualLibraryTest, membersWithTheSameKeyFromTwoDatabasesAreBothKept)
 {
-    QVariantMap treeEntry;
-    {
-        LibraryTree tree;
-        LocalDatabase *a =
-            tree.open(LibraryTree::makeDatabase(u"A"_s, {u"shared|misc|title = {From A}"_s}));
-        LocalDatabase *b = tree.open(LibraryTree::makeDatabase(u"B"_s, kRowsB));
-        ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibrary());
-        library->addCopyOfBibItem(a->bibItemForKey(u"shared"_s));
-        library->addCopyOfBibItem(b->bibItemForKey(u"shared"_s));
-        ASSERT_TRUE(library->saveManualLibs());
-        treeEntry = library->makeTreeDictionary().value(u"Database Tree Property"_s).toMap();
-    }
+    const QVariantMap treeEntry =
+        savedLibrary({u"shared|misc|title = {From A}"_s}, u"shared"_s, u"shared"_s);
     LibraryTree tree;
     auto restored = ManualLibrary::manualLibraryWithDictionary(treeEntry);
     ASSERT_TRUE(restored);
@@ -235,30 +218,22 @@ TEST_F(ManualLibraryTest, membersWithTheSameKeyFromTwoDatabasesAreBothKept)
     EXPECT_EQ(titles, (QStringList{u"From A"_s, u"From B"_s}));
 }
 
-TEST_F(ManualLibraryTest, libraryFileGoesToTheTrash)
-{
-    LibraryTree tree;
-    ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibrary());
-    EXPECT_TRUE(library->trashLibDataFile()) << "no file: nothing to do";
-    library->setDirty(true);
-    ASSERT_TRUE(library->saveManualLibs());
-    const QString path = library->libraryFilePath();
-    ASSERT_TRUE(QFileInfo::exists(path));
-    EXPECT_TRUE(library->trashLibDataFile());
-    EXPECT_FALSE(QFileInfo::exists(path));
-}
-
-TEST_F(ManualLibraryTest, treeRebuildsManualLibrariesThroughTheFactory)
+// A saved library comes back through the tree's factory; its file goes to the trash.
+TEST_F(ManualLibraryTest, treeRebuildsManualLibrariesAndTheFileGoesToTheTrash)
 {
     SmartLibrary::registerLibraryKinds();
     LibraryTree tree;
     ManualLibrary *library = addLibrary(tree, ManualLibrary::manualLibraryWithName(u"Kept"_s));
+    EXPECT_TRUE(library->trashLibDataFile()) << "no file: nothing to do";
     library->setDirty(true);
     ASSERT_TRUE(library->saveManualLibs());
-    const QVariantMap stored = library->makeTreeDictionary();
     auto root = BibDatabase::createRootNodeWithDictionary(
-        {{u"Database Tree Children"_s, QVariantList{stored}}});
+        {{u"Database Tree Children"_s, QVariantList{library->makeTreeDictionary()}}});
     ASSERT_EQ(root->numberOfChildren(), 1);
     EXPECT_TRUE(root->firstChild()->isManualLib());
     EXPECT_EQ(root->firstChild()->description(), u"Kept"_s);
+    const QString path = library->libraryFilePath();
+    ASSERT_TRUE(QFileInfo::exists(path));
+    EXPECT_TRUE(library->trashLibDataFile());
+    EXPECT_FALSE(QFileInfo::exists(path));
 }

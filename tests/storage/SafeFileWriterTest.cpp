@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -78,60 +80,54 @@ protected:
 // Backups rotate newest first; gaps are filled without inventing backups.
 TEST_F(SafeFileWriterTest, rotatesBackupsNewestFirst)
 {
-    struct Row
-    {
-        const char *name;
-        QStringList before; // "suffix=content"; "" is the file itself
-        int backups;
-        QStringList after;
+    // Files before and after as "suffix=content"; "" is the file itself.
+    const std::tuple<const char *, int, const char *> rows[] = {
+        {"=now .1=one .2=two .3=three", 3, "=new .1=now .2=one .3=two"},
+        {"=now .2=two", 3, "=new .1=now .3=two"}, // a gap
+        {"=old", 0, "=new"},
+        {"", 5, "=new"}, // a new file
     };
-    const Row rows[] = {
-        {"three backups", {u"=now"_s, u".1=one"_s, u".2=two"_s, u".3=three"_s}, 3,
-         {u"=new"_s, u".1=now"_s, u".2=one"_s, u".3=two"_s}},
-        {"a gap", {u"=now"_s, u".2=two"_s}, 3, {u"=new"_s, u".1=now"_s, u".3=two"_s}},
-        {"no backups", {u"=old"_s}, 0, {u"=new"_s}},
-        {"a new file", {}, 5, {u"=new"_s}},
-    };
-    for (const Row &row : rows) {
+    for (const auto &[before, backups, expected] : rows) {
+        SCOPED_TRACE(before);
         QTemporaryDir local;
         const QString file = local.filePath(u"a.bib"_s);
-        for (const QString &entry : row.before)
+        for (const QString &entry : QString::fromUtf8(before).split(u' ', Qt::SkipEmptyParts))
             writeAll(file + entry.section(u'=', 0, 0), entry.section(u'=', 1).toUtf8());
         SafeFileWriter writer;
         SafeFileWriter::Failure failure;
-        ASSERT_TRUE(writer.writeFile(file, "new", row.backups, {}, failure))
-            << row.name << ": " << qPrintable(failure.detail);
+        ASSERT_TRUE(writer.writeFile(file, "new", backups, {}, failure))
+            << qPrintable(failure.detail);
         QStringList after;
-        for (const QString &name : QDir(local.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        for (const QString &name :
+             QDir(local.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name))
             after << name.mid(5) + u'=' + QString::fromUtf8(readAll(local.filePath(name)));
-        EXPECT_EQ(after, row.after) << row.name;
+        EXPECT_EQ(after.join(u' '), QString::fromUtf8(expected));
     }
 }
 
-TEST_F(SafeFileWriterTest, keepsThePermissionsOfTheReplacedFile)
-{
-    const QString file = path(u"a.bib"_s);
-    writeAll(file, "old");
-    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
-    ASSERT_TRUE(QFile::setPermissions(file, mode));
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
-    ASSERT_TRUE(writer.writeFile(file, "new", 1, {}, failure));
-    EXPECT_EQ(QFile::permissions(file) & 0x7077, mode & 0x7077);
-}
-
-TEST_F(SafeFileWriterTest, symbolicLinkStaysALinkAndItsTargetIsWritten)
+// The new file keeps the old one's permissions; a link stays a link to its
+// target, which is written; the verifier sees the bytes on disk.
+TEST_F(SafeFileWriterTest, replacedFileKeepsPermissionsAndLinksAndIsVerified)
 {
     const QString real = path(u"real.bib"_s);
     const QString link = path(u"link.bib"_s);
     writeAll(real, "old");
+    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(real, mode));
     ASSERT_TRUE(QFile::link(real, link));
+    QByteArray seen;
+    const auto verify = [&seen](const QByteArray &bytes, QString &) {
+        seen = bytes;
+        return true;
+    };
     SafeFileWriter writer;
     SafeFileWriter::Failure failure;
-    ASSERT_TRUE(writer.writeFile(link, "new", 1, {}, failure));
+    ASSERT_TRUE(writer.writeFile(link, "new", 1, verify, failure));
+    EXPECT_EQ(seen, "new");
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(readAll(real), "new");
     EXPECT_EQ(readAll(link + u".1"_s), "old");
+    EXPECT_EQ(QFile::permissions(real) & 0x7077, mode & 0x7077);
 }
 
 // Every way a write can fail leaves the file and its backups exactly as they were.
@@ -155,22 +151,23 @@ TEST_F(SafeFileWriterTest, failedWritesLeaveFileAndBackupsUntouched)
         {"rename fails", [] { return std::make_unique<RenameFailingWriter>(); }, {}, true},
     };
     for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
         QTemporaryDir local;
         const QString file = local.filePath(u"a.bib"_s);
         writeAll(file, "old");
         writeAll(file + u".1"_s, "one");
         auto writer = row.make();
         SafeFileWriter::Failure failure;
-        EXPECT_FALSE(writer->writeFile(file, "new contents", 2, row.verify, failure)) << row.name;
-        EXPECT_EQ(failure.key, u"BackupError_Save"_s) << row.name;
-        EXPECT_EQ(failure.path, file) << row.name;
-        EXPECT_EQ(readAll(file), "old") << row.name;
+        EXPECT_FALSE(writer->writeFile(file, "new contents", 2, row.verify, failure));
+        EXPECT_EQ(failure.key, u"BackupError_Save"_s);
+        EXPECT_EQ(failure.path, file);
+        EXPECT_EQ(readAll(file), "old");
         if (row.backupsMayRotate) {
-            EXPECT_EQ(readAll(file + u".1"_s), "old") << row.name;
-            EXPECT_EQ(readAll(file + u".2"_s), "one") << row.name;
+            EXPECT_EQ(readAll(file + u".1"_s), "old");
+            EXPECT_EQ(readAll(file + u".2"_s), "one");
         } else {
-            EXPECT_EQ(readAll(file + u".1"_s), "one") << row.name;
-            EXPECT_FALSE(QFile::exists(file + u".2"_s)) << row.name;
+            EXPECT_EQ(readAll(file + u".1"_s), "one");
+            EXPECT_FALSE(QFile::exists(file + u".2"_s));
         }
         const QStringList left =
             QDir(local.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -179,62 +176,59 @@ TEST_F(SafeFileWriterTest, failedWritesLeaveFileAndBackupsUntouched)
     }
 }
 
-TEST_F(SafeFileWriterTest, aFolderAtThePathIsRefusedBeforeAnythingMoves)
+// A folder at the path, or a path in a missing folder, is refused before anything moves.
+TEST_F(SafeFileWriterTest, aFolderOrAMissingFolderAtThePathIsRefused)
 {
-    const QString file = path(u"a.bib"_s);
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"a.bib"_s));
-    writeAll(file + u".1"_s, "one");
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
-    EXPECT_FALSE(writer.writeFile(file, "new", 2, {}, failure));
-    EXPECT_EQ(failure.key, u"BackupError_Save"_s);
-    EXPECT_TRUE(QFileInfo(file).isDir());
-    EXPECT_EQ(readAll(file + u".1"_s), "one");
+    writeAll(path(u"a.bib.1"_s), "one");
+    for (const QString &file : {path(u"a.bib"_s), path(u"no/such/folder/a.bib"_s)}) {
+        SafeFileWriter writer;
+        SafeFileWriter::Failure failure;
+        EXPECT_FALSE(writer.writeFile(file, "new", 2, {}, failure));
+        EXPECT_EQ(failure.key, u"BackupError_Save"_s);
+        EXPECT_EQ(failure.path, file);
+    }
+    EXPECT_TRUE(QFileInfo(path(u"a.bib"_s)).isDir());
+    EXPECT_EQ(readAll(path(u"a.bib.1"_s)), "one");
 }
 
 // A backup name that is a folder stops the save: nothing is written, moved or
 // removed, and the failure names the folder.
 TEST_F(SafeFileWriterTest, aFolderAmongTheBackupNamesIsNeverRemovedNorMoved)
 {
-    struct Row
-    {
-        const char *name;
-        int folderIndex;
-    };
-    const Row rows[] = {{"oldest", 3}, {"newest", 1}, {"middle", 2}};
-    for (const Row &row : rows) {
+    for (const int folderIndex : {3, 1, 2}) { // oldest, newest, middle
+        SCOPED_TRACE(folderIndex);
         QTemporaryDir local;
         const QString file = local.filePath(u"refs.bib"_s);
         writeAll(file, "now");
         for (int i = 1; i <= 3; ++i) {
             const QString backup = file + u'.' + QString::number(i);
-            if (i == row.folderIndex) {
+            if (i == folderIndex) {
                 ASSERT_TRUE(QDir().mkdir(backup));
                 writeAll(backup + u"/inside.txt"_s, "keep");
             } else {
                 writeAll(backup, QByteArray::number(i));
             }
         }
-        const QString folder = file + u'.' + QString::number(row.folderIndex);
+        const QString folder = file + u'.' + QString::number(folderIndex);
         SafeFileWriter writer;
         SafeFileWriter::Failure failure;
-        EXPECT_FALSE(writer.writeFile(file, "new", 3, {}, failure)) << row.name;
-        EXPECT_EQ(failure.key, u"BackupError_Folder"_s) << row.name;
-        EXPECT_EQ(failure.path, folder) << row.name;
-        EXPECT_EQ(readAll(file), "now") << row.name;
-        EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep") << row.name;
+        EXPECT_FALSE(writer.writeFile(file, "new", 3, {}, failure));
+        EXPECT_EQ(failure.key, u"BackupError_Folder"_s);
+        EXPECT_EQ(failure.path, folder);
+        EXPECT_EQ(readAll(file), "now");
+        EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep");
         for (int i = 1; i <= 3; ++i) {
-            if (i != row.folderIndex) {
-                EXPECT_EQ(readAll(file + u'.' + QString::number(i)), QByteArray::number(i))
-                    << row.name;
+            if (i != folderIndex) {
+                EXPECT_EQ(readAll(file + u'.' + QString::number(i)), QByteArray::number(i));
             }
         }
         // The rotation alone refuses as well.
-        EXPECT_FALSE(SafeFileWriter::rotateBackups(file, 3, failure)) << row.name;
-        EXPECT_TRUE(QFileInfo(folder).isDir()) << row.name;
+        EXPECT_FALSE(SafeFileWriter::rotateBackups(file, 3, failure));
+        EXPECT_TRUE(QFileInfo(folder).isDir());
         // With fewer backups the folder's name is not a backup name.
-        EXPECT_TRUE(writer.writeFile(file, "new", row.folderIndex - 1, {}, failure)) << row.name;
-        EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep") << row.name;
+        EXPECT_TRUE(writer.writeFile(file, "new", folderIndex - 1, {}, failure));
+        EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep");
     }
 }
 
@@ -253,32 +247,6 @@ TEST_F(SafeFileWriterTest, aLinkToAFolderAsOldestBackupRemovesOnlyTheLink)
     ASSERT_TRUE(writer.writeFile(file, "new", 1, {}, failure)) << qPrintable(failure.key);
     EXPECT_EQ(readAll(file + u".1"_s), "now");
     EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep");
-}
-
-TEST_F(SafeFileWriterTest, aMissingFolderFailsWithTheSaveError)
-{
-    const QString file = path(u"no/such/folder/a.bib"_s);
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
-    EXPECT_FALSE(writer.writeFile(file, "new", 2, {}, failure));
-    EXPECT_EQ(failure.key, u"BackupError_Save"_s);
-    EXPECT_EQ(failure.path, file);
-}
-
-TEST_F(SafeFileWriterTest, verifierSeesTheBytesOnDisk)
-{
-    const QString file = path(u"a.bib"_s);
-    QByteArray seen;
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
-    ASSERT_TRUE(writer.writeFile(
-        file, "payload", 0,
-        [&](const QByteArray &bytes, QString &) {
-            seen = bytes;
-            return true;
-        },
-        failure));
-    EXPECT_EQ(seen, "payload");
 }
 
 // The file is read back a megabyte at a time: a difference anywhere, a

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -91,24 +92,16 @@ TEST(SmartLibraryProperties, treeDictionaryAndCopyKeepEverySearchSetting)
 
 TEST(SmartLibraryProperties, updateCodeQuestions)
 {
-    struct Row
-    {
-        const char *name;
-        int code;
-        bool automaticSet, automaticUnset, manualSet, manualUnset;
-    };
-    const Row rows[] = {
-        {"kept current", 0, true, true, false, false},
-        {"filled at start-up", 1, true, false, false, true},
-        {"explicit only", 2, false, false, true, true},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
-        auto library = libraryWith({}, row.code);
-        EXPECT_EQ(library->automaticUpdateOnLaunch(true), row.automaticSet);
-        EXPECT_EQ(library->automaticUpdateOnLaunch(false), row.automaticUnset);
-        EXPECT_EQ(library->manualUpdateOnLaunch(true), row.manualSet);
-        EXPECT_EQ(library->manualUpdateOnLaunch(false), row.manualUnset);
+    // Per code (kept current, filled at start-up, explicit only): automatic
+    // update with the option set and unset, manual update with it set and unset.
+    const std::array<bool, 4> rows[] = {
+        {true, true, false, false}, {true, false, false, true}, {false, false, true, true}};
+    for (int code = 0; code < 3; ++code) {
+        auto library = libraryWith({}, code);
+        const std::array<bool, 4> got = {
+            library->automaticUpdateOnLaunch(true), library->automaticUpdateOnLaunch(false),
+            library->manualUpdateOnLaunch(true), library->manualUpdateOnLaunch(false)};
+        EXPECT_EQ(got, rows[code]) << code;
     }
 }
 
@@ -139,21 +132,6 @@ TEST(SmartLibraryMatching, allAnyTargetAndNoConditions)
 }
 
 // ---- collecting
-
-TEST(SmartLibraryCollect, codesOneAndTwoWaitForAnExplicitUpdateAfterStartUp)
-{
-    for (const int code : {1, 2}) {
-        SCOPED_TRACE(code);
-        LibraryTree tree;
-        SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}, code));
-        tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
-        library->waitForMerging();
-        EXPECT_TRUE(library->itemsSnapshot().empty());
-        library->updateSmartLibrary(&tree.databases());
-        library->waitForMerging();
-        EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), (QStringList{u"k1_0"_s, u"k1_3"_s}));
-    }
-}
 
 TEST(SmartLibraryCollect, targetedLibraryIgnoresOtherDatabasesOnOpenChangeAndClose)
 {
@@ -194,37 +172,25 @@ TEST(SmartLibraryConcurrency, sameEntriesHoweverDatabasesArrive)
         return list;
     };
 
-    {
-        SCOPED_TRACE("one at a time");
+    for (const char *way : {"one at a time", "all at once while merging", "explicit update"}) {
+        SCOPED_TRACE(way);
+        const bool explicitUpdate = way[0] == 'e';
         LibraryTree tree;
-        SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
+        SmartLibrary *library =
+            addToTree(tree, libraryWith({titleContains(u"graph"_s)}, explicitUpdate ? 2 : 0));
         for (auto &database : build()) {
             tree.open(std::move(database));
-            library->waitForMerging();
+            if (way[0] == 'o')
+                library->waitForMerging();
         }
-        EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), expected);
-    }
-    {
-        SCOPED_TRACE("all at once while merging");
-        LibraryTree tree;
-        SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
-        for (auto &database : build())
-            tree.open(std::move(database));
+        if (explicitUpdate) {
+            library->updateSmartLibrary(&tree.databases());
+            library->updateSmartLibrary(&tree.databases()); // again, while the first may run
+        }
         library->waitForMerging();
         EXPECT_FALSE(library->isMerging());
         EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), expected);
         EXPECT_EQ(library->numItems(), expected.size());
-    }
-    {
-        SCOPED_TRACE("explicit update");
-        LibraryTree tree;
-        SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}, 2));
-        for (auto &database : build())
-            tree.open(std::move(database));
-        library->updateSmartLibrary(&tree.databases());
-        library->updateSmartLibrary(&tree.databases()); // again, while the first may still run
-        library->waitForMerging();
-        EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), expected);
     }
 }
 
@@ -248,6 +214,8 @@ TEST(SmartLibraryConcurrency, closingADatabaseWhileMergingLeavesNoneOfItsEntries
 
 // ---- following changes
 
+// Code 0 collects at once and follows edits; codes 1 and 2 wait for an
+// explicit update after start-up and take edits in only then.
 TEST(SmartLibraryFollow, changedEntryShowsAtOnceOnlyInCodeZero)
 {
     for (const int code : {0, 1, 2}) {
@@ -255,8 +223,11 @@ TEST(SmartLibraryFollow, changedEntryShowsAtOnceOnlyInCodeZero)
         LibraryTree tree;
         SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}, code));
         LocalDatabase *database = tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 3)));
+        library->waitForMerging();
+        EXPECT_EQ(library->itemsSnapshot().empty(), code != 0);
         library->updateSmartLibrary(&tree.databases());
         library->waitForMerging();
+        EXPECT_EQ(keysOfItems(library->itemsSnapshot()), QStringList{u"k1_0"_s});
         const BibItemPtr item = database->allItems()->at(1); // "Algebra 1"
         ASSERT_TRUE(item->setFieldData(u"Graph colouring"_s, u"title"_s));
         item->fixChanged();
@@ -274,47 +245,57 @@ TEST(SmartLibraryFollow, changedEntryShowsAtOnceOnlyInCodeZero)
     }
 }
 
-TEST(SmartLibraryFollow, openingCollectsAndClosingRemovesEntriesAndAuthors)
+// A library of the entries whose title holds "graph", in a group, over
+// database A (k1_0 and k1_3 of six entries match) and B (x matches).
+class GraphLibrary : public testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        group = static_cast<LibraryGroup *>(tree.root().insertChild(LibraryGroup::libGroup(), -1));
+        library = static_cast<SmartLibrary *>(
+            group->insertChild(libraryWith({titleContains(u"graph"_s)}), -1));
+        a = tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
+        tree.open(LibraryTree::makeDatabase(
+            u"B"_s, {u"x|book|author = {Roe, Max}, title = {Graph drawing}"_s}));
+        library->waitForMerging();
+    }
     LibraryTree tree;
-    SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
-    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
-    tree.open(LibraryTree::makeDatabase(
-        u"B"_s, {u"x|book|author = {Roe, Max}, title = {Graph drawing}"_s}));
-    library->waitForMerging();
+    LibraryGroup *group = nullptr;
+    SmartLibrary *library = nullptr;
+    LocalDatabase *a = nullptr;
+};
+
+TEST_F(GraphLibrary, openingCollectsAndClosingRemovesEntriesAndAuthors)
+{
     EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), (QStringList{u"k1_0"_s, u"k1_3"_s, u"x"_s}));
     EXPECT_EQ(library->numItems(), 3);
     ASSERT_NE(library->allAuthors(), nullptr);
     EXPECT_EQ(library->allAuthors()->size(), 2);
+    // The parent group shows the collected entries.
+    ASSERT_NE(group->allItems(), nullptr);
+    EXPECT_EQ(sortedKeysOf(*group->allItems()), (QStringList{u"k1_0"_s, u"k1_3"_s, u"x"_s}));
     auto closed = tree.close(a);
     EXPECT_EQ(keysOfItems(library->itemsSnapshot()), QStringList{u"x"_s});
     ASSERT_NE(library->allAuthors(), nullptr);
     EXPECT_EQ(library->allAuthors()->size(), 1);
 }
 
-TEST(SmartLibraryFollow, deletingFromALibraryDeletesFromTheDatabases)
+TEST_F(GraphLibrary, deletingFromALibraryDeletesFromTheDatabases)
 {
-    LibraryTree tree;
-    SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
-    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
-    library->waitForMerging();
-    const BibItemList shown = library->itemsSnapshot();
-    EXPECT_EQ(library->removeBibItems(shown, false), 2);
+    EXPECT_EQ(library->removeBibItems(library->itemsSnapshot(), false), 3);
     EXPECT_EQ(a->numItems(), 4);
     EXPECT_TRUE(library->itemsSnapshot().empty());
 }
 
-TEST(SmartLibraryFollow, parentLibraryGroupShowsTheCollectedEntries)
+// Changed without telling the tree: only the tick notices.
+TEST_F(GraphLibrary, tickRemovesEntriesThatStoppedMatching)
 {
-    LibraryTree tree;
-    auto *group =
-        static_cast<LibraryGroup *>(tree.root().insertChild(LibraryGroup::libGroup(), -1));
-    auto *library = static_cast<SmartLibrary *>(
-        group->insertChild(libraryWith({titleContains(u"graph"_s)}), -1));
-    tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
-    library->waitForMerging();
-    ASSERT_NE(group->allItems(), nullptr);
-    EXPECT_EQ(sortedKeysOf(*group->allItems()), (QStringList{u"k1_0"_s, u"k1_3"_s}));
+    const BibItemPtr item = a->bibItemForKey(u"k1_3"_s);
+    ASSERT_TRUE(item->setFieldData(u"Algebra"_s, u"title"_s));
+    item->fixChanged();
+    library->timeDependentCheck();
+    EXPECT_EQ(sortedKeysOf(library->itemsSnapshot()), (QStringList{u"k1_0"_s, u"x"_s}));
 }
 
 // ---- duplicate search
@@ -397,29 +378,14 @@ TEST(SmartLibraryTimer, armedOnlyForCodeZeroWithATimeCondition)
             {SmartSearchCondition::conditionWith(25, 25, days, false), titleContains(u"x"_s)});
         return properties.makePropertyDictionary();
     };
-    EXPECT_EQ(
-        SmartLibrary::smartLibraryWithDictionary(dictionaryFor(0, u"3"_s))->timeDependentInterval(),
-        10800);
-    EXPECT_EQ(SmartLibrary::smartLibraryWithDictionary(dictionaryFor(0, u"30"_s))
-                  ->timeDependentInterval(),
-              86400);
-    EXPECT_FALSE(SmartLibrary::smartLibraryWithDictionary(dictionaryFor(1, u"3"_s))
-                     ->timeDependentInterval());
+    const auto interval = [&dictionaryFor](int code, const QString &days) {
+        return SmartLibrary::smartLibraryWithDictionary(dictionaryFor(code, days))
+            ->timeDependentInterval();
+    };
+    EXPECT_EQ(interval(0, u"3"_s), 10800);
+    EXPECT_EQ(interval(0, u"30"_s), 86400);
+    EXPECT_FALSE(interval(1, u"3"_s));
     auto plain = libraryWith({titleContains(u"x"_s)});
     plain->triggerForTimeDependentCondition();
     EXPECT_FALSE(plain->timeDependentInterval());
-}
-
-TEST(SmartLibraryTimer, tickRemovesEntriesThatStoppedMatching)
-{
-    LibraryTree tree;
-    SmartLibrary *library = addToTree(tree, libraryWith({titleContains(u"graph"_s)}));
-    LocalDatabase *a = tree.open(LibraryTree::makeDatabase(u"A"_s, rowsFor(1, 6)));
-    library->waitForMerging();
-    // Changed without telling the tree: only the tick notices.
-    const BibItemPtr item = a->bibItemForKey(u"k1_3"_s);
-    ASSERT_TRUE(item->setFieldData(u"Algebra"_s, u"title"_s));
-    item->fixChanged();
-    library->timeDependentCheck();
-    EXPECT_EQ(keysOfItems(library->itemsSnapshot()), QStringList{u"k1_0"_s});
 }
