@@ -120,9 +120,7 @@ QByteArray RtfWriter::fromHtml(const QString &html)
         const Shift now = shifts.isEmpty() ? Shift::None : shifts.last();
         if (now == before)
             return;
-        out += now == Shift::Sub     ? "\\sub "
-               : now == Shift::Super ? "\\super "
-                                     : "\\nosupersub ";
+        out += now == Shift::Sub ? "\\sub " : now == Shift::Super ? "\\super " : "\\nosupersub ";
     };
     qsizetype at = 0;
     QString pending; // text between tags

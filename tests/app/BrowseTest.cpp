@@ -216,7 +216,7 @@ private Q_SLOTS:
         }
         QCOMPARE(recent->recents(), QStringList({u"smi"_s, u"jon"_s}));
         QCOMPARE(
-            BibPreferences::globalPreferences()->value(BibPreferences::kRecentAuthorSearches).toStringList(),
+            BibPreferences::globalPreferences()->value(u"Recent Author Searches"_s).toStringList(),
             recent->recents());
         // Choosing one searches again.
         m_authors->clearIncrementalSearch();
@@ -225,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(m_authors->displayedAuthors(), 1);
         recent->clear();
         QCOMPARE(titles().size(), 2);
-        QVERIFY(!BibPreferences::globalPreferences()->value(BibPreferences::kRecentAuthorSearches).isValid());
+        QVERIFY(!BibPreferences::globalPreferences()->value(u"Recent Author Searches"_s).isValid());
     }
 
     void recentAuthorSearchesSurviveARestart()
