@@ -3,6 +3,7 @@
 #include "app/AuthorListModel.h"
 #include "app/RecentSearchMenu.h"
 #include "core/Texts.h"
+#include "prefs/BibPreferences.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -29,7 +30,8 @@ AuthorListController::AuthorListController(QWidget *parentWidget, QObject *paren
     m_stringAuthorSearch->setAccessibleName(Texts::text(u"Win_AuthorSearch"));
     m_stringAuthorSearch->setClearButtonEnabled(true);
     layout->addWidget(m_stringAuthorSearch);
-    m_searchMenu = new RecentSearchMenu(m_stringAuthorSearch, u"Recent Author Searches"_s, this);
+    m_searchMenu =
+        new RecentSearchMenu(m_stringAuthorSearch, BibPreferences::kRecentAuthorSearches, this);
 
     m_model = new AuthorListModel(this);
     m_tableAuthor = new QTableView(m_pane);

@@ -85,14 +85,53 @@ QByteArray RtfWriter::fromHtml(const QString &html)
     };
     QList<List> lists;
     bool inParagraph = false;
+    // How deep each style is nested: a style goes off only when its outermost
+    // span ends, whatever order the spans close in.
+    int bold = 0;
+    int italic = 0;
+    int underline = 0;
+    const auto toggle = [&out](int &depth, bool closing, const char *on, const char *off) {
+        if (!closing) {
+            if (depth++ == 0)
+                out += on;
+        } else if (depth > 0 && --depth == 0) {
+            out += off;
+        }
+    };
+    // Subscript and superscript exclude each other: the innermost open one
+    // holds; when it closes, the one around it (or the baseline) comes back.
+    enum class Shift
+    {
+        None,
+        Sub,
+        Super
+    };
+    QList<Shift> shifts;
+    const auto shift = [&](Shift kind, bool closing) {
+        const Shift before = shifts.isEmpty() ? Shift::None : shifts.last();
+        if (!closing) {
+            shifts.append(kind);
+        } else {
+            const qsizetype open = shifts.lastIndexOf(kind);
+            if (open < 0)
+                return;
+            shifts.remove(open);
+        }
+        const Shift now = shifts.isEmpty() ? Shift::None : shifts.last();
+        if (now == before)
+            return;
+        out += now == Shift::Sub ? "\\sub " : now == Shift::Super ? "\\super " : "\\nosupersub ";
+    };
     qsizetype at = 0;
     QString pending; // text between tags
     const auto flush = [&] {
-        // White space runs read as one blank, as in HTML.
+        // White space runs read as one blank, as in HTML; white space alone
+        // between two tags too.
         QString text = pending.simplified();
+        const bool words = !text.isEmpty();
         if (!pending.isEmpty() && pending.front().isSpace() && inParagraph)
             text.prepend(u' ');
-        if (!pending.isEmpty() && pending.back().isSpace() && !text.isEmpty())
+        if (!pending.isEmpty() && pending.back().isSpace() && words)
             text.append(u' ');
         if (inParagraph || !pending.trimmed().isEmpty())
             appendText(out, text);
@@ -149,15 +188,13 @@ QByteArray RtfWriter::fromHtml(const QString &html)
                 inParagraph = true;
             }
         } else if (tag == u"b" || tag == u"strong") {
-            out += closing ? "\\b0 " : "\\b ";
+            toggle(bold, closing, "\\b ", "\\b0 ");
         } else if (tag == u"i" || tag == u"em") {
-            out += closing ? "\\i0 " : "\\i ";
+            toggle(italic, closing, "\\i ", "\\i0 ");
         } else if (tag == u"u") {
-            out += closing ? "\\ul0 " : "\\ul ";
-        } else if (tag == u"sub") {
-            out += closing ? "\\nosupersub " : "\\sub ";
-        } else if (tag == u"sup") {
-            out += closing ? "\\nosupersub " : "\\super ";
+            toggle(underline, closing, "\\ul ", "\\ul0 ");
+        } else if (tag == u"sub" || tag == u"sup") {
+            shift(tag == u"sup" ? Shift::Super : Shift::Sub, closing);
         } else if (tag == u"br") {
             out += "\\line ";
         }

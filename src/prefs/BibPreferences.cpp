@@ -186,6 +186,7 @@ const QList<std::pair<QString, BibPreferences::Kind>> &BibPreferences::loadList(
         {kFieldFontSize, Kind::Real},
         {kListFontSize, Kind::Real},
         {kWriteUntouchedAsRead, Kind::Boolean},
+        {kRecentAuthorSearches, Kind::Array},
     };
     return list;
 }

@@ -101,6 +101,8 @@ public:
     static inline const QString kListCopyPrefix = QStringLiteral("List Copy Prefix");
     static inline const QString kFieldFontSize = QStringLiteral("Field Font Size");
     static inline const QString kListFontSize = QStringLiteral("List Font Size");
+    // The author search's recent searches, newest first.
+    static inline const QString kRecentAuthorSearches = QStringLiteral("Recent Author Searches");
 
     // The pseudo-type whose definition serves entries of undefined types.
     static inline const QString kUndefinedBibType = QStringLiteral("~~ undefined ~~");
@@ -116,7 +118,7 @@ public:
         Dictionary
     };
 
-    // The 51 keys read at load, in order, with their kinds.
+    // The 52 keys read at load, in order, with their kinds.
     static const QList<std::pair<QString, Kind>> &loadList();
     // The fourteen keys of earlier versions, deleted from the store at load.
     static const QStringList &retiredKeys();

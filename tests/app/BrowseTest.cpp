@@ -228,6 +228,30 @@ private Q_SLOTS:
         QVERIFY(!BibPreferences::globalPreferences()->value(u"Recent Author Searches"_s).isValid());
     }
 
+    void recentAuthorSearchesSurviveARestart()
+    {
+        m_authors->searchField()->setText(u"jon"_s);
+        QTest::keyClick(m_authors->searchField(), Qt::Key_Return);
+        m_window->saveCurrentSettings();
+        m_testers.clear();
+        m_window.reset();
+        // A new process starts from the defaults and reads the stored settings.
+        BibPreferences *prefs = BibPreferences::globalPreferences();
+        prefs->setDefaults();
+        prefs->loadPreferences();
+        QVERIFY2(prefs->loadErrors().isEmpty(), qPrintable(prefs->loadErrors().join(u'\n')));
+
+        m_window = startWindow();
+        QVERIFY(waitForLoading(m_window->controllerDbList()));
+        RecentSearchMenu *recent = m_window->controllerAuthorList()->searchMenu();
+        QCOMPARE(recent->recents(), QStringList{u"jon"_s});
+        QStringList titles;
+        for (const QAction *action : recent->menu()->actions())
+            titles << action->text();
+        QVERIFY(titles.contains(u"jon"_s));
+        recent->clear();
+    }
+
     void theEditorShowsTheSelectedEntry()
     {
         DetailInfoController *editor = m_window->controllerDetail();

@@ -70,7 +70,8 @@ TEST_F(PreferencesTest, saveWritesEveryKeyAndMarksInitialized)
                                          key == BibPreferences::kActiveTextEncodingList ||
                                          key == BibPreferences::kSuppressWarningDatabases ||
                                          key == BibPreferences::kLastSelectedAuthors ||
-                                         key == BibPreferences::kLastSelectedBibItems;
+                                         key == BibPreferences::kLastSelectedBibItems ||
+                                         key == BibPreferences::kRecentAuthorSearches;
             EXPECT_EQ(settings.contains(key), !absentByDefault) << qPrintable(key);
         }
     }
