@@ -295,6 +295,11 @@ TEST(BibFileReader, fileInAnotherEncodingIsReadAsWritten)
         {"euc-jp", eucJp, u"j"_s, u"\u53c2\u8003\u6587\u732e"_s, 0, true},
         {"iso-2022-jp", "@misc{j, title = {\x1B$BF|K\\\x1B(B}}\n", u"j"_s, u"\u65e5\u672c"_s,
          TextEncodings::ISO2022JP, false},
+        {"iso-2022-jp switched by ESC $ @ after another escape",
+         "@misc{j, title = {\x1B(Bx\x1B$@F|K\\\x1B(B}}\n", u"j"_s, u"x\u65e5\u672c"_s,
+         TextEncodings::ISO2022JP, false},
+        {"escapes that switch nothing", "@misc{j, title = {a\x1B(Bb\x1B$}}\n", u"j"_s, u"a"_s,
+         TextEncodings::UTF8, false},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -327,56 +332,6 @@ TEST(BibFileReader, latin1ByteInUtf8IsReadAndReported)
     EXPECT_TRUE(database->isDirty());
 }
 
-<<<<<<< HEAD
-TEST(BibFileReader, wholeFileInAnotherEncodingIsReadInThatOne)
-{
-    // EUC-JP text for the Japanese word for "bibliography", many times, in a UTF-8 default.
-    QByteArray bytes = "@misc{j, title = {";
-    for (int i = 0; i < 40; ++i)
-        bytes += "\xBB\xB2\xB9\xCD\xCA\xB8\xB8\xA5";
-    bytes += "}}\n";
-    BibFixture fixture;
-    auto database = fixture.load(bytes);
-    ASSERT_TRUE(database);
-    ASSERT_EQ(keysOf(*database), QStringList{u"j"_s});
-    EXPECT_TRUE(database->encodingChangedOnRead());
-    EXPECT_NE(database->encoding(), TextEncodings::UTF8);
-    EXPECT_TRUE(database->bibItemForKey(u"j"_s)
-                    ->fieldDataForEdit(u"title"_s)
-                    .startsWith(u"\u53c2\u8003\u6587\u732e"_s));
-}
-
-TEST(BibFileReader, sevenBitJapaneseIsRecognised)
-{
-    // "\u65e5\u672c" (Japan) in ISO-2022-JP, in files without a settings block.
-    struct Row
-    {
-        const char *name;
-        QByteArray bytes;
-        bool japanese;
-    };
-    const Row rows[] = {
-        {"switch by ESC $ B", "@misc{j, title = {\x1B$BF|K\\\x1B(B}}\n", true},
-        {"switch by ESC $ @ after another escape",
-         "@misc{j, title = {\x1B(Bx\x1B$@F|K\\\x1B(B}}\n", true},
-        {"escapes that switch nothing", "@misc{j, title = {a\x1B(Bb\x1B$}}\n", false},
-    };
-    for (const Row &row : rows) {
-        BibFixture fixture;
-        auto database = fixture.load(row.bytes);
-        ASSERT_TRUE(database) << row.name;
-        ASSERT_EQ(keysOf(*database), QStringList{u"j"_s}) << row.name;
-        EXPECT_EQ(database->encoding() == TextEncodings::ISO2022JP, row.japanese) << row.name;
-        if (row.japanese) {
-            EXPECT_TRUE(database->bibItemForKey(u"j"_s)->fieldDataForEdit(u"title"_s).endsWith(
-                u"\u65e5\u672c"_s))
-                << row.name;
-        }
-    }
-}
-
-=======
->>>>>>> testsB
 // ---- stopping
 
 TEST(BibFileReader, stoppedOrUnreadableLoadLeavesAnIncompleteDatabase)
