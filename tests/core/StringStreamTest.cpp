@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -26,24 +27,19 @@ QString readAll(StringInputStream &stream)
 
 TEST(CharacterSets, membershipFollowsTheUnicodeCategories)
 {
-    struct Row
-    {
-        char16_t c;
-        bool whitespace, newline, delimiter;
-    };
     // The boundaries of each set, not every member.
-    const Row rows[] = {
+    const std::tuple<char16_t, bool, bool, bool> rows[] = {
         {u' ', true, false, true},     {u'\n', true, true, true},     {0x2028, true, true, true},
         {0x00A0, true, false, true},   {0x3000, true, false, true},   {u'{', false, false, true},
         {u'"', false, false, true},    {u'\\', false, false, true},   {0x2014, false, false, true},
         {u'=', false, false, false},   {u'$', false, false, false},   {u'~', false, false, false},
         {0x00E9, false, false, false}, {0xD800, false, false, false}, {0x00A5, false, false, false},
     };
-    for (const Row &row : rows) {
-        const auto label = QString::number(row.c, 16).toStdString();
-        EXPECT_EQ(gWhitespaceSet().contains(row.c), row.whitespace) << "U+" << label;
-        EXPECT_EQ(gNewlineSet().contains(row.c), row.newline) << "U+" << label;
-        EXPECT_EQ(gWordDelimiterSet().contains(row.c), row.delimiter) << "U+" << label;
+    for (const auto &[c, whitespace, newline, delimiter] : rows) {
+        const auto label = QString::number(c, 16).toStdString();
+        EXPECT_EQ(gWhitespaceSet().contains(c), whitespace) << "U+" << label;
+        EXPECT_EQ(gNewlineSet().contains(c), newline) << "U+" << label;
+        EXPECT_EQ(gWordDelimiterSet().contains(c), delimiter) << "U+" << label;
     }
 }
 
@@ -94,8 +90,11 @@ TEST(StringInputStream, wordReadersSkipDelimitersAndConsumeTheTerminator)
 
     // Words end only at punctuation and space.
     const std::pair<QString, QString> words[] = {
-        {u"a=b"_s, u"a=b"_s},     {u"a#b"_s, u"a"_s},           {u"$x~y$ z"_s, u"$x~y$"_s},
-        {u"(x2y)"_s, u"x2y"_s},   {u"«caf\u00e9»"_s, u"caf\u00e9"_s},
+        {u"a=b"_s, u"a=b"_s},
+        {u"a#b"_s, u"a"_s},
+        {u"$x~y$ z"_s, u"$x~y$"_s},
+        {u"(x2y)"_s, u"x2y"_s},
+        {u"«caf\u00e9»"_s, u"caf\u00e9"_s},
     };
     for (const auto &[text, word] : words)
         EXPECT_EQ(StringInputStream(text).getWord(), word) << text.toStdString();
@@ -114,14 +113,7 @@ TEST(StringInputStream, wordReadersSkipDelimitersAndConsumeTheTerminator)
 
 TEST(StringInputStream, mappingsApplyWhateverTheFlags)
 {
-    struct Row
-    {
-        const char *name;
-        QString text;
-        bool spaces, yen;
-        QString read;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, bool, bool, QString> rows[] = {
         {"nbspAndIdeographicAlwaysSpace", u"a\u00a0b\u3000c"_s, false, false, u"a b c"_s},
         {"tabsStayWithoutCollapsing", u"a\t\nb"_s, false, false, u"a\t\nb"_s},
         {"yenUnchangedByDefault", u"\u00a5alpha"_s, false, false, u"\u00a5alpha"_s},
@@ -129,11 +121,11 @@ TEST(StringInputStream, mappingsApplyWhateverTheFlags)
         {"yenIsNotASpace", u" \u00a5 x"_s, true, true, u" \\ x"_s},
         {"everyRunCollapses", u"a \t\n b\u00a0\u3000\r\nc  "_s, true, false, u"a b c "_s},
     };
-    for (const Row &row : rows) {
-        StringInputStream stream(row.text);
-        stream.setSpacesToASpace(row.spaces);
-        stream.setYenToBackslash(row.yen);
-        EXPECT_EQ(readAll(stream), row.read) << row.name;
+    for (const auto &[name, text, spaces, yen, read] : rows) {
+        StringInputStream stream(text);
+        stream.setSpacesToASpace(spaces);
+        stream.setYenToBackslash(yen);
+        EXPECT_EQ(readAll(stream), read) << name;
     }
 }
 
@@ -253,18 +245,14 @@ TEST(StringOutputStream, keepsEverythingInOrderAcrossFlushes)
 
 TEST(StringOutputStream, newLineCodeSelectsTheBreak)
 {
-    struct Row
-    {
-        int code;
-        QString written;
-    };
-    const Row rows[] = {{0, u"\r"_s}, {1, u"\r\n"_s}, {2, u"\n"_s}, {7, u"\r"_s}, {-1, u"\r"_s}};
-    for (const Row &row : rows) {
+    const std::tuple<int, QString> rows[] = {
+        {0, u"\r"_s}, {1, u"\r\n"_s}, {2, u"\n"_s}, {7, u"\r"_s}, {-1, u"\r"_s}};
+    for (const auto &[code, written] : rows) {
         StringOutputStream out;
         EXPECT_EQ(out.newLineCode(), 0);
-        out.setNewLineCode(row.code);
+        out.setNewLineCode(code);
         out.putNewLineCode();
-        EXPECT_EQ(out.stringValue(), row.written) << row.code;
+        EXPECT_EQ(out.stringValue(), written) << code;
     }
 }
 

@@ -9,19 +9,14 @@
 #include <atomic>
 #include <random>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-struct CodeRow
-{
-    const char *label;
-    quint32 code;
-};
-
-const CodeRow kJapaneseEncodings[] = {
+const std::pair<const char *, quint32> kJapaneseEncodings[] = {
     {"EUC-JP", TextEncodings::JapaneseEUC},
     {"Shift-JIS (8)", TextEncodings::ShiftJIS},
     {"ISO-2022-JP", TextEncodings::ISO2022JP},
@@ -58,7 +53,8 @@ TEST(TextEncodingsTable, namesAndCodesAgreeAndNamesAreSorted)
         EXPECT_TRUE(TextEncodings::isKnown(code)) << qPrintable(names[i]);
         codes.insert(code);
         if (i > 0) {
-            EXPECT_LE(names[i - 1].compare(names[i], Qt::CaseInsensitive), 0) << qPrintable(names[i]);
+            EXPECT_LE(names[i - 1].compare(names[i], Qt::CaseInsensitive), 0)
+                << qPrintable(names[i]);
         }
     }
     EXPECT_EQ(codes.size(), names.size());
@@ -70,10 +66,7 @@ TEST(TextEncodingsTable, namesAndCodesAgreeAndNamesAreSorted)
     EXPECT_EQ(TextEncodings::encodingOfName(TextEncodings::nameOfEncoding(0x80000420u)), 8u);
     EXPECT_EQ(TextEncodings::encodingOfName(Texts::text(u"DefaultTextEncoding")),
               quint32(TextEncodings::UTF8));
-}
-
-TEST(TextEncodingsTable, unknownNamesAndCodes)
-{
+    // Unknown names and codes.
     EXPECT_EQ(TextEncodings::encodingOfName(u"Klingon (pIqaD)"), 0u);
     EXPECT_EQ(TextEncodings::encodingOfName(u""), 0u);
     EXPECT_TRUE(TextEncodings::nameOfEncoding(0x7777).isEmpty());
@@ -103,13 +96,11 @@ TEST(TextEncodingsActive, defaultSelectionHoldsUnicodeAndOtherEncodings)
 TEST(TextEncodingsDecode, japaneseTextRoundTripsThroughEveryJapaneseEncoding)
 {
     const QString sample = japaneseSample();
-    for (const CodeRow &row : kJapaneseEncodings) {
-        ASSERT_TRUE(TextEncodings::canEncode(sample, row.code)) << row.label;
-        const QByteArray bytes = TextEncodings::encode(sample, row.code);
-        ASSERT_FALSE(bytes.isEmpty()) << row.label;
-        const std::optional<QString> back = TextEncodings::decode(bytes, row.code);
-        ASSERT_TRUE(back.has_value()) << row.label;
-        EXPECT_EQ(*back, sample) << row.label;
+    for (const auto &[label, code] : kJapaneseEncodings) {
+        ASSERT_TRUE(TextEncodings::canEncode(sample, code)) << label;
+        const QByteArray bytes = TextEncodings::encode(sample, code);
+        ASSERT_FALSE(bytes.isEmpty()) << label;
+        EXPECT_EQ(TextEncodings::decode(bytes, code), std::optional<QString>(sample)) << label;
     }
 }
 
@@ -128,15 +119,11 @@ TEST(TextEncodingsDecode, backslashAndTildeKeepTheirBytesInShiftJis)
     // that character.
     EXPECT_EQ(TextEncodings::decode(QByteArray("\x95\x5c\\", 3), TextEncodings::ShiftJIS),
               std::optional<QString>(u"表\\"_s));
-}
-
-TEST(TextEncodingsDecode, yenSignFallsBackToByte5CInShiftJis)
-{
     // The writer turns backslashes into yen signs for the encodings that show
     // 0x5C as a yen sign; the bytes must still be 0x5C.
-    const quint32 codes[] = {TextEncodings::ShiftJISCF, TextEncodings::MacJapanese,
-                             TextEncodings::ShiftJISX0213};
-    for (const quint32 code : codes) {
+    for (const quint32 code :
+         {quint32(TextEncodings::ShiftJISCF), quint32(TextEncodings::MacJapanese),
+          quint32(TextEncodings::ShiftJISX0213)}) {
         EXPECT_EQ(TextEncodings::encode(u"¥alpha", code), QByteArray("\\alpha")) << code;
         EXPECT_FALSE(TextEncodings::canEncode(u"¥", code)) << code;
     }
@@ -144,13 +131,7 @@ TEST(TextEncodingsDecode, yenSignFallsBackToByte5CInShiftJis)
 
 TEST(TextEncodingsDecode, invalidBytesFail)
 {
-    struct Row
-    {
-        const char *label;
-        QByteArray bytes;
-        quint32 code;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QByteArray, quint32> rows[] = {
         {"UTF-8 lone continuation byte", QByteArray("ab\x80 cd"), TextEncodings::UTF8},
         {"UTF-8 truncated sequence", QByteArray("ab\xe6\x97"), TextEncodings::UTF8},
         {"UTF-8 overlong slash", QByteArray("\xc0\xaf"), TextEncodings::UTF8},
@@ -168,35 +149,28 @@ TEST(TextEncodingsDecode, invalidBytesFail)
         {"UTF-16BE lone high surrogate", QByteArray("\xd8\x00\x00\x41", 4),
          TextEncodings::UTF16BigEndian},
     };
-    for (const Row &row : rows)
-        EXPECT_FALSE(TextEncodings::decode(row.bytes, row.code).has_value()) << row.label;
+    for (const auto &[label, bytes, code] : rows)
+        EXPECT_FALSE(TextEncodings::decode(bytes, code).has_value()) << label;
 }
 
 TEST(TextEncodingsDecode, byteOrderMarksAreConsumed)
 {
-    EXPECT_EQ(TextEncodings::decode(QByteArray("\xff\xfe"
-                                               "a\0",
-                                               4),
-                                    TextEncodings::UTF16),
-              std::optional<QString>(u"a"_s));
-    EXPECT_EQ(TextEncodings::decode(QByteArray("\xfe\xff\0a", 4), TextEncodings::UTF16),
-              std::optional<QString>(u"a"_s));
-    EXPECT_EQ(TextEncodings::decode(QByteArray("\xef\xbb\xbf@a"), TextEncodings::UTF8),
-              std::optional<QString>(u"@a"_s));
-    EXPECT_EQ(TextEncodings::decode(QByteArray(), TextEncodings::UTF8),
-              std::optional<QString>(QString()));
+    const std::tuple<QByteArray, quint32, QString> rows[] = {
+        {QByteArray("\xff\xfe"
+                    "a\0",
+                    4),
+         TextEncodings::UTF16, u"a"_s},
+        {QByteArray("\xfe\xff\0a", 4), TextEncodings::UTF16, u"a"_s},
+        {QByteArray("\xef\xbb\xbf@a"), TextEncodings::UTF8, u"@a"_s},
+        {QByteArray(), TextEncodings::UTF8, QString()},
+    };
+    for (const auto &[bytes, code, text] : rows)
+        EXPECT_EQ(TextEncodings::decode(bytes, code), std::optional<QString>(text)) << code;
 }
 
 TEST(TextEncodingsEncode, lossyEncodingUsesNearestCharacterOrQuestionMark)
 {
-    struct Row
-    {
-        const char *label;
-        const char16_t *text;
-        quint32 code;
-        QByteArray expected;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, const char16_t *, quint32, QByteArray> rows[] = {
         {"accent dropped in ASCII", u"café", TextEncodings::ASCII, "cafe"},
         {"sharp s spelt out", u"Straße", TextEncodings::ASCII, "Strasse"},
         {"em dash and quotes", u"“a”—b", TextEncodings::ASCII, "\"a\"-b"},
@@ -212,31 +186,20 @@ TEST(TextEncodingsEncode, lossyEncodingUsesNearestCharacterOrQuestionMark)
         {"Cyrillic in Latin-2", u"Ж", TextEncodings::ISOLatin2, "?"},
         {"accented letter in Shift-JIS", u"é", TextEncodings::ShiftJISCF, "e"},
     };
-    for (const Row &row : rows) {
-        const QByteArray bytes = TextEncodings::encode(QString::fromUtf16(row.text), row.code);
-        EXPECT_EQ(bytes, row.expected) << row.label;
-        EXPECT_EQ(bytes.indexOf('\x1a'), -1) << row.label;
+    for (const auto &[label, text, code, expected] : rows) {
+        const QByteArray bytes = TextEncodings::encode(QString::fromUtf16(text), code);
+        EXPECT_EQ(bytes, expected) << label;
+        EXPECT_EQ(bytes.indexOf('\x1a'), -1) << label;
     }
-}
-
-TEST(TextEncodingsEncode, lossyEncodingInStatefulEncodingStaysDecodable)
-{
-    const QString text = u"日本 é 😀 語"_s;
-    const QByteArray bytes = TextEncodings::encode(text, TextEncodings::ISO2022JP);
-    const std::optional<QString> back = TextEncodings::decode(bytes, TextEncodings::ISO2022JP);
-    ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(*back, u"日本 e ? 語"_s);
+    // In a stateful encoding the substitutes keep the bytes decodable.
+    const QByteArray bytes = TextEncodings::encode(u"日本 é 😀 語"_s, TextEncodings::ISO2022JP);
+    EXPECT_EQ(TextEncodings::decode(bytes, TextEncodings::ISO2022JP),
+              std::optional<QString>(u"日本 e ? 語"_s));
 }
 
 TEST(TextEncodingsAscii, lossyAsciiDropsMarksAndCharactersWithoutAsciiForm)
 {
-    struct Row
-    {
-        const char *label;
-        const char16_t *text;
-        const char16_t *expected;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, const char16_t *, const char16_t *> rows[] = {
         {"plain", u"Knuth", u"Knuth"},
         {"accents", u"Erdős Gödel Müller", u"Erdos Godel Muller"},
         {"stroke letters", u"Łukasiewicz Ørsted", u"Lukasiewicz Orsted"},
@@ -244,10 +207,10 @@ TEST(TextEncodingsAscii, lossyAsciiDropsMarksAndCharactersWithoutAsciiForm)
         {"CJK lost", u"山田 Taro", u" Taro"},
         {"empty", u"", u""},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(TextEncodings::lossyAsciiString(QString::fromUtf16(row.text)),
-                  QString::fromUtf16(row.expected))
-            << row.label;
+    for (const auto &[label, text, expected] : rows)
+        EXPECT_EQ(TextEncodings::lossyAsciiString(QString::fromUtf16(text)),
+                  QString::fromUtf16(expected))
+            << label;
 }
 
 TEST(TextEncodingsMacJapanese, singleByteExtrasAreReadAndWritten)
@@ -324,14 +287,7 @@ TEST(TextEncodingsRandom, randomBytesEitherFailOrRoundTripInEveryEncoding)
 
 TEST(TextEncodingsEncode, lossIsReportedWhenAsked)
 {
-    struct Row
-    {
-        const char *label;
-        const char16_t *text;
-        quint32 code;
-        bool lost;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, const char16_t *, quint32, bool> rows[] = {
         {"ASCII text in ASCII", u"plain \\TeX", TextEncodings::ASCII, false},
         {"accent in ASCII", u"café", TextEncodings::ASCII, true},
         {"Japanese in Shift-JIS", u"日本語", TextEncodings::ShiftJIS, false},
@@ -342,14 +298,11 @@ TEST(TextEncodingsEncode, lossIsReportedWhenAsked)
         {"accent in Latin-1", u"café", TextEncodings::ISOLatin1, false},
         {"empty", u"", TextEncodings::ISO2022JP, false},
     };
-    for (const Row &row : rows) {
-        bool lost = !row.lost;
-        const QByteArray bytes =
-            TextEncodings::encode(QString::fromUtf16(row.text), row.code, lost);
-        EXPECT_EQ(lost, row.lost) << row.label;
-        EXPECT_EQ(TextEncodings::canEncode(QString::fromUtf16(row.text), row.code), !row.lost)
-            << row.label;
-        EXPECT_EQ(bytes, TextEncodings::encode(QString::fromUtf16(row.text), row.code))
-            << row.label;
+    for (const auto &[label, text, code, expectLost] : rows) {
+        bool lost = !expectLost;
+        const QByteArray bytes = TextEncodings::encode(QString::fromUtf16(text), code, lost);
+        EXPECT_EQ(lost, expectLost) << label;
+        EXPECT_EQ(TextEncodings::canEncode(QString::fromUtf16(text), code), !expectLost) << label;
+        EXPECT_EQ(bytes, TextEncodings::encode(QString::fromUtf16(text), code)) << label;
     }
 }

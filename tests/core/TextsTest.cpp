@@ -9,16 +9,19 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 // Every key the code looks up or marks with QF_KEY, with the file it is in.
 QStringList keysUsedInSources()
 {
-    static const QRegularExpression pattern(QStringLiteral(
-        R"re((?:Texts::(?:text|format|contains)\(\s*u"|QF_KEY\(\s*")([^"]+)")re"));
+    static const QRegularExpression pattern(
+        QStringLiteral(R"re((?:Texts::(?:text|format|contains)\(\s*u"|QF_KEY\(\s*")([^"]+)")re"));
     QStringList found;
-    QDirIterator it(QStringLiteral(QF_SOURCE_DIR "/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
-                    QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(QStringLiteral(QF_SOURCE_DIR "/src"),
+                    {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         QFile file(path);
@@ -58,8 +61,8 @@ TEST(Texts, noKeyIsDefinedInTwoFiles)
         const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
         for (auto key = object.begin(); key != object.end(); ++key) {
             EXPECT_FALSE(fileOf.contains(key.key()))
-                << qPrintable(key.key()) << " in " << qPrintable(fileOf.value(key.key()))
-                << " and " << qPrintable(path);
+                << qPrintable(key.key()) << " in " << qPrintable(fileOf.value(key.key())) << " and "
+                << qPrintable(path);
             fileOf.insert(key.key(), it.fileName());
         }
     }
@@ -74,13 +77,7 @@ TEST(Texts, missingKeyAnswersTheKeyItself)
 
 TEST(Texts, substituteFillsPlaceholdersInOrder)
 {
-    struct Row
-    {
-        const char *pattern;
-        QStringList args;
-        const char *expected;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QStringList, const char *> rows[] = {
         {"plain", {}, "plain"},
         {"%@ and %@", {QStringLiteral("a"), QStringLiteral("b")}, "a and b"},
         {"%d of %ld", {QStringLiteral("3"), QStringLiteral("7")}, "3 of 7"},
@@ -90,9 +87,8 @@ TEST(Texts, substituteFillsPlaceholdersInOrder)
         {"trailing %", {}, "trailing %"},
         {"%q", {}, "%q"},
     };
-    for (const Row &row : rows) {
-        EXPECT_EQ(Texts::substitute(QString::fromUtf8(row.pattern), row.args),
-                  QString::fromUtf8(row.expected))
-            << row.pattern;
+    for (const auto &[pattern, args, expected] : rows) {
+        EXPECT_EQ(Texts::substitute(QString::fromUtf8(pattern), args), QString::fromUtf8(expected))
+            << pattern;
     }
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -36,13 +38,7 @@ public:
 
 TEST(BibElement, classifiesTextByShape)
 {
-    struct Row
-    {
-        const char *name;
-        QString text;
-        qint32 type;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, qint32> rows[] = {
         {"braced", u"{a}"_s, BibElement::BracedString},
         {"bracedByEndsOnly", u"{a}b{c}"_s, BibElement::BracedString},
         {"quoted", u"\"a b\""_s, BibElement::QuotedString},
@@ -59,22 +55,16 @@ TEST(BibElement, classifiesTextByShape)
         {"braceThenQuote", u"{x\""_s, BibElement::Word},
         {"macroName", u"jan"_s, BibElement::Word},
     };
-    for (const Row &row : rows) {
-        const BibElement element = BibElement::bibElementWithString(row.text);
-        EXPECT_EQ(element.elementType(), row.type) << row.name;
-        EXPECT_EQ(element.stringValue(), row.text) << row.name;
+    for (const auto &[name, text, type] : rows) {
+        const BibElement element = BibElement::bibElementWithString(text);
+        EXPECT_EQ(element.elementType(), type) << name;
+        EXPECT_EQ(element.stringValue(), text) << name;
     }
 }
 
 TEST(BibElement, stringContentsStripsOnlyBracesAndQuotes)
 {
-    struct Row
-    {
-        const char *name;
-        BibElement element;
-        QString contents;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, BibElement, QString> rows[] = {
         {"braced", BibElement(BibElement::BracedString, u"{A {B}}"_s), u"A {B}"_s},
         {"quoted", BibElement(BibElement::QuotedString, u"\"x\""_s), u"x"_s},
         {"shortBraced", BibElement(BibElement::BracedString, u"{"_s), u""_s},
@@ -83,8 +73,8 @@ TEST(BibElement, stringContentsStripsOnlyBracesAndQuotes)
         {"wordAsIs", BibElement(BibElement::Word, u"jan"_s), u"jan"_s},
         {"specialAsIs", BibElement(BibElement::Special, u"{k}"_s), u"{k}"_s},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(row.element.stringContents(), row.contents) << row.name;
+    for (const auto &[name, element, contents] : rows)
+        EXPECT_EQ(element.stringContents(), contents) << name;
 }
 
 TEST(BibElementMacros, wordsAreLookedUpUpperCaseWithTheCommonList)
@@ -95,35 +85,25 @@ TEST(BibElementMacros, wordsAreLookedUpUpperCaseWithTheCommonList)
     EXPECT_EQ(macros.asked, u"JAN"_s);
     EXPECT_TRUE(macros.askedCommon);
     EXPECT_EQ(word.stringWithMacroInTeX(&macros), u"tex:JAN"_s);
+    // Without a list a name stands for itself.
+    EXPECT_EQ(word.stringWithMacro(nullptr), u"JAN"_s);
+    EXPECT_EQ(word.stringWithMacroInTeX(nullptr), u"JAN"_s);
 }
 
 TEST(BibElementMacros, otherKindsNeverReachTheMacroList)
 {
-    struct Row
-    {
-        const char *name;
-        QString text;
-        QString value;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, QString> rows[] = {
         {"braced", u"{A {B}}"_s, u"A {B}"_s},       {"quoted", u"\"x y\""_s, u"x y"_s},
         {"number", u"2004"_s, u"2004"_s},           {"math", u"$x$"_s, u"$x$"_s},
         {"texCommand", u"\\relax"_s, u"\\relax"_s},
     };
-    for (const Row &row : rows) {
+    for (const auto &[name, text, value] : rows) {
         RecordingMacros macros;
-        const BibElement element = BibElement::bibElementWithString(row.text);
-        EXPECT_EQ(element.stringWithMacro(&macros), row.value) << row.name;
-        EXPECT_EQ(element.stringWithMacroInTeX(&macros), row.value) << row.name;
-        EXPECT_TRUE(macros.asked.isNull()) << row.name;
+        const BibElement element = BibElement::bibElementWithString(text);
+        EXPECT_EQ(element.stringWithMacro(&macros), value) << name;
+        EXPECT_EQ(element.stringWithMacroInTeX(&macros), value) << name;
+        EXPECT_TRUE(macros.asked.isNull()) << name;
     }
-}
-
-TEST(BibElementMacros, withoutAListANameStandsForItself)
-{
-    EXPECT_EQ(BibElement::bibElementWithString(u"ieeetc"_s).stringWithMacro(nullptr), u"IEEETC"_s);
-    EXPECT_EQ(BibElement::bibElementWithString(u"ieeetc"_s).stringWithMacroInTeX(nullptr),
-              u"IEEETC"_s);
 }
 
 TEST(BibElementArchive, roundTripsEveryKindThroughJsonText)
@@ -148,12 +128,7 @@ TEST(BibElementArchive, roundTripsEveryKindThroughJsonText)
 
 TEST(BibElementArchive, rejectsWhatIsNotAnElement)
 {
-    struct Row
-    {
-        const char *name;
-        QByteArray json;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QByteArray> rows[] = {
         {"notAnObject", "[1, \"x\"]"},
         {"missingType", R"({"elementData": "x"})"},
         {"missingData", R"({"elementType": 0})"},
@@ -163,9 +138,9 @@ TEST(BibElementArchive, rejectsWhatIsNotAnElement)
         {"unknownType", R"({"elementType": 10, "elementData": "x"})"},
         {"dataAsNumber", R"({"elementType": 1, "elementData": 2004})"},
     };
-    for (const Row &row : rows) {
-        const QJsonDocument document = QJsonDocument::fromJson("[" + row.json + "]");
-        EXPECT_FALSE(BibElement::fromArchive(document.array().at(0)).has_value()) << row.name;
+    for (const auto &[name, json] : rows) {
+        const QJsonDocument document = QJsonDocument::fromJson("[" + json + "]");
+        EXPECT_FALSE(BibElement::fromArchive(document.array().at(0)).has_value()) << name;
     }
 }
 
@@ -184,7 +159,8 @@ TEST(BibElement, anElementReadsTheSameHoweverItWasMade)
     EXPECT_EQ(retyped.stringValue(), u"{A \"b\"}");
     EXPECT_EQ(retyped.stringContents(), u"{A \"b\"}");
     // A quoted string made from its inside reads back with its quotes.
-    EXPECT_EQ(BibElement::bibElementWithQuoteString(u"x"_s), BibElement(BibElement::QuotedString, u"\"x\""_s));
+    EXPECT_EQ(BibElement::bibElementWithQuoteString(u"x"_s),
+              BibElement(BibElement::QuotedString, u"\"x\""_s));
     // The inside is shared, not copied, by every reader of the contents.
     EXPECT_TRUE(fromText.stringContents().isSharedWith(fromText.stringContents()));
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -56,15 +57,7 @@ QString expectedError(const char16_t *key, const QString &argument = QString())
 
 TEST(BibValueGrammarTokenizer, splitsValuesAndSeparators)
 {
-    struct Row
-    {
-        const char *name;
-        QString text;
-        bool needsBraket;
-        QString tokens;
-        const char16_t *errorKey;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, bool, QString, const char16_t *> rows[] = {
         {"entry", u"{key, title = {A {B} C}, year = 2004}"_s, true,
          u"key(0) ,(8) title(0) =(6) {A {B} C}(3) ,(8) year(0) =(6) 2004(1)"_s, nullptr},
         {"concatenation", u"month = jan # \" 1\""_s, false,
@@ -83,8 +76,8 @@ TEST(BibValueGrammarTokenizer, splitsValuesAndSeparators)
          u"a(0) =(6) {\"`Bacho\\TeX\"' Gro\"s \"Uberblick}(3)"_s, nullptr},
         {"annotationMarkup", u"a = {1:family=\"student\"; id=\"k0025\"}"_s, false,
          u"a(0) =(6) {1:family=\"student\"; id=\"k0025\"}(3)"_s, nullptr},
-        {"quotedWordInnerBraces", u"a = {x {\"y\"} w}"_s, false,
-         u"a(0) =(6) {x {\"y\"} w}(3)"_s, nullptr},
+        {"quotedWordInnerBraces", u"a = {x {\"y\"} w}"_s, false, u"a(0) =(6) {x {\"y\"} w}(3)"_s,
+         nullptr},
         {"quoteInBracesDoesNotHideABrace", u"a = {x \"y} b = {\"}"_s, false,
          u"a(0) =(6) {x \"y}(3) b(0) =(6) {\"}(3)"_s, nullptr},
         {"loneQuoteInBraces", u"a = {12\" ruler}"_s, false, u"a(0) =(6) {12\" ruler}(3)"_s,
@@ -139,13 +132,13 @@ TEST(BibValueGrammarTokenizer, splitsValuesAndSeparators)
         {"truncatedAfterBackslash", u"{a = {x\\"_s, true, u"a(0) =(6) {x\\(0)"_s,
          u"ReadError_MissingCloseBra"},
     };
-    for (const Row &row : rows) {
-        StringInputStream stream = readerStream(row.text);
+    for (const auto &[name, text, needsBraket, tokens, errorKey] : rows) {
+        StringInputStream stream = readerStream(text);
         QString error = u"stale"_s;
         const QList<BibElement> elements =
-            BibElement::getElementsFromStream(stream, error, row.needsBraket);
-        EXPECT_EQ(render(elements), row.tokens) << row.name;
-        EXPECT_EQ(error, expectedError(row.errorKey)) << row.name;
+            BibElement::getElementsFromStream(stream, error, needsBraket);
+        EXPECT_EQ(render(elements), tokens) << name;
+        EXPECT_EQ(error, expectedError(errorKey)) << name;
     }
 }
 
@@ -180,14 +173,7 @@ TEST(BibValueGrammarTokenizer, deepNestingNeedsNoRecursion)
 
 TEST(BibValueGrammarGrouping, groupsFieldsAndKey)
 {
-    struct Row
-    {
-        const char *name;
-        QString text;
-        bool needsBibkey;
-        QString fields;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, bool, QString> rows[] = {
         {"entry", u"{key, title = {A {B} C}, year = 2004}"_s, true,
          u"bibkey=[key(2)]; title=[{A {B} C}(3)]; year=[2004(1)]"_s},
         {"concatenationDropsSharps", u"{k, month = jan # \" 1\"}"_s, true,
@@ -208,35 +194,27 @@ TEST(BibValueGrammarGrouping, groupsFieldsAndKey)
         {"allValueKinds", u"{a = w # 1 # {b} # \"q\" # $m$}"_s, false,
          u"a=[w(0) 1(1) {b}(3) \"q\"(4) $m$(5)]"_s},
     };
-    for (const Row &row : rows) {
-        StringInputStream stream = readerStream(row.text);
+    for (const auto &[name, text, needsBibkey, expected] : rows) {
+        StringInputStream stream = readerStream(text);
         QString error;
         const QList<BibElement> elements = BibElement::getElementsFromStream(stream, error, true);
-        ASSERT_TRUE(error.isNull()) << row.name;
+        ASSERT_TRUE(error.isNull()) << name;
         error = u"stale"_s;
-        const auto fields = BibElement::analyzeElements(elements, error, row.needsBibkey);
-        ASSERT_TRUE(fields.has_value()) << row.name << ": " << error.toStdString();
-        EXPECT_TRUE(error.isNull()) << row.name;
-        EXPECT_EQ(render(*fields), row.fields) << row.name;
+        const auto fields = BibElement::analyzeElements(elements, error, needsBibkey);
+        ASSERT_TRUE(fields.has_value()) << name << ": " << error.toStdString();
+        EXPECT_TRUE(error.isNull()) << name;
+        EXPECT_EQ(render(*fields), expected) << name;
 
         QList<BibElement> consumed = elements;
-        const auto moved = BibElement::analyzeElements(std::move(consumed), error, row.needsBibkey);
-        ASSERT_TRUE(moved.has_value()) << row.name;
-        EXPECT_EQ(render(*moved), row.fields) << row.name;
+        const auto moved = BibElement::analyzeElements(std::move(consumed), error, needsBibkey);
+        ASSERT_TRUE(moved.has_value()) << name;
+        EXPECT_EQ(render(*moved), expected) << name;
     }
 }
 
 TEST(BibValueGrammarGrouping, reportsTheOffendingTokenOrField)
 {
-    struct Row
-    {
-        const char *name;
-        QString text;
-        bool needsBibkey;
-        const char16_t *errorKey;
-        QString argument;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, bool, const char16_t *, QString> rows[] = {
         {"missingEqual", u"{title {x}}"_s, false, u"ReadError_NoEqual", u"title"_s},
         {"nameAtEnd", u"{a = b, Title}"_s, false, u"ReadError_NoEqual", u"title"_s},
         {"twoValues", u"{title = {x} {y}}"_s, false, u"ReadError_FieldSyntax", u"title"_s},
@@ -251,32 +229,26 @@ TEST(BibValueGrammarGrouping, reportsTheOffendingTokenOrField)
         {"noKeyAtAll", u"{}"_s, true, u"ReadError_BadBibKey", u""_s},
         {"commaInsteadOfKey", u"{, a = b}"_s, true, u"ReadError_BadBibKey", u","_s},
     };
-    for (const Row &row : rows) {
-        StringInputStream stream = readerStream(row.text);
+    for (const auto &[name, text, needsBibkey, errorKey, argument] : rows) {
+        StringInputStream stream = readerStream(text);
         QString error;
         const QList<BibElement> elements = BibElement::getElementsFromStream(stream, error, true);
-        ASSERT_TRUE(error.isNull()) << row.name;
-        const auto fields = BibElement::analyzeElements(elements, error, row.needsBibkey);
-        EXPECT_FALSE(fields.has_value()) << row.name;
-        EXPECT_EQ(error, expectedError(row.errorKey, row.argument)) << row.name;
+        ASSERT_TRUE(error.isNull()) << name;
+        const auto fields = BibElement::analyzeElements(elements, error, needsBibkey);
+        EXPECT_FALSE(fields.has_value()) << name;
+        EXPECT_EQ(error, expectedError(errorKey, argument)) << name;
         QString movedError;
         EXPECT_FALSE(
-            BibElement::analyzeElements(QList<BibElement>(elements), movedError, row.needsBibkey))
-            << row.name;
-        EXPECT_EQ(movedError, error) << row.name;
-        EXPECT_TRUE(error.contains(row.argument)) << row.name;
+            BibElement::analyzeElements(QList<BibElement>(elements), movedError, needsBibkey))
+            << name;
+        EXPECT_EQ(movedError, error) << name;
+        EXPECT_TRUE(error.contains(argument)) << name;
     }
 }
 
 TEST(BibValueGrammarCheckNesting, normalisesOrRefusesPlainValues)
 {
-    struct Row
-    {
-        const char *name;
-        QString text;
-        std::optional<QString> result;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, std::optional<QString>> rows[] = {
         {"straightQuotesStay", u"a \"word\" b"_s, u"a \"word\" b"_s},
         {"quoteAheadOfReversedBraces", u"}\"{"_s, std::nullopt},
         {"quoteInsideReversedBraces", u"}{{\"}}{"_s, u"}{{\"}}{"_s},
@@ -293,22 +265,13 @@ TEST(BibValueGrammarCheckNesting, normalisesOrRefusesPlainValues)
         {"empty", QString(), u""_s},
         {"nulIsKept", QStringView(u"a\0b", 3).toString(), QStringView(u"a\0b", 3).toString()},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(BibElement::checkNesting(row.text), row.result) << row.name;
+    for (const auto &[name, text, result] : rows)
+        EXPECT_EQ(BibElement::checkNesting(text), result) << name;
 }
 
 TEST(BibValueGrammarCheckValidity, acceptsValuesJoinedBySharps)
 {
-    struct Row
-    {
-        const char *name;
-        QString text;
-        bool valid;
-        QString elements;
-        QString normalised;
-        const char16_t *errorKey;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, bool, QString, QString, const char16_t *> rows[] = {
         {"macroAndBraced", u"@jan # {x}"_s, true, u"jan(0) {x}(3)"_s, u"@jan # {x}"_s, nullptr},
         {"spacingNormalised", u"@ jan#\"a  b\" #2004 "_s, true, u"jan(0) \"a b\"(4) 2004(1)"_s,
          u"@jan # \"a b\" # 2004"_s, nullptr},
@@ -320,15 +283,15 @@ TEST(BibValueGrammarCheckValidity, acceptsValuesJoinedBySharps)
         {"texCommand", u"@\\relax"_s, false, QString(), u"@"_s, u"ReadError_FieldSyntax2"},
         {"unbalanced", u"@{x"_s, false, QString(), u"@"_s, u"ReadError_MissingCloseBra"},
     };
-    for (const Row &row : rows) {
+    for (const auto &[name, text, valid, expectedElements, expectedText, errorKey] : rows) {
         QString normalised;
         QString error = u"stale"_s;
-        const auto elements = BibElement::checkValidity(row.text, normalised, &error);
-        ASSERT_EQ(elements.has_value(), row.valid) << row.name;
+        const auto elements = BibElement::checkValidity(text, normalised, &error);
+        ASSERT_EQ(elements.has_value(), valid) << name;
         if (elements) {
-            EXPECT_EQ(render(*elements), row.elements) << row.name;
+            EXPECT_EQ(render(*elements), expectedElements) << name;
         }
-        EXPECT_EQ(normalised, row.normalised) << row.name;
-        EXPECT_EQ(error, expectedError(row.errorKey)) << row.name;
+        EXPECT_EQ(normalised, expectedText) << name;
+        EXPECT_EQ(error, expectedError(errorKey)) << name;
     }
 }

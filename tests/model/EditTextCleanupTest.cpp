@@ -2,47 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
-namespace {
-
-struct CleanupCase
+TEST(EditTextCleanup, cleansAndKeepsTheInsertionPoint)
 {
-    const char *name;
-    QString text;
-    qsizetype cursor;
-    QString expected;
-    qsizetype expectedCursor;
-};
-
-class EditTextCleanupCases : public testing::TestWithParam<CleanupCase>
-{};
-
-TEST_P(EditTextCleanupCases, cleansAndKeepsTheInsertionPoint)
-{
-    const CleanupCase &c = GetParam();
-    const EditTextCleanup result = EditTextCleanup::clean(c.text, c.cursor, u"\u00a5"_s);
-    EXPECT_EQ(result.text, c.expected);
-    EXPECT_EQ(result.cursor, c.expectedCursor);
-    EXPECT_EQ(result.changed, c.text != c.expected);
+    // Text, insertion point, yen mark, cleaned text, insertion point after.
+    // Removed characters after the insertion point leave it where it is.
+    const std::tuple<const char *, QString, qsizetype, QString, QString, qsizetype> rows[] = {
+        {"untouched", u"title = {A}"_s, 5, u"\u00a5"_s, u"title = {A}"_s, 5},
+        {"yen becomes backslash", u"{\u00a5\"u}"_s, 3, u"\u00a5"_s, u"{\\\"u}"_s, 3},
+        {"no-break space", u"a\u00a0b"_s, 3, u"\u00a5"_s, u"a b"_s, 3},
+        {"NUL before the cursor", u"a\0b"_s, 3, u"\u00a5"_s, u"ab"_s, 2},
+        {"NUL after the cursor", u"ab\0\0"_s, 1, u"\u00a5"_s, u"ab"_s, 1},
+        {"NUL on both sides", u"\0a\0b"_s, 2, u"\u00a5"_s, u"ab"_s, 1},
+        {"longer yen mark", u"x[yen]y[yen]"_s, 8, u"[yen]"_s, u"x\\y\\"_s, 4},
+    };
+    for (const auto &[name, text, cursor, yen, expected, expectedCursor] : rows) {
+        SCOPED_TRACE(name);
+        const EditTextCleanup result = EditTextCleanup::clean(text, cursor, yen);
+        EXPECT_EQ(result.text, expected);
+        EXPECT_EQ(result.cursor, expectedCursor);
+        EXPECT_EQ(result.changed, text != expected);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    EditTextCleanup, EditTextCleanupCases,
-    testing::Values(CleanupCase{"untouched", u"title = {A}"_s, 5, u"title = {A}"_s, 5},
-                    CleanupCase{"yenBecomesBackslash", u"{\u00a5\"u}"_s, 3, u"{\\\"u}"_s, 3},
-                    CleanupCase{"noBreakSpace", u"a\u00a0b"_s, 3, u"a b"_s, 3},
-                    CleanupCase{"nulBeforeCursor", u"a\0b"_s, 3, u"ab"_s, 2},
-                    // Removed characters after the insertion point leave it where it is.
-                    CleanupCase{"nulAfterCursor", u"ab\0\0"_s, 1, u"ab"_s, 1},
-                    CleanupCase{"nulOnBothSides", u"\0a\0b"_s, 2, u"ab"_s, 1}),
-    [](const testing::TestParamInfo<CleanupCase> &row) { return std::string(row.param.name); });
-
-TEST(EditTextCleanup, aLongerYenMarkShortensOnlyBeforeTheCursor)
-{
-    const EditTextCleanup result = EditTextCleanup::clean(u"x[yen]y[yen]"_s, 8, u"[yen]"_s);
-    EXPECT_EQ(result.text, u"x\\y\\"_s);
-    EXPECT_EQ(result.cursor, 4);
-}
-
-} // namespace

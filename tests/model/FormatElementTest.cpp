@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 static void PrintTo(const QString &text, std::ostream *os)
@@ -44,13 +46,8 @@ QString errorText(const char *key)
 
 TEST(FormatElementGrammar, parsesTemplatesIntoElements)
 {
-    const struct
-    {
-        const char *name;
-        const char16_t *rule;
-        QStringList normalized; // the elements read, written back
-        const char *errorKey;
-    } rows[] = {
+    // normalized: the elements read, written back
+    const std::tuple<const char *, const char16_t *, QStringList, const char *> rows[] = {
         {"reference template",
          u"[<author>, ][<journal>][| <volume>][ (<year>)][ <abbrev_pages>][.]",
          {u"[<author>, ]"_s, u"[<journal>]"_s, u"[| <volume>]"_s, u"[ (<year>)]"_s,
@@ -85,19 +82,19 @@ TEST(FormatElementGrammar, parsesTemplatesIntoElements)
         {"trailing slash in a slot", u"[<a/>]", {}, "FormatError_Syntax"},
         {"two slots", u"[x][<a> <b>][y]", {u"[x]"_s}, "FormatError_TooManyFieldBlock"},
     };
-    for (const auto &row : rows) {
+    for (const auto &[name, rule, expected, errorKey] : rows) {
         QString error = u"stale"_s;
         const QList<FormatElement> elements =
-            FormatElement::elementArrayWithString(QString::fromUtf16(row.rule), error);
+            FormatElement::elementArrayWithString(QString::fromUtf16(rule), error);
         QStringList normalized;
         for (const FormatElement &element : elements)
             normalized << element.normalizedString();
-        EXPECT_EQ(normalized, row.normalized) << row.name;
-        EXPECT_EQ(error, errorText(row.errorKey)) << row.name;
+        EXPECT_EQ(normalized, expected) << name;
+        EXPECT_EQ(error, errorText(errorKey)) << name;
     }
 }
 
-TEST(FormatElementGrammar, stylesSlotsAndStreams)
+TEST(FormatElementGrammar, stylesSlotsStreamsAndSlotValues)
 {
     QString error;
     const QList<FormatElement> elements =
@@ -115,6 +112,13 @@ TEST(FormatElementGrammar, stylesSlotsAndStreams)
     EXPECT_EQ(FormatElement::formatElementFromStream(stream, error)->fieldNames(),
               QStringList{u"b"_s});
     EXPECT_FALSE(FormatElement::formatElementFromStream(stream, error).has_value());
+    // The value of an element's slot, from the first alternative with one.
+    const FakeItem item{{{u"b"_s, u"B"_s}}};
+    const QList<FormatElement> choices =
+        FormatElement::elementArrayWithString(u"[<a/b>][text]"_s, error);
+    ASSERT_EQ(choices.size(), 2);
+    EXPECT_EQ(choices[0].fieldStringWithItem(item), u"B"_s);
+    EXPECT_EQ(choices[1].fieldStringWithItem(item), QString());
 }
 
 TEST(FormatElementGrammar, normalizedTextReadsBackToTheSameElements)
@@ -152,13 +156,7 @@ TEST(FormatElementRendering, rendersByOutputKind)
         {u"c"_s, u"C"_s},
         {u"pages"_s, u"1--10"_s},
     }};
-    const struct
-    {
-        const char *name;
-        const char16_t *rule;
-        int kind;
-        const char16_t *expected;
-    } rows[] = {
+    const std::tuple<const char *, const char16_t *, int, const char16_t *> rows[] = {
         {"bold HTML, blank outside", u"[| <volume>]", 4, u" <b>12</b>"},
         {"bold TeX", u"[| <volume>]", 3, u" {\\bf 12}"},
         {"bold plain text", u"[| <volume>]", 7, u" 12"},
@@ -179,19 +177,7 @@ TEST(FormatElementRendering, rendersByOutputKind)
         {"empty element ends the template", u"[<b>][][<c>]", 7, u"B"},
         {"template with error keeps earlier elements", u"[<b>][<x> <y>][<c>]", 7, u"B"},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(render(QString::fromUtf16(row.rule), item, row.kind),
-                  QString::fromUtf16(row.expected))
-            << row.name;
-}
-
-TEST(FormatElementRendering, slotValue)
-{
-    const FakeItem item{{{u"b"_s, u"B"_s}}};
-    QString error;
-    const QList<FormatElement> elements =
-        FormatElement::elementArrayWithString(u"[<a/b>][text]"_s, error);
-    ASSERT_EQ(elements.size(), 2);
-    EXPECT_EQ(elements[0].fieldStringWithItem(item), u"B"_s);
-    EXPECT_EQ(elements[1].fieldStringWithItem(item), QString());
+    for (const auto &[name, rule, kind, expected] : rows)
+        EXPECT_EQ(render(QString::fromUtf16(rule), item, kind), QString::fromUtf16(expected))
+            << name;
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -41,13 +43,7 @@ ItemServices::CopyNameSettings copySettings(bool abbreviate, int threshold, int 
 
 TEST_F(ItemFormatterTest, authorColumnFallsThroughToEditorsThenTheKey)
 {
-    struct Row
-    {
-        const char *name;
-        QString fields;
-        QString expected;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, QString> rows[] = {
         {"authors", u"author = {Walter E. Harmon and Jean-Marc Aubert}"_s,
          u"Harmon, W.E.; Aubert, J.-M."_s},
         {"one editor", u"editor = {C. Green}"_s, u"Green, C."_s + Texts::text(u"Ed")},
@@ -57,9 +53,9 @@ TEST_F(ItemFormatterTest, authorColumnFallsThroughToEditorsThenTheKey)
         {"empty key counts as a value", u"key = {}"_s, QString()},
         {"nothing", u"title = {x}"_s, u"<unset>"_s},
     };
-    for (const Row &row : rows) {
-        auto item = db.add(u"MISC"_s, u"k"_s, fieldsFrom(row.fields));
-        EXPECT_EQ(cell(item, u"04_author"_s), row.expected) << row.name;
+    for (const auto &[name, fields, expected] : rows) {
+        auto item = db.add(u"MISC"_s, u"k"_s, fieldsFrom(fields));
+        EXPECT_EQ(cell(item, u"04_author"_s), expected) << name;
     }
 }
 
@@ -84,14 +80,7 @@ TEST_F(ItemFormatterTest, cellsCarryTheColumnAlignmentAndOwnershipColour)
 
 TEST_F(ItemFormatterTest, attachmentColumnCodesTheLinks)
 {
-    struct Row
-    {
-        const char *name;
-        QString fields;
-        int state;
-        QString expected;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, int, QString> rows[] = {
         {"nothing", u"title = {x}"_s, 0, u"0"_s},
         {"e-mail", u"email = {a@b.c}"_s, 0, u"1"_s},
         {"url", u"url = {http://x}, email = {a@b.c}"_s, 0, u"2"_s},
@@ -99,47 +88,36 @@ TEST_F(ItemFormatterTest, attachmentColumnCodesTheLinks)
         {"missing file", u"file = {a.pdf}"_s, 1, u"3"_s},
         {"no state", u"file = {a.pdf}"_s, 0, u"<unset>"_s},
     };
-    for (const Row &row : rows) {
-        auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, fieldsFrom(row.fields), &db);
-        item->setFileState(row.state);
+    for (const auto &[name, fields, state, expected] : rows) {
+        auto item = BibItem::bibItemOfType(u"MISC"_s, u"k"_s, fieldsFrom(fields), &db);
+        item->setFileState(state);
         item->makeAttributedStringForList();
-        EXPECT_EQ(cell(item, u"01_file"_s), row.expected) << row.name;
+        EXPECT_EQ(cell(item, u"01_file"_s), expected) << name;
     }
 }
 
 TEST_F(ItemFormatterTest, pagesCellIsTheFirstPage)
 {
-    struct Row
-    {
-        QString pages;
-        std::optional<QString> expected;
-    };
-    const Row rows[] = {
+    const std::tuple<QString, std::optional<QString>> rows[] = {
         {u"123--130"_s, u"123"_s}, {u"e1234"_s, u"e1234"_s},  {u"12, 15"_s, u"12"_s},
         {u"-5"_s, std::nullopt},   {QString(), std::nullopt},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(ItemFormatter::pagesForList(row.pages), row.expected) << qPrintable(row.pages);
+    for (const auto &[pages, expected] : rows)
+        EXPECT_EQ(ItemFormatter::pagesForList(pages), expected) << qPrintable(pages);
 }
 
 TEST_F(ItemFormatterTest, modifiedCellShortensByAge)
 {
     const QDateTime now(QDate(2024, 6, 15), QTime(12, 0), Qt::OffsetFromUTC, 3600);
-    struct Row
-    {
-        const char *name;
-        qint64 secondsAgo;
-        QString expected;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, qint64, QString> rows[] = {
         {"two hours", 2 * 3600, u"10:00"_s},
         {"a week", 7 * 86400, u"Jun 08"_s},
         {"two years", 2 * 365 * 86400, u"2022, Jun"_s},
     };
-    for (const Row &row : rows) {
-        const QDateTime then = now.addSecs(-row.secondsAgo);
+    for (const auto &[name, secondsAgo, expected] : rows) {
+        const QDateTime then = now.addSecs(-secondsAgo);
         const QString stamp = then.toString(u"yyyy-MM-dd HH:mm:ss"_s) + u" +0100"_s;
-        EXPECT_EQ(ItemFormatter::modifiedForList(stamp, now), row.expected) << row.name;
+        EXPECT_EQ(ItemFormatter::modifiedForList(stamp, now), expected) << name;
     }
     EXPECT_EQ(ItemFormatter::modifiedForList(QString(), now), std::nullopt);
     EXPECT_EQ(ItemFormatter::modifiedForList(u"last spring"_s, now), u"last spring");
@@ -154,12 +132,7 @@ TEST_F(ItemFormatterTest, slotValues)
                        fieldsFrom(u"pages = {123--130}, volume = vol, number = {4, 5}, "
                                   u"journal = {Communications of the {ACM}}, "
                                   u"title = {Caf\\'e}, author = {Walter E. Harmon}"_s));
-    struct Row
-    {
-        QString slot;
-        QString expected;
-    };
-    const Row rows[] = {
+    const std::tuple<QString, QString> rows[] = {
         {u"abbrev_pages"_s, u"123"_s},
         {u"abbrev_volume"_s, u"vol"_s}, // the expression without its "@"
         {u"abbrev_journal"_s, u"CACM"_s},
@@ -168,8 +141,8 @@ TEST_F(ItemFormatterTest, slotValues)
         {u"giv"_s, u"WE"_s},
         {u"missing"_s, QString()},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(item->fieldDataForListFormat(row.slot), row.expected) << qPrintable(row.slot);
+    for (const auto &[slot, expected] : rows)
+        EXPECT_EQ(item->fieldDataForListFormat(slot), expected) << qPrintable(slot);
 }
 
 TEST_F(ItemFormatterTest, famAndGivComeFromTheFirstEditorWithoutAuthors)
@@ -182,63 +155,46 @@ TEST_F(ItemFormatterTest, famAndGivComeFromTheFirstEditorWithoutAuthors)
 
 TEST_F(ItemFormatterTest, nameListForCopyingAppliesTheEtAlRules)
 {
-    struct Row
-    {
-        const char *name;
-        QString names;
-        ItemServices::CopyNameSettings settings;
-        std::optional<QString> expected;
-    };
-    const Row rows[] = {
-        {"three names, the last after and", u"A. Smith and B. Jones and C. Brown"_s,
-         copySettings(true, 3, 1), u"A. Smith, B. Jones and C. Brown"_s},
-        {"four names shortened to one", u"A. Smith and B. Jones and C. Brown and D. White"_s,
-         copySettings(true, 3, 1), u"A. Smith"_s + Texts::text(u"et al")},
-        {"abbreviation off", u"A. Smith and B. Jones and C. Brown and D. White"_s,
-         copySettings(false, 3, 1), u"A. Smith, B. Jones, C. Brown and D. White"_s},
-        {"kept count zero keeps one", u"A. Smith and B. Jones"_s, copySettings(true, 1, 0),
-         u"A. Smith"_s + Texts::text(u"et al")},
-        {"format 3: first family first", u"A. Smith and B. Jones"_s, copySettings(true, 10, 5, 3),
-         u"Smith, A. and B. Jones"_s},
-        {"format 2: family names", u"A. Smith and B. Jones"_s, copySettings(true, 10, 5, 2),
-         u"Smith and Jones"_s},
-        {"Japanese names: no and", u"山田 太郎 and 鈴木 花子"_s, copySettings(true, 10, 5),
-         u"山田 太郎, 鈴木 花子"_s},
-        {"Japanese names shortened", u"山田 太郎 and 鈴木 花子 and 佐藤 一郎"_s,
-         copySettings(true, 2, 1), u"山田 太郎"_s + Texts::format(u"et al-J", {u"2"_s})},
-        {"no names", QString(), copySettings(true, 3, 1), std::nullopt},
-    };
-    for (const Row &row : rows)
-        EXPECT_EQ(ItemFormatter::nameListForListFormat(row.names, row.settings), row.expected)
-            << row.name;
+    const std::tuple<const char *, QString, ItemServices::CopyNameSettings, std::optional<QString>>
+        rows[] = {
+            {"three names, the last after and", u"A. Smith and B. Jones and C. Brown"_s,
+             copySettings(true, 3, 1), u"A. Smith, B. Jones and C. Brown"_s},
+            {"four names shortened to one", u"A. Smith and B. Jones and C. Brown and D. White"_s,
+             copySettings(true, 3, 1), u"A. Smith"_s + Texts::text(u"et al")},
+            {"abbreviation off", u"A. Smith and B. Jones and C. Brown and D. White"_s,
+             copySettings(false, 3, 1), u"A. Smith, B. Jones, C. Brown and D. White"_s},
+            {"kept count zero keeps one", u"A. Smith and B. Jones"_s, copySettings(true, 1, 0),
+             u"A. Smith"_s + Texts::text(u"et al")},
+            {"format 3: first family first", u"A. Smith and B. Jones"_s,
+             copySettings(true, 10, 5, 3), u"Smith, A. and B. Jones"_s},
+            {"format 2: family names", u"A. Smith and B. Jones"_s, copySettings(true, 10, 5, 2),
+             u"Smith and Jones"_s},
+            {"Japanese names: no and", u"山田 太郎 and 鈴木 花子"_s, copySettings(true, 10, 5),
+             u"山田 太郎, 鈴木 花子"_s},
+            {"Japanese names shortened", u"山田 太郎 and 鈴木 花子 and 佐藤 一郎"_s,
+             copySettings(true, 2, 1), u"山田 太郎"_s + Texts::format(u"et al-J", {u"2"_s})},
+            {"no names", QString(), copySettings(true, 3, 1), std::nullopt},
+        };
+    for (const auto &[name, names, settings, expected] : rows)
+        EXPECT_EQ(ItemFormatter::nameListForListFormat(names, settings), expected) << name;
 }
 
 TEST_F(ItemFormatterTest, abbrevStringKeepsCapitalsDigitsAndCJK)
 {
-    struct Row
-    {
-        QString text;
-        QString expected;
-    };
-    const Row rows[] = {
+    const std::tuple<QString, QString> rows[] = {
         {u"Communications of the ACM"_s, u"CACM"_s}, {u"Physical Review B 12"_s, u"PRB12"_s},
         {u"J. {\\\"U}ber Phys."_s, u"JUP"_s}, // the accent command goes, its letter stays
         {u"日本物理学会誌"_s, u"日本物理学会誌"_s},  {u"trailing \\"_s, QString()},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(ItemFormatter::abbrevString(row.text), row.expected) << qPrintable(row.text);
+    for (const auto &[text, expected] : rows)
+        EXPECT_EQ(ItemFormatter::abbrevString(text), expected) << qPrintable(text);
 }
 
 // ---- References -------------------------------------------------------------
 
 TEST_F(ItemFormatterTest, referenceWrappingByKindAndPrefix)
 {
-    struct Row
-    {
-        int kind, prefix;
-        QString expected;
-    };
-    const Row rows[] = {
+    const std::tuple<int, int, QString> rows[] = {
         {3, 0, u"\\bibitem{k} T\n"_s},
         {4, 0, u"<p style=\"margin-bottom:0.8ex;\">T</p>\n"_s},
         {4, 1, u"<li style=\"margin-bottom:0.8ex;\">T</li>\n"_s},
@@ -250,10 +206,9 @@ TEST_F(ItemFormatterTest, referenceWrappingByKindAndPrefix)
         {5, 2, u"T"_s},
         {7, 9, u"T"_s},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(ItemFormatter::wrapReference(row.kind, 5, row.prefix, u"k"_s, u"T"_s),
-                  row.expected)
-            << row.kind << '/' << row.prefix;
+    for (const auto &[kind, prefix, expected] : rows)
+        EXPECT_EQ(ItemFormatter::wrapReference(kind, 5, prefix, u"k"_s, u"T"_s), expected)
+            << kind << '/' << prefix;
 }
 
 TEST_F(ItemFormatterTest, referencesForEveryKind)

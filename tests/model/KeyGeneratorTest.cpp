@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -25,12 +27,7 @@ protected:
 
 TEST(KeyCharacters, keepsTheKeySetAndEverythingFromU2900)
 {
-    struct Row
-    {
-        QString rendered;
-        QString key;
-    };
-    const Row rows[] = {
+    const std::tuple<QString, QString> rows[] = {
         {u"Harmon W.E.: CACM 12"_s, u"HarmonW.E.:CACM12"_s},
         {u"a_b-c;d|e/f[g](h)"_s, u"a_b-c;d|e/f[g](h)"_s},
         {u"{Müller}, \"x\" 'y' ~z"_s, u"Mllerxyz"_s},
@@ -38,9 +35,8 @@ TEST(KeyCharacters, keepsTheKeySetAndEverythingFromU2900)
         {u"\U00020B9F"_s, u"\U00020B9F"_s}, // a CJK character outside the BMP
         {u"#%&*+=?!@$^`<>\\"_s, QString()},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(KeyGenerator::keyFromRenderedRule(row.rendered), row.key)
-            << qPrintable(row.rendered);
+    for (const auto &[rendered, key] : rows)
+        EXPECT_EQ(KeyGenerator::keyFromRenderedRule(rendered), key) << qPrintable(rendered);
 }
 
 TEST(KeyCharacters, acceptableKeysAreThoseTheReaderReadsBack)
@@ -55,13 +51,7 @@ TEST(KeyCharacters, acceptableKeysAreThoseTheReaderReadsBack)
 
 TEST_F(KeyGeneratorTest, rulesRenderEachEntryAsDocumented)
 {
-    struct Row
-    {
-        const char *name;
-        QString fields;
-        QString key;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QString, QString> rows[] = {
         {"every part",
          u"author = {Walter E. Harmon}, journal = {Communications of the ACM}, volume = 12, "
          u"year = 1969"_s,
@@ -81,19 +71,22 @@ TEST_F(KeyGeneratorTest, rulesRenderEachEntryAsDocumented)
         {"a volume range is cut", u"author = {A. Smith}, volume = {12/13}, year = 2000"_s,
          u"SmithA12:2000"_s},
     };
-    for (const Row &row : rows) {
-        auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(row.fields));
-        EXPECT_EQ(item->bibKeyFromGenRule(kDefaultRule), row.key) << row.name;
+    for (const auto &[name, fields, key] : rows) {
+        auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(fields));
+        EXPECT_EQ(item->bibKeyFromGenRule(kDefaultRule), key) << name;
     }
-}
-
-TEST_F(KeyGeneratorTest, anEntryWithoutNamesOrKeyTakesTheNoAuthorText)
-{
-    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"year = 2001"_s));
-    const QString fam = item->fieldDataForListFormat(u"fam"_s);
+    // An entry without names or key takes the text for no author.
+    auto anonymous = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"year = 2001"_s));
+    const QString fam = anonymous->fieldDataForListFormat(u"fam"_s);
     EXPECT_FALSE(fam.isEmpty());
-    EXPECT_EQ(item->bibKeyFromGenRule(u"[<fam>][:<year>]"_s),
+    EXPECT_EQ(anonymous->bibKeyFromGenRule(u"[<fam>][:<year>]"_s),
               KeyGenerator::keyFromRenderedRule(fam) + u":2001"_s);
+
+    // The rule of the preferences.
+    BibPreferences::globalPreferences()->setBibkeyGenRule(u"[<fam>][:<year>]"_s);
+    auto smith = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"author = {A. Smith}, year = 2000"_s));
+    EXPECT_EQ(smith->generateBibKey(), u"Smith:2000");
+    BibPreferences::globalPreferences()->setBibkeyGenRule(kDefaultRule);
 }
 
 TEST_F(KeyGeneratorTest, generatedKeysAreMadeUniqueOnlyInsideADatabase)
@@ -110,12 +103,4 @@ TEST_F(KeyGeneratorTest, generatedKeysAreMadeUniqueOnlyInsideADatabase)
                                         fieldsFrom(u"author = {A. Smith}, year = 2000"_s), nullptr);
     stray->expandWithMacro(nullptr);
     EXPECT_EQ(stray->uniqueBibKey(stray->bibKeyFromGenRule(rule)), u"SmithA:2000");
-}
-
-TEST_F(KeyGeneratorTest, generateBibKeyUsesThePreferencesRule)
-{
-    BibPreferences::globalPreferences()->setBibkeyGenRule(u"[<fam>][:<year>]"_s);
-    auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"author = {A. Smith}, year = 2000"_s));
-    EXPECT_EQ(item->generateBibKey(), u"Smith:2000");
-    BibPreferences::globalPreferences()->setBibkeyGenRule(kDefaultRule);
 }

@@ -2,52 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
-namespace {
-
-struct InsertionCase
+TEST(MacroInsertion, insertsTheMacroAndPlacesTheCursorAfterIt)
 {
-    const char *name;
-    QString text;
-    qsizetype start;
-    qsizetype length;
-    QString macro;
-    QString expected;
-    qsizetype cursor;
-};
-
-class MacroInsertionCases : public testing::TestWithParam<InsertionCase>
-{};
-
-TEST_P(MacroInsertionCases, insertsTheMacroAndPlacesTheCursorAfterIt)
-{
-    const InsertionCase &c = GetParam();
-    const MacroInsertion::Result result =
-        MacroInsertion::insertMacro(c.text, c.start, c.length, c.macro);
-    EXPECT_EQ(result.text, c.expected);
-    EXPECT_EQ(result.cursor, c.cursor);
+    // Field text, selection (start, length), macro, new text, cursor.
+    // A "#" of plain text is part of the value, not a joint.
+    const std::tuple<const char *, QString, qsizetype, qsizetype, QString, QString, qsizetype>
+        rows[] = {
+            {"empty field", u""_s, 0, 0, u"jpc"_s, u"@jpc"_s, 4},
+            {"at the end", u"Phys. Rev."_s, 10, 0, u"b"_s, u"@\"Phys. Rev. \" # b"_s, 18},
+            {"in the middle", u"In  Proc. of"_s, 2, 0, u"icml"_s,
+             u"@\"In \" # icml # \" Proc. of\""_s, 13},
+            {"expression fragments kept", u"@jan # \" 1999\""_s, 4, 0, u"feb"_s,
+             u"@jan # feb # \" 1999\""_s, 10},
+            {"selection replaced", u"Journal of X"_s, 11, 1, u"x"_s, u"@\"Journal of \" # x"_s, 18},
+            {"plain sharp kept", u"C#"_s, 2, 0, u"lang"_s, u"@\"C# \" # lang"_s, 13},
+            {"plain quote braced", u"The \"best\""_s, 10, 0, u"m"_s, u"@{The \"best\" } # m"_s, 18},
+            {"open string closed", u"@\"Phys Rev\" # b"_s, 6, 0, u"m"_s,
+             u"@\"Phys \" # m # \" Rev\" # b"_s, 12},
+            {"expression sharp trimmed", u"@a # "_s, 5, 0, u"b"_s, u"@a # b"_s, 6},
+        };
+    for (const auto &[name, text, start, length, macro, expected, cursor] : rows) {
+        const MacroInsertion::Result result =
+            MacroInsertion::insertMacro(text, start, length, macro);
+        EXPECT_EQ(result.text, expected) << name;
+        EXPECT_EQ(result.cursor, cursor) << name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    MacroInsertion, MacroInsertionCases,
-    testing::Values(
-        InsertionCase{"emptyField", u""_s, 0, 0, u"jpc"_s, u"@jpc"_s, 4},
-        InsertionCase{"atTheEnd", u"Phys. Rev."_s, 10, 0, u"b"_s, u"@\"Phys. Rev. \" # b"_s, 18},
-        InsertionCase{"inTheMiddle", u"In  Proc. of"_s, 2, 0, u"icml"_s,
-                      u"@\"In \" # icml # \" Proc. of\""_s, 13},
-        InsertionCase{"expressionFragmentsKept", u"@jan # \" 1999\""_s, 4, 0, u"feb"_s,
-                      u"@jan # feb # \" 1999\""_s, 10},
-        InsertionCase{"selectionReplaced", u"Journal of X"_s, 11, 1, u"x"_s,
-                      u"@\"Journal of \" # x"_s, 18},
-        // A "#" of plain text is part of the value, not a joint.
-        InsertionCase{"plainSharpKept", u"C#"_s, 2, 0, u"lang"_s, u"@\"C# \" # lang"_s, 13},
-        InsertionCase{"plainQuoteBraced", u"The \"best\""_s, 10, 0, u"m"_s,
-                      u"@{The \"best\" } # m"_s, 18},
-        InsertionCase{"openStringClosed", u"@\"Phys Rev\" # b"_s, 6, 0, u"m"_s,
-                      u"@\"Phys \" # m # \" Rev\" # b"_s, 12},
-        InsertionCase{"expressionSharpTrimmed", u"@a # "_s, 5, 0, u"b"_s, u"@a # b"_s, 6}),
-    [](const testing::TestParamInfo<InsertionCase> &row) { return std::string(row.param.name); });
 
 TEST(MacroInsertion, checkQuotesClosesAnOpenString)
 {
@@ -66,5 +50,3 @@ TEST(MacroInsertion, macrosAreRefusedInKeyAndLinkFields)
         EXPECT_FALSE(MacroInsertion::permitsMacro(field)) << field.toStdString();
     EXPECT_TRUE(MacroInsertion::permitsMacro(u"journal"_s));
 }
-
-} // namespace

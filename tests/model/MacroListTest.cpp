@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 QString u8(const char *text)
@@ -118,33 +120,28 @@ TEST_F(MacroListTest, databaseListFallsBackToTheCommonList)
 
 TEST_F(MacroListTest, laterOrSelfReferencesStayUnexpanded)
 {
-    struct Row
-    {
-        const char *label;
-        const char *first;
-        const char *second;
-        const char *name;
-        const char *tex;
-    };
-    const Row rows[] = {
-        {"reference to an earlier macro", "{a = \"x\"}", "{b = a # \" y\"}", "B", "x y"},
-        {"reference to a later macro", "{b = a # \" y\"}", "{a = \"x\"}", "B", "A y"},
-        {"reference to itself", "{a = a # \"x\"}", "{b = \"z\"}", "A", "Ax"},
-        {"common macro", "{a = jan # \" 1\"}", "{b = \"z\"}", "A", "January 1"},
-        {"number and braces", "{a = 2004 # {-} # {x}}", "{b = \"z\"}", "A", "2004-x"},
-        {"quoted hash is text", "{a = \"#\"}", "{b = a # \"#\"}", "B", "##"},
-    };
-    for (const Row &row : rows) {
+    // Two @STRING blocks, the macro asked for and its TeX form.
+    const std::tuple<const char *, const char *, const char *, const char *, const char *> rows[] =
+        {
+            {"reference to an earlier macro", "{a = \"x\"}", "{b = a # \" y\"}", "B", "x y"},
+            {"reference to a later macro", "{b = a # \" y\"}", "{a = \"x\"}", "B", "A y"},
+            {"reference to itself", "{a = a # \"x\"}", "{b = \"z\"}", "A", "Ax"},
+            {"common macro", "{a = jan # \" 1\"}", "{b = \"z\"}", "A", "January 1"},
+            {"number and braces", "{a = 2004 # {-} # {x}}", "{b = \"z\"}", "A", "2004-x"},
+            {"quoted hash is text", "{a = \"#\"}", "{b = a # \"#\"}", "B", "##"},
+        };
+    for (const auto &[label, first, second, name, tex] : rows) {
+        SCOPED_TRACE(label);
         MacroList list;
         QString errors;
-        EXPECT_TRUE(list.appendMacroWithDictionary(block(row.first), errors)) << row.label;
-        EXPECT_TRUE(list.appendMacroWithDictionary(block(row.second), errors)) << row.label;
-        EXPECT_TRUE(errors.isEmpty()) << row.label;
-        EXPECT_EQ(list.expandMacroInTeX(u8(row.name), true), u8(row.tex)) << row.label;
+        EXPECT_TRUE(list.appendMacroWithDictionary(block(first), errors));
+        EXPECT_TRUE(list.appendMacroWithDictionary(block(second), errors));
+        EXPECT_TRUE(errors.isEmpty());
+        EXPECT_EQ(list.expandMacroInTeX(u8(name), true), u8(tex));
     }
 }
 
-TEST_F(MacroListTest, expressionSetByNameSeesOnlyEarlierMacros)
+TEST_F(MacroListTest, expressionsSeeOnlyEarlierMacrosAndFollowTheirChanges)
 {
     MacroList list;
     list.setMacroWithName(u8("a"), u8("x"));
@@ -153,47 +150,34 @@ TEST_F(MacroListTest, expressionSetByNameSeesOnlyEarlierMacros)
     EXPECT_EQ(list.expandMacroInTeX(u8("B"), true), u8("x and BC"));
     EXPECT_EQ(list.macroForEdit(u8("B")), u8("@a # { and } # b # c"));
     EXPECT_EQ(list.macroForEdit(u8("NONE")), u8("@NONE"));
-}
 
-TEST_F(MacroListTest, changingAMacroReachesTheMacrosThatUseIt)
-{
-    MacroList list;
-    list.setMacroWithName(u8("a"), u8("old"));
-    list.setMacroWithName(u8("b"), u8("@a # \"!\""));
-    ASSERT_EQ(list.expandMacro(u8("B"), true), u8("old!"));
+    // A change reaches the macros that use it.
     list.setMacroWithName(u8("A"), u8("new"));
-    EXPECT_EQ(list.expandMacro(u8("B"), true), u8("new!"));
-    EXPECT_EQ(list.macroNameList(), QStringList({u8("A"), u8("B")}));
+    EXPECT_EQ(list.expandMacroInTeX(u8("B"), true), u8("new and BC"));
+    EXPECT_EQ(list.macroNameList(), QStringList({u8("A"), u8("B"), u8("C")}));
     EXPECT_TRUE(list.removeMacro(u8("a")));
-    EXPECT_EQ(list.expandMacro(u8("B"), true), u8("A!"));
+    EXPECT_EQ(list.expandMacroInTeX(u8("B"), true), u8("A and BC"));
     EXPECT_FALSE(list.removeMacro(u8("a")));
-    EXPECT_EQ(list.count(), 1);
+    EXPECT_EQ(list.count(), 2);
 }
 
 TEST_F(MacroListTest, appendOptionsForAnExistingName)
 {
-    struct Row
-    {
-        const char *label;
-        int option;
-        QStringList names;
-        const char *janValue;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, int, QStringList, const char *> rows[] = {
         {"0 adds a unique name", 0, {u8("JAN"), u8("X"), u8("JAN_1")}, "Jan."},
         {"1 skips", 1, {u8("JAN"), u8("X")}, "Jan."},
         {"2 replaces in place", 2, {u8("JAN"), u8("X")}, "Janvier"},
         {"3 is as 0", 3, {u8("JAN"), u8("X"), u8("JAN_1")}, "Jan."},
     };
-    for (const Row &row : rows) {
+    for (const auto &[label, option, names, janValue] : rows) {
+        SCOPED_TRACE(label);
         MacroList list;
         list.setMacroWithName(u8("jan"), u8("Jan."));
         list.setMacroWithName(u8("x"), u8("@jan"));
-        list.appendMacroWithDefs(definition({{u8("jan"), u8("Janvier")}}), row.option);
-        EXPECT_EQ(list.macroNameList(), row.names) << row.label;
-        EXPECT_EQ(list.expandMacro(u8("JAN"), true), u8(row.janValue)) << row.label;
-        // X refers to JAN and follows its value.
-        EXPECT_EQ(list.expandMacro(u8("X"), true), u8(row.janValue)) << row.label;
+        list.appendMacroWithDefs(definition({{u8("jan"), u8("Janvier")}}), option);
+        EXPECT_EQ(list.macroNameList(), names);
+        EXPECT_EQ(list.expandMacro(u8("JAN"), true), u8(janValue));
+        EXPECT_EQ(list.expandMacro(u8("X"), true), u8(janValue)); // X follows JAN
     }
 }
 
@@ -212,59 +196,31 @@ TEST_F(MacroListTest, duplicatesInAFileAreRenamedAndReported)
 
 TEST_F(MacroListTest, editFormOfParsedElements)
 {
-    struct Row
-    {
-        const char *label;
-        const char *blockText;
-        const char *edit;
+    const std::pair<const char *, const char *> rows[] = {
+        {"{a = {Text {B}}}", "Text {B}"},
+        {"{a = \"Text\"}", "Text"},
+        {"{a = 2004}", "2004"},
+        {"{a = jan}", "@JAN"},
+        {"{a = jan # \" 1\" # {x}}", "@JAN # \" 1\" # {x}"},
+        {"{a = \"@home\"}", "@\"@home\""}, // a plain value beginning with an at sign
     };
-    const Row rows[] = {
-        {"braced", "{a = {Text {B}}}", "Text {B}"},
-        {"quoted", "{a = \"Text\"}", "Text"},
-        {"number", "{a = 2004}", "2004"},
-        {"word", "{a = jan}", "@JAN"},
-        {"concatenation", "{a = jan # \" 1\" # {x}}", "@JAN # \" 1\" # {x}"},
-        {"plain value beginning with an at sign", "{a = \"@home\"}", "@\"@home\""},
-    };
-    for (const Row &row : rows) {
-        const BibFieldDictionary fields = block(row.blockText);
-        ASSERT_TRUE(fields.contains(u8("a"))) << row.label;
-        EXPECT_EQ(MacroList::dataForEditWithElements(fields.value(u8("a"))), u8(row.edit))
-            << row.label;
-    }
+    for (const auto &[blockText, edit] : rows)
+        EXPECT_EQ(MacroList::dataForEditWithElements(block(blockText).value(u8("a"))), u8(edit))
+            << blockText;
 }
 
-TEST_F(MacroListTest, validateMacroNameRows)
+TEST_F(MacroListTest, validateMacroNameAndData)
 {
-    struct Row
-    {
-        const char *input;
-        const char *result;
-        bool error;
-    };
-    const Row rows[] = {
+    // Input, normalised result, error.
+    using Rows = std::initializer_list<std::tuple<const char *, const char *, bool>>;
+    const Rows names = {
         {"   ab c", "AB", true}, {"1abc", "", true},  {"a-b", "A-B", false},
         {"", "", false},         {"  \n", "", false}, {"x.y+z_w", "X.Y+Z_W", false},
         {"ok\n", "OK", false},   {"a{b", "A", true},  {"a\"b", "A", true},
         {"a\\b", "A", true},     {"a,b", "A", true},  {"a=b", "A", true},
         {"a\tb", "A", true},     {"#x", "", true},    {"jan", "JAN", false},
     };
-    for (const Row &row : rows) {
-        bool error = !row.error;
-        EXPECT_EQ(MacroList::validateMacroName(u8(row.input), error), u8(row.result)) << row.input;
-        EXPECT_EQ(error, row.error) << row.input;
-    }
-}
-
-TEST_F(MacroListTest, validateMacroDataRows)
-{
-    struct Row
-    {
-        const char *input;
-        const char *result;
-        bool error;
-    };
-    const Row rows[] = {
+    const Rows data = {
         {"@jan # {x}", "@JAN # {x}", false},
         {"@jan", "@JAN", false},
         {"@{x}", "x", false},
@@ -282,10 +238,15 @@ TEST_F(MacroListTest, validateMacroDataRows)
         {"a   b", "a b", false},
         {"", "", false},
     };
-    for (const Row &row : rows) {
-        bool error = !row.error;
-        EXPECT_EQ(MacroList::validateMacroData(u8(row.input), error), u8(row.result)) << row.input;
-        EXPECT_EQ(error, row.error) << row.input;
+    for (const auto &[input, result, expectedError] : names) {
+        bool error = !expectedError;
+        EXPECT_EQ(MacroList::validateMacroName(u8(input), error), u8(result)) << input;
+        EXPECT_EQ(error, expectedError) << input;
+    }
+    for (const auto &[input, result, expectedError] : data) {
+        bool error = !expectedError;
+        EXPECT_EQ(MacroList::validateMacroData(u8(input), error), u8(result)) << input;
+        EXPECT_EQ(error, expectedError) << input;
     }
 }
 
@@ -342,7 +303,7 @@ TEST_F(MacroListTest, stringBlockReadsBackToTheSameValues)
     }
 }
 
-TEST_F(MacroListTest, definitionRoundTrips)
+TEST_F(MacroListTest, definitionRoundTripsAndCopiesAndReplacementsKeepTheList)
 {
     MacroList list;
     list.setMacroWithName(u8("a"), u8("x"));
@@ -359,18 +320,13 @@ TEST_F(MacroListTest, definitionRoundTrips)
 
     EXPECT_FALSE(MacroDefinition::fromVariant(QVariant(u8("junk"))).has_value());
     EXPECT_FALSE(MacroDefinition::fromVariant(QVariant(QVariantList{1})).has_value());
-}
 
-TEST_F(MacroListTest, copiesAndReplacements)
-{
     MacroList common(true);
     common.setMacroWithName(u8("a"), u8("x"));
     const MacroList copy = MacroList::macroListWithList(common);
     EXPECT_TRUE(copy.common());
     EXPECT_EQ(copy, common);
 
-    MacroList list;
-    list.setMacroWithName(u8("old"), u8("o"));
     list.replaceMacrosWithDefs(definition({{u8("n1"), u8("1")}, {u8("n2"), u8("@n1 # n1")}}));
     EXPECT_EQ(list.macroNameList(), QStringList({u8("N1"), u8("N2")}));
     EXPECT_EQ(list.expandMacro(u8("N2"), true), u8("11"));
@@ -408,12 +364,7 @@ TEST_F(MacroListTest, styleFileTextImport)
 // reader accepts in @STRING is imported; the others are named.
 TEST_F(MacroListTest, styleFileImportKeepsEveryNameABibFileCanHold)
 {
-    struct Row
-    {
-        const char *name;
-        bool kept;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, bool> rows[] = {
         {"nt/f", true},   {"j-acm", true}, {"phys.rev.", true},  {"a+b", true},  {"x:y", true},
         {"c'est", false}, {"a_1", true},   {"bad name", false},  {"a,b", false}, {"a=b", false},
         {"a#b", false},   {"1st", false},  {"\u00a5yen", false},
@@ -421,11 +372,11 @@ TEST_F(MacroListTest, styleFileImportKeepsEveryNameABibFileCanHold)
     QString text;
     QStringList expectedKept;
     QStringList expectedSkipped;
-    for (const Row &row : rows) {
-        const QString name = QString::fromUtf8(row.name);
+    for (const auto &[spelling, kept] : rows) {
+        const QString name = QString::fromUtf8(spelling);
         text += u8("MACRO {") + name + u8("} {\"value of ") + name + u8("\"}\n");
-        (row.kept ? expectedKept : expectedSkipped) << name.toUpper();
-        EXPECT_EQ(MacroList::isReadableName(name.toUpper()), row.kept) << row.name;
+        (kept ? expectedKept : expectedSkipped) << name.toUpper();
+        EXPECT_EQ(MacroList::isReadableName(name.toUpper()), kept) << spelling;
     }
     // Names a style file cannot even spell.
     for (const char *name : {"A{B}", "A\"B", "A}B", ""})
@@ -442,14 +393,11 @@ TEST_F(MacroListTest, styleFileImportKeepsEveryNameABibFileCanHold)
 
 TEST_F(MacroListTest, unreadableStyleFileIsAnError)
 {
-    QString error;
-    const QString missing = u8("/nonexistent/folder/none.bst");
-    EXPECT_FALSE(MacroList::macroListFromBstFile(missing, error).has_value());
-    EXPECT_TRUE(error.contains(missing)) << qPrintable(error);
-
-    error.clear();
-    EXPECT_FALSE(MacroList::macroListFromBstFile(QDir::tempPath(), error).has_value());
-    EXPECT_TRUE(error.contains(QDir::tempPath())) << qPrintable(error);
+    for (const QString &path : {u8("/nonexistent/folder/none.bst"), QDir::tempPath()}) {
+        QString error;
+        EXPECT_FALSE(MacroList::macroListFromBstFile(path, error).has_value());
+        EXPECT_TRUE(error.contains(path)) << qPrintable(error);
+    }
 }
 
 // Text made of the characters the parsers care about, in every mix: no input

@@ -1,12 +1,14 @@
 #include "model/SmartSearchCondition.h"
 
 #include "model/ItemTestSupport.h"
+#include "model/ModifiedStamp.h"
 
 #include <QHash>
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -61,17 +63,6 @@ SmartSearchCondition condition(qint32 target, qint32 how, const QString &text, b
     return c;
 }
 
-// A time stamp as entries carry it, for a moment in the local time zone.
-QString stamp(const QDateTime &moment)
-{
-    const QDateTime local = moment.toLocalTime();
-    const int offset = local.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return local.toString(u"yyyy-MM-dd HH:mm:ss"_s) + (offset < 0 ? u" -"_s : u" +"_s) +
-           QString::number(minutes / 60).rightJustified(2, u'0') +
-           QString::number(minutes % 60).rightJustified(2, u'0');
-}
-
 } // namespace
 
 TEST(SmartSearchConditionRecord, defaultsAndStoredForm)
@@ -88,20 +79,15 @@ TEST(SmartSearchConditionRecord, defaultsAndStoredForm)
 
     const SmartSearchCondition empty{QVariantMap()};
     EXPECT_FALSE(empty.conditionMatchesItem(article()));
+    EXPECT_EQ(condition(25, 25, u"7"_s).minimumTimeInterval(), 7.0);
+    EXPECT_EQ(condition(25, 26, u"1.5"_s).minimumTimeInterval(), 1.5);
+    EXPECT_EQ(condition(25, 20, u"7"_s).minimumTimeInterval(), 1e10);
+    EXPECT_EQ(condition(1, 1, u"7"_s).minimumTimeInterval(), 1e10);
 }
 
 TEST(SmartSearchConditionText, comparesOneValue)
 {
-    struct Row
-    {
-        const char *name;
-        qint32 how;
-        QString search;
-        bool cs;
-        QString value;
-        bool matches;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, qint32, QString, bool, QString, bool> rows[] = {
         {"containsIgnoringCase", 1, u"neural"_s, false, u"Neural-network methods"_s, true},
         {"wordAfterHyphen", 2, u"neural"_s, false, u"Neural-network methods"_s, true},
         {"wordWithSpaceNeverMatches", 2, u"neural network"_s, false, u"neural network"_s, false},
@@ -116,21 +102,15 @@ TEST(SmartSearchConditionText, comparesOneValue)
         {"emptySearchNeverMissing", 3, QString(), false, u"abc"_s, true},
         {"none", 0, u"a"_s, false, u"a"_s, false},
     };
-    for (const Row &row : rows) {
-        const SmartSearchCondition c = condition(1, row.how, row.search, row.cs);
-        EXPECT_EQ(c.stringMatchesCondition(row.value), row.matches) << row.name;
+    for (const auto &[name, how, search, cs, value, matches] : rows) {
+        const SmartSearchCondition c = condition(1, how, search, cs);
+        EXPECT_EQ(c.stringMatchesCondition(value), matches) << name;
     }
 }
 
 TEST(SmartSearchConditionTargets, readTheRightPartOfTheEntry)
 {
-    struct Row
-    {
-        const char *name;
-        SmartSearchCondition c;
-        bool matches;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, SmartSearchCondition, bool> rows[] = {
         {"anyFieldIncludesTheKey", condition(1, 1, u"smith2001"_s), true},
         {"anyFieldIncludesTheDatabase", condition(1, 2, u"papers"_s), true},
         {"noValueContainsQ", condition(1, 3, u"q"_s), true},
@@ -148,8 +128,8 @@ TEST(SmartSearchConditionTargets, readTheRightPartOfTheEntry)
         {"unknownTarget", condition(99, 1, u"a"_s), false},
     };
     const FakeItem item = article();
-    for (const Row &row : rows)
-        EXPECT_EQ(row.c.conditionMatchesItem(item), row.matches) << row.name;
+    for (const auto &[name, c, matches] : rows)
+        EXPECT_EQ(c.conditionMatchesItem(item), matches) << name;
 }
 
 TEST(SmartSearchConditionTargets, missingTypeOrKeyNeverMatches)
@@ -164,39 +144,25 @@ TEST(SmartSearchConditionTargets, missingTypeOrKeyNeverMatches)
 
 TEST(SmartSearchConditionTargets, firstNamesFallBackToTheFirstEditor)
 {
-    struct Row
-    {
-        const char *name;
-        std::optional<QString> author, editor;
-        qint32 how;
-        bool matches;
-    };
-    const Row rows[] = {
-        {"authorMatches", u"Knuth"_s, std::nullopt, 1, true},
-        {"editorMatches", u"Lamport"_s, u"Knuth"_s, 1, true},
-        {"neitherMatches", u"Lamport"_s, u"Dijkstra"_s, 1, false},
-        {"nobody", std::nullopt, std::nullopt, 1, false},
-        {"negativeAuthorFails", u"Knuth"_s, std::nullopt, 3, false},
-        {"negativeNoEditor", u"Lamport"_s, std::nullopt, 3, true},
-        {"negativeNobody", std::nullopt, std::nullopt, 3, true},
-    };
-    for (const Row &row : rows) {
-        const SmartSearchCondition c = condition(13, row.how, u"knuth"_s);
-        EXPECT_EQ(c.firstNamesMatchCondition(row.author, row.editor), row.matches) << row.name;
+    const std::tuple<const char *, std::optional<QString>, std::optional<QString>, qint32, bool>
+        rows[] = {
+            {"authorMatches", u"Knuth"_s, std::nullopt, 1, true},
+            {"editorMatches", u"Lamport"_s, u"Knuth"_s, 1, true},
+            {"neitherMatches", u"Lamport"_s, u"Dijkstra"_s, 1, false},
+            {"nobody", std::nullopt, std::nullopt, 1, false},
+            {"negativeAuthorFails", u"Knuth"_s, std::nullopt, 3, false},
+            {"negativeNoEditor", u"Lamport"_s, std::nullopt, 3, true},
+            {"negativeNobody", std::nullopt, std::nullopt, 3, true},
+        };
+    for (const auto &[name, author, editor, how, matches] : rows) {
+        const SmartSearchCondition c = condition(13, how, u"knuth"_s);
+        EXPECT_EQ(c.firstNamesMatchCondition(author, editor), matches) << name;
     }
 }
 
 TEST(SmartSearchConditionYear, comparesNumbersByValue)
 {
-    struct Row
-    {
-        const char *name;
-        qint32 how;
-        QString search;
-        QString year;
-        bool matches;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, qint32, QString, QString, bool> rows[] = {
         {"afterEarlier", 20, u"1999"_s, u"2001"_s, true},
         {"tenAfterNine", 20, u"9"_s, u"10"_s, true},
         {"beforeLater", 21, u"2000"_s, u"1999"_s, true},
@@ -208,9 +174,9 @@ TEST(SmartSearchConditionYear, comparesNumbersByValue)
         {"textConditionsStayText", 5, u"20"_s, u"2001"_s, true},
         {"unknown", 22, u"2001"_s, u"2001"_s, false},
     };
-    for (const Row &row : rows) {
-        const SmartSearchCondition c = condition(20, row.how, row.search);
-        EXPECT_EQ(c.yearMatchesCondition(row.year), row.matches) << row.name;
+    for (const auto &[name, how, search, year, matches] : rows) {
+        const SmartSearchCondition c = condition(20, how, search);
+        EXPECT_EQ(c.yearMatchesCondition(year), matches) << name;
     }
     FakeItem item = article();
     EXPECT_TRUE(condition(20, 20, u"1999"_s).conditionMatchesItem(item));
@@ -219,18 +185,10 @@ TEST(SmartSearchConditionYear, comparesNumbersByValue)
 TEST(SmartSearchConditionModified, comparesTimeStamps)
 {
     const QDateTime now = QDateTime::currentDateTime();
-    const QString threeDaysAgo = stamp(now.addDays(-3));
-    const QString tenDaysAgo = stamp(now.addDays(-10));
+    const QString threeDaysAgo = ModifiedStamp::format(now.addDays(-3));
+    const QString tenDaysAgo = ModifiedStamp::format(now.addDays(-10));
     const QString utcStamp = now.toUTC().toString(u"yyyy-MM-dd HH:mm:ss"_s) + u" +0000"_s;
-    struct Row
-    {
-        const char *name;
-        qint32 how;
-        QString search;
-        QString modified;
-        bool matches;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, qint32, QString, QString, bool> rows[] = {
         {"changedWithinAWeek", 25, u"7"_s, threeDaysAgo, true},
         {"notChangedWithinAWeek", 25, u"7"_s, tenDaysAgo, false},
         {"oldChange", 26, u"7"_s, tenDaysAgo, true},
@@ -244,9 +202,9 @@ TEST(SmartSearchConditionModified, comparesTimeStamps)
         {"unreadableStamp", 25, u"7"_s, u"yesterday, around noon, +0100"_s, false},
         {"unreadableOffset", 26, u"7"_s, tenDaysAgo.left(20) + u"x0000"_s, false},
     };
-    for (const Row &row : rows) {
-        const SmartSearchCondition c = condition(25, row.how, row.search);
-        EXPECT_EQ(c.modifiedMatchesCondition(row.modified, now), row.matches) << row.name;
+    for (const auto &[name, how, search, modified, matches] : rows) {
+        const SmartSearchCondition c = condition(25, how, search);
+        EXPECT_EQ(c.modifiedMatchesCondition(modified, now), matches) << name;
     }
     FakeItem item = article();
     item.display.insert(u"modified"_s, threeDaysAgo);
@@ -255,16 +213,7 @@ TEST(SmartSearchConditionModified, comparesTimeStamps)
 
 TEST(SmartSearchConditionAttachment, testsNameAndState)
 {
-    struct Row
-    {
-        const char *name;
-        qint32 how;
-        QString search;
-        QString file;
-        qint32 state;
-        bool matches;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, qint32, QString, QString, qint32, bool> rows[] = {
         {"nameContains", 1, u"pdf"_s, u"/home/me/papers/paper.pdf"_s, 2, true},
         {"folderNameIsNotTested", 1, u"papers"_s, u"/home/me/papers/paper.pdf"_s, 2, false},
         {"noFile", 3, u"pdf"_s, QString(), 0, false},
@@ -274,22 +223,14 @@ TEST(SmartSearchConditionAttachment, testsNameAndState)
         {"remoteIsNotMissing", 31, QString(), u"/a.pdf"_s, 4, false},
         {"otherConditionsAskForMissing", 25, QString(), u"/a.pdf"_s, 1, true},
     };
-    for (const Row &row : rows) {
+    for (const auto &[name, how, search, file, state, matches] : rows) {
         FakeItem item;
-        item.file = row.file;
-        item.state = row.state;
-        const SmartSearchCondition c = condition(30, row.how, row.search);
-        EXPECT_EQ(c.conditionMatchesItem(item), row.matches) << row.name;
-        EXPECT_EQ(c.conditionChoice(), row.how) << row.name;
+        item.file = file;
+        item.state = state;
+        const SmartSearchCondition c = condition(30, how, search);
+        EXPECT_EQ(c.conditionMatchesItem(item), matches) << name;
+        EXPECT_EQ(c.conditionChoice(), how) << name;
     }
-}
-
-TEST(SmartSearchConditionRecord, minimumTimeInterval)
-{
-    EXPECT_EQ(condition(25, 25, u"7"_s).minimumTimeInterval(), 7.0);
-    EXPECT_EQ(condition(25, 26, u"1.5"_s).minimumTimeInterval(), 1.5);
-    EXPECT_EQ(condition(25, 20, u"7"_s).minimumTimeInterval(), 1e10);
-    EXPECT_EQ(condition(1, 1, u"7"_s).minimumTimeInterval(), 1e10);
 }
 
 // The conditions read a real entry the same way as the fake one above.
@@ -301,13 +242,7 @@ TEST(SmartSearchConditionOnBibItem, readsTheEntrysDisplayForms)
                              fieldsFrom(u"author = {Smith, John and Doe, Jane}, title = "
                                         u"{Neural-Network Methods}, year = 2001, "
                                         u"file = {papers/smith.pdf}"_s));
-    struct Row
-    {
-        const char *name;
-        SmartSearchCondition c;
-        bool matches;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, SmartSearchCondition, bool> rows[] = {
         {"anyFieldHasTheDatabase", condition(1, 1, u"refs.bib"_s), true},
         {"titleWord", condition(14, 2, u"network"_s), true},
         {"secondAuthor", condition(12, 1, u"Doe"_s), true},
@@ -315,6 +250,6 @@ TEST(SmartSearchConditionOnBibItem, readsTheEntrysDisplayForms)
         {"yearAfter", condition(20, 20, u"1999"_s), true},
         {"attachmentName", condition(30, 6, u".pdf"_s), true},
     };
-    for (const Row &row : rows)
-        EXPECT_EQ(row.c.conditionMatchesItem(*item), row.matches) << row.name;
+    for (const auto &[name, c, matches] : rows)
+        EXPECT_EQ(c.conditionMatchesItem(*item), matches) << name;
 }

@@ -47,12 +47,8 @@ TEST(BibPreferencesTables, defaultTablesAreWellFormedAndConsistent)
     }
 
     // The predefined macros: pairs of value and name, and the stored form.
-    const QStringList pairs = BibPreferences::predefinedMacroStringList();
-    ASSERT_EQ(pairs.size(), 62);
-    EXPECT_EQ(pairs[0], u"January"_s);
-    EXPECT_EQ(pairs[1], u"jan"_s);
+    EXPECT_EQ(BibPreferences::predefinedMacroStringList().size(), 62);
     EXPECT_EQ(preferences->macroDefinition(), BibPreferences::predefinedMacroDefinition());
-    EXPECT_EQ(preferences->macroDefinition().value(0).toStringList().size(), 31);
 
     // Every default is stored under one of the keys read at load, each listed once.
     QStringList keys;

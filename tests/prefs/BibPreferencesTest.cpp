@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -44,20 +45,13 @@ protected:
 
 } // namespace
 
-TEST_F(PreferencesTest, freshUserGetsTheDefaults)
+TEST_F(PreferencesTest, freshUserGetsTheDefaultsAndASaveWritesEveryKey)
 {
-    const auto preferences = loaded();
+    auto preferences = loaded();
     EXPECT_FALSE(preferences->prefInitialized());
     EXPECT_TRUE(preferences->loadErrors().isEmpty());
     EXPECT_EQ(preferences->databaseEncoding(), quint32(TextEncodings::UTF8));
-    EXPECT_EQ(preferences->lastCreatedBibType(), u"ARTICLE"_s);
-    EXPECT_EQ(preferences->windowFrame(), QRectF(80, 100, 800, 522));
     EXPECT_FALSE(preferences->lastSelectedDbKind().has_value());
-}
-
-TEST_F(PreferencesTest, saveWritesEveryKeyAndMarksInitialized)
-{
-    auto preferences = loaded();
     preferences->setDirty(true);
     ASSERT_TRUE(preferences->savePreferences());
     EXPECT_FALSE(preferences->dirty());
@@ -116,27 +110,23 @@ TEST_F(PreferencesTest, settersClampAndNormalize)
 {
     auto preferences = loaded();
     preferences->setListFontSize(8);
-    EXPECT_DOUBLE_EQ(preferences->listFontSize(), 10);
     preferences->setFieldFontSize(9.99);
+    preferences->setNumBackups(-3);
+    preferences->setAutoSaveInterval(0);
+    preferences->setLastCreatedBibType(QString());
+    EXPECT_DOUBLE_EQ(preferences->listFontSize(), 10);
     EXPECT_DOUBLE_EQ(preferences->fieldFontSize(), 10);
+    EXPECT_EQ(preferences->numBackups(), 0);
+    EXPECT_EQ(preferences->autoSaveInterval(), 1);
+    EXPECT_EQ(preferences->lastCreatedBibType(), u"ARTICLE"_s);
     preferences->setFieldFontSize(10.5);
     EXPECT_DOUBLE_EQ(preferences->fieldFontSize(), 10.5);
-    preferences->setNumBackups(-3);
-    EXPECT_EQ(preferences->numBackups(), 0);
-    preferences->setAutoSaveInterval(0);
-    EXPECT_EQ(preferences->autoSaveInterval(), 1);
-    preferences->setLastCreatedBibType(QString());
-    EXPECT_EQ(preferences->lastCreatedBibType(), u"ARTICLE"_s);
 
-    struct Row
-    {
-        const char16_t *given;
-        const char16_t *stored;
-    };
-    const Row separators[] = {{u";", u"; "}, {u",", u", "}, {u" / ", u" / "}, {u"", u""}};
-    for (const Row &row : separators) {
-        preferences->setAuthorSeparatorOnCopy(QString::fromUtf16(row.given));
-        EXPECT_EQ(preferences->authorSeparatorOnCopy(), QString::fromUtf16(row.stored));
+    const std::tuple<const char16_t *, const char16_t *> separators[] = {
+        {u";", u"; "}, {u",", u", "}, {u" / ", u" / "}, {u"", u""}};
+    for (const auto &[given, stored] : separators) {
+        preferences->setAuthorSeparatorOnCopy(QString::fromUtf16(given));
+        EXPECT_EQ(preferences->authorSeparatorOnCopy(), QString::fromUtf16(stored));
     }
 
     // Stored values are clamped when they are loaded.
@@ -148,7 +138,7 @@ TEST_F(PreferencesTest, settersClampAndNormalize)
     EXPECT_EQ(stored->value(BibPreferences::kNumberOfBackupFiles).toInt(), 0);
 }
 
-TEST_F(PreferencesTest, settersSetDirtyAndCleanSaveWritesNothing)
+TEST_F(PreferencesTest, settersSetDirtyAndACleanSaveWritesNothing)
 {
     auto preferences = loaded();
     preferences->setDirty(false);
@@ -158,6 +148,21 @@ TEST_F(PreferencesTest, settersSetDirtyAndCleanSaveWritesNothing)
     EXPECT_TRUE(preferences->dirty());
     ASSERT_TRUE(preferences->savePreferences());
     EXPECT_TRUE(QFileInfo::exists(settingsPath()));
+    EXPECT_FALSE(preferences->dirty());
+
+    // The suppress list adds and removes each database once.
+    EXPECT_FALSE(preferences->suppressWarning(u"id1"_s));
+    preferences->setDirty(false);
+    preferences->appendSuppressDatabase(u"id1"_s);
+    EXPECT_TRUE(preferences->dirty());
+    preferences->appendSuppressDatabase(u"id1"_s);
+    preferences->appendSuppressDatabase(u"id2"_s);
+    EXPECT_EQ(preferences->suppressWarnings(), (QStringList{u"id1"_s, u"id2"_s}));
+    EXPECT_TRUE(preferences->suppressWarning(u"id2"_s));
+    preferences->removeSuppressDatabase(u"id1"_s);
+    EXPECT_FALSE(preferences->suppressWarning(u"id1"_s));
+    preferences->setDirty(false);
+    preferences->removeSuppressDatabase(u"absent"_s);
     EXPECT_FALSE(preferences->dirty());
 }
 
@@ -227,39 +232,17 @@ TEST_F(PreferencesTest, unreadableSettingsFileIsKeptAside)
 
 TEST_F(PreferencesTest, lineEndingHelpers)
 {
-    struct Row
-    {
-        int code;
-        const char16_t *text;
-    };
-    const Row codes[] = {{0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}, {7, u"\r\n"}, {-1, u"\r\n"}};
-    for (const Row &row : codes)
-        EXPECT_EQ(BibPreferences::stringFromLineEnding(row.code), QString::fromUtf16(row.text))
-            << row.code;
-    const Row texts[] = {{0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}, {1, u"x"}, {1, u""}, {1, u"\n\r"}};
-    for (const Row &row : texts)
-        EXPECT_EQ(BibPreferences::lineEndingFromString(QString::fromUtf16(row.text)), row.code);
+    const std::tuple<int, const char16_t *> codes[] = {
+        {0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}, {7, u"\r\n"}, {-1, u"\r\n"}};
+    for (const auto &[code, text] : codes)
+        EXPECT_EQ(BibPreferences::stringFromLineEnding(code), QString::fromUtf16(text)) << code;
+    const std::tuple<int, const char16_t *> texts[] = {{0, u"\r"}, {1, u"\r\n"}, {2, u"\n"},
+                                                       {1, u"x"},  {1, u""},     {1, u"\n\r"}};
+    for (const auto &[code, text] : texts)
+        EXPECT_EQ(BibPreferences::lineEndingFromString(QString::fromUtf16(text)), code);
 }
 
-TEST_F(PreferencesTest, suppressListAddsAndRemovesOnce)
-{
-    auto preferences = loaded();
-    EXPECT_FALSE(preferences->suppressWarning(u"id1"_s));
-    preferences->setDirty(false);
-    preferences->appendSuppressDatabase(u"id1"_s);
-    EXPECT_TRUE(preferences->dirty());
-    preferences->appendSuppressDatabase(u"id1"_s);
-    preferences->appendSuppressDatabase(u"id2"_s);
-    EXPECT_EQ(preferences->suppressWarnings(), (QStringList{u"id1"_s, u"id2"_s}));
-    EXPECT_TRUE(preferences->suppressWarning(u"id2"_s));
-    preferences->removeSuppressDatabase(u"id1"_s);
-    EXPECT_FALSE(preferences->suppressWarning(u"id1"_s));
-    preferences->setDirty(false);
-    preferences->removeSuppressDatabase(u"absent"_s);
-    EXPECT_FALSE(preferences->dirty());
-}
-
-TEST(BibPreferencesFiles, supportFolderIsMadeInTheDataLocation)
+TEST(BibPreferencesFiles, treeDictionaryRoundTripsAndDamagedFilesAreKeptAside)
 {
     QString error;
     const std::optional<QString> folder = BibPreferences::quirefoldFolder(error);
@@ -268,13 +251,8 @@ TEST(BibPreferencesFiles, supportFolderIsMadeInTheDataLocation)
     // Never the user's own folder: the test main points the data home elsewhere.
     EXPECT_TRUE(folder->startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
     EXPECT_EQ(BibPreferences::dbTreeFilePath(), *folder + u"/QuirefoldLibraries.biblib"_s);
-}
-
-TEST(BibPreferencesFiles, treeDictionaryRoundTripsAndDamagedFilesAreKeptAside)
-{
     BibPreferences preferences(u"/nonexistent/never-written.conf"_s);
     QFile::remove(BibPreferences::dbTreeFilePath());
-    QString error;
     EXPECT_FALSE(preferences.dbTreeDictionary(error).has_value());
     EXPECT_TRUE(error.isEmpty());
 
@@ -311,10 +289,11 @@ TEST(BibPreferencesFiles, treeDictionaryRoundTripsAndDamagedFilesAreKeptAside)
     EXPECT_EQ(preferences.dbTreeDictionary(error), std::optional<QVariantMap>(tree));
 }
 
-TEST(BibPreferencesThreads, gettersRunWhileSettersChangeValues)
+TEST(BibPreferencesThreads, loadersReadWhileTheMainThreadChangesSettings)
 {
-    // Loader threads read the encoding and the suppress list while the main
-    // thread changes settings.
+    // Loader threads read the encoding and the suppress list and expand names
+    // through the common macros while the main thread changes settings and
+    // installs edited copies of the macro list.
     BibPreferences preferences(u"/nonexistent/never-written.conf"_s);
     preferences.setDefaults();
     std::atomic<bool> stop{false};
@@ -327,40 +306,17 @@ TEST(BibPreferencesThreads, gettersRunWhileSettersChangeValues)
                 if (code != TextEncodings::UTF8 && code != TextEncodings::ShiftJISCF)
                     ++bad;
                 (void)preferences.suppressWarning(u"id"_s);
-            }
-        });
-    }
-    for (int i = 0; i < 2000; ++i) {
-        preferences.setDatabaseEncoding(i % 2 ? TextEncodings::ShiftJISCF : TextEncodings::UTF8);
-        if (i % 2)
-            preferences.appendSuppressDatabase(u"id"_s);
-        else
-            preferences.removeSuppressDatabase(u"id"_s);
-    }
-    stop = true;
-    for (std::thread &reader : readers)
-        reader.join();
-    EXPECT_EQ(bad.load(), 0);
-}
-
-TEST(BibPreferencesThreads, commonMacrosReplacedWhileLoadersExpandThem)
-{
-    // Loader threads expand names through the common list while the main
-    // thread installs edited copies of it.
-    BibPreferences preferences(u"/nonexistent/never-written.conf"_s);
-    preferences.setDefaults();
-    std::atomic<bool> stop{false};
-    std::atomic<int> bad{0};
-    std::vector<std::thread> readers;
-    for (int t = 0; t < 2; ++t) {
-        readers.emplace_back([&] {
-            while (!stop.load()) {
                 if (preferences.macroList()->expandMacro(u"JAN"_s, true) != u"January")
                     ++bad;
             }
         });
     }
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 600; ++i) {
+        preferences.setDatabaseEncoding(i % 2 ? TextEncodings::ShiftJISCF : TextEncodings::UTF8);
+        if (i % 2)
+            preferences.appendSuppressDatabase(u"id"_s);
+        else
+            preferences.removeSuppressDatabase(u"id"_s);
         MacroList edited = MacroList::macroListWithList(*preferences.macroList());
         edited.setMacroWithName(u"x"_s + QString::number(i), u"value"_s);
         preferences.replaceMacroList(std::move(edited));
@@ -369,8 +325,8 @@ TEST(BibPreferencesThreads, commonMacrosReplacedWhileLoadersExpandThem)
     for (std::thread &reader : readers)
         reader.join();
     EXPECT_EQ(bad.load(), 0);
-    EXPECT_EQ(preferences.macroList()->expandMacro(u"X299"_s, true), u"value");
-    EXPECT_TRUE(preferences.macroDefinition().value(0).toStringList().contains(u"X299"_s));
+    EXPECT_EQ(preferences.macroList()->expandMacro(u"X599"_s, true), u"value");
+    EXPECT_TRUE(preferences.macroDefinition().value(0).toStringList().contains(u"X599"_s));
 }
 
 TEST_F(PreferencesTest, commonMacroListFollowsTheStoredDefinition)
@@ -378,10 +334,7 @@ TEST_F(PreferencesTest, commonMacroListFollowsTheStoredDefinition)
     auto preferences = loaded();
     MacroList *common = preferences->macroList();
     ASSERT_NE(common, nullptr);
-    EXPECT_TRUE(common->common());
     EXPECT_EQ(common->count(), 31);
-    EXPECT_EQ(common->expandMacro(u"JAN"_s, true), u"January"_s);
-    EXPECT_EQ(common->expandMacro(u"TCS"_s, true), u"Theoretical Computer Science"_s);
 
     common->setMacroWithName(u"jpsj"_s, u"J. Phys. Soc. Jpn."_s);
     preferences->setDirty(false);
@@ -395,4 +348,3 @@ TEST_F(PreferencesTest, commonMacroListFollowsTheStoredDefinition)
     EXPECT_EQ(again->macroList()->count(), 32);
     EXPECT_EQ(again->macroList()->expandMacro(u"JPSJ"_s, true), u"J. Phys. Soc. Jpn."_s);
 }
-

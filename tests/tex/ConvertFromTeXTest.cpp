@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -27,21 +29,6 @@ public:
     }
 };
 
-struct Row
-{
-    const char *name;
-    const char *input;
-    const char *expected;
-};
-
-void expectRows(const ConvertFromTeX &converter, std::initializer_list<Row> rows)
-{
-    for (const Row &row : rows) {
-        EXPECT_EQ(converter.convert(QString::fromUtf8(row.input)), QString::fromUtf8(row.expected))
-            << row.name << ": " << row.input;
-    }
-}
-
 const PlainConverter &plain()
 {
     static const PlainConverter converter;
@@ -52,59 +39,61 @@ const PlainConverter &plain()
 
 TEST(ConvertFromTeX, readingRules)
 {
-    expectRows(plain(), {
-        // Typographic characters in text mode.
-        {"tilde is a space", "a~b", "a b"},
-        {"bar is an em dash", "a|b", "a-b"},
-        {"two hyphens", "a--b", "a-b"},
-        {"one hyphen keeps the next character", "a-b", "a-b"},
-        {"hyphens at the end", "a--", "a-"},
-        {"double back-quote", "``x''", "\"x\""},
-        {"single quotes", "`x'", "`x'"},
-        {"inverted exclamation", "!`Hola", "!Hola"},
-        {"less and greater in text", "<>", "<>"},
-        // The caret rule in text mode.
-        {"caret before a letter", "^x", "?x"},
-        {"caret at the end", "^", "?"},
-        {"caret caret space is a back-quote", "^^ x", "`x"},
-        {"two of them open double quotes", "^^ ^^ x", "\"x"},
-        {"followed by a partial form", "^^ ^x", "`?x"},
-        {"followed by a back-quote", "^^ `x", "``x"},
-        // Groups and math.
-        {"braces vanish", "{a}{b{c}}", "abc"},
-        {"stray brace ends the text", "xy}zw", "xy"},
-        {"unclosed brace runs to the end", "{ab", "ab"},
-        {"unclosed dollar runs to the end", "$ab", "ab"},
-        {"math apostrophes are primes", "$f''$", "f''"},
-        {"math hyphen is the minus", "$a-b$", "a-b"},
-        {"tilde in math", "$a~b$", "a b"},
-        {"text rules resume after math", "$x$--", "x-"},
-        {"dollar inside a math group ends only the group", "${a$b$c", "abc"},
-        {"brace ends a math span", "${a}b$c", "abc"},
-        {"default subscript, one character", "$x_i$", "x_i"},
-        {"default superscript", "$x^{ab}$", "x^{ab}"},
-        {"default subscript at the end", "$x_", "x"},
-        // Commands, in the order of the tables.
-        {"size commands vanish", "\\small x", "x"},
-        {"text style takes the rest of the group", "{\\bf xyz} uvw", "[xyz] uvw"},
-        {"text style at top level takes the rest", "\\bf xyz", "[xyz]"},
-        {"text style converts in text mode", "$a{\\bf b--c}$", "a[b-c]"},
-        {"parameterless command", "\\ss{}x", "SSx"},
-        {"escaped special", "A \\& B", "A & B"},
-        {"one-argument command", "\\textbf{a}b", "<a>b"},
-        {"one-argument command without braces", "\\textbf ab", "<a>b"},
-        {"math ignore command eats the full stop", "$\\left( x \\right.$", "( x "},
-        {"math ignore command keeps other characters", "$\\big)$", ")"},
-        {"left outside math is unknown", "\\left", "{?left}"},
-        {"math operator", "$\\sin x$", "sinx"},
-        {"math symbol", "$\\alpha$", "ALPHA"},
-        {"math symbol in text is unknown", "\\alpha", "{?alpha}"},
-        {"accent in math is unknown", "$\\'e$", "{?'}e"},
-        {"default accent drops the mark", "\\'e", "e"},
-        {"unknown command", "\\foo bar", "{?foo}bar"},
-        {"command name ends at a line break", "{\\bf\nx}", "[x]"},
-        {"backslash before a line break is a control space", "a\\\nb", "a{? }b"},
-    });
+    expectConversions(
+        [](const QString &text) { return plain().convert(text); },
+        {
+            // Typographic characters in text mode.
+            {"tilde is a space", "a~b", "a b"},
+            {"bar is an em dash", "a|b", "a-b"},
+            {"two hyphens", "a--b", "a-b"},
+            {"one hyphen keeps the next character", "a-b", "a-b"},
+            {"hyphens at the end", "a--", "a-"},
+            {"double back-quote", "``x''", "\"x\""},
+            {"single quotes", "`x'", "`x'"},
+            {"inverted exclamation", "!`Hola", "!Hola"},
+            {"less and greater in text", "<>", "<>"},
+            // The caret rule in text mode.
+            {"caret before a letter", "^x", "?x"},
+            {"caret at the end", "^", "?"},
+            {"caret caret space is a back-quote", "^^ x", "`x"},
+            {"two of them open double quotes", "^^ ^^ x", "\"x"},
+            {"followed by a partial form", "^^ ^x", "`?x"},
+            {"followed by a back-quote", "^^ `x", "``x"},
+            // Groups and math.
+            {"braces vanish", "{a}{b{c}}", "abc"},
+            {"stray brace ends the text", "xy}zw", "xy"},
+            {"unclosed brace runs to the end", "{ab", "ab"},
+            {"unclosed dollar runs to the end", "$ab", "ab"},
+            {"math apostrophes are primes", "$f''$", "f''"},
+            {"math hyphen is the minus", "$a-b$", "a-b"},
+            {"tilde in math", "$a~b$", "a b"},
+            {"text rules resume after math", "$x$--", "x-"},
+            {"dollar inside a math group ends only the group", "${a$b$c", "abc"},
+            {"brace ends a math span", "${a}b$c", "abc"},
+            {"default subscript, one character", "$x_i$", "x_i"},
+            {"default superscript", "$x^{ab}$", "x^{ab}"},
+            {"default subscript at the end", "$x_", "x"},
+            // Commands, in the order of the tables.
+            {"size commands vanish", "\\small x", "x"},
+            {"text style takes the rest of the group", "{\\bf xyz} uvw", "[xyz] uvw"},
+            {"text style at top level takes the rest", "\\bf xyz", "[xyz]"},
+            {"text style converts in text mode", "$a{\\bf b--c}$", "a[b-c]"},
+            {"parameterless command", "\\ss{}x", "SSx"},
+            {"escaped special", "A \\& B", "A & B"},
+            {"one-argument command", "\\textbf{a}b", "<a>b"},
+            {"one-argument command without braces", "\\textbf ab", "<a>b"},
+            {"math ignore command eats the full stop", "$\\left( x \\right.$", "( x "},
+            {"math ignore command keeps other characters", "$\\big)$", ")"},
+            {"left outside math is unknown", "\\left", "{?left}"},
+            {"math operator", "$\\sin x$", "sinx"},
+            {"math symbol", "$\\alpha$", "ALPHA"},
+            {"math symbol in text is unknown", "\\alpha", "{?alpha}"},
+            {"accent in math is unknown", "$\\'e$", "{?'}e"},
+            {"default accent drops the mark", "\\'e", "e"},
+            {"unknown command", "\\foo bar", "{?foo}bar"},
+            {"command name ends at a line break", "{\\bf\nx}", "[x]"},
+            {"backslash before a line break is a control space", "a\\\nb", "a{? }b"},
+        });
 }
 
 TEST(ConvertFromTeX, nulCharactersAreDropped)
@@ -116,13 +105,8 @@ TEST(ConvertFromTeX, nulCharactersAreDropped)
 
 TEST(ConvertFromTeX, readTeXCommandFromStream)
 {
-    struct CommandRow
-    {
-        const char *input;
-        std::optional<QString> name;
-        QChar next; // the character read after the name
-    };
-    const CommandRow rows[] = {
+    // next: the character read after the name
+    const std::tuple<const char *, std::optional<QString>, QChar> rows[] = {
         {"alpha x", u"alpha"_s, u'x'},  {"alpha  x", u"alpha"_s, u' '},
         {"alpha{x}", u"alpha"_s, u'{'}, {"alpha", u"alpha"_s, QChar()},
         {"'e", u"'"_s, u'e'},           {"\\x", u"\\"_s, u'x'},
@@ -130,22 +114,16 @@ TEST(ConvertFromTeX, readTeXCommandFromStream)
         {"c c", u"c"_s, u'c'},          {"cc", u"cc"_s, QChar()},
         {"ss\tx", u"ss"_s, u'x'},       {"", std::nullopt, QChar()},
     };
-    for (const CommandRow &row : rows) {
-        StringInputStream stream(QString::fromUtf8(row.input));
-        EXPECT_EQ(plain().readTeXCommandFromStream(stream), row.name) << row.input;
-        EXPECT_EQ(stream.getChar(), row.next) << row.input;
+    for (const auto &[input, name, next] : rows) {
+        StringInputStream stream(QString::fromUtf8(input));
+        EXPECT_EQ(plain().readTeXCommandFromStream(stream), name) << input;
+        EXPECT_EQ(stream.getChar(), next) << input;
     }
 }
 
 TEST(ConvertFromTeX, readParameterFromStream)
 {
-    struct ParameterRow
-    {
-        const char *input;
-        std::optional<QString> parameter;
-        QChar next;
-    };
-    const ParameterRow rows[] = {
+    const std::tuple<const char *, std::optional<QString>, QChar> rows[] = {
         {"{ab{c}d}e", u"ab{c}d"_s, u'e'},
         {"{a\\}b}c", u"a\\}b"_s, u'c'},
         {"{a\\{b}c", u"a\\{b"_s, u'c'},
@@ -160,31 +138,24 @@ TEST(ConvertFromTeX, readParameterFromStream)
         {"}", u"}"_s, QChar()},
         {"", std::nullopt, QChar()},
     };
-    for (const ParameterRow &row : rows) {
-        StringInputStream stream(QString::fromUtf8(row.input));
-        EXPECT_EQ(plain().readParameterFromStream(stream), row.parameter) << row.input;
-        EXPECT_EQ(stream.getChar(), row.next) << row.input;
+    for (const auto &[input, parameter, next] : rows) {
+        StringInputStream stream(QString::fromUtf8(input));
+        EXPECT_EQ(plain().readParameterFromStream(stream), parameter) << input;
+        EXPECT_EQ(stream.getChar(), next) << input;
     }
 }
 
 TEST(ConvertFromTeX, readBlockParameterFromStream)
 {
-    struct BlockRow
-    {
-        const char *input;
-        const char *block;
-        QChar next;
-    };
-    const BlockRow rows[] = {
+    const std::tuple<const char *, const char *, QChar> rows[] = {
         {"ab{c}d}e", "ab{c}d", u'}'}, {"a\\}b}c", "a\\}b", u'}'},
         {"a$b$c", "a$b$c", QChar()},  {"}", "", u'}'},
         {"abc\\", "abc\\", QChar()},
     };
-    for (const BlockRow &row : rows) {
-        StringInputStream stream(QString::fromUtf8(row.input));
-        EXPECT_EQ(plain().readBlockParameterFromStream(stream), QString::fromUtf8(row.block))
-            << row.input;
-        EXPECT_EQ(stream.getChar(), row.next) << row.input;
+    for (const auto &[input, block, next] : rows) {
+        StringInputStream stream(QString::fromUtf8(input));
+        EXPECT_EQ(plain().readBlockParameterFromStream(stream), QString::fromUtf8(block)) << input;
+        EXPECT_EQ(stream.getChar(), next) << input;
     }
 }
 
@@ -212,23 +183,12 @@ TEST(ConvertFromTeX, malformedInputEndsQuickly)
     EXPECT_EQ(plain().convert(QString(n, u'$')), QString());
 
     // Commands nested inside command arguments: the innermost levels stay TeX.
-    QString deepCommands;
-    for (int i = 0; i < 5000; ++i)
-        deepCommands += u"\\textbf{"_s;
-    deepCommands += u'x';
-    const QString converted = plain().convert(deepCommands);
+    const QString converted = plain().convert(u"\\textbf{"_s.repeated(5000) + u'x');
     EXPECT_TRUE(converted.startsWith(u"<<<<"_s));
     EXPECT_TRUE(converted.contains(u'x'));
 
-    QString deepStyles;
-    for (int i = 0; i < 5000; ++i)
-        deepStyles += u"{\\bf "_s;
-    EXPECT_TRUE(plain().convert(deepStyles + u'y').contains(u'y'));
-
-    QString deepScripts = u"$x"_s;
-    for (int i = 0; i < 5000; ++i)
-        deepScripts += u"^{"_s;
-    EXPECT_TRUE(plain().convert(deepScripts + u'z').startsWith(u"x^{"_s));
+    EXPECT_TRUE(plain().convert(u"{\\bf "_s.repeated(5000) + u'y').contains(u'y'));
+    EXPECT_TRUE(plain().convert(u"$x"_s + u"^{"_s.repeated(5000) + u'z').startsWith(u"x^{"_s));
 }
 
 TEST(ConvertFromTeX, randomInputConvertsTheSameEveryTime)

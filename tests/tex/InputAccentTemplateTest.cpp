@@ -3,31 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
 TEST(InputAccentTemplate, putsTheAccentOnSelectionOrDefault)
 {
-    const struct
-    {
-        const char *name;
-        const char16_t *texString;
-        char16_t defaultChar;
-        std::optional<QString> selection;
-        const char16_t *expected;
-    } rows[] = {
-        {"acute on e", u"{\\'{X}}", u'e', u"e"_s, u"{\\'e}"},
-        {"acute default", u"{\\'{X}}", u'e', std::nullopt, u"{\\'e}"},
-        {"acute on two letters braced", u"{\\'{X}}", u'e', u"ae"_s, u"{\\'{ae}}"},
-        {"double acute on o", u"{\\H{X}}", u'u', u"o"_s, u"{\\H{o}}"},
-        {"caron on a word", u"{\\v{X}}", u's', u"cz"_s, u"{\\v{cz}}"},
-        {"letter button fixed", u"{\\AA}", u' ', u"x"_s, u"{\\AA}"},
-        {"letter button without selection", u"{\\ss}", u' ', std::nullopt, u"{\\ss}"},
-    };
-    for (const auto &row : rows) {
+    const std::tuple<const char *, const char16_t *, char16_t, std::optional<QString>,
+                     const char16_t *>
+        rows[] = {
+            {"acute on e", u"{\\'{X}}", u'e', u"e"_s, u"{\\'e}"},
+            {"acute default", u"{\\'{X}}", u'e', std::nullopt, u"{\\'e}"},
+            {"acute on two letters braced", u"{\\'{X}}", u'e', u"ae"_s, u"{\\'{ae}}"},
+            {"double acute on o", u"{\\H{X}}", u'u', u"o"_s, u"{\\H{o}}"},
+            {"caron on a word", u"{\\v{X}}", u's', u"cz"_s, u"{\\v{cz}}"},
+            {"letter button fixed", u"{\\AA}", u' ', u"x"_s, u"{\\AA}"},
+            {"letter button without selection", u"{\\ss}", u' ', std::nullopt, u"{\\ss}"},
+        };
+    for (const auto &[name, texString, defaultChar, selection, expected] : rows) {
         InputAccentTemplate t;
-        t.setTeXString(QString::fromUtf16(row.texString), QChar(row.defaultChar));
-        EXPECT_EQ(t.getTeXString(row.selection), QString::fromUtf16(row.expected)) << row.name;
+        t.setTeXString(QString::fromUtf16(texString), QChar(defaultChar));
+        EXPECT_EQ(t.getTeXString(selection), QString::fromUtf16(expected)) << name;
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -23,12 +25,7 @@ const QString root = QString(QChar(0x221A));
 // again for the roots inside them.
 TEST(ParamMathRewriter, rootsTakeTheirArguments)
 {
-    const struct
-    {
-        const char *name;
-        const char16_t *input;
-        const char16_t *expected;
-    } rows[] = {
+    const std::tuple<const char *, const char16_t *, const char16_t *> rows[] = {
         {"single digit bare", u"\u221a2", u"$\\sqrt2$"},
         {"number braced", u"\u221a10 and \u221a1.5", u"$\\sqrt{10}$ and $\\sqrt{1.5}$"},
         {"bracket content", u"\u221a(x+1)", u"$\\sqrt{x+1}$"},
@@ -63,9 +60,8 @@ TEST(ParamMathRewriter, rootsTakeTheirArguments)
         {"escaped dollar in the argument kept", u"\u221a(\\$5)", u"$\\sqrt{\\$5}$"},
         {"dollars of nested arguments", u"\u221a(\u221a($x$)+$y)", u"$\\sqrt{\\sqrt{x}+\\$y}$"},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(rootsOf(QString::fromUtf16(row.input)), QString::fromUtf16(row.expected))
-            << row.name;
+    for (const auto &[name, input, expected] : rows)
+        EXPECT_EQ(rootsOf(QString::fromUtf16(input)), QString::fromUtf16(expected)) << name;
 }
 
 // Long chains used to cost a copy of the rest of the text per root; the output

@@ -13,11 +13,3 @@ inline TitleSmartPaste::WordLists defaultWordLists()
     preferences.setDefaults();
     return TitleSmartPaste::WordLists::fromPreferences(preferences);
 }
-
-// One row of a rewriting table.
-struct PasteRow
-{
-    const char *name;
-    const char16_t *pasted;
-    const char16_t *expected;
-};

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 using Range = SmartPaste::Range;
@@ -12,34 +14,21 @@ using Kind = SmartPaste::Kind;
 
 TEST(SmartPaste, kindOfField)
 {
-    const struct
-    {
-        const char16_t *field;
-        bool authorSwitch;
-        bool titleSwitch;
-        Kind kind;
-    } rows[] = {
+    const std::tuple<const char16_t *, bool, bool, Kind> rows[] = {
         {u"author", true, false, Kind::Author},  {u"editor", true, true, Kind::Author},
         {u"author", false, true, Kind::None},    {u"title", false, true, Kind::Title},
         {u"booktitle", true, true, Kind::Title}, {u"title", true, false, Kind::None},
         {u"journal", true, true, Kind::None},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(SmartPaste::kindOfField(QString::fromUtf16(row.field), row.authorSwitch,
-                                          row.titleSwitch),
-                  row.kind)
-            << QString::fromUtf16(row.field).toStdString();
+    for (const auto &[field, authorSwitch, titleSwitch, kind] : rows)
+        EXPECT_EQ(SmartPaste::kindOfField(QString::fromUtf16(field), authorSwitch, titleSwitch),
+                  kind)
+            << QString::fromUtf16(field).toStdString();
 }
 
 TEST(SmartPaste, rangesStayInsideTheText)
 {
-    const struct
-    {
-        const char *name;
-        Range range;
-        qsizetype textLength;
-        Range expected;
-    } rows[] = {
+    const std::tuple<const char *, Range, qsizetype, Range> rows[] = {
         {"inside", {2, 3}, 10, {2, 3}},
         {"runs past the end", {8, 5}, 10, {8, 2}},
         {"starts before the text", {-4, 6}, 10, {0, 6}},
@@ -47,19 +36,13 @@ TEST(SmartPaste, rangesStayInsideTheText)
         {"negative length", {3, -2}, 10, {3, 0}},
         {"empty text", {1, 1}, 0, {0, 0}},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(SmartPaste::clampedRange(row.range, row.textLength), row.expected) << row.name;
+    for (const auto &[name, range, textLength, expected] : rows)
+        EXPECT_EQ(SmartPaste::clampedRange(range, textLength), expected) << name;
 }
 
 TEST(SmartPaste, insertedRangeComesFromTheTwoTexts)
 {
-    const struct
-    {
-        const char *name;
-        const char16_t *before;
-        const char16_t *after;
-        Range expected;
-    } rows[] = {
+    const std::tuple<const char *, const char16_t *, const char16_t *, Range> rows[] = {
         {"appended", u"A. Smith and ", u"A. Smith and C. Jones", {13, 8}},
         {"inserted in the middle", u"A and B", u"A and X Y and B", {6, 8}},
         {"replaced a selection", u"A. Smith and XXXX", u"A. Smith and C. Jones", {13, 8}},
@@ -68,85 +51,49 @@ TEST(SmartPaste, insertedRangeComesFromTheTwoTexts)
         {"deleted", u"Smith J", u"Smith", {5, 0}},
         {"repeated letters", u"aaa", u"aaaaaa", {3, 3}},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(SmartPaste::insertedRange(QString::fromUtf16(row.before),
-                                            QString::fromUtf16(row.after)),
-                  row.expected)
-            << row.name;
+    for (const auto &[name, before, after, expected] : rows)
+        EXPECT_EQ(SmartPaste::insertedRange(QString::fromUtf16(before), QString::fromUtf16(after)),
+                  expected)
+            << name;
 }
 
 TEST(SmartPaste, rewritesAPasteOfMoreThanThreeCharacters)
 {
     const SmartPaste paste(defaultWordLists());
-    const struct
-    {
-        const char *name;
-        const char16_t *text;
-        Range range;
-        Kind kind;
-        const char16_t *expected;
-        qsizetype cursor; // -1: no rewrite
-    } rows[] = {
-        {"authors at the end",
-         u"A. Smith and C. Jones, D. Brown",
-         {13, 18},
-         Kind::Author,
-         u"A. Smith and C. Jones and D. Brown",
-         34},
-        {"authors at the start",
-         u"C. Jones, D. Brown and E. White",
-         {0, 18},
-         Kind::Author,
-         u"C. Jones and D. Brown and E. White",
-         21},
-        {"title after a prefix",
-         u"Volume 2: quantum dots",
-         {10, 12},
-         Kind::Title,
-         u"Volume 2: Quantum Dots",
-         22},
-        {"paste with line breaks",
-         u"Smith J,\nJones K",
-         {0, 16},
-         Kind::Author,
-         u"Smith, J. and Jones, K.",
-         23},
-        {"range reported too long",
-         u"A. Smith and C. Jones",
-         {13, 40},
-         Kind::Author,
-         u"A. Smith and C. Jones",
-         21},
-        {"range before the text",
-         u"SMITH J, JONES K",
-         {-5, 30},
-         Kind::Author,
-         u"Smith, J. and Jones, K.",
-         23},
-        // No rewrite: only the character clean-up, over the whole text.
-        {"four characters", u"Smith J", {3, 4}, Kind::Author, u"Smith J", -1},
-        {"short after trimming", u"Smith   J  ", {5, 6}, Kind::Author, u"Smith   J  ", -1},
-        {"already TeX",
-         u"M{\\\"u}ller\u2013Smith",
-         {0, 16},
-         Kind::Author,
-         u"M{\\\"u}ller--Smith",
-         -1},
-        {"yen mark", u"M{\u00a5\"u}ller\tSmith", {0, 16}, Kind::Author, u"M{\\\"u}ller Smith", -1},
-        {"math", u"the x$_2$ lattice", {0, 17}, Kind::Title, u"the x$_2$ lattice", -1},
-        {"other field",
-         u"Journal\u2014of Physics",
-         {0, 19},
-         Kind::None,
-         u"Journal---of Physics",
-         -1},
-    };
-    for (const auto &row : rows) {
+    // Text, pasted range (start, length), field kind, result, cursor (-1: no rewrite).
+    const std::tuple<const char *, const char16_t *, qsizetype, qsizetype, Kind, const char16_t *,
+                     qsizetype>
+        rows[] = {
+            {"authors at end", u"A. Smith and C. Jones, D. Brown", 13, 18, Kind::Author,
+             u"A. Smith and C. Jones and D. Brown", 34},
+            {"authors at start", u"C. Jones, D. Brown and E. White", 0, 18, Kind::Author,
+             u"C. Jones and D. Brown and E. White", 21},
+            {"title after a prefix", u"Volume 2: quantum dots", 10, 12, Kind::Title,
+             u"Volume 2: Quantum Dots", 22},
+            {"line breaks", u"Smith J,\nJones K", 0, 16, Kind::Author, u"Smith, J. and Jones, K.",
+             23},
+            {"range too long", u"A. Smith and C. Jones", 13, 40, Kind::Author,
+             u"A. Smith and C. Jones", 21},
+            {"range before the text", u"SMITH J, JONES K", -5, 30, Kind::Author,
+             u"Smith, J. and Jones, K.", 23},
+            // No rewrite: only the character clean-up, over the whole text.
+            {"four characters", u"Smith J", 3, 4, Kind::Author, u"Smith J", -1},
+            {"short after trimming", u"Smith   J  ", 5, 6, Kind::Author, u"Smith   J  ", -1},
+            {"already TeX", u"M{\\\"u}ller\u2013Smith", 0, 16, Kind::Author, u"M{\\\"u}ller--Smith",
+             -1},
+            {"yen mark", u"M{\u00a5\"u}ller\tSmith", 0, 16, Kind::Author, u"M{\\\"u}ller Smith",
+             -1},
+            {"math", u"the x$_2$ lattice", 0, 17, Kind::Title, u"the x$_2$ lattice", -1},
+            {"other field", u"Journal\u2014of Physics", 0, 19, Kind::None, u"Journal---of Physics",
+             -1},
+        };
+    for (const auto &[name, text, start, length, kind, expected, cursor] : rows) {
+        SCOPED_TRACE(name);
         const SmartPaste::Outcome outcome =
-            paste.textChanged(QString::fromUtf16(row.text), row.range, row.kind);
-        EXPECT_EQ(outcome.text, QString::fromUtf16(row.expected)) << row.name;
-        EXPECT_EQ(outcome.rewritten, row.cursor >= 0) << row.name;
-        EXPECT_EQ(outcome.cursor.value_or(-1), row.cursor) << row.name;
+            paste.textChanged(QString::fromUtf16(text), Range{start, length}, kind);
+        EXPECT_EQ(outcome.text, QString::fromUtf16(expected));
+        EXPECT_EQ(outcome.rewritten, cursor >= 0);
+        EXPECT_EQ(outcome.cursor.value_or(-1), cursor);
     }
 }
 

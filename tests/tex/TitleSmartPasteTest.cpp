@@ -5,75 +5,75 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
-QString rewritten(const TitleSmartPaste &paste, const char16_t *pasted)
+// The paste as rewritten with `lists`, with the insertion point after it.
+auto rewriting(const TitleSmartPaste::WordLists &lists = defaultWordLists())
 {
-    qsizetype cursor = -1;
-    const QString text = paste.titleSmartPaste(QString::fromUtf16(pasted), {}, {}, cursor);
-    EXPECT_EQ(cursor, text.size()) << text.toStdString();
-    return text;
-}
-
-void expectRows(std::initializer_list<PasteRow> rows,
-                const TitleSmartPaste::WordLists &lists = defaultWordLists())
-{
-    const TitleSmartPaste paste(lists);
-    for (const PasteRow &row : rows)
-        EXPECT_EQ(rewritten(paste, row.pasted), QString::fromUtf16(row.expected)) << row.name;
+    return [paste = TitleSmartPaste(lists)](const QString &pasted) {
+        qsizetype cursor = -1;
+        const QString text = paste.titleSmartPaste(pasted, {}, {}, cursor);
+        EXPECT_EQ(cursor, text.size()) << text.toStdString();
+        return text;
+    };
 }
 
 } // namespace
 
 TEST(TitleSmartPaste, rewritesWordsNamesLettersAndFormulas)
 {
-    expectRows({
-        // Ordinary words are capitalised, short ones stay.
-        {"short words stay, even first", u"a study of the DNA double helix",
-         u"a Study of the {DNA} Double Helix"},
-        {"listed short word capitalised", u"two", u"Two"},
-        {"listed long word kept", u"between", u"between"},
-        {"mixed case lowered", u"heLLO wORLD", u"{heLLO} {wORLD}"},
-        {"trailing punctuation kept", u"results, and discussion.", u"Results, and Discussion."},
-        {"lone punctuation", u"theory : practice", u"Theory : Practice"},
-        {"hyphenated words", u"self-consistent", u"Self-Consistent"},
-        {"apostrophes", u"Schr\u00f6dinger's cat and don't", u"Schr{\\\"o}dinger's cat and don't"},
-        {"spaces collapse", u"  quantum   dots ", u"Quantum Dots"},
-        // Acronyms, names and inner capitals are braced.
-        {"acronym", u"NMR", u"{NMR}"},
-        {"inner capital", u"mRNA", u"{mRNA}"},
-        {"proper nouns across a hyphen", u"Monte-Carlo", u"{Monte}-{Carlo}"},
-        {"proper noun", u"Raman spectra", u"{Raman} Spectra"},
-        {"word with a digit is no formula", u"H2Q", u"{H2Q}"},
-        {"acronym across a slash", u"CPU/GPU", u"{CPU}/{GPU}"},
-        // Single letters become math.
-        {"variable", u"the n body problem", u"the $n$ Body Problem"},
-        {"article stays", u"a b", u"a $b$"},
-        {"letter before a hyphen", u"x-ray", u"$x$-Ray"},
-        // Formulas go into math.
-        {"counts", u"Electronic structure of H2O and NaCl.",
-         u"Electronic Structure of {H}$_2${O} and {NaCl}."},
-        {"charge", u"Fe3+ ions", u"{Fe}$^{3+}$ Ions"},
-        {"bracketed group", u"(NH4)2SO4", u"({NH}$_4$)$_2${SO}$_4$"},
-        {"mass number", u"13C NMR", u"$^{13}${C} {NMR}"},
-        {"negative ions", u"OH- and SO42-", u"{OH}- and {SO}$^{42-}$"},
-        {"dimensions are no isotopes", u"2-D and 3D", u"2-{D} and 3{D}"},
-        {"polytype is no isotope", u"4H SiC", u"4{H} {SiC}"},
-        {"light isotopes", u"1H and 6Li NMR", u"$^1${H} and $^6${Li} {NMR}"},
-        {"mixture", u"H2O/D2O", u"{H}$_2${O}/{D}$_2${O}"},
-        {"count after an operator", u"CuSO4\u00b75H2O", u"{CuSO}$_4$\u00b75{H}$_2${O}"},
-        {"fraction", u"Li1/2CoO2", u"{Li}$_{1/2}${CoO}$_2$"},
-        {"charge before an operator", u"Ca2++CO32-", u"{Ca}$^{2+}$+{CO}$^{32-}$"},
-        {"greek letter", u"Fe2\u03b1", u"{Fe}$_2\\alpha$"},
-        {"unclosed group", u"(CH3", u"({CH}$_3$"},
-        {"braced group", u"{CH3}2", u"\\{{CH}$_3$\\}$_2$"},
-    });
+    expectConversions(
+        rewriting(),
+        {
+            // Ordinary words are capitalised, short ones stay.
+            {"short words stay, even first", u"a study of the DNA double helix",
+             u"a Study of the {DNA} Double Helix"},
+            {"listed short word capitalised", u"two", u"Two"},
+            {"listed long word kept", u"between", u"between"},
+            {"mixed case lowered", u"heLLO wORLD", u"{heLLO} {wORLD}"},
+            {"trailing punctuation kept", u"results, and discussion.", u"Results, and Discussion."},
+            {"lone punctuation", u"theory : practice", u"Theory : Practice"},
+            {"hyphenated words", u"self-consistent", u"Self-Consistent"},
+            {"apostrophes", u"Schr\u00f6dinger's cat and don't",
+             u"Schr{\\\"o}dinger's cat and don't"},
+            {"spaces collapse", u"  quantum   dots ", u"Quantum Dots"},
+            // Acronyms, names and inner capitals are braced.
+            {"acronym", u"NMR", u"{NMR}"},
+            {"inner capital", u"mRNA", u"{mRNA}"},
+            {"proper nouns across a hyphen", u"Monte-Carlo", u"{Monte}-{Carlo}"},
+            {"proper noun", u"Raman spectra", u"{Raman} Spectra"},
+            {"word with a digit is no formula", u"H2Q", u"{H2Q}"},
+            {"acronym across a slash", u"CPU/GPU", u"{CPU}/{GPU}"},
+            // Single letters become math.
+            {"variable", u"the n body problem", u"the $n$ Body Problem"},
+            {"article stays", u"a b", u"a $b$"},
+            {"letter before a hyphen", u"x-ray", u"$x$-Ray"},
+            // Formulas go into math.
+            {"counts", u"Electronic structure of H2O and NaCl.",
+             u"Electronic Structure of {H}$_2${O} and {NaCl}."},
+            {"charge", u"Fe3+ ions", u"{Fe}$^{3+}$ Ions"},
+            {"bracketed group", u"(NH4)2SO4", u"({NH}$_4$)$_2${SO}$_4$"},
+            {"mass number", u"13C NMR", u"$^{13}${C} {NMR}"},
+            {"negative ions", u"OH- and SO42-", u"{OH}- and {SO}$^{42-}$"},
+            {"dimensions are no isotopes", u"2-D and 3D", u"2-{D} and 3{D}"},
+            {"polytype is no isotope", u"4H SiC", u"4{H} {SiC}"},
+            {"light isotopes", u"1H and 6Li NMR", u"$^1${H} and $^6${Li} {NMR}"},
+            {"mixture", u"H2O/D2O", u"{H}$_2${O}/{D}$_2${O}"},
+            {"count after an operator", u"CuSO4\u00b75H2O", u"{CuSO}$_4$\u00b75{H}$_2${O}"},
+            {"fraction", u"Li1/2CoO2", u"{Li}$_{1/2}${CoO}$_2$"},
+            {"charge before an operator", u"Ca2++CO32-", u"{Ca}$^{2+}$+{CO}$^{32-}$"},
+            {"greek letter", u"Fe2\u03b1", u"{Fe}$_2\\alpha$"},
+            {"unclosed group", u"(CH3", u"({CH}$_3$"},
+            {"braced group", u"{CH3}2", u"\\{{CH}$_3$\\}$_2$"},
+        });
     // With "ray" treated as a short word the hyphenated half stays lower case.
     TitleSmartPaste::WordLists lists = defaultWordLists();
     lists.captalizeWords.removeAll(u"ray"_s);
-    expectRows({{"letter before a short word", u"x-ray", u"$x$-ray"}}, lists);
+    expectConversions(rewriting(lists), {{"letter before a short word", u"x-ray", u"$x$-ray"}});
 }
 
 TEST(TitleSmartPaste, joinsTheTextAroundThePaste)
@@ -94,27 +94,19 @@ TEST(TitleSmartPaste, wordListsDecideCapitals)
     lists.captalizeWords = {u"gas"_s};
     lists.lowercaseWords = {u"versus"_s};
     const TitleSmartPaste paste(lists);
-    const struct
-    {
-        const char16_t *word;
-        bool lower;
-    } rows[] = {
+    const std::tuple<const char16_t *, bool> rows[] = {
         {u"gas", false}, {u"versus", true}, {u"the", true}, {u"with", false}, {u"Gas", true}};
-    for (const auto &row : rows)
-        EXPECT_EQ(paste.wordShouldBeLower(QString::fromUtf16(row.word)), row.lower)
-            << QString::fromUtf16(row.word).toStdString();
+    for (const auto &[word, lower] : rows)
+        EXPECT_EQ(paste.wordShouldBeLower(QString::fromUtf16(word)), lower)
+            << QString::fromUtf16(word).toStdString();
 }
 
 TEST(TitleSmartPaste, formulaPartsAndTheirTeX)
 {
     const TitleSmartPaste paste(defaultWordLists());
     const ChemicalFormula &formula = paste.formula();
-    const struct
-    {
-        const char16_t *word;
-        QStringList parts; // empty: no formula
-        bool startWithNumber;
-    } rows[] = {
+    // parts: empty: no formula
+    const std::tuple<const char16_t *, QStringList, bool> rows[] = {
         {u"NaCl", {u"NaCl"_s}, false},
         {u"H2O", {u"H"_s, u"2"_s, u"O"_s}, false},
         {u"Fe3+", {u"Fe"_s, u"3+"_s}, false},
@@ -123,17 +115,17 @@ TEST(TitleSmartPaste, formulaPartsAndTheirTeX)
         {u"Fe-N", {u"Fe"_s, u"-"_s, u"N"_s}, false},
         {u"Fe\u2013N", {u"Fe"_s, u"-"_s, u"N"_s}, false},
     };
-    for (const auto &row : rows) {
-        bool startWithNumber = !row.startWithNumber;
-        const auto parts = formula.separateWord(QString::fromUtf16(row.word), startWithNumber);
-        const std::string name = QString::fromUtf16(row.word).toStdString();
-        if (row.parts.isEmpty()) {
+    for (const auto &[word, expectedParts, expectNumber] : rows) {
+        bool startWithNumber = !expectNumber;
+        const auto parts = formula.separateWord(QString::fromUtf16(word), startWithNumber);
+        const std::string name = QString::fromUtf16(word).toStdString();
+        if (expectedParts.isEmpty()) {
             EXPECT_FALSE(parts.has_value()) << name;
             continue;
         }
         ASSERT_TRUE(parts.has_value()) << name;
-        EXPECT_EQ(*parts, row.parts) << name;
-        EXPECT_EQ(startWithNumber, row.startWithNumber) << name;
+        EXPECT_EQ(*parts, expectedParts) << name;
+        EXPECT_EQ(startWithNumber, expectNumber) << name;
     }
     // A word's leading count is a mass number; a group's is copied.
     EXPECT_EQ(formula.formulaOf({u"2"_s, u"H"_s}, true, ChemicalFormula::Variant::Word),
