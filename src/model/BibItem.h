@@ -42,7 +42,7 @@ class MacroSource;
 class BibItem : public std::enable_shared_from_this<BibItem>
 {
 public:
-    using ElementList = QList<BibElement>;
+    using ElementList = ::ElementList;
     // Field name -> value, in name order (see FieldMap; converts from the
     // grammar's BibFieldDictionary).
     using FieldElements = FieldMap<ElementList>;

@@ -79,7 +79,8 @@ void ItemFootprint::addItem(const BibItem &item)
 
     addMap(Elements, item.m_bibFieldsElements);
     for (const auto &entry : item.m_bibFieldsElements.entries()) {
-        addList(Elements, entry.value);
+        if (entry.value.size() != 1) // one element is held inline
+            addList(Elements, entry.value.toList());
         for (const BibElement &element : entry.value)
             addString(Elements, element.stringContents());
     }
