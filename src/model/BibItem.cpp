@@ -63,8 +63,11 @@ BibItem::BibItem(const QString &type, const QString &key, std::optional<FieldEle
     const QString theKey = key.isEmpty() ? Texts::format(u"untitledBibKey", {}) : key;
     if (data)
         m_bibFieldsElements = std::move(*data);
-    // Room for the three pseudo-fields, so that the array is not doubled.
-    m_bibFieldsElements.reserve(m_bibFieldsElements.size() + 3);
+    // Room for the three pseudo-fields, so that the array is not doubled, and
+    // no more: a spare entry would cost every item its size.
+    m_bibFieldsElements.reserve(m_bibFieldsElements.size() + !m_bibFieldsElements.contains(kBibKey) +
+                                !m_bibFieldsElements.contains(kDatabase) +
+                                !m_bibFieldsElements.contains(kBibType));
     // The key element always matches the key, also when the data came from an
     // item under another key (a copy into another database).
     m_bibFieldsElements.insert(kBibKey, {BibElement::bibElementWithSpecial(theKey)});
