@@ -7,10 +7,8 @@
 #include <QString>
 #include <QStringView>
 
-#include <optional>
-
 #include <cstddef>
-#include <type_traits>
+#include <optional>
 
 class ElementList;
 class MacroSource;

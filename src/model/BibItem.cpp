@@ -65,9 +65,9 @@ BibItem::BibItem(const QString &type, const QString &key, std::optional<FieldEle
         m_bibFieldsElements = std::move(*data);
     // Room for the three pseudo-fields, so that the array is not doubled, and
     // no more: a spare entry would cost every item its size.
-    m_bibFieldsElements.reserve(m_bibFieldsElements.size() + !m_bibFieldsElements.contains(kBibKey) +
-                                !m_bibFieldsElements.contains(kDatabase) +
-                                !m_bibFieldsElements.contains(kBibType));
+    m_bibFieldsElements.reserve(
+        m_bibFieldsElements.size() + !m_bibFieldsElements.contains(kBibKey) +
+        !m_bibFieldsElements.contains(kDatabase) + !m_bibFieldsElements.contains(kBibType));
     // The key element always matches the key, also when the data came from an
     // item under another key (a copy into another database).
     m_bibFieldsElements.insert(kBibKey, {BibElement::bibElementWithSpecial(theKey)});
@@ -181,14 +181,12 @@ QString BibItem::originalBibKey() const
 
 BibItem::NameList BibItem::originalAuthorList() const
 {
-    return m_extras && m_extras->originalAuthorList ? *m_extras->originalAuthorList
-                                                    : m_authorList;
+    return m_extras && m_extras->originalAuthorList ? *m_extras->originalAuthorList : m_authorList;
 }
 
 BibItem::NameList BibItem::originalEditorList() const
 {
-    return m_extras && m_extras->originalEditorList ? *m_extras->originalEditorList
-                                                    : m_editorList;
+    return m_extras && m_extras->originalEditorList ? *m_extras->originalEditorList : m_editorList;
 }
 
 const QString &BibItem::fileIcon() const

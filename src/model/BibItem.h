@@ -344,8 +344,8 @@ private:
     QString m_bibType;
     QString m_bibKey;
     FieldElements m_bibFieldsElements;
-    mutable FieldTexts m_bibFieldsForEdit; // made on demand
-    mutable FieldTexts m_bibFieldsForDisplay; // made on demand
+    mutable FieldTexts m_bibFieldsForEdit;                            // made on demand
+    mutable FieldTexts m_bibFieldsForDisplay;                         // made on demand
     mutable FieldMap<std::optional<ListCell>> m_bibFieldsForListView; // made on demand
     NameList m_authorList;
     NameList m_editorList;

@@ -14,8 +14,8 @@ ElementList::ElementList(const QList<BibElement> &elements)
 ElementList::ElementList(QList<BibElement> &&elements)
 {
     if (elements.size() == 1)
-        new (m_storage) BibElement(elements.isDetached() ? std::move(elements.first())
-                                                         : elements.front());
+        new (m_storage)
+            BibElement(elements.isDetached() ? std::move(elements.first()) : elements.front());
     else
         makeSeveral(std::move(elements));
 }

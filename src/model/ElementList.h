@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <new>
+#include <type_traits>
 
 // The value elements of one field: a value. Nearly every field is one
 // element (a braced string, a number, a macro name), which is held inline;
@@ -25,10 +26,7 @@ public:
 
     ElementList() noexcept { makeSeveral(); }
     ElementList(const BibElement &element) { new (m_storage) BibElement(element); }
-    ElementList(BibElement &&element) noexcept
-    {
-        new (m_storage) BibElement(std::move(element));
-    }
+    ElementList(BibElement &&element) noexcept { new (m_storage) BibElement(std::move(element)); }
     ElementList(const QList<BibElement> &elements);
     ElementList(QList<BibElement> &&elements);
     ElementList(std::initializer_list<BibElement> elements);

@@ -32,7 +32,8 @@ TEST(ElementList, changesKeepTheElementsInOrder)
     };
     const Row rows[] = {
         {"nothing", [] { return ElementList(); }, {}},
-        {"one from a list", [] { return ElementList(QList<BibElement>{word(u"jan"_s)}); },
+        {"one from a list",
+         [] { return ElementList(QList<BibElement>{word(u"jan"_s)}); },
          {word(u"jan"_s)}},
         {"append to nothing",
          [] {
