@@ -88,6 +88,14 @@ QList<BibElement> toList(std::vector<BibElement> &elements)
                              std::make_move_iterator(elements.end()));
 }
 
+// A field's value: one element held inline, several in a list.
+ElementList toElementList(std::vector<BibElement> &elements)
+{
+    if (elements.size() == 1)
+        return ElementList(std::move(elements.front()));
+    return ElementList(toList(elements));
+}
+
 // The stream answers U+0000 both for a NUL in the text and at its end; only
 // the end stops the grammar, a NUL is kept as an ordinary character.
 bool endOfText(QChar c, const StringInputStream &stream)
@@ -152,7 +160,7 @@ void BibElement::store(const QString &data)
 void BibElement::setType(qint32 type)
 {
     const QString data = stringValue();
-    m_elementType = static_cast<qint16>(type);
+    m_elementType = codeOf(type);
     store(data);
 }
 
@@ -530,10 +538,10 @@ std::optional<BibFieldDictionary> groupElements(const QList<BibElement> &element
                 if (!fields.contains(renamed))
                     break;
             }
-            fields.insert(renamed, toList(values));
+            fields.insert(renamed, toElementList(values));
             continue;
         }
-        fields.insert(name, toList(values));
+        fields.insert(name, toElementList(values));
     }
     return fields;
 }

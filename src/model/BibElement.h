@@ -7,16 +7,17 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstddef>
 #include <optional>
 
-class BibElement;
+class ElementList;
 class MacroSource;
 class StringInputStream;
 
 // A field name (lower case) mapped to its value elements in source order;
 // "bibkey" holds one special element when a key was read. Fields keep the
 // order they were read in.
-using BibFieldDictionary = FieldMap<QList<BibElement>>;
+using BibFieldDictionary = FieldMap<ElementList>;
 
 // One token of a BibTeX value (a macro name, number, braced or quoted string,
 // math) or one of the separators '=', '#', ','. A value: copy freely, compare
@@ -41,7 +42,7 @@ public:
     };
 
     BibElement() = default;
-    BibElement(qint32 type, const QString &data) : m_elementType(static_cast<qint16>(type))
+    BibElement(qint32 type, const QString &data) : m_elementType(codeOf(type))
     {
         store(data);
     }
@@ -122,6 +123,14 @@ public:
     friend bool operator==(const BibElement &, const BibElement &) = default;
 
 private:
+    friend class ElementList; // marks a held list where a held element keeps its type
+
+    // A type as kept: a code outside the known ones is read as a word.
+    static qint16 codeOf(qint32 type)
+    {
+        return type >= Word && type <= TeXCommand ? static_cast<qint16>(type) : qint16(Word);
+    }
+    static constexpr std::size_t typeOffset() { return offsetof(BibElement, m_elementType); }
     bool delimited() const { return m_elementType == BracedString || m_elementType == QuotedString; }
     // Keeps `data` as read: a braced or quoted string of two units or more
     // without its first and last unit, which are kept aside.
@@ -135,3 +144,6 @@ private:
     bool m_split = false; // the delimiters are kept aside
 };
 Q_DECLARE_TYPEINFO(BibElement, Q_RELOCATABLE_TYPE);
+
+// The grammar's dictionaries hold their values as element lists.
+#include "model/ElementList.h"

@@ -63,8 +63,11 @@ BibItem::BibItem(const QString &type, const QString &key, std::optional<FieldEle
     const QString theKey = key.isEmpty() ? Texts::format(u"untitledBibKey", {}) : key;
     if (data)
         m_bibFieldsElements = std::move(*data);
-    // Room for the three pseudo-fields, so that the array is not doubled.
-    m_bibFieldsElements.reserve(m_bibFieldsElements.size() + 3);
+    // Room for the three pseudo-fields, so that the array is not doubled, and
+    // no more: a spare entry would cost every item its size.
+    m_bibFieldsElements.reserve(
+        m_bibFieldsElements.size() + !m_bibFieldsElements.contains(kBibKey) +
+        !m_bibFieldsElements.contains(kDatabase) + !m_bibFieldsElements.contains(kBibType));
     // The key element always matches the key, also when the data came from an
     // item under another key (a copy into another database).
     m_bibFieldsElements.insert(kBibKey, {BibElement::bibElementWithSpecial(theKey)});
@@ -173,17 +176,44 @@ bool BibItem::mark() const
 
 QString BibItem::originalBibKey() const
 {
-    return m_originalBibKey.value_or(m_bibKey);
+    return m_extras && m_extras->originalBibKey ? *m_extras->originalBibKey : m_bibKey;
 }
 
 BibItem::NameList BibItem::originalAuthorList() const
 {
-    return m_originalAuthorList.value_or(m_authorList);
+    return m_extras && m_extras->originalAuthorList ? *m_extras->originalAuthorList : m_authorList;
 }
 
 BibItem::NameList BibItem::originalEditorList() const
 {
-    return m_originalEditorList.value_or(m_editorList);
+    return m_extras && m_extras->originalEditorList ? *m_extras->originalEditorList : m_editorList;
+}
+
+const QString &BibItem::fileIcon() const
+{
+    static const QString none;
+    return m_extras ? m_extras->fileIcon : none;
+}
+
+void BibItem::setFileIcon(const QString &iconName)
+{
+    if (iconName.isEmpty() && !m_extras)
+        return;
+    extras().fileIcon = iconName;
+    dropExtrasWhenEmpty();
+}
+
+BibItem::Extras &BibItem::extras()
+{
+    if (!m_extras)
+        m_extras = std::make_unique<Extras>();
+    return *m_extras;
+}
+
+void BibItem::dropExtrasWhenEmpty()
+{
+    if (m_extras && m_extras->isEmpty())
+        m_extras.reset();
 }
 
 void BibItem::copyDataFromItem(const BibItem &) {}
@@ -561,23 +591,27 @@ void BibItem::fixChanged()
 
 void BibItem::backupOriginal()
 {
-    m_originalBibKey = m_bibKey;
-    m_originalAuthorList = m_authorList;
-    m_originalEditorList = m_editorList;
-    m_originalMatchKey = matchKey(false);
+    Extras &backup = extras();
+    backup.originalBibKey = m_bibKey;
+    backup.originalAuthorList = m_authorList;
+    backup.originalEditorList = m_editorList;
+    backup.originalMatchKey = matchKey(false);
 }
 
 void BibItem::backupOriginalBibKey()
 {
-    m_originalBibKey = m_bibKey;
+    extras().originalBibKey = m_bibKey;
 }
 
 void BibItem::releaseBackup()
 {
-    m_originalBibKey.reset();
-    m_originalAuthorList.reset();
-    m_originalEditorList.reset();
-    m_originalMatchKey.reset();
+    if (!m_extras)
+        return;
+    m_extras->originalBibKey.reset();
+    m_extras->originalAuthorList.reset();
+    m_extras->originalEditorList.reset();
+    m_extras->originalMatchKey.reset();
+    dropExtrasWhenEmpty();
 }
 
 namespace {
@@ -720,8 +754,8 @@ bool BibItem::containsString(const QString &text, const QStringList &fields,
 
 QString BibItem::matchKey(bool stored) const
 {
-    if (stored && m_originalMatchKey)
-        return *m_originalMatchKey;
+    if (stored && m_extras && m_extras->originalMatchKey)
+        return *m_extras->originalMatchKey;
     const FieldTexts &display = bibFieldsForDisplay();
     QStringList names = display.keys();
     std::sort(names.begin(), names.end(),

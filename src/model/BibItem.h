@@ -42,7 +42,7 @@ class MacroSource;
 class BibItem : public std::enable_shared_from_this<BibItem>
 {
 public:
-    using ElementList = QList<BibElement>;
+    using ElementList = ::ElementList;
     // Field name -> value, in name order (see FieldMap; converts from the
     // grammar's BibFieldDictionary).
     using FieldElements = FieldMap<ElementList>;
@@ -119,8 +119,8 @@ public:
     const QString &promisedDbID() const { return m_promisedDbID; }
     int fileState() const { return m_fileState; }
     void setFileState(int state) { m_fileState = state; }
-    const QString &fileIcon() const { return m_fileIcon; }
-    void setFileIcon(const QString &iconName) { m_fileIcon = iconName; }
+    const QString &fileIcon() const;
+    void setFileIcon(const QString &iconName);
 
     // The display form of "key".
     QString sortKey() const;
@@ -326,14 +326,38 @@ private:
     const MacroSource *macrosForTeX() const;
     void refreshFileState();
 
+    // What few entries hold: the backup of an entry being edited, the icon of
+    // an attached file. Made when first needed, dropped when empty again.
+    struct Extras
+    {
+        std::optional<QString> originalBibKey;
+        std::optional<QString> originalMatchKey;
+        std::optional<NameList> originalAuthorList;
+        std::optional<NameList> originalEditorList;
+        QString fileIcon;
+        bool isEmpty() const
+        {
+            return !originalBibKey && !originalMatchKey && !originalAuthorList &&
+                   !originalEditorList && fileIcon.isEmpty();
+        }
+    };
+    Extras &extras();
+    void dropExtrasWhenEmpty();
+
     QString m_bibType;
     QString m_bibKey;
-    std::optional<QString> m_originalBibKey;
-    std::optional<QString> m_originalMatchKey;
     FieldElements m_bibFieldsElements;
-    mutable FieldTexts m_bibFieldsForEdit; // made on demand
+    mutable FieldTexts m_bibFieldsForEdit;                            // made on demand
+    mutable FieldTexts m_bibFieldsForDisplay;                         // made on demand
+    mutable FieldMap<std::optional<ListCell>> m_bibFieldsForListView; // made on demand
+    NameList m_authorList;
+    NameList m_editorList;
+    ItemDatabase *m_masterDatabase = nullptr; // not owned
+    QString m_promisedDbID;
+    QString m_sortIdentifier;
+    std::unique_ptr<Extras> m_extras; // null while there are none
+    int m_fileState = 0;
     mutable std::atomic<bool> m_editMade{false};
-    mutable FieldTexts m_bibFieldsForDisplay; // made on demand
     // The display forms: as edited (before the first expandWithMacro, which
     // makes them), to be made, or made.
     enum DisplayState : quint8
@@ -343,18 +367,8 @@ private:
         DisplayMade
     };
     mutable std::atomic<quint8> m_displayState{DisplayAsEdited};
-    mutable FieldMap<std::optional<ListCell>> m_bibFieldsForListView; // made on demand
-    NameList m_authorList;
-    NameList m_editorList;
     bool m_noAuthor = false;
-    std::optional<NameList> m_originalAuthorList;
-    std::optional<NameList> m_originalEditorList;
-    ItemDatabase *m_masterDatabase = nullptr; // not owned
-    QString m_promisedDbID;
-    QString m_sortIdentifier;
     bool m_sortAscending = true;
-    int m_fileState = 0;
-    QString m_fileIcon;
     bool m_dirty = false;
     bool m_changedSinceRead = true;
 };

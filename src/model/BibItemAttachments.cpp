@@ -65,26 +65,26 @@ int BibItem::checkFileState()
     const QString stored = fieldDataForEdit(kFileField);
     if (stored.isEmpty()) {
         m_fileState = 0;
-        m_fileIcon.clear();
+        setFileIcon(QString());
         return m_fileState;
     }
     static const QMimeDatabase mimes;
     if (isRemote(m_masterDatabase)) {
         m_fileState = 4;
-        m_fileIcon = mimes.mimeTypeForFile(stored, QMimeDatabase::MatchExtension).iconName();
+        setFileIcon(mimes.mimeTypeForFile(stored, QMimeDatabase::MatchExtension).iconName());
         return m_fileState;
     }
     const QString path = attachedFile().value_or(QString());
     const QFileInfo info(path);
     if (!info.exists()) {
         m_fileState = 1;
-        m_fileIcon.clear();
+        setFileIcon(QString());
     } else if (info.isDir()) {
         m_fileState = 3;
-        m_fileIcon = u"folder"_s;
+        setFileIcon(u"folder"_s);
     } else {
         m_fileState = 2;
-        m_fileIcon = mimes.mimeTypeForFile(info).iconName();
+        setFileIcon(mimes.mimeTypeForFile(info).iconName());
     }
     return m_fileState;
 }

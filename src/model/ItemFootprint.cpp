@@ -69,7 +69,14 @@ void ItemFootprint::addItem(const BibItem &item)
     addString(Item, item.m_bibKey);
     addString(Item, item.m_promisedDbID);
     addString(Item, item.m_sortIdentifier);
-    addString(Item, item.m_fileIcon);
+    if (item.m_extras) {
+        m_bytes[Item] += chunkOf(static_cast<qint64>(sizeof(BibItem::Extras)));
+        addString(Item, item.m_extras->fileIcon);
+        if (item.m_extras->originalAuthorList)
+            addNames(*item.m_extras->originalAuthorList);
+        if (item.m_extras->originalEditorList)
+            addNames(*item.m_extras->originalEditorList);
+    }
 
     const auto addMap = [this](Kind kind, const auto &map) {
         addList(kind, map.entries());
@@ -79,7 +86,8 @@ void ItemFootprint::addItem(const BibItem &item)
 
     addMap(Elements, item.m_bibFieldsElements);
     for (const auto &entry : item.m_bibFieldsElements.entries()) {
-        addList(Elements, entry.value);
+        if (entry.value.size() != 1) // one element is held inline
+            addList(Elements, entry.value.toList());
         for (const BibElement &element : entry.value)
             addString(Elements, element.stringContents());
     }
@@ -96,10 +104,6 @@ void ItemFootprint::addItem(const BibItem &item)
     }
     addNames(item.m_authorList);
     addNames(item.m_editorList);
-    if (item.m_originalAuthorList)
-        addNames(*item.m_originalAuthorList);
-    if (item.m_originalEditorList)
-        addNames(*item.m_originalEditorList);
 }
 
 qint64 ItemFootprint::total() const

@@ -1008,7 +1008,7 @@ void BibFileReader::shareValues(BibFieldDictionary &fields)
         u"type"_s,   u"howpublished"_s};
     constexpr qsizetype kLongest = 128; // longer texts rarely recur
     for (const QString &name : kRecurring) {
-        QList<BibElement> *value = fields.valueFor(name);
+        ElementList *value = fields.valueFor(name);
         if (!value || value->size() != 1)
             continue;
         const QString text = value->front().stringContents();
