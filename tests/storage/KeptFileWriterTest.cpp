@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -78,6 +80,18 @@ protected:
         EXPECT_TRUE(database.saveDatabase()) << qPrintable(DatabaseSaver::lastFailureDetail());
         return readAll(database.fullPath());
     }
+
+    // Opens `data` as the file `name`, makes `change` and saves; the text after the settings block.
+    QByteArray savedAfter(const QByteArray &data,
+                          const std::function<void(LocalDatabase &)> &change,
+                          const QString &name = u"a.bib"_s)
+    {
+        auto database = openDatabase(file(data, name));
+        if (!database)
+            return "<not opened>";
+        change(*database);
+        return afterSettings(save(*database));
+    }
 };
 
 } // namespace
@@ -112,43 +126,31 @@ TEST_F(KeptFileWriterTest, everyBlockKindKeepsItsTextWithEveryLineEnding)
             const QByteArray text = withLineBreaks(row.text, lf);
             auto database = openDatabase(file(text, u"f%1.bib"_s.arg(++number)));
             ASSERT_TRUE(database) << row.name;
-            EXPECT_EQ(afterSettings(save(*database)), text)
-                << row.name << " with " << lf.toHex().constData();
+            // The settings block takes the file's own line break.
+            const QByteArray saved = save(*database);
+            EXPECT_TRUE(saved.startsWith("@COMMENT { Quirefold_Settings," + lf)) << row.name;
+            EXPECT_EQ(afterSettings(saved), text) << row.name << " with " << lf.toHex().constData();
         }
     }
 }
 
-TEST_F(KeptFileWriterTest, theSettingsBlockUsesTheFilesLineBreak)
-{
-    auto database = openDatabase(file(withLineBreaks(kFile, "\r\n")));
-    ASSERT_TRUE(database);
-    EXPECT_EQ(database->localProperties().lineEnding(), 1);
-    const QByteArray saved = save(*database);
-    EXPECT_TRUE(saved.startsWith("@COMMENT { Quirefold_Settings,\r\n"));
-    EXPECT_FALSE(QByteArray(saved).replace("\r\n", "").contains('\n'));
-}
-
-TEST_F(KeptFileWriterTest, aSecondSaveChangesOnlyTheTimeStamp)
+TEST_F(KeptFileWriterTest, aChangedLineEndingConvertsTheKeptText)
 {
     auto database = openDatabase(file(kFile));
     ASSERT_TRUE(database);
-    const QByteArray once = save(*database);
-    auto again = openDatabase(database->fullPath());
-    ASSERT_TRUE(again);
-    const QByteArray twice = save(*again);
-    EXPECT_EQ(afterSettings(twice), afterSettings(once));
-    EXPECT_EQ(afterSettings(twice), kFile);
+    database->localProperties().setLineEnding(1);
+    const QByteArray saved = save(*database);
+    EXPECT_FALSE(QByteArray(saved).replace("\r\n", "").contains('\n')) << saved.constData();
+    EXPECT_EQ(afterSettings(saved), withLineBreaks(kFile, "\r\n"));
 }
 
 TEST_F(KeptFileWriterTest, aChangedEntryIsWrittenInTheWritersLayoutAtItsPlace)
 {
-    auto database = openDatabase(file(kFile));
-    ASSERT_TRUE(database);
-    const BibItemPtr item = database->bibItemForKey(u"second"_s);
-    ASSERT_TRUE(item);
-    ASSERT_TRUE(item->setFieldData(u"Deux"_s, u"title"_s));
-    item->fixChanged();
-    const QByteArray saved = afterSettings(save(*database));
+    const QByteArray saved = savedAfter(kFile, [](LocalDatabase &database) {
+        const BibItemPtr item = database.bibItemForKey(u"second"_s);
+        ASSERT_TRUE(item && item->setFieldData(u"Deux"_s, u"title"_s));
+        item->fixChanged();
+    });
     const qsizetype at = kFile.indexOf("@book{second");
     const qsizetype end = kFile.indexOf("@misc{third");
     // Everything before and after the entry as it was; the entry in the writer's layout.
@@ -162,30 +164,56 @@ TEST_F(KeptFileWriterTest, aChangedEntryIsWrittenInTheWritersLayoutAtItsPlace)
 
 TEST_F(KeptFileWriterTest, newEntriesGoAtTheEndAndRemovedOnesLeaveNoText)
 {
-    auto database = openDatabase(file(kFile));
-    ASSERT_TRUE(database);
-    ASSERT_TRUE(database->removeBibItem(database->bibItemForKey(u"first"_s), false));
-    const BibItemPtr added = database->appendNewBibItemWithType(u"MISC"_s);
-    ASSERT_TRUE(added);
-    const QByteArray saved = afterSettings(save(*database));
+    QString addedKey;
+    const QByteArray saved = savedAfter(kFile, [&addedKey](LocalDatabase &database) {
+        ASSERT_TRUE(database.removeBibItem(database.bibItemForKey(u"first"_s), false));
+        const BibItemPtr added = database.appendNewBibItemWithType(u"MISC"_s);
+        ASSERT_TRUE(added);
+        addedKey = added->bibKey();
+    });
     EXPECT_FALSE(saved.contains("first")) << saved.constData();
     EXPECT_TRUE(
         saved.startsWith("% a header line\n@string{jan = \"January\", feb = {February}}\n"));
     EXPECT_TRUE(saved.contains("@comment{ between the entries }\n@book{second, title = {Two}, "
                                "year = 2001}\n@misc{third,\n  note = {Three}\n}\n"));
-    const QByteArray tail = "@MISC { " + added->bibKey().toUtf8() + ",\n";
+    const QByteArray tail = "@MISC { " + addedKey.toUtf8() + ",\n";
     EXPECT_GT(saved.indexOf(tail), saved.indexOf("@misc{third")) << saved.constData();
 }
 
-TEST_F(KeptFileWriterTest, changedPreamblesAreWrittenWholeAfterTheSettingsBlock)
+// Blocks whose kept text would not say what the database holds are written
+// in the writer's layout: a changed preamble list (whole, after the settings
+// block), an entry whose duplicate key the reader renamed, an entry the new
+// encoding cannot carry. The other blocks keep their text.
+TEST_F(KeptFileWriterTest, blocksTheKeptTextCannotSayAreWrittenInTheWritersLayout)
 {
-    auto database = openDatabase(file("@preamble{\"old\"}\n@misc{a, note = {n}}\n"));
-    ASSERT_TRUE(database);
-    database->setPreambleList({u"\"new\""_s});
-    const QByteArray saved = afterSettings(save(*database));
-    EXPECT_TRUE(saved.startsWith("@PREAMBLE { \"new\" }\n")) << saved.constData();
-    EXPECT_FALSE(saved.contains("old"));
-    EXPECT_TRUE(saved.endsWith("@misc{a, note = {n}}\n"));
+    struct Row
+    {
+        const char *name;
+        QByteArray text;
+        std::function<void(LocalDatabase &)> change;
+        QByteArray start, end, absent;
+    };
+    const auto nothing = [](LocalDatabase &) {};
+    const Row rows[] = {
+        {"changed preambles", "@preamble{\"old\"}\n@misc{a, note = {n}}\n",
+         [](LocalDatabase &database) { database.setPreambleList({u"\"new\""_s}); },
+         "@PREAMBLE { \"new\" }\n", "@misc{a, note = {n}}\n", "old"},
+        {"renamed duplicate key", "@misc{k, note = {a}}\n@misc{k, note = {b}}\n", nothing,
+         "@misc{k, note = {a}}\n@MISC { k.1,\n", "", "note = {b}"},
+        {"encoding cannot carry the entry",
+         "@misc{greek, note = {\xce\xa9}}\n@misc{plain, note = {ascii}}\n",
+         [](LocalDatabase &database) {
+             database.localProperties().setEncoding(TextEncodings::ISOLatin1);
+         },
+         "@MISC { greek,\n", "@misc{plain, note = {ascii}}\n", "@misc{greek"},
+    };
+    int number = 0;
+    for (const Row &row : rows) {
+        const QByteArray saved = savedAfter(row.text, row.change, u"b%1.bib"_s.arg(++number));
+        EXPECT_TRUE(saved.startsWith(row.start)) << row.name << saved.constData();
+        EXPECT_TRUE(saved.endsWith(row.end)) << row.name;
+        EXPECT_FALSE(saved.contains(row.absent)) << row.name;
+    }
 }
 
 TEST_F(KeptFileWriterTest, turnedOffOrReformattedEveryEntryTakesTheWritersLayout)
@@ -206,36 +234,6 @@ TEST_F(KeptFileWriterTest, turnedOffOrReformattedEveryEntryTakesTheWritersLayout
         // Off, the macro block too is the writer's; reformatting touches entries only.
         EXPECT_EQ(saved.contains("@string{jan = \"January\", feb = {February}}"), !preferenceOff);
     }
-}
-
-TEST_F(KeptFileWriterTest, entriesTheReaderChangedAreWrittenInTheWritersLayout)
-{
-    // A duplicate key is renamed; the kept text would bring the duplicate back.
-    auto database = openDatabase(file("@misc{k, note = {a}}\n@misc{k, note = {b}}\n"));
-    ASSERT_TRUE(database);
-    const QByteArray saved = afterSettings(save(*database));
-    EXPECT_TRUE(saved.startsWith("@misc{k, note = {a}}\n@MISC { k.1,\n")) << saved.constData();
-}
-
-TEST_F(KeptFileWriterTest, anEntryTheNewEncodingCannotCarryIsWrittenInTheWritersLayout)
-{
-    auto database = openDatabase(file("@misc{greek, note = {Ω}}\n@misc{plain, note = {ascii}}\n"));
-    ASSERT_TRUE(database);
-    database->localProperties().setEncoding(TextEncodings::ISOLatin1);
-    const QByteArray saved = afterSettings(save(*database));
-    EXPECT_TRUE(saved.startsWith("@MISC { greek,\n")) << saved.constData();
-    EXPECT_TRUE(saved.endsWith("@misc{plain, note = {ascii}}\n"));
-    EXPECT_TRUE(KeptFileWriter::encodingCarries(u"caf\u00e9"_s, TextEncodings::ISOLatin1));
-    EXPECT_FALSE(KeptFileWriter::encodingCarries(u"\u03a9"_s, TextEncodings::ISOLatin1));
-}
-
-TEST_F(KeptFileWriterTest, aChangedLineEndingConvertsTheKeptText)
-{
-    auto database = openDatabase(file(kFile));
-    ASSERT_TRUE(database);
-    database->localProperties().setLineEnding(1);
-    const QByteArray saved = save(*database);
-    EXPECT_EQ(afterSettings(saved), withLineBreaks(kFile, "\r\n"));
 }
 
 // A change that did not mark the entry leaves its kept text out of date: the
