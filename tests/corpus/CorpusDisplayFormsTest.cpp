@@ -10,8 +10,6 @@
 #include "model/MacroList.h"
 #include "storage/LocalDatabase.h"
 
-#include <QDirIterator>
-
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -39,16 +37,13 @@ QStringList namesOf(const BibItem::NameList &names)
 
 TEST(CorpusDisplayForms, formsMadeOnDemandEqualThoseMadeAtLoad)
 {
-    const QString corpus = QStringLiteral(QF_CORPUS_DIR);
-    if (!QFileInfo(corpus).isDir())
+    if (!QfTest::hasCorpus())
         GTEST_SKIP() << "no corpus";
     ScriptedAlertPresenter alerts({}, 1);
-    QDirIterator it(corpus, {u"*.bib"_s}, QDir::Files, QDirIterator::Subdirectories);
     int files = 0;
     qsizetype fields = 0;
     QStringList failures;
-    while (it.hasNext()) {
-        const QString path = it.next();
+    for (const QString &path : QfTest::corpusFiles()) {
         auto database = QfTest::openDatabase(path);
         if (!database || !database->allItems())
             continue;

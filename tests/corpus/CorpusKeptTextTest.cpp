@@ -3,16 +3,15 @@
 // file's own text, unchanged. Files with reading errors (whose entries the
 // reader renamed or repaired) must still keep every entry the reader left as
 // it was. Files above 256 KB are left to the round-trip test.
+#include "CorpusSupport.h"
+#include "TestFiles.h"
 #include "core/AlertPresenter.h"
 #include "core/TextEncodings.h"
 #include "model/BibItem.h"
 #include "storage/DatabaseSaver.h"
 #include "storage/KeptText.h"
 #include "storage/LocalDatabase.h"
-#include "TestFiles.h"
-#include "CorpusSupport.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -23,7 +22,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using QfTest::openDatabase;
-
 using QfTest::readAll;
 
 // The text after a settings block at the start (the block and the line
@@ -46,19 +44,14 @@ QString withoutSettingsBlock(QString text)
 
 TEST(CorpusKeptText, anOrdinarySaveWithoutChangeKeepsTheFilesText)
 {
-    const QString corpus = QStringLiteral(QF_CORPUS_DIR);
-    if (!QFileInfo(corpus).isDir())
+    if (!QfTest::hasCorpus())
         GTEST_SKIP() << "no corpus";
     ScriptedAlertPresenter alerts({}, 1);
     QTemporaryDir out;
     const QString only = qEnvironmentVariable("QF_ROUNDTRIP_ONLY");
-    QDirIterator it(corpus, {u"*.bib"_s}, QDir::Files, QDirIterator::Subdirectories);
     int same = 0, withErrors = 0, skipped = 0;
     QStringList failures;
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (!only.isEmpty() && !path.contains(only))
-            continue;
+    for (const QString &path : QfTest::corpusFiles(only)) {
         // The large files are read and saved by the round trip already; the
         // 100,000-entry benchmark file covers size.
         if (only.isEmpty() && QFileInfo(path).size() > (1 << 18)) {
@@ -67,11 +60,7 @@ TEST(CorpusKeptText, anOrdinarySaveWithoutChangeKeepsTheFilesText)
         }
         const QString copy = out.filePath(QString::number(same + withErrors + skipped) + u".bib"_s);
         QFile::remove(copy);
-        if (!QFile::copy(path, copy)) {
-            ++skipped;
-            continue;
-        }
-        auto database = openDatabase(copy);
+        auto database = QFile::copy(path, copy) ? openDatabase(copy) : nullptr;
         if (!database || database->readIncomplete() || database->encodingChangedOnRead()) {
             ++skipped; // not saved over without asking, or saved in another encoding
             continue;
