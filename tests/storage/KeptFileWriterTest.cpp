@@ -11,6 +11,7 @@
 #include "storage/LocalDatabase.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -24,20 +25,16 @@ namespace {
 using QfTest::readAll;
 using QfTest::writeAll;
 
-// The saved bytes after the settings block and the two line breaks that end it.
+// The saved bytes after the settings block and the two line breaks that end it
+// (matched on the bytes as Latin-1, whatever the file's encoding).
 QByteArray afterSettings(const QByteArray &saved)
 {
-    EXPECT_TRUE(saved.startsWith("@COMMENT { Quirefold_Settings,"));
-    qsizetype at = saved.indexOf("\n}");
-    if (at < 0)
-        at = saved.indexOf("\r}");
-    at = at < 0 ? saved.size() : at + 2;
-    for (int breaks = 0; breaks < 2 && at < saved.size(); ++breaks) {
-        if (saved[at] == '\r' && at + 1 < saved.size() && saved[at + 1] == '\n')
-            ++at;
-        ++at;
-    }
-    return saved.mid(at);
+    static const QRegularExpression block(
+        u"^@COMMENT \\{ Quirefold_Settings,.*?[\\r\\n]\\}(\\r\\n|\\r|\\n){2}"_s,
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = block.match(QString::fromLatin1(saved));
+    EXPECT_TRUE(match.hasMatch()) << saved.left(200).constData();
+    return match.hasMatch() ? saved.mid(match.capturedEnd()) : saved;
 }
 
 QByteArray withLineBreaks(QByteArray text, const QByteArray &lf)
