@@ -77,7 +77,7 @@ void appendText(QByteArray &out, QStringView text)
 QByteArray RtfWriter::fromHtml(const QString &html)
 {
     QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1"
-                     "{\\fonttbl{\\f0\\fswiss Helvetica;}}\\f0\\fs24\n";
+                     "{\\fonttbl{\\f0\\fswiss Helvetica;}{\\f1\\fmodern Courier;}}\\f0\\fs24\n";
     struct List
     {
         bool ordered;
@@ -90,6 +90,7 @@ QByteArray RtfWriter::fromHtml(const QString &html)
     int bold = 0;
     int italic = 0;
     int underline = 0;
+    int teletype = 0;
     const auto toggle = [&out](int &depth, bool closing, const char *on, const char *off) {
         if (!closing) {
             if (depth++ == 0)
@@ -189,10 +190,12 @@ QByteArray RtfWriter::fromHtml(const QString &html)
             }
         } else if (tag == u"b" || tag == u"strong") {
             toggle(bold, closing, "\\b ", "\\b0 ");
-        } else if (tag == u"i" || tag == u"em") {
+        } else if (tag == u"i" || tag == u"em" || tag == u"var") {
             toggle(italic, closing, "\\i ", "\\i0 ");
         } else if (tag == u"u") {
             toggle(underline, closing, "\\ul ", "\\ul0 ");
+        } else if (tag == u"tt" || tag == u"code") {
+            toggle(teletype, closing, "\\f1 ", "\\f0 ");
         } else if (tag == u"sub" || tag == u"sup") {
             shift(tag == u"sup" ? Shift::Super : Shift::Sub, closing);
         } else if (tag == u"br") {

@@ -30,6 +30,9 @@ private Q_SLOTS:
         QTest::newRow("spans closing crosswise, a stray close")
             << u"<p><i>a<em>b<b>c</i>d</em>e</b>f</u>g</p>"_s
             << QByteArray("\\pard\\sa120 \\i ab\\b cd\\i0 e\\b0 fg\\par\n");
+        QTest::newRow("typewriter and variables")
+            << u"<p><tt>a<code>b</code>c</tt> <var>x</var></p>"_s
+            << QByteArray("\\pard\\sa120 \\f1 abc\\f0  \\i x\\i0 \\par\n");
         QTest::newRow("superscript in subscript")
             << u"<p>x<sub>a<sup>2</sup>b<sub>c</sub></sub>d</p>"_s
             << QByteArray("\\pard\\sa120 x\\sub a\\super 2\\sub bc\\nosupersub d\\par\n");
