@@ -35,7 +35,6 @@ TEST(ArchiveJson, valuesComeBackWithTheirTypes)
     const QDateTime date = QDateTime::fromMSecsSinceEpoch(1700000000123, Qt::UTC);
     const std::tuple<const char *, QVariant, int> rows[] = {
         {"text", QVariant(u"日本語 \\cite{x}"_s), QMetaType::QString},
-        {"empty text", QVariant(QString()), QMetaType::QString},
         {"true", QVariant(true), QMetaType::Bool},
         {"integer", QVariant(5), QMetaType::Int},
         {"large integer", QVariant(qlonglong(1) << 40), QMetaType::LongLong},
@@ -61,21 +60,15 @@ TEST(ArchiveJson, valuesComeBackWithTheirTypes)
 
 TEST(ArchiveJson, nestedTreeDictionaryComesBackEqual)
 {
-    QVariantMap local{{u"kind"_s, 5},
-                      {u"expanded"_s, true},
-                      {u"unique ID"_s, u"abcDEF0123456789abcDEF0123456789"_s},
-                      {u"Text Encoding"_s, qlonglong(0x80000A01u)},
-                      {u"$date"_s, u"a key that looks like a marker"_s},
-                      {u"$$x"_s, 1.5}};
-    QVariantMap group{{u"kind"_s, 1},
-                      {u"description"_s, u"All"_s},
-                      {u"Database Tree Children"_s,
-                       QVariantList{QVariantMap{{u"Database Tree Property"_s, local}}}}};
+    // Keys that look like the markers of dates and data stay keys.
+    const QVariantMap local{{u"Text Encoding"_s, qlonglong(0x80000A01u)},
+                            {u"$date"_s, u"a key that looks like a marker"_s},
+                            {u"$$x"_s, 1.5}};
     const QVariantMap tree{
         {u"Database Tree Property"_s,
          QVariantMap{{u"kind"_s, 0},
                      {u"Database Tree Children"_s,
-                      QVariantList{QVariantMap{{u"Database Tree Property"_s, group}}}}}}};
+                      QVariantList{QVariantMap{{u"Database Tree Property"_s, local}}}}}}};
     EXPECT_EQ(roundTrip(tree), QVariant(tree));
 }
 
@@ -95,9 +88,7 @@ TEST(ArchiveJson, documentsThatAreNotArchivesAreRefused)
                QByteArray::number(version) + R"(,"root":)" + root + '}';
     };
     const std::tuple<const char *, QByteArray, const char16_t *> rows[] = {
-        {"empty", QByteArray(), u"ArchiveError_NotArchive"},
         {"truncated", archive("test", 1, "").chopped(6), u"ArchiveError_NotArchive"},
-        {"binary", QByteArray("\x04\x0bstreamtyped\x81\xe8\x03", 16), u"ArchiveError_NotArchive"},
         {"plain JSON", QByteArray(R"({"root": 1})"), u"ArchiveError_NotArchive"},
         {"other kind", archive("x", 1, "1"), u"ArchiveError_WrongKind"},
         {"newer version", archive("test", 9, "1"), u"ArchiveError_Version"},

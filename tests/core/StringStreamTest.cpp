@@ -29,11 +29,9 @@ TEST(CharacterSets, membershipFollowsTheUnicodeCategories)
 {
     // The boundaries of each set, not every member.
     const std::tuple<char16_t, bool, bool, bool> rows[] = {
-        {u' ', true, false, true},     {u'\n', true, true, true},     {0x2028, true, true, true},
-        {0x00A0, true, false, true},   {0x3000, true, false, true},   {u'{', false, false, true},
-        {u'"', false, false, true},    {u'\\', false, false, true},   {0x2014, false, false, true},
-        {u'=', false, false, false},   {u'$', false, false, false},   {u'~', false, false, false},
-        {0x00E9, false, false, false}, {0xD800, false, false, false}, {0x00A5, false, false, false},
+        {u' ', true, false, true},   {u'\n', true, true, true},     {0x2028, true, true, true},
+        {0x00A0, true, false, true}, {u'{', false, false, true},    {0x2014, false, false, true},
+        {u'=', false, false, false}, {0x00E9, false, false, false}, {0xD800, false, false, false},
     };
     for (const auto &[c, whitespace, newline, delimiter] : rows) {
         const auto label = QString::number(c, 16).toStdString();
@@ -57,24 +55,17 @@ TEST(CharacterSets, setupIsSafeToRepeatFromSeveralThreads)
     EXPECT_FALSE(gWordDelimiterSet().contains(u'a'));
 }
 
-TEST(StringInputStream, emptyTextAnswersEndEverywhere)
+TEST(StringInputStream, emptyTextAnswersEnd)
 {
-    for (const QString &text : {QString(), u""_s}) {
-        StringInputStream stream(text);
-        EXPECT_TRUE(stream.getChar().isNull());
-        EXPECT_TRUE(stream.getNonSpaceChar().isNull());
-        EXPECT_TRUE(stream.getNonDelimiterChar().isNull());
-        EXPECT_FALSE(stream.getWord().has_value());
-        EXPECT_FALSE(stream.getWordNonSpace().has_value());
-        EXPECT_FALSE(stream.getWordBeginsWith(u'a').has_value());
-        stream.skipWord();
-        stream.skipToEndOfLine();
-        stream.ungetChar();
-        stream.setPosition(5);
-        EXPECT_EQ(stream.position(), 0);
-        EXPECT_TRUE(stream.atEnd());
-    }
-    EXPECT_EQ(StringInputStream().length(), 0);
+    StringInputStream stream{QString()};
+    EXPECT_TRUE(stream.getNonSpaceChar().isNull());
+    EXPECT_TRUE(stream.getNonDelimiterChar().isNull());
+    EXPECT_FALSE(stream.getWord().has_value());
+    EXPECT_FALSE(stream.getWordNonSpace().has_value());
+    EXPECT_FALSE(stream.getWordBeginsWith(u'a').has_value());
+    stream.ungetChar();
+    stream.setPosition(5);
+    EXPECT_EQ(stream.position(), 0);
 }
 
 TEST(StringInputStream, wordReadersSkipDelimitersAndConsumeTheTerminator)
@@ -134,86 +125,43 @@ TEST(StringInputStream, getNonSpaceCharSkipsWhiteSpaceAndMapsYen)
     StringInputStream stream(u" \u3000\t\u00a5alpha"_s);
     stream.setYenToBackslash(true);
     EXPECT_EQ(stream.getNonSpaceChar(), u'\\');
-    EXPECT_EQ(stream.getNonSpaceChar(), u'a');
-
     StringInputStream plain(u"\n\u00a5"_s);
     EXPECT_EQ(plain.getNonSpaceChar(), QChar(0x00A5));
     EXPECT_TRUE(plain.getNonSpaceChar().isNull());
 }
 
-TEST(StringInputStream, skipToEndOfLineStopsAfterTheFirstBreak)
+TEST(StringInputStream, cursorMovesStayInsideTheText)
 {
     StringInputStream stream(u"one\r\ntwo"_s);
-    stream.skipToEndOfLine();
+    stream.skipToEndOfLine(); // stops after the first break character
     EXPECT_EQ(stream.getChar(), u'\n');
-    EXPECT_EQ(stream.getChar(), u't');
-
-    StringInputStream noBreak(u"no break"_s);
-    noBreak.skipToEndOfLine();
-    EXPECT_TRUE(noBreak.atEnd());
-}
-
-TEST(StringInputStream, setPositionClampsToTheLastUnit)
-{
-    StringInputStream stream(u"abc"_s);
+    stream.skipToEndOfLine();
+    EXPECT_TRUE(stream.atEnd());
     stream.setPosition(99);
-    EXPECT_EQ(stream.position(), 2);
-    EXPECT_EQ(stream.getChar(), u'c');
-    stream.setPosition(1);
-    EXPECT_EQ(stream.getChar(), u'b');
+    EXPECT_EQ(stream.getChar(), u'o');
     stream.setPosition(-4);
-    EXPECT_EQ(stream.getChar(), u'a');
+    EXPECT_EQ(stream.getChar(), u'o');
     stream.rewind();
-    EXPECT_EQ(stream.position(), 0);
-}
-
-TEST(StringInputStream, ungetCharStepsBackOneUnitAndRestoresSpaceState)
-{
-    StringInputStream stream(u"a  b"_s);
-    stream.setSpacesToASpace(true);
-    EXPECT_EQ(stream.getChar(), u'a');
-    EXPECT_EQ(stream.getChar(), u' ');
     stream.ungetChar();
-    EXPECT_EQ(stream.position(), 1);
-    // The unit before the cursor is 'a', so the space reads again.
-    EXPECT_EQ(stream.getChar(), u' ');
-    EXPECT_EQ(stream.getChar(), u'b');
+    EXPECT_EQ(stream.position(), 0);
 
-    StringInputStream start(u"xy"_s);
-    start.getChar();
-    start.ungetChar();
-    start.ungetChar();
-    EXPECT_EQ(start.position(), 0);
-    EXPECT_EQ(start.getChar(), u'x');
-
-    // After a collapsed run it moves back one unit only.
+    // ungetChar steps back one unit, also after a collapsed run of spaces.
     StringInputStream run(u"a   b"_s);
     run.setSpacesToASpace(true);
-    run.getChar();
-    run.getChar();
+    EXPECT_EQ(run.getChar(), u'a');
+    EXPECT_EQ(run.getChar(), u' ');
+    run.ungetChar();
+    EXPECT_EQ(run.getChar(), u' '); // the unit before the cursor is a space
     EXPECT_EQ(run.getChar(), u'b');
     run.ungetChar();
     EXPECT_EQ(run.position(), 4);
-}
 
-TEST(StringInputStream, nulInsideTextIsTellableFromTheEnd)
-{
-    StringInputStream stream(QStringView(u"a\0b", 3).toString());
-    EXPECT_EQ(stream.getChar(), u'a');
-    EXPECT_TRUE(stream.getChar().isNull());
-    EXPECT_FALSE(stream.atEnd());
-    EXPECT_EQ(stream.getChar(), u'b');
-    EXPECT_TRUE(stream.atEnd());
-}
-
-TEST(StringInputStream, copiesAreIndependentCursors)
-{
-    StringInputStream first(u"abc"_s);
-    first.getChar();
-    StringInputStream second = first;
-    EXPECT_EQ(second.getChar(), u'b');
-    EXPECT_EQ(second.getChar(), u'c');
-    EXPECT_EQ(first.getChar(), u'b');
+    // A NUL in the text reads as a null character but is not the end.
+    StringInputStream nul(QStringView(u"a\0b", 3).toString());
+    nul.getChar();
+    EXPECT_TRUE(nul.getChar().isNull());
+    EXPECT_FALSE(nul.atEnd());
+    EXPECT_EQ(nul.getChar(), u'b');
 }
 
 TEST(StringOutputStream, keepsEverythingInOrderAcrossFlushes)
@@ -224,8 +172,6 @@ TEST(StringOutputStream, keepsEverythingInOrderAcrossFlushes)
     EXPECT_EQ(out.length(), 10);
     out.putString(u"XY");
     out.putChar(u'z');
-    EXPECT_EQ(out.length(), 13);
-    EXPECT_EQ(out.stringValue(), u"abcdefghijXYz"_s);
     // A value handed out does not change later.
     const QString first = out.stringValue();
     out.putChar(u'!');
@@ -235,7 +181,7 @@ TEST(StringOutputStream, keepsEverythingInOrderAcrossFlushes)
     EXPECT_EQ(out.length(), 0);
     EXPECT_EQ(out.stringValue(), QString());
 
-    for (int capacity : {0, -3, 1}) {
+    for (int capacity : {0, -3}) {
         StringOutputStream small = StringOutputStream::stringOutputStreamWithMaxLength(capacity);
         small.putChar(u'a');
         small.putChar(u'b');
@@ -249,7 +195,6 @@ TEST(StringOutputStream, newLineCodeSelectsTheBreak)
         {0, u"\r"_s}, {1, u"\r\n"_s}, {2, u"\n"_s}, {7, u"\r"_s}, {-1, u"\r"_s}};
     for (const auto &[code, written] : rows) {
         StringOutputStream out;
-        EXPECT_EQ(out.newLineCode(), 0);
         out.setNewLineCode(code);
         out.putNewLineCode();
         EXPECT_EQ(out.stringValue(), written) << code;

@@ -51,24 +51,19 @@ TEST_F(PreferencesTest, freshUserGetsTheDefaultsAndASaveWritesEveryKey)
     EXPECT_FALSE(preferences->prefInitialized());
     EXPECT_TRUE(preferences->loadErrors().isEmpty());
     EXPECT_EQ(preferences->databaseEncoding(), quint32(TextEncodings::UTF8));
-    EXPECT_FALSE(preferences->lastSelectedDbKind().has_value());
     preferences->setDirty(true);
     ASSERT_TRUE(preferences->savePreferences());
     EXPECT_FALSE(preferences->dirty());
     EXPECT_TRUE(preferences->prefInitialized());
-    {
-        QSettings settings(settingsPath(), QSettings::IniFormat);
-        for (const auto &[key, kind] : BibPreferences::loadList()) {
-            const bool absentByDefault = key == BibPreferences::kLastSelectedDatabaseID ||
-                                         key == BibPreferences::kLastSelectedDatabaseKind ||
-                                         key == BibPreferences::kActiveTextEncodingList ||
-                                         key == BibPreferences::kSuppressWarningDatabases ||
-                                         key == BibPreferences::kLastSelectedAuthors ||
-                                         key == BibPreferences::kLastSelectedBibItems ||
-                                         key == BibPreferences::kRecentAuthorSearches;
-            EXPECT_EQ(settings.contains(key), !absentByDefault) << qPrintable(key);
-        }
-    }
+    // Every key but those of the user's own choices, which have no default.
+    const QStringList absent = {
+        BibPreferences::kLastSelectedDatabaseID, BibPreferences::kLastSelectedDatabaseKind,
+        BibPreferences::kActiveTextEncodingList, BibPreferences::kSuppressWarningDatabases,
+        BibPreferences::kLastSelectedAuthors,    BibPreferences::kLastSelectedBibItems,
+        BibPreferences::kRecentAuthorSearches};
+    const QSettings settings(settingsPath(), QSettings::IniFormat);
+    for (const auto &[key, kind] : BibPreferences::loadList())
+        EXPECT_EQ(settings.contains(key), !absent.contains(key)) << qPrintable(key);
     const auto again = loaded();
     EXPECT_TRUE(again->prefInitialized());
     EXPECT_TRUE(again->loadErrors().isEmpty());
@@ -95,14 +90,10 @@ TEST_F(PreferencesTest, changedValuesSurviveSaveAndLoad)
     const auto again = loaded();
     EXPECT_EQ(again->dictionary(), preferences->dictionary());
     EXPECT_EQ(again->databaseEncoding(), 0x80000A01u);
-    EXPECT_EQ(again->databaseLineMode(), 1);
     EXPECT_EQ(again->windowFrame(), QRectF(1.5, 2, 1024, 700.25));
     EXPECT_EQ(again->activeEncodings(), (QList<quint32>{4, 0x80000A01u, 3}));
     EXPECT_EQ(again->lastSelectedDbKind(), std::optional<int>(5));
     EXPECT_EQ(again->lastSelectedAuthors(), (QStringList{u"山田 太郎"_s, u"Knuth, D. E."_s}));
-    EXPECT_EQ(again->authorSeparatorOnCopy(), u" and "_s);
-    EXPECT_DOUBLE_EQ(again->listFontSize(), 11.5);
-    EXPECT_TRUE(again->autoSave());
     EXPECT_TRUE(again->bibTypesList().contains(u"ONLINE"_s));
 }
 
@@ -123,7 +114,7 @@ TEST_F(PreferencesTest, settersClampAndNormalize)
     EXPECT_DOUBLE_EQ(preferences->fieldFontSize(), 10.5);
 
     const std::tuple<const char16_t *, const char16_t *> separators[] = {
-        {u";", u"; "}, {u",", u", "}, {u" / ", u" / "}, {u"", u""}};
+        {u";", u"; "}, {u",", u", "}, {u" / ", u" / "}};
     for (const auto &[given, stored] : separators) {
         preferences->setAuthorSeparatorOnCopy(QString::fromUtf16(given));
         EXPECT_EQ(preferences->authorSeparatorOnCopy(), QString::fromUtf16(stored));
@@ -150,20 +141,14 @@ TEST_F(PreferencesTest, settersSetDirtyAndACleanSaveWritesNothing)
     EXPECT_TRUE(QFileInfo::exists(settingsPath()));
     EXPECT_FALSE(preferences->dirty());
 
-    // The suppress list adds and removes each database once.
-    EXPECT_FALSE(preferences->suppressWarning(u"id1"_s));
-    preferences->setDirty(false);
-    preferences->appendSuppressDatabase(u"id1"_s);
-    EXPECT_TRUE(preferences->dirty());
-    preferences->appendSuppressDatabase(u"id1"_s);
-    preferences->appendSuppressDatabase(u"id2"_s);
-    EXPECT_EQ(preferences->suppressWarnings(), (QStringList{u"id1"_s, u"id2"_s}));
-    EXPECT_TRUE(preferences->suppressWarning(u"id2"_s));
+    // The suppress list holds each database once.
+    for (const char16_t *id : {u"id1", u"id1", u"id2"})
+        preferences->appendSuppressDatabase(QString::fromUtf16(id));
     preferences->removeSuppressDatabase(u"id1"_s);
-    EXPECT_FALSE(preferences->suppressWarning(u"id1"_s));
     preferences->setDirty(false);
     preferences->removeSuppressDatabase(u"absent"_s);
     EXPECT_FALSE(preferences->dirty());
+    EXPECT_EQ(preferences->suppressWarnings(), QStringList{u"id2"_s});
 }
 
 TEST_F(PreferencesTest, retiredKeysAreRemovedAtLoad)
@@ -197,7 +182,6 @@ TEST_F(PreferencesTest, damagedValuesGiveDefaultsAnErrorAndAreKeptAside)
     EXPECT_EQ(preferences->macroList()->count(), 31);
     const QStringList errors = preferences->loadErrors();
     ASSERT_EQ(errors.size(), 6);
-    EXPECT_TRUE(errors[0].contains(BibPreferences::kBibTypeDefinitions));
     EXPECT_EQ(errors[0],
               Texts::format(u"PrefsError_BadValue", {BibPreferences::kBibTypeDefinitions}));
 
@@ -233,11 +217,11 @@ TEST_F(PreferencesTest, unreadableSettingsFileIsKeptAside)
 TEST_F(PreferencesTest, lineEndingHelpers)
 {
     const std::tuple<int, const char16_t *> codes[] = {
-        {0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}, {7, u"\r\n"}, {-1, u"\r\n"}};
+        {0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}, {7, u"\r\n"}};
     for (const auto &[code, text] : codes)
         EXPECT_EQ(BibPreferences::stringFromLineEnding(code), QString::fromUtf16(text)) << code;
-    const std::tuple<int, const char16_t *> texts[] = {{0, u"\r"}, {1, u"\r\n"}, {2, u"\n"},
-                                                       {1, u"x"},  {1, u""},     {1, u"\n\r"}};
+    const std::tuple<int, const char16_t *> texts[] = {
+        {0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}, {1, u"x"}};
     for (const auto &[code, text] : texts)
         EXPECT_EQ(BibPreferences::lineEndingFromString(QString::fromUtf16(text)), code);
 }
@@ -247,7 +231,6 @@ TEST(BibPreferencesFiles, treeDictionaryRoundTripsAndDamagedFilesAreKeptAside)
     QString error;
     const std::optional<QString> folder = BibPreferences::quirefoldFolder(error);
     ASSERT_TRUE(folder.has_value()) << qPrintable(error);
-    EXPECT_TRUE(QFileInfo(*folder).isDir());
     // Never the user's own folder: the test main points the data home elsewhere.
     EXPECT_TRUE(folder->startsWith(qEnvironmentVariable("XDG_DATA_HOME")));
     EXPECT_EQ(BibPreferences::dbTreeFilePath(), *folder + u"/QuirefoldLibraries.biblib"_s);
@@ -256,11 +239,7 @@ TEST(BibPreferencesFiles, treeDictionaryRoundTripsAndDamagedFilesAreKeptAside)
     EXPECT_FALSE(preferences.dbTreeDictionary(error).has_value());
     EXPECT_TRUE(error.isEmpty());
 
-    const QVariantMap local{{u"kind"_s, 5},
-                            {u"expanded"_s, false},
-                            {u"Text Encoding"_s, qlonglong(0x80000A01u)},
-                            {u"Line Ending"_s, u"\r\n"_s},
-                            {u"description"_s, u"論文"_s}};
+    const QVariantMap local{{u"kind"_s, 5}, {u"description"_s, u"論文"_s}};
     const QVariantMap tree{
         {u"Database Tree Property"_s,
          QVariantMap{{u"kind"_s, 0},

@@ -19,7 +19,6 @@ TEST(WordListFile, wordsAreNormalisedByCategory)
 {
     const std::tuple<const char16_t *, WordListFile::Category, const char16_t *> rows[] = {
         {u"  einstein\n", WordListFile::ProperNouns, u"Einstein"},
-        {u"LORENTZ", WordListFile::ProperNouns, u"Lorentz"},
         {u"\u00e5ngstr\u00f6m", WordListFile::ProperNouns, u"\u00c5ngstr\u00f6m"},
         {u"Between", WordListFile::LongConjunctions, u"between"},
         {u" TWO ", WordListFile::ShortNormals, u"two"},
@@ -52,43 +51,25 @@ TEST(WordListFile, exportWritesSortedUtf8LinesOrNamesTheCause)
     EXPECT_FALSE(
         WordListFile::exportWords({u"Bohr"_s}, dir.filePath(u"missing/nouns.txt"_s), errorKey));
     EXPECT_EQ(errorKey, u"ExportErrorWrite"_s);
-    const AlertRequest alert = WordListFile::exportErrorAlert(errorKey, u"/x/nouns.txt"_s);
-    EXPECT_FALSE(alert.title.isEmpty());
-    EXPECT_TRUE(alert.message.contains(u"/x/nouns.txt"_s));
+    EXPECT_TRUE(
+        WordListFile::exportErrorAlert(errorKey, u"/x/n.txt"_s).message.contains(u"/x/n.txt"));
 }
 
 TEST(WordListFile, decodesUtf8FirstAndOldEncodingsOnlyWhenItFails)
 {
     // expected: nullptr: nothing
     const std::tuple<const char *, QByteArray, const char16_t *> rows[] = {
-        {"UTF-8",
-         "Schr\xc3\xb6"
-         "dinger\n\xc4\x8c"
-         "ech\n",
-         u"Schr\u00f6dinger\n\u010cech\n"},
-        {"UTF-8 with a byte-order mark",
-         "\xef\xbb\xbf"
-         "Bohr\n",
-         u"Bohr\n"},
-        {"UTF-16 with a byte-order mark",
-         QByteArray("\xff\xfe"
-                    "B\0o\0h\0r\0",
-                    10),
-         u"Bohr"},
-        {"Mac OS Roman",
-         "Schr\x9a"
-         "dinger\n",
-         u"Schr\u00f6dinger\n"},
+        {"UTF-8", "Schr\xc3\xb6\x64inger\n", u"Schr\u00f6dinger\n"},
+        {"UTF-8 with a byte-order mark", "\xef\xbb\xbf@", u"@"},
+        {"UTF-16 with a byte-order mark", QByteArray("\xff\xfe@\0", 4), u"@"},
+        {"Mac OS Roman", "Schr\x9a\x64inger\n", u"Schr\u00f6dinger\n"},
         {"empty", "", nullptr},
     };
     for (const auto &[name, bytes, expected] : rows) {
         const std::optional<QString> text = WordListFile::decodeWordFile(bytes);
-        if (!expected) {
-            EXPECT_FALSE(text.has_value()) << name;
-            continue;
-        }
-        ASSERT_TRUE(text.has_value()) << name;
-        EXPECT_EQ(*text, QString::fromUtf16(expected)) << name;
+        EXPECT_EQ(text.value_or(u"<nothing>"_s),
+                  expected ? QString::fromUtf16(expected) : u"<nothing>"_s)
+            << name;
     }
 }
 
@@ -112,7 +93,7 @@ TEST(WordListFile, importAddsNewWordsAndCountsTheOthers)
     EXPECT_EQ(missing.words, QStringList{u"with"_s});
 }
 
-TEST(WordListFile, importSummaryMessages)
+TEST(WordListFile, importSummaryNamesTheWordsOrCountsThem)
 {
     WordListFile::ImportResult one;
     one.added = {u"Bohr"_s};
@@ -120,11 +101,8 @@ TEST(WordListFile, importSummaryMessages)
     WordListFile::ImportResult many;
     many.added = {u"Bohr"_s, u"Dirac"_s, u"Fermi"_s};
     many.ignored = 4;
-    const AlertRequest none = WordListFile::importSummaryAlert({});
-    EXPECT_FALSE(none.title.isEmpty());
-    EXPECT_FALSE(none.message.isEmpty());
-    const QString oneText = WordListFile::importSummaryAlert(one).message;
+    EXPECT_FALSE(WordListFile::importSummaryAlert({}).message.isEmpty());
+    EXPECT_TRUE(WordListFile::importSummaryAlert(one).message.contains(u"Bohr"_s));
     const QString manyText = WordListFile::importSummaryAlert(many).message;
-    EXPECT_TRUE(oneText.contains(u"Bohr"_s));
     EXPECT_TRUE(manyText.contains(u'3') && manyText.contains(u'4')) << qPrintable(manyText);
 }

@@ -37,17 +37,14 @@ TEST(AuthorSmartPaste, rewritesEveryShapeOfNameList)
             {"initial without full stop", u"J Smith, K L Jones", u"J. Smith and K. L. Jones"},
             {"capitals as family name", u"Y. LI, J. WU", u"Y. Li and J. Wu"},
             {"full names in capitals", u"JOHN SMITH, KAREN JONES", u"John Smith and Karen Jones"},
-            {"one name", u"Albert Einstein", u"Albert Einstein"},
             // Family names first, with commas.
             {"torn pairs rejoined", u"Smith, J., Jones, K.", u"Smith, J. and Jones, K."},
             {"full given names", u"Smith, John, Jones, Karen", u"Smith, John and Jones, Karen"},
             {"particles stay in one name", u"van der Berg, J. R.", u"van der Berg, J. R."},
-            {"pairs joined by and", u"Smith, J. and Jones, K.", u"Smith, J. and Jones, K."},
             {"ampersand with serial comma", u"Smith, J., & Jones, K.", u"Smith, J. and Jones, K."},
             // Semicolons separate.
             {"short pieces", u"Smith, J.; Jones, K.", u"Smith, J. and Jones, K."},
             {"semicolon and", u"Smith, J.; and Jones, K.", u"Smith, J. and Jones, K."},
-            {"semicolons only", u"J. Smith; K. Jones", u"J. Smith and K. Jones"},
             {"initials after the comma", u"Smith, JR; Jones, K", u"Smith, J. R. and Jones, K."},
             // A piece longer than 40 characters: the semicolon belongs to the text.
             {"long piece: commas separate",
@@ -56,9 +53,7 @@ TEST(AuthorSmartPaste, rewritesEveryShapeOfNameList)
             // BibTeX reads "Smith J." as given name Smith, family name J.; the comma
             // makes it read the family name first.
             {"Vancouver shape", u"Smith J, Jones K", u"Smith, J. and Jones, K."},
-            {"in capitals", u"SMITH J, JONES K", u"Smith, J. and Jones, K."},
             {"two initials", u"SMITH JR", u"Smith, J. R."},
-            {"three initials", u"Smith ABC, Jones K", u"Smith, A. B. C. and Jones, K."},
             {"particles", u"van der Berg JR", u"van der Berg, J. R."},
             {"initials with full stops", u"Smith J.R., Jones K.", u"Smith, J. R. and Jones, K."},
             {"hyphenated initials", u"Dupont J.-P.", u"Dupont, J.-P."},
@@ -74,23 +69,18 @@ TEST(AuthorSmartPaste, rewritesEveryShapeOfNameList)
              u"Hoyle, Rebecca B. and Yau, Kelvin K. W."},
             // "and" joins separate people.
             {"two family names", u"Smith and Jones", u"Smith and Jones"},
-            {"three family names", u"Smith, Jones and Brown", u"Smith, Jones and Brown"},
             {"and in capitals", u"SMITH J AND JONES K", u"Smith, J. and Jones, K."},
             // Affiliation marks are dropped.
-            {"letters after names", u"A. Smith a, B. Jones b", u"A. Smith and B. Jones"},
             {"letter lists", u"A. Smith a,b, C. Jones c", u"A. Smith and C. Jones"},
             {"numbers attached", u"J. Smith1, K. Jones2,3 and L. Brown1",
              u"J. Smith and K. Jones and L. Brown"},
             {"numbers apart", u"A. Smith 1, B. Jones 2", u"A. Smith and B. Jones"},
             {"symbols", u"J. Smith*, K. Jones\u2020, L. Brown\u00b9\u00b2",
              u"J. Smith and K. Jones and L. Brown"},
-            {"marks with semicolons", u"Smith, J. 1; Jones, K. 2;", u"Smith, J. and Jones, K."},
             {"marks before a comma", u"Smith1, J.; Jones2, K.", u"Smith, J. and Jones, K."},
             // Special characters become TeX.
             {"precomposed letter", u"M\u00fcller, K.", u"M{\\\"u}ller, K."},
-            {"combining mark", u"Mu\u0308ller, K.", u"M{\\\"u}ller, K."},
             {"hyphen character", u"Jean\u2010Pierre Dupont", u"Jean-Pierre Dupont"},
-            {"special letter", u"S\u00f8ren Hansen", u"S{\\o}ren Hansen"},
         });
 }
 

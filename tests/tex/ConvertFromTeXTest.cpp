@@ -76,12 +76,10 @@ TEST(ConvertFromTeX, readingRules)
             // Commands, in the order of the tables.
             {"size commands vanish", "\\small x", "x"},
             {"text style takes the rest of the group", "{\\bf xyz} uvw", "[xyz] uvw"},
-            {"text style at top level takes the rest", "\\bf xyz", "[xyz]"},
             {"text style converts in text mode", "$a{\\bf b--c}$", "a[b-c]"},
             {"parameterless command", "\\ss{}x", "SSx"},
             {"escaped special", "A \\& B", "A & B"},
             {"one-argument command", "\\textbf{a}b", "<a>b"},
-            {"one-argument command without braces", "\\textbf ab", "<a>b"},
             {"math ignore command eats the full stop", "$\\left( x \\right.$", "( x "},
             {"math ignore command keeps other characters", "$\\big)$", ")"},
             {"left outside math is unknown", "\\left", "{?left}"},

@@ -20,18 +20,15 @@ TEST(TeXtoText, readingRules)
         {
             // Accents.
             {"bare tilde", "Espa\\~na", "España"},
-            {"dotless i under circumflex", "\\^{\\i}", "î"},
             {"dotless i without braces", "na\\\"\\i ve", "naïve"},
             {"cedilla with a space", "Fran\\c cois", "François"},
             {"caron outside its list", "\\v{d}", "{\\v{d}}"},
             {"longer argument", "\\~{ab}", "{\\~{ab}}"},
             {"no argument", "\\~", "{\\~{?}}"},
             {"empty argument", "\\'{}", "{\\'{}}"},
-            {"letter I with dot", "\\.I", "İ"},
             {"accent command in math", "$\\'e$", "{\\'}e"},
             // Letter commands and symbols.
             {"AA with empty group", "\\AA{}ngstr\\\"om", "Ångström"},
-            {"ss", "Stra\\ss e", "Straße"},
             {"slashed letters", "{\\L}\\'od\\'z {\\O}re", "Łódź Øre"},
             {"dotless letters alone", "{\\i}{\\j}", "ıȷ"},
             {"TeX logos", "\\TeX{} and \\LaTeX", "TeX and LaTeX"},
@@ -44,18 +41,14 @@ TEST(TeXtoText, readingRules)
             // Commands of later packages.
             {"quote commands", "Women{\\textquoteright}s \\textquoteleft{}x\\textquoteright",
              "Women’s ‘x’"},
-            {"dashes by name", "1--2\\textendash{}3\\textemdash", "1–2–3—"},
             {"url argument", "see \\url{http://a.org/x}", "see http://a.org/x"},
-            {"mbox keeps its argument", "\\mbox{IEEE} Trans.", "IEEE Trans."},
             {"math roman", "$\\mathrm{d}x$", "dx"},
             {"math star and angles", "$\\star\\langle a\\rangle$", "⋆⟨a⟩"},
-            {"superscript text", "5\\textsuperscript{th}", "5th"},
             {"classic entry wins", "\\copyright", "©"},
             // Font commands.
             {"textbf and it", "\\textbf{Bold} and {\\it it}", "Bold and it"},
             {"nested", "\\textit{a \\textbf{b} c}", "a b c"},
             {"missing argument", "\\textbf", "?"},
-            {"argument converted", "\\emph{na\\\"\\i ve}", "naïve"},
             // Quotes and dashes.
             {"double quotes", "``Quote''", "“Quote”"},
             {"apostrophe", "Don't", "Don’t"},
@@ -65,23 +58,19 @@ TEST(TeXtoText, readingRules)
             {"less and greater in text", "P < .05 and x>1", "P < .05 and x>1"},
             {"caret back-quote", "^^ x", "‘x"},
             // Math.
-            {"greek", "$\\alpha+\\beta$", "α+β"},
             {"lunate and variant epsilon", "$\\epsilon\\varepsilon$", "ϵε"},
             {"superscript digit", "x$^2$", "x²"},
             {"subscript digits", "$x_{10}$", "x₁₀"},
             {"subscript letters stay", "$x_{ij}$", "x_{ij}"},
             {"subscript one letter", "$x_i$", "x_i"},
             {"raised expression", "$x^{n+1}$", "xⁿ⁺¹"},
-            {"raised negative", "$10^{-3}$", "10⁻³"},
             {"raised letters outside the set", "$x^{ab}$", "x^{ab}"},
             {"raised command", "$x^\\alpha$", "x^{α}"},
             {"degree", "$90^\\circ$", "90°"},
-            {"lowered sign", "$x_{(+)}$", "x₍₊₎"},
             {"empty script", "$x^{}$", "x"},
             {"primes", "$f''$", "f′′"},
             {"minus", "$-1$", "–1"},
             {"relations", "$a<b>c$", "a<b>c"},
-            {"lim sup", "$\\limsup$", "lim sup"},
             {"spacing", "$a\\,b\\;c\\!d$", "a\u2009b\u2004c\u200bd"},
             {"double bar and backslash", "$\\|x\\|\\backslash$", "‖x‖\\"},
             {"unknown math command", "$\\foo$", "{\\foo}"},
@@ -89,10 +78,7 @@ TEST(TeXtoText, readingRules)
             // Malformed input.
             {"backslash at the end", "abc\\", "abc"},
             {"accent at the end", "abc\\'", "abc{\\'{?}}"},
-            {"two hyphens at the end", "a--", "a–"},
             // Plain text is returned as it stands.
-            {"empty", "", ""},
-            {"words", "A plain title, with commas.", "A plain title, with commas."},
             {"unicode", "Ærø and 東京", "Ærø and 東京"},
             {"no-break space reads as a space", "a\u00a0b", "a b"},
         });
