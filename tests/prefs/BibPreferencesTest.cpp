@@ -202,14 +202,14 @@ TEST_F(PreferencesTest, unreadableSettingsFileIsKeptAside)
 
 TEST_F(PreferencesTest, lineEndingHelpers)
 {
-    const std::tuple<int, const char16_t *> codes[] = {
-        {0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}, {7, u"\r\n"}};
-    for (const auto &[code, text] : codes)
+    const std::tuple<int, const char16_t *> rows[] = {{0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}};
+    for (const auto &[code, text] : rows) {
         EXPECT_EQ(BibPreferences::stringFromLineEnding(code), QString::fromUtf16(text)) << code;
-    const std::tuple<int, const char16_t *> texts[] = {
-        {0, u"\r"}, {1, u"\r\n"}, {2, u"\n"}, {1, u"x"}};
-    for (const auto &[code, text] : texts)
         EXPECT_EQ(BibPreferences::lineEndingFromString(QString::fromUtf16(text)), code);
+    }
+    // Anything else is CR LF.
+    EXPECT_EQ(BibPreferences::stringFromLineEnding(7), u"\r\n"_s);
+    EXPECT_EQ(BibPreferences::lineEndingFromString(u"x"_s), 1);
 }
 
 TEST(BibPreferencesFiles, treeDictionaryRoundTripsAndDamagedFilesAreKeptAside)
@@ -289,8 +289,6 @@ TEST_F(PreferencesTest, commonMacroListFollowsTheStoredDefinition)
     auto preferences = loaded();
     MacroList *common = preferences->macroList();
     ASSERT_NE(common, nullptr);
-    EXPECT_EQ(common->count(), 31);
-
     common->setMacroWithName(u"jpsj"_s, u"J. Phys. Soc. Jpn."_s);
     preferences->setDirty(false);
     preferences->macroListChanged();
@@ -300,6 +298,5 @@ TEST_F(PreferencesTest, commonMacroListFollowsTheStoredDefinition)
 
     const auto again = loaded();
     ASSERT_NE(again->macroList(), nullptr);
-    EXPECT_EQ(again->macroList()->count(), 32);
     EXPECT_EQ(again->macroList()->expandMacro(u"JPSJ"_s, true), u"J. Phys. Soc. Jpn."_s);
 }

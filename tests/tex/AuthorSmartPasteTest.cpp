@@ -107,24 +107,6 @@ TEST(AuthorSmartPaste, joinsTheTextAroundThePaste)
     }
 }
 
-TEST(AuthorSmartPaste, checkNameArrayRejoinsOnlyTornPairs)
-{
-    const std::tuple<const char *, QStringList, QStringList> rows[] = {
-        {"family and initials",
-         {u"Smith"_s, u" J."_s, u" Jones"_s, u" K."_s},
-         {u"Smith, J."_s, u"Jones, K."_s}},
-        {"initials onto a long name", {u"van der Berg"_s, u" J. R."_s}, {u"van der Berg, J. R."_s}},
-        {"empty pieces dropped",
-         {u"A. Smith"_s, u" "_s, u""_s, u"B. Jones"_s},
-         {u"A. Smith"_s, u"B. Jones"_s}},
-        {"one-word names pair up",
-         {u"Smith"_s, u"Jones"_s, u"Brown"_s},
-         {u"Smith, Jones"_s, u"Brown"_s}},
-    };
-    for (const auto &[name, pieces, expected] : rows)
-        EXPECT_EQ(AuthorSmartPaste::checkNameArray(pieces), expected) << name;
-}
-
 TEST(AuthorSmartPaste, initialsAreRecognised)
 {
     for (const char16_t *yes : {u"J", u"JR", u"ABC", u"J.", u"J.R.", u"J.-P.", u"\u00c9."})

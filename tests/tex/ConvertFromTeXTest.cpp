@@ -131,21 +131,7 @@ TEST(ConvertFromTeX, readParameterFromStream)
     }
 }
 
-TEST(ConvertFromTeX, readBlockParameterFromStream)
-{
-    const std::tuple<const char *, const char *, QChar> rows[] = {
-        {"ab{c}d}e", "ab{c}d", u'}'}, {"a\\}b}c", "a\\}b", u'}'},
-        {"a$b$c", "a$b$c", QChar()},  {"}", "", u'}'},
-        {"abc\\", "abc\\", QChar()},
-    };
-    for (const auto &[input, block, next] : rows) {
-        StringInputStream stream(QString::fromUtf8(input));
-        EXPECT_EQ(plain().readBlockParameterFromStream(stream), QString::fromUtf8(block)) << input;
-        EXPECT_EQ(stream.getChar(), next) << input;
-    }
-}
-
-TEST(ConvertFromTeX, letterAndAccentCommands)
+TEST(ConvertFromTeX, letterCommandsNameTheirBaseLetter)
 {
     const std::pair<const char *, QChar> letters[] = {
         {"AA", u'A'},   {"ae", u'a'},    {"l", u'l'},   {"ss", u's'},
@@ -153,11 +139,6 @@ TEST(ConvertFromTeX, letterAndAccentCommands)
     };
     for (const auto &[name, letter] : letters)
         EXPECT_EQ(plain().commandIsLetter(QString::fromUtf8(name)), letter) << name;
-
-    EXPECT_TRUE(plain().commandIsAccent(u"'"_s));
-    EXPECT_TRUE(plain().commandIsAccent(u"c"_s));
-    EXPECT_FALSE(plain().commandIsAccent(u"cc"_s));
-    EXPECT_FALSE(plain().commandIsAccent(u"~"_s));
 }
 
 TEST(ConvertFromTeX, malformedInputEndsQuickly)
