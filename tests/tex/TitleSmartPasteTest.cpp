@@ -30,8 +30,8 @@ TEST(TitleSmartPaste, rewritesWordsNamesLettersAndFormulas)
         rewriting(),
         {
             // Ordinary words are capitalised, short ones stay.
-            {"short words stay, even first", u"a study of the DNA double helix",
-             u"a Study of the {DNA} Double Helix"},
+            {"short words stay, even first", u"a study of the DNA helix",
+             u"a Study of the {DNA} Helix"},
             {"listed short word capitalised", u"two", u"Two"},
             {"mixed case lowered", u"heLLO wORLD", u"{heLLO} {wORLD}"},
             {"trailing punctuation kept", u"results, and discussion.", u"Results, and Discussion."},
@@ -48,8 +48,7 @@ TEST(TitleSmartPaste, rewritesWordsNamesLettersAndFormulas)
             {"variable", u"the n body problem", u"the $n$ Body Problem"},
             {"letter before a hyphen", u"x-ray", u"$x$-Ray"},
             // Formulas go into math.
-            {"counts", u"Electronic structure of H2O and NaCl.",
-             u"Electronic Structure of {H}$_2${O} and {NaCl}."},
+            {"counts", u"H2O and NaCl.", u"{H}$_2${O} and {NaCl}."},
             {"charge", u"Fe3+ ions", u"{Fe}$^{3+}$ Ions"},
             {"bracketed group", u"(NH4)2SO4", u"({NH}$_4$)$_2${SO}$_4$"},
             {"mass number", u"13C NMR", u"$^{13}${C} {NMR}"},
