@@ -144,8 +144,7 @@ TEST(ConvertFromTeX, letterCommandsNameTheirBaseLetter)
 TEST(ConvertFromTeX, malformedInputEndsQuickly)
 {
     const int n = 200000;
-    const QString deepBraces = QString(n, u'{') + u'x' + QString(n, u'}');
-    EXPECT_EQ(plain().convert(deepBraces), u"x"_s);
+    EXPECT_EQ(plain().convert(QString(n, u'{') + u'x' + QString(n, u'}')), u"x"_s);
     EXPECT_EQ(plain().convert(QString(n, u'{') + u"yz"_s), u"yz"_s);
     EXPECT_EQ(plain().convert(QString(n, u'$')), QString());
 
@@ -172,7 +171,6 @@ TEST(ConvertFromTeX, randomInputConvertsTheSameEveryTime)
         const int length = int(next() % 24);
         for (int i = 0; i < length; ++i)
             input += alphabet.at(qsizetype(next() % quint32(alphabet.size())));
-        const QString first = plain().convert(input);
-        EXPECT_EQ(plain().convert(input), first) << qPrintable(input);
+        EXPECT_EQ(plain().convert(input), plain().convert(input)) << qPrintable(input);
     }
 }

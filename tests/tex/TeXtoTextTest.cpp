@@ -15,62 +15,58 @@ using namespace Qt::StringLiterals;
 // Unicode to TeX and back; the rows here are the reading rules.
 TEST(TeXtoText, readingRules)
 {
-    expectConversions(
-        &TeXtoText::convertString,
-        {
-            // Accents.
-            {"bare tilde", "Espa\\~na", "España"},
-            {"dotless i without braces", "na\\\"\\i ve", "naïve"},
-            {"caron outside its list", "\\v{d}", "{\\v{d}}"},
-            {"longer argument", "\\~{ab}", "{\\~{ab}}"},
-            {"no argument", "\\~", "{\\~{?}}"},
-            {"accent command in math", "$\\'e$", "{\\'}e"},
-            // Letter commands and symbols.
-            {"AA with empty group", "\\AA{}ngstr\\\"om", "Ångström"},
-            {"dotless letters alone", "{\\i}{\\j}", "ıȷ"},
-            {"TeX logos", "\\TeX{} and \\LaTeX", "TeX and LaTeX"},
-            {"escaped specials", "\\#\\$\\%\\&\\_\\{\\}", "#$%&_{}"},
-            {"control space", "a\\ b", "a b"},
-            {"thin space", "10\\,000", "10\u2009000"},
-            {"unknown command", "\\foo bar", "{\\foo}bar"},
-            {"math command in text", "\\alpha", "{\\alpha}"},
-            {"left in text", "\\left", "{\\left}"},
-            // Commands of later packages.
-            {"quote commands", "Women{\\textquoteright}s \\textquoteleft{}x\\textquoteright",
-             "Women’s ‘x’"},
-            {"math roman", "$\\mathrm{d}x$", "dx"},
-            {"math star and angles", "$\\star\\langle a\\rangle$", "⋆⟨a⟩"},
-            {"classic entry wins", "\\copyright", "©"},
-            // Font commands.
-            {"textbf and it", "\\textbf{Bold} and {\\it it}", "Bold and it"},
-            {"missing argument", "\\textbf", "?"},
-            // Quotes and dashes.
-            {"double quotes", "``Quote''", "“Quote”"},
-            {"apostrophe", "Don't", "Don’t"},
-            {"en dash", "1--2", "1–2"},
-            {"inverted marks", "!`Hola! ?`Qu\\'e?", "¡Hola! ¿Qué?"},
-            {"less and greater in text", "P < .05 and x>1", "P < .05 and x>1"},
-            {"caret back-quote", "^^ x", "‘x"},
-            // Math.
-            {"lunate and variant epsilon", "$\\epsilon\\varepsilon$", "ϵε"},
-            {"subscript digits", "$x_{10}$", "x₁₀"},
-            {"subscript letters stay", "$x_{ij}$", "x_{ij}"},
-            {"subscript one letter", "$x_i$", "x_i"},
-            {"raised expression", "$x^{n+1}$", "xⁿ⁺¹"},
-            {"raised command", "$x^\\alpha$", "x^{α}"},
-            {"degree", "$90^\\circ$", "90°"},
-            {"primes", "$f''$", "f′′"},
-            {"spacing", "$a\\,b\\;c\\!d$", "a\u2009b\u2004c\u200bd"},
-            {"double bar and backslash", "$\\|x\\|\\backslash$", "‖x‖\\"},
-            {"unknown math command", "$\\foo$", "{\\foo}"},
-            {"unclosed math", "$\\alpha", "α"},
-            // Malformed input.
-            {"backslash at the end", "abc\\", "abc"},
-            {"accent at the end", "abc\\'", "abc{\\'{?}}"},
-            // Plain text is returned as it stands.
-            {"unicode", "Ærø and 東京", "Ærø and 東京"},
-            {"no-break space reads as a space", "a\u00a0b", "a b"},
-        });
+    expectConversions(&TeXtoText::convertString,
+                      {
+                          // Accents.
+                          {"bare tilde", "Espa\\~na", "España"},
+                          {"dotless i without braces", "na\\\"\\i ve", "naïve"},
+                          {"caron outside its list", "\\v{d}", "{\\v{d}}"},
+                          {"longer argument", "\\~{ab}", "{\\~{ab}}"},
+                          {"no argument", "\\~", "{\\~{?}}"},
+                          {"accent command in math", "$\\'e$", "{\\'}e"},
+                          // Letter commands and symbols.
+                          {"AA with empty group", "\\AA{}ngstr\\\"om", "Ångström"},
+                          {"dotless letters alone", "{\\i}{\\j}", "ıȷ"},
+                          {"escaped specials", "\\#\\$\\%\\&\\_\\{\\}", "#$%&_{}"},
+                          {"control space", "a\\ b", "a b"},
+                          {"thin space", "10\\,000", "10\u2009000"},
+                          {"unknown command", "\\foo bar", "{\\foo}bar"},
+                          {"math command in text", "\\alpha", "{\\alpha}"},
+                          {"left in text", "\\left", "{\\left}"},
+                          // Commands of later packages.
+                          {"quote commands", "\\textquoteleft{}x{\\textquoteright}s", "‘x’s"},
+                          {"math roman", "$\\mathrm{d}x$", "dx"},
+                          {"classic entry wins", "\\copyright", "©"},
+                          // Font commands.
+                          {"textbf and it", "\\textbf{Bold} and {\\it it}", "Bold and it"},
+                          {"missing argument", "\\textbf", "?"},
+                          // Quotes and dashes.
+                          {"double quotes", "``Quote''", "“Quote”"},
+                          {"apostrophe", "Don't", "Don’t"},
+                          {"en dash", "1--2", "1–2"},
+                          {"inverted marks", "!`Hola! ?`Qu\\'e?", "¡Hola! ¿Qué?"},
+                          {"less and greater in text", "P < .05 and x>1", "P < .05 and x>1"},
+                          {"caret back-quote", "^^ x", "‘x"},
+                          // Math.
+                          {"lunate and variant epsilon", "$\\epsilon\\varepsilon$", "ϵε"},
+                          {"subscript digits", "$x_{10}$", "x₁₀"},
+                          {"subscript letters stay", "$x_{ij}$", "x_{ij}"},
+                          {"subscript one letter", "$x_i$", "x_i"},
+                          {"raised expression", "$x^{n+1}$", "xⁿ⁺¹"},
+                          {"raised command", "$x^\\alpha$", "x^{α}"},
+                          {"degree", "$90^\\circ$", "90°"},
+                          {"primes", "$f''$", "f′′"},
+                          {"spacing", "$a\\,b\\;c\\!d$", "a\u2009b\u2004c\u200bd"},
+                          {"double bar and backslash", "$\\|x\\|\\backslash$", "‖x‖\\"},
+                          {"unknown math command", "$\\foo$", "{\\foo}"},
+                          {"unclosed math", "$\\alpha", "α"},
+                          // Malformed input.
+                          {"backslash at the end", "abc\\", "abc"},
+                          {"accent at the end", "abc\\'", "abc{\\'{?}}"},
+                          // Plain text is returned as it stands.
+                          {"unicode", "Ærø and 東京", "Ærø and 東京"},
+                          {"no-break space reads as a space", "a\u00a0b", "a b"},
+                      });
 }
 
 // The three shared converters are made once and used from loading threads at once.

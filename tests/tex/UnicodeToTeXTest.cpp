@@ -36,24 +36,22 @@ TEST(UnicodeToTeXTables, dictionariesAreFullAndDisjoint)
     EXPECT_EQ(converter->symbolDictionary().size(), 16);
     EXPECT_EQ(converter->mathDictionary().size(), 85);
     EXPECT_EQ(converter->mathParamDictionary().size(), 1);
+    // The characters the text passes convert; math replacements are TeX already.
+    QSet<QChar> converted;
+    for (const auto *dic : {&converter->letterDictionary(), &converter->symbolDictionary(),
+                            &converter->mathParamDictionary()})
+        for (auto it = dic->constBegin(); it != dic->constEnd(); ++it)
+            converted.insert(it.key());
     QSet<QChar> seen;
     for (const auto *dic : {&converter->letterDictionary(), &converter->symbolDictionary(),
                             &converter->mathDictionary(), &converter->mathParamDictionary()}) {
         for (auto it = dic->constBegin(); it != dic->constEnd(); ++it) {
             EXPECT_FALSE(seen.contains(it.key())) << int(it.key().unicode());
             seen.insert(it.key());
-            for (const auto *other :
-                 {&converter->letterDictionary(), &converter->symbolDictionary(),
-                  &converter->mathParamDictionary()})
-                for (qsizetype i = 0; i < it.value().size(); ++i) {
-                    // "{\#}": an escaped special is not converted again.
-                    if (it.value().at(i) == u'\\') {
-                        ++i;
-                        continue;
-                    }
-                    EXPECT_FALSE(other->contains(it.value().at(i)))
-                        << "replacement of U+" << std::hex << int(it.key().unicode());
-                }
+            // "{\#}": an escaped special is not converted again.
+            for (qsizetype i = 0; i < it.value().size(); i += it.value().at(i) == u'\\' ? 2 : 1)
+                EXPECT_FALSE(converted.contains(it.value().at(i)))
+                    << "replacement of U+" << std::hex << int(it.key().unicode());
         }
     }
 }
@@ -164,9 +162,8 @@ TEST(UnicodeToTeXHostile, longRunsFinish)
 {
     const UnicodeToTeX *converter = UnicodeToTeX::globalConverter();
     QString marks = u"}\u0301"_s.repeated(20000);
-    const QString before = marks;
     converter->convertLetter(marks);
-    EXPECT_EQ(marks, before);
+    EXPECT_EQ(marks, u"}\u0301"_s.repeated(20000));
 
     QString accents = u"e\u0301"_s.repeated(20000);
     converter->convertLetter(accents);
