@@ -66,16 +66,6 @@ TEST(CharacterSets, setupIsSafeToRepeatFromSeveralThreads)
     EXPECT_FALSE(gWordDelimiterSet().contains(u'a'));
 }
 
-TEST(StringInputStream, emptyTextAnswersEnd)
-{
-    StringInputStream stream{QString()};
-    EXPECT_TRUE(stream.getNonSpaceChar().isNull());
-    EXPECT_TRUE(stream.getNonDelimiterChar().isNull());
-    stream.ungetChar();
-    stream.setPosition(5);
-    EXPECT_EQ(stream.position(), 0);
-}
-
 TEST(StringInputStream, wordReadersSkipDelimitersAndConsumeTheTerminator)
 {
     const auto word = [](StringInputStream &s) { return s.getWord(); };
@@ -115,10 +105,7 @@ TEST(StringInputStream, mappingsApplyWhateverTheFlags)
         stream.setYenToBackslash(yen);
         EXPECT_EQ(readAll(stream), read) << name;
     }
-}
-
-TEST(StringInputStream, getNonSpaceCharSkipsWhiteSpaceAndMapsYen)
-{
+    // getNonSpaceChar skips white space and maps the yen sign the same way.
     StringInputStream stream(u" \u3000\t\u00a5alpha"_s);
     stream.setYenToBackslash(true);
     EXPECT_EQ(stream.getNonSpaceChar(), u'\\');
@@ -127,7 +114,7 @@ TEST(StringInputStream, getNonSpaceCharSkipsWhiteSpaceAndMapsYen)
     EXPECT_TRUE(plain.getNonSpaceChar().isNull());
 }
 
-TEST(StringInputStream, cursorMovesStayInsideTheText)
+TEST(StringInputStream, cursorMovesStayInsideTheTextEvenAnEmptyOne)
 {
     StringInputStream stream(u"one\r\ntwo"_s);
     stream.skipToEndOfLine(); // stops after the first break character
@@ -159,6 +146,13 @@ TEST(StringInputStream, cursorMovesStayInsideTheText)
     EXPECT_TRUE(nul.getChar().isNull());
     EXPECT_FALSE(nul.atEnd());
     EXPECT_EQ(nul.getChar(), u'b');
+    // Empty text answers the end everywhere.
+    StringInputStream empty{QString()};
+    EXPECT_TRUE(empty.getNonSpaceChar().isNull());
+    EXPECT_TRUE(empty.getNonDelimiterChar().isNull());
+    empty.ungetChar();
+    empty.setPosition(5);
+    EXPECT_EQ(empty.position(), 0);
 }
 
 TEST(StringOutputStream, keepsEverythingInOrderAcrossFlushes)

@@ -149,16 +149,7 @@ TEST_F(PreferencesTest, settersSetDirtyAndACleanSaveWritesNothing)
     EXPECT_EQ(preferences->suppressWarnings(), QStringList{u"id2"_s});
 }
 
-TEST_F(PreferencesTest, retiredKeysAreRemovedAtLoad)
-{
-    store(u"Edit Field Font Size"_s, 12);
-    store(BibPreferences::kLastEditTab, u"others"_s);
-    EXPECT_EQ(loaded()->lastEditTab(), u"others"_s);
-    EXPECT_FALSE(storedValue(u"Edit Field Font Size"_s).isValid());
-    EXPECT_EQ(storedValue(BibPreferences::kLastEditTab), u"others"_s);
-}
-
-TEST_F(PreferencesTest, damagedValuesGiveDefaultsAnErrorAndAreKeptAside)
+TEST_F(PreferencesTest, damagedValuesGiveDefaultsAnErrorAndAreKeptAsideAndRetiredKeysGo)
 {
     store(BibPreferences::kListFontSize, u"large"_s);
     store(BibPreferences::kBibTypeDefinitions, u"{\"ARTICLE\": [broken"_s);
@@ -184,6 +175,12 @@ TEST_F(PreferencesTest, damagedValuesGiveDefaultsAnErrorAndAreKeptAside)
     ASSERT_TRUE(preferences->savePreferences());
     EXPECT_EQ(storedValue(u"Damaged Settings/"_s + BibPreferences::kListFontSize), u"large"_s);
     EXPECT_TRUE(loaded()->loadErrors().isEmpty());
+    // Retired keys are removed at load.
+    store(u"Edit Field Font Size"_s, 12);
+    store(BibPreferences::kLastEditTab, u"others"_s);
+    EXPECT_EQ(loaded()->lastEditTab(), u"others"_s);
+    EXPECT_FALSE(storedValue(u"Edit Field Font Size"_s).isValid());
+    EXPECT_EQ(storedValue(BibPreferences::kLastEditTab), u"others"_s);
 }
 
 TEST_F(PreferencesTest, unreadableSettingsFileIsKeptAside)

@@ -29,16 +29,7 @@ QStringList titles(const EncodingMenuModel &menu)
 
 } // namespace
 
-TEST(EncodingMenuModel, withoutActiveListTheDefaultSelectionIsStored)
-{
-    auto preferences = preferencesWith({});
-    EncodingMenuModel menu(*preferences);
-    menu.setEncodingMenu();
-    EXPECT_EQ(preferences->activeEncodings(), TextEncodings::defaultActiveEncodings());
-    EXPECT_EQ(menu.activeNames().size(), preferences->activeEncodings().size());
-}
-
-TEST(EncodingMenuModel, itemsAreEditThenSeparatorThenSortedNames)
+TEST(EncodingMenuModel, itemsAreEditThenSeparatorThenSortedNamesOrTheDefaultSelection)
 {
     auto preferences = preferencesWith({TextEncodings::UTF8, TextEncodings::JapaneseEUC,
                                         TextEncodings::ISOLatin1, 0x7777 /* unknown */});
@@ -50,6 +41,12 @@ TEST(EncodingMenuModel, itemsAreEditThenSeparatorThenSortedNames)
     EXPECT_EQ(menu.activeEncoding(),
               (QList<quint32>{TextEncodings::JapaneseEUC, TextEncodings::UTF8,
                               TextEncodings::ISOLatin1}));
+    // Without an active list the default selection is stored.
+    auto fresh = preferencesWith({});
+    EncodingMenuModel freshMenu(*fresh);
+    freshMenu.setEncodingMenu();
+    EXPECT_EQ(fresh->activeEncodings(), TextEncodings::defaultActiveEncodings());
+    EXPECT_EQ(freshMenu.activeNames().size(), fresh->activeEncodings().size());
 }
 
 TEST(EncodingMenuModel, selectingAnInactiveEncodingAddsAnItemButNotToTheActiveList)

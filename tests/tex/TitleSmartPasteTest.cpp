@@ -69,16 +69,7 @@ TEST(TitleSmartPaste, rewritesWordsNamesLettersAndFormulas)
     expectConversions(rewriting(lists), {{"letter before a short word", u"x-ray", u"$x$-ray"}});
 }
 
-TEST(TitleSmartPaste, joinsTheTextAroundThePaste)
-{
-    const TitleSmartPaste paste(defaultWordLists());
-    qsizetype cursor = -1;
-    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Volume 2:"_s, u"(revised)"_s, cursor),
-              u"Volume 2: Quantum Dots (revised)"_s);
-    EXPECT_EQ(cursor, 22);
-}
-
-TEST(TitleSmartPaste, wordListsDecideCapitals)
+TEST(TitleSmartPaste, wordListsDecideCapitalsAndTheTextAroundIsJoined)
 {
     TitleSmartPaste::WordLists lists;
     lists.captalizeWords = {u"gas"_s};
@@ -89,6 +80,11 @@ TEST(TitleSmartPaste, wordListsDecideCapitals)
     for (const auto &[word, lower] : rows)
         EXPECT_EQ(paste.wordShouldBeLower(QString::fromUtf16(word)), lower)
             << QString::fromUtf16(word).toStdString();
+    // The paste is joined to the text before and after it.
+    qsizetype cursor = -1;
+    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Volume 2:"_s, u"(revised)"_s, cursor),
+              u"Volume 2: Quantum Dots (revised)"_s);
+    EXPECT_EQ(cursor, 22);
 }
 
 TEST(TitleSmartPaste, formulaPartsAndTheirTeX)

@@ -28,7 +28,7 @@ QString hex(QChar c)
 
 } // namespace
 
-TEST(UnicodeRoundTrip, everyLetterAndMathSymbolComesBack)
+TEST(UnicodeRoundTrip, everyLetterMathSymbolAndTheRootComeBack)
 {
     QString characters;
     for (const UnicodeToTeX::Accent &accent : UnicodeToTeX::accents())
@@ -46,10 +46,7 @@ TEST(UnicodeRoundTrip, everyLetterAndMathSymbolComesBack)
     for (const QChar c : letters.mid(11))
         ligatures << roundTrip(c);
     EXPECT_EQ(ligatures.join(u' '), u"ff fi fl ffi ffl"_s);
-}
-
-TEST(UnicodeRoundTrip, squareRootComesBack)
-{
+    // So does a root with its argument.
     QString tex = u"\u221a2"_s;
     UnicodeToTeX::globalConverter()->convertMath(tex);
     EXPECT_EQ(TeXtoText::convertString(tex), u"\u221a2"_s);
