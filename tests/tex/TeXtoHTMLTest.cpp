@@ -24,7 +24,6 @@ TEST(TeXtoHTML, conversionRules)
             {"aa with empty group", "\\aa{}", "&aring;"},
             {"slashed L by number", "{\\L}\\'od\\'z", "&#x141;&oacute;d&zacute;"},
             {"escaped specials are not escaped again", "A \\& B \\%", "A & B %"},
-            {"quad and qquad", "a\\quad b\\qquad c", "a b  c"},
             {"unknown command as a reference", "\\foo", "{&foo;}"},
             {"math command in text", "\\alpha", "{&alpha;}"},
             // Font commands.
