@@ -1,7 +1,8 @@
 #include "core/Texts.h"
 
+#include "TestFiles.h"
+
 #include <QDirIterator>
-#include <QFile>
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -24,11 +25,7 @@ QStringList keysUsedInSources()
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QString source = QString::fromUtf8(file.readAll());
-        auto matches = pattern.globalMatch(source);
+        auto matches = pattern.globalMatch(QString::fromUtf8(QfTest::readAll(path)));
         while (matches.hasNext())
             found << matches.next().captured(1) + u'\t' + path;
     }
@@ -45,6 +42,9 @@ TEST(Texts, everyKeyUsedInTheCodeIsInTheTable)
         const QString key = entry.section(u'\t', 0, 0);
         EXPECT_TRUE(Texts::contains(key)) << qPrintable(entry);
     }
+    // A missing key answers the key itself.
+    EXPECT_EQ(Texts::text(u"NoSuchKey_Anywhere"), QStringLiteral("NoSuchKey_Anywhere"));
+    EXPECT_FALSE(Texts::contains(u"NoSuchKey_Anywhere"));
 }
 
 TEST(Texts, noKeyIsDefinedInTwoFiles)
@@ -56,9 +56,7 @@ TEST(Texts, noKeyIsDefinedInTwoFiles)
                     QDir::Files);
     while (it.hasNext()) {
         const QString path = it.next();
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
-        const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+        const QJsonObject object = QJsonDocument::fromJson(QfTest::readAll(path)).object();
         for (auto key = object.begin(); key != object.end(); ++key) {
             EXPECT_FALSE(fileOf.contains(key.key()))
                 << qPrintable(key.key()) << " in " << qPrintable(fileOf.value(key.key())) << " and "
@@ -67,12 +65,6 @@ TEST(Texts, noKeyIsDefinedInTwoFiles)
         }
     }
     EXPECT_GT(fileOf.size(), 100);
-}
-
-TEST(Texts, missingKeyAnswersTheKeyItself)
-{
-    EXPECT_EQ(Texts::text(u"NoSuchKey_Anywhere"), QStringLiteral("NoSuchKey_Anywhere"));
-    EXPECT_FALSE(Texts::contains(u"NoSuchKey_Anywhere"));
 }
 
 TEST(Texts, substituteFillsPlaceholdersInOrder)

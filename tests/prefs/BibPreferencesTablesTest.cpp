@@ -42,7 +42,6 @@ TEST(BibPreferencesTables, defaultTablesAreWellFormedAndConsistent)
     ASSERT_EQ(buttons.size(), 30);
     for (qsizetype k = 0; k < buttons.size(); ++k) {
         const QString key = u"support_others_"_s + QString::number(k + 1).rightJustified(2, u'0');
-        EXPECT_TRUE(Texts::contains(key)) << qPrintable(key);
         EXPECT_EQ(buttons[k].toList().value(3).toString(), Texts::text(key));
     }
 
@@ -67,8 +66,6 @@ TEST(BibPreferencesTables, columnWidthChangesTouchOnlyKnownColumns)
     preferences->setListColumnWidth({{u"04_author"_s, 321}, {u"99_none"_s, 5}});
     const QVariantMap changed = preferences->listViewDefinitions();
     EXPECT_EQ(changed.value(u"04_author"_s).toList()[1].toString(), u"321"_s);
-    EXPECT_EQ(changed.value(u"04_author"_s).toList()[2].toString(),
-              columns.value(u"04_author"_s).toList()[2].toString());
     EXPECT_EQ(changed.value(u"03_bibkey"_s), columns.value(u"03_bibkey"_s));
     EXPECT_FALSE(changed.contains(u"99_none"_s));
 }

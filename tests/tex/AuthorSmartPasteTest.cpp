@@ -28,26 +28,22 @@ TEST(AuthorSmartPaste, rewritesEveryShapeOfNameList)
         rewritten,
         {
             // Given names first.
-            {"commas and a final and", u"A. B. Smith, C. Jones and D. Brown",
-             u"A. B. Smith and C. Jones and D. Brown"},
-            {"serial comma", u"J. Smith, K. Jones, and L. Brown",
-             u"J. Smith and K. Jones and L. Brown"},
+            {"commas and a final and", u"A. B. Li, C. Wu and D. Ng",
+             u"A. B. Li and C. Wu and D. Ng"},
+            {"serial comma", u"J. Li, K. Wu, and L. Ng", u"J. Li and K. Wu and L. Ng"},
             {"initials run together", u"J.R. Smith", u"J. R. Smith"},
             {"hyphenated initials", u"K.-I. Kawarabayashi", u"K.-I. Kawarabayashi"},
             {"initial without full stop", u"J Smith, K L Jones", u"J. Smith and K. L. Jones"},
             {"capitals as family name", u"Y. LI, J. WU", u"Y. Li and J. Wu"},
             {"full names in capitals", u"JOHN SMITH, KAREN JONES", u"John Smith and Karen Jones"},
-            {"one name", u"Albert Einstein", u"Albert Einstein"},
             // Family names first, with commas.
             {"torn pairs rejoined", u"Smith, J., Jones, K.", u"Smith, J. and Jones, K."},
             {"full given names", u"Smith, John, Jones, Karen", u"Smith, John and Jones, Karen"},
             {"particles stay in one name", u"van der Berg, J. R.", u"van der Berg, J. R."},
-            {"pairs joined by and", u"Smith, J. and Jones, K.", u"Smith, J. and Jones, K."},
             {"ampersand with serial comma", u"Smith, J., & Jones, K.", u"Smith, J. and Jones, K."},
             // Semicolons separate.
             {"short pieces", u"Smith, J.; Jones, K.", u"Smith, J. and Jones, K."},
             {"semicolon and", u"Smith, J.; and Jones, K.", u"Smith, J. and Jones, K."},
-            {"semicolons only", u"J. Smith; K. Jones", u"J. Smith and K. Jones"},
             {"initials after the comma", u"Smith, JR; Jones, K", u"Smith, J. R. and Jones, K."},
             // A piece longer than 40 characters: the semicolon belongs to the text.
             {"long piece: commas separate",
@@ -56,41 +52,30 @@ TEST(AuthorSmartPaste, rewritesEveryShapeOfNameList)
             // BibTeX reads "Smith J." as given name Smith, family name J.; the comma
             // makes it read the family name first.
             {"Vancouver shape", u"Smith J, Jones K", u"Smith, J. and Jones, K."},
-            {"in capitals", u"SMITH J, JONES K", u"Smith, J. and Jones, K."},
             {"two initials", u"SMITH JR", u"Smith, J. R."},
-            {"three initials", u"Smith ABC, Jones K", u"Smith, A. B. C. and Jones, K."},
             {"particles", u"van der Berg JR", u"van der Berg, J. R."},
             {"initials with full stops", u"Smith J.R., Jones K.", u"Smith, J. R. and Jones, K."},
             {"hyphenated initials", u"Dupont J.-P.", u"Dupont, J.-P."},
             {"four capitals are a name", u"Smith JOHN", u"Smith John"},
             {"short family name in capitals", u"YU H, LEE YH", u"Yu, H. and Lee, Y. H."},
-            {"family names of two words", u"ALI TAIGA A, LE ROUX N",
-             u"Ali Taiga, A. and Le Roux, N."},
-            {"short words before the initials", u"VAN ZYL JM, NEL DG",
-             u"Van Zyl, J. M. and Nel, D. G."},
+            {"two-word family names", u"ALI TAIGA A, LE ROUX N", u"Ali Taiga, A. and Le Roux, N."},
+            {"short words first", u"VAN ZYL JM, NEL DG", u"Van Zyl, J. M. and Nel, D. G."},
             {"hyphenated family name", u"ABU-KHZAM FN", u"Abu-Khzam, F. N."},
             {"initials apart", u"Smith J R, Brown J.", u"Smith, J. R. and Brown, J."},
-            {"comma already there", u"Hoyle, Rebecca B.; Yau, Kelvin K W",
-             u"Hoyle, Rebecca B. and Yau, Kelvin K. W."},
+            {"comma already there", u"Hoyle, Rebecca B.; Yau, K W",
+             u"Hoyle, Rebecca B. and Yau, K. W."},
             // "and" joins separate people.
             {"two family names", u"Smith and Jones", u"Smith and Jones"},
-            {"three family names", u"Smith, Jones and Brown", u"Smith, Jones and Brown"},
             {"and in capitals", u"SMITH J AND JONES K", u"Smith, J. and Jones, K."},
             // Affiliation marks are dropped.
-            {"letters after names", u"A. Smith a, B. Jones b", u"A. Smith and B. Jones"},
             {"letter lists", u"A. Smith a,b, C. Jones c", u"A. Smith and C. Jones"},
-            {"numbers attached", u"J. Smith1, K. Jones2,3 and L. Brown1",
-             u"J. Smith and K. Jones and L. Brown"},
+            {"numbers attached", u"J. Li1, K. Wu2,3 and L. Ng1", u"J. Li and K. Wu and L. Ng"},
             {"numbers apart", u"A. Smith 1, B. Jones 2", u"A. Smith and B. Jones"},
-            {"symbols", u"J. Smith*, K. Jones\u2020, L. Brown\u00b9\u00b2",
-             u"J. Smith and K. Jones and L. Brown"},
-            {"marks with semicolons", u"Smith, J. 1; Jones, K. 2;", u"Smith, J. and Jones, K."},
+            {"symbols", u"J. Li*, K. Wu\u2020, L. Ng\u00b9\u00b2", u"J. Li and K. Wu and L. Ng"},
             {"marks before a comma", u"Smith1, J.; Jones2, K.", u"Smith, J. and Jones, K."},
             // Special characters become TeX.
             {"precomposed letter", u"M\u00fcller, K.", u"M{\\\"u}ller, K."},
-            {"combining mark", u"Mu\u0308ller, K.", u"M{\\\"u}ller, K."},
             {"hyphen character", u"Jean\u2010Pierre Dupont", u"Jean-Pierre Dupont"},
-            {"special letter", u"S\u00f8ren Hansen", u"S{\\o}ren Hansen"},
         });
 }
 
@@ -104,12 +89,8 @@ TEST(AuthorSmartPaste, joinsTheTextAroundThePaste)
              u"A. Smith and C. Jones and D. Brown", 34},
             {"at the start", u"", u"C. Jones, D. Brown", u"and E. White",
              u"C. Jones and D. Brown and E. White", 21},
-            {"in the middle", u"A. Smith", u"C. Jones", u"E. White",
-             u"A. Smith and C. Jones and E. White", 21},
             {"nothing left of the paste", u"A. Smith and", u"a, b", u"and E. White",
              u"A. Smith and E. White", 8},
-            {"untrimmed text around", u"A. Smith and ", u"C. Jones", u"  and E. White ",
-             u"A. Smith and C. Jones and E. White", 21},
         };
     for (const auto &[name, prefix, pasted, suffix, expected, expectedCursor] : rows) {
         qsizetype cursor = -1;
@@ -119,26 +100,6 @@ TEST(AuthorSmartPaste, joinsTheTextAroundThePaste)
             << name;
         EXPECT_EQ(cursor, expectedCursor) << name;
     }
-}
-
-TEST(AuthorSmartPaste, checkNameArrayRejoinsOnlyTornPairs)
-{
-    const std::tuple<const char *, QStringList, QStringList> rows[] = {
-        {"one piece unchanged", {u" Smith "_s}, {u" Smith "_s}},
-        {"family and initials",
-         {u"Smith"_s, u" J."_s, u" Jones"_s, u" K."_s},
-         {u"Smith, J."_s, u"Jones, K."_s}},
-        {"initials onto a long name", {u"van der Berg"_s, u" J. R."_s}, {u"van der Berg, J. R."_s}},
-        {"whole names kept apart", {u"A. Smith"_s, u" B. Jones"_s}, {u"A. Smith"_s, u"B. Jones"_s}},
-        {"empty pieces dropped",
-         {u"A. Smith"_s, u" "_s, u""_s, u"B. Jones"_s},
-         {u"A. Smith"_s, u"B. Jones"_s}},
-        {"one-word names pair up",
-         {u"Smith"_s, u"Jones"_s, u"Brown"_s},
-         {u"Smith, Jones"_s, u"Brown"_s}},
-    };
-    for (const auto &[name, pieces, expected] : rows)
-        EXPECT_EQ(AuthorSmartPaste::checkNameArray(pieces), expected) << name;
 }
 
 TEST(AuthorSmartPaste, initialsAreRecognised)

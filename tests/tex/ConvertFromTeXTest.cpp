@@ -49,9 +49,7 @@ TEST(ConvertFromTeX, readingRules)
             {"one hyphen keeps the next character", "a-b", "a-b"},
             {"hyphens at the end", "a--", "a-"},
             {"double back-quote", "``x''", "\"x\""},
-            {"single quotes", "`x'", "`x'"},
             {"inverted exclamation", "!`Hola", "!Hola"},
-            {"less and greater in text", "<>", "<>"},
             // The caret rule in text mode.
             {"caret before a letter", "^x", "?x"},
             {"caret at the end", "^", "?"},
@@ -66,7 +64,6 @@ TEST(ConvertFromTeX, readingRules)
             {"unclosed dollar runs to the end", "$ab", "ab"},
             {"math apostrophes are primes", "$f''$", "f''"},
             {"math hyphen is the minus", "$a-b$", "a-b"},
-            {"tilde in math", "$a~b$", "a b"},
             {"text rules resume after math", "$x$--", "x-"},
             {"dollar inside a math group ends only the group", "${a$b$c", "abc"},
             {"brace ends a math span", "${a}b$c", "abc"},
@@ -76,12 +73,10 @@ TEST(ConvertFromTeX, readingRules)
             // Commands, in the order of the tables.
             {"size commands vanish", "\\small x", "x"},
             {"text style takes the rest of the group", "{\\bf xyz} uvw", "[xyz] uvw"},
-            {"text style at top level takes the rest", "\\bf xyz", "[xyz]"},
             {"text style converts in text mode", "$a{\\bf b--c}$", "a[b-c]"},
             {"parameterless command", "\\ss{}x", "SSx"},
             {"escaped special", "A \\& B", "A & B"},
             {"one-argument command", "\\textbf{a}b", "<a>b"},
-            {"one-argument command without braces", "\\textbf ab", "<a>b"},
             {"math ignore command eats the full stop", "$\\left( x \\right.$", "( x "},
             {"math ignore command keeps other characters", "$\\big)$", ")"},
             {"left outside math is unknown", "\\left", "{?left}"},
@@ -96,23 +91,15 @@ TEST(ConvertFromTeX, readingRules)
         });
 }
 
-TEST(ConvertFromTeX, nulCharactersAreDropped)
-{
-    const QString input = u"a"_s + QChar(0) + u"b--c"_s + QChar(0);
-    EXPECT_EQ(plain().convert(input), u"ab-c"_s);
-    EXPECT_EQ(plain().convert(QString()), QString());
-}
-
 TEST(ConvertFromTeX, readTeXCommandFromStream)
 {
     // next: the character read after the name
     const std::tuple<const char *, std::optional<QString>, QChar> rows[] = {
         {"alpha x", u"alpha"_s, u'x'},  {"alpha  x", u"alpha"_s, u' '},
         {"alpha{x}", u"alpha"_s, u'{'}, {"alpha", u"alpha"_s, QChar()},
-        {"'e", u"'"_s, u'e'},           {"\\x", u"\\"_s, u'x'},
-        {" x", u" "_s, u'x'},           {"1x", u"1"_s, u'x'},
-        {"c c", u"c"_s, u'c'},          {"cc", u"cc"_s, QChar()},
-        {"ss\tx", u"ss"_s, u'x'},       {"", std::nullopt, QChar()},
+        {"'e", u"'"_s, u'e'},           {" x", u" "_s, u'x'},
+        {"c c", u"c"_s, u'c'},          {"ss\tx", u"ss"_s, u'x'},
+        {"", std::nullopt, QChar()},
     };
     for (const auto &[input, name, next] : rows) {
         StringInputStream stream(QString::fromUtf8(input));
@@ -124,19 +111,11 @@ TEST(ConvertFromTeX, readTeXCommandFromStream)
 TEST(ConvertFromTeX, readParameterFromStream)
 {
     const std::tuple<const char *, std::optional<QString>, QChar> rows[] = {
-        {"{ab{c}d}e", u"ab{c}d"_s, u'e'},
-        {"{a\\}b}c", u"a\\}b"_s, u'c'},
-        {"{a\\{b}c", u"a\\{b"_s, u'c'},
-        {"{}x", u""_s, u'x'},
-        {"{ab", u"ab"_s, QChar()},
-        {"\\alpha x", u"\\alpha"_s, u'x'},
-        {"\\", u"\\"_s, QChar()},
-        {"{\\i}", u"i"_s, QChar()},
-        {"\\j x", u"j"_s, u'x'},
-        {"nx", u"n"_s, u'x'},
-        {" n", u" "_s, u'n'},
-        {"}", u"}"_s, QChar()},
-        {"", std::nullopt, QChar()},
+        {"{ab{c}d}e", u"ab{c}d"_s, u'e'}, {"{a\\}b}c", u"a\\}b"_s, u'c'},
+        {"{ab", u"ab"_s, QChar()},        {"\\alpha x", u"\\alpha"_s, u'x'},
+        {"\\", u"\\"_s, QChar()},         {"{\\i}", u"i"_s, QChar()},
+        {"\\j x", u"j"_s, u'x'},          {" n", u" "_s, u'n'},
+        {"}", u"}"_s, QChar()},           {"", std::nullopt, QChar()},
     };
     for (const auto &[input, parameter, next] : rows) {
         StringInputStream stream(QString::fromUtf8(input));
@@ -145,21 +124,7 @@ TEST(ConvertFromTeX, readParameterFromStream)
     }
 }
 
-TEST(ConvertFromTeX, readBlockParameterFromStream)
-{
-    const std::tuple<const char *, const char *, QChar> rows[] = {
-        {"ab{c}d}e", "ab{c}d", u'}'}, {"a\\}b}c", "a\\}b", u'}'},
-        {"a$b$c", "a$b$c", QChar()},  {"}", "", u'}'},
-        {"abc\\", "abc\\", QChar()},
-    };
-    for (const auto &[input, block, next] : rows) {
-        StringInputStream stream(QString::fromUtf8(input));
-        EXPECT_EQ(plain().readBlockParameterFromStream(stream), QString::fromUtf8(block)) << input;
-        EXPECT_EQ(stream.getChar(), next) << input;
-    }
-}
-
-TEST(ConvertFromTeX, letterAndAccentCommands)
+TEST(ConvertFromTeX, letterCommandsNameTheirBaseLetter)
 {
     const std::pair<const char *, QChar> letters[] = {
         {"AA", u'A'},   {"ae", u'a'},    {"l", u'l'},   {"ss", u's'},
@@ -167,18 +132,12 @@ TEST(ConvertFromTeX, letterAndAccentCommands)
     };
     for (const auto &[name, letter] : letters)
         EXPECT_EQ(plain().commandIsLetter(QString::fromUtf8(name)), letter) << name;
-
-    EXPECT_TRUE(plain().commandIsAccent(u"'"_s));
-    EXPECT_TRUE(plain().commandIsAccent(u"c"_s));
-    EXPECT_FALSE(plain().commandIsAccent(u"cc"_s));
-    EXPECT_FALSE(plain().commandIsAccent(u"~"_s));
 }
 
-TEST(ConvertFromTeX, malformedInputEndsQuickly)
+TEST(ConvertFromTeX, malformedInputEndsQuicklyAndNulCharactersAreDropped)
 {
     const int n = 200000;
-    const QString deepBraces = QString(n, u'{') + u'x' + QString(n, u'}');
-    EXPECT_EQ(plain().convert(deepBraces), u"x"_s);
+    EXPECT_EQ(plain().convert(QString(n, u'{') + u'x' + QString(n, u'}')), u"x"_s);
     EXPECT_EQ(plain().convert(QString(n, u'{') + u"yz"_s), u"yz"_s);
     EXPECT_EQ(plain().convert(QString(n, u'$')), QString());
 
@@ -189,6 +148,9 @@ TEST(ConvertFromTeX, malformedInputEndsQuickly)
 
     EXPECT_TRUE(plain().convert(u"{\\bf "_s.repeated(5000) + u'y').contains(u'y'));
     EXPECT_TRUE(plain().convert(u"$x"_s + u"^{"_s.repeated(5000) + u'z').startsWith(u"x^{"_s));
+    const QString input = u"a"_s + QChar(0) + u"b--c"_s + QChar(0);
+    EXPECT_EQ(plain().convert(input), u"ab-c"_s);
+    EXPECT_EQ(plain().convert(QString()), QString());
 }
 
 TEST(ConvertFromTeX, randomInputConvertsTheSameEveryTime)
@@ -205,7 +167,6 @@ TEST(ConvertFromTeX, randomInputConvertsTheSameEveryTime)
         const int length = int(next() % 24);
         for (int i = 0; i < length; ++i)
             input += alphabet.at(qsizetype(next() % quint32(alphabet.size())));
-        const QString first = plain().convert(input);
-        EXPECT_EQ(plain().convert(input), first) << qPrintable(input);
+        EXPECT_EQ(plain().convert(input), plain().convert(input)) << qPrintable(input);
     }
 }

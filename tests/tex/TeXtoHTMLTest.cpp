@@ -13,32 +13,23 @@ TEST(TeXtoHTML, conversionRules)
         {
             // Accents.
             {"tilde", "\\~n", "&ntilde;"},
-            {"cedilla with a space", "\\c c", "&ccedil;"},
             {"dotless i", "\\'{\\i}", "&iacute;"},
-            {"umlaut in a word", "M\\\"uller", "M&uuml;ller"},
             {"no entity check", "\\~x", "&xtilde;"},
             {"double acute is no accent here", "\\H{o}", "{&H;}o"},
-            {"dot below is no accent here", "\\d{s}", "{&d;}s"},
             {"no argument gives the accent alone", "\\'", "&acute;"},
             {"empty argument gives the accent alone", "\\~{}", "~"},
             {"longer argument keeps the rest", "\\~{ab}", "&atilde;b"},
             {"argument without a letter takes a combining mark", "\\'{\\ae}", "&aelig;&#x301;"},
             // Letters and symbols.
             {"aa with empty group", "\\aa{}", "&aring;"},
-            {"ligatures", "\\AE\\oe\\ss", "&AElig;&oelig;&szlig;"},
             {"slashed L by number", "{\\L}\\'od\\'z", "&#x141;&oacute;d&zacute;"},
             {"escaped specials are not escaped again", "A \\& B \\%", "A & B %"},
-            {"quad and qquad", "a\\quad b\\qquad c", "a b  c"},
             {"unknown command as a reference", "\\foo", "{&foo;}"},
             {"math command in text", "\\alpha", "{&alpha;}"},
-            {"logos", "\\TeX\\ and \\LaTeX", "TeX and LaTeX"},
             // Font commands.
             {"bold and emphasis", "\\textbf{Bold} \\emph{x}", "<b>Bold</b> <em>x</em>"},
             {"italic declaration", "{\\it Title}", "<i>Title</i>"},
-            {"typewriter", "\\texttt{code} {\\tt x}", "<tt>code</tt> <tt>x</tt>"},
-            {"roman is plain", "\\textrm{r}{\\rm s}", "rs"},
             {"missing argument", "\\emph", "<em>?</em>"},
-            {"nested", "\\textbf{a \\textit{b}}", "<b>a <i>b</i></b>"},
             // Quotes and dashes.
             {"quotes and en dash", "``Quote'' -- 1999", "&ldquo;Quote&rdquo; &ndash; 1999"},
             {"em dash", "a---b", "a&mdash;b"},
@@ -46,18 +37,13 @@ TEST(TeXtoHTML, conversionRules)
             {"less and greater in text", "<>", "&lt;&gt;"},
             // Math.
             {"scripts", "$x^2_i$", "<var>x</var><sup>2</sup><sub><var>i</var></sub>"},
-            {"less-than", "$a<b$", "<var>a</var>&lt;<var>b</var>"},
             {"degree", "$90^\\circ$", "90&deg;"},
             {"longer script", "$x_{10}$", "<var>x</var><sub>10</sub>"},
             {"minus and prime", "$-f'$", "&ndash;<var>f</var>&prime;"},
-            {"variants", "$\\varepsilon\\vartheta\\varphi$", "&epsilon;&thetasym;&phi;"},
-            {"much less", "$\\ll$", "&lt;&lt;"},
             {"spacing", "$a\\,b\\;c$", "<var>a</var> <var>b</var>&nbsp;<var>c</var>"},
             {"double bar", "$\\|v\\|$", "&#x2016;<var>v</var>&#x2016;"},
             {"backslash", "$A\\backslash B$", "<var>A</var>\\<var>B</var>"},
             {"negative thin space", "$a\\!b$", "<var>a</var><var>b</var>"},
-            {"operator", "$\\log n$", "log<var>n</var>"},
             {"unknown math command", "$\\foo$", "{&foo;}"},
-            {"script without argument", "$x^", "<var>x</var>"},
         });
 }

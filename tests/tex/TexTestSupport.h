@@ -13,40 +13,25 @@ inline void PrintTo(const QString &string, std::ostream *os)
     *os << '"' << string.toStdString() << '"';
 }
 
-// One row of a conversion table: what it shows, the input and the output.
-template<class Char> struct ConversionRow
+// One row of a conversion table: what it shows, the input and the output,
+// written in UTF-8 or UTF-16.
+struct ConversionRow
 {
+    ConversionRow(const char *rowName, const char *from, const char *to)
+        : name(rowName), input(QString::fromUtf8(from)), expected(QString::fromUtf8(to))
+    {}
+    ConversionRow(const char *rowName, const char16_t *from, const char16_t *to)
+        : name(rowName), input(QString::fromUtf16(from)), expected(QString::fromUtf16(to))
+    {}
     const char *name;
-    const Char *input;
-    const Char *expected;
+    QString input;
+    QString expected;
 };
 
-inline QString textOf(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-inline QString textOf(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
-
 // Checks `convert(input)` against each row, naming the rows that fail.
-template<class Char, class Convert>
-void expectRowsOf(const Convert &convert, std::initializer_list<ConversionRow<Char>> rows)
-{
-    for (const ConversionRow<Char> &row : rows)
-        EXPECT_EQ(convert(textOf(row.input)), textOf(row.expected)) << row.name;
-}
-
 template<class Convert>
-void expectConversions(const Convert &convert, std::initializer_list<ConversionRow<char>> rows)
+void expectConversions(const Convert &convert, std::initializer_list<ConversionRow> rows)
 {
-    expectRowsOf(convert, rows);
-}
-
-template<class Convert>
-void expectConversions(const Convert &convert, std::initializer_list<ConversionRow<char16_t>> rows)
-{
-    expectRowsOf(convert, rows);
+    for (const ConversionRow &row : rows)
+        EXPECT_EQ(convert(row.input), row.expected) << row.name;
 }

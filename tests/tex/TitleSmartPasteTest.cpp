@@ -30,31 +30,25 @@ TEST(TitleSmartPaste, rewritesWordsNamesLettersAndFormulas)
         rewriting(),
         {
             // Ordinary words are capitalised, short ones stay.
-            {"short words stay, even first", u"a study of the DNA double helix",
-             u"a Study of the {DNA} Double Helix"},
+            {"short words stay, even first", u"a study of the DNA helix",
+             u"a Study of the {DNA} Helix"},
             {"listed short word capitalised", u"two", u"Two"},
-            {"listed long word kept", u"between", u"between"},
             {"mixed case lowered", u"heLLO wORLD", u"{heLLO} {wORLD}"},
             {"trailing punctuation kept", u"results, and discussion.", u"Results, and Discussion."},
-            {"lone punctuation", u"theory : practice", u"Theory : Practice"},
             {"hyphenated words", u"self-consistent", u"Self-Consistent"},
             {"apostrophes", u"Schr\u00f6dinger's cat and don't",
              u"Schr{\\\"o}dinger's cat and don't"},
             {"spaces collapse", u"  quantum   dots ", u"Quantum Dots"},
             // Acronyms, names and inner capitals are braced.
-            {"acronym", u"NMR", u"{NMR}"},
             {"inner capital", u"mRNA", u"{mRNA}"},
             {"proper nouns across a hyphen", u"Monte-Carlo", u"{Monte}-{Carlo}"},
-            {"proper noun", u"Raman spectra", u"{Raman} Spectra"},
             {"word with a digit is no formula", u"H2Q", u"{H2Q}"},
             {"acronym across a slash", u"CPU/GPU", u"{CPU}/{GPU}"},
             // Single letters become math.
             {"variable", u"the n body problem", u"the $n$ Body Problem"},
-            {"article stays", u"a b", u"a $b$"},
             {"letter before a hyphen", u"x-ray", u"$x$-Ray"},
             // Formulas go into math.
-            {"counts", u"Electronic structure of H2O and NaCl.",
-             u"Electronic Structure of {H}$_2${O} and {NaCl}."},
+            {"counts", u"H2O and NaCl.", u"{H}$_2${O} and {NaCl}."},
             {"charge", u"Fe3+ ions", u"{Fe}$^{3+}$ Ions"},
             {"bracketed group", u"(NH4)2SO4", u"({NH}$_4$)$_2${SO}$_4$"},
             {"mass number", u"13C NMR", u"$^{13}${C} {NMR}"},
@@ -62,7 +56,6 @@ TEST(TitleSmartPaste, rewritesWordsNamesLettersAndFormulas)
             {"dimensions are no isotopes", u"2-D and 3D", u"2-{D} and 3{D}"},
             {"polytype is no isotope", u"4H SiC", u"4{H} {SiC}"},
             {"light isotopes", u"1H and 6Li NMR", u"$^1${H} and $^6${Li} {NMR}"},
-            {"mixture", u"H2O/D2O", u"{H}$_2${O}/{D}$_2${O}"},
             {"count after an operator", u"CuSO4\u00b75H2O", u"{CuSO}$_4$\u00b75{H}$_2${O}"},
             {"fraction", u"Li1/2CoO2", u"{Li}$_{1/2}${CoO}$_2$"},
             {"charge before an operator", u"Ca2++CO32-", u"{Ca}$^{2+}$+{CO}$^{32-}$"},
@@ -76,19 +69,7 @@ TEST(TitleSmartPaste, rewritesWordsNamesLettersAndFormulas)
     expectConversions(rewriting(lists), {{"letter before a short word", u"x-ray", u"$x$-ray"}});
 }
 
-TEST(TitleSmartPaste, joinsTheTextAroundThePaste)
-{
-    const TitleSmartPaste paste(defaultWordLists());
-    qsizetype cursor = -1;
-    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Volume 2:"_s, {}, cursor),
-              u"Volume 2: Quantum Dots"_s);
-    EXPECT_EQ(cursor, 22);
-    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Volume 2:"_s, u"(revised)"_s, cursor),
-              u"Volume 2: Quantum Dots (revised)"_s);
-    EXPECT_EQ(cursor, 22);
-}
-
-TEST(TitleSmartPaste, wordListsDecideCapitals)
+TEST(TitleSmartPaste, wordListsDecideCapitalsAndTheTextAroundIsJoined)
 {
     TitleSmartPaste::WordLists lists;
     lists.captalizeWords = {u"gas"_s};
@@ -99,34 +80,22 @@ TEST(TitleSmartPaste, wordListsDecideCapitals)
     for (const auto &[word, lower] : rows)
         EXPECT_EQ(paste.wordShouldBeLower(QString::fromUtf16(word)), lower)
             << QString::fromUtf16(word).toStdString();
+    // The paste is joined to the text before and after it.
+    qsizetype cursor = -1;
+    EXPECT_EQ(paste.titleSmartPaste(u"quantum dots"_s, u"Volume 2:"_s, u"(revised)"_s, cursor),
+              u"Volume 2: Quantum Dots (revised)"_s);
+    EXPECT_EQ(cursor, 22);
 }
 
 TEST(TitleSmartPaste, formulaPartsAndTheirTeX)
 {
     const TitleSmartPaste paste(defaultWordLists());
     const ChemicalFormula &formula = paste.formula();
-    // parts: empty: no formula
-    const std::tuple<const char16_t *, QStringList, bool> rows[] = {
-        {u"NaCl", {u"NaCl"_s}, false},
-        {u"H2O", {u"H"_s, u"2"_s, u"O"_s}, false},
-        {u"Fe3+", {u"Fe"_s, u"3+"_s}, false},
-        {u"13C", {u"13"_s, u"C"_s}, true},
-        {u"H2Q", {}, false},
-        {u"Fe-N", {u"Fe"_s, u"-"_s, u"N"_s}, false},
-        {u"Fe\u2013N", {u"Fe"_s, u"-"_s, u"N"_s}, false},
-    };
-    for (const auto &[word, expectedParts, expectNumber] : rows) {
-        bool startWithNumber = !expectNumber;
-        const auto parts = formula.separateWord(QString::fromUtf16(word), startWithNumber);
-        const std::string name = QString::fromUtf16(word).toStdString();
-        if (expectedParts.isEmpty()) {
-            EXPECT_FALSE(parts.has_value()) << name;
-            continue;
-        }
-        ASSERT_TRUE(parts.has_value()) << name;
-        EXPECT_EQ(*parts, expectedParts) << name;
-        EXPECT_EQ(startWithNumber, expectNumber) << name;
-    }
+    // An en dash between elements splits the word like a hyphen.
+    bool startWithNumber = true;
+    EXPECT_EQ(formula.separateWord(u"Fe\u2013N"_s, startWithNumber),
+              std::optional<QStringList>({u"Fe"_s, u"-"_s, u"N"_s}));
+    EXPECT_FALSE(startWithNumber);
     // A word's leading count is a mass number; a group's is copied.
     EXPECT_EQ(formula.formulaOf({u"2"_s, u"H"_s}, true, ChemicalFormula::Variant::Word),
               u"$^2${H}"_s);

@@ -36,24 +36,22 @@ TEST(UnicodeToTeXTables, dictionariesAreFullAndDisjoint)
     EXPECT_EQ(converter->symbolDictionary().size(), 16);
     EXPECT_EQ(converter->mathDictionary().size(), 85);
     EXPECT_EQ(converter->mathParamDictionary().size(), 1);
+    // The characters the text passes convert; math replacements are TeX already.
+    QSet<QChar> converted;
+    for (const auto *dic : {&converter->letterDictionary(), &converter->symbolDictionary(),
+                            &converter->mathParamDictionary()})
+        for (auto it = dic->constBegin(); it != dic->constEnd(); ++it)
+            converted.insert(it.key());
     QSet<QChar> seen;
     for (const auto *dic : {&converter->letterDictionary(), &converter->symbolDictionary(),
                             &converter->mathDictionary(), &converter->mathParamDictionary()}) {
         for (auto it = dic->constBegin(); it != dic->constEnd(); ++it) {
             EXPECT_FALSE(seen.contains(it.key())) << int(it.key().unicode());
             seen.insert(it.key());
-            for (const auto *other :
-                 {&converter->letterDictionary(), &converter->symbolDictionary(),
-                  &converter->mathParamDictionary()})
-                for (qsizetype i = 0; i < it.value().size(); ++i) {
-                    // "{\#}": an escaped special is not converted again.
-                    if (it.value().at(i) == u'\\') {
-                        ++i;
-                        continue;
-                    }
-                    EXPECT_FALSE(other->contains(it.value().at(i)))
-                        << "replacement of U+" << std::hex << int(it.key().unicode());
-                }
+            // "{\#}": an escaped special is not converted again.
+            for (qsizetype i = 0; i < it.value().size(); i += it.value().at(i) == u'\\' ? 2 : 1)
+                EXPECT_FALSE(converted.contains(it.value().at(i)))
+                    << "replacement of U+" << std::hex << int(it.key().unicode());
         }
     }
 }
@@ -68,16 +66,11 @@ TEST(UnicodeToTeXLetters, precomposedSpecialAndCombined)
         {
             // Precomposed and special letters.
             {"acute", u"\u00e9", u"{\\'e}"},
-            {"umlaut in a word", u"M\u00fcller", u"M{\\\"u}ller"},
-            {"cedilla", u"Fran\u00e7ois", u"Fran{\\c{c}}ois"},
             {"ring A is the letter AA", u"\u00c5ngstr\u00f6m", u"{\\AA}ngstr{\\\"o}m"},
             {"sharp s", u"Stra\u00dfe", u"Stra{\\ss}e"},
-            {"oe ligature", u"\u0153uvre", u"{\\oe}uvre"},
             {"fi ligature", u"\ufb01ne", u"fine"},
             {"plain ASCII untouched", u"plain {text} $x$ 10%", u"plain {text} $x$ 10%"},
             {"letters outside the tables stay", u"\u0105\u4e2d\u0131", u"\u0105\u4e2d\u0131"},
-            {"literal double dollar deleted", u"a$$b", u"ab"},
-            {"empty", u"", u""},
             // Combining marks.
             {"acute after e", u"e\u0301", u"{\\'e}"},
             {"spaces on both sides absorbed", u"e \u0301 x", u"{\\'e}x"},
@@ -85,11 +78,9 @@ TEST(UnicodeToTeXLetters, precomposedSpecialAndCombined)
             {"space then mark at start", u" \u0301", u"{\\' }"},
             {"letter command format", u"o\u030b", u"{\\H{o}}"},
             {"two marks stack", u"e\u0323\u0302", u"{\\^{\\d{e}}}"},
-            {"two marks other order", u"e\u0302\u0323", u"{\\d{{\\^e}}}"},
             {"dotless i under a mark becomes i", u"\u0131\u0301", u"{\\'i}"},
             {"dotless i alone stays", u"Is\u0327\u0131k", u"I{\\c{s}}\u0131k"},
             {"mark on a brace stays", u"\\\u0301", u"\\\u0301"},
-            {"mark on a dollar stays", u"$\u0301", u"$\u0301"},
             {"unhandled mark stays", u"a\u0328", u"a\u0328"},
             {"digit base", u"1\u0304", u"{\\=1}"},
         });
@@ -107,10 +98,6 @@ TEST(UnicodeToTeXSymbols, typographicSymbols)
             {"escaped specials stay", u"50\\% A\\&B \\#", u"50\\% A\\&B \\#"},
             {"escaped backslash does not escape", u"\\\\%", u"\\\\{\\%}"},
             {"double quotes", u"\u201cx\u201d", u"``x''"},
-            {"single quotes", u"\u2018x\u2019s", u"`x's"},
-            {"hyphens", u"a\u2010b\u2011c", u"a-b-c"},
-            {"em dashes", u"a\u2014b\u2015c", u"a---b---c"},
-            {"en dashes", u"1\u20132 3\u20124", u"1--2 3--4"},
             {"minus as en dash", u"\u22125", u"--5"},
             {"inverted marks", u"\u00bfQu\u00e9? \u00a1Ol\u00e9!", u"?`Qu\u00e9? !`Ol\u00e9!"},
             {"letters untouched", u"\u00e9\u03b1", u"\u00e9\u03b1"},
@@ -129,7 +116,6 @@ TEST(UnicodeToTeXMath, symbolsBecomeMathSpans)
                   {"adjacent spans merge", u"\u03b1\u03b2", u"$\\alpha\\beta$"},
                   {"merging keeps words apart", u"\u03b1$x$", u"$\\alpha x$"},
                   {"literal double dollar deleted", u"a$$b", u"ab"},
-                  {"operators", u"a\u2264b\u2260c", u"a$\\leq$b$\\neq$c"},
                   {"degree", u"90\u00b0", u"90$^\\circ$"},
                   {"less than", u"a < b", u"a $<$ b"},
                   {"inside a math span no dollars", u"$x \u2264 y$", u"$x \\leq y$"},
@@ -139,13 +125,9 @@ TEST(UnicodeToTeXMath, symbolsBecomeMathSpans)
                   {"escaped backslash", u"\\\\$x$\u03b1", u"\\\\$x\\alpha$"},
                   {"backslash before a symbol is a sign", u"\\\u03b1", u"$\\backslash\\alpha$"},
                   {"both sim characters", u"\u223c\u301c", u"$\\sim\\sim$"},
-                  {"lunate epsilon is epsilon", u"\u03f5", u"$\\epsilon$"},
                   {"plain epsilon has no command of its own", u"\u03b5", u"\u03b5"},
-                  {"both phi forms", u"\u03c6\u03d5", u"$\\varphi\\phi$"},
                   // The square root takes its argument (the reading of arguments is
                   // checked with the rewriter of roots).
-                  {"unclosed runs to the end", u"\u221a(x+1", u"$\\sqrt{x+1}$"},
-                  {"root before a closing parenthesis", u"(\u221a)", u"($\\sqrt{?}$)"},
                   {"root at the end of a span", u"$x\u221a$", u"$x\\sqrt{?}$"},
                   {"greek argument stays in the span", u"\u221a\u03b1", u"$\\sqrt{\\alpha}$"},
               });
@@ -154,34 +136,12 @@ TEST(UnicodeToTeXMath, symbolsBecomeMathSpans)
 // ---------------------------------------------------------------------------
 // Hostile input: nothing is lost, nothing hangs
 
-TEST(UnicodeToTeXHostile, oddInputConvertsSafely)
-{
-    const QString nul = u"a"_s + QChar(0) + u"\u00e9"_s;
-    QString s = nul;
-    UnicodeToTeX::globalConverter()->convertLetter(s);
-    EXPECT_EQ(s, u"a"_s + QChar(0) + u"{\\'e}"_s);
-
-    const QString lone = QString(QChar(0xD800)) + u"\u0301\u03b1"_s;
-    s = lone;
-    UnicodeToTeX::globalConverter()->convertLetter(s);
-    UnicodeToTeX::globalConverter()->convertMath(s);
-    EXPECT_EQ(s, QString(QChar(0xD800)) + u"\u0301$\\alpha$"_s);
-
-    expectConversions(
-        letter, {
-                    {"unbalanced open brace", u"{e\u0301", u"{{\\'e}"},
-                    {"unbalanced close brace carries nothing", u"}\u0301", u"}\u0301"},
-                    {"non-BMP letter keeps its mark", u"\U0001D44E\u0301", u"\U0001D44E\u0301"},
-                });
-}
-
-TEST(UnicodeToTeXHostile, longRunsFinish)
+TEST(UnicodeToTeXHostile, oddInputAndLongRunsConvertSafely)
 {
     const UnicodeToTeX *converter = UnicodeToTeX::globalConverter();
     QString marks = u"}\u0301"_s.repeated(20000);
-    const QString before = marks;
     converter->convertLetter(marks);
-    EXPECT_EQ(marks, before);
+    EXPECT_EQ(marks, u"}\u0301"_s.repeated(20000));
 
     QString accents = u"e\u0301"_s.repeated(20000);
     converter->convertLetter(accents);
@@ -200,4 +160,19 @@ TEST(UnicodeToTeXHostile, longRunsFinish)
     QString nested = u"{"_s.repeated(5000) + u"a\u0308"_s + u"}"_s.repeated(5000);
     converter->convertLetter(nested);
     EXPECT_EQ(nested, u"{"_s.repeated(5000) + u"{\\\"a}"_s + u"}"_s.repeated(5000));
+    QString s = u"a"_s + QChar(0) + u"\u00e9"_s;
+    UnicodeToTeX::globalConverter()->convertLetter(s);
+    EXPECT_EQ(s, u"a"_s + QChar(0) + u"{\\'e}"_s);
+
+    s = u"\xD800\u0301\u03b1"_s;
+    UnicodeToTeX::globalConverter()->convertLetter(s);
+    UnicodeToTeX::globalConverter()->convertMath(s);
+    EXPECT_EQ(s, u"\xD800\u0301$\\alpha$"_s);
+
+    expectConversions(
+        letter, {
+                    {"unbalanced open brace", u"{e\u0301", u"{{\\'e}"},
+                    {"unbalanced close brace carries nothing", u"}\u0301", u"}\u0301"},
+                    {"non-BMP letter keeps its mark", u"\U0001D44E\u0301", u"\U0001D44E\u0301"},
+                });
 }
