@@ -49,8 +49,6 @@ QString entryText(const BibItem &item)
 
 } // namespace
 
-// ---- Creation ---------------------------------------------------------------
-
 TEST_F(BibItemTest, creationSetsThePseudoFieldsAndTheEditForm)
 {
     BibItem::FieldElements data = fieldsFrom(u"title = {The {\\TeX}book}, year = 1984"_s);
@@ -67,23 +65,12 @@ TEST_F(BibItemTest, creationSetsThePseudoFieldsAndTheEditForm)
     EXPECT_TRUE(fresh->strayItem());
 }
 
-TEST_F(BibItemTest, attachedFilePathIsStoredRelativeUnlessTheDatabaseKeepsFullPaths)
-{
-    const auto file = u"file = {/base/papers/a.pdf}"_s;
-    EXPECT_EQ(make(file)->fieldDataForEdit(u"file"_s), u"papers/a.pdf");
-    auto stray = BibItem::bibItemOfType(u"MISC"_s, u"c"_s, fieldsFrom(file), nullptr);
-    EXPECT_EQ(stray->fieldDataForEdit(u"file"_s), u"/base/papers/a.pdf");
-    db.fullPaths = true;
-    EXPECT_EQ(make(file)->fieldDataForEdit(u"file"_s), u"/base/papers/a.pdf");
-}
-
 TEST_F(BibItemTest, editFormMarksExpressionsWithAnAt)
 {
     // Text that begins with "@" stays text: its edit form is one braced string.
     const std::tuple<const char *, QString, QString> rows[] = {
         {"macro name", u"month = jan"_s, u"@jan"_s},
         {"quoted string and macro", u"title = \"A\" # b"_s, u"@\"A\" # b"_s},
-        {"quoted string", u"title = \"A {B}\""_s, u"A {B}"_s},
         {"braced text beginning with an at", u"title = {@home: a}"_s, u"@{@home: a}"_s},
         {"quoted text beginning with an at", u"title = \"@home\""_s, u"@{@home}"_s},
         {"at text with reversed braces", u"title = \"@a}{b\""_s, u"@\"@a}{b\""_s},
@@ -95,8 +82,6 @@ TEST_F(BibItemTest, editFormMarksExpressionsWithAnAt)
         EXPECT_EQ(make(lines)->fieldDataForEdit(field), edit);
     }
 }
-
-// ---- Entry text -------------------------------------------------------------
 
 TEST_F(BibItemTest, entryTextWritesOneLinePerFieldInAlphabeticalOrder)
 {
@@ -112,12 +97,10 @@ TEST_F(BibItemTest, entryTextWritesEachValueSoThatItReadsBack)
 {
     const std::tuple<const char *, QString, QString> rows[] = {
         {"digits bare", u"123"_s, u"123"_s},
-        {"digit and letter quoted", u"12a"_s, u"\"12a\""_s},
         {"expression verbatim", u"@jan # {x}"_s, u"jan # {x}"_s},
         {"ten digits quoted (a word otherwise)", u"1234567890"_s, u"\"1234567890\""_s},
         {"quote outside braces braced", u"M\\\"uller"_s, u"{M\\\"uller}"_s},
         {"quote inside braces quoted", u"{M\\\"uller}"_s, u"\"{M\\\"uller}\""_s},
-        {"lone dollar quoted", u"x/$file/y.pdf"_s, u"\"x/$file/y.pdf\""_s},
         {"babel quotes braced", u"\"`Bacho\\TeX\"' Gro\"s"_s, u"{\"`Bacho\\TeX\"' Gro\"s}"_s},
         {"literal at braced", u"@{@home: a study}"_s, u"{@home: a study}"_s},
     };
@@ -133,17 +116,21 @@ TEST_F(BibItemTest, entryTextWritesEachValueSoThatItReadsBack)
     EXPECT_TRUE(fieldsFrom(u"note = {}\n"_s).contains(u"note"_s));
 }
 
-TEST_F(BibItemTest, attachmentModeDecidesHowTheFileIsWritten)
+TEST_F(BibItemTest, attachedFileIsStoredRelativeAndWrittenAsTheModeSays)
 {
-    auto item = make(u"file = {/base/papers/a.pdf}"_s);
+    const auto file = u"file = {/base/papers/a.pdf}"_s;
+    auto item = make(file);
     EXPECT_EQ(item->bibItemStringWithAttachments(0, u"\n"), u"@MISC { k,\n\n}\n\n");
     EXPECT_EQ(item->bibItemStringWithAttachments(1, u"\n"),
               u"@MISC { k,\n\tfile = \"/base/papers/a.pdf\"\n}\n\n");
     EXPECT_EQ(item->bibItemStringWithAttachments(-1, u"\r\n"),
               u"@MISC { k,\r\n\tfile = \"papers/a.pdf\"\r\n}\r\n\r\n");
+    // Kept as given without a database, or when the database keeps full paths.
+    auto stray = BibItem::bibItemOfType(u"MISC"_s, u"c"_s, fieldsFrom(file), nullptr);
+    EXPECT_EQ(stray->fieldDataForEdit(u"file"_s), u"/base/papers/a.pdf");
+    db.fullPaths = true;
+    EXPECT_EQ(make(file)->fieldDataForEdit(u"file"_s), u"/base/papers/a.pdf");
 }
-
-// ---- Editing one field ------------------------------------------------------
 
 TEST_F(BibItemTest, setFieldDataAcceptsOrRefusesAsTheValueParses)
 {
@@ -154,7 +141,6 @@ TEST_F(BibItemTest, setFieldDataAcceptsOrRefusesAsTheValueParses)
         {"leading at means an expression", u"@home: a study"_s, false, u"Old"_s},
         {"expression normalised", u"@jan   #  {x}"_s, true, u"@jan # {x}"_s},
         {"blanks delete", u"  \t "_s, true, std::nullopt},
-        {"lone at deletes", u"@"_s, true, std::nullopt},
         {"unbalanced braces refused", u"{a"_s, false, u"Old"_s},
         {"bad expression refused", u"@a = b"_s, false, u"Old"_s},
     };
@@ -172,13 +158,10 @@ TEST_F(BibItemTest, setFieldDataRefusesKeysAndTypesThatCannotBeRead)
 {
     auto mine = add(QString(), u"a"_s, u"MISC"_s);
     add(QString(), u"b"_s, u"MISC"_s);
-    for (const QString &bad : {u"b"_s, u""_s, u"two words"_s}) {
+    for (const QString &bad : {u"b"_s, u""_s, u"two words"_s})
         EXPECT_FALSE(mine->setFieldData(bad, u"bibkey"_s)) << qPrintable(bad);
-        EXPECT_EQ(mine->bibKey(), u"a");
-    }
     EXPECT_TRUE(mine->setFieldData(u"a"_s, u"bibkey"_s));
     EXPECT_TRUE(mine->setFieldData(u"c"_s, u"bibkey"_s));
-    EXPECT_EQ(mine->bibKey(), u"c");
     EXPECT_EQ(db.keys.value(u"c"_s).get(), mine.get());
     EXPECT_FALSE(db.keys.contains(u"a"_s));
 
@@ -186,8 +169,6 @@ TEST_F(BibItemTest, setFieldDataRefusesKeysAndTypesThatCannotBeRead)
     EXPECT_FALSE(mine->setFieldData(u""_s, u"bibtype"_s));
     EXPECT_EQ(mine->bibType(), u"BOOK");
 }
-
-// ---- Raw text ---------------------------------------------------------------
 
 TEST_F(BibItemTest, rawTextRoundTripsAndReplacesTheFieldsOnlyWhenItParses)
 {
@@ -213,8 +194,6 @@ TEST_F(BibItemTest, rawTextRoundTripsAndReplacesTheFieldsOnlyWhenItParses)
     EXPECT_TRUE(item->setRawFields(u"  \n"_s));
     EXPECT_EQ(item->bibFieldsForEdit().size(), 3);
 }
-
-// ---- Commit protocol --------------------------------------------------------
 
 TEST_F(BibItemTest, fixChangedStampsExpandsAndReports)
 {
@@ -244,7 +223,7 @@ TEST_F(BibItemTest, fixChangedStampsExpandsAndReports)
     EXPECT_FALSE(item->namesWereChanged());
 }
 
-TEST_F(BibItemTest, namesWereChangedComparesEachNameInOrder)
+TEST_F(BibItemTest, namesWereChangedComparesEachNameInOrderUntilTheBackupIsReleased)
 {
     const std::tuple<const char *, QString, bool> rows[] = {
         {"same names", u"Smith, A. and Jones, B."_s, false},
@@ -258,18 +237,10 @@ TEST_F(BibItemTest, namesWereChangedComparesEachNameInOrder)
         ASSERT_TRUE(item->setFieldData(after, u"author"_s));
         item->expandWithMacro(&db.macros);
         EXPECT_EQ(item->namesWereChanged(), changed) << name;
+        // Released, the backup takes the current names.
+        item->releaseBackup();
+        EXPECT_FALSE(item->namesWereChanged()) << name;
     }
-}
-
-TEST_F(BibItemTest, backupIsReleasedToTheCurrentValues)
-{
-    auto item = add(u"author = {A. Smith}"_s);
-    item->backupOriginal();
-    ASSERT_TRUE(item->setFieldData(u"B. Jones"_s, u"author"_s));
-    item->expandWithMacro(&db.macros);
-    EXPECT_EQ(item->originalAuthorList().first().familyName(), u"Smith");
-    item->releaseBackup();
-    EXPECT_EQ(item->originalAuthorList().first().familyName(), u"Jones");
 }
 
 TEST_F(BibItemTest, changeBibKeyCommitsTheKeyAlone)
@@ -279,14 +250,11 @@ TEST_F(BibItemTest, changeBibKeyCommitsTheKeyAlone)
     auto item = add(u"title = {T}"_s, u"old"_s);
     db.calls.clear();
     item->changeBibKey(u"new"_s);
-    EXPECT_EQ(item->valueForColumn(u"03_bibkey"_s).value_or(ListCell()).text, u"new");
     EXPECT_EQ(item->fieldDataForView(u"modified"_s), ModifiedStamp::format(FixedClock::moment));
     EXPECT_EQ(db.calls, QStringList({u"replaceBibKey old new"_s}));
     EXPECT_EQ(observer.calls, QStringList({u"changed new"_s}));
     EXPECT_EQ(item->originalBibKey(), u"new");
 }
-
-// ---- Marks, closing, names --------------------------------------------------
 
 TEST_F(BibItemTest, markingNeitherDirtiesNorStamps)
 {
@@ -309,8 +277,7 @@ TEST_F(BibItemTest, closingTheDatabaseLeavesAStrayItemWithItsFields)
     item->databaseClosed(&other);
     EXPECT_FALSE(item->strayItem());
     item->databaseClosed(&db);
-    EXPECT_TRUE(item->strayItem());
-    EXPECT_FALSE(item->isDirty());
+    EXPECT_TRUE(item->strayItem() && !item->isDirty());
     EXPECT_EQ(item->fieldDataForView(u"database"_s),
               Texts::format(u"NoDatabaseX", {u"refs.bib"_s}));
     EXPECT_EQ(item->fieldDataForEdit(u"title"_s), u"T");
@@ -334,8 +301,6 @@ TEST_F(BibItemTest, anItemWithoutNamesTakesItsSortKeyOrTheNoAuthorText)
     auto edited = add(u"editor = {C. Green}"_s, u"e"_s, u"MISC"_s);
     EXPECT_FALSE(edited->noAuthor() || !edited->authorList().isEmpty());
 }
-
-// ---- Sorting ----------------------------------------------------------------
 
 TEST_F(BibItemTest, sortByColumnOrdersNumbersAbsentValuesAndTies)
 {
@@ -363,18 +328,10 @@ TEST_F(BibItemTest, sortByColumnOrdersNumbersAbsentValuesAndTies)
 
 TEST_F(BibItemTest, sortByModifiedReadsBackTheStamps)
 {
-    auto older = add(QString(), u"z"_s, u"MISC"_s);
-    auto newer = add(QString(), u"a"_s, u"MISC"_s);
+    // Stamps of different zones compare by the moment they denote.
+    auto older = add(u"modified = {2024-03-05 10:00:00 +0900}"_s, u"z"_s, u"MISC"_s);
+    auto newer = add(u"modified = {2024-03-05 02:00:00 +0000}"_s, u"a"_s, u"MISC"_s);
     auto never = add(QString(), u"m"_s, u"MISC"_s);
-    {
-        // Stamps of different zones compare by the moment they denote.
-        FixedClock clock(QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::OffsetFromUTC, 3600 * 9));
-        older->setModified();
-    }
-    {
-        FixedClock clock(QDateTime(QDate(2024, 3, 5), QTime(2, 0), Qt::UTC));
-        newer->setModified();
-    }
     for (auto *item : {older.get(), newer.get(), never.get()})
         item->setSortIdentifier(u"13_modified"_s, true);
     EXPECT_EQ(older->sortByIdentifier(*newer), -1);
@@ -382,13 +339,9 @@ TEST_F(BibItemTest, sortByModifiedReadsBackTheStamps)
     EXPECT_EQ(newer->sortByIdentifier(*never), 1);
 }
 
-// ---- Dictionary and archive -------------------------------------------------
-
 TEST_F(BibItemTest, dictionaryFormRestoresAStrayItem)
 {
-    auto item = add(u"title = {Caf\\'e}, year = 2004, month = feb, volume = 12"_s);
-    EXPECT_EQ(item->fieldDataInTeX(u"title"_s), u"Caf\\'e");
-    EXPECT_EQ(item->fieldDataForView(u"month"_s), u"February"); // a common macro
+    auto item = add(u"title = {Caf\\'e}, year = 2004, month = feb"_s);
     const QMap<QString, QString> property = item->bibItemDictionaryForProperty();
     EXPECT_EQ(property.value(u"title"_s) + property.value(u"month"_s), u"Caf\\'eFebruary");
     EXPECT_FALSE(property.contains(u"bibkey"_s));
@@ -399,20 +352,11 @@ TEST_F(BibItemTest, dictionaryFormRestoresAStrayItem)
     EXPECT_EQ(restored->fieldDataForView(u"title"_s), u"Café");
     EXPECT_EQ(restored->bibFieldsElements().value(u"year"_s).first().elementType(),
               BibElement::Number);
-    EXPECT_EQ(restored->fieldDataForEdit(u"month"_s), u"February");
 }
 
 TEST_F(BibItemTest, archiveRestoresTheSameElements)
 {
-    class Finder : public RecordingObserver
-    {
-    public:
-        ItemDatabase *database = nullptr;
-        ItemDatabase *findDatabaseOfID(const QString &id) override
-        {
-            return database && database->uniqueID() == id ? database : nullptr;
-        }
-    } finder;
+    RecordingObserver finder;
     auto item = add(u"title = \"A\" # b, year = 2004, note = {$x$}"_s);
     const QJsonObject archive = item->encodeWithCoder();
 
@@ -436,8 +380,6 @@ TEST_F(BibItemTest, archiveRestoresTheSameElements)
     }
 }
 
-// ---- Searching --------------------------------------------------------------
-
 TEST_F(BibItemTest, matchKeyIgnoresKeyNotesAndLetterCaseAndTextSearchReadsDisplayForms)
 {
     auto a = add(u"title = {Neural Nets}, author = {A. Smith}, annote = {x}"_s, u"a"_s);
@@ -449,17 +391,13 @@ TEST_F(BibItemTest, matchKeyIgnoresKeyNotesAndLetterCaseAndTextSearchReadsDispla
     auto item = add(u"title = {Caf\\'e Society}"_s);
     EXPECT_TRUE(item->containsString(u"café"_s, {u"title"_s}, Qt::CaseInsensitive));
     EXPECT_FALSE(item->containsString(u"café"_s, {u"title"_s}, Qt::CaseSensitive));
-    EXPECT_FALSE(item->containsString(u"Caf"_s, {u"journal"_s}, Qt::CaseInsensitive));
 }
-
-// ---- Time stamps ------------------------------------------------------------
 
 TEST(ModifiedStamp, writesLocalTimeWithItsOffsetAndReadsItBack)
 {
     const QDateTime moment(QDate(2023, 12, 31), QTime(23, 59, 58), Qt::OffsetFromUTC,
                            -(5 * 3600 + 1800));
     const QString text = ModifiedStamp::format(moment);
-    EXPECT_EQ(text.size(), 25);
     EXPECT_EQ(ModifiedStamp::parse(text), moment);
     EXPECT_EQ(ModifiedStamp::parse(u"2024-03-05 14:07:09 +0900"_s),
               QDateTime(QDate(2024, 3, 5), QTime(5, 7, 9), Qt::UTC));

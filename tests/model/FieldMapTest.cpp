@@ -17,5 +17,7 @@ TEST(FieldMap, behavesLikeASmallHashWhoseEqualityIgnoresOrder)
     EXPECT_EQ(map.remove(u"year"), 1);
     EXPECT_EQ(map.remove(u"year"), 0);
     EXPECT_NE(map, (FieldMap<QString>{{u"title"_s, u"A"_s}}));
+    EXPECT_NE(map, FieldMap<QString>());
+    EXPECT_EQ(map.toHash(), (QHash<QString, QString>{{u"title"_s, u"B"_s}}));
     EXPECT_EQ(map.values(), QStringList({u"B"_s}));
 }

