@@ -291,17 +291,6 @@ TEST_F(BibItemTest, closingTheDatabaseLeavesAStrayItemWithItsFields)
     EXPECT_EQ(item->identicalItemInDatabase(&other), nullptr);
 }
 
-TEST_F(BibItemTest, anItemWithoutNamesTakesItsSortKeyOrTheNoAuthorText)
-{
-    auto keyed = add(u"key = {Brown}"_s, u"k"_s, u"MISC"_s);
-    EXPECT_TRUE(keyed->noAuthor());
-    EXPECT_EQ(keyed->authorList().value(0).familyName(), u"Brown");
-    auto plain = add(QString(), u"p"_s, u"MISC"_s);
-    EXPECT_TRUE(plain->noAuthor() && !plain->authorList().isEmpty());
-    auto edited = add(u"editor = {C. Green}"_s, u"e"_s, u"MISC"_s);
-    EXPECT_FALSE(edited->noAuthor() || !edited->authorList().isEmpty());
-}
-
 TEST_F(BibItemTest, sortByColumnOrdersNumbersAbsentValuesAndTies)
 {
     // Column, field lines of the items "a" and "b", and how a compares to b.

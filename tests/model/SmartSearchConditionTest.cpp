@@ -1,6 +1,5 @@
 #include "model/SmartSearchCondition.h"
 
-#include "model/ItemTestSupport.h"
 #include "model/ModifiedStamp.h"
 
 #include <QHash>
@@ -110,6 +109,7 @@ TEST(SmartSearchConditionTargets, readTheRightPartOfTheEntry)
         {"allNamesNegative", condition(12, 4, u"Doe"_s), false},
         {"firstNamesSecondAuthor", condition(13, 1, u"Doe"_s), false},
         {"titleFields", condition(14, 2, u"neural"_s), true},
+        {"journalFields", condition(15, 6, u"modelling"_s), true},
         {"annotationFieldsNegativeOnAbsent", condition(16, 3, u"x"_s), true},
         {"duplicates", condition(40, 40, QString()), false},
         {"unknownTarget", condition(99, 1, u"a"_s), false},
@@ -151,7 +151,9 @@ TEST(SmartSearchConditionYear, comparesNumbersByValue)
         {"beforeLater", 21, u"2000"_s, u"1999"_s, true},
         {"noYearIsBeforeEveryYear", 21, u"1"_s, QString(), true},
         {"noYearIsNeverAfter", 20, u"0"_s, QString(), false},
+        {"leadingZeros", 7, u"02001"_s, u"2001"_s, true},
         {"letterSuffix", 20, u"2001"_s, u"2001a"_s, true},
+        {"textConditionsStayText", 5, u"20"_s, u"2001"_s, true},
         {"unknown", 22, u"2001"_s, u"2001"_s, false},
     };
     for (const auto &[name, how, search, year, matches] : rows) {
@@ -174,7 +176,11 @@ TEST(SmartSearchConditionModified, comparesTimeStamps)
         {"oldChange", 26, u"7"_s, tenDaysAgo, true},
         {"otherZonesAreConverted", 25, u"1"_s, utcStamp, true},
         {"isAPrefixOfTheLocalStamp", 7, threeDaysAgo.left(10), threeDaysAgo, true},
+        {"afterCutToTheSearchLength", 20, tenDaysAgo.left(10), threeDaysAgo, true},
+        {"beforeCutToTheSearchLength", 21, tenDaysAgo.left(10), threeDaysAgo, false},
         {"tooShortNeverMatches", 25, u"7"_s, threeDaysAgo.left(24), false},
+        {"textConditionsStayText", 6, threeDaysAgo.right(5), threeDaysAgo, true},
+        {"unreadableOffset", 26, u"7"_s, tenDaysAgo.left(20) + u"x0000"_s, false},
         {"unreadableStamp", 25, u"7"_s, u"yesterday, around noon, +0100"_s, false},
     };
     for (const auto &[name, how, search, modified, matches] : rows) {
@@ -205,21 +211,4 @@ TEST(SmartSearchConditionAttachment, testsNameAndState)
         EXPECT_EQ(c.conditionMatchesItem(item), matches) << name;
         EXPECT_EQ(c.conditionChoice(), how) << name;
     }
-}
-
-// The conditions read a real entry the same way as the fake one above.
-TEST(SmartSearchConditionOnBibItem, readsTheEntrysDisplayForms)
-{
-    setUpItemServices();
-    FakeDatabase db;
-    const auto item = db.add(u"ARTICLE"_s, u"smith01"_s,
-                             fieldsFrom(u"author = {Smith, John and Doe, Jane}, "
-                                        u"file = {papers/smith.pdf}"_s));
-    const std::tuple<const char *, SmartSearchCondition, bool> rows[] = {
-        {"anyFieldHasTheDatabase", condition(1, 1, u"refs.bib"_s), true},
-        {"secondAuthor", condition(12, 1, u"Doe"_s), true},
-        {"attachmentName", condition(30, 6, u".pdf"_s), true},
-    };
-    for (const auto &[name, c, matches] : rows)
-        EXPECT_EQ(c.conditionMatchesItem(*item), matches) << name;
 }
