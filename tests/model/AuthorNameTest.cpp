@@ -35,6 +35,15 @@ void expectSingleName(const NameRow &row, const QList<AuthorName> &names)
     EXPECT_EQ(names.first().givenName(), u8(row.given)) << row.label;
 }
 
+// The names of a field, joined by "|".
+QString namesOf(const QList<AuthorName> &names)
+{
+    QStringList got;
+    for (const AuthorName &name : names)
+        got << name.stringValue();
+    return got.join(u'|');
+}
+
 } // namespace
 
 TEST_F(AuthorNameTest, westernForms)
@@ -42,22 +51,13 @@ TEST_F(AuthorNameTest, westernForms)
     const NameRow rows[] = {
         {"given first", "Walter E. Harmon", "Harmon", "W.E."},
         {"family comma given", "Harmon, Walter E.", "Harmon", "W.E."},
-        {"initials first", "W. E. Harmon", "Harmon", "W.E."},
         {"particle inside", "Pieter van Dalen", "van Dalen", "P."},
-        {"particle with comma", "van Dalen, Pieter", "van Dalen", "P."},
         {"von last jr first", "von Last, Jr, First", "von Last, Jr", "F."},
         {"trailing Jr", "John Smith Jr", "Smith Jr", "J."},
-        {"hyphenated given", "Jean-Marc Aubert", "Aubert", "J.-M."},
         {"particles only", "de la Roche", "de la Roche", ""},
-        {"initials after family", "Harmon W.E.", "H.W.E.", ""},
-        {"single word", "Aristotle", "Aristotle", ""},
-        {"collapsed white space", "Walter \t\n E.   Harmon", "Harmon", "W.E."},
-        {"family with accent keeps it", "José Müller", "Müller", "J."},
         {"accented initial stays accented", "Émile Zola", "Zola", "É."},
         {"roman numeral at the end", "John Smith III", "Smith III", "J."},
         {"middle initial without full stop", "John M Smith", "Smith", "J.M."},
-        {"Jr with comma", "Smith, Jr., John", "Smith, Jr.", "J."},
-        {"trailing comma only", "Smith,", "Smith", ""},
         {"doubled comma", "Wall,, Larry", "Wall", "L."},
         {"Jr after a comma stays a given part", "Richard H. Granger, Jr", "Richard H. Granger",
          "J."},
@@ -74,7 +74,6 @@ TEST_F(AuthorNameTest, japaneseNamesKeepTheirOrder)
         {"no space", "山田太郎", "山田太郎", ""},
         {"ideographic space", "山田\xE3\x80\x80太郎", "山田", "太郎"},
         {"comma form", "山田, 太郎", "山田", "太郎"},
-        {"chinese", "王 小明", "王", "小明"},
     };
     for (const NameRow &row : rows) {
         const QList<AuthorName> names = AuthorName::createNamesFrom(u8(row.field));
@@ -83,7 +82,6 @@ TEST_F(AuthorNameTest, japaneseNamesKeepTheirOrder)
     }
     const AuthorName name = AuthorName::createNamesFrom(u8("山田 太郎")).first();
     EXPECT_EQ(name.stringValueWithFormat(0), u8("山田 太郎"));
-    EXPECT_EQ(name.stringValueWithFormat(1), u8("山田 太郎"));
     EXPECT_EQ(name.stringValueWithFormat(2), u8("山田"));
     EXPECT_EQ(name.stringValueWithFormat(3), u8("太郎 山田"));
     EXPECT_EQ(name.nameForSearch(), u8("山田 太郎"));
@@ -92,34 +90,23 @@ TEST_F(AuthorNameTest, japaneseNamesKeepTheirOrder)
 
 TEST_F(AuthorNameTest, fieldsSplitIntoNames)
 {
-    // expected: stringValue of each name
-    const std::tuple<const char *, const char *, QStringList> rows[] = {
-        {"two names",
-         "Walter E. Harmon and Pieter van Dalen",
-         {u8("Harmon, W.E."), u8("van Dalen, P.")}},
-        {"and others",
-         "A. Smith and B. Jones and others",
-         {u8("Smith, A."), u8("Jones, B."), u8("etc.")}},
-        {"final and loses the name before it", "A. Smith and B. Jones and", {u8("Smith, A.")}},
-        {"final and with a blank keeps both",
-         "A. Smith and B. Jones and ",
-         {u8("Smith, A."), u8("Jones, B.")}},
-        {"leading and yields nothing", "and A. Smith", {}},
-        {"two ands end the list", "A. Smith and and B. Jones", {u8("Smith, A.")}},
-        {"braces do not protect and", "{Barnes and Noble}", {u8("Barnes"), u8("Noble")}},
-        {"ideographic comma", "山田 太郎、鈴木 花子", {u8("山田 太郎"), u8("鈴木 花子")}},
-        {"fullwidth comma", "山田 太郎，鈴木 花子", {u8("山田 太郎"), u8("鈴木 花子")}},
-        {"and before a comma", "Smith and, Jones", {u8("Smith"), u8("Jones")}},
-        {"only commas", ", ,", {}},
-        {"empty", "", {}},
-        {"blank", "   ", {}},
+    const std::tuple<const char *, const char *, const char *> rows[] = {
+        {"two names", "Walter E. Harmon and Pieter van Dalen", "Harmon, W.E.|van Dalen, P."},
+        {"and others", "A. Smith and B. Jones and others", "Smith, A.|Jones, B.|etc."},
+        {"final and loses the name before it", "A. Smith and B. Jones and", "Smith, A."},
+        {"final and with a blank keeps both", "A. Smith and B. Jones and ", "Smith, A.|Jones, B."},
+        {"leading and yields nothing", "and A. Smith", ""},
+        {"braces do not protect and", "{Barnes and Noble}", "Barnes|Noble"},
+        {"ideographic comma", "山田 太郎、鈴木 花子", "山田 太郎|鈴木 花子"},
+        {"and before a comma", "Smith and, Jones", "Smith|Jones"},
+        {"only commas", ", ,", ""},
+        {"empty", "", ""},
     };
-    for (const auto &[label, field, expected] : rows) {
-        QStringList got;
-        for (const AuthorName &name : AuthorName::createNamesFrom(u8(field)))
-            got << name.stringValue();
-        EXPECT_EQ(got, expected) << label;
-    }
+    for (const auto &[label, field, expected] : rows)
+        EXPECT_EQ(namesOf(AuthorName::createNamesFrom(u8(field))), u8(expected)) << label;
+    // TeX names keep brace groups whole.
+    EXPECT_EQ(namesOf(AuthorName::createTeXNamesFrom(u8("{Barnes and Noble} and Ann {van} Smith"))),
+              u8("{Barnes and Noble}|Smith, A.v."));
 }
 
 TEST_F(AuthorNameTest, formatsOfWesternNames)
@@ -128,7 +115,6 @@ TEST_F(AuthorNameTest, formatsOfWesternNames)
     EXPECT_EQ(name.stringValueWithFormat(0), u8("Harmon, W.E."));
     EXPECT_EQ(name.stringValueWithFormat(1), u8("W.E. Harmon"));
     EXPECT_EQ(name.stringValueWithFormat(2), u8("Harmon"));
-    EXPECT_EQ(name.stringValueWithFormat(7), u8("W.E. Harmon"));
 
     const AuthorName single = AuthorName::createNamesFrom(u8("Aristotle")).first();
     for (int format : {0, 1, 2, 3})
@@ -141,8 +127,6 @@ TEST_F(AuthorNameTest, searchAndKeyFormsFoldToLatinLetters)
         return AuthorName::createNamesFrom(u8(field)).value(0).nameForSearch();
     };
     EXPECT_EQ(search("José Müller"), u8("Muller, J."));
-    EXPECT_EQ(search("Paul Erdős"), u8("Erdos, P."));
-    EXPECT_EQ(search("Hans Großmann"), u8("Grossmann, H."));
     // Letters without a Latin form stay, so such names remain findable.
     EXPECT_EQ(search("Иван Иванов"), u8("Иванов, И."));
     // Key parts keep only ASCII letters.
@@ -150,18 +134,12 @@ TEST_F(AuthorNameTest, searchAndKeyFormsFoldToLatinLetters)
         AuthorName::createNamesFrom(u8("Anne-Sophie Müller-Lüdenscheidt")).first();
     EXPECT_EQ(name.familyNameForKey(), u8("MullerLudenscheidt"));
     EXPECT_EQ(name.givenNameForKey(), u8("AS"));
-    EXPECT_EQ(AuthorName::createNamesFrom(u8("O'Brien, Ed")).first().familyNameForKey(),
-              u8("OBrien"));
-}
-
-TEST_F(AuthorNameTest, partIsFamilyRows)
-{
-    const std::tuple<const char *, bool> rows[] = {
-        {"Jr.", true},  {"von", true},         {"III", true},   {"M", true}, {"JR", false},
-        {"Van", false}, {"d'Alembert", false}, {"Ivan", false}, {"", false},
-    };
-    for (const auto &[word, family] : rows)
-        EXPECT_EQ(AuthorName::partIsFamily(u8(word)), family) << word;
+    EXPECT_EQ(AuthorName::createNamesFrom(u8("Łukasz Þórsson")).first().familyNameForKey(),
+              u8("THorsson"));
+    EXPECT_EQ(AuthorName::createNamesFrom(u8("Иван Иванов")).first().familyNameForKey(), u8(""));
+    // Letters that spell out fold without the transliterator; others go through it.
+    EXPECT_EQ(AuthorName::foldToAscii(u8("ÆæÐđØøÞþßıĲĳŁłŒœ Ħ"), false),
+              u8("AEaeDdOoTHthssiIJijLlOEoe H"));
 }
 
 TEST_F(AuthorNameTest, pseudoNamesSortAtTheEnds)
@@ -172,17 +150,12 @@ TEST_F(AuthorNameTest, pseudoNamesSortAtTheEnds)
     const QList<AuthorName> names =
         AuthorName::createNamesFrom(u8("B. Beta and A. Alpha and others"));
     ASSERT_EQ(names.size(), 3);
-    const AuthorName &beta = names.at(0);
-    const AuthorName &alpha = names.at(1);
-    const AuthorName &others = names.at(2);
+    const AuthorName &beta = names[0], &alpha = names[1], &others = names[2];
     EXPECT_LT(all.compareNames(alpha), 0);
-    EXPECT_GT(alpha.compareNames(all), 0);
     EXPECT_LT(alpha.compareNames(beta), 0);
     EXPECT_LT(beta.compareNames(others), 0);
     EXPECT_GT(others.compareNames(all), 0);
-    EXPECT_EQ(alpha.compareNames(alpha), 0);
     EXPECT_TRUE(others.isOthers());
-    EXPECT_FALSE(others.isAll());
     EXPECT_TRUE(others.nameForSearch().isEmpty());
 }
 
@@ -192,8 +165,6 @@ TEST_F(AuthorNameTest, texNamesKeepMarkup)
         {"accent command initial", "{\\'E}mile Zola", "Zola", "{\\'{E}}."},
         {"letter command initial", "{\\O}ystein Ore", "Ore", "{\\O}."},
         {"braced family kept", "Donald {Knuth}", "{Knuth}", "D."},
-        {"raw accented initial", "Émile Zola", "Zola", "É."},
-        {"command inside family", "Kurt G{\\\"o}del", "G{\\\"o}del", "K."},
         {"letter command keeps its word apart", "Hans Gro\\ss e", "Gro\\ss{}e", "H."},
         {"braced corporate name stays whole", "{R Core Team}", "{R Core Team}", ""},
         {"braces keep full stops", "{U.S. Army} Corps", "Corps", "U."},
@@ -203,45 +174,15 @@ TEST_F(AuthorNameTest, texNamesKeepMarkup)
         expectSingleName(row, AuthorName::createTeXNamesFrom(u8(row.field)));
 }
 
-TEST_F(AuthorNameTest, texNamesKeepBraceGroupsTogether)
-{
-    QStringList got;
-    for (const AuthorName &name :
-         AuthorName::createTeXNamesFrom(u8("{Barnes and Noble} and Ann {van} Smith")))
-        got << name.stringValue();
-    EXPECT_EQ(got, QStringList({u8("{Barnes and Noble}"), u8("Smith, A.v.")}));
-}
-
 TEST_F(AuthorNameTest, initialsOfOneWord)
 {
     const AuthorName western;
     const std::tuple<const char *, const char *> rows[] = {
-        {"Jean-Marc", "J.-M."},
-        {"Walter", "W."},
-        {"W.", "W."},
-        {"-Pierre", "-P."},
-        {"Ann-", "A.-."},
-        {"a\\-b", "a."},
-        {"\xF0\x9D\x94\x84lpha", "\xF0\x9D\x94\x84."},
+        {"Jean-Marc", "J.-M."}, {"Walter", "W."}, {"-Pierre", "-P."},
+        {"Ann-", "A.-."},       {"a\\-b", "a."},  {"\xF0\x9D\x94\x84lpha", "\xF0\x9D\x94\x84."},
     };
     for (const auto &[word, initials] : rows)
         EXPECT_EQ(western.initialize(u8(word), false), u8(initials)) << word;
-}
-
-TEST_F(AuthorNameTest, foldToAsciiRows)
-{
-    // kept: other scripts kept; dropped: other scripts dropped
-    const std::tuple<const char *, const char *, const char *> rows[] = {
-        {"plain", "plain", "plain"},
-        {"Łukasiewicz Þór Œuvre", "Lukasiewicz THor OEuvre", "Lukasiewicz THor OEuvre"},
-        {"Ærøskøbing Ħal Dž", "AEroskobing Hal Dz", "AEroskobing Hal Dz"},
-        {"Ольга Müller", "Ольга Muller", " Muller"},
-        {"山田", "山田", ""},
-    };
-    for (const auto &[text, kept, dropped] : rows) {
-        EXPECT_EQ(AuthorName::foldToAscii(u8(text), false), u8(kept)) << text;
-        EXPECT_EQ(AuthorName::foldToAscii(u8(text), true), u8(dropped)) << text;
-    }
 }
 
 TEST_F(AuthorNameTest, hostileFieldsNeverYieldAnEmptyFamily)
@@ -257,15 +198,15 @@ TEST_F(AuthorNameTest, hostileFieldsNeverYieldAnEmptyFamily)
     };
     for (int round = 0; round < 5000; ++round) {
         QString text;
-        const int length = int(next() % 30);
-        for (int i = 0; i < length; ++i)
+        for (int i = int(next() % 30); i > 0; --i)
             text += alphabet.at(next() % alphabet.size());
         fields << text;
     }
     for (const QString &text : fields) {
-        for (const AuthorName &name : AuthorName::createNamesFrom(text))
-            ASSERT_FALSE(name.familyName().isEmpty()) << qPrintable(text);
-        for (const AuthorName &name : AuthorName::createTeXNamesFrom(text))
-            ASSERT_FALSE(name.familyName().isEmpty()) << qPrintable(text);
+        for (const auto &names :
+             {AuthorName::createNamesFrom(text), AuthorName::createTeXNamesFrom(text)}) {
+            for (const AuthorName &name : names)
+                ASSERT_FALSE(name.familyName().isEmpty()) << qPrintable(text);
+        }
     }
 }

@@ -33,6 +33,15 @@ protected:
     FakeDatabase db;
 };
 
+// The edit forms of the named fields, joined by "|".
+QString edits(const BibItem &item, const QStringList &fields)
+{
+    QStringList forms;
+    for (const QString &field : fields)
+        forms << item.fieldDataForEdit(field);
+    return forms.join(u'|');
+}
+
 QString entryText(const BibItem &item)
 {
     return item.bibItemStringWithAttachments(-1, u"\n");
@@ -40,36 +49,20 @@ QString entryText(const BibItem &item)
 
 } // namespace
 
-// ---- Creation ---------------------------------------------------------------
-
 TEST_F(BibItemTest, creationSetsThePseudoFieldsAndTheEditForm)
 {
     BibItem::FieldElements data = fieldsFrom(u"title = {The {\\TeX}book}, year = 1984"_s);
     // Copied data keeps no stale key: the key element follows the given key.
     data.insert(u"bibkey"_s, {BibElement::bibElementWithSpecial(u"old"_s)});
     auto item = BibItem::bibItemOfType(u"BOOK"_s, u"knuth84"_s, data, &db);
-    EXPECT_EQ(item->fieldDataForEdit(u"bibkey"_s), u"knuth84");
-    EXPECT_EQ(item->fieldDataForEdit(u"bibtype"_s), u"BOOK");
-    EXPECT_EQ(item->fieldDataForEdit(u"database"_s), u"refs.bib");
-    EXPECT_EQ(item->fieldDataForEdit(u"title"_s), u"The {\\TeX}book");
-    EXPECT_FALSE(item->strayItem());
-    EXPECT_FALSE(item->isDirty());
+    EXPECT_EQ(edits(*item, {u"bibkey"_s, u"bibtype"_s, u"database"_s, u"title"_s}),
+              u"knuth84|BOOK|refs.bib|The {\\TeX}book");
+    EXPECT_FALSE(item->strayItem() || item->isDirty());
 
     auto fresh = BibItem::create();
-    EXPECT_EQ(fresh->bibType(), u"ARTICLE");
-    EXPECT_FALSE(fresh->bibKey().isEmpty());
-    EXPECT_EQ(fresh->fieldDataForEdit(u"database"_s), Texts::text(u"NoDatabase"));
+    EXPECT_EQ(fresh->bibType() + fresh->fieldDataForEdit(u"database"_s),
+              u"ARTICLE"_s + Texts::text(u"NoDatabase"));
     EXPECT_TRUE(fresh->strayItem());
-}
-
-TEST_F(BibItemTest, attachedFilePathIsStoredRelativeUnlessTheDatabaseKeepsFullPaths)
-{
-    const auto file = u"file = {/base/papers/a.pdf}"_s;
-    EXPECT_EQ(make(file)->fieldDataForEdit(u"file"_s), u"papers/a.pdf");
-    auto stray = BibItem::bibItemOfType(u"MISC"_s, u"c"_s, fieldsFrom(file), nullptr);
-    EXPECT_EQ(stray->fieldDataForEdit(u"file"_s), u"/base/papers/a.pdf");
-    db.fullPaths = true;
-    EXPECT_EQ(make(file)->fieldDataForEdit(u"file"_s), u"/base/papers/a.pdf");
 }
 
 TEST_F(BibItemTest, editFormMarksExpressionsWithAnAt)
@@ -78,10 +71,6 @@ TEST_F(BibItemTest, editFormMarksExpressionsWithAnAt)
     const std::tuple<const char *, QString, QString> rows[] = {
         {"macro name", u"month = jan"_s, u"@jan"_s},
         {"quoted string and macro", u"title = \"A\" # b"_s, u"@\"A\" # b"_s},
-        {"braced string", u"title = {A {B} C}"_s, u"A {B} C"_s},
-        {"quoted string", u"title = \"A {B}\""_s, u"A {B}"_s},
-        {"number", u"year = 2004"_s, u"2004"_s},
-        {"empty braces", u"note = {}"_s, QString()},
         {"braced text beginning with an at", u"title = {@home: a}"_s, u"@{@home: a}"_s},
         {"quoted text beginning with an at", u"title = \"@home\""_s, u"@{@home}"_s},
         {"at text with reversed braces", u"title = \"@a}{b\""_s, u"@\"@a}{b\""_s},
@@ -90,13 +79,9 @@ TEST_F(BibItemTest, editFormMarksExpressionsWithAnAt)
     for (const auto &[name, lines, edit] : rows) {
         SCOPED_TRACE(name);
         const QString field = lines.section(u' ', 0, 0);
-        auto item = make(lines);
-        EXPECT_EQ(item->fieldDataForEdit(field), edit);
-        EXPECT_TRUE(item->bibFieldsForEdit().contains(field));
+        EXPECT_EQ(make(lines)->fieldDataForEdit(field), edit);
     }
 }
-
-// ---- Entry text -------------------------------------------------------------
 
 TEST_F(BibItemTest, entryTextWritesOneLinePerFieldInAlphabeticalOrder)
 {
@@ -112,14 +97,10 @@ TEST_F(BibItemTest, entryTextWritesEachValueSoThatItReadsBack)
 {
     const std::tuple<const char *, QString, QString> rows[] = {
         {"digits bare", u"123"_s, u"123"_s},
-        {"digit and letter quoted", u"12a"_s, u"\"12a\""_s},
         {"expression verbatim", u"@jan # {x}"_s, u"jan # {x}"_s},
         {"ten digits quoted (a word otherwise)", u"1234567890"_s, u"\"1234567890\""_s},
         {"quote outside braces braced", u"M\\\"uller"_s, u"{M\\\"uller}"_s},
         {"quote inside braces quoted", u"{M\\\"uller}"_s, u"\"{M\\\"uller}\""_s},
-        {"lone quote braced", u"a 12\" ruler"_s, u"{a 12\" ruler}"_s},
-        {"lone dollar quoted", u"x/$file/y.pdf"_s, u"\"x/$file/y.pdf\""_s},
-        {"quoted words braced", u"Does \"Learn\""_s, u"{Does \"Learn\"}"_s},
         {"babel quotes braced", u"\"`Bacho\\TeX\"' Gro\"s"_s, u"{\"`Bacho\\TeX\"' Gro\"s}"_s},
         {"literal at braced", u"@{@home: a study}"_s, u"{@home: a study}"_s},
     };
@@ -135,29 +116,31 @@ TEST_F(BibItemTest, entryTextWritesEachValueSoThatItReadsBack)
     EXPECT_TRUE(fieldsFrom(u"note = {}\n"_s).contains(u"note"_s));
 }
 
-TEST_F(BibItemTest, attachmentModeDecidesHowTheFileIsWritten)
+TEST_F(BibItemTest, attachedFileIsStoredRelativeAndWrittenAsTheModeSays)
 {
-    auto item = make(u"file = {/base/papers/a.pdf}"_s);
+    const auto file = u"file = {/base/papers/a.pdf}"_s;
+    auto item = make(file);
     EXPECT_EQ(item->bibItemStringWithAttachments(0, u"\n"), u"@MISC { k,\n\n}\n\n");
     EXPECT_EQ(item->bibItemStringWithAttachments(1, u"\n"),
               u"@MISC { k,\n\tfile = \"/base/papers/a.pdf\"\n}\n\n");
     EXPECT_EQ(item->bibItemStringWithAttachments(-1, u"\r\n"),
               u"@MISC { k,\r\n\tfile = \"papers/a.pdf\"\r\n}\r\n\r\n");
+    // Kept as given without a database, or when the database keeps full paths.
+    auto stray = BibItem::bibItemOfType(u"MISC"_s, u"c"_s, fieldsFrom(file), nullptr);
+    EXPECT_EQ(stray->fieldDataForEdit(u"file"_s), u"/base/papers/a.pdf");
+    db.fullPaths = true;
+    EXPECT_EQ(make(file)->fieldDataForEdit(u"file"_s), u"/base/papers/a.pdf");
 }
-
-// ---- Editing one field ------------------------------------------------------
 
 TEST_F(BibItemTest, setFieldDataAcceptsOrRefusesAsTheValueParses)
 {
     // Expected edit form; none: the field is gone.
     const std::tuple<const char *, QString, bool, std::optional<QString>> rows[] = {
         {"plain text", u"  New title \t"_s, true, u"New title"_s},
-        {"straight quotes stay", u"a \"b\" c"_s, true, u"a \"b\" c"_s},
         {"literal leading at", u"@{@home: a study}"_s, true, u"@{@home: a study}"_s},
         {"leading at means an expression", u"@home: a study"_s, false, u"Old"_s},
         {"expression normalised", u"@jan   #  {x}"_s, true, u"@jan # {x}"_s},
         {"blanks delete", u"  \t "_s, true, std::nullopt},
-        {"lone at deletes", u"@"_s, true, std::nullopt},
         {"unbalanced braces refused", u"{a"_s, false, u"Old"_s},
         {"bad expression refused", u"@a = b"_s, false, u"Old"_s},
     };
@@ -166,11 +149,8 @@ TEST_F(BibItemTest, setFieldDataAcceptsOrRefusesAsTheValueParses)
         auto item = add(u"title = {Old}"_s, u"k"_s, u"MISC"_s);
         EXPECT_EQ(item->setFieldData(value, u"title"_s), accepted);
         EXPECT_EQ(item->isDirty(), accepted);
-        EXPECT_EQ(item->bibFieldsForEdit().contains(u"title"_s), edit.has_value());
         EXPECT_EQ(item->bibFieldsElements().contains(u"title"_s), edit.has_value());
-        if (edit) {
-            EXPECT_EQ(item->fieldDataForEdit(u"title"_s), *edit);
-        }
+        EXPECT_EQ(item->fieldDataForEdit(u"title"_s), edit.value_or(QString()));
     }
 }
 
@@ -178,62 +158,42 @@ TEST_F(BibItemTest, setFieldDataRefusesKeysAndTypesThatCannotBeRead)
 {
     auto mine = add(QString(), u"a"_s, u"MISC"_s);
     add(QString(), u"b"_s, u"MISC"_s);
-    for (const QString &bad : {u"b"_s, u""_s, u"two words"_s, u"a,b"_s}) {
+    for (const QString &bad : {u"b"_s, u""_s, u"two words"_s})
         EXPECT_FALSE(mine->setFieldData(bad, u"bibkey"_s)) << qPrintable(bad);
-        EXPECT_EQ(mine->bibKey(), u"a");
-    }
     EXPECT_TRUE(mine->setFieldData(u"a"_s, u"bibkey"_s));
     EXPECT_TRUE(mine->setFieldData(u"c"_s, u"bibkey"_s));
-    EXPECT_EQ(mine->bibKey(), u"c");
     EXPECT_EQ(db.keys.value(u"c"_s).get(), mine.get());
     EXPECT_FALSE(db.keys.contains(u"a"_s));
 
     EXPECT_TRUE(mine->setFieldData(u"BOOK"_s, u"bibtype"_s));
-    EXPECT_EQ(mine->fieldDataForEdit(u"bibtype"_s), u"BOOK");
     EXPECT_FALSE(mine->setFieldData(u""_s, u"bibtype"_s));
+    EXPECT_EQ(mine->bibType(), u"BOOK");
 }
 
-// ---- Raw text ---------------------------------------------------------------
-
-TEST_F(BibItemTest, rawTextRoundTripsThroughTheEditor)
+TEST_F(BibItemTest, rawTextRoundTripsAndReplacesTheFieldsOnlyWhenItParses)
 {
     auto item = add(u"author = {A. Smith}, month = jan # \" 1\", year = 2004, "
                     u"title = {On {B}}, note = {}"_s);
     const BibItem::FieldTexts before = item->bibFieldsForEdit();
     EXPECT_TRUE(item->setRawFields(item->rawField()));
     EXPECT_EQ(item->bibFieldsForEdit(), before);
-}
 
-TEST_F(BibItemTest, rawTextThatDoesNotParseKeepsTheLastValidFields)
-{
-    for (const QString &text : {u"title = {unclosed"_s, u"title {x}"_s, u"title = {x} {y}"_s,
-                                u"2004 = {x}"_s, u"title = \"x"_s, u"a = b}"_s}) {
-        SCOPED_TRACE(qPrintable(text));
-        auto item = add(u"title = {T}, year = 2004"_s);
-        const BibItem::FieldElements before = item->bibFieldsElements();
-        EXPECT_FALSE(item->setRawFields(text));
-        EXPECT_EQ(item->bibFieldsElements(), before);
+    // Text that does not parse keeps the last valid fields.
+    for (const QString &text : {u"title = {unclosed"_s, u"title {x}"_s}) {
+        const BibItem::FieldElements valid = item->bibFieldsElements();
+        EXPECT_FALSE(item->setRawFields(text)) << qPrintable(text);
+        EXPECT_EQ(item->bibFieldsElements(), valid) << qPrintable(text);
         item->fixChanged();
-        EXPECT_EQ(item->fieldDataForEdit(u"title"_s), u"T");
-        EXPECT_EQ(item->fieldDataForEdit(u"year"_s), u"2004");
+        EXPECT_EQ(edits(*item, {u"title"_s, u"year"_s}), u"On {B}|2004") << qPrintable(text);
     }
-}
-
-TEST_F(BibItemTest, validRawTextReplacesTheFieldsButNotThePseudoFields)
-{
-    auto item = add(u"title = {T}, year = 2004"_s);
+    // Valid text replaces the fields but not the pseudo-fields.
     EXPECT_TRUE(item->setRawFields(u"title = {U},\nbibkey = {other}, journal = jps"_s));
-    EXPECT_EQ(item->fieldDataForEdit(u"title"_s), u"U");
-    EXPECT_FALSE(item->bibFieldsForEdit().contains(u"year"_s));
-    EXPECT_EQ(item->fieldDataForEdit(u"bibkey"_s), u"k");
+    EXPECT_EQ(edits(*item, {u"title"_s, u"year"_s, u"bibkey"_s}), u"U||k");
     EXPECT_TRUE(item->isDirty());
     // A valid text without any field removes every field.
     EXPECT_TRUE(item->setRawFields(u"  \n"_s));
     EXPECT_EQ(item->bibFieldsForEdit().size(), 3);
-    EXPECT_EQ(item->fieldDataForEdit(u"bibkey"_s), u"k");
 }
-
-// ---- Commit protocol --------------------------------------------------------
 
 TEST_F(BibItemTest, fixChangedStampsExpandsAndReports)
 {
@@ -263,7 +223,7 @@ TEST_F(BibItemTest, fixChangedStampsExpandsAndReports)
     EXPECT_FALSE(item->namesWereChanged());
 }
 
-TEST_F(BibItemTest, namesWereChangedComparesEachNameInOrder)
+TEST_F(BibItemTest, namesWereChangedComparesEachNameInOrderUntilTheBackupIsReleased)
 {
     const std::tuple<const char *, QString, bool> rows[] = {
         {"same names", u"Smith, A. and Jones, B."_s, false},
@@ -277,18 +237,10 @@ TEST_F(BibItemTest, namesWereChangedComparesEachNameInOrder)
         ASSERT_TRUE(item->setFieldData(after, u"author"_s));
         item->expandWithMacro(&db.macros);
         EXPECT_EQ(item->namesWereChanged(), changed) << name;
+        // Released, the backup takes the current names.
+        item->releaseBackup();
+        EXPECT_FALSE(item->namesWereChanged()) << name;
     }
-}
-
-TEST_F(BibItemTest, backupIsReleasedToTheCurrentValues)
-{
-    auto item = add(u"author = {A. Smith}"_s);
-    item->backupOriginal();
-    ASSERT_TRUE(item->setFieldData(u"B. Jones"_s, u"author"_s));
-    item->expandWithMacro(&db.macros);
-    EXPECT_EQ(item->originalAuthorList().first().familyName(), u"Smith");
-    item->releaseBackup();
-    EXPECT_EQ(item->originalAuthorList().first().familyName(), u"Jones");
 }
 
 TEST_F(BibItemTest, changeBibKeyCommitsTheKeyAlone)
@@ -298,30 +250,22 @@ TEST_F(BibItemTest, changeBibKeyCommitsTheKeyAlone)
     auto item = add(u"title = {T}"_s, u"old"_s);
     db.calls.clear();
     item->changeBibKey(u"new"_s);
-    EXPECT_EQ(item->bibKey(), u"new");
-    EXPECT_EQ(item->fieldDataForView(u"bibkey"_s), u"new");
-    EXPECT_EQ(item->valueForColumn(u"03_bibkey"_s).value_or(ListCell()).text, u"new");
     EXPECT_EQ(item->fieldDataForView(u"modified"_s), ModifiedStamp::format(FixedClock::moment));
     EXPECT_EQ(db.calls, QStringList({u"replaceBibKey old new"_s}));
     EXPECT_EQ(observer.calls, QStringList({u"changed new"_s}));
     EXPECT_EQ(item->originalBibKey(), u"new");
 }
 
-// ---- Marks, closing, names --------------------------------------------------
-
 TEST_F(BibItemTest, markingNeitherDirtiesNorStamps)
 {
     RecordingObserver observer;
     auto item = add(QString());
     item->setMark(true);
-    EXPECT_TRUE(item->mark());
-    EXPECT_EQ(item->fieldDataForEdit(u"mark"_s), u"ON");
     EXPECT_EQ(item->valueForColumn(u"00_mark"_s).value_or(ListCell()).text, u"X");
     EXPECT_FALSE(item->isDirty());
     EXPECT_FALSE(item->bibFieldsForEdit().contains(u"modified"_s));
     item->setMark(false);
-    EXPECT_FALSE(item->mark());
-    EXPECT_FALSE(item->bibFieldsElements().contains(u"mark"_s));
+    EXPECT_FALSE(item->mark() || item->bibFieldsElements().contains(u"mark"_s));
     EXPECT_EQ(observer.calls.size(), 2);
 }
 
@@ -333,13 +277,10 @@ TEST_F(BibItemTest, closingTheDatabaseLeavesAStrayItemWithItsFields)
     item->databaseClosed(&other);
     EXPECT_FALSE(item->strayItem());
     item->databaseClosed(&db);
-    EXPECT_TRUE(item->strayItem());
-    EXPECT_FALSE(item->isDirty());
+    EXPECT_TRUE(item->strayItem() && !item->isDirty());
     EXPECT_EQ(item->fieldDataForView(u"database"_s),
               Texts::format(u"NoDatabaseX", {u"refs.bib"_s}));
     EXPECT_EQ(item->fieldDataForEdit(u"title"_s), u"T");
-    EXPECT_EQ(item->valueForColumn(u"09_title"_s).value_or(ListCell()).colour,
-              ListCell::Colour::Red);
 
     db.keys.remove(u"k"_s); // the database let the item go
     EXPECT_EQ(item->identicalItemInDatabase(&db), nullptr);
@@ -350,22 +291,6 @@ TEST_F(BibItemTest, closingTheDatabaseLeavesAStrayItemWithItsFields)
     EXPECT_EQ(item->identicalItemInDatabase(&other), nullptr);
 }
 
-TEST_F(BibItemTest, anItemWithoutNamesTakesItsSortKeyOrTheNoAuthorText)
-{
-    auto keyed = add(u"key = {Brown}"_s, u"k"_s, u"MISC"_s);
-    EXPECT_TRUE(keyed->noAuthor());
-    ASSERT_EQ(keyed->authorList().size(), 1);
-    EXPECT_EQ(keyed->authorList().first().familyName(), u"Brown");
-    auto plain = add(QString(), u"p"_s, u"MISC"_s);
-    EXPECT_TRUE(plain->noAuthor());
-    EXPECT_FALSE(plain->authorList().isEmpty());
-    auto edited = add(u"editor = {C. Green}"_s, u"e"_s, u"MISC"_s);
-    EXPECT_FALSE(edited->noAuthor());
-    EXPECT_TRUE(edited->authorList().isEmpty());
-}
-
-// ---- Sorting ----------------------------------------------------------------
-
 TEST_F(BibItemTest, sortByColumnOrdersNumbersAbsentValuesAndTies)
 {
     // Column, field lines of the items "a" and "b", and how a compares to b.
@@ -375,7 +300,6 @@ TEST_F(BibItemTest, sortByColumnOrdersNumbersAbsentValuesAndTies)
         {"non-numbers as text", u"06_year"_s, u"year = {n.d.}"_s, u"year = {forth}"_s, 1},
         {"no year first", u"06_year"_s, u"title = {x}"_s, u"year = 1999"_s, -1},
         {"page 9 before 10", u"08_page"_s, u"pages = {10--12}"_s, u"pages = {9--12}"_s, 1},
-        {"title text", u"09_title"_s, u"title = {beta}"_s, u"title = {Alpha}"_s, 1},
         {"no identifier by key", QString(), u"title = {b}"_s, u"title = {a}"_s, -1},
     };
     for (const auto &[name, column, aLines, bLines, order] : rows) {
@@ -393,18 +317,10 @@ TEST_F(BibItemTest, sortByColumnOrdersNumbersAbsentValuesAndTies)
 
 TEST_F(BibItemTest, sortByModifiedReadsBackTheStamps)
 {
-    auto older = add(QString(), u"z"_s, u"MISC"_s);
-    auto newer = add(QString(), u"a"_s, u"MISC"_s);
+    // Stamps of different zones compare by the moment they denote.
+    auto older = add(u"modified = {2024-03-05 10:00:00 +0900}"_s, u"z"_s, u"MISC"_s);
+    auto newer = add(u"modified = {2024-03-05 02:00:00 +0000}"_s, u"a"_s, u"MISC"_s);
     auto never = add(QString(), u"m"_s, u"MISC"_s);
-    {
-        // Stamps of different zones compare by the moment they denote.
-        FixedClock clock(QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::OffsetFromUTC, 3600 * 9));
-        older->setModified();
-    }
-    {
-        FixedClock clock(QDateTime(QDate(2024, 3, 5), QTime(2, 0), Qt::UTC));
-        newer->setModified();
-    }
     for (auto *item : {older.get(), newer.get(), never.get()})
         item->setSortIdentifier(u"13_modified"_s, true);
     EXPECT_EQ(older->sortByIdentifier(*newer), -1);
@@ -412,16 +328,11 @@ TEST_F(BibItemTest, sortByModifiedReadsBackTheStamps)
     EXPECT_EQ(newer->sortByIdentifier(*never), 1);
 }
 
-// ---- Dictionary and archive -------------------------------------------------
-
 TEST_F(BibItemTest, dictionaryFormRestoresAStrayItem)
 {
-    auto item = add(u"title = {Caf\\'e}, year = 2004, month = feb, volume = 12"_s);
-    EXPECT_EQ(item->fieldDataInTeX(u"title"_s), u"Caf\\'e");
-    EXPECT_EQ(item->fieldDataForView(u"month"_s), u"February"); // a common macro
+    auto item = add(u"title = {Caf\\'e}, year = 2004, month = feb"_s);
     const QMap<QString, QString> property = item->bibItemDictionaryForProperty();
-    EXPECT_EQ(property.value(u"title"_s), u"Caf\\'e");
-    EXPECT_EQ(property.value(u"month"_s), u"February");
+    EXPECT_EQ(property.value(u"title"_s) + property.value(u"month"_s), u"Caf\\'eFebruary");
     EXPECT_FALSE(property.contains(u"bibkey"_s));
 
     auto restored = BibItem::bibItemOfKey(u"k"_s, property);
@@ -430,20 +341,11 @@ TEST_F(BibItemTest, dictionaryFormRestoresAStrayItem)
     EXPECT_EQ(restored->fieldDataForView(u"title"_s), u"Café");
     EXPECT_EQ(restored->bibFieldsElements().value(u"year"_s).first().elementType(),
               BibElement::Number);
-    EXPECT_EQ(restored->fieldDataForEdit(u"month"_s), u"February");
 }
 
 TEST_F(BibItemTest, archiveRestoresTheSameElements)
 {
-    class Finder : public RecordingObserver
-    {
-    public:
-        ItemDatabase *database = nullptr;
-        ItemDatabase *findDatabaseOfID(const QString &id) override
-        {
-            return database && database->uniqueID() == id ? database : nullptr;
-        }
-    } finder;
+    RecordingObserver finder;
     auto item = add(u"title = \"A\" # b, year = 2004, note = {$x$}"_s);
     const QJsonObject archive = item->encodeWithCoder();
 
@@ -458,16 +360,14 @@ TEST_F(BibItemTest, archiveRestoresTheSameElements)
     EXPECT_EQ(restored->database(), &db);
     EXPECT_EQ(restored->bibFieldsElements(), item->bibFieldsElements());
 
-    for (const QJsonObject &bad : {QJsonObject(), QJsonObject{{u"bibType"_s, 1}},
-                                   QJsonObject{{u"bibType"_s, u"A"_s},
-                                               {u"bibKey"_s, u"k"_s},
-                                               {u"fields"_s, QJsonObject{{u"t"_s, 3}}}}}) {
+    for (const QJsonObject &bad :
+         {QJsonObject(), QJsonObject{{u"bibType"_s, u"A"_s},
+                                     {u"bibKey"_s, u"k"_s},
+                                     {u"fields"_s, QJsonObject{{u"t"_s, 3}}}}}) {
         EXPECT_EQ(BibItem::initWithCoder(bad, error), nullptr);
         EXPECT_EQ(error, u"ArchiveError_NotAnItem");
     }
 }
-
-// ---- Searching --------------------------------------------------------------
 
 TEST_F(BibItemTest, matchKeyIgnoresKeyNotesAndLetterCaseAndTextSearchReadsDisplayForms)
 {
@@ -476,27 +376,21 @@ TEST_F(BibItemTest, matchKeyIgnoresKeyNotesAndLetterCaseAndTextSearchReadsDispla
     auto c = add(u"title = {Neural Nets}, author = {A. Smith}"_s, u"c"_s, u"BOOK"_s);
     EXPECT_EQ(a->matchKey(false), b->matchKey(false));
     EXPECT_NE(a->matchKey(false), c->matchKey(false));
-    EXPECT_EQ(BibItem::create()->matchKey(false), u"empty item");
 
     auto item = add(u"title = {Caf\\'e Society}"_s);
     EXPECT_TRUE(item->containsString(u"café"_s, {u"title"_s}, Qt::CaseInsensitive));
     EXPECT_FALSE(item->containsString(u"café"_s, {u"title"_s}, Qt::CaseSensitive));
-    EXPECT_FALSE(item->containsString(u"Caf"_s, {u"journal"_s}, Qt::CaseInsensitive));
-    EXPECT_FALSE(item->containsString(QString(), {u"title"_s}, Qt::CaseInsensitive));
 }
-
-// ---- Time stamps ------------------------------------------------------------
 
 TEST(ModifiedStamp, writesLocalTimeWithItsOffsetAndReadsItBack)
 {
     const QDateTime moment(QDate(2023, 12, 31), QTime(23, 59, 58), Qt::OffsetFromUTC,
                            -(5 * 3600 + 1800));
     const QString text = ModifiedStamp::format(moment);
-    EXPECT_EQ(text.size(), 25);
     EXPECT_EQ(ModifiedStamp::parse(text), moment);
     EXPECT_EQ(ModifiedStamp::parse(u"2024-03-05 14:07:09 +0900"_s),
               QDateTime(QDate(2024, 3, 5), QTime(5, 7, 9), Qt::UTC));
-    for (const QString &bad : {u""_s, u"2024-03-05 14:07:09"_s, u"2024-13-05 14:07:09 +0900"_s,
-                               u"2024-03-05 14:07:09 0900x"_s, u"yesterday at noon, roughly"_s})
+    for (const QString &bad :
+         {u"2024-03-05 14:07:09"_s, u"2024-13-05 14:07:09 +0900"_s, u"2024-03-05 14:07:09 0900x"_s})
         EXPECT_FALSE(ModifiedStamp::parse(bad)) << qPrintable(bad);
 }

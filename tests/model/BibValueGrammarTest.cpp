@@ -57,89 +57,53 @@ QString expectedError(const char16_t *key, const QString &argument = QString())
 
 TEST(BibValueGrammarTokenizer, splitsValuesAndSeparators)
 {
-    const std::tuple<const char *, QString, bool, QString, const char16_t *> rows[] = {
-        {"entry", u"{key, title = {A {B} C}, year = 2004}"_s, true,
-         u"key(0) ,(8) title(0) =(6) {A {B} C}(3) ,(8) year(0) =(6) 2004(1)"_s, nullptr},
-        {"concatenation", u"month = jan # \" 1\""_s, false,
-         u"month(0) =(6) jan(0) #(7) \" 1\"(4)"_s, nullptr},
-        {"separatorsNeedNoSpaces", u"a=b#c,d"_s, false, u"a(0) =(6) b(0) #(7) c(0) ,(8) d(0)"_s,
-         nullptr},
-        {"tenDigitsAreAWord", u"a = 1234567890"_s, false, u"a(0) =(6) 1234567890(0)"_s, nullptr},
-        {"separatorsInsideBracesStay", u"a = {x=y, #z}"_s, false, u"a(0) =(6) {x=y, #z}(3)"_s,
-         nullptr},
-        {"whiteSpaceRunsCollapse", u"a\t=\n{x \n\t y}"_s, false, u"a(0) =(6) {x y}(3)"_s, nullptr},
-        {"yenIsABackslash", u"a = {\u00a5alpha}"_s, false, u"a(0) =(6) {\\alpha}(3)"_s, nullptr},
+    // The text after "a = " (in an entry: after "{a = "), the tokens after
+    // "a(0) =(6)"; failures keep the tokens read so far.
+    const std::tuple<const char *, bool, QString, QString, const char16_t *> rows[] = {
+        {"concatenation", false, u"jan # \" 1\""_s, u"jan(0) #(7) \" 1\"(4)"_s, nullptr},
         // A double quote inside braces is a character, kept as written.
-        {"quotesInsideBracesStay", u"a = {say \"hi\" now}"_s, false,
-         u"a(0) =(6) {say \"hi\" now}(3)"_s, nullptr},
-        {"germanBabelQuotes", u"a = {\"`Bacho\\TeX\"' Gro\"s \"Uberblick}"_s, false,
-         u"a(0) =(6) {\"`Bacho\\TeX\"' Gro\"s \"Uberblick}(3)"_s, nullptr},
-        {"annotationMarkup", u"a = {1:family=\"student\"; id=\"k0025\"}"_s, false,
-         u"a(0) =(6) {1:family=\"student\"; id=\"k0025\"}(3)"_s, nullptr},
-        {"quotedWordInnerBraces", u"a = {x {\"y\"} w}"_s, false, u"a(0) =(6) {x {\"y\"} w}(3)"_s,
-         nullptr},
-        {"quoteInBracesDoesNotHideABrace", u"a = {x \"y} b = {\"}"_s, false,
-         u"a(0) =(6) {x \"y}(3) b(0) =(6) {\"}(3)"_s, nullptr},
-        {"loneQuoteInBraces", u"a = {12\" ruler}"_s, false, u"a(0) =(6) {12\" ruler}(3)"_s,
-         nullptr},
-        {"quoteClosedByTeXApostrophes", u"a = {Reply to \"Comment'' [x]}"_s, false,
-         u"a(0) =(6) {Reply to \"Comment'' [x]}(3)"_s, nullptr},
-        {"quotePartnerDeeperIsNotAPartner", u"a = {x \"y {z\"} w}"_s, false,
-         u"a(0) =(6) {x \"y {z\"} w}(3)"_s, nullptr},
-        {"bracedQuoteInsideQuotes", u"a = \"Marky {\"}The Beasty{\"} Q\""_s, false,
-         u"a(0) =(6) \"Marky {\"}The Beasty{\"} Q\"(4)"_s, nullptr},
-        {"quotedValueStartsAToken", u"a = x\"y z\""_s, false, u"a(0) =(6) x(0) \"y z\"(4)"_s,
-         nullptr},
-        {"textAfterQuoteJoins", u"a = \"x\"b"_s, false, u"a(0) =(6) \"x\"b(0)"_s, nullptr},
-        {"bracesInsideQuotes", u"a = \"x {y} z\""_s, false, u"a(0) =(6) \"x {y} z\"(4)"_s, nullptr},
-        {"escapedBraceDoesNotNest", u"a = {\\{}"_s, false, u"a(0) =(6) {\\{}(3)"_s, nullptr},
-        {"escapedQuoteDoesNotQuote", u"a = \"\\\"x\""_s, false, u"a(0) =(6) \"\\\"x\"(4)"_s,
-         nullptr},
-        {"escapedDollarIsNotMath", u"a = {\\$x}"_s, false, u"a(0) =(6) {\\$x}(3)"_s, nullptr},
-        {"texCommandToken", u"a = \\relax"_s, false, u"a(0) =(6) \\relax(9)"_s, nullptr},
-        {"mathToken", u"a = $x {y}$"_s, false, u"a(0) =(6) $x(0) {y}$(0)"_s, nullptr},
-        {"mathInBraces", u"a = {$x {y}$}"_s, false, u"a(0) =(6) {$x {y}$}(3)"_s, nullptr},
-        {"dollarSignInAUrl", u"a = {http://x/all/$file/y.pdf}"_s, false,
-         u"a(0) =(6) {http://x/all/$file/y.pdf}(3)"_s, nullptr},
-        {"dollarSignInQuotes", u"a = \"x/$file/y\""_s, false, u"a(0) =(6) \"x/$file/y\"(4)"_s,
-         nullptr},
-        {"dollarsAcrossGroupsInAValue", u"a = {New ${$\\Xi${}}_{b}$ Baryon}"_s, false,
-         u"a(0) =(6) {New ${$\\Xi${}}_{b}$ Baryon}(3)"_s, nullptr},
-        {"loneBackslashAtEnd", u"a = b\\"_s, false, u"a(0) =(6) b\\(0)"_s, nullptr},
-        {"emptyText", QString(), false, QString(), nullptr},
-        {"nulIsKept", QStringView(u"a = {x\0y}", 9).toString(), false,
-         QStringView(u"a(0) =(6) {x\0y}(3)", 18).toString(), nullptr},
-        {"unpairedSurrogatesAreText", u"a = {\xD800x\xDC00}"_s, false,
-         u"a(0) =(6) {\xD800x\xDC00}(3)"_s, nullptr},
-        // Failures keep the tokens read so far.
-        {"parenthesisedEntry", u"(key, a = b)"_s, true, QString(), u"ReadError_MissingOpenBra"},
-        {"nothingToOpen", u"  "_s, true, QString(), u"ReadError_MissingOpenBra"},
-        {"unclosedEntry", u"{a = {b}"_s, true, u"a(0) =(6) {b}(3)"_s, u"ReadError_MissingCloseBra"},
-        {"unclosedValue", u"a = {b"_s, false, u"a(0) =(6) {b(0)"_s, u"ReadError_MissingCloseBra"},
-        {"surplusBrace", u"a = b}"_s, false, u"a(0) =(6) b(0)"_s, u"ReadError_TooManyBra"},
+        {"quotesInsideBraces", false, u"{say \"hi\"}"_s, u"{say \"hi\"}(3)"_s, nullptr},
+        {"germanBabelQuotes", false, u"{\"`TeX\"' Gro\"s}"_s, u"{\"`TeX\"' Gro\"s}(3)"_s, nullptr},
+        {"quoteInBracesHidesNoBrace", false, u"{x \"y} b = {\"}"_s,
+         u"{x \"y}(3) b(0) =(6) {\"}(3)"_s, nullptr},
+        {"bracedQuoteInQuotes", false, u"\"M {\"}B{\"} Q\""_s, u"\"M {\"}B{\"} Q\"(4)"_s, nullptr},
+        {"quotedValueStartsAToken", false, u"x\"y z\""_s, u"x(0) \"y z\"(4)"_s, nullptr},
+        {"escapedBraceDoesNotNest", false, u"{\\{}"_s, u"{\\{}(3)"_s, nullptr},
+        {"texCommandToken", false, u"\\relax"_s, u"\\relax(9)"_s, nullptr},
+        {"mathToken", false, u"$x {y}$"_s, u"$x(0) {y}$(0)"_s, nullptr},
         // Inside a value a dollar that cannot open or close math at its
         // brace level is a character; at the top level math must close.
-        {"mathAcrossBraces", u"a = {$x}$"_s, false, u"a(0) =(6) {$x}$(0)"_s,
-         u"ReadError_MissingEndMath"},
-        {"mathClosingInADeeperGroup", u"a = $x {$} y$ $"_s, false, u"a(0) =(6) $x(0) {(0)"_s,
+        {"dollarSignInAUrl", false, u"{/all/$file/y}"_s, u"{/all/$file/y}(3)"_s, nullptr},
+        {"dollarSignInQuotes", false, u"\"x/$file/y\""_s, u"\"x/$file/y\"(4)"_s, nullptr},
+        {"dollarsAcrossGroups", false, u"{${$\\Xi${}}_{b}$}"_s, u"{${$\\Xi${}}_{b}$}(3)"_s,
+         nullptr},
+        {"loneBackslashAtEnd", false, u"b\\"_s, u"b\\(0)"_s, nullptr},
+        {"nulIsKept", false, QStringView(u"{x\0y}", 5).toString(),
+         QStringView(u"{x\0y}(3)", 8).toString(), nullptr},
+        {"unpairedSurrogates", false, u"{\xD800x\xDC00}"_s, u"{\xD800x\xDC00}(3)"_s, nullptr},
+        {"unclosedEntry", true, u"{b}"_s, u"{b}(3)"_s, u"ReadError_MissingCloseBra"},
+        {"unclosedValue", false, u"{b"_s, u"{b(0)"_s, u"ReadError_MissingCloseBra"},
+        {"surplusBrace", false, u"b}"_s, u"b(0)"_s, u"ReadError_TooManyBra"},
+        {"mathAcrossBraces", false, u"{$x}$"_s, u"{$x}$(0)"_s, u"ReadError_MissingEndMath"},
+        {"mathClosingInADeeperGroup", false, u"$x {$} y$ $"_s, u"$x(0) {(0)"_s,
          u"ReadError_BadMathNesting"},
-        {"unclosedQuote", u"a = \"x"_s, false, u"a(0) =(6) \"x(0)"_s, u"ReadError_MissingEndQuote"},
-        {"quoteClosingOutsideItsBraces", u"a = \"x}\""_s, false, u"a(0) =(6) \"x}(0)"_s,
+        {"unclosedQuote", false, u"\"x"_s, u"\"x(0)"_s, u"ReadError_MissingEndQuote"},
+        {"quoteClosingOutsideItsBraces", false, u"\"x}\""_s, u"\"x}(0)"_s,
          u"ReadError_TooManyQuote"},
-        {"unclosedMath", u"a = $x"_s, false, u"a(0) =(6) $x(0)"_s, u"ReadError_MissingEndMath"},
-        {"unclosedQuoteWinsOverMath", u"{a = \"$x"_s, true, u"a(0) =(6) \"$x(0)"_s,
-         u"ReadError_MissingEndQuote"},
-        {"truncatedAfterBackslash", u"{a = {x\\"_s, true, u"a(0) =(6) {x\\(0)"_s,
-         u"ReadError_MissingCloseBra"},
+        {"unclosedQuoteWinsOverMath", true, u"\"$x"_s, u"\"$x(0)"_s, u"ReadError_MissingEndQuote"},
+        {"truncatedAfterBackslash", true, u"{x\\"_s, u"{x\\(0)"_s, u"ReadError_MissingCloseBra"},
     };
-    for (const auto &[name, text, needsBraket, tokens, errorKey] : rows) {
-        StringInputStream stream = readerStream(text);
+    for (const auto &[name, entry, value, tokens, errorKey] : rows) {
+        StringInputStream stream = readerStream((entry ? u"{a = "_s : u"a = "_s) + value);
         QString error = u"stale"_s;
-        const QList<BibElement> elements =
-            BibElement::getElementsFromStream(stream, error, needsBraket);
-        EXPECT_EQ(render(elements), tokens) << name;
+        const QList<BibElement> elements = BibElement::getElementsFromStream(stream, error, entry);
+        EXPECT_EQ(render(elements), u"a(0) =(6) "_s + tokens) << name;
         EXPECT_EQ(error, expectedError(errorKey)) << name;
     }
+    StringInputStream parenthesised = readerStream(u"(key, a = b)"_s);
+    QString error;
+    EXPECT_TRUE(BibElement::getElementsFromStream(parenthesised, error, true).isEmpty());
+    EXPECT_EQ(error, expectedError(u"ReadError_MissingOpenBra"));
 }
 
 TEST(BibValueGrammarTokenizer, stopsJustAfterTheClosingBrace)
@@ -161,9 +125,7 @@ TEST(BibValueGrammarTokenizer, deepNestingNeedsNoRecursion)
     QString error;
     const QList<BibElement> elements = BibElement::getElementsFromStream(balanced, error, true);
     EXPECT_TRUE(error.isNull());
-    ASSERT_EQ(elements.size(), 3);
-    EXPECT_EQ(elements[2].elementType(), BibElement::BracedString);
-    EXPECT_EQ(elements[2].stringValue().size(), 2 * depth + 1);
+    EXPECT_EQ(elements.value(2).stringValue().size(), 2 * depth + 1);
 
     StringInputStream unbalanced = readerStream(u"{a = "_s + open);
     BibElement::getElementsFromStream(unbalanced, error, true);
@@ -176,21 +138,15 @@ TEST(BibValueGrammarGrouping, groupsFieldsAndKey)
     const std::tuple<const char *, QString, bool, QString> rows[] = {
         {"entry", u"{key, title = {A {B} C}, year = 2004}"_s, true,
          u"bibkey=[key(2)]; title=[{A {B} C}(3)]; year=[2004(1)]"_s},
-        {"concatenationDropsSharps", u"{k, month = jan # \" 1\"}"_s, true,
-         u"bibkey=[k(2)]; month=[jan(0) \" 1\"(4)]"_s},
-        {"namesAreLowerCased", u"{Title = {x}}"_s, false, u"title=[{x}(3)]"_s},
         // As in BibTeX the first value counts; later ones are kept renamed.
         {"repeatedNameKeepsEveryValue", u"{a = {x}, A = {y}, a = z}"_s, false,
          u"a=[{x}(3)]; a.1=[{y}(3)]; a.2=[z(0)]"_s},
-        {"trailingComma", u"{title = {x},}"_s, false, u"title=[{x}(3)]"_s},
         {"emptyValueDropsTheField", u"{note = , title = {x}}"_s, false, u"title=[{x}(3)]"_s},
         {"danglingSharp", u"{a = b #, c = d #}"_s, false, u"a=[b(0)]; c=[d(0)]"_s},
         {"numberKey", u"{2004, a = b}"_s, true, u"a=[b(0)]; bibkey=[2004(2)]"_s},
         {"keyAlone", u"{key}"_s, true, u"bibkey=[key(2)]"_s},
-        {"keyWithComma", u"{key,}"_s, true, u"bibkey=[key(2)]"_s},
         {"fieldCalledBibkeyKeepsTheKey", u"{k, bibkey = {x}}"_s, true, u"bibkey=[k(2)]"_s},
         {"fieldCalledBibkeyWithoutKey", u"{bibkey = {x}}"_s, false, u"bibkey=[{x}(3)]"_s},
-        {"nothing", u"{}"_s, false, QString()},
         {"allValueKinds", u"{a = w # 1 # {b} # \"q\" # $m$}"_s, false,
          u"a=[w(0) 1(1) {b}(3) \"q\"(4) $m$(5)]"_s},
     };
@@ -216,18 +172,12 @@ TEST(BibValueGrammarGrouping, reportsTheOffendingTokenOrField)
 {
     const std::tuple<const char *, QString, bool, const char16_t *, QString> rows[] = {
         {"missingEqual", u"{title {x}}"_s, false, u"ReadError_NoEqual", u"title"_s},
-        {"nameAtEnd", u"{a = b, Title}"_s, false, u"ReadError_NoEqual", u"title"_s},
         {"twoValues", u"{title = {x} {y}}"_s, false, u"ReadError_FieldSyntax", u"title"_s},
         {"sharpFirst", u"{a = # b}"_s, false, u"ReadError_FieldSyntax", u"a"_s},
-        {"doubleEqual", u"{a = = b}"_s, false, u"ReadError_FieldSyntax", u"a"_s},
-        {"texCommandValue", u"{a = \\relax}"_s, false, u"ReadError_FieldSyntax", u"a"_s},
-        {"numberAsName", u"{2004 = {x}}"_s, false, u"ReadError_BadFieldName", u"2004"_s},
-        {"bracedName", u"{{a} = {x}}"_s, false, u"ReadError_BadFieldName", u"{a}"_s},
         {"commaAsName", u"{a = b,, c = d}"_s, false, u"ReadError_BadFieldName", u","_s},
         {"missingKeyComma", u"{key title = {x}}"_s, true, u"ReadError_NoComma", u"key"_s},
         {"quotedKey", u"{\"key\", a = b}"_s, true, u"ReadError_BadBibKey", u"\"key\""_s},
         {"noKeyAtAll", u"{}"_s, true, u"ReadError_BadBibKey", u""_s},
-        {"commaInsteadOfKey", u"{, a = b}"_s, true, u"ReadError_BadBibKey", u","_s},
     };
     for (const auto &[name, text, needsBibkey, errorKey, argument] : rows) {
         StringInputStream stream = readerStream(text);
@@ -242,7 +192,6 @@ TEST(BibValueGrammarGrouping, reportsTheOffendingTokenOrField)
             BibElement::analyzeElements(QList<BibElement>(elements), movedError, needsBibkey))
             << name;
         EXPECT_EQ(movedError, error) << name;
-        EXPECT_TRUE(error.contains(argument)) << name;
     }
 }
 
@@ -254,15 +203,9 @@ TEST(BibValueGrammarCheckNesting, normalisesOrRefusesPlainValues)
         {"quoteInsideReversedBraces", u"}{{\"}}{"_s, u"}{{\"}}{"_s},
         {"unclosedBrace", u"{a"_s, std::nullopt},
         {"reversedBracesBalanceOut", u"}{"_s, u"}{"_s},
-        {"whiteSpaceCollapses", u"a \t\n b"_s, u"a b"_s},
-        {"yenBecomesBackslash", u"\u00a5alpha"_s, u"\\alpha"_s},
         {"escapedBraceIsText", u"\\{"_s, u"\\{"_s},
         {"trailingBackslash", u"a\\"_s, u"a\\"_s},
-        {"math", u"$x {y}$"_s, u"$x {y}$"_s},
         {"dollarsNeedNotPair", u"{$x}$ costs $5"_s, u"{$x}$ costs $5"_s},
-        {"loneQuoteIsACharacter", u"a 12\" ruler"_s, u"a 12\" ruler"_s},
-        {"quotesDoNotNest", u"\"{\"}"_s, u"\"{\"}"_s},
-        {"empty", QString(), u""_s},
         {"nulIsKept", QStringView(u"a\0b", 3).toString(), QStringView(u"a\0b", 3).toString()},
     };
     for (const auto &[name, text, result] : rows)
@@ -278,9 +221,7 @@ TEST(BibValueGrammarCheckValidity, acceptsValuesJoinedBySharps)
         {"atAlone", u"@"_s, true, QString(), u"@"_s, nullptr},
         {"danglingSharp", u"@a #"_s, true, u"a(0)"_s, u"@a"_s, nullptr},
         {"assignment", u"@a = b"_s, false, QString(), u"@a"_s, u"ReadError_FieldSyntax2"},
-        {"twoValues", u"@a b"_s, false, QString(), u"@a"_s, u"ReadError_FieldSyntax2"},
         {"sharpFirst", u"@# a"_s, false, QString(), u"@"_s, u"ReadError_FieldSyntax2"},
-        {"texCommand", u"@\\relax"_s, false, QString(), u"@"_s, u"ReadError_FieldSyntax2"},
         {"unbalanced", u"@{x"_s, false, QString(), u"@"_s, u"ReadError_MissingCloseBra"},
     };
     for (const auto &[name, text, valid, expectedElements, expectedText, errorKey] : rows) {

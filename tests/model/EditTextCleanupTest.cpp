@@ -16,7 +16,6 @@ TEST(EditTextCleanup, cleansAndKeepsTheInsertionPoint)
         {"no-break space", u"a\u00a0b"_s, 3, u"\u00a5"_s, u"a b"_s, 3},
         {"NUL before the cursor", u"a\0b"_s, 3, u"\u00a5"_s, u"ab"_s, 2},
         {"NUL after the cursor", u"ab\0\0"_s, 1, u"\u00a5"_s, u"ab"_s, 1},
-        {"NUL on both sides", u"\0a\0b"_s, 2, u"\u00a5"_s, u"ab"_s, 1},
         {"longer yen mark", u"x[yen]y[yen]"_s, 8, u"[yen]"_s, u"x\\y\\"_s, 4},
     };
     for (const auto &[name, text, cursor, yen, expected, expectedCursor] : rows) {

@@ -4,35 +4,20 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(FieldMap, behavesLikeASmallHash)
+TEST(FieldMap, behavesLikeASmallHashWhoseEqualityIgnoresOrder)
 {
-    FieldMap<QString> map;
-    map.insert(u"title"_s, u"A"_s);
-    map.insert(u"year"_s, u"2004"_s);
+    FieldMap<QString> map{{u"title"_s, u"A"_s}, {u"year"_s, u"2004"_s}};
     map.insert(u"title"_s, u"B"_s); // replaces
-    EXPECT_EQ(map.size(), 2);
+    EXPECT_EQ(map.keys(), QStringList({u"title"_s, u"year"_s}));
     EXPECT_EQ(map.value(u"title"), u"B");
-    EXPECT_EQ(map.value(u"missing"), QString());
     EXPECT_EQ(map.value(u"missing", u"x"_s), u"x");
-    EXPECT_TRUE(map.contains(u"year"));
     EXPECT_EQ(map.constFind(u"nothing"), map.constEnd());
-    EXPECT_EQ(map.constFind(u"year").key(), u"year");
-    EXPECT_EQ(*map.constFind(u"year"), u"2004");
+    EXPECT_EQ(map, (FieldMap<QString>(
+                       QHash<QString, QString>{{u"year"_s, u"2004"_s}, {u"title"_s, u"B"_s}})));
     EXPECT_EQ(map.remove(u"year"), 1);
     EXPECT_EQ(map.remove(u"year"), 0);
-    EXPECT_EQ(map.keys(), QStringList({u"title"_s}));
+    EXPECT_NE(map, (FieldMap<QString>{{u"title"_s, u"A"_s}}));
+    EXPECT_NE(map, FieldMap<QString>());
+    EXPECT_EQ(map.toHash(), (QHash<QString, QString>{{u"title"_s, u"B"_s}}));
     EXPECT_EQ(map.values(), QStringList({u"B"_s}));
-}
-
-TEST(FieldMap, equalityIgnoresOrderAndConvertsFromHash)
-{
-    const FieldMap<QString> a{{u"a"_s, u"1"_s}, {u"b"_s, u"2"_s}};
-    const FieldMap<QString> b{{u"b"_s, u"2"_s}, {u"a"_s, u"1"_s}};
-    const FieldMap<QString> c{{u"b"_s, u"2"_s}, {u"a"_s, u"3"_s}};
-    EXPECT_EQ(a, b);
-    EXPECT_NE(a, c);
-    EXPECT_NE(a, (FieldMap<QString>{{u"a"_s, u"1"_s}}));
-    const QHash<QString, QString> hash{{u"a"_s, u"1"_s}, {u"b"_s, u"2"_s}};
-    EXPECT_EQ(FieldMap<QString>(hash), a);
-    EXPECT_EQ(a.toHash(), hash);
 }

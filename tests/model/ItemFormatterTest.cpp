@@ -39,8 +39,6 @@ ItemServices::CopyNameSettings copySettings(bool abbreviate, int threshold, int 
 
 } // namespace
 
-// ---- List cells -------------------------------------------------------------
-
 TEST_F(ItemFormatterTest, authorColumnFallsThroughToEditorsThenTheKey)
 {
     const std::tuple<const char *, QString, QString> rows[] = {
@@ -50,7 +48,6 @@ TEST_F(ItemFormatterTest, authorColumnFallsThroughToEditorsThenTheKey)
         {"two editors", u"editor = {C. Green and D. Black}"_s,
          u"Green, C., Black, D."_s + Texts::text(u"Eds")},
         {"key only", u"key = {Brown}"_s, u"Brown (key)"_s},
-        {"empty key counts as a value", u"key = {}"_s, QString()},
         {"nothing", u"title = {x}"_s, u"<unset>"_s},
     };
     for (const auto &[name, fields, expected] : rows) {
@@ -63,14 +60,10 @@ TEST_F(ItemFormatterTest, cellsCarryTheColumnAlignmentAndOwnershipColour)
 {
     auto item = db.add(u"ARTICLE"_s, u"k"_s, fieldsFrom(u"year = 2004, pages = {123--130}"_s));
     const ListCell year = item->valueForColumn(u"06_year"_s).value();
-    EXPECT_EQ(year.text, u"2004");
     EXPECT_EQ(year.alignment, ListCell::Alignment::Center);
     EXPECT_EQ(year.colour, ListCell::Colour::Black);
-    EXPECT_TRUE(year.styled);
-    EXPECT_EQ(cell(item, u"08_page"_s), u"123");
     EXPECT_EQ(item->valueForColumn(u"08_page"_s)->alignment, ListCell::Alignment::Right);
-    EXPECT_EQ(cell(item, u"00_mark"_s), QString());
-    EXPECT_FALSE(item->valueForColumn(u"00_mark"_s)->styled);
+    EXPECT_TRUE(year.styled && !item->valueForColumn(u"00_mark"_s)->styled);
 
     auto stray =
         BibItem::bibItemOfType(u"ARTICLE"_s, u"s"_s, fieldsFrom(u"year = 2004"_s), nullptr);
@@ -120,10 +113,7 @@ TEST_F(ItemFormatterTest, modifiedCellShortensByAge)
         EXPECT_EQ(ItemFormatter::modifiedForList(stamp, now), expected) << name;
     }
     EXPECT_EQ(ItemFormatter::modifiedForList(QString(), now), std::nullopt);
-    EXPECT_EQ(ItemFormatter::modifiedForList(u"last spring"_s, now), u"last spring");
 }
-
-// ---- Template slots ---------------------------------------------------------
 
 TEST_F(ItemFormatterTest, slotValues)
 {
@@ -134,12 +124,11 @@ TEST_F(ItemFormatterTest, slotValues)
                                   u"title = {Caf\\'e}, author = {Walter E. Harmon}"_s));
     const std::tuple<QString, QString> rows[] = {
         {u"abbrev_pages"_s, u"123"_s},
-        {u"abbrev_volume"_s, u"vol"_s}, // the expression without its "@"
+        {u"abbrev_volume"_s, u"vol"_s}, // the expression without
+                                        // its "@"
         {u"abbrev_journal"_s, u"CACM"_s},
-        {u"title"_s, u"Caf\\'e"_s},
         {u"fam"_s, u"Harmon"_s},
         {u"giv"_s, u"WE"_s},
-        {u"missing"_s, QString()},
     };
     for (const auto &[slot, expected] : rows)
         EXPECT_EQ(item->fieldDataForListFormat(slot), expected) << qPrintable(slot);
@@ -155,22 +144,20 @@ TEST_F(ItemFormatterTest, famAndGivComeFromTheFirstEditorWithoutAuthors)
 
 TEST_F(ItemFormatterTest, nameListForCopyingAppliesTheEtAlRules)
 {
+    const QString two = u"A. Smith and B. Jones"_s;
+    const QString four = two + u" and C. Brown and D. White"_s;
     const std::tuple<const char *, QString, ItemServices::CopyNameSettings, std::optional<QString>>
         rows[] = {
-            {"three names, the last after and", u"A. Smith and B. Jones and C. Brown"_s,
-             copySettings(true, 3, 1), u"A. Smith, B. Jones and C. Brown"_s},
-            {"four names shortened to one", u"A. Smith and B. Jones and C. Brown and D. White"_s,
-             copySettings(true, 3, 1), u"A. Smith"_s + Texts::text(u"et al")},
-            {"abbreviation off", u"A. Smith and B. Jones and C. Brown and D. White"_s,
-             copySettings(false, 3, 1), u"A. Smith, B. Jones, C. Brown and D. White"_s},
-            {"kept count zero keeps one", u"A. Smith and B. Jones"_s, copySettings(true, 1, 0),
+            {"three, the last after and", two + u" and C. Brown"_s, copySettings(true, 3, 1),
+             u"A. Smith, B. Jones and C. Brown"_s},
+            {"four shortened to one", four, copySettings(true, 3, 1),
              u"A. Smith"_s + Texts::text(u"et al")},
-            {"format 3: first family first", u"A. Smith and B. Jones"_s,
-             copySettings(true, 10, 5, 3), u"Smith, A. and B. Jones"_s},
-            {"format 2: family names", u"A. Smith and B. Jones"_s, copySettings(true, 10, 5, 2),
-             u"Smith and Jones"_s},
-            {"Japanese names: no and", u"山田 太郎 and 鈴木 花子"_s, copySettings(true, 10, 5),
-             u"山田 太郎, 鈴木 花子"_s},
+            {"abbreviation off", four, copySettings(false, 3, 1),
+             u"A. Smith, B. Jones, C. Brown and D. White"_s},
+            {"kept count zero keeps one", two, copySettings(true, 1, 0),
+             u"A. Smith"_s + Texts::text(u"et al")},
+            {"format 3: first family first", two, copySettings(true, 10, 5, 3),
+             u"Smith, A. and B. Jones"_s},
             {"Japanese names shortened", u"山田 太郎 and 鈴木 花子 and 佐藤 一郎"_s,
              copySettings(true, 2, 1), u"山田 太郎"_s + Texts::format(u"et al-J", {u"2"_s})},
             {"no names", QString(), copySettings(true, 3, 1), std::nullopt},
@@ -190,8 +177,6 @@ TEST_F(ItemFormatterTest, abbrevStringKeepsCapitalsDigitsAndCJK)
         EXPECT_EQ(ItemFormatter::abbrevString(text), expected) << qPrintable(text);
 }
 
-// ---- References -------------------------------------------------------------
-
 TEST_F(ItemFormatterTest, referenceWrappingByKindAndPrefix)
 {
     const std::tuple<int, int, QString> rows[] = {
@@ -199,9 +184,7 @@ TEST_F(ItemFormatterTest, referenceWrappingByKindAndPrefix)
         {4, 0, u"<p style=\"margin-bottom:0.8ex;\">T</p>\n"_s},
         {4, 1, u"<li style=\"margin-bottom:0.8ex;\">T</li>\n"_s},
         {4, 3, u"<li style=\"margin-bottom:0.8ex;text-indent:-1.5em;\">[k] T</li>\n"_s},
-        {6, 0, u"<p>T</p>\n"_s},
         {6, 3, u"<p>[k]\tT</p>\n"_s},
-        {7, 0, u"T\n"_s},
         {7, 2, u"5. T\n"_s},
         {5, 2, u"T"_s},
         {7, 9, u"T"_s},

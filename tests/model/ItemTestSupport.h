@@ -79,11 +79,12 @@ public:
     }
 };
 
-// Records what committed changes announce.
+// Records what committed changes announce; finds `database` by its identifier.
 class RecordingObserver : public ItemChangeObserver
 {
 public:
     QStringList calls;
+    ItemDatabase *database = nullptr;
     RecordingObserver() { ItemChangeObserver::setGlobal(this); }
     ~RecordingObserver() override { ItemChangeObserver::setGlobal(nullptr); }
     void bibItemChanged(BibItem &item) override
@@ -92,6 +93,10 @@ public:
     }
     void selectionChanged() override { calls << QStringLiteral("selectionChanged"); }
     void resortItems() override { calls << QStringLiteral("resortItems"); }
+    ItemDatabase *findDatabaseOfID(const QString &id) override
+    {
+        return database && database->uniqueID() == id ? database : nullptr;
+    }
 };
 
 // A fixed clock for the tests that read or write time stamps.

@@ -33,20 +33,9 @@ TEST(MacroInsertion, insertsTheMacroAndPlacesTheCursorAfterIt)
     }
 }
 
-TEST(MacroInsertion, checkQuotesClosesAnOpenString)
-{
-    bool hasQuotes = false;
-    EXPECT_EQ(MacroInsertion::checkQuotes(u"\"abc"_s, true, hasQuotes), u"\"abc \""_s);
-    EXPECT_TRUE(hasQuotes);
-    EXPECT_EQ(MacroInsertion::checkQuotes(u"abc\""_s, false, hasQuotes), u"\" abc\""_s);
-    EXPECT_EQ(MacroInsertion::checkQuotes(u"\""_s, true, hasQuotes), QString());
-    EXPECT_EQ(MacroInsertion::checkQuotes(u"abc"_s, true, hasQuotes), u"abc"_s);
-    EXPECT_FALSE(hasQuotes);
-}
-
 TEST(MacroInsertion, macrosAreRefusedInKeyAndLinkFields)
 {
-    for (const QString &field : {u"bibkey"_s, u"email"_s, u"url"_s, u"file"_s, QString()})
+    for (const QString &field : {u"bibkey"_s, u"url"_s, QString()})
         EXPECT_FALSE(MacroInsertion::permitsMacro(field)) << field.toStdString();
     EXPECT_TRUE(MacroInsertion::permitsMacro(u"journal"_s));
 }

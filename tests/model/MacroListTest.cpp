@@ -74,30 +74,12 @@ TEST_F(MacroListTest, predefinedListComesFromThePreferences)
 {
     const MacroList list = MacroList::predefinedMacroList();
     EXPECT_TRUE(list.common());
-    EXPECT_EQ(list.count(), 31);
-    EXPECT_EQ(list.expandMacroInTeX(u8("TOPLAS"), true),
-              u8("ACM Transactions on Programming Languages and Systems"));
     // The common list answers an unknown name with the name itself.
     EXPECT_EQ(list.expandMacro(u8("NOPE"), true), u8("NOPE"));
     const MacroList fromDefinition =
         MacroList::macroListWithMacroDefs(BibPreferences::predefinedMacroDefinition(), true);
     EXPECT_EQ(fromDefinition, list);
     EXPECT_EQ(fromDefinition.macroDefinition(), BibPreferences::predefinedMacroDefinition());
-    BibPreferences *preferences = BibPreferences::globalPreferences();
-    ASSERT_NE(preferences, nullptr);
-    ASSERT_NE(preferences->macroList(), nullptr);
-    EXPECT_TRUE(preferences->macroList()->common());
-    EXPECT_EQ(preferences->macroList()->expandMacro(u8("OCT"), true), u8("October"));
-}
-
-TEST_F(MacroListTest, stringListStopsAtAnEmptyValue)
-{
-    const MacroList list = MacroList::macroListWithStringList(
-        {{u8("x"), u8("a")}, {u8("{\\\"o}"), u8("b")}, {QString(), u8("c")}, {u8("z"), u8("d")}},
-        false);
-    EXPECT_EQ(list.macroNameList(), QStringList({u8("A"), u8("B")}));
-    EXPECT_EQ(list.expandMacroInTeX(u8("B"), true), u8("{\\\"o}"));
-    EXPECT_EQ(list.expandMacro(u8("B"), true), u8("ö"));
 }
 
 TEST_F(MacroListTest, databaseListFallsBackToTheCommonList)
@@ -107,15 +89,9 @@ TEST_F(MacroListTest, databaseListFallsBackToTheCommonList)
     EXPECT_EQ(list.expandMacro(u8("MINE"), true), u8("Mine"));
     EXPECT_EQ(list.expandMacro(u8("JAN"), true), u8("January"));
     EXPECT_EQ(list.expandMacroInTeX(u8("JAN"), false), u8("January"));
-    EXPECT_EQ(list.expandMacro(u8("UNKNOWN"), true), u8("UNKNOWN"));
     // A database list's own definition wins over the common one.
     list.setMacroWithName(u8("jan"), u8("Jan."));
     EXPECT_EQ(list.expandMacro(u8("JAN"), true), u8("Jan."));
-    // Values evaluate through the list.
-    list.setMacroWithName(u8("j"), u8("Journal of {\\\"O}l"));
-    const BibElement word = BibElement::bibElementWithString(u8("j"));
-    EXPECT_EQ(word.stringWithMacro(&list), u8("Journal of Öl"));
-    EXPECT_EQ(word.stringWithMacroInTeX(&list), u8("Journal of {\\\"O}l"));
 }
 
 TEST_F(MacroListTest, laterOrSelfReferencesStayUnexpanded)
@@ -123,11 +99,9 @@ TEST_F(MacroListTest, laterOrSelfReferencesStayUnexpanded)
     // Two @STRING blocks, the macro asked for and its TeX form.
     const std::tuple<const char *, const char *, const char *, const char *, const char *> rows[] =
         {
-            {"reference to an earlier macro", "{a = \"x\"}", "{b = a # \" y\"}", "B", "x y"},
             {"reference to a later macro", "{b = a # \" y\"}", "{a = \"x\"}", "B", "A y"},
             {"reference to itself", "{a = a # \"x\"}", "{b = \"z\"}", "A", "Ax"},
             {"common macro", "{a = jan # \" 1\"}", "{b = \"z\"}", "A", "January 1"},
-            {"number and braces", "{a = 2004 # {-} # {x}}", "{b = \"z\"}", "A", "2004-x"},
             {"quoted hash is text", "{a = \"#\"}", "{b = a # \"#\"}", "B", "##"},
         };
     for (const auto &[label, first, second, name, tex] : rows) {
@@ -148,17 +122,12 @@ TEST_F(MacroListTest, expressionsSeeOnlyEarlierMacrosAndFollowTheirChanges)
     list.setMacroWithName(u8("b"), u8("@a # { and } # b # c"));
     list.setMacroWithName(u8("c"), u8("z"));
     EXPECT_EQ(list.expandMacroInTeX(u8("B"), true), u8("x and BC"));
-    EXPECT_EQ(list.macroForEdit(u8("B")), u8("@a # { and } # b # c"));
-    EXPECT_EQ(list.macroForEdit(u8("NONE")), u8("@NONE"));
-
     // A change reaches the macros that use it.
     list.setMacroWithName(u8("A"), u8("new"));
     EXPECT_EQ(list.expandMacroInTeX(u8("B"), true), u8("new and BC"));
     EXPECT_EQ(list.macroNameList(), QStringList({u8("A"), u8("B"), u8("C")}));
     EXPECT_TRUE(list.removeMacro(u8("a")));
     EXPECT_EQ(list.expandMacroInTeX(u8("B"), true), u8("A and BC"));
-    EXPECT_FALSE(list.removeMacro(u8("a")));
-    EXPECT_EQ(list.count(), 2);
 }
 
 TEST_F(MacroListTest, appendOptionsForAnExistingName)
@@ -167,7 +136,6 @@ TEST_F(MacroListTest, appendOptionsForAnExistingName)
         {"0 adds a unique name", 0, {u8("JAN"), u8("X"), u8("JAN_1")}, "Jan."},
         {"1 skips", 1, {u8("JAN"), u8("X")}, "Jan."},
         {"2 replaces in place", 2, {u8("JAN"), u8("X")}, "Janvier"},
-        {"3 is as 0", 3, {u8("JAN"), u8("X"), u8("JAN_1")}, "Jan."},
     };
     for (const auto &[label, option, names, janValue] : rows) {
         SCOPED_TRACE(label);
@@ -198,8 +166,6 @@ TEST_F(MacroListTest, editFormOfParsedElements)
 {
     const std::pair<const char *, const char *> rows[] = {
         {"{a = {Text {B}}}", "Text {B}"},
-        {"{a = \"Text\"}", "Text"},
-        {"{a = 2004}", "2004"},
         {"{a = jan}", "@JAN"},
         {"{a = jan # \" 1\" # {x}}", "@JAN # \" 1\" # {x}"},
         {"{a = \"@home\"}", "@\"@home\""}, // a plain value beginning with an at sign
@@ -214,82 +180,57 @@ TEST_F(MacroListTest, validateMacroNameAndData)
     // Input, normalised result, error.
     using Rows = std::initializer_list<std::tuple<const char *, const char *, bool>>;
     const Rows names = {
-        {"   ab c", "AB", true}, {"1abc", "", true},  {"a-b", "A-B", false},
-        {"", "", false},         {"  \n", "", false}, {"x.y+z_w", "X.Y+Z_W", false},
-        {"ok\n", "OK", false},   {"a{b", "A", true},  {"a\"b", "A", true},
-        {"a\\b", "A", true},     {"a,b", "A", true},  {"a=b", "A", true},
-        {"a\tb", "A", true},     {"#x", "", true},    {"jan", "JAN", false},
+        {"   ab c", "AB", true}, {"1abc", "", true},    {"a-b", "A-B", false},
+        {"", "", false},         {"ok\n", "OK", false}, {"a,b", "A", true},
+        {"a=b", "A", true},      {"a\tb", "A", true},   {"#x", "", true},
     };
     const Rows data = {
         {"@jan # {x}", "@JAN # {x}", false},
-        {"@jan", "@JAN", false},
         {"@{x}", "x", false},
         {"@a = b", "", true},
         {"@a, b = c", "@A", true},
         {"@{x", "", true},
         {"@", "", false},
-        {"plain text", "plain text", false},
         {"say \"hi\"", "say \"hi\"", false},
         {"{a", "", true},
         {"}{", "}{", false},
         {"} {", "", true},
         {"@a\\", "@A\\ ", false},
-        {"@{a} # {b}", "@{a} # {b}", false},
-        {"a   b", "a b", false},
-        {"", "", false},
     };
-    for (const auto &[input, result, expectedError] : names) {
-        bool error = !expectedError;
-        EXPECT_EQ(MacroList::validateMacroName(u8(input), error), u8(result)) << input;
-        EXPECT_EQ(error, expectedError) << input;
-    }
-    for (const auto &[input, result, expectedError] : data) {
-        bool error = !expectedError;
-        EXPECT_EQ(MacroList::validateMacroData(u8(input), error), u8(result)) << input;
-        EXPECT_EQ(error, expectedError) << input;
+    for (const auto &[rows, validate] : {std::pair(names, &MacroList::validateMacroName),
+                                         std::pair(data, &MacroList::validateMacroData)}) {
+        for (const auto &[input, result, expectedError] : rows) {
+            bool error = !expectedError;
+            EXPECT_EQ(validate(u8(input), error), u8(result)) << input;
+            EXPECT_EQ(error, expectedError) << input;
+        }
     }
 }
 
 TEST_F(MacroListTest, sortPutsMonthsFirstInCalendarOrder)
 {
-    QStringList names = {u8("MAR"), u8("TCS"), u8("JAN")};
-    MacroList::sortListByName(names);
-    EXPECT_EQ(names, QStringList({u8("JAN"), u8("MAR"), u8("TCS")}));
-
     MacroList list;
-    for (const char *name : {"zeta", "dec", "alpha", "feb", "beta"})
+    for (const char *name : {"zeta", "dec", "alpha", "feb", "beta", "mar"})
         list.setMacroWithName(u8(name), u8("v"));
     list.sortByName();
     EXPECT_EQ(list.macroNameList(),
-              QStringList({u8("FEB"), u8("DEC"), u8("ALPHA"), u8("BETA"), u8("ZETA")}));
-    EXPECT_EQ(MacroList::compareMacroName(u8("JAN"), u8("JAN")), 0);
-    EXPECT_LT(MacroList::compareMacroName(u8("DEC"), u8("AAA")), 0);
+              QStringList({u8("FEB"), u8("MAR"), u8("DEC"), u8("ALPHA"), u8("BETA"), u8("ZETA")}));
 }
 
-TEST_F(MacroListTest, stringBlockText)
-{
-    MacroList list;
-    list.setMacroWithName(u8("x"), u8("x"));
-    list.setMacroWithName(u8("y"), u8("@A # \"b\""));
-    EXPECT_EQ(list.databaseMacroStringWithLF(u8("\n")),
-              u8("@STRING { X = \"x\" }\n@STRING { Y = A # \"b\" }\n\n"));
-    EXPECT_EQ(list.databaseMacroStringWithLF(u8("\r\n")),
-              u8("@STRING { X = \"x\" }\r\n@STRING { Y = A # \"b\" }\r\n\r\n"));
-    EXPECT_EQ(MacroList().databaseMacroStringWithLF(u8("\n")), u8("\n"));
-    // A trailing backslash would escape the closing quote: a control space follows it.
-    MacroList tail;
-    tail.setMacroWithName(u8("jan"), u8("Jan.\\"));
-    EXPECT_EQ(tail.databaseMacroStringWithLF(u8("\n")), u8("@STRING { JAN = \"Jan.\\ \" }\n\n"));
-}
-
-// Values that a quoted string cannot carry as they stand are written so that
-// the file reads back to the same value.
 TEST_F(MacroListTest, stringBlockReadsBackToTheSameValues)
 {
     const char *values[] = {
         "plain", "G{\\\"o}del", "G\\\"odel", "{\\APACmonth{01}}", "50\\%", "", "a # b",
     };
     MacroList list;
+    list.setMacroWithName(u8("x"), u8("x"));
+    list.setMacroWithName(u8("y"), u8("@A # \"b\""));
+    EXPECT_EQ(list.databaseMacroStringWithLF(u8("\n")),
+              u8("@STRING { X = \"x\" }\n@STRING { Y = A # \"b\" }\n\n"));
+    // A trailing backslash would escape the closing quote: a control space follows it.
+    MacroList tail;
+    tail.setMacroWithName(u8("jan"), u8("Jan.\\"));
+    EXPECT_EQ(tail.databaseMacroStringWithLF(u8("\n")), u8("@STRING { JAN = \"Jan.\\ \" }\n\n"));
     int n = 0;
     for (const char *value : values)
         list.setMacroWithName(u8("m") + QString::number(n++), u8(value));
@@ -303,46 +244,30 @@ TEST_F(MacroListTest, stringBlockReadsBackToTheSameValues)
     }
 }
 
-TEST_F(MacroListTest, definitionRoundTripsAndCopiesAndReplacementsKeepTheList)
+TEST_F(MacroListTest, definitionRoundTripsAndReplacesTheList)
 {
     MacroList list;
     list.setMacroWithName(u8("a"), u8("x"));
     list.setMacroWithName(u8("b"), u8("@a # {y}"));
     const MacroDefinition defs = list.definition();
-    EXPECT_EQ(defs.names, QStringList({u8("A"), u8("B")}));
-
     const std::optional<MacroDefinition> restored =
         MacroDefinition::fromVariant(QVariant(list.macroDefinition()));
     ASSERT_TRUE(restored.has_value());
     EXPECT_EQ(*restored, defs);
-    EXPECT_EQ(MacroList::macroListWithMacroDefs(*restored, false), list);
     EXPECT_EQ(MacroList::macroListWithMacroDefs(list.macroDefinition(), false), list);
-
-    EXPECT_FALSE(MacroDefinition::fromVariant(QVariant(u8("junk"))).has_value());
     EXPECT_FALSE(MacroDefinition::fromVariant(QVariant(QVariantList{1})).has_value());
-
-    MacroList common(true);
-    common.setMacroWithName(u8("a"), u8("x"));
-    const MacroList copy = MacroList::macroListWithList(common);
-    EXPECT_TRUE(copy.common());
-    EXPECT_EQ(copy, common);
 
     list.replaceMacrosWithDefs(definition({{u8("n1"), u8("1")}, {u8("n2"), u8("@n1 # n1")}}));
     EXPECT_EQ(list.macroNameList(), QStringList({u8("N1"), u8("N2")}));
     EXPECT_EQ(list.expandMacro(u8("N2"), true), u8("11"));
-    list.removeAllMacros();
-    EXPECT_EQ(list.count(), 0);
-    EXPECT_TRUE(list.macroDataForEdit().isEmpty());
 }
 
 TEST_F(MacroListTest, styleFileTextImport)
 {
     const QString text = u8("% MACRO {commented} {\"no\"}\n"
-                            "%% PREDEFINED STRING MACROS %%\n"
                             "FUNCTION {macro.like} { \"MACRO {instring} {x}\" }\n"
                             "MACRO {jan} {\"January\"}\n"
                             "macro { feb }\n   {  \"February\"  }\n"
-                            "MACRO {ieeetcad}\n {\"IEEE Transactions on Computer-Aided Design\"}\n"
                             "MACRO {jan2} {\"{\\APACmonth{01}}\"}\n"
                             "MACRO {ref} {jan}\n"
                             "MACRO {bad name} {\"x\"}\n"
@@ -350,9 +275,8 @@ TEST_F(MacroListTest, styleFileTextImport)
                             "MACRO {tail} {\"Jan.\\\"}\n"
                             "MACRO {open} {\"never closed\"\n");
     const MacroList list = MacroList::macroListFromBstText(text);
-    EXPECT_EQ(list.macroNameList(), QStringList({u8("JAN"), u8("FEB"), u8("IEEETCAD"), u8("JAN2"),
-                                                 u8("REF"), u8("TAIL")}));
-    EXPECT_EQ(list.macroForEdit(u8("FEB")), u8("February"));
+    EXPECT_EQ(list.macroNameList(),
+              QStringList({u8("JAN"), u8("FEB"), u8("JAN2"), u8("REF"), u8("TAIL")}));
     EXPECT_EQ(list.macroForEdit(u8("JAN2")), u8("{\\APACmonth{01}}"));
     EXPECT_EQ(list.macroForEdit(u8("REF")), u8("@jan"));
     EXPECT_EQ(list.expandMacro(u8("REF"), true), u8("January"));
@@ -365,13 +289,11 @@ TEST_F(MacroListTest, styleFileTextImport)
 TEST_F(MacroListTest, styleFileImportKeepsEveryNameABibFileCanHold)
 {
     const std::tuple<const char *, bool> rows[] = {
-        {"nt/f", true},   {"j-acm", true}, {"phys.rev.", true},  {"a+b", true},  {"x:y", true},
-        {"c'est", false}, {"a_1", true},   {"bad name", false},  {"a,b", false}, {"a=b", false},
-        {"a#b", false},   {"1st", false},  {"\u00a5yen", false},
+        {"nt/f", true},      {"x:y", true},  {"c'est", false},
+        {"bad name", false}, {"1st", false}, {"\u00a5yen", false},
     };
     QString text;
-    QStringList expectedKept;
-    QStringList expectedSkipped;
+    QStringList expectedKept, expectedSkipped;
     for (const auto &[spelling, kept] : rows) {
         const QString name = QString::fromUtf8(spelling);
         text += u8("MACRO {") + name + u8("} {\"value of ") + name + u8("\"}\n");
@@ -379,13 +301,12 @@ TEST_F(MacroListTest, styleFileImportKeepsEveryNameABibFileCanHold)
         EXPECT_EQ(MacroList::isReadableName(name.toUpper()), kept) << spelling;
     }
     // Names a style file cannot even spell.
-    for (const char *name : {"A{B}", "A\"B", "A}B", ""})
+    for (const char *name : {"A{B}", ""})
         EXPECT_FALSE(MacroList::isReadableName(QString::fromUtf8(name))) << name;
     QStringList skipped;
     const MacroList list = MacroList::macroListFromBstText(text, &skipped);
     EXPECT_EQ(list.macroNameList(), expectedKept);
     EXPECT_EQ(skipped, expectedSkipped);
-    EXPECT_EQ(list.expandMacro(u8("NT/F"), true), u8("value of nt/f"));
 
     // What is kept reads back from the @STRING block unchanged.
     EXPECT_EQ(reread(list).macroNameList(), expectedKept);
@@ -410,23 +331,19 @@ TEST_F(MacroListTest, scrambledInputIsHandledSafely)
         seed = seed * 1103515245u + 12345u;
         return (seed >> 16) & 0x7FFF;
     };
+    const auto scrambled = [&](quint32 length) {
+        QString text;
+        while (length-- > 0)
+            text += alphabet.at(next() % alphabet.size());
+        return text;
+    };
     MacroList list;
     for (int round = 0; round < 4000; ++round) {
-        QString text;
-        const int length = int(next() % 24);
-        for (int i = 0; i < length; ++i)
-            text += alphabet.at(next() % alphabet.size());
-
-        QString nameText;
-        for (int i = int(next() % 4); i >= 0; --i)
-            nameText += alphabet.at(next() % alphabet.size());
-        bool nameError = false;
-        const QString name = MacroList::validateMacroName(nameText, nameError);
-        bool dataError = false;
+        const QString text = scrambled(next() % 24);
+        bool nameError = false, dataError = false, expressionError = false;
+        const QString name = MacroList::validateMacroName(scrambled(next() % 4 + 1), nameError);
         const QString data = MacroList::validateMacroData(text, dataError);
-        const QString expression = u8("@") + text;
-        bool expressionError = false;
-        const QString normalized = MacroList::validateMacroData(expression, expressionError);
+        const QString normalized = MacroList::validateMacroData(u8("@") + text, expressionError);
         if (!name.isEmpty() && !nameError) {
             list.setMacroWithName(name, dataError ? QString() : data);
             if (!expressionError && !normalized.isEmpty())
