@@ -66,6 +66,7 @@ TEST_F(CliSet, refusesAndLeavesTheFileAlone)
     const QStringList rows[] = {
         {u"nobody"_s, u"title"_s, u"x"_s},       // unknown key
         {u"roe01"_s, u"title"_s, u"A {b"_s},     // unbalanced braces
+        {u"roe01"_s, u"note"_s, u"@\"a\" #"_s},  // refused by the save's check
         {u"roe01"_s, u"bibkey"_s, u"doe99"_s},   // a key another entry has
         {u"roe01"_s, u"--type"_s, u"no type"_s}, // a type with blanks
     };
