@@ -86,6 +86,7 @@ inline void expectRuns(std::initializer_list<CliCase> rows, const QString &home 
         if (!row.out.isNull()) {
             EXPECT_EQ(run.out, row.out) << row.name;
         }
-        EXPECT_EQ(run.err.isEmpty(), row.exitCode == 0) << row.name << ": " << run.err.toStdString();
+        EXPECT_EQ(run.err.isEmpty(), row.exitCode == 0)
+            << row.name << ": " << run.err.toStdString();
     }
 }

@@ -2,8 +2,6 @@
 // what a smart library collects.
 #include "CliRunner.h"
 
-#include <gtest/gtest.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -19,32 +17,24 @@ const QByteArray kSecond =
 
 } // namespace
 
+// Each line is the file as given and the key, in list order; --where is
+// FIELD,OPERATOR,TEXT[,case], the text running to the last comma.
 TEST(LibraryCommands, searchPrintsMatchingEntriesInListOrder)
 {
     CliHome dir;
     const QString first = dir.write(u"first.bib"_s, kFirst);
     const QString second = dir.write(u"second.bib"_s, kSecond);
-    const CliRun all = runCli(
-        {u"search"_s, u"--where"_s, u"14,1,graph"_s, u"--where"_s, u"20,20,2000"_s, first, second});
-    EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
-    EXPECT_EQ(all.out, first + u"\tgraph2\n"_s);
-
-    const CliRun any = runCli({u"search"_s, u"--any"_s, u"--where"_s, u"14,1,graph"_s, u"--where"_s,
-                               u"20,20,2000"_s, first, second});
-    EXPECT_EQ(any.exitCode, 0);
-    EXPECT_EQ(any.out, first + u"\tgraph1\n"_s + first + u"\talg\n"_s + first + u"\tgraph2\n"_s +
-                           second + u"\tcopy\n"_s + second + u"\talg2\n"_s);
-}
-
-TEST(LibraryCommands, searchCaseFlagAndTextWithCommas)
-{
-    CliHome dir;
-    const QString path = dir.write(
-        u"t.bib"_s, "@misc{a, title = {Graph, Theory}}\n@misc{b, title = {graph, theory}}\n");
-    EXPECT_EQ(runCli({u"search"_s, u"--where"_s, u"14,1,Graph,case"_s, path}).out,
-              path + u"\ta\n"_s);
-    EXPECT_EQ(runCli({u"search"_s, u"--where"_s, u"14,1,h, t"_s, path}).out,
-              path + u"\ta\n"_s + path + u"\tb\n"_s);
+    const QString commas = dir.write(u"t.bib"_s, "@misc{a, title = {Graph, Theory}}\n");
+    const QString search = u"search"_s, where = u"--where"_s;
+    const QStringList both = {where, u"14,1,graph"_s, where, u"20,20,2000"_s};
+    expectRuns({
+        {"all", QStringList{search} + both + QStringList{first, second}, 0,
+         first + u"\tgraph2\n"_s},
+        {"any", QStringList{search, u"--any"_s} + both + QStringList{first, second}, 0,
+         u"%1\tgraph1\n%1\talg\n%1\tgraph2\n%2\tcopy\n%2\talg2\n"_s.arg(first, second)},
+        {"case", {search, where, u"14,1,Graph,case"_s, first}, 0, first + u"\tgraph1\n"_s},
+        {"text with a comma", {search, where, u"14,1,h, T"_s, commas}, 0, commas + u"\ta\n"_s},
+    });
 }
 
 TEST(LibraryCommands, dupsPrintsGroupsOfTwinsInFileOrder)
@@ -52,19 +42,12 @@ TEST(LibraryCommands, dupsPrintsGroupsOfTwinsInFileOrder)
     CliHome dir;
     const QString first = dir.write(u"first.bib"_s, kFirst);
     const QString second = dir.write(u"second.bib"_s, kSecond);
-    const CliRun run = runCli({u"dups"_s, first, second});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString third = dir.write(u"d.bib"_s, "@misc{a1, title = {A}}\n@misc{b1, title = {B}}\n"
+                                                "@misc{b2, title = {b}}\n@misc{a2, title = {a}}\n");
     // "copy" differs by a note, so it is no twin; the two algebra books are.
-    EXPECT_EQ(run.out, first + u"\talg\n"_s + second + u"\talg2\n"_s);
-}
-
-TEST(LibraryCommands, dupsSeparatesGroupsWithAnEmptyLine)
-{
-    CliHome dir;
-    const QString path = dir.write(
-        u"d.bib"_s, "@misc{a1, title = {A}}\n@misc{b1, title = {B}}\n"
-                    "@misc{b2, title = {b}}\n@misc{a2, title = {a}}\n@misc{c, title = {C}}\n");
-    const CliRun run = runCli({u"dups"_s, path});
-    EXPECT_EQ(run.out,
-              path + u"\ta1\n"_s + path + u"\ta2\n\n"_s + path + u"\tb1\n"_s + path + u"\tb2\n"_s);
+    // Groups are parted by an empty line.
+    expectRuns({
+        {"two files", {u"dups"_s, first, second}, 0, first + u"\talg\n"_s + second + u"\talg2\n"_s},
+        {"two groups", {u"dups"_s, third}, 0, u"%1\ta1\n%1\ta2\n\n%1\tb1\n%1\tb2\n"_s.arg(third)},
+    });
 }

@@ -5,8 +5,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <gtest/gtest.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -26,38 +24,24 @@ TEST(CheckCommand, reportsCountsErrorsAndMissingFiles)
     CliHome files;
     const QString path = files.write(u"clean.bib"_s, kClean);
     const QString bad = files.write(u"bad.bib"_s, "@misc{a, t={1}}\nstray text\n@misc{a, t={2}}\n");
-    CliRun run = runCli({u"check"_s, path});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(
-        run.out.startsWith(path + u": 2 entries, 1 macros, 1 preambles, 1 comments, encoding "_s))
-        << run.out.toStdString();
-    EXPECT_TRUE(run.out.trimmed().endsWith(u"(4)"_s)) << run.out.toStdString();
-
-    run = runCli({u"check"_s, bad});
+    const QString counts =
+        u": 2 entries, 1 macros, 1 preambles, 1 comments, encoding Unicode (UTF-8) (4)\n"_s;
+    expectRuns({{"clean", {u"check"_s, path}, 0, path + counts}});
+    CliRun run = runCli({u"check"_s, bad});
     EXPECT_EQ(run.exitCode, 1);
-    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
-    EXPECT_TRUE(lines[0].contains(u": 2 entries"_s));
-    EXPECT_TRUE(lines[1].startsWith(u"  * "_s) && lines[2].startsWith(u"  * "_s));
-
+    EXPECT_EQ(run.out.count(u"\n  * "_s), 2) << run.out.toStdString(); // one line per error
     run = runCli({u"check"_s, path, u"/no/such/file.bib"_s});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.out.contains(u"2 entries"_s));
-    EXPECT_FALSE(run.err.isEmpty());
+    EXPECT_TRUE(run.out == path + counts && !run.err.isEmpty()) << run.out.toStdString();
 
     run = runCli({u"check"_s, u"--json"_s, path, bad});
     EXPECT_EQ(run.exitCode, 1);
     const QStringList objects = run.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(objects.size(), 2);
-    const QJsonObject first = QJsonDocument::fromJson(objects[0].toUtf8()).object();
-    const QJsonObject second = QJsonDocument::fromJson(objects[1].toUtf8()).object();
-    EXPECT_EQ(first.value(u"file"_s).toString(), path);
-    EXPECT_EQ(first.value(u"entries"_s).toInt(), 2);
-    EXPECT_EQ(first.value(u"macros"_s).toInt(), 1);
-    EXPECT_TRUE(first.value(u"errors"_s).toArray().isEmpty());
-    EXPECT_TRUE(first.contains(u"encoding"_s));
-    EXPECT_EQ(second.value(u"entries"_s).toInt(), 2);
-    EXPECT_EQ(second.value(u"errors"_s).toArray().size(), 2);
+    EXPECT_EQ(objects[0], u"{\"comments\":1,\"encoding\":{\"code\":4,\"name\":\"Unicode (UTF-8)\"},"
+                          "\"entries\":2,\"errors\":[],\"file\":\""_s +
+                              path + u"\",\"macros\":1,\"preambles\":1}"_s);
+    EXPECT_EQ(QJsonDocument::fromJson(objects[1].toUtf8())[u"errors"_s].toArray().size(), 2);
 }
 
 TEST(ExportCommand, jsonListsEntriesInFileOrderWithoutPseudoFields)
@@ -69,15 +53,14 @@ TEST(ExportCommand, jsonListsEntriesInFileOrderWithoutPseudoFields)
     const QJsonArray entries = QJsonDocument::fromJson(run.out.toUtf8()).array();
     ASSERT_EQ(entries.size(), 2);
     const QJsonObject first = entries[0].toObject();
-    EXPECT_EQ(first.value(u"key"_s).toString(), u"Harmon69"_s);
-    EXPECT_EQ(first.value(u"type"_s).toString(), u"ARTICLE"_s);
     const QJsonObject fields = first.value(u"fields"_s).toObject();
-    EXPECT_FALSE(fields.contains(u"bibkey"_s));
-    EXPECT_FALSE(fields.contains(u"database"_s));
-    EXPECT_FALSE(fields.contains(u"bibtype"_s));
-    EXPECT_EQ(fields.value(u"journal"_s).toObject().value(u"edit"_s).toString(), u"@acm"_s);
-    EXPECT_EQ(fields.value(u"journal"_s).toObject().value(u"display"_s).toString(), u"ACM"_s);
-    EXPECT_EQ(entries[1].toObject().value(u"key"_s).toString(), u"Knuth84"_s);
+    const QJsonObject journal = fields.value(u"journal"_s).toObject();
+    EXPECT_EQ(QStringList({first.value(u"key"_s).toString(), first.value(u"type"_s).toString(),
+                           fields.keys().join(u','), journal.value(u"edit"_s).toString(),
+                           journal.value(u"display"_s).toString(),
+                           entries[1].toObject().value(u"key"_s).toString()}),
+              QStringList({u"Harmon69"_s, u"ARTICLE"_s, u"author,journal,title,volume,year"_s,
+                           u"@acm"_s, u"ACM"_s, u"Knuth84"_s}));
 }
 
 TEST(ExportCommand, formatsFollowTheCopyTableAndKeysPickEntriesInOrder)
@@ -96,9 +79,9 @@ TEST(ExportCommand, formatsFollowTheCopyTableAndKeysPickEntriesInOrder)
         {"unknown key", format("keys", {u"--keys"_s, u"Nobody"_s}), 1},
     });
     const CliRun numbered = runCli(format("html", {u"--prefix"_s, u"2"_s}));
-    EXPECT_TRUE(numbered.out.startsWith(u"<ol style=\"list-style-type:decimal;\">"_s))
+    EXPECT_TRUE(numbered.out.startsWith(u"<ol style=\"list-style-type:decimal;\">"_s) &&
+                numbered.out.trimmed().endsWith(u"</ol>"_s))
         << numbered.out.toStdString();
-    EXPECT_TRUE(numbered.out.trimmed().endsWith(u"</ol>"_s));
     const CliRun bare = runCli(format("html", {u"--prefix"_s, u"0"_s}));
     EXPECT_FALSE(bare.out.contains(u"<ol"_s) || bare.out.contains(u"<ul"_s));
 }

