@@ -136,28 +136,6 @@ TEST(BibFileReader, blockNamesAreCaseInsensitiveCommentsKeepLineBreaksPreamblesC
     EXPECT_EQ(database->macroList()->count(), 1);
 }
 
-TEST(BibFileReader, recurringValuesTypesAndNamesAreHeldOnce)
-{
-    auto database = read("@article{a, author = {Smith, Ann}, journal = {J. Chem. Phys.},\n"
-                         "  year = 2004, title = {Same}}\n"
-                         "@article{b, author = {Ann Smith}, journal = {J. Chem. Phys.},\n"
-                         "  year = {2004}, title = {Same}}\n");
-    ASSERT_TRUE(database);
-    const BibItemList &items = *database->allItems();
-    ASSERT_EQ(items.size(), 2u);
-    const auto shared = [&items](const QString &field) {
-        const auto text = [&](size_t i) {
-            return items[i]->bibFieldsElements().value(field).front().stringContents();
-        };
-        return text(0) == text(1) && text(0).constData() == text(1).constData();
-    };
-    // Titles are an entry's own: equal ones are not looked for.
-    EXPECT_TRUE(shared(u"journal"_s) && shared(u"year"_s) && !shared(u"title"_s));
-    EXPECT_EQ(items[0]->bibType().constData(), items[1]->bibType().constData());
-    EXPECT_EQ(items[0]->authorList().front().familyName().constData(),
-              items[1]->authorList().front().familyName().constData());
-}
-
 // What is not read as an entry is kept word for word, as a comment or as
 // unread text ("|" parts the pieces).
 TEST(BibFileReader, textThatIsNoEntryIsKeptWordForWord)
@@ -286,7 +264,8 @@ TEST(BibFileReader, latin1ByteInUtf8IsReadAndReported)
 
 // ---- stopping
 
-TEST(BibFileReader, stoppedOrUnreadableLoadLeavesAnIncompleteDatabase)
+// Stopped early, a load keeps what it read and says that it is incomplete.
+TEST(BibFileReader, stoppedLoadLeavesAnIncompleteDatabase)
 {
     QByteArray bytes;
     for (int i = 0; i < 3000; ++i)
@@ -303,17 +282,6 @@ TEST(BibFileReader, stoppedOrUnreadableLoadLeavesAnIncompleteDatabase)
     EXPECT_LE(read, 3000);
     EXPECT_EQ(database->readIncomplete(), read < 3000);
     EXPECT_EQ(database->numItems(), read);
-
-    const QString path = fixture.write(u"locked.bib"_s, kEntryA + kEntryB);
-    QFile::setPermissions(path, QFileDevice::Permissions());
-    if (QFile(path).open(QIODevice::ReadOnly))
-        return; // running with permission to read any file
-    auto locked = LocalDatabase::localDatabaseWithFile(path, false);
-    ASSERT_TRUE(locked);
-    locked->startLoading();
-    locked->waitForLoading();
-    EXPECT_TRUE(locked->readIncomplete());
-    EXPECT_EQ(errorsOf(*locked).size(), 1);
 }
 
 // Enough entries for the expansion to be shared among threads; the macro is
@@ -338,20 +306,6 @@ TEST(BibFileReader, largeFileExpandsOnSeveralThreadsWithMacrosDefinedLater)
                     item.authorList().at(1).familyName() == u"Roe%1"_s.arg(i);
     }
     EXPECT_EQ(expanded, kEntries);
-}
-
-TEST(BibFileReader, itemHeldElsewhereBecomesStrayWhenItsDatabaseCloses)
-{
-    auto database = read(kEntryA + kEntryB);
-    ASSERT_TRUE(database);
-    const BibItemPtr kept = database->allItems()->front();
-    const std::weak_ptr<BibItem> dropped = database->allItems()->back();
-    const QString description = database->description();
-    database.reset();
-    EXPECT_TRUE(dropped.expired());
-    EXPECT_TRUE(kept->strayItem());
-    EXPECT_EQ(kept->fieldDataForView(u"title"_s), u"Alpha");
-    EXPECT_EQ(kept->fieldDataForEdit(u"database"_s), Texts::format(u"NoDatabaseX", {description}));
 }
 
 // ---- reading in pieces on several threads: the same as reading in one

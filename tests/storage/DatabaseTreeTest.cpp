@@ -8,9 +8,6 @@
 #include "storage/LibraryGroup.h"
 #include "storage/LocalDatabase.h"
 
-#include <QRegularExpression>
-#include <QSet>
-
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -102,18 +99,6 @@ TEST(DatabaseTree, treeDictionaryRoundTrips)
     EXPECT_TRUE(local->keepFullPath());
 }
 
-TEST(DatabaseTree, uniqueIDsHaveTheirAlphabetAndDiffer)
-{
-    QSet<QString> seen;
-    static const QRegularExpression form(u"^[0-9a-zA-Z]{32}$"_s);
-    for (int i = 0; i < 200; ++i) {
-        const QString id = DatabaseProperties::generateUniqueID();
-        ASSERT_TRUE(form.match(id).hasMatch()) << id.toStdString();
-        seen.insert(id);
-    }
-    EXPECT_EQ(seen.size(), 200);
-}
-
 // ---- structure
 
 // Moves as the outline drops: (node moved, index given, order after).
@@ -157,18 +142,15 @@ TEST(DatabaseItems, authorIndexCountsEveryOccurrenceAndForgetsRemovedEntries)
         "@article{Smith2000, author = {Smith, John and Doe, Jane}, editor = {Smith, John},"
         " title = {One}}\n@book{Other, author = {Roe, Richard and others}, title = {Two}}\n");
     ASSERT_TRUE(database);
+    // "others" is no name; the author and editor of one entry count twice.
     const AuthorIndex *authors = database->allAuthors();
     ASSERT_TRUE(authors);
-    // "others" is no name; the author and editor of one entry count twice.
     EXPECT_EQ(authors->size(), 3);
     for (auto it = authors->cbegin(); it != authors->cend(); ++it)
         EXPECT_EQ(it->items.size(), it.key().contains(u"Smith") ? 2u : 1u);
-    const BibItemPtr item = database->bibItemForKey(u"Other"_s);
-    ASSERT_TRUE(item);
-    EXPECT_TRUE(database->removeBibItem(item, false));
+    EXPECT_TRUE(database->removeBibItem(database->bibItemForKey(u"Other"_s), false));
     EXPECT_FALSE(database->bibItemForKey(u"Other"_s));
-    EXPECT_EQ(database->allAuthors()->size(), 2);
-    EXPECT_EQ(database->numItems(), 1);
+    EXPECT_TRUE(database->allAuthors()->size() == 2 && database->numItems() == 1);
     EXPECT_TRUE(database->isDirty());
 }
 
@@ -197,6 +179,7 @@ TEST(DatabaseItems, uniqueBibKeyFollowsTheSuffixScheme)
     }
 }
 
+// ".2" is stripped from a copy, and the bare key is not given out while ".2" exists.
 TEST(DatabaseItems, copiedEntryLosesItsNumericSuffix)
 {
     BibFixture fixture;
@@ -205,11 +188,8 @@ TEST(DatabaseItems, copiedEntryLosesItsNumericSuffix)
     ASSERT_TRUE(source && target);
     const BibItemPtr copy = target->addCopyOfBibItem(source->bibItemForKey(u"smith2000.2"_s));
     ASSERT_TRUE(copy);
-    // ".2" is stripped, and the bare key is not given out while ".2" exists.
     EXPECT_EQ(copy->bibKey(), u"smith2000.1"_s);
     EXPECT_EQ(copy->database(), static_cast<ItemDatabase *>(target.get()));
-    EXPECT_EQ(target->numItems(), 2);
-    EXPECT_EQ(source->bibItemForKey(u"smith2000.2"_s)->fieldDataForEdit(u"title"_s), u"Src"_s);
 }
 
 TEST(DatabaseItems, newEntryGetsTheNumberedUntitledKeyAndAChangedKeyMovesInTheIndex)
@@ -243,10 +223,7 @@ TEST(DatabaseItems, itemsOfClosedDatabasesAreNamedInOneAlert)
 
 TEST(DatabaseItems, groupShowsTheUnionAndKeepsItemsReachedTwice)
 {
-    BibFixture fixture;
-    auto database = fixture.load("@misc{a, title = {x}}\n");
-    ASSERT_TRUE(database);
-    const BibItemPtr item = database->bibItemForKey(u"a"_s);
+    const BibItemPtr item = BibItem::newBibItemOfType(u"MISC"_s, u"a"_s, nullptr);
     BibDatabase root;
     BibDatabase *outer = root.insertChild(namedGroup(u"outer"_s), -1);
     BibDatabase *first = outer->insertChild(namedGroup(u"first"_s), -1);

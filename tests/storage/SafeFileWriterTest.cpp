@@ -28,18 +28,6 @@ protected:
     }
 };
 
-// Writes everything but then corrupts one byte, as a bad disk might.
-class CorruptingWriter : public SafeFileWriter
-{
-protected:
-    bool writeData(QIODevice &device, const QByteArray &data) override
-    {
-        QByteArray bad = data;
-        bad[bad.size() / 2] = 'X';
-        return device.write(bad) == bad.size();
-    }
-};
-
 // Writes what `alter` makes of the data and reports success.
 class AlteringWriter : public SafeFileWriter
 {
@@ -133,46 +121,37 @@ TEST_F(SafeFileWriterTest, replacedFileKeepsPermissionsAndLinksAndIsVerified)
 // Every way a write can fail leaves the file and its backups exactly as they were.
 TEST_F(SafeFileWriterTest, failedWritesLeaveFileAndBackupsUntouched)
 {
-    struct Row
-    {
-        const char *name;
-        std::function<std::unique_ptr<SafeFileWriter>()> make;
-        SafeFileWriter::Verifier verify;
-        bool backupsMayRotate;
-    };
     const auto refuse = [](const QByteArray &, QString &detail) {
         detail = u"entries differ"_s;
         return false;
     };
-    const Row rows[] = {
-        {"disk full midway", [] { return std::make_unique<FailingWriter>(); }, {}, false},
-        {"bytes corrupted", [] { return std::make_unique<CorruptingWriter>(); }, {}, false},
-        {"verifier refuses", [] { return std::make_unique<SafeFileWriter>(); }, refuse, false},
-        {"rename fails", [] { return std::make_unique<RenameFailingWriter>(); }, {}, true},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
+    FailingWriter diskFull;
+    AlteringWriter corrupting(
+        [](QByteArray data) { return data.replace(data.size() / 2, 1, "X"); });
+    SafeFileWriter plain;
+    RenameFailingWriter renameFails;
+    // (name, writer, verifier, backups after)
+    const std::tuple<const char *, SafeFileWriter *, SafeFileWriter::Verifier, QByteArray> rows[] =
+        {
+            {"disk full midway", &diskFull, {}, "one<absent>"},
+            {"a byte corrupted, as a bad disk might", &corrupting, {}, "one<absent>"},
+            {"verifier refuses", &plain, refuse, "one<absent>"},
+            {"rename fails: the backups may rotate", &renameFails, {}, "oldone"},
+        };
+    for (const auto &[name, writer, verify, backups] : rows) {
+        SCOPED_TRACE(name);
         QTemporaryDir local;
         const QString file = local.filePath(u"a.bib"_s);
         writeAll(file, "old");
         writeAll(file + u".1"_s, "one");
-        auto writer = row.make();
         SafeFileWriter::Failure failure;
-        EXPECT_FALSE(writer->writeFile(file, "new contents", 2, row.verify, failure));
-        EXPECT_EQ(failure.key, u"BackupError_Save"_s);
-        EXPECT_EQ(failure.path, file);
+        EXPECT_FALSE(writer->writeFile(file, "new contents", 2, verify, failure));
+        EXPECT_EQ(failure.key + u' ' + failure.path, u"BackupError_Save "_s + file);
         EXPECT_EQ(readAll(file), "old");
-        if (row.backupsMayRotate) {
-            EXPECT_EQ(readAll(file + u".1"_s), "old");
-            EXPECT_EQ(readAll(file + u".2"_s), "one");
-        } else {
-            EXPECT_EQ(readAll(file + u".1"_s), "one");
-            EXPECT_FALSE(QFile::exists(file + u".2"_s));
-        }
-        const QStringList left =
-            QDir(local.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-        for (const QString &name : left)
-            EXPECT_FALSE(name.startsWith(u'.')) << row.name << " left " << qPrintable(name);
+        EXPECT_EQ(readAll(file + u".1"_s) + readAll(file + u".2"_s), backups);
+        for (const QString &left :
+             QDir(local.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
+            EXPECT_FALSE(left.startsWith(u'.')) << qPrintable(left);
     }
 }
 
