@@ -207,18 +207,17 @@ TEST(DatabaseItems, newEntryGetsTheNumberedUntitledKeyAndAChangedKeyMovesInTheIn
     EXPECT_FALSE(database->bibItemForKey(u"old"_s));
 }
 
+// Entries of closed databases are named in one alert, ten at most.
 TEST(DatabaseItems, itemsOfClosedDatabasesAreNamedInOneAlert)
 {
     BibItemList strays;
     for (int i = 0; i < 11; ++i)
         strays.push_back(BibItem::newBibItemOfType(u"MISC"_s, u"k%1"_s.arg(i), nullptr));
     ScriptedAlertPresenter presenter;
-    BibDatabase root;
-    EXPECT_EQ(root.removeBibItems(strays, false), 0);
-    const auto requests = presenter.requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_TRUE(requests[0].message.endsWith(u"k9, ..."_s)) << requests[0].message.toStdString();
-    EXPECT_FALSE(requests[0].message.contains(u"k10"_s));
+    EXPECT_EQ(BibDatabase().removeBibItems(strays, false), 0);
+    ASSERT_EQ(presenter.requests().size(), 1u);
+    EXPECT_TRUE(presenter.requests()[0].message.endsWith(u"k8, k9, ..."_s))
+        << presenter.requests()[0].message.toStdString();
 }
 
 TEST(DatabaseItems, groupShowsTheUnionAndKeepsItemsReachedTwice)

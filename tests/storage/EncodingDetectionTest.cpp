@@ -156,12 +156,9 @@ TEST(EncodingDetection, legacyEncodedBibliographiesDecodeAsWritten)
                 ++all;
                 if (size >= 2000) {
                     EXPECT_TRUE(right)
-                        << row.language << " in " << row.encodingName << ", " << bytes.size()
-                        << " bytes, " << mixName(mix) << ": read as "
-                        << TextEncodings::nameOfEncoding(reading.encoding).toStdString()
-                        << " (signs of a wrong decoding: "
-                        << TextPlausibility::implausibility(reading.text)
-                        << ", as written: " << TextPlausibility::implausibility(*meant) << ")";
+                        << row.language << " in " << row.encodingName << ", " << size << " bytes, "
+                        << mixName(mix) << ": read as "
+                        << TextEncodings::nameOfEncoding(reading.encoding).toStdString();
                 }
                 // Right or wrong, nothing is lost: the bytes written back in
                 // the encoding read are the file's own.
@@ -178,29 +175,25 @@ TEST(EncodingDetection, legacyEncodedBibliographiesDecodeAsWritten)
                     static_cast<long long>(mixAndSize.second), counts.first, counts.second);
 }
 
-// The signs of a wrong decoding, each on its own.
+// The signs of a wrong decoding, each on its own (the detection table above
+// weighs them on real text); text in one script with its own punctuation is plausible.
 TEST(EncodingDetection, implausibilityCountsTheSignsOfAWrongDecoding)
 {
     const std::tuple<const char *, QString, bool> rows[] = {
         {"ascii", u"@article{k, title = {Plain}}"_s, true},
-        {"french", u"L\u2019\u00e9volution \u2013 \u00ab enqu\u00eate \u00bb"_s, true},
-        {"russian", u"\u0418\u0432\u0430\u043d\u043e\u0432, \u0421. \u041f."_s, true},
         {"japanese", u"\u65e5\u672c\u8a9e\u306e\u6587\u66f8"_s, true},
+        {"noBreakSpaceAndDegrees", u"Test\u00a0I. 20\u00b0C \u00bbZitat\u00ab"_s, true},
         {"symbolInsideWord", u"D\u00b1browski"_s, false},
         {"controlCharacter", u"na\u0093ve"_s, false},
         {"accentedRun", u"\u00c3\u00a9\u00c3\u00a8tude"_s, false},
         {"cyrillicCaseFlip", u"\u0438\u0412\u0410\u041d"_s, false},
         {"latinCaseFlip", u"\u0165Sprache und Situation\u0164"_s, false},
         {"boxDrawingByLetters", u"\u2568\u2564\u0430"_s, false},
-        {"noBreakSpaceAndDegrees", u"Test\u00a0I. 20\u00b0C \u00bbZitat\u00ab"_s, true},
         {"scriptsMixed", u"\u0430\u03b1"_s, false},
         {"halfWidthKatakana", u"\uff86\uff8e\uff9d"_s, false},
     };
     for (const auto &[name, text, plausible] : rows)
         EXPECT_EQ(TextPlausibility::implausibility(text) == 0, plausible) << name;
-    EXPECT_TRUE(TextPlausibility::isCommonHan(U'\u6d4b'));  // GB 2312 level 1
-    EXPECT_TRUE(TextPlausibility::isCommonHan(U'\u81fa'));  // Big5 common
-    EXPECT_FALSE(TextPlausibility::isCommonHan(U'\u9f98')); // rare
 }
 
 // A mostly English bibliography in windows-1251, where one byte in ten or so

@@ -1,11 +1,9 @@
 #include "StorageTestSupport.h"
 
 #include "core/AlertPresenter.h"
-#include "core/Texts.h"
 #include "model/BibItem.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LoadingCoordinator.h"
-#include "storage/LoadingErrorAlert.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -153,17 +151,6 @@ TEST(LoadingCoordinator, displayMayPollALoadingDatabase)
     }
     ASSERT_TRUE(waitUntilLoaded(coordinator));
     EXPECT_EQ(node->numItems(), 3000);
-}
-
-TEST(LoadingErrorAlert, titleCountsTheErrors)
-{
-    LocalDatabase database;
-    database.properties().setDescription(u"refs"_s);
-    EXPECT_EQ(LoadingErrorAlert::titleFor(database, {u"e1"_s}) + u'|' +
-                  LoadingErrorAlert::titleFor(database, {u"e1"_s, u"e2"_s}),
-              Texts::format(u"LoadingErrors1", {u"refs"_s}) + u'|' +
-                  Texts::format(u"LoadingErrors", {u"2"_s, u"refs"_s}));
-    EXPECT_EQ(LoadingErrorAlert::messageFor({u"e1"_s, u"e2"_s}), u"* e1\n* e2\n"_s);
 }
 
 // "Reopen with encoding": the open database reads its file again in the

@@ -87,21 +87,6 @@ TEST(SmartLibraryProperties, treeDictionaryAndCopyKeepEverySearchSetting)
     EXPECT_EQ(empty.makePropertyDictionary().value(u"Search Target"_s).toString(), QString());
 }
 
-TEST(SmartLibraryProperties, updateCodeQuestions)
-{
-    // Per code (kept current, filled at start-up, explicit only): automatic
-    // update with the option set and unset, manual update with it set and unset.
-    const std::array<bool, 4> rows[] = {
-        {true, true, false, false}, {true, false, false, true}, {false, false, true, true}};
-    for (int code = 0; code < 3; ++code) {
-        auto library = libraryWith({}, code);
-        const std::array<bool, 4> got = {
-            library->automaticUpdateOnLaunch(true), library->automaticUpdateOnLaunch(false),
-            library->manualUpdateOnLaunch(true), library->manualUpdateOnLaunch(false)};
-        EXPECT_EQ(got, rows[code]) << code;
-    }
-}
-
 // ---- matching
 
 TEST(SmartLibraryMatching, allAnyTargetAndNoConditions)
