@@ -89,14 +89,10 @@ TEST_F(DatabaseSaverTest, fileLayoutHasItsBlocksInOrderWithTheChosenLineEnding)
     const QString text = QString::fromUtf8(
         *DatabaseSaver::makeContentsData(*database, database->defaultSaveOptions()));
     // Macros come before the preambles, which may use them.
-    const QString blocks[] = {u"@COMMENT { Quirefold_Settings,\n"_s,
-                              u"@COMMENT {\na comment\nover two lines\n}\n\n"_s,
-                              u"@STRING { JAN = \"January\" }\n\n"_s,
-                              u"@PREAMBLE { "_s,
-                              u"@ARTICLE { doe99,\n"_s,
-                              u"\tmonth = jan"_s,
-                              u"\tyear = 1999"_s,
-                              u"@BOOK { roe01,\n"_s};
+    const QStringList blocks =
+        u"@COMMENT { Quirefold_Settings,\n|@COMMENT {\na comment\nover two lines\n}\n\n|"
+        u"@STRING { JAN = \"January\" }\n\n|@PREAMBLE { |@ARTICLE { doe99,\n|\tmonth = jan|"
+        u"\tyear = 1999|@BOOK { roe01,\n"_s.split(u'|');
     qsizetype last = -1;
     for (const QString &block : blocks) {
         const qsizetype at = text.indexOf(block);

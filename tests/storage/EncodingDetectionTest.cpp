@@ -196,23 +196,6 @@ TEST(EncodingDetection, implausibilityCountsTheSignsOfAWrongDecoding)
         EXPECT_EQ(TextPlausibility::implausibility(text) == 0, plausible) << name;
 }
 
-// A mostly English bibliography in windows-1251, where one byte in ten or so
-// is Cyrillic: read as windows-1251 and saved in it, so the bytes survive.
-TEST(EncodingDetection, cyrillicBibliographyIsReadAndSavedInWindows1251)
-{
-    BibFixture fixture;
-    auto database =
-        fixture.load(makeFile(sample("ru"), TextEncodings::WindowsCP1251, 6000, Mix::OneInFour));
-    ASSERT_TRUE(database);
-    EXPECT_EQ(database->encoding(), TextEncodings::WindowsCP1251);
-    EXPECT_TRUE(database->encodingChangedOnRead());
-    const std::optional<QByteArray> saved =
-        database->makeContentsDataWithOptions(database->defaultSaveOptions());
-    ASSERT_TRUE(saved.has_value());
-    EXPECT_TRUE(saved->contains(TextEncodings::encode(
-        u"\u0410\u0439\u0432\u0430\u0437\u044f\u043d"_s, TextEncodings::WindowsCP1251)));
-}
-
 // Curly quotes and dashes (bytes 0x80-0x9F) are Windows Latin 1, never the
 // control characters of ISO Latin 1, whether Latin 1 was the file's encoding
 // or the bytes were found not to be UTF-8; the small GBK file of other

@@ -60,6 +60,8 @@ class SafeFileWriterTest : public ::testing::Test
 {
 protected:
     QTemporaryDir dir;
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
     QString path(const QString &name) const { return dir.filePath(name); }
 };
 
@@ -81,8 +83,6 @@ TEST_F(SafeFileWriterTest, rotatesBackupsNewestFirst)
         const QString file = local.filePath(u"a.bib"_s);
         for (const QString &entry : QString::fromUtf8(before).split(u' ', Qt::SkipEmptyParts))
             writeAll(file + entry.section(u'=', 0, 0), entry.section(u'=', 1).toUtf8());
-        SafeFileWriter writer;
-        SafeFileWriter::Failure failure;
         ASSERT_TRUE(writer.writeFile(file, "new", backups, {}, failure))
             << qPrintable(failure.detail);
         QStringList after;
@@ -108,8 +108,6 @@ TEST_F(SafeFileWriterTest, replacedFileKeepsPermissionsAndLinksAndIsVerified)
         seen = bytes;
         return true;
     };
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
     ASSERT_TRUE(writer.writeFile(link, "new", 1, verify, failure));
     EXPECT_EQ(seen, "new");
     EXPECT_TRUE(QFileInfo(link).isSymLink());
@@ -138,14 +136,13 @@ TEST_F(SafeFileWriterTest, failedWritesLeaveFileAndBackupsUntouched)
             {"verifier refuses", &plain, refuse, "one<absent>"},
             {"rename fails: the backups may rotate", &renameFails, {}, "oldone"},
         };
-    for (const auto &[name, writer, verify, backups] : rows) {
+    for (const auto &[name, failing, verify, backups] : rows) {
         SCOPED_TRACE(name);
         QTemporaryDir local;
         const QString file = local.filePath(u"a.bib"_s);
         writeAll(file, "old");
         writeAll(file + u".1"_s, "one");
-        SafeFileWriter::Failure failure;
-        EXPECT_FALSE(writer->writeFile(file, "new contents", 2, verify, failure));
+        EXPECT_FALSE(failing->writeFile(file, "new contents", 2, verify, failure));
         EXPECT_EQ(failure.key + u' ' + failure.path, u"BackupError_Save "_s + file);
         EXPECT_EQ(readAll(file), "old");
         EXPECT_EQ(readAll(file + u".1"_s) + readAll(file + u".2"_s), backups);
@@ -161,11 +158,8 @@ TEST_F(SafeFileWriterTest, aFolderOrAMissingFolderAtThePathIsRefused)
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"a.bib"_s));
     writeAll(path(u"a.bib.1"_s), "one");
     for (const QString &file : {path(u"a.bib"_s), path(u"no/such/folder/a.bib"_s)}) {
-        SafeFileWriter writer;
-        SafeFileWriter::Failure failure;
         EXPECT_FALSE(writer.writeFile(file, "new", 2, {}, failure));
-        EXPECT_EQ(failure.key, u"BackupError_Save"_s);
-        EXPECT_EQ(failure.path, file);
+        EXPECT_EQ(failure.key + u' ' + failure.path, u"BackupError_Save "_s + file);
     }
     EXPECT_TRUE(QFileInfo(path(u"a.bib"_s)).isDir());
     EXPECT_EQ(readAll(path(u"a.bib.1"_s)), "one");
@@ -190,11 +184,8 @@ TEST_F(SafeFileWriterTest, aFolderAmongTheBackupNamesIsNeverRemovedNorMoved)
             }
         }
         const QString folder = file + u'.' + QString::number(folderIndex);
-        SafeFileWriter writer;
-        SafeFileWriter::Failure failure;
         EXPECT_FALSE(writer.writeFile(file, "new", 3, {}, failure));
-        EXPECT_EQ(failure.key, u"BackupError_Folder"_s);
-        EXPECT_EQ(failure.path, folder);
+        EXPECT_EQ(failure.key + u' ' + failure.path, u"BackupError_Folder "_s + folder);
         EXPECT_EQ(readAll(file), "now");
         EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep");
         for (int i = 1; i <= 3; ++i) {
@@ -221,8 +212,6 @@ TEST_F(SafeFileWriterTest, aLinkToAFolderAsOldestBackupRemovesOnlyTheLink)
     ASSERT_TRUE(QDir().mkdir(folder));
     writeAll(folder + u"/inside.txt"_s, "keep");
     ASSERT_TRUE(QFile::link(folder, file + u".1"_s));
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
     ASSERT_TRUE(writer.writeFile(file, "new", 1, {}, failure)) << qPrintable(failure.key);
     EXPECT_EQ(readAll(file + u".1"_s), "now");
     EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep");
@@ -232,27 +221,20 @@ TEST_F(SafeFileWriterTest, aLinkToAFolderAsOldestBackupRemovesOnlyTheLink)
 // missing end or bytes too many are found.
 TEST_F(SafeFileWriterTest, readBackFindsEveryDifferenceOfALargeFile)
 {
-    struct Row
-    {
-        const char *name;
-        std::function<QByteArray(QByteArray)> alter;
-    };
-    const Row rows[] = {
+    const std::pair<const char *, std::function<QByteArray(QByteArray)>> rows[] = {
         {"a byte past the first megabyte",
          [](QByteArray data) { return data.replace((1 << 20) + 5, 1, "X"); }},
         {"the last byte missing", [](QByteArray data) { return data.chopped(1); }},
         {"a byte too many", [](QByteArray data) { return data + 'x'; }},
     };
     const QByteArray data(3 * (1 << 20) + 17, 'a');
-    for (const Row &row : rows) {
-        const QString file = path(QString::fromUtf8(row.name) + u".bib"_s);
-        AlteringWriter writer(row.alter);
-        SafeFileWriter::Failure failure;
-        EXPECT_FALSE(writer.writeFile(file, data, 0, {}, failure)) << row.name;
-        EXPECT_EQ(failure.detail, u"the bytes read back differ"_s) << row.name;
-        EXPECT_FALSE(QFile::exists(file)) << row.name;
+    for (const auto &[name, alter] : rows) {
+        const QString file = path(QString::fromUtf8(name) + u".bib"_s);
+        EXPECT_FALSE(AlteringWriter(alter).writeFile(file, data, 0, {}, failure)) << name;
+        EXPECT_EQ(failure.detail, u"the bytes read back differ"_s) << name;
+        EXPECT_FALSE(QFile::exists(file)) << name;
     }
-    AlteringWriter unchanged([](QByteArray same) { return same; });
-    SafeFileWriter::Failure failure;
-    EXPECT_TRUE(unchanged.writeFile(path(u"same.bib"_s), data, 0, {}, failure));
+    EXPECT_TRUE(AlteringWriter([](QByteArray same) {
+                    return same;
+                }).writeFile(path(u"same.bib"_s), data, 0, {}, failure));
 }
