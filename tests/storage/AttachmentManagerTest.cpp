@@ -111,41 +111,29 @@ TEST_F(AttachmentManagerTest, singleFileInEachMode)
     }
 }
 
-TEST_F(AttachmentManagerTest, severalFilesGoIntoAKeyFolderAndTakenNamesGetASuffix)
-{
-    ASSERT_TRUE(QDir().mkpath(settings.attachmentFolder + u"/doe99"_s));
-    const auto stored = append({dropped(u"a.pdf"_s, "A"), dropped(u"b.pdf"_s, "B")}, u"doe99"_s);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored, u"Attachments/doe99_1"_s);
-    EXPECT_EQ(readAll(database + u"/Attachments/doe99_1/a.pdf"_s), "A");
-    EXPECT_EQ(readAll(database + u"/Attachments/doe99_1/b.pdf"_s), "B");
-}
-
-TEST_F(AttachmentManagerTest, appendingToASingleFileMakesAFolderHoldingBoth)
-{
-    const auto first = append({dropped(u"a.pdf"_s, "A")}, u"doe99"_s);
-    ASSERT_TRUE(first.has_value());
-    const QString current = database + u'/' + *first;
-    const auto second = append({dropped(u"b.pdf"_s, "B")}, u"doe99"_s, current);
-    ASSERT_TRUE(second.has_value()) << qPrintable(failure.key);
-    EXPECT_EQ(*second, u"Attachments/doe99"_s);
-    EXPECT_EQ(readAll(database + u"/Attachments/doe99/doe99.pdf"_s), "A");
-    EXPECT_EQ(readAll(database + u"/Attachments/doe99/b.pdf"_s), "B");
-    EXPECT_FALSE(QFile::exists(current));
-}
-
-TEST_F(AttachmentManagerTest, appendingToAFolderAddsToItAndToAMissingFileReplacesIt)
+// Appending to a single file makes a folder holding both, to a folder adds to
+// it, to a missing file replaces it; several files go into a key folder, whose
+// name gets a suffix when taken.
+TEST_F(AttachmentManagerTest, appendingToAFileOrAFolderAndSeveralFiles)
 {
     const QString folder = settings.attachmentFolder + u"/doe99"_s;
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const auto stored = append({dropped(u"c.pdf"_s, "C")}, u"doe99"_s, folder);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored, u"Attachments/doe99"_s);
-    EXPECT_EQ(readAll(folder + u"/c.pdf"_s), "C");
-
-    const auto replaced = append({dropped(u"d.pdf"_s)}, u"other"_s, database + u"/gone.pdf"_s);
-    ASSERT_TRUE(replaced.has_value());
-    EXPECT_EQ(*replaced, u"Attachments/other.pdf"_s);
+    const QString single =
+        database + u'/' + append({dropped(u"a.pdf"_s, "A")}, u"doe99"_s).value_or(QString());
+    EXPECT_EQ(append({dropped(u"b.pdf"_s, "B")}, u"doe99"_s, single).value_or(failure.key),
+              u"Attachments/doe99"_s);
+    EXPECT_FALSE(QFile::exists(single));
+    EXPECT_EQ(append({dropped(u"c.pdf"_s, "C")}, u"doe99"_s, folder).value_or(failure.key),
+              u"Attachments/doe99"_s);
+    EXPECT_EQ(readAll(folder + u"/doe99.pdf"_s) + readAll(folder + u"/b.pdf"_s) +
+                  readAll(folder + u"/c.pdf"_s),
+              "ABC");
+    EXPECT_EQ(append({dropped(u"d.pdf"_s, "D"), dropped(u"e.pdf"_s, "E")}, u"doe99"_s)
+                  .value_or(failure.key),
+              u"Attachments/doe99_1"_s);
+    EXPECT_EQ(readAll(folder + u"_1/d.pdf"_s) + readAll(folder + u"_1/e.pdf"_s), "DE");
+    EXPECT_EQ(
+        append({dropped(u"f.pdf"_s)}, u"other"_s, database + u"/gone.pdf"_s).value_or(failure.key),
+        u"Attachments/other.pdf"_s);
 }
 
 TEST_F(AttachmentManagerTest, overwriteQuestionDecidesAndIsAskedOnce)
