@@ -198,16 +198,6 @@ TEST(BibFileReader, reservationForAnotherHostIsReported)
 
 // ---- text encodings
 
-TEST(BibFileReader, announcedEncodingFollowsTheRules)
-{
-    const QByteArray settings = "@COMMENT { Quirefold_Settings,\n\ttextencoding = {-2147481087},\n";
-    const QByteArray padded = settings + QByteArray(200 - settings.size(), ' ');
-    EXPECT_EQ(BibFileReader::announcedEncoding(padded), 0x80000A01u);
-    EXPECT_EQ(BibFileReader::announcedEncoding(padded.left(164)), std::nullopt);
-    EXPECT_EQ(BibFileReader::announcedEncoding("\xFF\xFE@\0"), TextEncodings::UTF16);
-    EXPECT_EQ(BibFileReader::announcedEncoding(QByteArray(200, 'x')), std::nullopt);
-}
-
 // Files whose bytes are not the UTF-8 expected: each is read as the text it holds.
 TEST(BibFileReader, fileInAnotherEncodingIsReadAsWritten)
 {

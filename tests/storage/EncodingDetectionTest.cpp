@@ -1,7 +1,6 @@
 #include "StorageTestSupport.h"
 
 #include "core/TextEncodings.h"
-#include "storage/EncodingDetector.h"
 #include "storage/EncodingSniffer.h"
 #include "storage/TextPlausibility.h"
 
@@ -264,18 +263,6 @@ TEST(EncodingDetection, forcedEncodingThatFailsReadsNothing)
     EXPECT_TRUE(database->readIncomplete());
     EXPECT_TRUE(keysOf(*database).isEmpty());
     EXPECT_EQ(errorsOf(*database).size(), 1);
-}
-
-// Detection names: both detectors' spellings map to the table's codes.
-TEST(EncodingDetection, detectorNamesMapToEncodingCodes)
-{
-    EXPECT_EQ(EncodingDetector::codeOfCharsetName("WINDOWS-1251"), TextEncodings::WindowsCP1251);
-    EXPECT_EQ(EncodingDetector::codeOfCharsetName("UHC"), 0x80000940u);
-    EXPECT_EQ(EncodingDetector::codeOfCharsetName("") +
-                  EncodingDetector::codeOfCharsetName("IBM420_ltr"),
-              0u);
-    for (const char *name : {"GB18030", "Big5", "SHIFT_JIS", "KOI8-R", "ISO-8859-7", "EUC-JP"})
-        EXPECT_TRUE(TextEncodings::isKnown(EncodingDetector::codeOfCharsetName(name))) << name;
 }
 
 // Candidates are weighed on the start of a large file; one whose bytes turn

@@ -37,18 +37,6 @@ TEST(LocalDatabaseProperties, pathsAreDerivedFromTheFullPath)
     EXPECT_EQ(p.relativeFilePath(), u"~/bib"_s);
 }
 
-// The tree dictionary's round trip is checked with the tree; a copy has an
-// identity of its own and keeps absent texts absent.
-TEST(LocalDatabaseProperties, copyHasItsOwnIdentity)
-{
-    LocalDatabaseProperties p;
-    p.setFullPath(u"/u/me/refs.bib"_s);
-    const auto copy = LocalDatabaseProperties::propertiesWithProperties(p);
-    EXPECT_NE(copy->uniqueID(), p.uniqueID());
-    EXPECT_EQ(copy->fullPath(), u"/u/me/refs.bib"_s);
-    EXPECT_TRUE(copy->privilegedHost().isEmpty());
-}
-
 TEST(LocalDatabaseProperties, writeReservation)
 {
     const QString host = LocalDatabaseProperties::computerName();

@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
-#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -267,20 +264,6 @@ TEST(SmartLibraryDuplicates, explicitUpdateGroupsAcrossDatabasesWithoutSelfTwins
 }
 
 // ---- the time-dependent timer
-
-TEST(SmartLibraryTimer, intervalFollowsTheSmallestDayCount)
-{
-    const std::tuple<const char *, double, std::optional<int>> rows[] = {
-        {"three days: three hours", 3, 3 * 3600},
-        {"24 days: 24 hours", 24, 24 * 3600},
-        {"365 days: one day", 365, 86400},
-        {"366 days: none", 366, std::nullopt},
-        {"not a number: none", std::nan(""), std::nullopt},
-        {"zero: the lower bound", 0, SmartLibrary::kMinimumTimerSeconds},
-    };
-    for (const auto &[name, days, seconds] : rows)
-        EXPECT_EQ(SmartLibrary::timerIntervalForDays(days), seconds) << name;
-}
 
 TEST(SmartLibraryTimer, armedOnlyForCodeZeroWithATimeCondition)
 {
