@@ -185,13 +185,6 @@ TEST_F(AttachmentManagerTest, failuresNameTheOperationAndThePath)
     }
 }
 
-TEST_F(AttachmentManagerTest, createTargetFolderCountsUp)
-{
-    EXPECT_EQ(AttachmentManager::createTargetFolder(dir.path(), u"k"_s), dir.filePath(u"k"_s));
-    EXPECT_EQ(AttachmentManager::createTargetFolder(dir.path(), u"k"_s), dir.filePath(u"k_1"_s));
-    EXPECT_FALSE(AttachmentManager::createTargetFolder(dir.filePath(u"no/such"_s), u"k"_s));
-}
-
 TEST_F(AttachmentManagerTest, trashTakesTheFileAwayIntoTheDataFolder)
 {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
