@@ -202,6 +202,19 @@ TEST(DatabaseItems, newEntryGetsTheNumberedUntitledKeyAndAChangedKeyMovesInTheIn
     EXPECT_FALSE(database->bibItemForKey(u"old"_s));
 }
 
+// Entries of closed databases are named in one alert, ten at most.
+TEST(DatabaseItems, itemsOfClosedDatabasesAreNamedInOneAlert)
+{
+    BibItemList strays;
+    for (int i = 0; i < 11; ++i)
+        strays.push_back(BibItem::newBibItemOfType(u"MISC"_s, u"k%1"_s.arg(i), nullptr));
+    ScriptedAlertPresenter presenter;
+    EXPECT_EQ(BibDatabase().removeBibItems(strays, false), 0);
+    ASSERT_EQ(presenter.requests().size(), 1u);
+    EXPECT_TRUE(presenter.requests()[0].message.endsWith(u"k8, k9, ..."_s))
+        << presenter.requests()[0].message.toStdString();
+}
+
 TEST(DatabaseItems, groupShowsTheUnionAndKeepsItemsReachedTwice)
 {
     const BibItemPtr item = BibItem::newBibItemOfType(u"MISC"_s, u"a"_s, nullptr);
