@@ -211,9 +211,8 @@ TEST_F(DatabaseSaverTest, failedWriteKeepsFileBackupsAndDirtyFlag)
         EXPECT_FALSE(folder ? database->saveDatabase()
                             : DatabaseSaver::saveDatabase(*database, &failing));
         EXPECT_TRUE(database->isDirty()) << folder;
-        EXPECT_EQ(readAll(path), folder ? QByteArray("<absent>") : kSample);
-        EXPECT_EQ(readAll(path + u".1"_s), "one") << folder;
-        EXPECT_FALSE(QFile::exists(path + u".2"_s)) << folder;
+        EXPECT_EQ(readAll(path) + readAll(path + u".1"_s) + readAll(path + u".2"_s),
+                  (folder ? QByteArray("<absent>") : kSample) + "one<absent>");
         ASSERT_EQ(alerts.requests().size(), 1u) << folder;
         EXPECT_TRUE(alerts.requests()[0].message.contains(path)) << folder;
     }

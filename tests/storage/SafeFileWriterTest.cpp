@@ -174,25 +174,18 @@ TEST_F(SafeFileWriterTest, aFolderAmongTheBackupNamesIsNeverRemovedNorMoved)
         QTemporaryDir local;
         const QString file = local.filePath(u"refs.bib"_s);
         writeAll(file, "now");
-        for (int i = 1; i <= 3; ++i) {
-            const QString backup = file + u'.' + QString::number(i);
-            if (i == folderIndex) {
-                ASSERT_TRUE(QDir().mkdir(backup));
-                writeAll(backup + u"/inside.txt"_s, "keep");
-            } else {
-                writeAll(backup, QByteArray::number(i));
-            }
-        }
         const QString folder = file + u'.' + QString::number(folderIndex);
+        for (int i = 1; i <= 3; ++i)
+            writeAll(file + u'.' + QString::number(i), QByteArray::number(i));
+        ASSERT_TRUE(QFile::remove(folder) && QDir().mkdir(folder));
+        writeAll(folder + u"/inside.txt"_s, "keep");
         EXPECT_FALSE(writer.writeFile(file, "new", 3, {}, failure));
         EXPECT_EQ(failure.key + u' ' + failure.path, u"BackupError_Folder "_s + folder);
         EXPECT_EQ(readAll(file), "now");
         EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep");
-        for (int i = 1; i <= 3; ++i) {
-            if (i != folderIndex) {
-                EXPECT_EQ(readAll(file + u'.' + QString::number(i)), QByteArray::number(i));
-            }
-        }
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_TRUE(i == folderIndex ||
+                        readAll(file + u'.' + QString::number(i)) == QByteArray::number(i));
         // The rotation alone refuses as well.
         EXPECT_FALSE(SafeFileWriter::rotateBackups(file, 3, failure));
         EXPECT_TRUE(QFileInfo(folder).isDir());
