@@ -64,9 +64,8 @@ protected:
 
 TEST(AttachmentNames, keyBecomesAFileSystemName)
 {
-    EXPECT_EQ(AttachmentManager::nameForFile(u"Smith:2001.a b"_s), u"Smith_2001_a_b"_s);
-    EXPECT_EQ(AttachmentManager::nameForFile(u"a/b\u00a0c\u3000d"_s), u"a_b_c_d"_s);
-    EXPECT_EQ(AttachmentManager::nameForFile(u"doe99"_s), u"doe99"_s);
+    EXPECT_EQ(AttachmentManager::nameForFile(u"Smith:2001.a/b\u00a0c\u3000d"_s),
+              u"Smith_2001_a_b_c_d"_s);
 }
 
 // `stored` is the path the entry keeps: "D" stands for the database's folder,
@@ -112,59 +111,43 @@ TEST_F(AttachmentManagerTest, singleFileInEachMode)
     }
 }
 
-TEST_F(AttachmentManagerTest, severalFilesGoIntoAKeyFolderAndTakenNamesGetASuffix)
-{
-    ASSERT_TRUE(QDir().mkpath(settings.attachmentFolder + u"/doe99"_s));
-    const auto stored = append({dropped(u"a.pdf"_s, "A"), dropped(u"b.pdf"_s, "B")}, u"doe99"_s);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored, u"Attachments/doe99_1"_s);
-    EXPECT_EQ(readAll(database + u"/Attachments/doe99_1/a.pdf"_s), "A");
-    EXPECT_EQ(readAll(database + u"/Attachments/doe99_1/b.pdf"_s), "B");
-}
-
-TEST_F(AttachmentManagerTest, appendingToASingleFileMakesAFolderHoldingBoth)
-{
-    const auto first = append({dropped(u"a.pdf"_s, "A")}, u"doe99"_s);
-    ASSERT_TRUE(first.has_value());
-    const QString current = database + u'/' + *first;
-    const auto second = append({dropped(u"b.pdf"_s, "B")}, u"doe99"_s, current);
-    ASSERT_TRUE(second.has_value()) << qPrintable(failure.key);
-    EXPECT_EQ(*second, u"Attachments/doe99"_s);
-    EXPECT_EQ(readAll(database + u"/Attachments/doe99/doe99.pdf"_s), "A");
-    EXPECT_EQ(readAll(database + u"/Attachments/doe99/b.pdf"_s), "B");
-    EXPECT_FALSE(QFile::exists(current));
-}
-
-TEST_F(AttachmentManagerTest, appendingToAFolderAddsToItAndToAMissingFileReplacesIt)
+// Appending to a single file makes a folder holding both, to a folder adds to
+// it, to a missing file replaces it; several files go into a key folder, whose
+// name gets a suffix when taken.
+TEST_F(AttachmentManagerTest, appendingToAFileOrAFolderAndSeveralFiles)
 {
     const QString folder = settings.attachmentFolder + u"/doe99"_s;
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const auto stored = append({dropped(u"c.pdf"_s, "C")}, u"doe99"_s, folder);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored, u"Attachments/doe99"_s);
-    EXPECT_EQ(readAll(folder + u"/c.pdf"_s), "C");
-
-    const auto replaced = append({dropped(u"d.pdf"_s)}, u"other"_s, database + u"/gone.pdf"_s);
-    ASSERT_TRUE(replaced.has_value());
-    EXPECT_EQ(*replaced, u"Attachments/other.pdf"_s);
+    const QString single =
+        database + u'/' + append({dropped(u"a.pdf"_s, "A")}, u"doe99"_s).value_or(QString());
+    EXPECT_EQ(append({dropped(u"b.pdf"_s, "B")}, u"doe99"_s, single).value_or(failure.key),
+              u"Attachments/doe99"_s);
+    EXPECT_FALSE(QFile::exists(single));
+    EXPECT_EQ(append({dropped(u"c.pdf"_s, "C")}, u"doe99"_s, folder).value_or(failure.key),
+              u"Attachments/doe99"_s);
+    EXPECT_EQ(readAll(folder + u"/doe99.pdf"_s) + readAll(folder + u"/b.pdf"_s) +
+                  readAll(folder + u"/c.pdf"_s),
+              "ABC");
+    EXPECT_EQ(append({dropped(u"d.pdf"_s, "D"), dropped(u"e.pdf"_s, "E")}, u"doe99"_s)
+                  .value_or(failure.key),
+              u"Attachments/doe99_1"_s);
+    EXPECT_EQ(readAll(folder + u"_1/d.pdf"_s) + readAll(folder + u"_1/e.pdf"_s), "DE");
+    EXPECT_EQ(
+        append({dropped(u"f.pdf"_s)}, u"other"_s, database + u"/gone.pdf"_s).value_or(failure.key),
+        u"Attachments/other.pdf"_s);
 }
 
 TEST_F(AttachmentManagerTest, overwriteQuestionDecidesAndIsAskedOnce)
 {
+    const QString taken = settings.attachmentFolder + u"/doe99.pdf"_s;
     ASSERT_TRUE(QDir().mkpath(settings.attachmentFolder));
-    writeAll(settings.attachmentFolder + u"/doe99.pdf"_s, "OLD");
-    {
-        ScriptedAlertPresenter alerts({1}); // Cancel
-        EXPECT_FALSE(append({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s));
+    writeAll(taken, "OLD");
+    for (const int answer : {1, 0}) { // Cancel, Overwrite
+        ScriptedAlertPresenter alerts({answer});
+        EXPECT_EQ(append({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s).has_value(), answer == 0);
         EXPECT_TRUE(failure.key.isEmpty());
         ASSERT_EQ(alerts.requests().size(), 1u);
         EXPECT_EQ(alerts.requests()[0].alternateButton, u"Overwrite"_s);
-        EXPECT_EQ(readAll(settings.attachmentFolder + u"/doe99.pdf"_s), "OLD");
-    }
-    {
-        ScriptedAlertPresenter alerts({0}); // Overwrite
-        EXPECT_TRUE(append({dropped(u"n.pdf"_s, "NEW")}, u"doe99"_s));
-        EXPECT_EQ(readAll(settings.attachmentFolder + u"/doe99.pdf"_s), "NEW");
+        EXPECT_EQ(readAll(taken), answer == 0 ? "NEW" : "OLD");
     }
 }
 
@@ -185,30 +168,21 @@ TEST_F(AttachmentManagerTest, overwritingIsAskedAndAFolderLosesItsContents)
     EXPECT_TRUE(alerts.requests()[0].message.contains(folder));
 }
 
-TEST_F(AttachmentManagerTest, attachmentFolderThatIsAFileFails)
+// Failures name the operation and the path: a file where the attachment
+// folder should be, a missing source to copy or to move.
+TEST_F(AttachmentManagerTest, failuresNameTheOperationAndThePath)
 {
     writeAll(settings.attachmentFolder, "not a folder");
     EXPECT_FALSE(append({dropped(u"x.pdf"_s)}, u"k"_s));
-    EXPECT_EQ(failure.key, u"FileError_CreateFolder"_s);
-    EXPECT_EQ(failure.path, settings.attachmentFolder);
-}
-
-TEST_F(AttachmentManagerTest, missingSourceReportsTheOperationAndDestination)
-{
+    EXPECT_EQ(failure.key + u' ' + failure.path,
+              u"FileError_CreateFolder "_s + settings.attachmentFolder);
+    QFile::remove(settings.attachmentFolder);
     for (const auto &[mode, key] : {std::pair{1, u"FileError_Copy"_s}, {2, u"FileError_Move"_s}}) {
         settings.mode = mode;
         EXPECT_FALSE(append({outside + u"/none.pdf"_s}, u"k"_s));
-        EXPECT_EQ(failure.key, key);
-        EXPECT_EQ(failure.path, settings.attachmentFolder + u"/k.pdf"_s);
+        EXPECT_EQ(failure.key + u' ' + failure.path,
+                  key + u' ' + settings.attachmentFolder + u"/k.pdf"_s);
     }
-}
-
-TEST_F(AttachmentManagerTest, createTargetFolderCountsUp)
-{
-    EXPECT_EQ(AttachmentManager::createTargetFolder(dir.path(), u"k"_s), dir.filePath(u"k"_s));
-    EXPECT_EQ(AttachmentManager::createTargetFolder(dir.path(), u"k"_s), dir.filePath(u"k_1"_s));
-    EXPECT_EQ(AttachmentManager::createTargetFolder(dir.path(), u"k"_s), dir.filePath(u"k_2"_s));
-    EXPECT_FALSE(AttachmentManager::createTargetFolder(dir.filePath(u"no/such"_s), u"k"_s));
 }
 
 TEST_F(AttachmentManagerTest, trashTakesTheFileAwayIntoTheDataFolder)

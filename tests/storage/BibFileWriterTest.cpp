@@ -30,73 +30,47 @@ BibFileWriter::Settings sampleSettings()
 
 } // namespace
 
-TEST(BibFileWriterSettings, minimalBlockHasTheFixedRowsInOrder)
+// The fixed rows in order, then the optional ones that are set, in the line
+// break asked for ("|" parts the rows below).
+TEST(BibFileWriterSettings, blockHasTheFixedRowsThenTheOptionalOnesThatAreSet)
 {
-    const QString lf = u"\n"_s;
-    const QString block = BibFileWriter::settingsBlock(sampleSettings(), lf, kTime);
-    const QString stamp = BibFileWriter::lastSavedText(kTime);
-    EXPECT_EQ(block, u"@COMMENT { Quirefold_Settings,\n"
-                     "\ttextencoding = {4},\n"
-                     "\tlinemode = {2},\n"
-                     "\tdatabase_ID = {abc},\n"
-                     "\tattachment_mode = {1},\n"
-                     "\trename_after_bibkey = {YES},\n"
-                     "\tkeep_full_path = {NO},\n"
-                     "\tlast_saved = {"_s +
-                         stamp + u"}\n}\n\n"_s);
-}
-
-TEST(BibFileWriterSettings, optionalRowsAppearOnlyWhenSetAndUnescaped)
-{
-    BibFileWriter::Settings s = sampleSettings();
-    s.description = u"My {refs}\nsecond line"_s;
-    s.attachmentPath = u"Attachments"_s;
-    s.privilegedHost = u"host"_s;
-    s.privilegedUser = u"me"_s;
-    s.privilegedSince = u"2026-01-02T03:04:05Z"_s;
-    const QString block = BibFileWriter::settingsBlock(s, u"\r\n"_s, kTime);
-    const qsizetype desc = block.indexOf(u"\tdescription = {My {refs}\nsecond line},\r\n"_s);
-    const qsizetype path = block.indexOf(u"\tattachment_path = {Attachments},\r\n"_s);
-    const qsizetype host = block.indexOf(u"\tprivileged_host = {host},\r\n"_s);
-    const qsizetype user = block.indexOf(u"\tprivileged_user = {me},\r\n"_s);
-    const qsizetype since = block.indexOf(u"\tprivileged_since = {2026-01-02T03:04:05Z},\r\n"_s);
-    const qsizetype saved = block.indexOf(u"\tlast_saved = {"_s);
-    ASSERT_GT(desc, 0);
-    EXPECT_LT(desc, path);
-    EXPECT_LT(path, host);
-    EXPECT_LT(host, user);
-    EXPECT_LT(user, since);
-    EXPECT_LT(since, saved);
-    EXPECT_TRUE(block.endsWith(u"}\r\n}\r\n\r\n"_s));
+    BibFileWriter::Settings full = sampleSettings();
+    full.description = u"My {refs}\nsecond line"_s;
+    full.attachmentPath = u"Attachments"_s;
+    full.privilegedHost = u"host"_s;
+    full.privilegedUser = u"me"_s;
+    full.privilegedSince = u"2026-01-02T03:04:05Z"_s;
+    const QString fixed =
+        u"textencoding = {4}|linemode = {2}|database_ID = {abc}|"
+        u"attachment_mode = {1}|rename_after_bibkey = {YES}|keep_full_path = {NO}"_s;
+    const std::tuple<const char *, BibFileWriter::Settings, QString, QString> rows[] = {
+        {"minimal", sampleSettings(), u"\n"_s, fixed},
+        {"every optional row", full, u"\r\n"_s,
+         fixed + u"|description = {My {refs}\nsecond line}|attachment_path = {Attachments}|"
+                 u"privileged_host = {host}|privileged_user = {me}|"
+                 u"privileged_since = {2026-01-02T03:04:05Z}"_s},
+    };
+    for (const auto &[name, settings, lf, lines] : rows) {
+        const QString expected = u"@COMMENT { Quirefold_Settings,"_s + lf + u'\t' +
+                                 QString(lines).replace(u"|"_s, u',' + lf + u'\t') + u',' + lf +
+                                 u"\tlast_saved = {"_s + BibFileWriter::lastSavedText(kTime) +
+                                 u'}' + lf + u'}' + lf + lf;
+        EXPECT_EQ(BibFileWriter::settingsBlock(settings, lf, kTime), expected) << name;
+    }
+    static const QRegularExpression stamp(uR"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [+-]\d{4}$)"_s);
+    EXPECT_TRUE(stamp.match(BibFileWriter::lastSavedText(kTime)).hasMatch());
 }
 
 // Codes above 2^31 are written signed, within the first 80 bytes the reader looks at.
 TEST(BibFileWriterSettings, encodingCodesAreSignedAndComeFirst)
 {
-    const std::pair<quint32, QString> rows[] = {{4, u"{4}"_s},
-                                                {0x80000001u, u"{-2147483647}"_s},
-                                                {0x80000628u, u"{-2147482072}"_s},
-                                                {0x80000A01u, u"{-2147481087}"_s}};
+    const std::pair<quint32, QString> rows[] = {{4, u"{4}"_s}, {0x80000A01u, u"{-2147481087}"_s}};
     for (const auto &[code, written] : rows) {
         BibFileWriter::Settings s = sampleSettings();
         s.encoding = code;
         const QString block = BibFileWriter::settingsBlock(s, u"\r\n"_s, kTime);
         EXPECT_TRUE(block.left(80).contains(u"textencoding = "_s + written)) << code;
     }
-}
-
-TEST(BibFileWriterSettings, lastSavedHasTheSignedZoneOffset)
-{
-    const QString text = BibFileWriter::lastSavedText(kTime);
-    static const QRegularExpression form(uR"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} [+-]\d{4}$)"_s);
-    EXPECT_TRUE(form.match(text).hasMatch()) << qPrintable(text);
-    // The same instant, whatever the local zone.
-    const QDateTime back = QDateTime::fromString(text.left(19), u"yyyy-MM-dd HH:mm:ss"_s);
-    const int sign = text.at(20) == u'-' ? -1 : 1;
-    const int offset = sign * (text.mid(21, 2).toInt() * 3600 + text.mid(23, 2).toInt() * 60);
-    QDateTime restored = back;
-    restored.setTimeZone(QTimeZone(offset));
-    EXPECT_EQ(restored.toSecsSinceEpoch(), kTime.toSecsSinceEpoch());
 }
 
 // Comments keep their inside, preambles are one line each, frames use the
@@ -135,8 +109,6 @@ TEST(BibFileWriterFinish, replacesNoBreakSpacesAndYenForJapaneseEncodingsOnly)
                                                             {"euc-jp", 3, false},
                                                             {"plain shift-jis", 8, false},
                                                             {"iso-2022-jp", 21, true},
-                                                            {"mac japanese", 0x80000001u, true},
-                                                            {"shift_jis x0213", 0x80000628u, true},
                                                             {"shift_jis", 0x80000A01u, true}};
     const QString text = u"a\u00a0b \\emph{c}"_s;
     for (const auto &[name, code, yenWritten] : rows) {
@@ -151,7 +123,6 @@ TEST(BibFileWriterEncode, lossyButNeverFailingForKnownEncodings)
 {
     const std::tuple<const char *, quint32, QString, QByteArray> rows[] = {
         {"utf-8", 4, u"Gr\u00fc\u00df"_s, QByteArray("Gr\xc3\xbc\xc3\x9f")},
-        {"utf-8 Japanese", 4, u"\u65e5\u672c"_s, QByteArray("\xe6\x97\xa5\xe6\x9c\xac")},
         {"utf-8 beyond the first plane", 4, u"\u65e5\U0001F600"_s,
          QByteArray("\xe6\x97\xa5\xf0\x9f\x98\x80")},
         {"ascii drops accents", 1, u"Ren\u00e9"_s, QByteArray("Rene")},

@@ -8,9 +8,6 @@
 #include "storage/LibraryGroup.h"
 #include "storage/LocalDatabase.h"
 
-#include <QRegularExpression>
-#include <QSet>
-
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -102,22 +99,10 @@ TEST(DatabaseTree, treeDictionaryRoundTrips)
     EXPECT_TRUE(local->keepFullPath());
 }
 
-TEST(DatabaseTree, uniqueIDsHaveTheirAlphabetAndDiffer)
-{
-    QSet<QString> seen;
-    static const QRegularExpression form(u"^[0-9a-zA-Z]{32}$"_s);
-    for (int i = 0; i < 200; ++i) {
-        const QString id = DatabaseProperties::generateUniqueID();
-        ASSERT_TRUE(form.match(id).hasMatch()) << id.toStdString();
-        seen.insert(id);
-    }
-    EXPECT_EQ(seen.size(), 200);
-}
-
 // ---- structure
 
 // Moves as the outline drops: (node moved, index given, order after).
-TEST(DatabaseTree, moveWithinParentReorders)
+TEST(DatabaseTree, movesReorderAParentOrRebuildBothParents)
 {
     const std::tuple<int, int, std::vector<QString>> rows[] = {
         {0, 3, {u"b"_s, u"c"_s, u"a"_s}},  // first to after the last
@@ -132,20 +117,15 @@ TEST(DatabaseTree, moveWithinParentReorders)
         root.move(root.childAtIndex(moved), target);
         EXPECT_EQ(descriptions(root), expected) << moved << " to " << target;
     }
-}
-
-TEST(DatabaseTree, moveToAnotherParentRebuildsBothLists)
-{
+    // To another parent: both lists are rebuilt.
     BibDatabase root;
     BibDatabase *left = root.insertChild(namedGroup(u"left"_s), -1);
     BibDatabase *right = root.insertChild(namedGroup(u"right"_s), -1);
     BibDatabase *inner = left->insertChild(namedGroup(u"inner"_s), -1);
     right->move(inner, -1);
-    EXPECT_EQ(left->numberOfChildren(), 0);
-    EXPECT_EQ(right->childAtIndex(0), inner);
+    EXPECT_TRUE(left->numberOfChildren() == 0 && right->childAtIndex(0) == inner);
     EXPECT_EQ(inner->nodeParent(), right);
-    EXPECT_TRUE(inner->isDescendantOfNode(&root));
-    EXPECT_FALSE(inner->isDescendantOfNode(left));
+    EXPECT_TRUE(inner->isDescendantOfNode(&root) && !inner->isDescendantOfNode(left));
 }
 
 // ---- items, keys and the author index
@@ -157,18 +137,15 @@ TEST(DatabaseItems, authorIndexCountsEveryOccurrenceAndForgetsRemovedEntries)
         "@article{Smith2000, author = {Smith, John and Doe, Jane}, editor = {Smith, John},"
         " title = {One}}\n@book{Other, author = {Roe, Richard and others}, title = {Two}}\n");
     ASSERT_TRUE(database);
+    // "others" is no name; the author and editor of one entry count twice.
     const AuthorIndex *authors = database->allAuthors();
     ASSERT_TRUE(authors);
-    // "others" is no name; the author and editor of one entry count twice.
     EXPECT_EQ(authors->size(), 3);
     for (auto it = authors->cbegin(); it != authors->cend(); ++it)
         EXPECT_EQ(it->items.size(), it.key().contains(u"Smith") ? 2u : 1u);
-    const BibItemPtr item = database->bibItemForKey(u"Other"_s);
-    ASSERT_TRUE(item);
-    EXPECT_TRUE(database->removeBibItem(item, false));
+    EXPECT_TRUE(database->removeBibItem(database->bibItemForKey(u"Other"_s), false));
     EXPECT_FALSE(database->bibItemForKey(u"Other"_s));
-    EXPECT_EQ(database->allAuthors()->size(), 2);
-    EXPECT_EQ(database->numItems(), 1);
+    EXPECT_TRUE(database->allAuthors()->size() == 2 && database->numItems() == 1);
     EXPECT_TRUE(database->isDirty());
 }
 
@@ -197,6 +174,7 @@ TEST(DatabaseItems, uniqueBibKeyFollowsTheSuffixScheme)
     }
 }
 
+// ".2" is stripped from a copy, and the bare key is not given out while ".2" exists.
 TEST(DatabaseItems, copiedEntryLosesItsNumericSuffix)
 {
     BibFixture fixture;
@@ -205,11 +183,8 @@ TEST(DatabaseItems, copiedEntryLosesItsNumericSuffix)
     ASSERT_TRUE(source && target);
     const BibItemPtr copy = target->addCopyOfBibItem(source->bibItemForKey(u"smith2000.2"_s));
     ASSERT_TRUE(copy);
-    // ".2" is stripped, and the bare key is not given out while ".2" exists.
     EXPECT_EQ(copy->bibKey(), u"smith2000.1"_s);
     EXPECT_EQ(copy->database(), static_cast<ItemDatabase *>(target.get()));
-    EXPECT_EQ(target->numItems(), 2);
-    EXPECT_EQ(source->bibItemForKey(u"smith2000.2"_s)->fieldDataForEdit(u"title"_s), u"Src"_s);
 }
 
 TEST(DatabaseItems, newEntryGetsTheNumberedUntitledKeyAndAChangedKeyMovesInTheIndex)
@@ -227,26 +202,22 @@ TEST(DatabaseItems, newEntryGetsTheNumberedUntitledKeyAndAChangedKeyMovesInTheIn
     EXPECT_FALSE(database->bibItemForKey(u"old"_s));
 }
 
+// Entries of closed databases are named in one alert, ten at most.
 TEST(DatabaseItems, itemsOfClosedDatabasesAreNamedInOneAlert)
 {
     BibItemList strays;
     for (int i = 0; i < 11; ++i)
         strays.push_back(BibItem::newBibItemOfType(u"MISC"_s, u"k%1"_s.arg(i), nullptr));
     ScriptedAlertPresenter presenter;
-    BibDatabase root;
-    EXPECT_EQ(root.removeBibItems(strays, false), 0);
-    const auto requests = presenter.requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_TRUE(requests[0].message.endsWith(u"k9, ..."_s)) << requests[0].message.toStdString();
-    EXPECT_FALSE(requests[0].message.contains(u"k10"_s));
+    EXPECT_EQ(BibDatabase().removeBibItems(strays, false), 0);
+    ASSERT_EQ(presenter.requests().size(), 1u);
+    EXPECT_TRUE(presenter.requests()[0].message.endsWith(u"k8, k9, ..."_s))
+        << presenter.requests()[0].message.toStdString();
 }
 
 TEST(DatabaseItems, groupShowsTheUnionAndKeepsItemsReachedTwice)
 {
-    BibFixture fixture;
-    auto database = fixture.load("@misc{a, title = {x}}\n");
-    ASSERT_TRUE(database);
-    const BibItemPtr item = database->bibItemForKey(u"a"_s);
+    const BibItemPtr item = BibItem::newBibItemOfType(u"MISC"_s, u"a"_s, nullptr);
     BibDatabase root;
     BibDatabase *outer = root.insertChild(namedGroup(u"outer"_s), -1);
     BibDatabase *first = outer->insertChild(namedGroup(u"first"_s), -1);

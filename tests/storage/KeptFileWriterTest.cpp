@@ -95,12 +95,7 @@ protected:
 
 TEST_F(KeptFileWriterTest, everyBlockKindKeepsItsTextWithEveryLineEnding)
 {
-    struct Row
-    {
-        const char *name;
-        QByteArray text;
-    };
-    const Row rows[] = {
+    const std::pair<const char *, QByteArray> rows[] = {
         {"entry with tabs and mixed quoting",
          "@Article{ k1,\n\ttitle = {A \"B\" C},\n  author=\"Doe, J.\",\n  year = 1999\n}\n"},
         {"@STRING with several macros",
@@ -118,15 +113,15 @@ TEST_F(KeptFileWriterTest, everyBlockKindKeepsItsTextWithEveryLineEnding)
     };
     const QByteArray endings[] = {"\n", "\r\n", "\r"};
     int number = 0;
-    for (const Row &row : rows) {
+    for (const auto &[name, original] : rows) {
         for (const QByteArray &lf : endings) {
-            const QByteArray text = withLineBreaks(row.text, lf);
+            const QByteArray text = withLineBreaks(original, lf);
             auto database = openDatabase(file(text, u"f%1.bib"_s.arg(++number)));
-            ASSERT_TRUE(database) << row.name;
+            ASSERT_TRUE(database) << name;
             // The settings block takes the file's own line break.
             const QByteArray saved = save(*database);
-            EXPECT_TRUE(saved.startsWith("@COMMENT { Quirefold_Settings," + lf)) << row.name;
-            EXPECT_EQ(afterSettings(saved), text) << row.name << " with " << lf.toHex().constData();
+            EXPECT_TRUE(saved.startsWith("@COMMENT { Quirefold_Settings," + lf)) << name;
+            EXPECT_EQ(afterSettings(saved), text) << name << " with " << lf.toHex().constData();
         }
     }
 }
@@ -141,40 +136,27 @@ TEST_F(KeptFileWriterTest, aChangedLineEndingConvertsTheKeptText)
     EXPECT_EQ(afterSettings(saved), withLineBreaks(kFile, "\r\n"));
 }
 
-TEST_F(KeptFileWriterTest, aChangedEntryIsWrittenInTheWritersLayoutAtItsPlace)
-{
-    const QByteArray saved = savedAfter(kFile, [](LocalDatabase &database) {
-        const BibItemPtr item = database.bibItemForKey(u"second"_s);
-        ASSERT_TRUE(item && item->setFieldData(u"Deux"_s, u"title"_s));
-        item->fixChanged();
-    });
-    const qsizetype at = kFile.indexOf("@book{second");
-    const qsizetype end = kFile.indexOf("@misc{third");
-    // Everything before and after the entry as it was; the entry in the writer's layout.
-    EXPECT_TRUE(saved.startsWith(kFile.left(at))) << saved.constData();
-    EXPECT_TRUE(saved.endsWith("\n" + kFile.mid(end))) << saved.constData();
-    const QByteArray entry = saved.mid(at, saved.size() - at - (kFile.size() - end));
-    EXPECT_TRUE(entry.startsWith("@BOOK { second,\n")) << entry.constData();
-    EXPECT_TRUE(entry.contains("\ttitle = \"Deux\""));
-    EXPECT_TRUE(entry.contains("\tmodified = "));
-}
-
-TEST_F(KeptFileWriterTest, newEntriesGoAtTheEndAndRemovedOnesLeaveNoText)
+// A changed entry is written in the writer's layout at its place, a removed
+// one leaves no text, a new one goes at the end; the rest keeps its text.
+TEST_F(KeptFileWriterTest, changedRemovedAndNewEntries)
 {
     QString addedKey;
     const QByteArray saved = savedAfter(kFile, [&addedKey](LocalDatabase &database) {
+        const BibItemPtr item = database.bibItemForKey(u"second"_s);
+        ASSERT_TRUE(item && item->setFieldData(u"Deux"_s, u"title"_s));
+        item->fixChanged();
         ASSERT_TRUE(database.removeBibItem(database.bibItemForKey(u"first"_s), false));
-        const BibItemPtr added = database.appendNewBibItemWithType(u"MISC"_s);
-        ASSERT_TRUE(added);
-        addedKey = added->bibKey();
+        addedKey = database.appendNewBibItemWithType(u"MISC"_s)->bibKey();
     });
-    EXPECT_FALSE(saved.contains("first")) << saved.constData();
-    EXPECT_TRUE(
-        saved.startsWith("% a header line\n@string{jan = \"January\", feb = {February}}\n"));
-    EXPECT_TRUE(saved.contains("@comment{ between the entries }\n@book{second, title = {Two}, "
-                               "year = 2001}\n@misc{third,\n  note = {Three}\n}\n"));
-    const QByteArray tail = "@MISC { " + addedKey.toUtf8() + ",\n";
-    EXPECT_GT(saved.indexOf(tail), saved.indexOf("@misc{third")) << saved.constData();
+    EXPECT_TRUE(saved.startsWith("% a header line\n@string{jan = \"January\", feb = {February}}\n"))
+        << saved.constData();
+    EXPECT_FALSE(saved.contains("first"));
+    const qsizetype at = saved.indexOf("@comment{ between the entries }\n@BOOK { second,\n");
+    const qsizetype third = saved.indexOf("\n@misc{third,\n  note = {Three}\n}\n");
+    ASSERT_TRUE(at > 0 && third > at) << saved.constData();
+    const QByteArray entry = saved.mid(at, third - at);
+    EXPECT_TRUE(entry.contains("\ttitle = \"Deux\"") && entry.contains("\tmodified = "));
+    EXPECT_GT(saved.indexOf("@MISC { " + addedKey.toUtf8() + ",\n"), third);
 }
 
 // Blocks whose kept text would not say what the database holds are written
@@ -237,34 +219,27 @@ TEST_F(KeptFileWriterTest, turnedOffOrReformattedEveryEntryTakesTheWritersLayout
 // save's check finds it wherever it stands and writes it in the writer's layout.
 TEST_F(KeptFileWriterTest, keptTextThatDoesNotReadBackIsCaughtAndRewritten)
 {
-    struct Row
-    {
-        const char *name;
-        QStringList keys;
+    const std::pair<const char *, QStringList> rows[] = {
+        {"the last entry", QStringList{u"third"_s}},
+        {"an entry in the middle", QStringList{u"second"_s}},
+        {"the first and the last", QStringList{u"first"_s, u"third"_s}},
     };
-    const Row rows[] = {
-        {"the last entry", {u"third"_s}},
-        {"an entry in the middle", {u"second"_s}},
-        {"the first and the last", {u"first"_s, u"third"_s}},
-    };
-    for (const Row &row : rows) {
+    for (const auto &[name, keys] : rows) {
         auto database = openDatabase(file(kFile));
         ASSERT_TRUE(database);
-        for (const QString &key : row.keys) {
-            const BibItemPtr item = database->bibItemForKey(key);
-            ASSERT_TRUE(item->setFieldData(u"Changed"_s, u"note"_s));
-            item->setUnchangedSinceRead();
+        for (const QString &key : keys) {
+            ASSERT_TRUE(database->bibItemForKey(key)->setFieldData(u"Changed"_s, u"note"_s));
+            database->bibItemForKey(key)->setUnchangedSinceRead();
         }
         const QByteArray saved = afterSettings(save(*database));
-        for (const QString &key : row.keys) {
-            EXPECT_TRUE(database->bibItemForKey(key)->isChangedSinceRead()) << row.name;
-            EXPECT_TRUE(saved.contains(u" { "_s.toUtf8() + key.toUtf8() + ",\n"))
-                << row.name << saved.constData();
+        for (const QString &key : keys) {
+            EXPECT_TRUE(database->bibItemForKey(key)->isChangedSinceRead()) << name;
+            EXPECT_TRUE(saved.contains(" { " + key.toUtf8() + ",\n")) << name << saved.constData();
         }
-        EXPECT_EQ(saved.count("note = \"Changed\""), row.keys.size()) << row.name;
+        EXPECT_EQ(saved.count("note = \"Changed\""), keys.size()) << name;
         EXPECT_EQ(saved.contains("@book{second, title = {Two}, year = 2001}"),
-                  !row.keys.contains(u"second"_s))
-            << row.name;
+                  !keys.contains(u"second"_s))
+            << name;
     }
 }
 

@@ -1,11 +1,9 @@
 #include "StorageTestSupport.h"
 
 #include "core/AlertPresenter.h"
-#include "core/Texts.h"
 #include "model/BibItem.h"
 #include "storage/DatabaseGroup.h"
 #include "storage/LoadingCoordinator.h"
-#include "storage/LoadingErrorAlert.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -50,24 +48,20 @@ TEST(LoadingCoordinator, severalFilesLoadAtOnceAndOpenInTheTree)
     LoadingCoordinator coordinator;
     std::vector<LocalDatabase *> nodes;
     for (int f = 0; f < 4; ++f) {
-        const QString path =
-            fixture.write(u"f%1.bib"_s.arg(f), entries(500, "k" + QByteArray::number(f) + "_"));
-        nodes.push_back(coordinator.appendLocalDatabase(path, false));
+        nodes.push_back(coordinator.appendLocalDatabase(
+            fixture.write(u"f%1.bib"_s.arg(f), entries(500, "k" + QByteArray::number(f) + "_")),
+            false));
         ASSERT_TRUE(nodes.back());
     }
-    std::vector<BibDatabase *> ready;
+    int ready = 0;
     QObject::connect(&coordinator, &LoadingCoordinator::databaseReady,
-                     [&](BibDatabase *node) { ready.push_back(node); });
+                     [&ready](BibDatabase *) { ++ready; });
     ASSERT_TRUE(waitUntilLoaded(coordinator));
-    EXPECT_EQ(ready.size(), 4u);
-    for (LocalDatabase *node : nodes) {
-        ASSERT_TRUE(node->allItems());
-        EXPECT_EQ(node->allItems()->size(), 500u);
-        EXPECT_FALSE(node->isLoading());
-    }
+    EXPECT_EQ(ready, 4);
+    for (LocalDatabase *node : nodes)
+        EXPECT_TRUE(!node->isLoading() && node->allItems() && node->allItems()->size() == 500u);
     EXPECT_EQ(coordinator.databaseNode()->numItems(), 2000);
-    EXPECT_FALSE(coordinator.isLoading());
-    EXPECT_FALSE(coordinator.initialLoading());
+    EXPECT_FALSE(coordinator.isLoading() || coordinator.initialLoading());
     // Removing a database takes its entries out of the group; the group nodes stay.
     ASSERT_TRUE(coordinator.removeDatabase(nodes[0]));
     EXPECT_EQ(coordinator.databaseNode()->numItems(), 1500);
@@ -159,29 +153,14 @@ TEST(LoadingCoordinator, displayMayPollALoadingDatabase)
     EXPECT_EQ(node->numItems(), 3000);
 }
 
-TEST(LoadingErrorAlert, titleCountsTheErrors)
-{
-    LocalDatabase database;
-    database.properties().setDescription(u"refs"_s);
-    const QStringList two{u"e1"_s, u"e2"_s};
-    EXPECT_EQ(LoadingErrorAlert::titleFor(database, {u"e1"_s}),
-              Texts::format(u"LoadingErrors1", {u"refs"_s}));
-    EXPECT_EQ(LoadingErrorAlert::titleFor(database, two),
-              Texts::format(u"LoadingErrors", {u"2"_s, u"refs"_s}));
-    EXPECT_EQ(LoadingErrorAlert::messageFor(two), u"* e1\n* e2\n"_s);
-}
-
 // "Reopen with encoding": the open database reads its file again in the
 // chosen encoding; the tree holds its entries once, read the new way.
 TEST(LoadingCoordinator, reopenWithEncodingReadsTheFileAgainInThatEncoding)
 {
     // "Иванов" in windows-1251; the settings block names windows-1251.
-    const QByteArray bytes =
-        "@COMMENT { Quirefold_Settings,\n\ttextencoding = {11},\n"
-        "\tlinemode = {2},\n\tdatabase_ID = {reopen-test},\n"
-        "\tlast_saved = {2024-01-01 00:00:00 +0000}\n}\n\n"
-        "@article{iv, author = {\xC8\xE2\xE0\xED\xEE\xE2, S.}, title = {T}}\n" +
-        entries(3, "x");
+    const QByteArray bytes = "@COMMENT { Quirefold_Settings, textencoding = {11}}\n"
+                             "@article{iv, author = {\xC8\xE2\xE0\xED\xEE\xE2, S.}}\n" +
+                             entries(3, "x");
     BibFixture fixture;
     LoadingCoordinator coordinator;
     LocalDatabase *database =
@@ -196,7 +175,6 @@ TEST(LoadingCoordinator, reopenWithEncodingReadsTheFileAgainInThatEncoding)
     EXPECT_FALSE(coordinator.reopenWithEncoding(database, 0x80000A02u)); // still loading
     ASSERT_TRUE(waitUntilLoaded(coordinator));
     EXPECT_EQ(database->encoding(), 0x80000A02u);
-    EXPECT_EQ(database->readEncoding(), std::optional<quint32>(0x80000A02u));
     EXPECT_EQ(coordinator.databaseNode()->numItems(), 4);
     EXPECT_EQ(database->bibItemForKey(u"iv"_s)->fieldDataForEdit(u"author"_s),
               u"\u0445\u0411\u042e\u041c\u041d\u0411, S."_s);

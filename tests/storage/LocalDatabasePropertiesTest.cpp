@@ -37,33 +37,6 @@ TEST(LocalDatabaseProperties, pathsAreDerivedFromTheFullPath)
     EXPECT_EQ(p.relativeFilePath(), u"~/bib"_s);
 }
 
-TEST(LocalDatabaseProperties, dictionaryRoundTripsEveryField)
-{
-    LocalDatabaseProperties p;
-    p.setFullPath(u"/u/me/refs.bib"_s);
-    p.setEncoding(0x80000A01u);
-    p.setLineEnding(0);
-    p.setFileAttachmentMode(3);
-    p.setAttachmentPath(u"Files"_s);
-    p.setRenameAfterBibkey(false);
-    p.setKeepFullPath(true);
-    p.setPrivilegedHost(u"host"_s);
-    p.setPrivilegedUser(u"user"_s);
-    p.setDescription(u"D"_s);
-    const QVariantMap written = p.makePropertyDictionary();
-    auto again = LocalDatabaseProperties::propertiesWithDictionary(written, nullptr);
-    EXPECT_EQ(again->makePropertyDictionary(), written);
-    EXPECT_EQ(again->encoding(), 0x80000A01u);
-    EXPECT_EQ(again->uniqueID(), p.uniqueID());
-    EXPECT_EQ(written.value(u"kind"_s).toInt(), 5);
-    // A copy has an identity of its own and keeps absent texts absent.
-    auto copy = LocalDatabaseProperties::propertiesWithProperties(LocalDatabaseProperties());
-    EXPECT_TRUE(copy->privilegedHost().isEmpty());
-    EXPECT_NE(LocalDatabaseProperties::propertiesWithProperties(p)->uniqueID(), p.uniqueID());
-    EXPECT_EQ(LocalDatabaseProperties::propertiesWithProperties(p)->fullPath(),
-              u"/u/me/refs.bib"_s);
-}
-
 TEST(LocalDatabaseProperties, writeReservation)
 {
     const QString host = LocalDatabaseProperties::computerName();

@@ -28,18 +28,6 @@ protected:
     }
 };
 
-// Writes everything but then corrupts one byte, as a bad disk might.
-class CorruptingWriter : public SafeFileWriter
-{
-protected:
-    bool writeData(QIODevice &device, const QByteArray &data) override
-    {
-        QByteArray bad = data;
-        bad[bad.size() / 2] = 'X';
-        return device.write(bad) == bad.size();
-    }
-};
-
 // Writes what `alter` makes of the data and reports success.
 class AlteringWriter : public SafeFileWriter
 {
@@ -72,6 +60,8 @@ class SafeFileWriterTest : public ::testing::Test
 {
 protected:
     QTemporaryDir dir;
+    SafeFileWriter writer;
+    SafeFileWriter::Failure failure;
     QString path(const QString &name) const { return dir.filePath(name); }
 };
 
@@ -93,8 +83,6 @@ TEST_F(SafeFileWriterTest, rotatesBackupsNewestFirst)
         const QString file = local.filePath(u"a.bib"_s);
         for (const QString &entry : QString::fromUtf8(before).split(u' ', Qt::SkipEmptyParts))
             writeAll(file + entry.section(u'=', 0, 0), entry.section(u'=', 1).toUtf8());
-        SafeFileWriter writer;
-        SafeFileWriter::Failure failure;
         ASSERT_TRUE(writer.writeFile(file, "new", backups, {}, failure))
             << qPrintable(failure.detail);
         QStringList after;
@@ -120,8 +108,6 @@ TEST_F(SafeFileWriterTest, replacedFileKeepsPermissionsAndLinksAndIsVerified)
         seen = bytes;
         return true;
     };
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
     ASSERT_TRUE(writer.writeFile(link, "new", 1, verify, failure));
     EXPECT_EQ(seen, "new");
     EXPECT_TRUE(QFileInfo(link).isSymLink());
@@ -133,46 +119,36 @@ TEST_F(SafeFileWriterTest, replacedFileKeepsPermissionsAndLinksAndIsVerified)
 // Every way a write can fail leaves the file and its backups exactly as they were.
 TEST_F(SafeFileWriterTest, failedWritesLeaveFileAndBackupsUntouched)
 {
-    struct Row
-    {
-        const char *name;
-        std::function<std::unique_ptr<SafeFileWriter>()> make;
-        SafeFileWriter::Verifier verify;
-        bool backupsMayRotate;
-    };
     const auto refuse = [](const QByteArray &, QString &detail) {
         detail = u"entries differ"_s;
         return false;
     };
-    const Row rows[] = {
-        {"disk full midway", [] { return std::make_unique<FailingWriter>(); }, {}, false},
-        {"bytes corrupted", [] { return std::make_unique<CorruptingWriter>(); }, {}, false},
-        {"verifier refuses", [] { return std::make_unique<SafeFileWriter>(); }, refuse, false},
-        {"rename fails", [] { return std::make_unique<RenameFailingWriter>(); }, {}, true},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
+    FailingWriter diskFull;
+    AlteringWriter corrupting(
+        [](QByteArray data) { return data.replace(data.size() / 2, 1, "X"); });
+    SafeFileWriter plain;
+    RenameFailingWriter renameFails;
+    // (name, writer, verifier, backups after)
+    const std::tuple<const char *, SafeFileWriter *, SafeFileWriter::Verifier, QByteArray> rows[] =
+        {
+            {"disk full midway", &diskFull, {}, "one<absent>"},
+            {"a byte corrupted, as a bad disk might", &corrupting, {}, "one<absent>"},
+            {"verifier refuses", &plain, refuse, "one<absent>"},
+            {"rename fails: the backups may rotate", &renameFails, {}, "oldone"},
+        };
+    for (const auto &[name, failing, verify, backups] : rows) {
+        SCOPED_TRACE(name);
         QTemporaryDir local;
         const QString file = local.filePath(u"a.bib"_s);
         writeAll(file, "old");
         writeAll(file + u".1"_s, "one");
-        auto writer = row.make();
-        SafeFileWriter::Failure failure;
-        EXPECT_FALSE(writer->writeFile(file, "new contents", 2, row.verify, failure));
-        EXPECT_EQ(failure.key, u"BackupError_Save"_s);
-        EXPECT_EQ(failure.path, file);
+        EXPECT_FALSE(failing->writeFile(file, "new contents", 2, verify, failure));
+        EXPECT_EQ(failure.key + u' ' + failure.path, u"BackupError_Save "_s + file);
         EXPECT_EQ(readAll(file), "old");
-        if (row.backupsMayRotate) {
-            EXPECT_EQ(readAll(file + u".1"_s), "old");
-            EXPECT_EQ(readAll(file + u".2"_s), "one");
-        } else {
-            EXPECT_EQ(readAll(file + u".1"_s), "one");
-            EXPECT_FALSE(QFile::exists(file + u".2"_s));
-        }
-        const QStringList left =
-            QDir(local.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-        for (const QString &name : left)
-            EXPECT_FALSE(name.startsWith(u'.')) << row.name << " left " << qPrintable(name);
+        EXPECT_EQ(readAll(file + u".1"_s) + readAll(file + u".2"_s), backups);
+        for (const QString &left :
+             QDir(local.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
+            EXPECT_FALSE(left.startsWith(u'.')) << qPrintable(left);
     }
 }
 
@@ -182,11 +158,8 @@ TEST_F(SafeFileWriterTest, aFolderOrAMissingFolderAtThePathIsRefused)
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"a.bib"_s));
     writeAll(path(u"a.bib.1"_s), "one");
     for (const QString &file : {path(u"a.bib"_s), path(u"no/such/folder/a.bib"_s)}) {
-        SafeFileWriter writer;
-        SafeFileWriter::Failure failure;
         EXPECT_FALSE(writer.writeFile(file, "new", 2, {}, failure));
-        EXPECT_EQ(failure.key, u"BackupError_Save"_s);
-        EXPECT_EQ(failure.path, file);
+        EXPECT_EQ(failure.key + u' ' + failure.path, u"BackupError_Save "_s + file);
     }
     EXPECT_TRUE(QFileInfo(path(u"a.bib"_s)).isDir());
     EXPECT_EQ(readAll(path(u"a.bib.1"_s)), "one");
@@ -201,28 +174,18 @@ TEST_F(SafeFileWriterTest, aFolderAmongTheBackupNamesIsNeverRemovedNorMoved)
         QTemporaryDir local;
         const QString file = local.filePath(u"refs.bib"_s);
         writeAll(file, "now");
-        for (int i = 1; i <= 3; ++i) {
-            const QString backup = file + u'.' + QString::number(i);
-            if (i == folderIndex) {
-                ASSERT_TRUE(QDir().mkdir(backup));
-                writeAll(backup + u"/inside.txt"_s, "keep");
-            } else {
-                writeAll(backup, QByteArray::number(i));
-            }
-        }
         const QString folder = file + u'.' + QString::number(folderIndex);
-        SafeFileWriter writer;
-        SafeFileWriter::Failure failure;
+        for (int i = 1; i <= 3; ++i)
+            writeAll(file + u'.' + QString::number(i), QByteArray::number(i));
+        ASSERT_TRUE(QFile::remove(folder) && QDir().mkdir(folder));
+        writeAll(folder + u"/inside.txt"_s, "keep");
         EXPECT_FALSE(writer.writeFile(file, "new", 3, {}, failure));
-        EXPECT_EQ(failure.key, u"BackupError_Folder"_s);
-        EXPECT_EQ(failure.path, folder);
+        EXPECT_EQ(failure.key + u' ' + failure.path, u"BackupError_Folder "_s + folder);
         EXPECT_EQ(readAll(file), "now");
         EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep");
-        for (int i = 1; i <= 3; ++i) {
-            if (i != folderIndex) {
-                EXPECT_EQ(readAll(file + u'.' + QString::number(i)), QByteArray::number(i));
-            }
-        }
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_TRUE(i == folderIndex ||
+                        readAll(file + u'.' + QString::number(i)) == QByteArray::number(i));
         // The rotation alone refuses as well.
         EXPECT_FALSE(SafeFileWriter::rotateBackups(file, 3, failure));
         EXPECT_TRUE(QFileInfo(folder).isDir());
@@ -242,8 +205,6 @@ TEST_F(SafeFileWriterTest, aLinkToAFolderAsOldestBackupRemovesOnlyTheLink)
     ASSERT_TRUE(QDir().mkdir(folder));
     writeAll(folder + u"/inside.txt"_s, "keep");
     ASSERT_TRUE(QFile::link(folder, file + u".1"_s));
-    SafeFileWriter writer;
-    SafeFileWriter::Failure failure;
     ASSERT_TRUE(writer.writeFile(file, "new", 1, {}, failure)) << qPrintable(failure.key);
     EXPECT_EQ(readAll(file + u".1"_s), "now");
     EXPECT_EQ(readAll(folder + u"/inside.txt"_s), "keep");
@@ -253,27 +214,20 @@ TEST_F(SafeFileWriterTest, aLinkToAFolderAsOldestBackupRemovesOnlyTheLink)
 // missing end or bytes too many are found.
 TEST_F(SafeFileWriterTest, readBackFindsEveryDifferenceOfALargeFile)
 {
-    struct Row
-    {
-        const char *name;
-        std::function<QByteArray(QByteArray)> alter;
-    };
-    const Row rows[] = {
+    const std::pair<const char *, std::function<QByteArray(QByteArray)>> rows[] = {
         {"a byte past the first megabyte",
          [](QByteArray data) { return data.replace((1 << 20) + 5, 1, "X"); }},
         {"the last byte missing", [](QByteArray data) { return data.chopped(1); }},
         {"a byte too many", [](QByteArray data) { return data + 'x'; }},
     };
     const QByteArray data(3 * (1 << 20) + 17, 'a');
-    for (const Row &row : rows) {
-        const QString file = path(QString::fromUtf8(row.name) + u".bib"_s);
-        AlteringWriter writer(row.alter);
-        SafeFileWriter::Failure failure;
-        EXPECT_FALSE(writer.writeFile(file, data, 0, {}, failure)) << row.name;
-        EXPECT_EQ(failure.detail, u"the bytes read back differ"_s) << row.name;
-        EXPECT_FALSE(QFile::exists(file)) << row.name;
+    for (const auto &[name, alter] : rows) {
+        const QString file = path(QString::fromUtf8(name) + u".bib"_s);
+        EXPECT_FALSE(AlteringWriter(alter).writeFile(file, data, 0, {}, failure)) << name;
+        EXPECT_EQ(failure.detail, u"the bytes read back differ"_s) << name;
+        EXPECT_FALSE(QFile::exists(file)) << name;
     }
-    AlteringWriter unchanged([](QByteArray same) { return same; });
-    SafeFileWriter::Failure failure;
-    EXPECT_TRUE(unchanged.writeFile(path(u"same.bib"_s), data, 0, {}, failure));
+    EXPECT_TRUE(AlteringWriter([](QByteArray same) {
+                    return same;
+                }).writeFile(path(u"same.bib"_s), data, 0, {}, failure));
 }

@@ -10,8 +10,21 @@
 
 #include <memory>
 
-// Writes small .bib files into a temporary folder and loads them the way the
-// window does (without the timer: the test waits for the loading thread).
+// Opens the file at `path` as the window does and keeps it despite reading
+// errors (the user answers OK; the test waits for the loading thread).
+inline std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
+{
+    auto database = LocalDatabase::localDatabaseWithFile(path, false);
+    if (!database)
+        return nullptr;
+    database->startLoading();
+    database->waitForLoading();
+    if (database->isLoading())
+        database->setWaitingStatus(0);
+    return database;
+}
+
+// Writes small .bib files into a temporary folder and opens them.
 class BibFixture
 {
 public:
@@ -27,34 +40,12 @@ public:
     std::unique_ptr<LocalDatabase> load(const QByteArray &bytes,
                                         const QString &name = QStringLiteral("t.bib"))
     {
-        auto database = LocalDatabase::localDatabaseWithFile(write(name, bytes), false);
-        if (!database)
-            return nullptr;
-        database->startLoading();
-        database->waitForLoading();
-        // The user answers OK to the loading errors: the database opens.
-        database->setWaitingStatus(0);
-        return database;
+        return openDatabase(write(name, bytes));
     }
-
-    QString folder() const { return m_dir.path(); }
 
 private:
     QTemporaryDir m_dir;
 };
-
-// Opens the file at `path` as the window does and keeps it despite reading errors.
-inline std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
-{
-    auto database = LocalDatabase::localDatabaseWithFile(path, false);
-    if (!database)
-        return nullptr;
-    database->startLoading();
-    database->waitForLoading();
-    if (database->isLoading())
-        database->setWaitingStatus(0);
-    return database;
-}
 
 inline QStringList errorsOf(const LocalDatabase &database)
 {
