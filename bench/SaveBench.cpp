@@ -1,6 +1,7 @@
 // Saving a generated database: the text and bytes of the file, and the whole
 // verified save-as (temporary file, read back, entries compared, rename).
 #include "BenchData.h"
+#include "OpenedDatabase.h"
 
 #include "core/AlertPresenter.h"
 #include "storage/DatabaseSaver.h"
@@ -17,14 +18,7 @@ std::unique_ptr<LocalDatabase> openBenchDatabase(int entries)
     const QString path = benchDataPath(entries);
     if (path.isEmpty() || !QFileInfo::exists(path))
         return nullptr;
-    auto database = LocalDatabase::localDatabaseWithFile(path, false);
-    if (!database)
-        return nullptr;
-    database->startLoading();
-    database->waitForLoading();
-    if (database->isLoading())
-        database->setWaitingStatus(0);
-    return database;
+    return openDatabase(path);
 }
 
 void BM_MakeContentsData(benchmark::State &state)

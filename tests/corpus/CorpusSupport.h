@@ -2,6 +2,7 @@
 
 // The shared corpus, walking it and opening its files the way the window
 // does, for the corpus tests.
+#include "OpenedDatabase.h"
 #include "TestFiles.h"
 #include "core/StringInputStream.h"
 #include "core/TextEncodings.h"
@@ -20,6 +21,8 @@
 #include <memory>
 
 namespace QfTest {
+
+using ::openDatabase;
 
 inline QString corpusDir()
 {
@@ -69,20 +72,6 @@ inline QStringList corpusFiles(const QString &pattern = {},
     }
     std::sort(files.begin(), files.end());
     return files;
-}
-
-// The database of the file at `path`, loaded; its loading errors are
-// answered with OK so that it opens. Null when the file cannot be opened.
-inline std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
-{
-    auto database = LocalDatabase::localDatabaseWithFile(path, false);
-    if (!database)
-        return nullptr;
-    database->startLoading();
-    database->waitForLoading();
-    if (database->isLoading())
-        database->setWaitingStatus(0);
-    return database;
 }
 
 // The text of the file at `path` in `encoding`; absent when it cannot be

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OpenedDatabase.h"
 #include "model/BibItem.h"
 #include "storage/LocalDatabase.h"
 
@@ -9,20 +10,6 @@
 #include <QTemporaryDir>
 
 #include <memory>
-
-// Opens the file at `path` as the window does and keeps it despite reading
-// errors (the user answers OK; the test waits for the loading thread).
-inline std::unique_ptr<LocalDatabase> openDatabase(const QString &path)
-{
-    auto database = LocalDatabase::localDatabaseWithFile(path, false);
-    if (!database)
-        return nullptr;
-    database->startLoading();
-    database->waitForLoading();
-    if (database->isLoading())
-        database->setWaitingStatus(0);
-    return database;
-}
 
 // Writes small .bib files into a temporary folder and opens them.
 class BibFixture
