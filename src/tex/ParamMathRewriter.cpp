@@ -44,6 +44,10 @@ QString ParamMathRewriter::run()
                 dollars.push_back(i);
             backslashes = m_text.at(i) == u'\\' ? backslashes + 1 : 0;
         }
+        // The dollars pair up from the start: with an odd count the last one
+        // has no partner.
+        if (dollars.size() % 2 == 1)
+            m_loneDollar = dollars.back();
         for (qsizetype i = n - 1; i >= 0; --i) {
             const bool here = !dollars.empty() && dollars.back() == i;
             if (here)
@@ -123,6 +127,13 @@ void ParamMathRewriter::markDollars(qsizetype begin, qsizetype end)
     }
     if (open >= 0)
         m_dollarFate[std::size_t(open)] = DollarEscaped;
+}
+
+void ParamMathRewriter::escapeDollar(qsizetype index)
+{
+    if (m_dollarFate.empty())
+        m_dollarFate.assign(std::size_t(m_text.size()), DollarKept);
+    m_dollarFate[std::size_t(index)] = DollarEscaped;
 }
 
 QChar ParamMathRewriter::charAt(Loc loc) const
@@ -259,6 +270,11 @@ ParamMathRewriter::Argument ParamMathRewriter::readArgument(Loc next)
     const QChar open = charAt(next);
     if (open == u')' || open == u']' || open == u'}' || open == u'$') {
         // Nothing to take: a closing character belongs to the text around.
+        // A dollar of the text without a partner would run into the span's
+        // closing one ("$$", which joins spans) and leave the span open: it
+        // is escaped.
+        if (open == u'$' && !m_pieces[next.piece].isLiteral && originalIndex(next) == m_loneDollar)
+            escapeDollar(m_loneDollar);
         argument.end = next;
         return literal(0);
     }

@@ -94,6 +94,7 @@ private:
     // bracketed argument): paired ones go, a last one without a partner is
     // escaped. An argument inside one already marked has nothing left to mark.
     void markDollars(qsizetype begin, qsizetype end);
+    void escapeDollar(qsizetype index);
     void replaceAtFront();
     // For each index of the original text, the first index at or after it
     // where `match` holds (the text's length when none does).
@@ -117,6 +118,7 @@ private:
     };
     std::vector<qsizetype> m_nextDollar;
     std::vector<DollarFate> m_dollarFate;
+    qsizetype m_loneDollar = -1; // the text's last dollar when it has no partner
     // For each opening bracket of the original text where the argument it
     // opens ends: the index of its matching closing bracket, or of the
     // closing one that leaves it without a partner, or the text's length. A

@@ -52,6 +52,7 @@ TEST(ParamMathRewriter, rootsTakeTheirArguments)
         {"lone backslash argument", u"\u221a\\", u"$\\sqrt{\\backslash}$"},
         {"span in the argument merges", u"\u221a($x$+1)", u"$\\sqrt{x+1}$"},
         {"lone dollar in the argument escaped", u"\u221a(a$b)", u"$\\sqrt{a\\$b}$"},
+        {"lone dollar after a root escaped", u"a\u221a$", u"a$\\sqrt{?}$\\$"},
         {"escaped dollar in the argument kept", u"\u221a(\\$5)", u"$\\sqrt{\\$5}$"},
         {"dollars of nested arguments", u"\u221a(\u221a($x$)+$y)", u"$\\sqrt{\\sqrt{x}+\\$y}$"},
     };
